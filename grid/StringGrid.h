@@ -1,0 +1,45 @@
+#pragma once
+
+#include "CustomGrid.h"
+
+#include <QStringList>
+
+namespace kolvar::grid {
+
+// A CustomGrid that holds a text in every cell and draws it. A text may be stored in a column at
+// or beyond colCount(): it is kept with its row (moved, cleared and deleted with it) and read
+// back through cells(), but never shown.
+class StringGrid : public CustomGrid
+{
+    Q_OBJECT
+public:
+    explicit StringGrid(QWidget* parent = nullptr);
+    ~StringGrid() override;
+
+    [[nodiscard]] QString cells(int col, int row) const;  // empty outside the store
+    void setCells(int col, int row, const QString& text);  // repaints the cell when it is shown
+
+    // A whole row (columns 0 .. colCount()-1, plus any stored beyond) or column.
+    [[nodiscard]] QStringList rowTexts(int row) const;
+    void setRowTexts(int row, const QStringList& texts);
+    [[nodiscard]] QStringList colTexts(int col) const;
+    void setColTexts(int col, const QStringList& texts);
+    void clearRow(int row);  // every text of the row, also those beyond colCount()
+
+protected:
+    // Fills the rect with the canvas brush, draws the text at (left + 2, top + 2) clipped to the
+    // rect, then fires onDrawCell.
+    void drawCell(int col, int row, const QRect& rect, GridDrawState state) override;
+    void rowMoved(int from, int to) override;
+    void columnMoved(int from, int to) override;
+    void rowDeleted(int row) override;
+    void columnDeleted(int col) override;
+    QString getEditText(int col, int row) override;
+    void setEditText(int col, int row, const QString& value) override;
+
+private:
+    struct Store;
+    std::unique_ptr<Store> m_store;
+};
+
+} // namespace kolvar::grid

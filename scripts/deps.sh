@@ -1,0 +1,35 @@
+#!/usr/bin/env bash
+# Installs the Debian packages Kolvar needs to build, test and run, skipping those present.
+# Sourced by run.sh and test.sh; usable on its own.
+set -euo pipefail
+
+kolvar_packages=(
+  cmake ninja-build g++ pkg-config ccache
+  qt6-base-dev libgl-dev libsqlite3-dev sqlite3
+  fonts-liberation
+)
+
+kolvar_install_deps() {
+  local missing=()
+  local p
+  for p in "${kolvar_packages[@]}" "$@"; do
+    if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
+      missing+=("$p")
+    fi
+  done
+  if [ ${#missing[@]} -eq 0 ]; then
+    return 0
+  fi
+  echo "Instaluję brakujące pakiety: ${missing[*]}"
+  local sudo=""
+  if [ "$(id -u)" -ne 0 ]; then
+    sudo="sudo"
+  fi
+  export DEBIAN_FRONTEND=noninteractive
+  $sudo apt-get update -qq
+  $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
+}
+
+if [[ "${BASH_SOURCE[0]}" == "$0" ]]; then
+  kolvar_install_deps "$@"
+fi

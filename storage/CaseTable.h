@@ -1,0 +1,57 @@
+#pragma once
+
+#include "SqliteInterfaces.h"
+
+#include <QString>
+
+#include <cstdint>
+
+namespace kolvar::storage {
+
+// One case of the register, as the record editor shows it.
+struct CaseRecord
+{
+    std::int64_t id = 0;
+    QString termin;     // date received, "yyyy-mm-dd" with the locale's separator, as typed
+    QString nadawca;    // sender
+    QString dotyczy;    // subject
+    QString tryb;       // mode of settling
+    QString odpowiedz;  // mode of reply
+    QString szczegoly;  // details, lines joined with "\r\n"
+    QString adnotacje;  // official annotations, lines joined with "\r\n"
+    friend bool operator==(const CaseRecord&, const CaseRecord&) = default;
+};
+
+// The table kolvar and every statement the program sends to it. Case values are always bound
+// as parameters: a value is stored exactly as given, whatever quotes or column names it holds.
+namespace CaseTable {
+
+// The list columns, in the order the list shows them.
+inline constexpr const char* ColumnNames[] = { "ID", "Termin", "Nadawca", "Dotyczy",
+                                                "Tryb", "Odpowiedz", "Szczegoly", "Adnotacje" };
+
+// A new file: the table, then the seed case with the given date and the sender "Pusty".
+void CreateTable(ISQLiteDatabase& db);
+void InsertSeedCase(ISQLiteDatabase& db, const QString& termin);
+
+// The SQL of the ordered list for sort mode 2 (Termin), 3 (Nadawca) or 4 (Dotyczy); empty for
+// any other mode.
+[[nodiscard]] QString ListQuery(int sortMode);
+[[nodiscard]] ISQLiteTablePtr QueryCase(ISQLiteDatabase& db, std::int64_t id);
+[[nodiscard]] ISQLiteTablePtr QueryAllCases(ISQLiteDatabase& db);
+
+// Each runs in its own transaction, rolled back when the statement fails.
+// Returns the new case's ID.
+std::int64_t InsertCase(ISQLiteDatabase& db, const CaseRecord& record);
+// Returns the number of cases changed: 0 when no case has that ID.
+std::int64_t UpdateCase(ISQLiteDatabase& db, std::int64_t id, const CaseRecord& record);
+// Returns the number of cases deleted: 0 when no case has that ID.
+std::int64_t DeleteCase(ISQLiteDatabase& db, std::int64_t id);
+void Compact(ISQLiteDatabase& db);
+
+// The case at the cursor of a result of QueryCase or QueryAllCases.
+[[nodiscard]] CaseRecord ReadCase(const ISQLiteTable& result);
+
+} // namespace CaseTable
+
+} // namespace kolvar::storage

@@ -1,0 +1,108 @@
+#pragma once
+
+#include <QByteArray>
+#include <QByteArrayView>
+#include <QString>
+#include <QStringList>
+
+#include <cstdint>
+#include <memory>
+#include <stdexcept>
+
+namespace kolvar::storage {
+
+class ISQLiteTable;
+using ISQLiteTablePtr = std::shared_ptr<ISQLiteTable>;
+
+// The one exception of the storage layer: a message, and for the layer's own use the SQLite
+// result code that caused it (0 when the layer raised it itself).
+class ESQLiteException : public std::runtime_error
+{
+public:
+    explicit ESQLiteException(const QString& message, int resultCode = 0);
+    [[nodiscard]] QString message() const { return m_message; }
+    [[nodiscard]] int resultCode() const { return m_resultCode; }
+
+private:
+    QString m_message;
+    int m_resultCode;
+};
+
+// A growable byte buffer with a position: the value of a non-empty blob cell, and what StoreBlob
+// reads from.
+class TMemoryStream
+{
+public:
+    TMemoryStream() = default;
+    explicit TMemoryStream(QByteArray bytes) : m_bytes(std::move(bytes)) { }
+    [[nodiscard]] qint64 Size() const { return m_bytes.size(); }
+    [[nodiscard]] qint64 Position() const { return m_position; }
+    void SetPosition(qint64 position) { m_position = position; }
+    // Reads up to count bytes from the position on; returns the number read.
+    qint64 Read(char* buffer, qint64 count);
+    void Write(QByteArrayView bytes);
+    [[nodiscard]] const QByteArray& Bytes() const { return m_bytes; }
+
+private:
+    QByteArray m_bytes;
+    qint64 m_position = 0;
+};
+
+// One open database file. Text crosses this interface as QString; in the file it is
+// Windows-1250, converted at this boundary only. SQL texts are converted the same way.
+class ISQLiteDatabase
+{
+public:
+    virtual ~ISQLiteDatabase() = default;
+
+    [[nodiscard]] virtual bool TransactionActive() const = 0;
+    [[nodiscard]] virtual ISQLiteTablePtr RunQuery(const QString& sql) = 0;
+    virtual void RunStatement(const QString& sql) = 0;
+    // Runs one statement with its ? parameters bound, in order, as TEXT values.
+    virtual void RunStatement(const QString& sql, const QStringList& textParams) = 0;
+    [[nodiscard]] virtual std::int64_t QueryInteger(const QString& sql) = 0;
+    [[nodiscard]] virtual QString QueryText(const QString& sql) = 0;
+    virtual void StoreBlob(const QString& sql, TMemoryStream& stream) = 0;
+    virtual void StartTransaction() = 0;
+    virtual void ConfirmTransaction() = 0;
+    virtual void CancelTransaction() = 0;
+    [[nodiscard]] virtual bool HasTable(const QString& name) = 0;
+    [[nodiscard]] virtual std::int64_t LastRowKey() const = 0;
+    // Rows inserted, changed or deleted by the last statement run.
+    [[nodiscard]] virtual std::int64_t ChangedRows() const = 0;
+    virtual void SetBusyWait(std::int32_t milliseconds) = 0;
+    [[nodiscard]] virtual QString EngineVersion() const = 0;
+};
+
+using ISQLiteDatabasePtr = std::shared_ptr<ISQLiteDatabase>;
+
+// The complete result of one query, held in memory and walked with a cursor.
+class ISQLiteTable
+{
+public:
+    virtual ~ISQLiteTable() = default;
+
+    [[nodiscard]] virtual QString CellText(int col) const = 0;
+    [[nodiscard]] virtual bool AtEnd() const = 0;
+    [[nodiscard]] virtual bool AtStart() const = 0;
+    [[nodiscard]] virtual QString ColumnName(int col) const = 0;
+    [[nodiscard]] virtual QString CellTextNamed(const QString& name) const = 0;
+    [[nodiscard]] virtual int ColumnNumber(const QString& name) const = 0;
+    [[nodiscard]] virtual std::uint32_t RecordTotal() const = 0;
+    [[nodiscard]] virtual std::int32_t CountAnswer() const = 0;
+    [[nodiscard]] virtual std::uint32_t ColumnTotal() const = 0;
+    [[nodiscard]] virtual std::uint32_t CurrentRow() const = 0;
+    [[nodiscard]] virtual std::uint32_t RowTotal() const = 0;
+    [[nodiscard]] virtual std::int64_t CellInt64(int col) const = 0;
+    [[nodiscard]] virtual TMemoryStream* CellStream(int col) const = 0;
+    [[nodiscard]] virtual QString CellBlobText(int col) const = 0;
+    [[nodiscard]] virtual bool CellIsNull(int col) const = 0;
+    [[nodiscard]] virtual QString CellTextOrEmpty(int col) const = 0;
+    [[nodiscard]] virtual double CellDouble(int col) const = 0;
+    virtual bool StepForward() = 0;
+    virtual bool StepBack() = 0;
+    virtual bool GoFirst() = 0;
+    virtual bool GoLast() = 0;
+};
+
+} // namespace kolvar::storage

@@ -1,0 +1,1 @@
+#include "CaseTable.h"

@@ -1,0 +1,13 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds every test with AddressSanitizer and UndefinedBehaviorSanitizer
+# and runs them all headless. Exits non-zero on any failure.
+set -euo pipefail
+cd "$(dirname "$0")"
+source scripts/deps.sh
+kolvar_install_deps
+
+cmake -S . -B build-test -G Ninja -DCMAKE_BUILD_TYPE=Debug -DKOLVAR_SANITIZE=ON -DKOLVAR_WERROR=ON >/dev/null
+cmake --build build-test
+export QT_QPA_PLATFORM=offscreen
+cd build-test
+ctest --output-on-failure -j "$(nproc)"

@@ -1,0 +1,89 @@
+#include "ScriptedDialogs.h"
+
+namespace kolvar::test {
+
+namespace {
+template <typename T>
+T take(std::deque<T>& queue, T fallback)
+{
+    if (queue.empty())
+        return fallback;
+    T value = queue.front();
+    queue.pop_front();
+    return value;
+}
+} // namespace
+
+ScriptedDialogs::ScriptedDialogs()
+    : m_previous(setUserDialogs(this))
+{
+}
+
+ScriptedDialogs::~ScriptedDialogs()
+{
+    setUserDialogs(m_previous);
+}
+
+QStringList ScriptedDialogs::texts() const
+{
+    QStringList out;
+    for (const Shown& s : shown) {
+        if (s.kind == Shown::Message || s.kind == Shown::Question)
+            out << s.text;
+    }
+    return out;
+}
+
+void ScriptedDialogs::message(QWidget*, const QString& text, MessageIcon icon)
+{
+    shown.append({ Shown::Message, text, icon, { DialogButton::Ok }, {} });
+    if (onShow)
+        onShow(shown.last());
+}
+
+DialogButton ScriptedDialogs::ask(QWidget*, const QString& text, const QList<DialogButton>& buttons,
+                                  MessageIcon icon)
+{
+    shown.append({ Shown::Question, text, icon, buttons, {} });
+    if (onShow)
+        onShow(shown.last());
+    return take(answers, buttons.isEmpty() ? DialogButton::Ok : buttons.last());
+}
+
+std::optional<QString> ScriptedDialogs::openFile(QWidget*, const FileDialogRequest& request)
+{
+    shown.append({ Shown::OpenFile, request.fileName, MessageIcon::None, {}, request });
+    return take(files, std::optional<QString>());
+}
+
+std::optional<QString> ScriptedDialogs::saveFile(QWidget*, const FileDialogRequest& request)
+{
+    shown.append({ Shown::SaveFile, request.fileName, MessageIcon::None, {}, request });
+    return take(files, std::optional<QString>());
+}
+
+std::optional<QColor> ScriptedDialogs::chooseColor(QWidget*, const QColor& initial)
+{
+    shown.append({ Shown::Color, initial.name(), MessageIcon::None, {}, {} });
+    return take(colors, std::optional<QColor>());
+}
+
+std::optional<FontChoice> ScriptedDialogs::chooseFont(QWidget*, const FontChoice& initial)
+{
+    shown.append({ Shown::Font, initial.font.toString(), MessageIcon::None, {}, {} });
+    return take(fonts, std::optional<FontChoice>());
+}
+
+bool ScriptedDialogs::choosePrinter(QWidget*, QPrinter&)
+{
+    shown.append({ Shown::Printer, {}, MessageIcon::None, {}, {} });
+    return take(printers, false);
+}
+
+bool ScriptedDialogs::setUpPrinter(QWidget*, QPrinter&)
+{
+    shown.append({ Shown::PrinterSetup, {}, MessageIcon::None, {}, {} });
+    return take(printers, false);
+}
+
+} // namespace kolvar::test

@@ -1,0 +1,64 @@
+#pragma once
+
+#include "UserDialogs.h"
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+#include <deque>
+#include <functional>
+#include <optional>
+
+namespace kolvar::test {
+
+// Stands in for every dialog while it lives: answers come from queues the test fills, and every
+// dialog that would have been shown is recorded. A dialog with nothing queued gets the cautious
+// answer (the last button, a cancelled file or colour dialog) and is recorded all the same.
+class ScriptedDialogs final : public UserDialogs
+{
+public:
+    struct Shown
+    {
+        enum Kind { Message, Question, OpenFile, SaveFile, Color, Font, Printer, PrinterSetup };
+        Kind kind;
+        QString text;              // message text, or the dialog's preset file name
+        MessageIcon icon = MessageIcon::None;
+        QList<DialogButton> buttons;
+        FileDialogRequest file;    // for the file dialogs
+    };
+
+    ScriptedDialogs();
+    ~ScriptedDialogs() override;
+    ScriptedDialogs(const ScriptedDialogs&) = delete;
+    ScriptedDialogs& operator=(const ScriptedDialogs&) = delete;
+
+    std::deque<DialogButton> answers;
+    std::deque<std::optional<QString>> files;
+    std::deque<std::optional<QColor>> colors;
+    std::deque<std::optional<FontChoice>> fonts;
+    std::deque<bool> printers;
+    // Runs while a message or question is "on screen", e.g. to look at the window behind it.
+    std::function<void(const Shown&)> onShow;
+
+    QList<Shown> shown;
+
+    // The texts of the messages and questions, in order.
+    [[nodiscard]] QStringList texts() const;
+    void clear() { shown.clear(); }
+
+    void message(QWidget* parent, const QString& text, MessageIcon icon) override;
+    DialogButton ask(QWidget* parent, const QString& text, const QList<DialogButton>& buttons,
+                     MessageIcon icon) override;
+    std::optional<QString> openFile(QWidget* parent, const FileDialogRequest& request) override;
+    std::optional<QString> saveFile(QWidget* parent, const FileDialogRequest& request) override;
+    std::optional<QColor> chooseColor(QWidget* parent, const QColor& initial) override;
+    std::optional<FontChoice> chooseFont(QWidget* parent, const FontChoice& initial) override;
+    bool choosePrinter(QWidget* parent, QPrinter& printer) override;
+    bool setUpPrinter(QWidget* parent, QPrinter& printer) override;
+
+private:
+    UserDialogs* m_previous;
+};
+
+} // namespace kolvar::test

@@ -1,0 +1,193 @@
+#include "UserDialogs.h"
+
+#include <QApplication>
+#include <QColorDialog>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QFontDialog>
+#include <QMessageBox>
+#include <QPageSetupDialog>
+#include <QPrintDialog>
+#include <QPrinter>
+
+namespace kolvar {
+
+namespace {
+
+QMessageBox::StandardButton toQt(DialogButton b)
+{
+    switch (b) {
+    case DialogButton::Ok:
+        return QMessageBox::Ok;
+    case DialogButton::Yes:
+        return QMessageBox::Yes;
+    case DialogButton::No:
+        return QMessageBox::No;
+    case DialogButton::Cancel:
+        return QMessageBox::Cancel;
+    }
+    return QMessageBox::Ok;
+}
+
+QMessageBox::Icon toQt(MessageIcon icon)
+{
+    switch (icon) {
+    case MessageIcon::None:
+        return QMessageBox::NoIcon;
+    case MessageIcon::Information:
+        return QMessageBox::Information;
+    case MessageIcon::Warning:
+        return QMessageBox::Warning;
+    case MessageIcon::Error:
+        return QMessageBox::Critical;
+    case MessageIcon::Question:
+        return QMessageBox::Question;
+    }
+    return QMessageBox::NoIcon;
+}
+
+QString captionFor(MessageIcon icon)
+{
+    switch (icon) {
+    case MessageIcon::Information:
+        return QStringLiteral("Informacja");
+    case MessageIcon::Warning:
+        return QStringLiteral("Ostrzeżenie");
+    case MessageIcon::Error:
+        return QStringLiteral("Błąd");
+    case MessageIcon::Question:
+        return QStringLiteral("Potwierdzenie");
+    case MessageIcon::None:
+        break;
+    }
+    return QApplication::applicationName();
+}
+
+QString withSuffix(const QString& path, const QString& suffix)
+{
+    if (path.isEmpty() || suffix.isEmpty() || !QFileInfo(path).suffix().isEmpty())
+        return path;
+    return path + QLatin1Char('.') + suffix;
+}
+
+class QtDialogs final : public UserDialogs
+{
+public:
+    void message(QWidget* parent, const QString& text, MessageIcon icon) override
+    {
+        QMessageBox box(toQt(icon), captionFor(icon), text, QMessageBox::Ok, parent);
+        box.exec();
+    }
+
+    DialogButton ask(QWidget* parent, const QString& text, const QList<DialogButton>& buttons,
+                     MessageIcon icon) override
+    {
+        QMessageBox box(toQt(icon), captionFor(icon), text, QMessageBox::NoButton, parent);
+        for (DialogButton b : buttons)
+            box.addButton(toQt(b));
+        if (!buttons.isEmpty())
+            box.setEscapeButton(toQt(buttons.last()));
+        const int pressed = box.exec();
+        for (DialogButton b : buttons) {
+            if (pressed == toQt(b))
+                return b;
+        }
+        return buttons.isEmpty() ? DialogButton::Ok : buttons.last();
+    }
+
+    std::optional<QString> openFile(QWidget* parent, const FileDialogRequest& r) override
+    {
+        QFileDialog dialog(parent, r.caption, r.folder, qtFileFilter(r.filter));
+        dialog.setAcceptMode(QFileDialog::AcceptOpen);
+        dialog.setFileMode(QFileDialog::ExistingFile);
+        if (!r.fileName.isEmpty())
+            dialog.selectFile(r.fileName);
+        if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+            return std::nullopt;
+        return dialog.selectedFiles().constFirst();
+    }
+
+    std::optional<QString> saveFile(QWidget* parent, const FileDialogRequest& r) override
+    {
+        QFileDialog dialog(parent, r.caption, r.folder, qtFileFilter(r.filter));
+        dialog.setAcceptMode(QFileDialog::AcceptSave);
+        dialog.setFileMode(QFileDialog::AnyFile);
+        // The program asks itself about an existing file, with its own message.
+        dialog.setOption(QFileDialog::DontConfirmOverwrite);
+        if (!r.fileName.isEmpty())
+            dialog.selectFile(r.fileName);
+        if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+            return std::nullopt;
+        return withSuffix(dialog.selectedFiles().constFirst(), r.defaultSuffix);
+    }
+
+    std::optional<QColor> chooseColor(QWidget* parent, const QColor& initial) override
+    {
+        const QColor c = QColorDialog::getColor(initial, parent);
+        if (!c.isValid())
+            return std::nullopt;
+        return c;
+    }
+
+    std::optional<FontChoice> chooseFont(QWidget* parent, const FontChoice& initial) override
+    {
+        bool ok = false;
+        const QFont f = QFontDialog::getFont(&ok, initial.font, parent);
+        if (!ok)
+            return std::nullopt;
+        // Qt's font dialog has no colour; the colour dialog follows, starting from the old one.
+        const QColor c = QColorDialog::getColor(initial.color, parent);
+        return FontChoice { f, c.isValid() ? c : initial.color };
+    }
+
+    bool choosePrinter(QWidget* parent, QPrinter& printer) override
+    {
+        QPrintDialog dialog(&printer, parent);
+        return dialog.exec() == QDialog::Accepted;
+    }
+
+    bool setUpPrinter(QWidget* parent, QPrinter& printer) override
+    {
+        QPageSetupDialog dialog(&printer, parent);
+        return dialog.exec() == QDialog::Accepted;
+    }
+};
+
+QtDialogs& qtDialogs()
+{
+    static QtDialogs instance;
+    return instance;
+}
+
+UserDialogs* current = nullptr;
+
+} // namespace
+
+UserDialogs& userDialogs()
+{
+    return current ? *current : qtDialogs();
+}
+
+UserDialogs* setUserDialogs(UserDialogs* dialogs)
+{
+    UserDialogs* previous = current;
+    current = dialogs;
+    return previous;
+}
+
+QString qtFileFilter(const QString& pipeFilter)
+{
+    const QStringList parts = pipeFilter.split(QLatin1Char('|'));
+    QStringList out;
+    for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
+        QString description = parts.at(i);
+        QString pattern = parts.at(i + 1);
+        pattern.replace(QLatin1Char(';'), QLatin1Char(' '));
+        if (!description.contains(QLatin1Char('(')))
+            description += QStringLiteral(" (") + pattern + QLatin1Char(')');
+        out << description;
+    }
+    return out.join(QStringLiteral(";;"));
+}
+
+} // namespace kolvar

@@ -1,0 +1,70 @@
+#pragma once
+
+#include <QColor>
+#include <QFont>
+#include <QList>
+#include <QString>
+
+#include <optional>
+
+class QPrinter;
+class QWidget;
+
+namespace kolvar {
+
+enum class MessageIcon { None, Information, Warning, Error, Question };
+enum class DialogButton { Ok, Yes, No, Cancel };
+
+struct FileDialogRequest
+{
+    QString caption;
+    QString folder;       // where the dialog starts
+    QString fileName;     // preset name, bare or full
+    QString filter;       // "Pliki bazowe (*.db)|*.db|Dowolne pliki (*.*)|*.*" style, '|'-separated pairs
+    QString defaultSuffix; // appended to a typed name without an extension, without the dot
+};
+
+struct FontChoice
+{
+    QFont font;
+    QColor color;
+};
+
+// Every message box and common dialog of the program goes through this interface, so that the
+// windows can be driven by tests with scripted answers. The real implementation opens Qt's
+// dialogs; a window never constructs a QMessageBox or QFileDialog itself.
+class UserDialogs
+{
+public:
+    virtual ~UserDialogs() = default;
+
+    // A message with an OK button: plain (no icon, application title as caption), information,
+    // warning or error. The error form is what the user sees when a command fails.
+    virtual void message(QWidget* parent, const QString& text, MessageIcon icon = MessageIcon::None) = 0;
+    // A question with the given buttons; returns the one pressed (closing the box counts as the
+    // last button given, usually No or Cancel).
+    virtual DialogButton ask(QWidget* parent, const QString& text, const QList<DialogButton>& buttons,
+                             MessageIcon icon = MessageIcon::Question) = 0;
+
+    // Full path of the chosen file, or nothing when cancelled.
+    virtual std::optional<QString> openFile(QWidget* parent, const FileDialogRequest& request) = 0;
+    virtual std::optional<QString> saveFile(QWidget* parent, const FileDialogRequest& request) = 0;
+
+    virtual std::optional<QColor> chooseColor(QWidget* parent, const QColor& initial) = 0;
+    virtual std::optional<FontChoice> chooseFont(QWidget* parent, const FontChoice& initial) = 0;
+
+    // The print dialog (printer, copies) and the printer set-up dialog; false when cancelled.
+    virtual bool choosePrinter(QWidget* parent, QPrinter& printer) = 0;
+    virtual bool setUpPrinter(QWidget* parent, QPrinter& printer) = 0;
+};
+
+// The dialogs the program uses. Starts as the real Qt dialogs; tests install their own.
+UserDialogs& userDialogs();
+// Installs another implementation (not owned) and returns the previous one; nullptr restores the
+// real dialogs.
+UserDialogs* setUserDialogs(UserDialogs* dialogs);
+
+// Turns a filter of '|'-separated description and pattern pairs into Qt's ";;" form.
+[[nodiscard]] QString qtFileFilter(const QString& pipeFilter);
+
+} // namespace kolvar
