@@ -86,24 +86,24 @@ public:
     [[nodiscard]] int rowCount() const;
     void setRowCount(int count);
     [[nodiscard]] int fixedCols() const;
-    void setFixedCols(int count);    // must stay below colCount()
+    void setFixedCols(int count); // must stay below colCount()
     [[nodiscard]] int fixedRows() const;
-    void setFixedRows(int count);    // must stay below rowCount()
+    void setFixedRows(int count); // must stay below rowCount()
 
     [[nodiscard]] int colWidth(int col) const;
     void setColWidth(int col, int width);
     [[nodiscard]] int rowHeight(int row) const;
     void setRowHeight(int row, int height);
     [[nodiscard]] int defaultColWidth() const;
-    void setDefaultColWidth(int width);    // resets every column to it
+    void setDefaultColWidth(int width); // resets every column to it
     [[nodiscard]] int defaultRowHeight() const;
-    void setDefaultRowHeight(int height);  // resets every row to it
+    void setDefaultRowHeight(int height); // resets every row to it
     [[nodiscard]] int gridLineWidth() const;
     void setGridLineWidth(int width);
 
-    [[nodiscard]] QColor color() const;       // background of the data cells
+    [[nodiscard]] QColor color() const; // background of the data cells
     void setColor(const QColor& color);
-    [[nodiscard]] QColor fixedColor() const;  // background of the fixed cells
+    [[nodiscard]] QColor fixedColor() const; // background of the fixed cells
     void setFixedColor(const QColor& color);
     [[nodiscard]] QColor fontColor() const;
     void setFontColor(const QColor& color);
@@ -124,9 +124,9 @@ public:
     void setRow(int row);
     void setCurrentCell(int col, int row);
     [[nodiscard]] GridRect selection() const;
-    void setSelection(const GridRect& rect);  // the current cell becomes its top-left
+    void setSelection(const GridRect& rect); // the current cell becomes its top-left
 
-    [[nodiscard]] int topRow() const;  // first non-fixed row shown
+    [[nodiscard]] int topRow() const; // first non-fixed row shown
     void setTopRow(int row);
     [[nodiscard]] int leftCol() const; // first non-fixed column shown
     void setLeftCol(int col);
@@ -186,10 +186,18 @@ protected:
     virtual void columnMoved(int from, int to);
     virtual void rowDeleted(int row);
     virtual void columnDeleted(int col);
-    virtual void click();     // fires onClick; the current cell changed by mouse or key
-    virtual void dblClick();  // fires onDblClick
-    virtual void doEnter();   // focus came in
-    virtual void doExit();    // focus went out
+    virtual void click(); // fires onClick; the current cell changed by mouse or key
+    virtual void dblClick(); // fires onDblClick
+    virtual void doEnter(); // focus came into the grid or its editor from elsewhere
+    virtual void doExit(); // focus left both; the default hides the editor
+    virtual void mouseEntered(); // the pointer came over the control
+    virtual void mouseLeft(); // and left it
+    // The scroll bars' ranges and page steps have just been set from the geometry. This happens
+    // only when the geometry changes (resize, counts, sizes, fixed counts, scroll style), never
+    // on a mere scroll, and always before the colWidthsChanged/rowHeightsChanged/sizeChanged
+    // or resizeEvent that caused it returns, so a page step written there stays until the next
+    // such change.
+    virtual void scrollBarsUpdated();
     // Mouse and keys, called by the Qt event handlers; the defaults do the grid's own handling
     // (selection, sizing, moving, navigation) and fire the events.
     virtual void mouseDown(Qt::MouseButton button, Qt::KeyboardModifiers mods, const QPoint& pos);
@@ -213,6 +221,9 @@ protected:
     void focusInEvent(QFocusEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;
     bool viewportEvent(QEvent* event) override;
+    bool focusNextPrevChild(bool next) override;
+    void enterEvent(QEnterEvent* event) override;
+    void leaveEvent(QEvent* event) override;
 
     [[nodiscard]] QLineEdit* inplaceEditor() const;
 

@@ -2,7 +2,11 @@
 
 #include "CustomGrid.h"
 
+#include <QByteArrayView>
 #include <QStringList>
+
+#include <functional>
+#include <span>
 
 namespace kolvar::grid {
 
@@ -16,20 +20,36 @@ public:
     explicit StringGrid(QWidget* parent = nullptr);
     ~StringGrid() override;
 
-    [[nodiscard]] QString cells(int col, int row) const;  // empty outside the store
-    void setCells(int col, int row, const QString& text);  // repaints the cell when it is shown
+    [[nodiscard]] QString cells(int col, int row) const; // empty outside the store
+    void setCells(int col, int row, const QString& text); // repaints the cell when it is shown
 
     // A whole row (columns 0 .. colCount()-1, plus any stored beyond) or column.
     [[nodiscard]] QStringList rowTexts(int row) const;
     void setRowTexts(int row, const QStringList& texts);
     [[nodiscard]] QStringList colTexts(int col) const;
     void setColTexts(int col, const QStringList& texts);
-    void clearRow(int row);  // every text of the row, also those beyond colCount()
+    void clearRow(int row); // every text of the row, also those beyond colCount()
+
+    // The loader's bulk fill: replaces the whole row with these texts, packed once.
+    void setRowTexts(int row, std::span<const QStringView> texts);
+    // The same with texts already in the compact code page (Latin-1 without a codec).
+    void setRowBytes(int row, std::span<const QByteArrayView> texts);
+
+    // A single-byte code page for the store: a row whose texts all encode is kept in one byte
+    // per character, any other row in UTF-16. Without a codec Latin-1 is used where it fits.
+    // Rows already stored are re-packed with the new codec.
+    void setCompactCodec(std::function<QByteArray(QStringView)> encode,
+        std::function<QString(QByteArrayView)> decode, std::function<bool(QStringView)> canEncode);
+    // Heap bytes the texts take, for memory checks.
+    [[nodiscard]] std::size_t storedTextBytes() const;
 
 protected:
     // Fills the rect with the canvas brush, draws the text at (left + 2, top + 2) clipped to the
     // rect, then fires onDrawCell.
     void drawCell(int col, int row, const QRect& rect, GridDrawState state) override;
+    // Drops the texts of rows that no longer exist, so a grown grid starts with empty rows.
+    // An override must call it.
+    void sizeChanged(int oldColCount, int oldRowCount) override;
     void rowMoved(int from, int to) override;
     void columnMoved(int from, int to) override;
     void rowDeleted(int row) override;
