@@ -12,13 +12,13 @@ namespace kolvar::storage {
 struct CaseRecord
 {
     std::int64_t id = 0;
-    QString termin;     // date received, "yyyy-mm-dd" with the locale's separator, as typed
-    QString nadawca;    // sender
-    QString dotyczy;    // subject
-    QString tryb;       // mode of settling
-    QString odpowiedz;  // mode of reply
-    QString szczegoly;  // details, lines joined with "\r\n"
-    QString adnotacje;  // official annotations, lines joined with "\r\n"
+    QString termin; // date received, "yyyy-mm-dd" with the locale's separator, as typed
+    QString nadawca; // sender
+    QString dotyczy; // subject
+    QString tryb; // mode of settling
+    QString odpowiedz; // mode of reply
+    QString szczegoly; // details, lines joined with "\r\n"
+    QString adnotacje; // official annotations, lines joined with "\r\n"
     friend bool operator==(const CaseRecord&, const CaseRecord&) = default;
 };
 
@@ -27,8 +27,8 @@ struct CaseRecord
 namespace CaseTable {
 
 // The list columns, in the order the list shows them.
-inline constexpr const char* ColumnNames[] = { "ID", "Termin", "Nadawca", "Dotyczy",
-                                                "Tryb", "Odpowiedz", "Szczegoly", "Adnotacje" };
+inline constexpr const char* ColumnNames[]
+    = { "ID", "Termin", "Nadawca", "Dotyczy", "Tryb", "Odpowiedz", "Szczegoly", "Adnotacje" };
 
 // A new file: the table, then the seed case with the given date and the sender "Pusty".
 void CreateTable(ISQLiteDatabase& db);

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <memory>
 #include <stdexcept>
+#include <utility>
 
 namespace kolvar::storage {
 
@@ -34,7 +35,9 @@ class TMemoryStream
 {
 public:
     TMemoryStream() = default;
-    explicit TMemoryStream(QByteArray bytes) : m_bytes(std::move(bytes)) { }
+    explicit TMemoryStream(QByteArray bytes)
+        : m_bytes(std::move(bytes))
+    { }
     [[nodiscard]] qint64 Size() const { return m_bytes.size(); }
     [[nodiscard]] qint64 Position() const { return m_position; }
     void SetPosition(qint64 position) { m_position = position; }
@@ -57,6 +60,10 @@ public:
 
     [[nodiscard]] virtual bool TransactionActive() const = 0;
     [[nodiscard]] virtual ISQLiteTablePtr RunQuery(const QString& sql) = 0;
+    // Runs one query with its ? parameters bound, in order, as TEXT values.
+    [[nodiscard]] virtual ISQLiteTablePtr RunQuery(
+        const QString& sql, const QStringList& textParams)
+        = 0;
     virtual void RunStatement(const QString& sql) = 0;
     // Runs one statement with its ? parameters bound, in order, as TEXT values.
     virtual void RunStatement(const QString& sql, const QStringList& textParams) = 0;
@@ -75,6 +82,9 @@ public:
 };
 
 using ISQLiteDatabasePtr = std::shared_ptr<ISQLiteDatabase>;
+
+// Opens (and, when missing, creates) a database file. Throws ESQLiteException.
+[[nodiscard]] ISQLiteDatabasePtr OpenDatabase(const QString& fileName);
 
 // The complete result of one query, held in memory and walked with a cursor.
 class ISQLiteTable
@@ -99,6 +109,9 @@ public:
     [[nodiscard]] virtual bool CellIsNull(int col) const = 0;
     [[nodiscard]] virtual QString CellTextOrEmpty(int col) const = 0;
     [[nodiscard]] virtual double CellDouble(int col) const = 0;
+    // The stored Windows-1250 bytes of a text or blob cell, empty for NULL, valid as long as the
+    // set: for loading a large list without a QString per cell.
+    [[nodiscard]] virtual QByteArrayView CellBytes(int col) const = 0;
     virtual bool StepForward() = 0;
     virtual bool StepBack() = 0;
     virtual bool GoFirst() = 0;

@@ -1,0 +1,146 @@
+#include "CaseTable.h"
+
+namespace kolvar::storage::CaseTable {
+
+namespace {
+
+// Rolls back unless committed, so a failed save leaves no transaction open and the next save
+// can begin its own. The statement's own error is the one the caller sees; a failing rollback
+// is swallowed.
+class TransactionGuard
+{
+public:
+    explicit TransactionGuard(ISQLiteDatabase& db)
+        : m_db(db)
+    {
+        m_db.StartTransaction();
+    }
+    ~TransactionGuard()
+    {
+        if (m_committed)
+            return;
+        try {
+            m_db.CancelTransaction();
+        } catch (...) {
+            // Destructors never throw; the exception in flight says what went wrong.
+        }
+    }
+    TransactionGuard(const TransactionGuard&) = delete;
+    TransactionGuard& operator=(const TransactionGuard&) = delete;
+
+    void Commit()
+    {
+        m_db.ConfirmTransaction();
+        m_committed = true;
+    }
+
+private:
+    ISQLiteDatabase& m_db;
+    bool m_committed = false;
+};
+
+QStringList values(const CaseRecord& record)
+{
+    return { record.termin, record.nadawca, record.dotyczy, record.tryb, record.odpowiedz,
+        record.szczegoly, record.adnotacje };
+}
+
+} // namespace
+
+void CreateTable(ISQLiteDatabase& db)
+{
+    db.RunStatement(QStringLiteral(
+        "CREATE TABLE kolvar(ID INTEGER PRIMARY KEY,Termin VARCHAR(15),Nadawca VARCHAR(40), "
+        "Dotyczy VARCHAR(120),Tryb VARCHAR(20), Odpowiedz VARCHAR(20),  Szczegoly BLOB, "
+        "Adnotacje BLOB COLLATE NOCASE);"));
+}
+
+void InsertSeedCase(ISQLiteDatabase& db, const QString& termin)
+{
+    db.RunStatement(QStringLiteral("INSERT INTO kolvar(ID,Termin,Nadawca) VALUES (NULL,?, ?);"),
+        { termin, QStringLiteral("Pusty") });
+}
+
+QString ListQuery(int sortMode)
+{
+    switch (sortMode) {
+    case 2:
+        return QStringLiteral("SELECT * FROM kolvar ORDER BY Termin");
+    case 3:
+        return QStringLiteral("SELECT * FROM kolvar ORDER BY Nadawca");
+    case 4:
+        return QStringLiteral("SELECT * FROM kolvar ORDER BY Dotyczy");
+    default:
+        return {};
+    }
+}
+
+ISQLiteTablePtr QueryCase(ISQLiteDatabase& db, std::int64_t id)
+{
+    return db.RunQuery(QStringLiteral("SELECT * FROM kolvar WHERE ID=") + QString::number(id));
+}
+
+ISQLiteTablePtr QueryAllCases(ISQLiteDatabase& db)
+{
+    return db.RunQuery(QStringLiteral("SELECT * FROM kolvar"));
+}
+
+std::int64_t InsertCase(ISQLiteDatabase& db, const CaseRecord& record)
+{
+    TransactionGuard transaction(db);
+    // NULL lets the engine choose the next row id.
+    db.RunStatement(
+        QStringLiteral("INSERT INTO kolvar(ID,Termin,Nadawca,Dotyczy,Tryb,Odpowiedz,Szczegoly,"
+                       "Adnotacje)VALUES (NULL,?, ?, ?,?, ?,?, ?);"),
+        values(record));
+    const std::int64_t id = db.LastRowKey();
+    transaction.Commit();
+    return id;
+}
+
+std::int64_t UpdateCase(ISQLiteDatabase& db, std::int64_t id, const CaseRecord& record)
+{
+    TransactionGuard transaction(db);
+    db.RunStatement(QStringLiteral("UPDATE kolvar SET Termin=?, Nadawca=?, Dotyczy=?, "
+                                   "Tryb=?,Odpowiedz=?, Szczegoly=?, Adnotacje=? WHERE ID=")
+            + QString::number(id) + u';',
+        values(record));
+    const std::int64_t changed = db.ChangedRows();
+    transaction.Commit();
+    return changed;
+}
+
+std::int64_t DeleteCase(ISQLiteDatabase& db, std::int64_t id)
+{
+    // One statement outside a transaction is a transaction of its own.
+    db.RunStatement(QStringLiteral("DELETE FROM kolvar WHERE ID=") + QString::number(id));
+    return db.ChangedRows();
+}
+
+void Compact(ISQLiteDatabase& db)
+{
+    // "VACUUM kolvar" would name an attached schema, which current SQLite rejects.
+    db.RunStatement(QStringLiteral("VACUUM"));
+}
+
+CaseRecord ReadCase(const ISQLiteTable& result)
+{
+    const auto text = [&result](const char* column) {
+        return result.CellTextOrEmpty(result.ColumnNumber(QString::fromLatin1(column)));
+    };
+    const auto memo = [&result](const char* column) {
+        return result.CellBlobText(result.ColumnNumber(QString::fromLatin1(column)));
+    };
+    CaseRecord record;
+    record.id = result.CellInt64(result.ColumnNumber(QStringLiteral("ID")));
+    record.termin = text("Termin");
+    record.nadawca = text("Nadawca");
+    record.dotyczy = text("Dotyczy");
+    record.tryb = text("Tryb");
+    record.odpowiedz = text("Odpowiedz");
+    record.szczegoly = memo("Szczegoly");
+    record.adnotacje = memo("Adnotacje");
+    return record;
+}
+
+} // namespace kolvar::storage::CaseTable

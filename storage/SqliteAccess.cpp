@@ -1,0 +1,634 @@
+#include "SqliteAccess.h"
+
+#include "Cp1250.h"
+
+#include <QFile>
+#include <QLocale>
+
+#include <sqlite3.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <limits>
+
+namespace kolvar::storage {
+
+namespace {
+
+constexpr quint64 NullFlag = quint64(1) << 63;
+
+QList<QByteArray> encodeAll(const QStringList& texts)
+{
+    QList<QByteArray> encoded;
+    encoded.reserve(texts.size());
+    for (const QString& text : texts)
+        encoded.append(toCp1250(text));
+    return encoded;
+}
+
+} // namespace
+
+ESQLiteException::ESQLiteException(const QString& message, int resultCode)
+    : std::runtime_error(message.toStdString())
+    , m_message(message)
+    , m_resultCode(resultCode)
+{ }
+
+qint64 TMemoryStream::Read(char* buffer, qint64 count)
+{
+    const qint64 available = std::max<qint64>(0, m_bytes.size() - m_position);
+    const qint64 n = std::clamp<qint64>(count, 0, available);
+    if (n > 0)
+        std::memcpy(buffer, m_bytes.constData() + m_position, static_cast<size_t>(n));
+    m_position += n;
+    return n;
+}
+
+void TMemoryStream::Write(QByteArrayView bytes)
+{
+    const qint64 end = m_position + bytes.size();
+    if (end > m_bytes.size())
+        m_bytes.resize(end, '\0');
+    std::memcpy(m_bytes.data() + m_position, bytes.data(), static_cast<size_t>(bytes.size()));
+    m_position = end;
+}
+
+ISQLiteDatabasePtr OpenDatabase(const QString& fileName)
+{
+    return std::make_shared<TSQLiteDatabase>(fileName);
+}
+
+// ---------------------------------------------------------------------------------------------
+
+void TSQLiteDatabase::CloseConnection::operator()(sqlite3* connection) const noexcept
+{
+    [[maybe_unused]] const int rc = sqlite3_close_v2(connection);
+    Q_ASSERT(rc == SQLITE_OK);
+}
+
+void TSQLiteDatabase::FinalizeStatement::operator()(sqlite3_stmt* statement) const noexcept
+{
+    // Its result repeats the last step's error, which has been reported already.
+    sqlite3_finalize(statement);
+}
+
+TSQLiteDatabase::TSQLiteDatabase(const QString& fileName)
+{
+    sqlite3* handle = nullptr;
+    const int rc = sqlite3_open(QFile::encodeName(fileName).constData(), &handle);
+    // Owned at once: SQLite may hand out a handle even when the open failed.
+    m_connection.reset(handle);
+    if (rc != SQLITE_OK) {
+        if (handle) {
+            throw ESQLiteException(QStringLiteral("Failed to open database \"%1\" : %2")
+                                       .arg(fileName, fromCp1250(sqlite3_errmsg(handle))),
+                rc);
+        }
+        throw ESQLiteException(
+            QStringLiteral("Failed to open database \"%1\" : unknown error").arg(fileName), rc);
+    }
+    RunStatement(QStringLiteral("PRAGMA SYNCHRONOUS=NORMAL;"));
+    RunStatement(QStringLiteral("PRAGMA temp_store = MEMORY;"));
+}
+
+TSQLiteDatabase::~TSQLiteDatabase()
+{
+    if (m_transactionOpen) {
+        try {
+            RunStatement(QStringLiteral("ROLLBACK;"));
+        } catch (...) {
+            // Closing the connection rolls back whatever is still open; a destructor must not
+            // throw.
+        }
+    }
+}
+
+void TSQLiteDatabase::RaiseDbError(
+    const char* message, const QString& sql, const char* detail, int resultCode) const
+{
+    QString detailText;
+    if (detail) {
+        detailText = QString::fromLatin1(detail);
+    } else {
+        resultCode = sqlite3_errcode(m_connection.get());
+        // SQLite's messages quote pieces of the SQL, which went in as Windows-1250.
+        detailText = resultCode != SQLITE_OK ? fromCp1250(sqlite3_errmsg(m_connection.get()))
+                                             : QStringLiteral("No message");
+    }
+    throw ESQLiteException(
+        QStringLiteral("%1 \"%2\" : %3").arg(QString::fromLatin1(message), sql, detailText),
+        resultCode);
+}
+
+TSQLiteDatabase::StatementPtr TSQLiteDatabase::Prepare(
+    const QString& sql, const QByteArray& sqlBytes, const char* failMessage) const
+{
+    sqlite3_stmt* raw = nullptr;
+    // Only the first statement of the text is compiled; the rest is ignored.
+    const int rc = sqlite3_prepare_v2(m_connection.get(), sqlBytes.constData(), -1, &raw, nullptr);
+    StatementPtr statement(raw);
+    if (rc != SQLITE_OK)
+        RaiseDbError(failMessage, sql);
+    if (!statement) // empty text, or a comment only
+        RaiseDbError("Could not prepare SQL statement", sql);
+    return statement;
+}
+
+void TSQLiteDatabase::BindTexts(
+    sqlite3_stmt* statement, const QString& sql, const QList<QByteArray>& values) const
+{
+    // A missing value would silently store NULL.
+    if (sqlite3_bind_parameter_count(statement) != values.size())
+        RaiseDbError("Error binding text to database", sql,
+            "parameter count does not match the values", SQLITE_RANGE);
+    for (qsizetype i = 0; i < values.size(); ++i) {
+        // The values outlive the step, so SQLite need not copy them.
+        const int rc
+            = sqlite3_bind_text64(statement, static_cast<int>(i + 1), values[i].constData(),
+                static_cast<sqlite3_uint64>(values[i].size()), SQLITE_STATIC, SQLITE_UTF8);
+        if (rc != SQLITE_OK)
+            RaiseDbError("Error binding text to database", sql);
+    }
+}
+
+void TSQLiteDatabase::Execute(const QString& sql, const QStringList* textParams)
+{
+    const QByteArray sqlBytes = toCp1250(sql);
+    const StatementPtr statement = Prepare(sql, sqlBytes, "Error executing SQL");
+    QList<QByteArray> values;
+    if (textParams) {
+        values = encodeAll(*textParams);
+        BindTexts(statement.get(), sql, values);
+    }
+    if (sqlite3_step(statement.get()) != SQLITE_DONE)
+        RaiseDbError("Error executing SQL statement", sql);
+}
+
+void TSQLiteDatabase::RunStatement(const QString& sql)
+{
+    Execute(sql, nullptr);
+}
+
+void TSQLiteDatabase::RunStatement(const QString& sql, const QStringList& textParams)
+{
+    Execute(sql, &textParams);
+}
+
+ISQLiteTablePtr TSQLiteDatabase::Query(const QString& sql, const QStringList* textParams)
+{
+    const QByteArray sqlBytes = toCp1250(sql);
+    const StatementPtr statement = Prepare(sql, sqlBytes, "Error executing SQL");
+    QList<QByteArray> values;
+    if (textParams) {
+        values = encodeAll(*textParams);
+        BindTexts(statement.get(), sql, values);
+    }
+    auto table = std::make_shared<TSQLiteTable>();
+    for (;;) {
+        const int rc = sqlite3_step(statement.get());
+        if (rc == SQLITE_DONE)
+            break;
+        if (rc == SQLITE_BUSY)
+            RaiseDbError("Could not prepare SQL statement", sql, "SQLite is Busy", rc);
+        if (rc != SQLITE_ROW)
+            RaiseDbError("Could not retrieve data", sql);
+        if (table->m_rowsHeld == 0)
+            table->ReadColumns(statement.get());
+        if (!table->AppendRow(statement.get()))
+            RaiseDbError("Could not retrieve data", sql);
+    }
+    table->FinishReading();
+    return table;
+}
+
+ISQLiteTablePtr TSQLiteDatabase::RunQuery(const QString& sql)
+{
+    return Query(sql, nullptr);
+}
+
+ISQLiteTablePtr TSQLiteDatabase::RunQuery(const QString& sql, const QStringList& textParams)
+{
+    return Query(sql, &textParams);
+}
+
+std::int64_t TSQLiteDatabase::QueryInteger(const QString& sql)
+{
+    return RunQuery(sql)->CellInt64(0);
+}
+
+QString TSQLiteDatabase::QueryText(const QString& sql)
+{
+    return RunQuery(sql)->CellTextOrEmpty(0);
+}
+
+void TSQLiteDatabase::StoreBlob(const QString& sql, TMemoryStream& stream)
+{
+    if (!sql.contains(u'?'))
+        RaiseDbError("SQL must include a ? parameter", sql);
+    const StatementPtr statement = Prepare(sql, toCp1250(sql), "Could not prepare SQL statement");
+    if (stream.Size() <= 0)
+        RaiseDbError("Error getting memory to save blob", sql, "Error");
+    QByteArray buffer(stream.Size(), Qt::Uninitialized);
+    stream.SetPosition(0);
+    buffer.truncate(stream.Read(buffer.data(), buffer.size()));
+    const int rc = sqlite3_bind_blob64(statement.get(), 1, buffer.constData(),
+        static_cast<sqlite3_uint64>(buffer.size()), SQLITE_STATIC);
+    if (rc != SQLITE_OK)
+        RaiseDbError("Error binding blob to database", sql);
+    if (sqlite3_step(statement.get()) != SQLITE_DONE)
+        RaiseDbError("Error executing SQL statement", sql);
+}
+
+void TSQLiteDatabase::StartTransaction()
+{
+    if (m_transactionOpen)
+        throw ESQLiteException(QStringLiteral("Transaction already open"));
+    RunStatement(QStringLiteral("BEGIN TRANSACTION;"));
+    m_transactionOpen = true;
+}
+
+void TSQLiteDatabase::EndTransaction(const QString& sql)
+{
+    try {
+        RunStatement(sql);
+    } catch (const ESQLiteException&) {
+        // SQLite ends a transaction itself on some errors (a trigger's RAISE(ROLLBACK), a full
+        // disk); the flag has to follow, or every later StartTransaction fails.
+        if (sqlite3_get_autocommit(m_connection.get()))
+            m_transactionOpen = false;
+        throw;
+    }
+    m_transactionOpen = false;
+}
+
+void TSQLiteDatabase::ConfirmTransaction()
+{
+    EndTransaction(QStringLiteral("COMMIT;"));
+}
+
+void TSQLiteDatabase::CancelTransaction()
+{
+    EndTransaction(QStringLiteral("ROLLBACK;"));
+}
+
+bool TSQLiteDatabase::HasTable(const QString& name)
+{
+    // SQLite's lower() folds ASCII letters only; fold the name the same way.
+    QString lowered = name;
+    for (QChar& c : lowered) {
+        if (c >= u'A' && c <= u'Z')
+            c = QChar(c.unicode() + (u'a' - u'A'));
+    }
+    return RunQuery(QStringLiteral("select [sql] from sqlite_master where [type] = 'table' and "
+                                   "lower(name) = ? "),
+               { lowered })
+               ->RecordTotal()
+        > 0;
+}
+
+std::int64_t TSQLiteDatabase::LastRowKey() const
+{
+    return sqlite3_last_insert_rowid(m_connection.get());
+}
+
+std::int64_t TSQLiteDatabase::ChangedRows() const
+{
+    return sqlite3_changes64(m_connection.get());
+}
+
+void TSQLiteDatabase::SetBusyWait(std::int32_t milliseconds)
+{
+    sqlite3_busy_timeout(m_connection.get(), milliseconds);
+}
+
+QString TSQLiteDatabase::EngineVersion() const
+{
+    return QString::fromLatin1(sqlite3_libversion());
+}
+
+// ---------------------------------------------------------------------------------------------
+
+void TSQLiteTable::ReadColumns(sqlite3_stmt* statement)
+{
+    const int count = sqlite3_column_count(statement);
+    m_columnsHeld = static_cast<std::uint32_t>(count);
+    const QLocale locale;
+    for (int c = 0; c < count; ++c) {
+        m_columnNames.append(locale.toUpper(fromCp1250(sqlite3_column_name(statement, c))));
+        const char* declared = sqlite3_column_decltype(statement, c);
+        int kind;
+        if (!declared) {
+            // An expression or aggregate: the first row's value decides.
+            kind = sqlite3_column_type(statement, c);
+        } else {
+            const QByteArrayView type(declared);
+            if (type == "INTEGER" || type == "BOOLEAN")
+                kind = Integer;
+            else if (type == "NUMERIC" || type == "FLOAT" || type == "DOUBLE" || type == "REAL")
+                kind = Float;
+            else if (type == "BLOB")
+                kind = Blob;
+            else
+                kind = Text;
+        }
+        m_columnKinds.append(kind);
+    }
+}
+
+void TSQLiteTable::AppendCell(const void* bytes, qsizetype size)
+{
+    m_cellStart.append(static_cast<quint64>(m_arena.size()));
+    m_arena.append(static_cast<const char*>(bytes), size);
+}
+
+void TSQLiteTable::AppendNullCell()
+{
+    m_cellStart.append(static_cast<quint64>(m_arena.size()) | NullFlag);
+}
+
+bool TSQLiteTable::AppendRow(sqlite3_stmt* statement)
+{
+    for (std::uint32_t c = 0; c < m_columnsHeld; ++c) {
+        const int col = static_cast<int>(c);
+        if (sqlite3_column_type(statement, col) == SQLITE_NULL) {
+            AppendNullCell();
+            continue;
+        }
+        switch (m_columnKinds[col]) {
+        case Integer: {
+            const sqlite3_int64 value = sqlite3_column_int64(statement, col);
+            AppendCell(&value, sizeof value);
+            break;
+        }
+        case Float: {
+            const double value = sqlite3_column_double(statement, col);
+            AppendCell(&value, sizeof value);
+            break;
+        }
+        case Blob: {
+            // Kept whole, zero bytes included; no bytes at all read as NULL.
+            const void* bytes = sqlite3_column_blob(statement, col);
+            const int size = sqlite3_column_bytes(statement, col);
+            if (size == 0)
+                AppendNullCell();
+            else if (!bytes)
+                return false;
+            else
+                AppendCell(bytes, size);
+            break;
+        }
+        default: {
+            const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(statement, col));
+            if (!text)
+                return false;
+            const int size = sqlite3_column_bytes(statement, col);
+            // A text ends at its first zero byte.
+            const void* zero = std::memchr(text, 0, static_cast<size_t>(size));
+            AppendCell(text, zero ? static_cast<const char*>(zero) - text : size);
+            break;
+        }
+        }
+    }
+    ++m_rowsHeld;
+    return true;
+}
+
+void TSQLiteTable::FinishReading()
+{
+    m_cellStart.append(static_cast<quint64>(m_arena.size()));
+    // Give back the growth reserve: for a whole register that is hundreds of megabytes.
+    m_arena.squeeze();
+    m_cellStart.squeeze();
+    m_cursorRow = 0;
+}
+
+void TSQLiteTable::CheckColumn(int col) const
+{
+    if (col < 0 || static_cast<std::uint32_t>(col) >= m_columnsHeld)
+        throw ESQLiteException(QStringLiteral("Column index out of range: %1").arg(col));
+}
+
+qsizetype TSQLiteTable::CellAt(int col) const
+{
+    if (AtEnd())
+        throw ESQLiteException(QStringLiteral("Table is at End of File"));
+    CheckColumn(col);
+    return static_cast<qsizetype>(m_cursorRow) * m_columnsHeld + col;
+}
+
+bool TSQLiteTable::SlotEmpty(qsizetype cell) const
+{
+    return (m_cellStart[cell] & NullFlag) != 0;
+}
+
+QByteArrayView TSQLiteTable::SlotBytes(qsizetype cell) const
+{
+    const quint64 begin = m_cellStart[cell] & ~NullFlag;
+    const quint64 end = m_cellStart[cell + 1] & ~NullFlag;
+    return QByteArrayView(m_arena.constData() + begin, static_cast<qsizetype>(end - begin));
+}
+
+std::int64_t TSQLiteTable::SlotInt64(qsizetype cell) const
+{
+    std::int64_t value = 0;
+    if (!SlotEmpty(cell))
+        std::memcpy(&value, SlotBytes(cell).data(), sizeof value);
+    return value;
+}
+
+double TSQLiteTable::SlotDouble(qsizetype cell) const
+{
+    double value = 0;
+    if (!SlotEmpty(cell))
+        std::memcpy(&value, SlotBytes(cell).data(), sizeof value);
+    return value;
+}
+
+QString TSQLiteTable::StreamOrSlotText(qsizetype cell) const
+{
+    // A stream handed out may have been written to; what it holds now is the cell's value.
+    if (const auto it = m_streams.find(cell); it != m_streams.end()) {
+        it->second->SetPosition(0);
+        return fromCp1250(it->second->Bytes());
+    }
+    return fromCp1250(SlotBytes(cell));
+}
+
+QString TSQLiteTable::CellText(int col) const
+{
+    const qsizetype cell = CellAt(col);
+    switch (m_columnKinds[col]) {
+    case Integer:
+        return QString::number(SlotInt64(cell));
+    case Float: {
+        QLocale locale;
+        locale.setNumberOptions(QLocale::OmitGroupSeparator);
+        return locale.toString(SlotDouble(cell), 'g', 15);
+    }
+    case Text:
+        return fromCp1250(SlotBytes(cell));
+    case Blob:
+        return CellBlobText(col);
+    default:
+        return {};
+    }
+}
+
+QString TSQLiteTable::ColumnName(int col) const
+{
+    CheckColumn(col);
+    return m_columnNames[col];
+}
+
+QString TSQLiteTable::CellTextNamed(const QString& name) const
+{
+    return CellText(ColumnNumber(name));
+}
+
+int TSQLiteTable::ColumnNumber(const QString& name) const
+{
+    if (m_columnNames.isEmpty())
+        throw ESQLiteException(
+            QStringLiteral("Field ") + name + QStringLiteral(" Not found. Empty dataset"));
+    if (const auto it = m_columnLookup.constFind(name); it != m_columnLookup.constEnd())
+        return *it;
+    const QString upper = QLocale().toUpper(name);
+    for (qsizetype i = 0; i < m_columnNames.size(); ++i) {
+        if (m_columnNames[i].compare(upper, Qt::CaseInsensitive) == 0) {
+            m_columnLookup.insert(name, static_cast<int>(i));
+            return static_cast<int>(i);
+        }
+    }
+    throw ESQLiteException(QStringLiteral("Field not found in dataset: ") + name);
+}
+
+std::int32_t TSQLiteTable::CountAnswer() const
+{
+    if (AtEnd())
+        return 0;
+    const QString text = CellText(0);
+    bool ok = false;
+    const int value = text.toInt(&ok);
+    if (!ok)
+        throw ESQLiteException(QStringLiteral("'%1' is not a valid integer value").arg(text));
+    return value;
+}
+
+std::int64_t TSQLiteTable::CellInt64(int col) const
+{
+    const qsizetype cell = CellAt(col);
+    if (SlotEmpty(cell))
+        return 0;
+    switch (m_columnKinds[col]) {
+    case Integer:
+        return SlotInt64(cell);
+    case Float: {
+        const double value = std::trunc(SlotDouble(cell));
+        // Saturate: converting an out-of-range double is undefined.
+        constexpr double Limit = 9223372036854775808.0; // 2^63
+        if (std::isnan(value))
+            return 0;
+        if (value >= Limit)
+            return std::numeric_limits<std::int64_t>::max();
+        if (value < -Limit)
+            return std::numeric_limits<std::int64_t>::min();
+        return static_cast<std::int64_t>(value);
+    }
+    default:
+        throw ESQLiteException(QStringLiteral("Not an integer or numeric field"));
+    }
+}
+
+double TSQLiteTable::CellDouble(int col) const
+{
+    const qsizetype cell = CellAt(col);
+    if (SlotEmpty(cell))
+        return 0;
+    switch (m_columnKinds[col]) {
+    case Integer:
+        return static_cast<double>(SlotInt64(cell));
+    case Float:
+        return SlotDouble(cell);
+    default:
+        throw ESQLiteException(QStringLiteral("Not an integer or numeric field"));
+    }
+}
+
+TMemoryStream* TSQLiteTable::CellStream(int col) const
+{
+    const qsizetype cell = CellAt(col);
+    if (SlotEmpty(cell))
+        return nullptr;
+    if (m_columnKinds[col] != Blob)
+        throw ESQLiteException(QStringLiteral("Not a Blob field"));
+    auto& stream = m_streams[cell];
+    if (!stream)
+        stream = std::make_unique<TMemoryStream>(SlotBytes(cell).toByteArray());
+    return stream.get();
+}
+
+QString TSQLiteTable::CellBlobText(int col) const
+{
+    const qsizetype cell = CellAt(col);
+    if (SlotEmpty(cell))
+        return {};
+    if (m_columnKinds[col] != Blob)
+        throw ESQLiteException(QStringLiteral("Not a Blob field"));
+    return StreamOrSlotText(cell);
+}
+
+bool TSQLiteTable::CellIsNull(int col) const
+{
+    return SlotEmpty(CellAt(col));
+}
+
+QString TSQLiteTable::CellTextOrEmpty(int col) const
+{
+    if (SlotEmpty(CellAt(col)))
+        return {};
+    return CellText(col);
+}
+
+QByteArrayView TSQLiteTable::CellBytes(int col) const
+{
+    const qsizetype cell = CellAt(col);
+    const int kind = m_columnKinds[col];
+    if (kind == Integer || kind == Float)
+        throw ESQLiteException(QStringLiteral("Not a text or Blob field"));
+    return SlotBytes(cell);
+}
+
+bool TSQLiteTable::StepForward()
+{
+    if (AtEnd())
+        return false;
+    ++m_cursorRow;
+    return true;
+}
+
+bool TSQLiteTable::StepBack()
+{
+    if (AtStart())
+        return false;
+    --m_cursorRow;
+    return true;
+}
+
+bool TSQLiteTable::GoFirst()
+{
+    if (m_rowsHeld == 0)
+        return false;
+    m_cursorRow = 0;
+    return true;
+}
+
+bool TSQLiteTable::GoLast()
+{
+    if (m_rowsHeld == 0)
+        return false;
+    m_cursorRow = m_rowsHeld - 1;
+    return true;
+}
+
+} // namespace kolvar::storage

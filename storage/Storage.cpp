@@ -1,1 +1,0 @@
-#include "CaseTable.h"
