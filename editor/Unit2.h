@@ -1,11 +1,174 @@
 #pragma once
 
 #include <QMainWindow>
+#include <QString>
+#include <QStringView>
 
-// The record editor window "Edycja i druk".
+#include <array>
+#include <functional>
+
+class QAction;
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QMenu;
+class QMenuBar;
+class QPlainTextEdit;
+class QPushButton;
+class QToolButton;
+
+namespace kolvar {
+
+class EditorHost;
+class MaskedDateEdit;
+class Panel;
+
+// The seven case texts the editor shows, in the order of the case table's columns.
+enum class EditorField { Termin, Nadawca, Dotyczy, Tryb, Odpowiedz, Szczegoly, Adnotacje };
+
+inline constexpr std::array<EditorField, 7> AllEditorFields = {
+    EditorField::Termin,
+    EditorField::Nadawca,
+    EditorField::Dotyczy,
+    EditorField::Tryb,
+    EditorField::Odpowiedz,
+    EditorField::Szczegoly,
+    EditorField::Adnotacje,
+};
+
+// The name the user knows a field by, for messages that point at one: "Wpłynęło", "Nadawca",
+// "Dotyczy", "Tryb załatwienia", "Tryb udzielenia odpowiedzi", "Dane szczegółowe",
+// "Adnotacje urzędowe".
+[[nodiscard]] QString editorFieldName(EditorField field);
+
+} // namespace kolvar
+
+// The record editor window "Edycja i druk": one case at a time, the seven record buttons that
+// call the main window, and the editor's own appearance commands. Closing it only hides it.
 class TForm2 : public QMainWindow
 {
     Q_OBJECT
 public:
-    explicit TForm2(QWidget* parent = nullptr);
+    // Takes its geometry and appearance from the host at once; hidden until shown.
+    explicit TForm2(kolvar::EditorHost& host, QWidget* parent = nullptr);
+    ~TForm2() override;
+    TForm2(const TForm2&) = delete;
+    TForm2& operator=(const TForm2&) = delete;
+
+    // The seven edit controls under their component names.
+    [[nodiscard]] kolvar::MaskedDateEdit* Edit4() const { return m_Edit4; }
+    [[nodiscard]] QLineEdit* edKlient() const { return m_edKlient; }
+    [[nodiscard]] QLineEdit* Edit5() const { return m_Edit5; }
+    [[nodiscard]] QComboBox* edKrypto1() const { return m_edKrypto1; }
+    [[nodiscard]] QLineEdit* edKrypto2() const { return m_edKrypto2; }
+    [[nodiscard]] QPlainTextEdit* Memo2() const { return m_Memo2; }
+    [[nodiscard]] QPlainTextEdit* Memo3() const { return m_Memo3; }
+    // The record position the main window writes, e.g. "3 z 17".
+    [[nodiscard]] QLabel* Label1() const { return m_Label1; }
+
+    // A field's text as the case record holds it: the date with its two separators and a blank
+    // in every empty digit position ("    .  .  " when nothing is typed), memo lines joined with
+    // "\r\n".
+    [[nodiscard]] QString fieldText(kolvar::EditorField field) const;
+    // Memo lines may be separated by "\r\n" or "\n". Filling the controls is not typing: it
+    // leaves RecordChanged as it is.
+    void setFieldText(kolvar::EditorField field, const QString& text);
+
+    // The name (editorFieldName) of the first field, in table order, whose text canEncode
+    // refuses; empty when every field can be stored.
+    [[nodiscard]] QString firstUnencodableField(
+        const std::function<bool(QStringView)>& canEncode) const;
+
+    // True once the user has released a key in Edit4, Edit5, edKlient, Memo2 or Memo3 since the
+    // flag was last cleared.
+    [[nodiscard]] bool RecordChanged() const { return m_RecordChanged; }
+    void setRecordChanged(bool changed) { m_RecordChanged = changed; }
+
+    // Asks the close question when RecordChanged is set, and on a close writes the geometry back
+    // into the host and has it save the settings; the window is then hidden. This also happens
+    // when the window is already hidden (the save command closes the editor either way), which
+    // QWidget::close() does not do for a window that has been shown once.
+    bool close();
+
+public slots:
+    void FormResize();
+
+    void btnPierwszyClick();
+    void btnPoprzedniClick();
+    void btnNastepnyClick();
+    void btnOstatniClick();
+    void btnDodajClick();
+    void btnZniszczClick();
+    void btnZmianaClick();
+    void btnCloseClick();
+    void btnWymazujClick();
+
+    void mnuDruk22Click();
+    void mnuKolorFormyClick();
+    void mnuKolorOkienClick();
+    void mnuFontyOpisuClick();
+    void mnuFontyEdycjiClick();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void createControls();
+    void createMenu();
+    void setTabOrderChain();
+    void FormCreate();
+    void ApplyAppearance();
+    [[nodiscard]] bool FormCloseQuery();
+    void FormClose();
+    void Edit4KeyUp();
+    [[nodiscard]] int captionWidth(const QLabel* label) const;
+
+    kolvar::EditorHost& m_host;
+    bool m_RecordChanged = false;
+
+    kolvar::Panel* m_client = nullptr;
+    kolvar::Panel* m_pnlGorny = nullptr;
+    kolvar::Panel* m_pnlKlawiszy = nullptr;
+    kolvar::Panel* m_pnl1 = nullptr;
+    kolvar::Panel* m_pnl2 = nullptr;
+    kolvar::Panel* m_pnlTryb = nullptr;
+    kolvar::Panel* m_pnlDane = nullptr;
+    kolvar::Panel* m_pnl22 = nullptr;
+    kolvar::Panel* m_pnlUrzedowy = nullptr;
+
+    QLabel* m_lbl11 = nullptr;
+    QLabel* m_lbl12 = nullptr;
+    QLabel* m_lblklient = nullptr;
+    QLabel* m_lblSprawa = nullptr;
+    QLabel* m_lblTryb = nullptr;
+    QLabel* m_lblDane = nullptr;
+    QLabel* m_lbl113 = nullptr;
+    QLabel* m_lblOdpowiada = nullptr;
+    QLabel* m_StaticText6 = nullptr;
+    QLabel* m_Label1 = nullptr;
+
+    kolvar::MaskedDateEdit* m_Edit4 = nullptr;
+    QLineEdit* m_edKlient = nullptr;
+    QLineEdit* m_Edit5 = nullptr;
+    QComboBox* m_edKrypto1 = nullptr;
+    QLineEdit* m_edKrypto2 = nullptr;
+    QPlainTextEdit* m_Memo2 = nullptr;
+    QPlainTextEdit* m_Memo3 = nullptr;
+
+    QPushButton* m_btnWymazuj = nullptr;
+    QPushButton* m_btnClose = nullptr;
+    std::array<QToolButton*, 7> m_speedButtons {};
+
+    QMenuBar* m_MainMenu1 = nullptr;
+    QAction* m_mnuDruk22 = nullptr;
+    QMenu* m_mnuUstaw = nullptr;
+    QAction* m_mnuKolorFormy = nullptr;
+    QAction* m_mnuKolorOkien = nullptr;
+    QAction* m_mnuFontyOpisu = nullptr;
+    QAction* m_mnuFontyEdycji = nullptr;
+
+    // The font dialog remembers the typeface last picked, as a dialog kept for the window does.
+    QString m_fontDialogFamily;
 };

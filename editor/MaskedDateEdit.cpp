@@ -1,0 +1,85 @@
+#include "MaskedDateEdit.h"
+
+#include <QLocale>
+
+namespace kolvar {
+
+namespace {
+
+constexpr QChar EmptyShown = u'x';
+constexpr qsizetype PositionCount = 10;
+
+[[nodiscard]] bool isSeparatorPosition(qsizetype i)
+{
+    return i == 4 || i == 7;
+}
+
+// Characters with a meaning of their own in an input mask must be escaped to stand for
+// themselves.
+[[nodiscard]] QString maskLiteral(QChar c)
+{
+    static const QString special = QStringLiteral("AaNnXx90Dd#HhBb><!\\[]{};");
+    if (special.contains(c))
+        return QStringLiteral("\\") + c;
+    return QString(c);
+}
+
+} // namespace
+
+MaskedDateEdit::MaskedDateEdit(QWidget* parent)
+    : QLineEdit(parent)
+    , m_separator(localeDateSeparator())
+{
+    const QString sep = maskLiteral(m_separator);
+    // "0" is an optional digit: a half-typed date is kept as it is, as the register always did.
+    setInputMask(QStringLiteral("0000") + sep + QStringLiteral("00") + sep + QStringLiteral("00;")
+        + EmptyShown);
+}
+
+QString MaskedDateEdit::maskedText() const
+{
+    // displayText() holds every position, text() would squeeze the empty ones out.
+    QString out = displayText().left(PositionCount);
+    for (qsizetype i = 0; i < out.size(); ++i) {
+        if (!isSeparatorPosition(i) && !out.at(i).isDigit())
+            out[i] = u' ';
+    }
+    return out;
+}
+
+void MaskedDateEdit::setMaskedText(const QString& text)
+{
+    QString positions;
+    positions.reserve(PositionCount);
+    for (QChar c : text) {
+        if (positions.size() == PositionCount)
+            break;
+        const bool digit = c >= u'0' && c <= u'9';
+        if (isSeparatorPosition(positions.size())) {
+            positions += m_separator;
+            // Any separator stands for ours (a date typed under another locale); a digit right
+            // after the day or month belongs to the next group.
+            if (!digit)
+                continue;
+        }
+        if (digit)
+            positions += c;
+        else if (c == u' ' || c == EmptyShown)
+            positions += EmptyShown;
+    }
+    setText(positions);
+}
+
+QChar MaskedDateEdit::localeDateSeparator()
+{
+    // The short date format of the locale, e.g. "dd.MM.yyyy": the first character that is not a
+    // field letter is the separator.
+    const QString format = QLocale().dateFormat(QLocale::ShortFormat);
+    for (QChar c : format) {
+        if (!c.isLetter())
+            return c;
+    }
+    return u'/';
+}
+
+} // namespace kolvar
