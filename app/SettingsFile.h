@@ -1,0 +1,61 @@
+#pragma once
+
+#include "ColorValue.h"
+
+#include <QRect>
+#include <QString>
+
+namespace kolvar {
+
+class IniFile;
+
+// Everything kolvar.ini remembers from one run to the next, as the main window holds it.
+struct AppSettings
+{
+    QRect mainBounds { 429, 551, 688, 309 };
+
+    // The editor's bounds, kept as the texts of the main window's hidden labels.
+    QString editorLeft = QStringLiteral("10");
+    QString editorTop = QStringLiteral("10");
+    QString editorWidth = QStringLiteral("602");
+    QString editorHeight = QStringLiteral("673");
+
+    ColorValue panelColor = colors::Silver;
+    ColorValue editBoxColor = colors::Window;
+    ColorValue labelFontColor = colors::Black;
+    ColorValue editFontColor = colors::Black;
+    ColorValue fixedColor = colors::Silver;
+    int editFontSize = 10;
+
+    // Bare for a register in the program folder, a full path for one elsewhere.
+    QString databaseName = QStringLiteral("brak");
+    int sortMode = 3;
+
+    QString listFontName = QStringLiteral("Arial");
+    int listFontSize = 10;
+    ColorValue listFontColor = colors::WindowText;
+    int listFontStyle = 1; // 1 bold, 2 italic, 4 underline, 8 strike-out
+
+    int terminWidth = 86;
+    int nadawcaWidth = 166;
+    int dotyczyWidth = 520;
+    int rowHeight = 22;
+
+    friend bool operator==(const AppSettings&, const AppSettings&) = default;
+};
+
+namespace SettingsFile {
+
+inline constexpr const char* FileName = "kolvar.ini";
+
+// The settings an existing file gives. A key the file lacks takes its own default, which is not
+// always the design value a run without any file keeps: columns 76/156/480, editor 454×714,
+// plain font, button-face fixed colour. The main window keeps the bounds it has (current).
+[[nodiscard]] AppSettings read(const IniFile& ini, const AppSettings& current);
+
+// Writes all 24 keys in the order the file has always had them.
+void write(IniFile& ini, const AppSettings& settings);
+
+} // namespace SettingsFile
+
+} // namespace kolvar
