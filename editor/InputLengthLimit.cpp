@@ -7,13 +7,15 @@ namespace kolvar {
 InputLengthLimit::InputLengthLimit(int maxLength, QLineEdit* edit)
     : QValidator(edit)
     , m_maxLength(maxLength)
-    , m_edit(edit)
-{ }
+    , m_lastLength(edit->text().size())
+{
+    connect(edit, &QLineEdit::textChanged, this,
+        [this](const QString& text) { m_lastLength = text.size(); });
+}
 
 QValidator::State InputLengthLimit::validate(QString& input, int&) const
 {
-    // The edit still holds the text before the change while it asks.
-    if (input.size() <= m_maxLength || input.size() <= m_edit->text().size())
+    if (input.size() <= m_maxLength || input.size() <= m_lastLength)
         return Acceptable;
     return Invalid;
 }
@@ -23,6 +25,13 @@ InputLengthLimit* InputLengthLimit::install(QLineEdit* edit, int maxLength)
     auto* limit = new InputLengthLimit(maxLength, edit);
     edit->setValidator(limit);
     return limit;
+}
+
+void InputLengthLimit::setText(QLineEdit* edit, const QString& text)
+{
+    if (auto* limit = edit->findChild<InputLengthLimit*>(QString(), Qt::FindDirectChildrenOnly))
+        limit->m_lastLength = text.size();
+    edit->setText(text);
 }
 
 } // namespace kolvar

@@ -23,10 +23,15 @@ public:
 
     // Puts a limit on an edit and returns it (owned by the edit).
     static InputLengthLimit* install(QLineEdit* edit, int maxLength);
+    // Puts a text into an edit whole, whatever its limit. The edit's own setText also keeps the
+    // text, but leaves an over-long one unguarded until the user shortens it.
+    static void setText(QLineEdit* edit, const QString& text);
 
 private:
     int m_maxLength;
-    const QLineEdit* m_edit;
+    // The edit holds the changed text already while it asks, so the length before the change
+    // is kept here.
+    qsizetype m_lastLength;
 };
 
 } // namespace kolvar

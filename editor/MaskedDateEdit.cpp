@@ -72,11 +72,12 @@ void MaskedDateEdit::setMaskedText(const QString& text)
 
 QChar MaskedDateEdit::localeDateSeparator()
 {
-    // The short date format of the locale, e.g. "dd.MM.yyyy": the first character that is not a
-    // field letter is the separator.
+    // The first character of the locale's short date format ("d.MM.yyyy", "M/d/yy") that is
+    // neither a field letter, a blank nor a quote. Formats that spell the month out ("d MMM
+    // yyyy") have none; the mask's own "/" stands in.
     const QString format = QLocale().dateFormat(QLocale::ShortFormat);
     for (QChar c : format) {
-        if (!c.isLetter())
+        if (!c.isLetter() && !c.isSpace() && c != u'\'')
             return c;
     }
     return u'/';

@@ -461,16 +461,16 @@ void TForm2::setFieldText(EditorField field, const QString& text)
         m_Edit4->setMaskedText(text);
         break;
     case EditorField::Nadawca:
-        m_edKlient->setText(text);
+        kolvar::InputLengthLimit::setText(m_edKlient, text);
         break;
     case EditorField::Dotyczy:
-        m_Edit5->setText(text);
+        kolvar::InputLengthLimit::setText(m_Edit5, text);
         break;
     case EditorField::Tryb:
-        m_edKrypto1->setEditText(text);
+        kolvar::InputLengthLimit::setText(m_edKrypto1->lineEdit(), text);
         break;
     case EditorField::Odpowiedz:
-        m_edKrypto2->setText(text);
+        kolvar::InputLengthLimit::setText(m_edKrypto2, text);
         break;
     case EditorField::Szczegoly:
         setMemoText(m_Memo2, text);

@@ -1,0 +1,754 @@
+#include "FakeEditorHost.h"
+#include "MaskedDateEdit.h"
+#include "ScriptedDialogs.h"
+#include "Unit2.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QComboBox>
+#include <QFontMetrics>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTest>
+#include <QToolButton>
+
+#include <memory>
+
+using kolvar::EditorField;
+using kolvar::test::FakeEditorHost;
+using kolvar::test::ScriptedDialogs;
+
+namespace {
+
+const QString Question = QStringLiteral("W rekordzie dokonano zmian. Czy chcesz je zapisać? ");
+const QString EmptyDate = QStringLiteral("    .  .  ");
+
+const QStringList SevenPanels
+    = { "pnlGorny", "pnlKlawiszy", "pnl1", "pnl2", "pnlTryb", "pnlDane", "pnlUrzedowy" };
+const QStringList SevenEdits
+    = { "Edit4", "edKlient", "Edit5", "edKrypto1", "edKrypto2", "Memo2", "Memo3" };
+
+void fillAll(TForm2& form)
+{
+    form.setFieldText(EditorField::Termin, QStringLiteral("2024.03.15"));
+    form.setFieldText(EditorField::Nadawca, QStringLiteral("Urząd Gminy"));
+    form.setFieldText(EditorField::Dotyczy, QStringLiteral("Wniosek"));
+    form.setFieldText(EditorField::Tryb, QStringLiteral("Pilne"));
+    form.setFieldText(EditorField::Odpowiedz, QStringLiteral("Pisemnie"));
+    form.setFieldText(EditorField::Szczegoly, QStringLiteral("raz\r\ndwa"));
+    form.setFieldText(EditorField::Adnotacje, QStringLiteral("uwaga"));
+}
+
+QStringList allTexts(const TForm2& form)
+{
+    QStringList out;
+    for (EditorField f : kolvar::AllEditorFields)
+        out << form.fieldText(f);
+    return out;
+}
+
+// The control a focus lands in, under its component name (a combo box focuses its line edit).
+QString focusName()
+{
+    QWidget* w = QApplication::focusWidget();
+    if (!w)
+        return QStringLiteral("(none)");
+    if (auto* combo = qobject_cast<QComboBox*>(w->parentWidget()))
+        return combo->objectName();
+    return w->objectName();
+}
+
+} // namespace
+
+class TestEditorWindow : public QObject
+{
+    Q_OBJECT
+
+private:
+    std::unique_ptr<FakeEditorHost> m_host;
+    std::unique_ptr<ScriptedDialogs> m_dialogs;
+    std::unique_ptr<TForm2> m_form;
+
+    template <typename T> T* child(const QString& name) const
+    {
+        T* w = m_form->findChild<T*>(name);
+        if (!w)
+            qFatal("no child %s", qPrintable(name));
+        return w;
+    }
+
+    void makeForm() { m_form = std::make_unique<TForm2>(*m_host); }
+
+    bool showForm()
+    {
+        m_form->show();
+        return QTest::qWaitForWindowExposed(m_form.get());
+    }
+
+    bool activateForm()
+    {
+        if (!showForm())
+            return false;
+        m_form->activateWindow();
+        return QTest::qWaitForWindowActive(m_form.get());
+    }
+
+    void resizeClientTo(int clientHeight)
+    {
+        m_form->resize(m_form->width(), clientHeight + m_form->menuBar()->height());
+        QCoreApplication::processEvents();
+    }
+
+private slots:
+    void init()
+    {
+        m_host = std::make_unique<FakeEditorHost>();
+        m_dialogs = std::make_unique<ScriptedDialogs>();
+    }
+
+    void cleanup()
+    {
+        m_form.reset();
+        m_dialogs.reset();
+        m_host.reset();
+    }
+
+    void firstShowWithoutSettingsIsAt10_10With602x673()
+    {
+        makeForm();
+        QVERIFY(!m_form->isVisible());
+        QVERIFY(showForm());
+        QCOMPARE(m_form->pos(), QPoint(10, 10));
+        QCOMPARE(m_form->size(), QSize(602, 673));
+        QCOMPARE(m_form->windowTitle(), QStringLiteral("Edycja i druk"));
+
+        QVERIFY(m_form->close());
+        QCOMPARE(QStringList({ m_host->lewa, m_host->top, m_host->szer, m_host->wys }),
+            QStringList({ "10", "10", "602", "673" }));
+    }
+
+    void closeWritesGeometryThenEnablesRegenerateAndSavesOnce()
+    {
+        m_host->lewa = "120";
+        m_host->top = "80";
+        m_host->szer = "500";
+        m_host->wys = "450";
+        makeForm();
+        QVERIFY(showForm());
+        QCOMPARE(m_form->pos(), QPoint(120, 80));
+        QCOMPARE(m_form->size(), QSize(500, 450));
+
+        m_form->move(200, 150);
+        m_form->resize(640, 480);
+        QTRY_COMPARE(m_form->pos(), QPoint(200, 150));
+        QTest::mouseClick(child<QPushButton>("btnClose"), Qt::LeftButton);
+
+        QVERIFY(!m_form->isVisible());
+        QCOMPARE(QStringList({ m_host->lewa, m_host->top, m_host->szer, m_host->wys }),
+            QStringList({ "200", "150", "640", "480" }));
+        QCOMPARE(m_host->log, QStringList({ "EnableRegeneruj", "SaveSettings" }));
+        QVERIFY(m_dialogs->shown.isEmpty());
+    }
+
+    void closingAgainWhileHiddenStillSaves_data()
+    {
+        QTest::addColumn<bool>("shownBefore");
+        QTest::newRow("shown and closed once") << true;
+        QTest::newRow("never shown") << false;
+    }
+
+    // The save command closes the editor whether or not it is on screen, and the settings are
+    // written every time.
+    void closingAgainWhileHiddenStillSaves()
+    {
+        QFETCH(bool, shownBefore);
+        makeForm();
+        if (shownBefore) {
+            QVERIFY(showForm());
+            QVERIFY(m_form->close());
+            m_host->log.clear();
+        }
+        m_form->setRecordChanged(true);
+        m_dialogs->answers.push_back(kolvar::DialogButton::No);
+        QVERIFY(m_form->close());
+        QCOMPARE(m_dialogs->texts(), QStringList({ Question }));
+        QCOMPARE(m_host->log, QStringList({ "EnableRegeneruj", "SaveSettings" }));
+        QVERIFY(!m_form->RecordChanged());
+        QVERIFY(!m_form->isVisible());
+    }
+
+    void closeBoxRunsTheSameCloseSequence()
+    {
+        makeForm();
+        QVERIFY(showForm());
+        m_form->setRecordChanged(true);
+        m_dialogs->answers.push_back(kolvar::DialogButton::Yes);
+        QVERIFY(!static_cast<QWidget*>(m_form.get())->close());
+        QVERIFY(m_form->isVisible());
+
+        m_dialogs->answers.push_back(kolvar::DialogButton::No);
+        QVERIFY(static_cast<QWidget*>(m_form.get())->close());
+        QVERIFY(!m_form->isVisible());
+        QCOMPARE(m_dialogs->texts(), QStringList({ Question, Question }));
+        QCOMPARE(m_host->count("SaveSettings"), 1);
+    }
+
+    void closeQuestionAnswer_data()
+    {
+        QTest::addColumn<kolvar::DialogButton>("answer");
+        QTest::addColumn<bool>("staysOpen");
+        QTest::newRow("Yes keeps the window open with texts and flag")
+            << kolvar::DialogButton::Yes << true;
+        QTest::newRow("No closes, clears the flag and keeps the texts")
+            << kolvar::DialogButton::No << false;
+    }
+
+    void closeQuestionAnswer()
+    {
+        QFETCH(kolvar::DialogButton, answer);
+        QFETCH(bool, staysOpen);
+        makeForm();
+        fillAll(*m_form);
+        const QStringList texts = allTexts(*m_form);
+        QVERIFY(showForm());
+        QTest::keyClick(child<QLineEdit>("edKlient"), Qt::Key_End);
+        QVERIFY(m_form->RecordChanged());
+
+        m_dialogs->answers.push_back(answer);
+        QTest::mouseClick(child<QPushButton>("btnClose"), Qt::LeftButton);
+
+        QCOMPARE(m_dialogs->texts(), QStringList({ Question }));
+        QCOMPARE(m_dialogs->shown.constFirst().buttons,
+            QList<kolvar::DialogButton>({ kolvar::DialogButton::Yes, kolvar::DialogButton::No }));
+        QCOMPARE(m_form->isVisible(), staysOpen);
+        QCOMPARE(m_form->RecordChanged(), staysOpen);
+        QCOMPARE(allTexts(*m_form), texts);
+        QCOMPARE(m_host->count("SaveSettings"), staysOpen ? 0 : 1);
+        QCOMPARE(m_host->count("Zmiana1Click"), 0);
+    }
+
+    void clearButtonEmptiesEveryFieldAndLeavesTheFlag_data()
+    {
+        QTest::addColumn<bool>("changed");
+        QTest::newRow("unchanged record stays unchanged") << false;
+        QTest::newRow("changed record stays changed") << true;
+    }
+
+    void clearButtonEmptiesEveryFieldAndLeavesTheFlag()
+    {
+        QFETCH(bool, changed);
+        makeForm();
+        fillAll(*m_form);
+        QVERIFY(showForm());
+        m_form->setRecordChanged(changed);
+
+        QTest::mouseClick(child<QPushButton>("btnWymazuj"), Qt::LeftButton);
+
+        QCOMPARE(allTexts(*m_form), QStringList({ EmptyDate, "", "", "", "", "", "" }));
+        QCOMPARE(m_form->RecordChanged(), changed);
+        QVERIFY(m_host->log.isEmpty());
+
+        m_dialogs->answers.push_back(kolvar::DialogButton::No);
+        QVERIFY(m_form->close());
+        QCOMPARE(m_dialogs->texts().size(), changed ? 1 : 0);
+    }
+
+    void keyReleaseMarksTheRecord_data()
+    {
+        QTest::addColumn<QString>("control");
+        QTest::addColumn<int>("key");
+        QTest::addColumn<bool>("marks");
+        QTest::newRow("digit in the date") << "Edit4" << int(Qt::Key_2) << true;
+        QTest::newRow("letter in the sender") << "edKlient" << int(Qt::Key_A) << true;
+        QTest::newRow("arrow in the subject") << "Edit5" << int(Qt::Key_Left) << true;
+        QTest::newRow("shift alone in the subject") << "Edit5" << int(Qt::Key_Shift) << true;
+        QTest::newRow("letter in the details") << "Memo2" << int(Qt::Key_A) << true;
+        QTest::newRow("letter in the annotations") << "Memo3" << int(Qt::Key_B) << true;
+        QTest::newRow("letter in the mode of settling") << "edKrypto1" << int(Qt::Key_A) << false;
+        QTest::newRow("letter in the mode of reply") << "edKrypto2" << int(Qt::Key_A) << false;
+    }
+
+    void keyReleaseMarksTheRecord()
+    {
+        QFETCH(QString, control);
+        QFETCH(int, key);
+        QFETCH(bool, marks);
+        makeForm();
+        QVERIFY(showForm());
+        QWidget* target = child<QWidget>(control);
+        if (auto* combo = qobject_cast<QComboBox*>(target))
+            target = combo->lineEdit();
+
+        QTest::keyPress(target, Qt::Key(key));
+        QVERIFY(!m_form->RecordChanged());
+        QTest::keyRelease(target, Qt::Key(key));
+        QCOMPARE(m_form->RecordChanged(), marks);
+    }
+
+    void choosingAnItemOfTheModeOfSettlingDoesNotMark()
+    {
+        makeForm();
+        QVERIFY(showForm());
+        auto* combo = child<QComboBox>("edKrypto1");
+        combo->setCurrentIndex(2);
+        QCOMPARE(m_form->fieldText(EditorField::Tryb),
+            QStringLiteral("Załatwić w trybie administracyjnym w okresie jednego miesiąca"));
+        QVERIFY(!m_form->RecordChanged());
+        QVERIFY(m_form->close());
+        QVERIFY(m_dialogs->shown.isEmpty());
+    }
+
+    void tabbingIntoTheDetailsMarksTheRecord()
+    {
+        makeForm();
+        QVERIFY(activateForm());
+        auto* klient = child<QLineEdit>("edKlient");
+        klient->setFocus();
+        QTRY_COMPARE(focusName(), QStringLiteral("edKlient"));
+
+        QTest::keyPress(klient, Qt::Key_Tab);
+        QCOMPARE(focusName(), QStringLiteral("Memo2"));
+        QVERIFY(!m_form->RecordChanged());
+        QTest::keyRelease(child<QWidget>("Memo2"), Qt::Key_Tab);
+        QVERIFY(m_form->RecordChanged());
+        QCOMPARE(m_form->fieldText(EditorField::Szczegoly), QString());
+    }
+
+    void tabOrderRunsThroughTheControls()
+    {
+        makeForm();
+        QVERIFY(activateForm());
+        child<QWidget>("btnClose")->setFocus();
+        QTRY_COMPARE(focusName(), QStringLiteral("btnClose"));
+        QStringList visited;
+        for (int i = 0; i < 9; ++i) {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+            visited << focusName();
+        }
+        QCOMPARE(visited,
+            QStringList({ "btnWymazuj", "Edit5", "Edit4", "edKlient", "Memo2", "edKrypto1", "Memo3",
+                "edKrypto2", "btnClose" }));
+    }
+
+    void halvesShareTheClientHeight_data()
+    {
+        QTest::addColumn<int>("clientHeight");
+        QTest::addColumn<int>("pnl1Height");
+        QTest::addColumn<int>("pnl2Height");
+        QTest::newRow("600 gives 222 each") << 600 << 222 << 222;
+        QTest::newRow("odd remainder goes to pnl2") << 601 << 222 << 223;
+        QTest::newRow("small window") << 400 << 122 << 122;
+    }
+
+    void halvesShareTheClientHeight()
+    {
+        QFETCH(int, clientHeight);
+        QFETCH(int, pnl1Height);
+        QFETCH(int, pnl2Height);
+        makeForm();
+        QVERIFY(showForm());
+        resizeClientTo(clientHeight);
+        QCOMPARE(m_form->centralWidget()->height(), clientHeight);
+
+        QCOMPARE(child<QWidget>("pnlGorny")->geometry(), QRect(0, 0, m_form->width(), 112));
+        QCOMPARE(child<QWidget>("pnl1")->y(), 112);
+        QCOMPARE(child<QWidget>("pnl1")->height(), pnl1Height);
+        QCOMPARE(child<QWidget>("pnl2")->y(), 112 + pnl1Height);
+        QCOMPARE(child<QWidget>("pnl2")->height(), pnl2Height);
+        QCOMPARE(child<QWidget>("pnlKlawiszy")->y(), clientHeight - 44);
+        QCOMPARE(child<QWidget>("pnl22")->height(), 29);
+        // The details memo fills what the two strips above it leave inside the bevels.
+        QCOMPARE(child<QWidget>("Memo2")->height(), pnl1Height - 4 - 41 - 29);
+    }
+
+    void controlsFollowTheCaptionWidths_data()
+    {
+        QTest::addColumn<int>("width");
+        QTest::newRow("first run size") << 602;
+        QTest::newRow("wide") << 900;
+        QTest::newRow("settings default size") << 454;
+    }
+
+    void controlsFollowTheCaptionWidths()
+    {
+        QFETCH(int, width);
+        m_host->szer = QString::number(width);
+        makeForm();
+        QVERIFY(showForm());
+        const QFontMetrics fm(m_form->font());
+        const auto caption = [&](const char* label) {
+            auto* l = child<QLabel>(label);
+            // Every label is exactly as wide as its caption.
+            if (l->width() != fm.horizontalAdvance(l->text()))
+                qWarning("%s is %d wide", label, l->width());
+            return fm.horizontalAdvance(l->text());
+        };
+        const auto x = [&](const char* name) { return child<QWidget>(name)->x(); };
+        const auto w = [&](const char* name) { return child<QWidget>(name)->width(); };
+        const int gorny = w("pnlGorny");
+        QCOMPARE(gorny, width);
+
+        QCOMPARE(x("lbl12"), 20);
+        QCOMPARE(x("Edit4"), 20 + caption("lbl12") + 10);
+        QCOMPARE(x("lblSprawa"), 20);
+        QCOMPARE(x("Edit5"), 20 + caption("lblSprawa") + 10);
+        QCOMPARE(w("Edit5"), gorny - x("Edit5") - 25);
+        QCOMPARE(x("lblklient"), x("Edit4") + w("Edit4") + 20);
+        QCOMPARE(x("edKlient"), x("lblklient") + caption("lblklient") + 10);
+        QCOMPARE(w("edKlient"), gorny - x("edKlient") - 25);
+        // The strips sit inside their halves' bevels, and the captions keep 20 pixels from the
+        // strip's own left edge in the half.
+        QCOMPARE(x("pnlTryb"), 2);
+        QCOMPARE(x("lblTryb"), 22);
+        QCOMPARE(x("edKrypto1"), 22 + caption("lblTryb") + 10);
+        QCOMPARE(w("edKrypto1"), w("pnlTryb") - caption("lblTryb") - 55);
+        QCOMPARE(x("pnlUrzedowy"), 1);
+        QCOMPARE(x("lblOdpowiada"), 21);
+        QCOMPARE(x("edKrypto2"), 21 + caption("lblOdpowiada") + 10);
+        QCOMPARE(w("edKrypto2"), w("pnlUrzedowy") - caption("lblOdpowiada") - 55);
+        for (const char* label : { "lbl12", "lblklient", "lblSprawa", "lblTryb", "lblOdpowiada" })
+            QCOMPARE(child<QLabel>(label)->width(), caption(label));
+    }
+
+    void speedButtonsCallTheirCommand_data()
+    {
+        QTest::addColumn<QString>("button");
+        QTest::addColumn<QString>("hint");
+        QTest::addColumn<QString>("command");
+        QTest::newRow("first") << "btnPierwszy"
+                               << "Na Pierwszy rekord"
+                               << "Pierwszy1Click";
+        QTest::newRow("previous") << "btnPoprzedni"
+                                  << "Poprzedni rekord"
+                                  << "Poprzedni1Click";
+        QTest::newRow("next") << "btnNastepny"
+                              << "Następny rekord"
+                              << "Nastepny1Click";
+        QTest::newRow("last") << "btnOstatni"
+                              << "Na ostatni rekord"
+                              << "Ostatni1Click";
+        QTest::newRow("add") << "btnDodaj"
+                             << "Dodaje rekord"
+                             << "Dodaj1Click";
+        QTest::newRow("delete") << "btnZniszcz"
+                                << "Usuwa zaznaczony rekord"
+                                << "Zniszcz1Click";
+        QTest::newRow("save") << "btnZmiana"
+                              << "Zatwierdza zmiany w tekście rekordu"
+                              << "Zmiana1Click";
+    }
+
+    void speedButtonsCallTheirCommand()
+    {
+        QFETCH(QString, button);
+        QFETCH(QString, hint);
+        QFETCH(QString, command);
+        makeForm();
+        fillAll(*m_form);
+        const QStringList texts = allTexts(*m_form);
+        QVERIFY(showForm());
+        auto* b = child<QToolButton>(button);
+        QCOMPARE(b->size(), QSize(25, 25));
+        QCOMPARE(b->toolTip(), hint);
+        QCOMPARE(b->focusPolicy(), Qt::NoFocus);
+        QVERIFY(b->icon().pixmap(16, QIcon::Normal).toImage()
+            != b->icon().pixmap(16, QIcon::Disabled).toImage());
+
+        QTest::mouseClick(b, Qt::LeftButton);
+        QCOMPARE(m_host->log, QStringList({ command }));
+        QCOMPARE(allTexts(*m_form), texts);
+        QVERIFY(!m_form->RecordChanged());
+        QVERIFY(m_dialogs->shown.isEmpty());
+    }
+
+    void memoTextsTravelWithCrLf_data()
+    {
+        QTest::addColumn<EditorField>("field");
+        QTest::addColumn<QString>("given");
+        QTest::addColumn<QString>("read");
+        QTest::addColumn<int>("lines");
+        QTest::newRow("details, CR LF kept") << EditorField::Szczegoly << "raz\r\ndwa"
+                                             << "raz\r\ndwa" << 2;
+        QTest::newRow("details, bare LF read as CR LF") << EditorField::Szczegoly << "raz\ndwa"
+                                                        << "raz\r\ndwa" << 2;
+        QTest::newRow("annotations, empty lines and a final break")
+            << EditorField::Adnotacje << "a\r\n\r\nb\r\n"
+            << "a\r\n\r\nb\r\n"
+            << 4;
+        QTest::newRow("annotations, empty") << EditorField::Adnotacje << ""
+                                            << "" << 1;
+    }
+
+    void memoTextsTravelWithCrLf()
+    {
+        QFETCH(EditorField, field);
+        QFETCH(QString, given);
+        QFETCH(QString, read);
+        QFETCH(int, lines);
+        makeForm();
+        m_form->setFieldText(field, given);
+        QCOMPARE(m_form->fieldText(field), read);
+        QPlainTextEdit* memo = field == EditorField::Szczegoly ? m_form->Memo2() : m_form->Memo3();
+        QCOMPARE(memo->blockCount(), lines);
+        QVERIFY(!memo->toPlainText().contains(QLatin1Char('\r')));
+        QVERIFY(!m_form->RecordChanged());
+    }
+
+    void typingStopsAtTheMaximumLength_data()
+    {
+        QTest::addColumn<EditorField>("field");
+        QTest::addColumn<QString>("control");
+        QTest::addColumn<int>("limit");
+        QTest::newRow("sender 40") << EditorField::Nadawca << "edKlient" << 40;
+        QTest::newRow("subject 120") << EditorField::Dotyczy << "Edit5" << 120;
+        QTest::newRow("mode of settling 120") << EditorField::Tryb << "edKrypto1" << 120;
+        QTest::newRow("mode of reply 120") << EditorField::Odpowiedz << "edKrypto2" << 120;
+    }
+
+    void typingStopsAtTheMaximumLength()
+    {
+        QFETCH(EditorField, field);
+        QFETCH(QString, control);
+        QFETCH(int, limit);
+        makeForm();
+        QWidget* target = child<QWidget>(control);
+        if (auto* combo = qobject_cast<QComboBox*>(target))
+            target = combo->lineEdit();
+        QTest::keyClicks(target, QString(limit + 5, QLatin1Char('k')));
+        QCOMPARE(m_form->fieldText(field), QString(limit, QLatin1Char('k')));
+    }
+
+    // A stored text over the limit (doubled quotes, an older register) must survive the editor
+    // whole, or the next save would cut it.
+    void storedTextOverTheLimitStaysWhole()
+    {
+        makeForm();
+        const QString stored = QString(39, QLatin1Char('a')) + QStringLiteral("''b''");
+        m_form->setFieldText(EditorField::Nadawca, stored);
+        QCOMPARE(m_form->fieldText(EditorField::Nadawca), stored);
+
+        auto* edit = child<QLineEdit>("edKlient");
+        edit->end(false);
+        QTest::keyClick(edit, Qt::Key_Z);
+        QCOMPARE(m_form->fieldText(EditorField::Nadawca), stored);
+        QTest::keyClick(edit, Qt::Key_Backspace);
+        QCOMPARE(m_form->fieldText(EditorField::Nadawca), stored.chopped(1));
+    }
+
+    void dateFieldKeepsItsSeparatorsAndBlanks()
+    {
+        makeForm();
+        QCOMPARE(m_form->fieldText(EditorField::Termin), EmptyDate);
+        m_form->setFieldText(EditorField::Termin, QStringLiteral("2023.11.05"));
+        QCOMPARE(m_form->fieldText(EditorField::Termin), QStringLiteral("2023.11.05"));
+        m_form->setFieldText(EditorField::Termin, QString());
+        QCOMPARE(m_form->fieldText(EditorField::Termin), EmptyDate);
+    }
+
+    void appearanceComesFromTheHost()
+    {
+        m_host->panelColor = 0x00FF00; // green
+        m_host->editBoxColor = 0xFFFF00; // aqua
+        m_host->labelFontColor = 0x800000; // navy
+        m_host->editFontColor = 0x000080; // maroon
+        m_host->editFontSize = 14;
+        makeForm();
+
+        for (const QString& name : SevenPanels)
+            QCOMPARE(child<QWidget>(name)->palette().color(QPalette::Window), QColor(0, 255, 0));
+        QCOMPARE(child<QWidget>("pnl22")->palette().color(QPalette::Window), QColor(192, 192, 192));
+
+        for (const QString& name : SevenEdits) {
+            QWidget* w = child<QWidget>(name);
+            QCOMPARE(w->palette().color(QPalette::Base), QColor(0, 255, 255));
+            QCOMPARE(w->palette().color(QPalette::Text), QColor(128, 0, 0));
+            QCOMPARE(w->font().pointSize(), 14);
+            QCOMPARE(w->font().family(), QStringLiteral("Arial"));
+            QVERIFY(w->font().bold());
+        }
+        // Captions take their colour from the panel they sit on.
+        for (const char* label : { "lbl11", "lbl12", "lblTryb", "lblDane", "lblOdpowiada", "lbl113",
+                 "StaticText6", "Label1" })
+            QCOMPARE(
+                child<QWidget>(label)->palette().color(QPalette::WindowText), QColor(0, 0, 128));
+        QCOMPARE(child<QLabel>("lbl11")->font().pixelSize(), 21);
+        QCOMPARE(m_form->font().pixelSize(), 13);
+    }
+
+    void colourCommandPaintsAndTellsTheHost_data()
+    {
+        QTest::addColumn<QString>("action");
+        QTest::addColumn<QString>("preset");
+        QTest::addColumn<QStringList>("widgets");
+        QTest::addColumn<int>("role");
+        QTest::addColumn<QString>("setter");
+
+        QTest::newRow("panel colour")
+            << "mnuKolorFormy"
+            << "#c0c0c0" << SevenPanels << int(QPalette::Window) << "setPanelColor";
+        QTest::newRow("edit box colour")
+            << "mnuKolorOkien"
+            << "#fffff0" << SevenEdits << int(QPalette::Base) << "setEditBoxColor";
+        QTest::newRow("caption colour")
+            << "mnuFontyOpisu"
+            << "#c0c0c0"
+            << QStringList({ "lbl11", "lbl12", "lblklient", "lblSprawa", "lblTryb", "lblDane",
+                   "lbl113", "lblOdpowiada", "StaticText6", "Label1" })
+            << int(QPalette::WindowText) << "setLabelFontColor";
+    }
+
+    void colourCommandPaintsAndTellsTheHost()
+    {
+        QFETCH(QString, action);
+        QFETCH(QString, preset);
+        QFETCH(QStringList, widgets);
+        QFETCH(int, role);
+        QFETCH(QString, setter);
+        m_host->editBoxColor = 0xF0FFFF; // ivory, so the preset shows where it came from
+        makeForm();
+
+        m_dialogs->colors.push_back(QColor(255, 0, 0));
+        child<QAction>(action)->trigger();
+
+        QCOMPARE(m_dialogs->shown.size(), 1);
+        QCOMPARE(m_dialogs->shown.constFirst().kind, ScriptedDialogs::Shown::Color);
+        QCOMPARE(m_dialogs->shown.constFirst().text, preset);
+        for (const QString& name : widgets)
+            QCOMPARE(child<QWidget>(name)->palette().color(QPalette::ColorRole(role)),
+                QColor(255, 0, 0));
+        QCOMPARE(m_host->log, QStringList({ setter }));
+        const kolvar::ColorValue red = 0x0000FF;
+        const kolvar::ColorValue stored = setter == "setPanelColor" ? m_host->panelColor
+            : setter == "setEditBoxColor"                           ? m_host->editBoxColor
+                                                                    : m_host->labelFontColor;
+        QCOMPARE(stored, red);
+    }
+
+    void fontCommandTakesOnlyColourAndSize()
+    {
+        makeForm();
+        QFont courier(QStringLiteral("Courier New"));
+        courier.setPointSize(16);
+        courier.setItalic(true);
+        courier.setUnderline(true);
+        m_dialogs->fonts.push_back(kolvar::FontChoice { courier, QColor(0, 0, 255) });
+        child<QAction>("mnuFontyEdycji")->trigger();
+
+        QCOMPARE(m_dialogs->shown.size(), 1);
+        QFont preset;
+        QVERIFY(preset.fromString(m_dialogs->shown.constFirst().text));
+        QCOMPARE(preset.pointSize(), 10);
+        QVERIFY(!preset.bold());
+        QVERIFY(!preset.italic());
+
+        for (const QString& name : SevenEdits) {
+            QWidget* w = child<QWidget>(name);
+            QCOMPARE(w->font().family(), QStringLiteral("Arial"));
+            QVERIFY(w->font().bold());
+            QVERIFY(!w->font().italic());
+            QVERIFY(!w->font().underline());
+            QCOMPARE(w->font().pointSize(), 16);
+            QCOMPARE(w->palette().color(QPalette::Text), QColor(0, 0, 255));
+        }
+        QCOMPARE(m_host->editFontSize, 16);
+        QCOMPARE(m_host->editFontColor, kolvar::ColorValue(0xFF0000));
+        QCOMPARE(m_host->log, QStringList({ "setEditFontColor", "setEditFontSize" }));
+
+        // The next time the dialog starts from the size now in force, again in plain style.
+        child<QAction>("mnuFontyEdycji")->trigger();
+        QVERIFY(preset.fromString(m_dialogs->shown.last().text));
+        QCOMPARE(preset.pointSize(), 16);
+        QVERIFY(!preset.italic());
+    }
+
+    void cancelledDialogChangesNothing_data()
+    {
+        QTest::addColumn<QString>("action");
+        QTest::newRow("panel colour") << "mnuKolorFormy";
+        QTest::newRow("edit box colour") << "mnuKolorOkien";
+        QTest::newRow("caption colour") << "mnuFontyOpisu";
+        QTest::newRow("edit font") << "mnuFontyEdycji";
+    }
+
+    void cancelledDialogChangesNothing()
+    {
+        QFETCH(QString, action);
+        makeForm();
+        QList<QPalette> palettes;
+        QList<QFont> fonts;
+        const QStringList names = SevenPanels + SevenEdits + QStringList({ "lbl11", "lblTryb" });
+        for (const QString& name : names) {
+            palettes << child<QWidget>(name)->palette();
+            fonts << child<QWidget>(name)->font();
+        }
+
+        child<QAction>(action)->trigger(); // nothing queued: the dialog is cancelled
+
+        QCOMPARE(m_dialogs->shown.size(), 1);
+        QVERIFY(m_host->log.isEmpty());
+        for (int i = 0; i < names.size(); ++i) {
+            QVERIFY2(child<QWidget>(names[i])->palette() == palettes[i], qPrintable(names[i]));
+            QVERIFY2(child<QWidget>(names[i])->font() == fonts[i], qPrintable(names[i]));
+        }
+    }
+
+    void menuHoldsThePrintCommandAndTheSettings()
+    {
+        makeForm();
+        auto* bar = child<QMenuBar>("MainMenu1");
+        QStringList top;
+        for (QAction* a : bar->actions())
+            top << a->text();
+        QCOMPARE(top, QStringList({ "&Drukowanie", "&Ustawienia" }));
+        QVERIFY(!child<QAction>("mnuDruk22")->menu());
+        QStringList settings;
+        for (QAction* a : child<QMenu>("mnuUstaw")->actions())
+            settings << (a->isSeparator() ? QStringLiteral("-") : a->text());
+        QCOMPARE(settings,
+            QStringList({ "Kolor Formatki (planszy)", "Kolor okien edycji", "-",
+                "Kolor fontów opisów", "Kolor i rozmiar fontów pól edycji" }));
+    }
+
+    void firstUnencodableFieldNamesTheField_data()
+    {
+        QTest::addColumn<EditorField>("bad");
+        QTest::addColumn<EditorField>("alsoBad");
+        QTest::addColumn<QString>("named");
+        QTest::newRow("Cyrillic in the annotations")
+            << EditorField::Adnotacje << EditorField::Adnotacje << "Adnotacje urzędowe";
+        QTest::newRow("emoji in the sender")
+            << EditorField::Nadawca << EditorField::Nadawca << "Nadawca";
+        QTest::newRow("mode of settling")
+            << EditorField::Tryb << EditorField::Tryb << "Tryb załatwienia";
+        QTest::newRow("mode of reply")
+            << EditorField::Odpowiedz << EditorField::Odpowiedz << "Tryb udzielenia odpowiedzi";
+        QTest::newRow("two fields: the first in table order")
+            << EditorField::Szczegoly << EditorField::Dotyczy << "Dotyczy";
+    }
+
+    void firstUnencodableFieldNamesTheField()
+    {
+        QFETCH(EditorField, bad);
+        QFETCH(EditorField, alsoBad);
+        QFETCH(QString, named);
+        makeForm();
+        fillAll(*m_form);
+        m_form->setFieldText(EditorField::Dotyczy, QStringLiteral("Zażółć gęślą jaźń"));
+        // Polish letters are all within Latin Extended-A; Cyrillic and emoji are not.
+        const auto latinOnly = [](QStringView text) {
+            return std::all_of(
+                text.begin(), text.end(), [](QChar c) { return c.unicode() < 0x0180; });
+        };
+        QCOMPARE(m_form->firstUnencodableField(latinOnly), QString());
+
+        m_form->setFieldText(bad, QStringLiteral("Тест"));
+        m_form->setFieldText(alsoBad, QStringLiteral("ok \U0001F600"));
+        QCOMPARE(m_form->firstUnencodableField(latinOnly), named);
+    }
+};
+
+QTEST_MAIN(TestEditorWindow)
+#include "tst_editorwindow.moc"
