@@ -11,6 +11,7 @@
 #include <memory>
 #include <vector>
 
+class QKeyEvent;
 class QLineEdit;
 class QPainter;
 
@@ -195,8 +196,8 @@ protected:
     // The scroll bars' ranges and page steps have just been set from the geometry. This happens
     // only when the geometry changes (resize, counts, sizes, fixed counts, scroll style), never
     // on a mere scroll, and always before the colWidthsChanged/rowHeightsChanged/sizeChanged
-    // or resizeEvent that caused it returns, so a page step written there stays until the next
-    // such change.
+    // call (or the end of the resizeEvent) that follows the change, so a page step written
+    // there, or in those overrides after calling the base, stays until the next such change.
     virtual void scrollBarsUpdated();
     // Mouse and keys, called by the Qt event handlers; the defaults do the grid's own handling
     // (selection, sizing, moving, navigation) and fire the events.
@@ -228,6 +229,27 @@ protected:
     [[nodiscard]] QLineEdit* inplaceEditor() const;
 
 private:
+    void setTopLeft(int col, int row);
+    void scrollIntoView(int col, int row);
+    bool moveCurrent(int col, int row, bool moveAnchor, bool show);
+    void clampPositions();
+    void geometryChanged();
+    void applyScrollStyle();
+    void applyTracking();
+    void updateScrollBars();
+    void syncScrollValues();
+    void showEditorIfAlways();
+    void placeEditor();
+    void restoreEditText();
+    bool editorEvent(QEvent* event);
+    void paintMoveMarker(QPainter& painter);
+    bool sizingHit(const QPoint& pos, GridState& state, int& index) const;
+    void selectTo(const QPoint& pos);
+    void autoScrollStep();
+    void processKey(QKeyEvent* event);
+    void enterFocus();
+    void leaveFocus(Qt::FocusReason reason);
+
     struct Private;
     std::unique_ptr<Private> d;
 };

@@ -1,108 +1,158 @@
 #include "StringGrid.h"
 
+#include "GridTextStore.h"
+
 #include <QPainter>
 
 namespace kolvar::grid {
 
 struct StringGrid::Store
 {
-    std::vector<QStringList> rows;
+    GridTextStore texts;
 };
 
 StringGrid::StringGrid(QWidget* parent)
     : CustomGrid(parent)
     , m_store(std::make_unique<Store>())
-{ }
+{
+    m_store->texts.resize(rowCount());
+}
 
 StringGrid::~StringGrid() = default;
 
 QString StringGrid::cells(int col, int row) const
 {
-    if (row < 0 || size_t(row) >= m_store->rows.size())
+    if (row >= rowCount())
         return {};
-    return m_store->rows[size_t(row)].value(col);
+    return m_store->texts.text(col, row);
 }
 
 void StringGrid::setCells(int col, int row, const QString& text)
 {
-    if (row < 0 || col < 0)
+    if (col < 0 || row < 0 || row >= rowCount())
         return;
-    if (size_t(row) >= m_store->rows.size())
-        m_store->rows.resize(size_t(row) + 1);
-    auto& r = m_store->rows[size_t(row)];
-    while (r.size() <= col)
-        r.append(QString());
-    r[col] = text;
+    m_store->texts.setText(col, row, text);
+    if (col < colCount())
+        invalidateCell(col, row);
 }
 
 QStringList StringGrid::rowTexts(int row) const
 {
-    QStringList out;
-    for (int c = 0; c < colCount(); ++c)
-        out << cells(c, row);
-    return out;
+    if (row < 0 || row >= rowCount())
+        return {};
+    return m_store->texts.rowTexts(row, colCount());
 }
 
 void StringGrid::setRowTexts(int row, const QStringList& texts)
 {
-    for (int c = 0; c < texts.size(); ++c)
-        setCells(c, row, texts[c]);
+    const std::vector<QStringView> views(texts.cbegin(), texts.cend());
+    setRowTexts(row, std::span<const QStringView>(views));
+}
+
+void StringGrid::setRowTexts(int row, std::span<const QStringView> texts)
+{
+    if (row < 0 || row >= rowCount())
+        return;
+    m_store->texts.setRow(row, texts);
+    invalidateRow(row);
+}
+
+void StringGrid::setRowBytes(int row, std::span<const QByteArrayView> texts)
+{
+    if (row < 0 || row >= rowCount())
+        return;
+    m_store->texts.setRowEncoded(row, texts);
+    invalidateRow(row);
 }
 
 QStringList StringGrid::colTexts(int col) const
 {
     QStringList out;
+    out.reserve(rowCount());
     for (int r = 0; r < rowCount(); ++r)
-        out << cells(col, r);
+        out.append(m_store->texts.text(col, r));
     return out;
 }
 
 void StringGrid::setColTexts(int col, const QStringList& texts)
 {
-    for (int r = 0; r < texts.size(); ++r)
-        setCells(col, r, texts[r]);
+    if (col < 0)
+        return;
+    for (int r = 0; r < rowCount(); ++r)
+        m_store->texts.setText(col, r, r < texts.size() ? QStringView(texts.at(r)) : QStringView());
+    invalidateCol(col);
 }
 
 void StringGrid::clearRow(int row)
 {
-    if (row >= 0 && size_t(row) < m_store->rows.size())
-        m_store->rows[size_t(row)].clear();
+    if (row < 0 || row >= rowCount())
+        return;
+    m_store->texts.clearRow(row);
+    invalidateRow(row);
+}
+
+void StringGrid::setCompactCodec(std::function<QByteArray(QStringView)> encode,
+    std::function<QString(QByteArrayView)> decode, std::function<bool(QStringView)> canEncode)
+{
+    m_store->texts.setCodec({ std::move(encode), std::move(decode), std::move(canEncode) });
+}
+
+std::size_t StringGrid::storedTextBytes() const
+{
+    return m_store->texts.heapBytes();
 }
 
 void StringGrid::drawCell(int col, int row, const QRect& rect, GridDrawState state)
 {
-    CustomGrid::drawCell(col, row, rect, state);
+    GridCanvas& cv = canvas();
+    if (defaultDrawing() && cv.painter) {
+        cv.painter->fillRect(rect, cv.brush);
+        cv.painter->setFont(cv.font);
+        cv.painter->setPen(cv.fontColor);
+        // Clipping to the cell keeps long texts off the neighbours.
+        cv.painter->drawText(
+            QRect(rect.left() + 2, rect.top() + 2, rect.width() - 2, rect.height() - 2),
+            Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine, cells(col, row));
+    }
+    if (onDrawCell)
+        onDrawCell(col, row, rect, state);
 }
 
-void StringGrid::setRowTexts(int row, std::span<const QStringView> texts)
-{
-    for (size_t c = 0; c < texts.size(); ++c)
-        setCells(int(c), row, texts[c].toString());
-}
-void StringGrid::setRowBytes(int row, std::span<const QByteArrayView> texts)
-{
-    for (size_t c = 0; c < texts.size(); ++c)
-        setCells(int(c), row, QString::fromLatin1(texts[c]));
-}
-void StringGrid::setCompactCodec(std::function<QByteArray(QStringView)>,
-    std::function<QString(QByteArrayView)>, std::function<bool(QStringView)>)
-{ }
-std::size_t StringGrid::storedTextBytes() const
-{
-    return 0;
-}
 void StringGrid::sizeChanged(int oldColCount, int oldRowCount)
 {
+    m_store->texts.resize(rowCount());
     CustomGrid::sizeChanged(oldColCount, oldRowCount);
 }
-void StringGrid::rowMoved(int, int) { }
-void StringGrid::columnMoved(int, int) { }
-void StringGrid::rowDeleted(int) { }
-void StringGrid::columnDeleted(int) { }
+
+void StringGrid::rowMoved(int from, int to)
+{
+    m_store->texts.moveRow(from, to);
+    CustomGrid::rowMoved(from, to);
+}
+
+void StringGrid::columnMoved(int from, int to)
+{
+    m_store->texts.moveColumn(from, to);
+    CustomGrid::columnMoved(from, to);
+}
+
+void StringGrid::rowDeleted(int row)
+{
+    m_store->texts.removeRow(row);
+    CustomGrid::rowDeleted(row);
+}
+
+void StringGrid::columnDeleted(int col)
+{
+    m_store->texts.removeColumn(col);
+    CustomGrid::columnDeleted(col);
+}
+
 QString StringGrid::getEditText(int col, int row)
 {
     return cells(col, row);
 }
+
 void StringGrid::setEditText(int col, int row, const QString& value)
 {
     setCells(col, row, value);

@@ -1,0 +1,369 @@
+#include "GridTextStore.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <cstring>
+
+namespace kolvar::grid {
+
+namespace {
+
+// Block layout: u32 text count, u8 kind, u8 offset width (2 or 4), two spare bytes, then
+// count + 1 offsets into the text bytes, then the text bytes. Two-byte offsets keep the table
+// small for ordinary rows; a row of more than 64 KiB of text switches to four.
+constexpr std::size_t headerSize = 8;
+
+struct BlockView
+{
+    const std::byte* block = nullptr;
+
+    [[nodiscard]] std::uint32_t count() const
+    {
+        std::uint32_t n = 0;
+        std::memcpy(&n, block, sizeof n);
+        return n;
+    }
+    [[nodiscard]] unsigned char kind() const { return static_cast<unsigned char>(block[4]); }
+    [[nodiscard]] unsigned width() const { return static_cast<unsigned>(block[5]); }
+    [[nodiscard]] std::size_t offset(std::uint32_t i) const
+    {
+        const std::byte* at = block + headerSize + i * width();
+        if (width() == 2) {
+            std::uint16_t v = 0;
+            std::memcpy(&v, at, sizeof v);
+            return v;
+        }
+        std::uint32_t v = 0;
+        std::memcpy(&v, at, sizeof v);
+        return v;
+    }
+    [[nodiscard]] const char* data() const
+    {
+        return reinterpret_cast<const char*>(block + headerSize + (count() + 1) * width());
+    }
+    [[nodiscard]] QByteArrayView piece(std::uint32_t i) const
+    {
+        if (i >= count())
+            return {};
+        const std::size_t from = offset(i);
+        return { data() + from, qsizetype(offset(i + 1) - from) };
+    }
+    [[nodiscard]] std::size_t bytes() const
+    {
+        return headerSize + (count() + 1) * width() + offset(count());
+    }
+};
+
+bool isLatin1(QStringView text)
+{
+    return std::all_of(text.begin(), text.end(), [](QChar c) { return c.unicode() < 256; });
+}
+
+QByteArrayView utf16Bytes(QStringView text)
+{
+    return { reinterpret_cast<const char*>(text.utf16()),
+        text.size() * qsizetype(sizeof(char16_t)) };
+}
+
+} // namespace
+
+GridTextStore::GridTextStore() = default;
+GridTextStore::~GridTextStore() = default;
+
+void GridTextStore::resize(int rows)
+{
+    m_rows.resize(size_t(std::max(rows, 0)));
+}
+
+void GridTextStore::ensureRow(int row)
+{
+    if (row >= rowCount())
+        m_rows.resize(size_t(row) + 1);
+}
+
+GridTextStore::RowBlock GridTextStore::pack(Kind kind, std::span<const QByteArrayView> pieces)
+{
+    std::size_t count = pieces.size();
+    while (count > 0 && pieces[count - 1].isEmpty())
+        --count;
+    if (count == 0)
+        return nullptr;
+    std::size_t total = 0;
+    for (std::size_t i = 0; i < count; ++i)
+        total += size_t(pieces[i].size());
+    const unsigned width = total <= 0xFFFF ? 2 : 4;
+    const std::size_t tableSize = (count + 1) * width;
+    RowBlock block(new std::byte[headerSize + tableSize + total]);
+    const auto n = std::uint32_t(count);
+    std::memcpy(block.get(), &n, sizeof n);
+    block[4] = std::byte(kind);
+    block[5] = std::byte(width);
+    block[6] = block[7] = std::byte(0);
+    std::byte* table = block.get() + headerSize;
+    std::byte* data = table + tableSize;
+    std::size_t offset = 0;
+    auto writeOffset = [&](std::size_t i) {
+        if (width == 2) {
+            const auto v = std::uint16_t(offset);
+            std::memcpy(table + i * width, &v, sizeof v);
+        } else {
+            const auto v = std::uint32_t(offset);
+            std::memcpy(table + i * width, &v, sizeof v);
+        }
+    };
+    for (std::size_t i = 0; i < count; ++i) {
+        writeOffset(i);
+        if (!pieces[i].isEmpty())
+            std::memcpy(data + offset, pieces[i].data(), size_t(pieces[i].size()));
+        offset += size_t(pieces[i].size());
+    }
+    writeOffset(count);
+    return block;
+}
+
+bool GridTextStore::encodeAs(Kind kind, QStringView text, QByteArray& out) const
+{
+    switch (kind) {
+    case Kind::Latin1:
+        if (!isLatin1(text))
+            return false;
+        out = text.toLatin1();
+        return true;
+    case Kind::Codec:
+        if (!m_codec.encode || !m_codec.canEncode(text))
+            return false;
+        out = m_codec.encode(text);
+        return true;
+    case Kind::Utf16:
+        out = utf16Bytes(text).toByteArray();
+        return true;
+    }
+    return false;
+}
+
+GridTextStore::RowBlock GridTextStore::packTexts(std::span<const QStringView> texts) const
+{
+    Kind kind = Kind::Utf16;
+    if (m_codec.encode) {
+        if (std::all_of(texts.begin(), texts.end(), m_codec.canEncode))
+            kind = Kind::Codec;
+    } else if (std::all_of(texts.begin(), texts.end(), isLatin1)) {
+        kind = Kind::Latin1;
+    }
+    std::vector<QByteArrayView> pieces;
+    pieces.reserve(texts.size());
+    if (kind == Kind::Utf16) {
+        for (QStringView t : texts)
+            pieces.push_back(utf16Bytes(t));
+        return pack(kind, pieces);
+    }
+    std::vector<QByteArray> encoded;
+    encoded.reserve(texts.size());
+    for (QStringView t : texts) {
+        encoded.push_back(kind == Kind::Codec ? m_codec.encode(t) : t.toLatin1());
+        pieces.push_back(encoded.back());
+    }
+    return pack(kind, pieces);
+}
+
+QString GridTextStore::decode(Kind kind, QByteArrayView bytes) const
+{
+    if (bytes.isEmpty())
+        return {};
+    switch (kind) {
+    case Kind::Latin1:
+        return QString::fromLatin1(bytes);
+    case Kind::Codec:
+        return m_codec.decode(bytes);
+    case Kind::Utf16: {
+        QString s(bytes.size() / qsizetype(sizeof(char16_t)), Qt::Uninitialized);
+        std::memcpy(s.data(), bytes.data(), size_t(bytes.size()));
+        return s;
+    }
+    }
+    return {};
+}
+
+QString GridTextStore::text(int col, int row) const
+{
+    if (col < 0 || row < 0 || row >= rowCount() || !m_rows[size_t(row)])
+        return {};
+    const BlockView v { m_rows[size_t(row)].get() };
+    return decode(Kind(v.kind()), v.piece(std::uint32_t(col)));
+}
+
+int GridTextStore::textCount(int row) const
+{
+    if (row < 0 || row >= rowCount() || !m_rows[size_t(row)])
+        return 0;
+    return int(BlockView { m_rows[size_t(row)].get() }.count());
+}
+
+QStringList GridTextStore::decodeAll(int row) const
+{
+    QStringList out;
+    const int n = textCount(row);
+    out.reserve(n);
+    for (int c = 0; c < n; ++c)
+        out.append(text(c, row));
+    return out;
+}
+
+QStringList GridTextStore::rowTexts(int row, int minCount) const
+{
+    QStringList out = decodeAll(row);
+    while (out.size() < minCount)
+        out.append(QString());
+    return out;
+}
+
+void GridTextStore::setText(int col, int row, QStringView text)
+{
+    if (col < 0 || row < 0)
+        return;
+    ensureRow(row);
+    RowBlock& block = m_rows[size_t(row)];
+    if (!block) {
+        if (text.isEmpty())
+            return;
+        std::vector<QStringView> texts(size_t(col) + 1);
+        texts.back() = text;
+        block = packTexts(texts);
+        return;
+    }
+    const BlockView v { block.get() };
+    const Kind kind = Kind(v.kind());
+    QByteArray encoded;
+    if (encodeAs(kind, text, encoded)) {
+        // The row keeps its encoding: splice the bytes without decoding the other texts.
+        const std::uint32_t count = std::max(v.count(), std::uint32_t(col) + 1);
+        std::vector<QByteArrayView> pieces(count);
+        for (std::uint32_t i = 0; i < count; ++i)
+            pieces[i] = i == std::uint32_t(col) ? QByteArrayView(encoded) : v.piece(i);
+        block = pack(kind, pieces);
+        return;
+    }
+    QStringList texts = decodeAll(row);
+    while (texts.size() <= col)
+        texts.append(QString());
+    texts[col] = text.toString();
+    std::vector<QStringView> views(texts.cbegin(), texts.cend());
+    block = packTexts(views);
+}
+
+void GridTextStore::setRow(int row, std::span<const QStringView> texts)
+{
+    if (row < 0)
+        return;
+    ensureRow(row);
+    m_rows[size_t(row)] = packTexts(texts);
+}
+
+void GridTextStore::setRowEncoded(int row, std::span<const QByteArrayView> texts)
+{
+    if (row < 0)
+        return;
+    ensureRow(row);
+    m_rows[size_t(row)] = pack(m_codec.encode ? Kind::Codec : Kind::Latin1, texts);
+}
+
+void GridTextStore::clearRow(int row)
+{
+    if (row >= 0 && row < rowCount())
+        m_rows[size_t(row)].reset();
+}
+
+void GridTextStore::moveRow(int from, int to)
+{
+    if (from < 0 || to < 0 || from == to)
+        return;
+    ensureRow(std::max(from, to));
+    auto at = [this](int i) { return m_rows.begin() + i; };
+    if (from < to)
+        std::rotate(at(from), at(from + 1), at(to + 1));
+    else
+        std::rotate(at(to), at(from), at(from + 1));
+}
+
+void GridTextStore::removeRow(int row)
+{
+    if (row >= 0 && row < rowCount())
+        m_rows.erase(m_rows.begin() + row);
+}
+
+void GridTextStore::moveColumn(int from, int to)
+{
+    if (from < 0 || to < 0 || from == to)
+        return;
+    const auto reach = std::uint32_t(std::max(from, to)) + 1;
+    for (RowBlock& block : m_rows) {
+        if (!block)
+            continue;
+        const BlockView v { block.get() };
+        if (v.count() <= std::uint32_t(std::min(from, to)))
+            continue; // both texts are empty: nothing moves
+        std::vector<QByteArrayView> pieces(std::max(v.count(), reach));
+        for (std::uint32_t i = 0; i < pieces.size(); ++i)
+            pieces[i] = v.piece(i);
+        auto at = [&pieces](int i) { return pieces.begin() + i; };
+        if (from < to)
+            std::rotate(at(from), at(from + 1), at(to + 1));
+        else
+            std::rotate(at(to), at(from), at(from + 1));
+        block = pack(Kind(v.kind()), pieces);
+    }
+}
+
+void GridTextStore::removeColumn(int col)
+{
+    if (col < 0)
+        return;
+    for (RowBlock& block : m_rows) {
+        if (!block)
+            continue;
+        const BlockView v { block.get() };
+        if (v.count() <= std::uint32_t(col))
+            continue;
+        std::vector<QByteArrayView> pieces;
+        pieces.reserve(v.count());
+        for (std::uint32_t i = 0; i < v.count(); ++i) {
+            if (i != std::uint32_t(col))
+                pieces.push_back(v.piece(i));
+        }
+        block = pack(Kind(v.kind()), pieces);
+    }
+}
+
+void GridTextStore::setCodec(Codec codec)
+{
+    const Codec old = std::exchange(m_codec, std::move(codec));
+    for (RowBlock& block : m_rows) {
+        if (!block || Kind(BlockView { block.get() }.kind()) != Kind::Codec)
+            continue;
+        const BlockView v { block.get() };
+        QStringList texts;
+        for (std::uint32_t i = 0; i < v.count(); ++i)
+            texts.append(old.decode(v.piece(i)));
+        std::vector<QStringView> views(texts.cbegin(), texts.cend());
+        block = packTexts(views);
+    }
+}
+
+bool GridTextStore::rowIsCompact(int row) const
+{
+    if (row < 0 || row >= rowCount() || !m_rows[size_t(row)])
+        return true;
+    return Kind(BlockView { m_rows[size_t(row)].get() }.kind()) != Kind::Utf16;
+}
+
+std::size_t GridTextStore::heapBytes() const
+{
+    std::size_t sum = m_rows.capacity() * sizeof(RowBlock);
+    for (const RowBlock& block : m_rows) {
+        if (block)
+            sum += BlockView { block.get() }.bytes();
+    }
+    return sum;
+}
+
+} // namespace kolvar::grid

@@ -1,0 +1,74 @@
+#pragma once
+
+#include <QByteArrayView>
+#include <QString>
+#include <QStringList>
+#include <QStringView>
+
+#include <cstddef>
+#include <functional>
+#include <memory>
+#include <span>
+#include <vector>
+
+namespace kolvar::grid {
+
+// The texts of a string grid, row by row, kept compact: a list of a million rows of long texts
+// must not cost a QString per cell. Each row is one heap block (a small header, an offsets
+// table and the text bytes) or nothing when the row is empty, so moving a row moves one pointer.
+// A row whose texts all fit a single-byte code page is stored in one byte per character
+// (Latin-1, or the installed codec's page); any other row in UTF-16. Reading a text decodes it.
+class GridTextStore
+{
+public:
+    struct Codec
+    {
+        std::function<QByteArray(QStringView)> encode;
+        std::function<QString(QByteArrayView)> decode;
+        std::function<bool(QStringView)> canEncode;
+    };
+
+    GridTextStore();
+    ~GridTextStore();
+    GridTextStore(const GridTextStore&) = delete;
+    GridTextStore& operator=(const GridTextStore&) = delete;
+
+    [[nodiscard]] int rowCount() const { return int(m_rows.size()); }
+    void resize(int rows); // rows beyond are dropped, new rows are empty
+
+    [[nodiscard]] QString text(int col, int row) const;
+    void setText(int col, int row, QStringView text);
+    // Texts stored in the row: the highest column holding a non-empty text, plus one.
+    [[nodiscard]] int textCount(int row) const;
+    [[nodiscard]] QStringList rowTexts(int row, int minCount) const;
+    void setRow(int row, std::span<const QStringView> texts);
+    void setRowEncoded(int row, std::span<const QByteArrayView> texts);
+    void clearRow(int row);
+
+    void moveRow(int from, int to);
+    void removeRow(int row);
+    void moveColumn(int from, int to);
+    void removeColumn(int col);
+
+    // Rows packed with the previous codec are re-packed with the new one.
+    void setCodec(Codec codec);
+    [[nodiscard]] bool rowIsCompact(int row) const; // one byte per character
+    [[nodiscard]] std::size_t heapBytes() const;
+
+private:
+    using RowBlock = std::unique_ptr<std::byte[]>;
+    enum class Kind : unsigned char { Latin1, Codec, Utf16 };
+
+    [[nodiscard]] static RowBlock pack(Kind kind, std::span<const QByteArrayView> pieces);
+    [[nodiscard]] RowBlock packTexts(std::span<const QStringView> texts) const;
+    [[nodiscard]] QString decode(Kind kind, QByteArrayView bytes) const;
+    [[nodiscard]] QStringList decodeAll(int row) const;
+    // The text in the row's own encoding, when it can be stored that way.
+    [[nodiscard]] bool encodeAs(Kind kind, QStringView text, QByteArray& out) const;
+    void ensureRow(int row);
+
+    std::vector<RowBlock> m_rows;
+    Codec m_codec;
+};
+
+} // namespace kolvar::grid
