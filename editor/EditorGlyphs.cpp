@@ -53,9 +53,9 @@ Shape shapeOf(Glyph glyph)
         break;
     case Glyph::Tick:
         for (int i = 0; i < 4; ++i)
-            shape.emplace_back(3 + i, 7 + i, 1, 2);
+            shape.emplace_back(3 + i, 7 + i, 1, 3);
         for (int i = 0; i < 6; ++i)
-            shape.emplace_back(7 + i, 9 - i, 1, 2);
+            shape.emplace_back(7 + i, 9 - i, 1, 3);
         break;
     }
     return shape;

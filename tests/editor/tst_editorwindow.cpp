@@ -695,23 +695,6 @@ private slots:
         }
     }
 
-    void menuHoldsThePrintCommandAndTheSettings()
-    {
-        makeForm();
-        auto* bar = child<QMenuBar>("MainMenu1");
-        QStringList top;
-        for (QAction* a : bar->actions())
-            top << a->text();
-        QCOMPARE(top, QStringList({ "&Drukowanie", "&Ustawienia" }));
-        QVERIFY(!child<QAction>("mnuDruk22")->menu());
-        QStringList settings;
-        for (QAction* a : child<QMenu>("mnuUstaw")->actions())
-            settings << (a->isSeparator() ? QStringLiteral("-") : a->text());
-        QCOMPARE(settings,
-            QStringList({ "Kolor Formatki (planszy)", "Kolor okien edycji", "-",
-                "Kolor fontów opisów", "Kolor i rozmiar fontów pól edycji" }));
-    }
-
     void firstUnencodableFieldNamesTheField_data()
     {
         QTest::addColumn<EditorField>("bad");
