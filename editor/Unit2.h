@@ -55,7 +55,8 @@ public:
     TForm2(const TForm2&) = delete;
     TForm2& operator=(const TForm2&) = delete;
 
-    // The seven edit controls under their component names.
+    // The seven edit controls under their component names. Texts go in through setFieldText,
+    // which keeps a stored text longer than a control's typing limit whole.
     [[nodiscard]] kolvar::MaskedDateEdit* Edit4() const { return m_Edit4; }
     [[nodiscard]] QLineEdit* edKlient() const { return m_edKlient; }
     [[nodiscard]] QLineEdit* Edit5() const { return m_Edit5; }
