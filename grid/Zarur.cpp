@@ -1219,16 +1219,25 @@ void TZarur::resizeEvent(QResizeEvent* event)
         AdjustScrollThumbs();
 }
 
-void TZarur::enterEvent(QEnterEvent* event)
+// The toolkit sets its own page steps whenever the geometry changes; proportional thumbs must
+// survive that.
+void TZarur::scrollBarsUpdated()
 {
-    StringGrid::enterEvent(event);
+    StringGrid::scrollBarsUpdated();
+    if (m_proportionalScrollBars)
+        AdjustScrollThumbs();
+}
+
+void TZarur::mouseEntered()
+{
+    StringGrid::mouseEntered();
     if (OnMouseEnter)
         OnMouseEnter();
 }
 
-void TZarur::leaveEvent(QEvent* event)
+void TZarur::mouseLeft()
 {
-    StringGrid::leaveEvent(event);
+    StringGrid::mouseLeft();
     if (OnMouseLeave)
         OnMouseLeave();
 }

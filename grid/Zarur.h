@@ -240,10 +240,12 @@ protected:
     void rowHeightsChanged() override;
     void sizeChanged(int oldColCount, int oldRowCount) override;
 
+    void mouseEntered() override;
+    void mouseLeft() override;
+    void scrollBarsUpdated() override;
+
     void resizeEvent(QResizeEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
-    void enterEvent(QEnterEvent* event) override;
-    void leaveEvent(QEvent* event) override;
 
 private:
     [[nodiscard]] bool rangeValid(int first, int last, bool forRows) const;
