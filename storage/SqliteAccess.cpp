@@ -89,7 +89,9 @@ TSQLiteDatabase::TSQLiteDatabase(const QString& fileName)
             QStringLiteral("Failed to open database \"%1\" : unknown error").arg(fileName), rc);
     }
     RunStatement(QStringLiteral("PRAGMA SYNCHRONOUS=NORMAL;"));
-    RunStatement(QStringLiteral("PRAGMA temp_store = MEMORY;"));
+    // Sorting the whole register for the list (ORDER BY an unindexed column) spills to a
+    // temporary file; kept in memory it would double the peak of a list load.
+    RunStatement(QStringLiteral("PRAGMA temp_store = FILE;"));
 }
 
 TSQLiteDatabase::~TSQLiteDatabase()
@@ -398,8 +400,8 @@ void TSQLiteTable::FinishReading()
 {
     m_cellStart.append(static_cast<quint64>(m_arena.size()));
     // Give back the growth reserve: for a whole register that is hundreds of megabytes.
-    m_arena.squeeze();
-    m_cellStart.squeeze();
+    m_arena.shrinkToFit();
+    m_cellStart.shrinkToFit();
     m_cursorRow = 0;
 }
 
@@ -426,7 +428,7 @@ QByteArrayView TSQLiteTable::SlotBytes(qsizetype cell) const
 {
     const quint64 begin = m_cellStart[cell] & ~NullFlag;
     const quint64 end = m_cellStart[cell + 1] & ~NullFlag;
-    return QByteArrayView(m_arena.constData() + begin, static_cast<qsizetype>(end - begin));
+    return QByteArrayView(m_arena.data() + begin, static_cast<qsizetype>(end - begin));
 }
 
 std::int64_t TSQLiteTable::SlotInt64(qsizetype cell) const

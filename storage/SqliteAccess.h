@@ -1,5 +1,6 @@
 #pragma once
 
+#include "PodBuffer.h"
 #include "SqliteInterfaces.h"
 
 #include <QByteArray>
@@ -131,10 +132,10 @@ private:
     [[nodiscard]] QString StreamOrSlotText(qsizetype cell) const;
 
     // Raw bytes of every non-NULL cell, row-major; integers and doubles as 8 native bytes.
-    QByteArray m_arena;
+    PodBuffer<char> m_arena;
     // Start of each cell in the arena plus one closing entry, so a cell ends where the next one
     // starts. The top bit marks a NULL cell (a NULL and an empty text both hold no bytes).
-    QList<quint64> m_cellStart;
+    PodBuffer<quint64> m_cellStart;
     QStringList m_columnNames;
     QList<int> m_columnKinds;
     std::uint32_t m_rowsHeld = 0;

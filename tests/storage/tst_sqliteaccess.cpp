@@ -42,6 +42,7 @@ private slots:
     void storesABlobThroughItsParameter();
     void resultOutlivesItsConnectionAndKeepsItsStreams();
     void queryShortcutsReadTheFirstCell();
+    void largeResultKeepsEveryCell();
 
 private:
     [[nodiscard]] QString path(const QString& name) const { return m_dir->filePath(name); }
@@ -511,6 +512,24 @@ void TestSqliteAccess::queryShortcutsReadTheFirstCell()
     QCOMPARE(m_db->QueryText(QStringLiteral("SELECT 'Łęczna'")), QStringLiteral("Łęczna"));
     QCOMPARE(m_db->QueryText(QStringLiteral("SELECT NULL")), QString());
     QVERIFY(m_db->EngineVersion().startsWith(u'3'));
+}
+
+void TestSqliteAccess::largeResultKeepsEveryCell()
+{
+    // Enough rows for the value store to grow many times over.
+    const ISQLiteTablePtr result = m_db->RunQuery(QStringLiteral(
+        "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 20000) "
+        "SELECT i, CASE WHEN i % 3 = 0 THEN NULL ELSE printf('ż%d', i) END, i * 0.5 FROM n"));
+    QCOMPARE(result->RowTotal(), 20000u);
+    std::int64_t expected = 0;
+    for (result->GoFirst(); !result->AtEnd(); result->StepForward()) {
+        ++expected;
+        QCOMPARE(result->CellInt64(0), expected);
+        QCOMPARE(result->CellIsNull(1), expected % 3 == 0);
+        if (expected % 3 != 0)
+            QCOMPARE(result->CellText(1), QStringLiteral("ż%1").arg(expected));
+        QCOMPARE(result->CellDouble(2), expected * 0.5);
+    }
 }
 
 QTEST_APPLESS_MAIN(TestSqliteAccess)
