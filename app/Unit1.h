@@ -1,10 +1,233 @@
 #pragma once
 
-class QApplication;
+#include "CaseTable.h"
+#include "EditorHost.h"
+#include "SettingsFile.h"
+#include "SortKeys.h"
+#include "SqliteInterfaces.h"
+
+#include <QMainWindow>
+#include <QString>
+
+#include <cstdint>
+
+class QAction;
+class QLabel;
+class QLineEdit;
+class QMenu;
+class TForm2;
 
 namespace kolvar {
-
-// Sets the title, creates the windows in their order and runs the message loop.
-int runProgram(QApplication& app);
-
+class Panel;
+namespace grid {
+class TZarur;
+}
 } // namespace kolvar
+
+// The main window: the list of every case of the open register, the menus, the database and
+// record commands, and the settings file. It alone talks to the database; the record editor
+// (TForm2) calls its record commands through EditorHost.
+//
+// Every command catches its own failures and shows them; none reaches Qt's event loop.
+class TForm1 : public QMainWindow, public kolvar::EditorHost
+{
+    Q_OBJECT
+public:
+    // programFolder holds kolvar.ini, is where the file dialogs start and what a bare register
+    // name is taken relative to. The window reads the settings and lists the remembered register
+    // at once, before the editor exists.
+    explicit TForm1(const QString& programFolder, QWidget* parent = nullptr);
+    ~TForm1() override;
+    TForm1(const TForm1&) = delete;
+    TForm1& operator=(const TForm1&) = delete;
+
+    // The record editor is created after this window, with this window as its host.
+    void attachEditor(TForm2* editor) { m_form2 = editor; }
+
+    [[nodiscard]] kolvar::grid::TZarur* G1() const { return m_G1; }
+    [[nodiscard]] QLabel* Label1() const { return m_Label1; }
+    [[nodiscard]] QLabel* Label2() const { return m_Label2; }
+    [[nodiscard]] QLabel* LabelCount() const { return m_LabelCount; }
+    [[nodiscard]] QLineEdit* IDEdit() const { return m_IDEdit; }
+    [[nodiscard]] QAction* Regeneruj1() const { return m_Regeneruj1; }
+
+    [[nodiscard]] QString ProgramFolder() const { return m_ProgramFolder; }
+    [[nodiscard]] QString DatabasePath() const { return m_DatabasePath; }
+    [[nodiscard]] int SortMode() const { return m_SortMode; }
+    [[nodiscard]] std::int64_t CurrentId() const { return m_CurrentId; }
+    [[nodiscard]] int CurrentListRow() const { return m_CurrentListRow; }
+    [[nodiscard]] int RowHeight() const { return m_RowHeight; }
+    [[nodiscard]] bool SearchByRows() const { return m_SearchByRows; }
+
+    // The list's look as the settings file keeps it: colours as their 32-bit values, which a
+    // QColor cannot carry for the desktop's system colours.
+    [[nodiscard]] kolvar::ColorValue ListFixedColor() const { return m_listFixedColor; }
+    void setListFixedColor(kolvar::ColorValue color);
+    [[nodiscard]] kolvar::ColorValue ListFontColor() const { return m_listFontColor; }
+    void setListFont(const QFont& font, kolvar::ColorValue color);
+
+    // EditorHost.
+    [[nodiscard]] QString lblLewaCaption() const override;
+    void setLblLewaCaption(const QString& caption) override;
+    [[nodiscard]] QString lblTopCaption() const override;
+    void setLblTopCaption(const QString& caption) override;
+    [[nodiscard]] QString lblSzerCaption() const override;
+    void setLblSzerCaption(const QString& caption) override;
+    [[nodiscard]] QString lblWysCaption() const override;
+    void setLblWysCaption(const QString& caption) override;
+    [[nodiscard]] kolvar::ColorValue PanelColor() const override { return m_PanelColor; }
+    void setPanelColor(kolvar::ColorValue color) override { m_PanelColor = color; }
+    [[nodiscard]] kolvar::ColorValue EditBoxColor() const override { return m_EditBoxColor; }
+    void setEditBoxColor(kolvar::ColorValue color) override { m_EditBoxColor = color; }
+    [[nodiscard]] kolvar::ColorValue LabelFontColor() const override { return m_LabelFontColor; }
+    void setLabelFontColor(kolvar::ColorValue color) override { m_LabelFontColor = color; }
+    [[nodiscard]] kolvar::ColorValue EditFontColor() const override { return m_EditFontColor; }
+    void setEditFontColor(kolvar::ColorValue color) override { m_EditFontColor = color; }
+    [[nodiscard]] int EditFontSize() const override { return m_EditFontSize; }
+    void setEditFontSize(int points) override { m_EditFontSize = points; }
+    void EnableRegeneruj() override;
+    void SaveSettings() override;
+
+signals:
+    // The window has closed for good and written its settings: the program ends.
+    void formClosed();
+
+public slots:
+    // Database file commands.
+    void Nowa1Click();
+    void OtwieramDB1Click();
+    void Regeneruj1Click();
+    void mnuSortuj2Click();
+    void mnuSortuj3Click();
+    void mnuSortuj4Click();
+
+    // Record commands; the editor's seven buttons call the first seven.
+    void Pierwszy1Click() override;
+    void Poprzedni1Click() override;
+    void Nastepny1Click() override;
+    void Ostatni1Click() override;
+    void Dodaj1Click() override;
+    void Zniszcz1Click() override;
+    void Zmiana1Click() override;
+    void PokazRekordu1Click();
+    void Koniec1Click();
+
+    // Search, printing, appearance, calendar and help: not here yet.
+    void Finduj1Click();
+    void FindujNastClick();
+    void Drukowanie1Click();
+    void mnuFixedClick();
+    void mnuFontyClick();
+    void nmuKalendarzClick();
+    void mnuFAQClick();
+    void mnuAuthorClick();
+
+    // The list's events.
+    void G1Click();
+    void G1DblClick();
+    void IDEditChange();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+
+private:
+    enum class Step { First, Previous, Next, Last };
+
+    void createControls();
+    void createMenu();
+    void designGrid();
+
+    void FormCreate();
+    void FormShow();
+    [[nodiscard]] bool FormCloseQuery();
+    void FormClose();
+
+    void LoadSettings();
+    void applySettings(const kolvar::AppSettings& settings);
+    [[nodiscard]] kolvar::AppSettings currentSettings() const;
+
+    void LoadList();
+    void ReloadList();
+    void layOutEmptyGrid();
+    void OpenSortedQuery();
+    void fillGridFromResult();
+    void ApplyRowHeights();
+    void G1MouseUp();
+
+    void SelectCurrentRow();
+    void ShowResultInEditor();
+    void showCurrentCase();
+    void navigate(Step step);
+    void addCase();
+    void saveCase();
+    void deleteCase();
+    void sortBy(int mode);
+    void createDatabase();
+    void openDatabase();
+    void regenerate();
+
+    // True (after telling the user) while the editor is open, which the file and sort commands
+    // do not allow.
+    [[nodiscard]] bool refusedWhileEditing(const QString& message, bool information = false);
+    [[nodiscard]] bool editorVisible() const;
+    void closeEditorWithoutQuestion();
+    void useDatabaseFile(const QString& path);
+    void updateRegenerujEnabled();
+    [[nodiscard]] kolvar::storage::ISQLiteDatabase& database() const;
+    [[nodiscard]] kolvar::storage::CaseRecord caseFromEditor() const;
+    // False (after telling the user which field and character) when a text cannot be stored.
+    [[nodiscard]] bool editorTextsStorable();
+
+    // Runs a command and shows whatever it throws as an error message.
+    template <typename Command> void guarded(Command&& command);
+
+    // State of the window.
+    QString m_ProgramFolder;
+    QString m_DatabasePath;
+    // What kolvar.ini remembers of the register: bare in the program folder, a path elsewhere.
+    QString m_databaseName;
+    int m_RowHeight = 22;
+    std::int64_t m_CurrentId = 0;
+    kolvar::storage::ISQLiteDatabasePtr m_Database;
+    kolvar::storage::ISQLiteTablePtr m_CurrentResult;
+    int m_EditFontSize = 10;
+    kolvar::ColorValue m_EditFontColor = kolvar::colors::Black;
+    kolvar::ColorValue m_LabelFontColor = kolvar::colors::Black;
+    kolvar::ColorValue m_PanelColor = kolvar::colors::Silver;
+    kolvar::ColorValue m_EditBoxColor = kolvar::colors::Window;
+    kolvar::ColorValue m_listFixedColor = kolvar::colors::Silver;
+    kolvar::ColorValue m_listFontColor = kolvar::colors::WindowText;
+    kolvar::grid::TSortOptions m_SortSettings;
+    int m_TerminWidth = 86;
+    int m_NadawcaWidth = 166;
+    int m_DotyczyWidth = 520;
+    int m_CurrentListRow = 0;
+    int m_LoadRow = 0;
+    int m_SortMode = 3;
+    bool m_SearchByRows = true;
+    // The open dialog offers the file chosen last.
+    QString m_lastOpenedFile;
+
+    TForm2* m_form2 = nullptr;
+
+    // Controls.
+    kolvar::Panel* m_PanelTop = nullptr;
+    kolvar::Panel* m_Panel1 = nullptr;
+    QLabel* m_StaticText1 = nullptr;
+    QLabel* m_Label2 = nullptr;
+    QLabel* m_Label1 = nullptr;
+    QLineEdit* m_IDEdit = nullptr;
+    QLabel* m_StaticText2 = nullptr;
+    QLabel* m_LabelCount = nullptr;
+    QLabel* m_lblLewa = nullptr;
+    QLabel* m_lblTop = nullptr;
+    QLabel* m_lblSzer = nullptr;
+    QLabel* m_lblWys = nullptr;
+    QLabel* m_lblTagi = nullptr;
+    kolvar::grid::TZarur* m_G1 = nullptr;
+
+    QAction* m_Nowa1 = nullptr;
+    QAction* m_OpenDB1 = nullptr;
+    QAction* m_Regeneruj1 = nullptr;
+};

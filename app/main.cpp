@@ -1,4 +1,4 @@
-#include "Unit1.h"
+#include "Program.h"
 
 #include <QApplication>
 

@@ -1,0 +1,54 @@
+#pragma once
+
+#include <QIcon>
+#include <QString>
+
+#include <memory>
+
+class QApplication;
+class TForm1;
+class TForm2;
+class Tfinddlg;
+class TCalendarBrowser;
+class TFhelp;
+
+namespace kolvar {
+
+// The program's five windows, created in their order: the main window first (it reads the
+// settings and lists the register), then the record editor, which takes its place and look
+// from the main window, then the find dialog, the calendar and the hints window. Only the main
+// window is shown. Destroyed in the reverse order.
+class Program
+{
+public:
+    explicit Program(const QString& programFolder);
+    ~Program();
+    Program(const Program&) = delete;
+    Program& operator=(const Program&) = delete;
+
+    [[nodiscard]] TForm1& form1() const { return *m_form1; }
+    [[nodiscard]] TForm2& form2() const { return *m_form2; }
+    [[nodiscard]] Tfinddlg& finddlg() const { return *m_finddlg; }
+    [[nodiscard]] TCalendarBrowser& calendarBrowser() const { return *m_calendarBrowser; }
+    [[nodiscard]] TFhelp& fhelp() const { return *m_fhelp; }
+
+private:
+    std::unique_ptr<TForm1> m_form1;
+    std::unique_ptr<TForm2> m_form2;
+    std::unique_ptr<Tfinddlg> m_finddlg;
+    std::unique_ptr<TCalendarBrowser> m_calendarBrowser;
+    std::unique_ptr<TFhelp> m_fhelp;
+};
+
+// The folder that holds kolvar.ini and where registers are looked for: the program's own folder
+// when it can be written to, else the user's configuration folder (created when missing).
+[[nodiscard]] QString programFolder();
+
+// The program's own icon, drawn in resources/kolvar.xpm.
+[[nodiscard]] QIcon programIcon();
+
+// Sets the title and icon, creates the windows and runs the message loop until the main window
+// closes.
+int runProgram(QApplication& app);
+
+} // namespace kolvar
