@@ -1,0 +1,92 @@
+#include "AppFixture.h"
+
+#include "SettingsFile.h"
+#include "SqliteInterfaces.h"
+#include "Unit1.h"
+#include "Unit2.h"
+#include "Zarur.h"
+
+#include <QFile>
+
+namespace kolvar::test {
+
+storage::CaseRecord listCase(const QString& termin, const QString& nadawca, const QString& dotyczy)
+{
+    storage::CaseRecord c;
+    c.termin = termin;
+    c.nadawca = nadawca;
+    c.dotyczy = dotyczy;
+    return c;
+}
+
+AppFixture::AppFixture() = default;
+
+AppFixture::~AppFixture()
+{
+    m_program.reset();
+}
+
+void AppFixture::makeRegister(const QString& name, const QList<storage::CaseRecord>& cases) const
+{
+    const auto db = storage::OpenDatabase(path(name));
+    storage::CaseTable::CreateTable(*db);
+    for (const storage::CaseRecord& c : cases)
+        (void)storage::CaseTable::InsertCase(*db, c);
+}
+
+void AppFixture::writeIni(const QString& text) const
+{
+    IniFile::fromText(text).save(path(QStringLiteral("kolvar.ini")));
+}
+
+IniFile AppFixture::readIni() const
+{
+    return IniFile::load(path(QStringLiteral("kolvar.ini"))).value_or(IniFile {});
+}
+
+bool AppFixture::iniExists() const
+{
+    return QFile::exists(path(QStringLiteral("kolvar.ini")));
+}
+
+void AppFixture::rememberRegister(const QString& name, int sortMode) const
+{
+    AppSettings settings;
+    settings.databaseName = name;
+    settings.sortMode = sortMode;
+    IniFile ini;
+    SettingsFile::write(ini, settings);
+    ini.save(path(QStringLiteral("kolvar.ini")));
+}
+
+void AppFixture::start()
+{
+    m_program = std::make_unique<Program>(folder());
+}
+
+TForm1& AppFixture::form1() const
+{
+    return m_program->form1();
+}
+
+TForm2& AppFixture::form2() const
+{
+    return m_program->form2();
+}
+
+QStringList AppFixture::column(int col) const
+{
+    QStringList texts;
+    const grid::TZarur& g = *form1().G1();
+    for (int row = 1; row < g.rowCount(); ++row)
+        texts << g.cells(col, row);
+    return texts;
+}
+
+void AppFixture::clickRow(int row) const
+{
+    form1().G1()->setRow(row);
+    form1().G1Click();
+}
+
+} // namespace kolvar::test

@@ -1,0 +1,62 @@
+#pragma once
+
+#include "CaseTable.h"
+#include "IniFile.h"
+#include "Program.h"
+#include "ScriptedDialogs.h"
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+#include <QTemporaryDir>
+
+#include <memory>
+
+class TForm1;
+class TForm2;
+
+namespace kolvar::test {
+
+// A case with only the list's three visible texts; the rest stays empty.
+[[nodiscard]] storage::CaseRecord listCase(
+    const QString& termin, const QString& nadawca, const QString& dotyczy);
+
+// A program folder of its own, the dialogs scripted, and the program started on demand.
+class AppFixture
+{
+public:
+    AppFixture();
+    ~AppFixture();
+    AppFixture(const AppFixture&) = delete;
+    AppFixture& operator=(const AppFixture&) = delete;
+
+    [[nodiscard]] QString folder() const { return m_dir.path(); }
+    [[nodiscard]] QString path(const QString& name) const { return m_dir.filePath(name); }
+
+    // A register made the way the program makes one, holding these cases in this ID order.
+    void makeRegister(const QString& name, const QList<storage::CaseRecord>& cases) const;
+    void writeIni(const QString& text) const;
+    [[nodiscard]] IniFile readIni() const;
+    [[nodiscard]] bool iniExists() const;
+    // kolvar.ini that opens the register of this name, everything else at the design values.
+    void rememberRegister(const QString& name, int sortMode = 3) const;
+
+    void start();
+    void stop() { m_program.reset(); }
+    [[nodiscard]] Program& program() const { return *m_program; }
+    [[nodiscard]] TForm1& form1() const;
+    [[nodiscard]] TForm2& form2() const;
+
+    // The texts of a list column in row order, data rows only.
+    [[nodiscard]] QStringList column(int col) const;
+    // Makes a list row current as a click does.
+    void clickRow(int row) const;
+
+    ScriptedDialogs dialogs;
+
+private:
+    QTemporaryDir m_dir;
+    std::unique_ptr<Program> m_program;
+};
+
+} // namespace kolvar::test

@@ -1,0 +1,309 @@
+#include "AppFixture.h"
+
+#include "PendingWindows.h"
+#include "Unit1.h"
+#include "Unit2.h"
+#include "Zarur.h"
+#include "asfind.h"
+
+#include <QAction>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QtTest>
+
+using namespace kolvar;
+using namespace kolvar::test;
+using storage::CaseRecord;
+
+namespace {
+
+QList<CaseRecord> numberedCases(int count)
+{
+    QList<CaseRecord> cases;
+    for (int i = 1; i <= count; ++i) {
+        cases << listCase(QStringLiteral("2024.01.%1").arg(i, 2, 10, QLatin1Char('0')),
+            QStringLiteral("Nadawca %1").arg(i, 2, 10, QLatin1Char('0')),
+            QStringLiteral("Sprawa %1").arg(i));
+    }
+    return cases;
+}
+
+QStringList numbers(int count)
+{
+    QStringList out;
+    for (int i = 1; i <= count; ++i)
+        out << QString::number(i);
+    return out;
+}
+
+} // namespace
+
+class TestMainWindow : public QObject
+{
+    Q_OBJECT
+private slots:
+    void firstRunWithoutSettingsUsesTheDesignValues()
+    {
+        AppFixture f;
+        f.start();
+        TForm1& w = f.form1();
+        QCOMPARE(QRect(w.x(), w.y(), w.width(), w.height()), QRect(429, 551, 688, 309));
+        QCOMPARE(w.Label2()->text(), QString("brak"));
+        QCOMPARE(w.LabelCount()->text(), QString("00"));
+        QCOMPARE(w.G1()->colWidth(2), 86);
+        QCOMPARE(w.G1()->colWidth(3), 166);
+        QCOMPARE(w.G1()->colWidth(4), 520);
+        QVERIFY(!w.Regeneruj1()->isEnabled());
+        QVERIFY(f.dialogs.shown.isEmpty());
+        QVERIFY(!f.iniExists());
+    }
+
+    void closingTheFirstRunWritesAll24KeysInSixSections()
+    {
+        AppFixture f;
+        f.start();
+        QVERIFY(f.form1().close());
+        const QString text = f.readIni().toText();
+        QCOMPARE(text.count(QLatin1Char('[')), 6);
+        QCOMPARE(text.count(QLatin1Char('=')), 24);
+        const IniFile ini = f.readIni();
+        QCOMPARE(ini.readString("Plik", "Nazwa", {}), QString("brak"));
+        QCOMPARE(ini.readInteger("Kolumny", "Dotyczy", 0), 520);
+        QCOMPARE(ini.readInteger("Form1", "Top", 0), 551);
+        QCOMPARE(ini.readInteger("Form2", "Height", 0), 673);
+        QCOMPARE(ini.readInteger("Fonty", "Size", 0), 10);
+        QCOMPARE(ini.readInteger("Fonty", "FontStyle", 0), 1);
+        QCOMPARE(ini.readInteger("Kolor", "FixedColor", 0), colors::Silver);
+    }
+
+    void settingsWithOnlyTheFileNameTakeTheMissingKeysDefaults()
+    {
+        AppFixture f;
+        f.makeRegister("rejestr.db", numberedCases(3));
+        f.writeIni("[Plik]\r\nNazwa=rejestr.db\r\n");
+        f.start();
+        TForm1& w = f.form1();
+        QCOMPARE(w.G1()->colWidth(2), 76);
+        QCOMPARE(w.G1()->colWidth(3), 156);
+        QCOMPARE(w.G1()->colWidth(4), 480);
+        QCOMPARE(w.G1()->font().family(), QString("Arial"));
+        QCOMPARE(w.G1()->font().pointSize(), 10);
+        QVERIFY(!w.G1()->font().bold());
+        QCOMPARE(w.ListFixedColor(), colors::BtnFace);
+        QCOMPARE(w.LabelCount()->text(), QString("3"));
+        QCOMPARE(w.Label2()->text(), QString("rejestr.db"));
+        QCOMPARE(f.form2().width(), 454);
+        QCOMPARE(f.form2().height(), 714);
+    }
+
+    void rewriteKeepsEntriesThisProgramDoesNotKnow()
+    {
+        AppFixture f;
+        f.writeIni("[Drukarka]\r\nNazwa=HP LaserJet\r\n[Plik]\r\nNazwa=brak\r\nUlubiony=tak\r\n");
+        f.start();
+        QVERIFY(f.form1().close());
+        const IniFile ini = f.readIni();
+        QCOMPARE(ini.readString("Drukarka", "Nazwa", {}), QString("HP LaserJet"));
+        QCOMPARE(ini.readString("Plik", "Ulubiony", {}), QString("tak"));
+        QCOMPARE(ini.readInteger("Kolumny", "Termin", 0), 76);
+    }
+
+    void resizedColumnSurvivesASortAndReachesTheFile()
+    {
+        AppFixture f;
+        f.makeRegister("rejestr.db", numberedCases(4));
+        f.rememberRegister("rejestr.db");
+        f.start();
+        TForm1& w = f.form1();
+        w.G1()->setColWidth(3, 200);
+        QTest::mouseRelease(w.G1()->viewport(), Qt::LeftButton, {}, QPoint(5, 5));
+        w.mnuSortuj2Click();
+        QCOMPARE(w.G1()->colWidth(3), 200);
+        QVERIFY(w.close());
+        QCOMPARE(f.readIni().readInteger("Kolumny", "Nadawca", 0), 200);
+        QCOMPARE(f.readIni().readInteger("Plik", "Sort", 0), 2);
+    }
+
+    void seventeenCasesAreNumberedAndCounted()
+    {
+        AppFixture f;
+        f.makeRegister("rejestr.db", numberedCases(17));
+        f.rememberRegister("rejestr.db");
+        f.start();
+        TForm1& w = f.form1();
+        QCOMPARE(w.LabelCount()->text(), QString("17"));
+        QCOMPARE(w.G1()->rowCount(), 18);
+        QCOMPARE(f.column(0), numbers(17));
+        QVERIFY(w.Regeneruj1()->isEnabled());
+        QVERIFY(f.dialogs.shown.isEmpty());
+    }
+
+    void listKeepsAnnotationsOutOfSightAndHidesTheDetailColumns()
+    {
+        AppFixture f;
+        CaseRecord c = listCase("2024.02.02", "Jan", "Wniosek");
+        c.tryb = "pilny";
+        c.odpowiedz = "pisemnie";
+        c.szczegoly = "wiersz 1\r\nwiersz 2";
+        c.adnotacje = "tajna adnotacja";
+        f.makeRegister("rejestr.db", { c, listCase("2024.02.03", "Ola", "Skarga") });
+        f.rememberRegister("rejestr.db");
+        f.start();
+        const grid::TZarur& g = *f.form1().G1();
+        QCOMPARE(g.colCount(), 8);
+        QCOMPARE(g.cells(8, 1), QString("tajna adnotacja"));
+        QCOMPARE(g.cells(8, 0), QString("Adnotacje"));
+        QCOMPARE(g.cells(7, 1), QString("wiersz 1\r\nwiersz 2"));
+        QCOMPARE(g.cells(3, 0), QString("  Nadawca   "));
+        for (int col : { 1, 5, 6, 7 })
+            QCOMPARE(g.colWidth(col), 0);
+        QCOMPARE(g.fixedCols(), 2);
+    }
+
+    void missingRegisterListsNothingAndCreatesNoFile()
+    {
+        AppFixture f;
+        f.rememberRegister("zaginiony.db");
+        f.start();
+        QVERIFY(f.dialogs.shown.isEmpty());
+        QVERIFY(!QFile::exists(f.path("zaginiony.db")));
+        QVERIFY(!f.form1().Regeneruj1()->isEnabled());
+        QCOMPARE(f.form1().Label2()->text(), QString("zaginiony.db"));
+        QCOMPARE(f.form1().LabelCount()->text(), QString("00"));
+    }
+
+    void fileThatIsNoRegisterGivesTheReadWarning_data()
+    {
+        QTest::addColumn<QByteArray>("content");
+        QTest::addColumn<int>("sortMode");
+        QTest::newRow("text file") << QByteArray("to nie jest baza\n") << 3;
+        QTest::newRow("database without the case table") << QByteArray() << 3;
+        QTest::newRow("register with an unknown sort order") << QByteArray("register") << 7;
+    }
+    void fileThatIsNoRegisterGivesTheReadWarning()
+    {
+        QFETCH(QByteArray, content);
+        QFETCH(int, sortMode);
+        AppFixture f;
+        if (content == "register") {
+            f.makeRegister("rejestr.db", numberedCases(2));
+        } else if (content.isEmpty()) {
+            const auto db = storage::OpenDatabase(f.path("rejestr.db"));
+            db->RunStatement("CREATE TABLE inna(x)");
+        } else {
+            QFile file(f.path("rejestr.db"));
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write(content);
+        }
+        f.rememberRegister("rejestr.db", sortMode);
+        f.start();
+        QCOMPARE(f.dialogs.texts(), QStringList { "Błąd podczas odczytu bazy danych!" });
+        QCOMPARE(f.dialogs.shown.first().icon, MessageIcon::Warning);
+        QCOMPARE(f.column(2).join(QString()), QString());
+        QVERIFY(f.form1().Regeneruj1()->isEnabled());
+    }
+
+    void storedSortOrderOrdersTheList_data()
+    {
+        QTest::addColumn<int>("sortMode");
+        QTest::addColumn<int>("column");
+        QTest::addColumn<QStringList>("expected");
+        QTest::newRow("2 by date")
+            << 2 << 2 << QStringList { "2023.12.31", "2024.01.05", "2024.03.01" };
+        QTest::newRow("3 by sender") << 3 << 3 << QStringList { "Adam", "Beata", "Cezary" };
+        QTest::newRow("4 by subject") << 4 << 4 << QStringList { "odwołanie", "skarga", "wniosek" };
+    }
+    void storedSortOrderOrdersTheList()
+    {
+        QFETCH(int, sortMode);
+        QFETCH(int, column);
+        QFETCH(QStringList, expected);
+        AppFixture f;
+        f.makeRegister("rejestr.db",
+            { listCase("2024.01.05", "Cezary", "odwołanie"),
+                listCase("2024.03.01", "Adam", "wniosek"),
+                listCase("2023.12.31", "Beata", "skarga") });
+        f.rememberRegister("rejestr.db", sortMode);
+        f.start();
+        QCOMPARE(f.column(column), expected);
+        QCOMPARE(f.column(0), numbers(3));
+        QCOMPARE(f.form1().G1()->SortColumn(), sortMode);
+    }
+
+    void senderListFollowsThePolishAlphabet()
+    {
+        AppFixture f;
+        QList<CaseRecord> cases;
+        for (const char* name : { "Żak", "Zawada", "Łoś", "Lis", "Śliwa", "Sowa", "Ąbacki",
+                 "Adamek", "Źrebiec", "Ćwik", "Czajka", "ćma", "Cis" })
+            cases << listCase("2024.01.01", QString::fromUtf8(name), "x");
+        f.makeRegister("rejestr.db", cases);
+        f.rememberRegister("rejestr.db");
+        f.start();
+        QCOMPARE(f.column(3),
+            (QStringList { "Adamek", "Ąbacki", "Cis", "Czajka", "ćma", "Ćwik", "Lis", "Łoś", "Sowa",
+                "Śliwa", "Zawada", "Źrebiec", "Żak" }));
+    }
+
+    void equalTextsKeepTheirDatabaseOrder()
+    {
+        AppFixture f;
+        f.makeRegister("rejestr.db",
+            { listCase("2024.01.01", "Nowak", "pierwszy"), listCase("2024.01.01", "Nowak", "drugi"),
+                listCase("2024.01.01", "Nowak", "trzeci") });
+        f.rememberRegister("rejestr.db");
+        f.start();
+        QCOMPARE(f.column(4), (QStringList { "pierwszy", "drugi", "trzeci" }));
+    }
+
+    void registerInAnotherFolderIsRememberedByItsPath()
+    {
+        AppFixture f;
+        QTemporaryDir elsewhere;
+        const QString other = elsewhere.filePath("inny.db");
+        {
+            const auto db = storage::OpenDatabase(other);
+            storage::CaseTable::CreateTable(*db);
+            (void)storage::CaseTable::InsertCase(*db, listCase("2024.01.01", "Daleki", "x"));
+        }
+        f.rememberRegister(other);
+        f.start();
+        QCOMPARE(f.form1().Label2()->text(), QString("inny.db"));
+        QCOMPARE(f.column(3), QStringList { "Daleki" });
+        QVERIFY(f.form1().close());
+        QCOMPARE(f.readIni().readString("Plik", "Nazwa", {}), other);
+    }
+
+    void windowsAreCreatedInTheirOrderAndOnlyTheMainOneIsShown()
+    {
+        AppFixture f;
+        f.start();
+        f.form1().show();
+        QVERIFY(f.form1().isVisible());
+        QVERIFY(!f.form2().isVisible());
+        QVERIFY(!f.program().finddlg().isVisible());
+        QVERIFY(!f.program().calendarBrowser().isVisible());
+        QVERIFY(!f.program().fhelp().isVisible());
+        // The editor took its place from the main window's labels, read before it existed.
+        QCOMPARE(QRect(f.form2().x(), f.form2().y(), f.form2().width(), f.form2().height()),
+            QRect(10, 10, 602, 673));
+    }
+
+    void showingTheWindowGivesEveryRowTheRememberedHeight()
+    {
+        AppFixture f;
+        f.makeRegister("rejestr.db", numberedCases(3));
+        f.rememberRegister("rejestr.db");
+        IniFile ini = f.readIni();
+        ini.writeInteger("Form1", "WysRow", 31);
+        ini.save(f.path("kolvar.ini"));
+        f.start();
+        f.form1().show();
+        for (int row = 0; row < f.form1().G1()->rowCount(); ++row)
+            QCOMPARE(f.form1().G1()->rowHeight(row), 31);
+    }
+};
+
+QTEST_MAIN(TestMainWindow)
+#include "tst_mainwindow.moc"
