@@ -1,0 +1,280 @@
+#include "AppFixture.h"
+
+#include "MaskedDateEdit.h"
+#include "Unit1.h"
+#include "Unit2.h"
+#include "Zarur.h"
+
+#include <QAction>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QtTest>
+
+using namespace kolvar;
+using namespace kolvar::test;
+using storage::CaseRecord;
+
+namespace {
+
+using Command = void (TForm1::*)();
+
+QList<CaseRecord> threeCases()
+{
+    return { listCase("2024.03.01", "Cezary", "wniosek"), listCase("2024.01.05", "Adam", "skarga"),
+        listCase("2024.02.10", "Beata", "odwołanie") };
+}
+
+int casesIn(const QString& path)
+{
+    const auto db = storage::OpenDatabase(path);
+    return int(db->QueryInteger("SELECT COUNT(*) FROM kolvar"));
+}
+
+const QString DatabaseFilter = "Pliki bazowe (*.db)|*.db|Dowolne pliki (*.*)|*.*";
+
+} // namespace
+
+Q_DECLARE_METATYPE(Command)
+
+class TestDatabaseCommands : public QObject
+{
+    Q_OBJECT
+private slots:
+    void commandsRefuseWhileTheEditorIsOpen_data()
+    {
+        QTest::addColumn<Command>("command");
+        QTest::addColumn<QString>("message");
+        QTest::addColumn<MessageIcon>("icon");
+        const QString tail = " \n\r              Proszę uprzednio zamknij to okno. ";
+        QTest::newRow("new") << &TForm1::Nowa1Click
+                             << "Tworzę nowe bazy tylko przy zamkniętym oknie Edycja i druk" + tail
+                             << MessageIcon::None;
+        QTest::newRow("open") << &TForm1::OtwieramDB1Click
+                              << "Otwieram bazy tylko przy zamkniętym oknie Edycja i druk" + tail
+                              << MessageIcon::None;
+        QTest::newRow("regenerate")
+            << &TForm1::Regeneruj1Click
+            << "Bazy regeneruję tylko przy zamkniętym oknie Edycja i druk" + tail
+            << MessageIcon::None;
+        const QString sort = "Sortuję tylko przy zamkniętym oknie Edycja i druk \n\r"
+                             "           Proszę uprzednio zamknij to okno. ";
+        QTest::newRow("sort by date")
+            << &TForm1::mnuSortuj2Click << sort << MessageIcon::Information;
+        QTest::newRow("sort by sender")
+            << &TForm1::mnuSortuj3Click << sort << MessageIcon::Information;
+        QTest::newRow("sort by subject")
+            << &TForm1::mnuSortuj4Click << sort << MessageIcon::Information;
+    }
+    void commandsRefuseWhileTheEditorIsOpen()
+    {
+        QFETCH(Command, command);
+        QFETCH(QString, message);
+        QFETCH(MessageIcon, icon);
+        AppFixture f;
+        f.makeRegister("rejestr.db", threeCases());
+        f.rememberRegister("rejestr.db");
+        f.start();
+        f.clickRow(2);
+        f.form1().PokazRekordu1Click();
+        QVERIFY(f.form2().isVisible());
+        const QStringList before = f.column(3);
+        const int sortMode = f.form1().SortMode();
+        f.dialogs.clear();
+
+        (f.form1().*command)();
+
+        QCOMPARE(f.dialogs.shown.size(), 1); // no file dialog after the message
+        QCOMPARE(f.dialogs.shown.first().text, message);
+        QCOMPARE(f.dialogs.shown.first().icon, icon);
+        QCOMPARE(f.column(3), before);
+        QCOMPARE(f.form1().SortMode(), sortMode);
+        QCOMPARE(f.form1().Label2()->text(), QString("rejestr.db"));
+    }
+
+    void newDatabaseOffersZerowaInTheProgramFolder()
+    {
+        AppFixture f;
+        f.start();
+        f.form1().Nowa1Click();
+        QCOMPARE(f.dialogs.shown.size(), 1);
+        const FileDialogRequest& r = f.dialogs.shown.first().file;
+        QCOMPARE(f.dialogs.shown.first().kind, ScriptedDialogs::Shown::SaveFile);
+        QCOMPARE(r.fileName, QString("zerowa.db"));
+        QCOMPARE(r.folder, f.folder());
+        QCOMPARE(r.filter, DatabaseFilter);
+        QCOMPARE(r.defaultSuffix, QString("db3"));
+        // Cancelled: nothing is made and nothing changes.
+        QVERIFY(!QFile::exists(f.path("zerowa.db")));
+        QCOMPARE(f.form1().Label2()->text(), QString("brak"));
+        QVERIFY(!f.form1().Regeneruj1()->isEnabled());
+    }
+
+    void newDatabaseIsCreatedWithTheSeedCaseWhereverChosen_data()
+    {
+        QTest::addColumn<bool>("elsewhere");
+        QTest::newRow("in the program folder") << false;
+        QTest::newRow("in another folder") << true;
+    }
+    void newDatabaseIsCreatedWithTheSeedCaseWhereverChosen()
+    {
+        QFETCH(bool, elsewhere);
+        AppFixture f;
+        QTemporaryDir other;
+        const QString path = elsewhere ? other.filePath("rejestr.db") : f.path("rejestr.db");
+        f.start();
+        f.form2().setFieldText(EditorField::Termin, "2024.05.17");
+        f.dialogs.files.push_back(path);
+
+        f.form1().Nowa1Click();
+
+        QCOMPARE(f.dialogs.texts(), QStringList());
+        QVERIFY(QFile::exists(path));
+        QVERIFY(!QFile::exists(elsewhere ? f.path("rejestr.db") : other.filePath("rejestr.db")));
+        QCOMPARE(casesIn(path), 1);
+        QCOMPARE(f.form1().Label2()->text(), QString("rejestr.db"));
+        QCOMPARE(f.form1().LabelCount()->text(), QString("1"));
+        QCOMPARE(f.column(3), QStringList { "Pusty" });
+        QCOMPARE(f.column(2), QStringList { "2024.05.17" });
+        QVERIFY(f.form1().Regeneruj1()->isEnabled());
+        QVERIFY(f.form1().close());
+        QCOMPARE(
+            f.readIni().readString("Plik", "Nazwa", {}), elsewhere ? path : QString("rejestr.db"));
+    }
+
+    void newDatabaseOnAnExistingNameListsThatFileUnchanged()
+    {
+        AppFixture f;
+        f.makeRegister("stary.db", threeCases());
+        f.start();
+        f.dialogs.files.push_back(f.path("stary.db"));
+        f.form1().Nowa1Click();
+        QCOMPARE(
+            f.dialogs.texts(), QStringList { "Plik taki już istnieje - proszę podaj inną nazwę!" });
+        QCOMPARE(f.dialogs.shown.last().icon, MessageIcon::Information);
+        QCOMPARE(casesIn(f.path("stary.db")), 3);
+        QCOMPARE(f.column(3), (QStringList { "Adam", "Beata", "Cezary" }));
+        QCOMPARE(f.form1().Label2()->text(), QString("stary.db"));
+    }
+
+    void newDatabaseThatCannotBeMadeLeavesEverythingAsItWas()
+    {
+        AppFixture f;
+        f.makeRegister("rejestr.db", threeCases());
+        f.rememberRegister("rejestr.db");
+        f.start();
+        f.dialogs.files.push_back(f.path("brak-folderu/nowy.db"));
+        f.form1().Nowa1Click();
+        QCOMPARE(f.dialogs.shown.last().icon, MessageIcon::Error);
+        QCOMPARE(f.form1().Label2()->text(), QString("rejestr.db"));
+        QCOMPARE(f.form1().LabelCount()->text(), QString("3"));
+    }
+
+    void openListsTheChosenFileEvenInAnotherFolder()
+    {
+        AppFixture f;
+        QTemporaryDir other;
+        f.makeRegister("rejestr.db", threeCases());
+        f.makeRegister("drugi.db", { listCase("2024.01.01", "Tutejszy", "x") });
+        {
+            const auto db = storage::OpenDatabase(other.filePath("drugi.db"));
+            storage::CaseTable::CreateTable(*db);
+            (void)storage::CaseTable::InsertCase(*db, listCase("2024.01.01", "Daleki", "x"));
+        }
+        f.rememberRegister("rejestr.db");
+        f.start();
+        f.dialogs.files.push_back(other.filePath("drugi.db"));
+        f.form1().OtwieramDB1Click();
+        const FileDialogRequest& r = f.dialogs.shown.first().file;
+        QCOMPARE(r.folder, f.folder());
+        QCOMPARE(r.filter, DatabaseFilter);
+        QCOMPARE(f.column(3), QStringList { "Daleki" });
+        QCOMPARE(f.form1().Label2()->text(), QString("drugi.db"));
+
+        // The dialog offers the file chosen last; cancelling keeps the list.
+        f.dialogs.clear();
+        f.form1().OtwieramDB1Click();
+        QCOMPARE(f.dialogs.shown.first().file.fileName, other.filePath("drugi.db"));
+        QCOMPARE(f.column(3), QStringList { "Daleki" });
+        QVERIFY(f.form1().Regeneruj1()->isEnabled());
+    }
+
+    void openingAFileThatIsNoRegisterWarnsAndKeepsIt()
+    {
+        AppFixture f;
+        f.makeRegister("rejestr.db", threeCases());
+        f.rememberRegister("rejestr.db");
+        QFile notes(f.path("notatki.txt"));
+        QVERIFY(notes.open(QIODevice::WriteOnly));
+        notes.write("zakupy: mleko\n");
+        notes.close();
+        f.start();
+        f.dialogs.files.push_back(f.path("notatki.txt"));
+        f.form1().OtwieramDB1Click();
+        QCOMPARE(f.dialogs.texts(), QStringList { "Błąd podczas odczytu bazy danych!" });
+        QCOMPARE(f.form1().Label2()->text(), QString("notatki.txt"));
+    }
+
+    void regenerateCompactsAndShowsTheLowestIdInTheEditor()
+    {
+        AppFixture f;
+        f.makeRegister("rejestr.db", threeCases());
+        f.rememberRegister("rejestr.db");
+        f.start();
+        f.dialogs.clear();
+        f.form1().Regeneruj1Click();
+        QCOMPARE(
+            f.dialogs.texts(), QStringList { "Plik bazowy  rejestr.db  został zregenerowany." });
+        QCOMPARE(f.dialogs.shown.first().icon, MessageIcon::None);
+        QCOMPARE(f.form1().CurrentId(), std::int64_t(1));
+        QCOMPARE(f.form2().fieldText(EditorField::Nadawca), QString("Cezary"));
+        QVERIFY(!f.form2().isVisible());
+        QCOMPARE(casesIn(f.path("rejestr.db")), 3);
+    }
+
+    void regenerateWithoutARegisterSaysSo()
+    {
+        AppFixture f;
+        f.start();
+        f.form1().Regeneruj1Click();
+        QCOMPARE(f.dialogs.shown.size(), 1);
+        QCOMPARE(f.dialogs.shown.first().icon, MessageIcon::Error);
+    }
+
+    void sortCommandsReorderAndRenumberTheList_data()
+    {
+        QTest::addColumn<Command>("command");
+        QTest::addColumn<int>("column");
+        QTest::addColumn<QStringList>("expected");
+        QTest::newRow("by date") << &TForm1::mnuSortuj2Click << 2
+                                 << QStringList { "2024.01.05", "2024.02.10", "2024.03.01" };
+        QTest::newRow("by sender")
+            << &TForm1::mnuSortuj3Click << 3 << QStringList { "Adam", "Beata", "Cezary" };
+        QTest::newRow("by subject")
+            << &TForm1::mnuSortuj4Click << 4 << QStringList { "odwołanie", "skarga", "wniosek" };
+    }
+    void sortCommandsReorderAndRenumberTheList()
+    {
+        QFETCH(Command, command);
+        QFETCH(int, column);
+        QFETCH(QStringList, expected);
+        AppFixture f;
+        f.makeRegister("rejestr.db", threeCases());
+        f.rememberRegister("rejestr.db", column == 3 ? 2 : 3);
+        f.start();
+        f.clickRow(3);
+        (f.form1().*command)();
+        QCOMPARE(f.column(column), expected);
+        QCOMPARE(f.column(0), (QStringList { "1", "2", "3" }));
+        QCOMPARE(f.form1().SortMode(), column);
+        QCOMPARE(f.form1().G1()->SortColumn(), column);
+        QCOMPARE(f.form1().G1()->SortDirection(), grid::sdAscending);
+        // The current row keeps its number and is taken as the current case.
+        QCOMPARE(f.form1().G1()->row(), 3);
+        QCOMPARE(f.form1().IDEdit()->text(), f.form1().G1()->cells(1, 3));
+        QVERIFY(f.dialogs.shown.isEmpty());
+    }
+};
+
+QTEST_MAIN(TestDatabaseCommands)
+#include "tst_databasecommands.moc"

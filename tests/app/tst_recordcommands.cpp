@@ -1,0 +1,468 @@
+#include "AppFixture.h"
+
+#include "Unit1.h"
+#include "Unit2.h"
+#include "Zarur.h"
+
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QtTest>
+
+using namespace kolvar;
+using namespace kolvar::test;
+using storage::CaseRecord;
+
+namespace {
+
+using Command = void (TForm1::*)();
+
+// Listed by sender: Adam (ID 2), Beata (ID 3), Cezary (ID 1).
+QList<CaseRecord> threeCases()
+{
+    return { listCase("2024.03.01", "Cezary", "wniosek"), listCase("2024.01.05", "Adam", "skarga"),
+        listCase("2024.02.10", "Beata", "odwołanie") };
+}
+
+CaseRecord storedCase(const QString& path, std::int64_t id)
+{
+    const auto db = storage::OpenDatabase(path);
+    const auto result = storage::CaseTable::QueryCase(*db, id);
+    if (!result->GoFirst())
+        return {};
+    return storage::CaseTable::ReadCase(*result);
+}
+
+CaseRecord editorCase(const TForm2& editor)
+{
+    CaseRecord c;
+    c.termin = editor.fieldText(EditorField::Termin);
+    c.nadawca = editor.fieldText(EditorField::Nadawca);
+    c.dotyczy = editor.fieldText(EditorField::Dotyczy);
+    c.tryb = editor.fieldText(EditorField::Tryb);
+    c.odpowiedz = editor.fieldText(EditorField::Odpowiedz);
+    c.szczegoly = editor.fieldText(EditorField::Szczegoly);
+    c.adnotacje = editor.fieldText(EditorField::Adnotacje);
+    return c;
+}
+
+void fillEditor(TForm2& editor, const CaseRecord& c)
+{
+    editor.setFieldText(EditorField::Termin, c.termin);
+    editor.setFieldText(EditorField::Nadawca, c.nadawca);
+    editor.setFieldText(EditorField::Dotyczy, c.dotyczy);
+    editor.setFieldText(EditorField::Tryb, c.tryb);
+    editor.setFieldText(EditorField::Odpowiedz, c.odpowiedz);
+    editor.setFieldText(EditorField::Szczegoly, c.szczegoly);
+    editor.setFieldText(EditorField::Adnotacje, c.adnotacje);
+}
+
+// Every field filled, with what has broken registers before: quotes of both kinds, a column
+// name and SQL as values, Polish letters, line breaks.
+CaseRecord awkwardCase()
+{
+    CaseRecord c;
+    c.termin = "2024.12.31";
+    c.nadawca = "Spółdzielnia \"Żuraw\" O'Neil";
+    c.dotyczy = "Nadawca";
+    c.tryb = "Termin dwóch miesięcy z powodu skomplikowania kolvar";
+    c.odpowiedz = "\"); DROP TABLE kolvar; --";
+    c.szczegoly = "Pierwszy wiersz: ąćęłńóśźż\r\nDrugi wiersz: ĄĆĘŁŃÓŚŹŻ\r\n\r\nPo pustym";
+    c.adnotacje = "Adnotacja \"urzędowa\"\r\nz dwoma wierszami";
+    return c;
+}
+
+} // namespace
+
+Q_DECLARE_METATYPE(Command)
+
+class TestRecordCommands : public QObject
+{
+    Q_OBJECT
+
+    std::unique_ptr<AppFixture> f;
+
+    void startWith(const QList<CaseRecord>& cases)
+    {
+        f = std::make_unique<AppFixture>();
+        f->makeRegister("rejestr.db", cases);
+        f->rememberRegister("rejestr.db");
+        f->start();
+    }
+
+private slots:
+    void cleanup() { f.reset(); }
+
+    void clickMakesTheRowCurrentWithoutShowingIt()
+    {
+        startWith(threeCases());
+        f->clickRow(2);
+        QCOMPARE(f->form1().CurrentListRow(), 2);
+        QCOMPARE(f->form1().IDEdit()->text(), QString("3"));
+        QCOMPARE(f->form1().Label1()->text(), QString("2"));
+        QCOMPARE(f->form2().Label1()->text(), QString("2 z 3"));
+        QCOMPARE(f->form1().CurrentId(), std::int64_t(0));
+        QVERIFY(!f->form2().isVisible());
+    }
+
+    void showPutsTheCurrentRowsCaseInTheEditor()
+    {
+        startWith(threeCases());
+        f->clickRow(3);
+        f->form1().PokazRekordu1Click();
+        QVERIFY(f->form2().isVisible());
+        QCOMPARE(f->form1().CurrentId(), std::int64_t(1));
+        QCOMPARE(f->form2().fieldText(EditorField::Nadawca), QString("Cezary"));
+        QCOMPARE(f->form2().fieldText(EditorField::Termin), QString("2024.03.01"));
+        QCOMPARE(f->form2().Label1()->text(), QString("3 z 3"));
+    }
+
+    void showScrollsTheCaseToTheLastVisibleRow()
+    {
+        QList<CaseRecord> cases;
+        for (int i = 0; i < 60; ++i)
+            cases << listCase("2024.01.01", QString("Nadawca %1").arg(i, 2, 10, QChar('0')), "x");
+        startWith(cases);
+        f->form1().show();
+        grid::TZarur& g = *f->form1().G1();
+        const int visible = g.visibleRowCount();
+        QVERIFY(visible > 1 && visible < 40);
+        f->clickRow(40);
+        f->form1().PokazRekordu1Click();
+        QCOMPARE(g.topRow(), 40 - visible + 1);
+        f->form2().hide();
+        f->clickRow(1);
+        f->form1().PokazRekordu1Click();
+        QCOMPARE(g.topRow(), 1);
+    }
+
+    void navigationShowsTheNeighbouringCase_data()
+    {
+        QTest::addColumn<Command>("command");
+        QTest::addColumn<int>("startRow");
+        QTest::addColumn<int>("endRow");
+        QTest::addColumn<QString>("nadawca");
+        QTest::newRow("first") << &TForm1::Pierwszy1Click << 3 << 1 << "Adam";
+        QTest::newRow("previous") << &TForm1::Poprzedni1Click << 3 << 2 << "Beata";
+        QTest::newRow("next") << &TForm1::Nastepny1Click << 1 << 2 << "Beata";
+        QTest::newRow("last") << &TForm1::Ostatni1Click << 1 << 3 << "Cezary";
+    }
+    void navigationShowsTheNeighbouringCase()
+    {
+        QFETCH(Command, command);
+        QFETCH(int, startRow);
+        QFETCH(int, endRow);
+        QFETCH(QString, nadawca);
+        startWith(threeCases());
+        f->clickRow(startRow);
+        (f->form1().*command)();
+        QCOMPARE(f->form1().G1()->row(), endRow);
+        QCOMPARE(f->form1().CurrentListRow(), endRow);
+        QVERIFY(f->form2().isVisible());
+        QCOMPARE(f->form2().fieldText(EditorField::Nadawca), nadawca);
+        QCOMPARE(f->form2().Label1()->text(), QString("%1 z 3").arg(endRow));
+        QVERIFY(f->dialogs.shown.isEmpty());
+    }
+
+    void steppingPastEitherEndDoesNothing_data()
+    {
+        QTest::addColumn<Command>("command");
+        QTest::addColumn<int>("row");
+        QTest::newRow("previous on row 1") << &TForm1::Poprzedni1Click << 1;
+        QTest::newRow("next on the last row") << &TForm1::Nastepny1Click << 3;
+    }
+    void steppingPastEitherEndDoesNothing()
+    {
+        QFETCH(Command, command);
+        QFETCH(int, row);
+        startWith(threeCases());
+        f->clickRow(row);
+        (f->form1().*command)();
+        QVERIFY(!f->form2().isVisible());
+        QCOMPARE(f->form1().G1()->row(), row);
+        QCOMPARE(f->form1().CurrentId(), std::int64_t(0));
+    }
+
+    void changedRecordQuestionYesKeepsEverything()
+    {
+        startWith(threeCases());
+        f->clickRow(1);
+        f->form1().PokazRekordu1Click();
+        f->form2().setFieldText(EditorField::Nadawca, "Adam poprawiony");
+        f->form2().setRecordChanged(true);
+        f->dialogs.answers.push_back(DialogButton::Yes);
+
+        f->form1().Nastepny1Click();
+
+        QCOMPARE(f->dialogs.texts(),
+            QStringList { "W rekordzie dokonano zmian. Czy chcesz je zapisać? " });
+        QCOMPARE(f->dialogs.shown.first().buttons,
+            (QList<DialogButton> { DialogButton::Yes, DialogButton::No }));
+        QCOMPARE(f->form2().fieldText(EditorField::Nadawca), QString("Adam poprawiony"));
+        QVERIFY(f->form2().RecordChanged());
+        QCOMPARE(f->form1().G1()->row(), 1);
+        QCOMPARE(f->form1().CurrentId(), std::int64_t(2));
+    }
+
+    void changedRecordQuestionNoDropsTheTypingAndMoves()
+    {
+        startWith(threeCases());
+        f->clickRow(1);
+        f->form1().PokazRekordu1Click();
+        f->form2().setFieldText(EditorField::Nadawca, "Adam poprawiony");
+        f->form2().setRecordChanged(true);
+        f->dialogs.answers.push_back(DialogButton::No);
+        f->form1().Nastepny1Click();
+        QVERIFY(!f->form2().RecordChanged());
+        QCOMPARE(f->form2().fieldText(EditorField::Nadawca), QString("Beata"));
+        QCOMPARE(storedCase(f->path("rejestr.db"), 2).nadawca, QString("Adam"));
+    }
+
+    void addNeedsTheEditorOpen()
+    {
+        startWith(threeCases());
+        f->form1().Dodaj1Click();
+        QCOMPARE(f->dialogs.texts(),
+            QStringList { "Dodaję rekordy tylko przy otwartym oknie Podglądu i edycji "
+                          "rekordu\n\r\n\r       Proszę otwórz to okno i powtórz operację "
+                          "dodawania" });
+        QVERIFY(!f->form2().isVisible());
+        QCOMPARE(f->form1().LabelCount()->text(), QString("3"));
+    }
+
+    void awkwardCaseSurvivesAddSaveAndShow()
+    {
+        startWith(threeCases());
+        f->clickRow(1);
+        f->form1().PokazRekordu1Click();
+        const CaseRecord typed = awkwardCase();
+        fillEditor(f->form2(), typed);
+        f->form1().Dodaj1Click();
+
+        QCOMPARE(f->dialogs.texts(), QStringList { "Rekord dodany do bazy. " });
+        QVERIFY(!f->form2().isVisible());
+        QCOMPARE(f->form1().LabelCount()->text(), QString("4"));
+        QCOMPARE(f->form1().CurrentId(), std::int64_t(4));
+        CaseRecord expected = typed;
+        expected.id = 4;
+        QCOMPARE(storedCase(f->path("rejestr.db"), 4), expected);
+
+        // Listed by sender, the new case comes last; show it, change it, save it.
+        f->dialogs.clear();
+        f->form1().Ostatni1Click();
+        QCOMPARE(editorCase(f->form2()), typed);
+        CaseRecord changed = typed;
+        changed.dotyczy = "Dotyczy\", \"Termin\"=\"";
+        changed.szczegoly += "\r\nDopisany wiersz";
+        fillEditor(f->form2(), changed);
+        f->form1().Zmiana1Click();
+        QCOMPARE(f->dialogs.texts(), QStringList { "Zmiany w rekordzie 4 zostały zapisane." });
+        QVERIFY(!f->form2().isVisible());
+        QCOMPARE(editorCase(f->form2()), changed); // saved as typed, shown as typed
+        changed.id = 4;
+        QCOMPARE(storedCase(f->path("rejestr.db"), 4), changed);
+
+        f->form1().PokazRekordu1Click();
+        changed.id = 0;
+        QCOMPARE(editorCase(f->form2()), changed);
+    }
+
+    void saveOfACaseRemovedMeanwhileSaysNothingWasSaved()
+    {
+        startWith(threeCases());
+        f->clickRow(2);
+        f->form1().PokazRekordu1Click();
+        {
+            const auto other = storage::OpenDatabase(f->path("rejestr.db"));
+            other->RunStatement("DELETE FROM kolvar WHERE ID=3");
+        }
+        f->form2().setFieldText(EditorField::Dotyczy, "nowa treść");
+        f->form1().Zmiana1Click();
+        QCOMPARE(f->dialogs.texts(),
+            QStringList { "Rekord nie został zapisany: nie ma go już w bazie." });
+        QCOMPARE(f->form1().LabelCount()->text(), QString("2"));
+        QVERIFY(f->form2().isVisible()); // the typing can still be added as a new case
+    }
+
+    void saveBeforeAnyCaseWasShownSaysNothingWasSaved()
+    {
+        startWith(threeCases());
+        f->form1().Zmiana1Click();
+        QCOMPARE(f->dialogs.texts(),
+            QStringList { "Rekord nie został zapisany: nie wybrano żadnego rekordu." });
+        QCOMPARE(storedCase(f->path("rejestr.db"), 1).nadawca, QString("Cezary"));
+    }
+
+    void textTheRegisterCannotHoldIsRefusedNamingTheField_data()
+    {
+        QTest::addColumn<Command>("command");
+        QTest::addColumn<int>("field");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("named");
+        QTest::newRow("emoji in the sender, add")
+            << &TForm1::Dodaj1Click << int(EditorField::Nadawca) << "Jan 😀 Kowalski"
+            << "Nadawca";
+        QTest::newRow("Cyrillic in the annotations, save")
+            << &TForm1::Zmiana1Click << int(EditorField::Adnotacje) << "Юрий"
+            << "Adnotacje urzędowe";
+    }
+    void textTheRegisterCannotHoldIsRefusedNamingTheField()
+    {
+        QFETCH(Command, command);
+        QFETCH(int, field);
+        QFETCH(QString, text);
+        QFETCH(QString, named);
+        startWith(threeCases());
+        f->clickRow(1);
+        f->form1().PokazRekordu1Click();
+        f->form2().setFieldText(EditorField(field), text);
+        (f->form1().*command)();
+        QCOMPARE(f->dialogs.shown.size(), 1);
+        const QString message = f->dialogs.shown.first().text;
+        QVERIFY2(message.contains("„" + named + "”"), qPrintable(message));
+        QVERIFY(f->form2().isVisible());
+        QCOMPARE(f->form1().LabelCount()->text(), QString("3"));
+        QCOMPARE(storedCase(f->path("rejestr.db"), 2), ([] {
+            CaseRecord c = listCase("2024.01.05", "Adam", "skarga");
+            c.id = 2;
+            return c;
+        }()));
+    }
+
+    void failedSaveIsRolledBackAndTheNextOneWorks()
+    {
+        startWith(threeCases());
+        f->clickRow(1);
+        f->form1().PokazRekordu1Click();
+        f->form2().setFieldText(EditorField::Dotyczy, "po blokadzie");
+        {
+            const auto other = storage::OpenDatabase(f->path("rejestr.db"));
+            other->RunStatement("BEGIN EXCLUSIVE");
+            f->form1().Zmiana1Click();
+            QCOMPARE(f->dialogs.shown.size(), 1);
+            QCOMPARE(f->dialogs.shown.first().icon, MessageIcon::Error);
+            QVERIFY(f->form2().isVisible());
+            other->RunStatement("ROLLBACK");
+        }
+        f->dialogs.clear();
+        f->form1().Zmiana1Click();
+        QCOMPARE(f->dialogs.texts(), QStringList { "Zmiany w rekordzie 1 zostały zapisane." });
+        QCOMPARE(storedCase(f->path("rejestr.db"), 2).dotyczy, QString("po blokadzie"));
+    }
+
+    void deleteOfTheOnlyCaseDoesNothing()
+    {
+        startWith({ listCase("2024.01.01", "Jedyny", "x") });
+        f->clickRow(1);
+        f->form1().Zniszcz1Click();
+        QVERIFY(f->dialogs.shown.isEmpty());
+        QVERIFY(!f->form2().isVisible());
+        QCOMPARE(f->form1().LabelCount()->text(), QString("1"));
+    }
+
+    void deleteYesRemovesTheCaseShownFirst()
+    {
+        startWith(
+            { listCase("2024.01.01", "Pierwszy", "x"), listCase("2024.01.02", "Drugi", "y") });
+        f->clickRow(2);
+        f->dialogs.onShow = [this](const ScriptedDialogs::Shown&) {
+            QVERIFY(f->form2().isVisible()); // the case is in view while the question is asked
+        };
+        f->dialogs.answers.push_back(DialogButton::Yes);
+        f->form1().Zniszcz1Click();
+        QCOMPARE(
+            f->dialogs.texts(), QStringList { "Zniszczyć rekord Pierwszy  jesteś tego pewny ?" });
+        QCOMPARE(f->dialogs.shown.first().buttons,
+            (QList<DialogButton> { DialogButton::Yes, DialogButton::No, DialogButton::Cancel }));
+        QCOMPARE(f->form1().LabelCount()->text(), QString("1"));
+        QCOMPARE(f->column(3), QStringList { "Drugi" });
+        QVERIFY(!f->form2().isVisible());
+    }
+
+    void deleteNamesTheEditorsCaseEvenAfterAnotherRowWasClicked()
+    {
+        startWith(threeCases());
+        f->clickRow(1);
+        f->form1().PokazRekordu1Click();
+        f->clickRow(3);
+        f->dialogs.answers.push_back(DialogButton::Yes);
+        f->form1().Zniszcz1Click();
+        QCOMPARE(f->dialogs.texts(), QStringList { "Zniszczyć rekord Adam  jesteś tego pewny ?" });
+        QCOMPARE(f->column(3), (QStringList { "Beata", "Cezary" }));
+    }
+
+    void deleteAnsweredNoOrCancelStillReloadsAndCloses_data()
+    {
+        QTest::addColumn<DialogButton>("answer");
+        QTest::newRow("no") << DialogButton::No;
+        QTest::newRow("cancel") << DialogButton::Cancel;
+    }
+    void deleteAnsweredNoOrCancelStillReloadsAndCloses()
+    {
+        QFETCH(DialogButton, answer);
+        startWith(threeCases());
+        f->clickRow(2);
+        f->form1().PokazRekordu1Click();
+        {
+            // Another program adds a case meanwhile; the reload shows it.
+            const auto other = storage::OpenDatabase(f->path("rejestr.db"));
+            (void)storage::CaseTable::InsertCase(*other, listCase("2024.04.04", "Dorota", "z"));
+        }
+        f->form2().setRecordChanged(true);
+        f->dialogs.answers.push_back(answer);
+        f->form1().Zniszcz1Click();
+        QCOMPARE(f->dialogs.shown.size(), 1); // no question about the typing when closing
+        QCOMPARE(f->form1().LabelCount()->text(), QString("4"));
+        QVERIFY(!f->form2().isVisible());
+        QVERIFY(!f->form2().RecordChanged());
+    }
+
+    void endingWithTheEditorOpenIsRefused()
+    {
+        startWith(threeCases());
+        QFile::remove(f->path("kolvar.ini"));
+        f->form1().show();
+        f->clickRow(1);
+        f->form1().PokazRekordu1Click();
+        f->form1().Koniec1Click();
+        QCOMPARE(f->dialogs.texts(),
+            QStringList { "Przed końcem pracy należy uprzednio zamknąć to "
+                          "okno \n\r      Okno Edycji i druku." });
+        QVERIFY(f->form1().isVisible());
+        QVERIFY(!f->iniExists());
+    }
+
+    void closingTheEditorThenTheMainWindowWritesTheSettingsTwice()
+    {
+        startWith(threeCases());
+        QFile::remove(f->path("kolvar.ini"));
+        f->form1().show();
+        f->clickRow(1);
+        f->form1().PokazRekordu1Click();
+        f->form2().move(33, 44);
+        QVERIFY(f->form2().close());
+        QVERIFY(f->iniExists());
+        QCOMPARE(f->readIni().readInteger("Form2", "Left", 0), 33);
+        QVERIFY(QFile::remove(f->path("kolvar.ini")));
+        QSignalSpy closed(&f->form1(), &TForm1::formClosed);
+        f->form1().Koniec1Click();
+        QCOMPARE(closed.size(), 1);
+        QVERIFY(f->iniExists());
+        QCOMPARE(f->readIni().readInteger("Form2", "Top", 0), 44);
+        QVERIFY(f->dialogs.shown.isEmpty());
+    }
+
+    void editorButtonsReachTheMainWindowsCommands()
+    {
+        startWith(threeCases());
+        f->clickRow(1);
+        f->form1().PokazRekordu1Click();
+        f->form2().btnNastepnyClick();
+        QCOMPARE(f->form2().fieldText(EditorField::Nadawca), QString("Beata"));
+        f->form2().btnOstatniClick();
+        QCOMPARE(f->form2().fieldText(EditorField::Nadawca), QString("Cezary"));
+    }
+};
+
+QTEST_MAIN(TestRecordCommands)
+#include "tst_recordcommands.moc"
