@@ -65,6 +65,14 @@ void StringGrid::setRowBytes(int row, std::span<const QByteArrayView> texts)
     invalidateRow(row);
 }
 
+void StringGrid::permuteRows(int first, std::span<const int> sources)
+{
+    if (first < 0 || first + qsizetype(sources.size()) > rowCount())
+        return;
+    m_store->texts.permuteRows(first, sources);
+    viewport()->update();
+}
+
 QStringList StringGrid::colTexts(int col) const
 {
     QStringList out;

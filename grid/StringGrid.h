@@ -29,6 +29,10 @@ public:
     [[nodiscard]] QStringList colTexts(int col) const;
     void setColTexts(int col, const QStringList& texts);
     void clearRow(int row); // every text of the row, also those beyond colCount()
+    // Row first + i receives the texts of row sources[i], for a permutation of the rows
+    // first .. first + sources.size() - 1 (anything else is ignored). Moves whole rows without
+    // decoding a text, so a sort of a big list costs a pointer per row. Sizes stay in place.
+    void permuteRows(int first, std::span<const int> sources);
 
     // The loader's bulk fill: replaces the whole row with these texts, packed once.
     void setRowTexts(int row, std::span<const QStringView> texts);
