@@ -1,5 +1,7 @@
 #include "SortKeys.h"
 
+#include "AlphabetCollation.h"
+
 #include <QCollator>
 #include <QDate>
 #include <QHash>
@@ -8,6 +10,7 @@
 #include <charconv>
 #include <numeric>
 #include <string>
+#include <string_view>
 
 namespace kolvar::grid {
 
@@ -101,7 +104,7 @@ template <typename Less> std::vector<int> ranksOf(qsizetype count, Less less)
 {
     std::vector<int> byOrder(static_cast<std::size_t>(count));
     std::iota(byOrder.begin(), byOrder.end(), 0);
-    std::sort(byOrder.begin(), byOrder.end(), less);
+    std::stable_sort(byOrder.begin(), byOrder.end(), less);
     std::vector<int> rank(byOrder.size());
     int current = 0;
     for (std::size_t i = 0; i < byOrder.size(); ++i) {
@@ -116,12 +119,62 @@ std::vector<int> textRanks(const std::vector<QString>& texts)
 {
     QCollator collator { QLocale() };
     collator.setCaseSensitivity(Qt::CaseSensitive);
-    std::vector<QCollatorSortKey> keys;
-    keys.reserve(texts.size());
-    for (const QString& text : texts)
-        keys.push_back(collator.sortKey(text));
-    return ranksOf(qsizetype(texts.size()),
-        [&keys](int a, int b) { return keys[std::size_t(a)].compare(keys[std::size_t(b)]) < 0; });
+    const AlphabetCollation& table = AlphabetCollation::forDefaultLocale();
+
+    // Texts in the common alphabet get table keys in one buffer, headed by their first sixteen
+    // bytes for a quick comparison; any other text asks the collator. The items are sorted
+    // themselves rather than indices to them, which keeps the heads in the cache.
+    struct Item
+    {
+        std::uint64_t head[2] = {};
+        std::size_t offset = 0;
+        std::size_t length = 0;
+        int index = 0;
+        int collatorKey = -1;
+    };
+    std::string bytes;
+    std::vector<Item> items(texts.size());
+    std::vector<QCollatorSortKey> collatorKeys;
+    for (std::size_t i = 0; i < texts.size(); ++i) {
+        Item& item = items[i];
+        item.index = int(i);
+        item.offset = bytes.size();
+        if (table.appendKey(texts[i], bytes)) {
+            item.length = bytes.size() - item.offset;
+            for (std::size_t b = 0; b < 16; ++b) {
+                const auto byte = b < item.length ? std::uint8_t(bytes[item.offset + b]) : 0;
+                item.head[b / 8] = (item.head[b / 8] << 8) | byte;
+            }
+        } else {
+            item.collatorKey = int(collatorKeys.size());
+            collatorKeys.push_back(collator.sortKey(texts[i]));
+        }
+    }
+    const std::string_view all(bytes);
+    const auto compare = [&](const Item& x, const Item& y) {
+        if (x.collatorKey >= 0 && y.collatorKey >= 0)
+            return collatorKeys[std::size_t(x.collatorKey)].compare(
+                collatorKeys[std::size_t(y.collatorKey)]);
+        if (x.collatorKey >= 0 || y.collatorKey >= 0)
+            return collator.compare(texts[std::size_t(x.index)], texts[std::size_t(y.index)]);
+        for (int h = 0; h < 2; ++h) {
+            if (x.head[h] != y.head[h])
+                return x.head[h] < y.head[h] ? -1 : 1;
+        }
+        if (x.length <= 16 && y.length <= 16)
+            return 0;
+        return all.substr(x.offset, x.length).compare(all.substr(y.offset, y.length));
+    };
+    std::stable_sort(items.begin(), items.end(),
+        [&compare](const Item& x, const Item& y) { return compare(x, y) < 0; });
+    std::vector<int> rank(items.size());
+    int current = 0;
+    for (std::size_t i = 0; i < items.size(); ++i) {
+        if (i > 0 && compare(items[i - 1], items[i]) < 0)
+            ++current;
+        rank[std::size_t(items[i].index)] = current;
+    }
+    return rank;
 }
 
 // A key that does not convert sorts before every key that does, so that an explicit key kind
@@ -384,8 +437,14 @@ std::vector<int> sortedKeyOrder(
     }
     if (!options.MatchCase) {
         const QLocale locale;
-        for (QString& text : distinct)
-            text = locale.toUpper(text);
+        const AlphabetCollation& table = AlphabetCollation::forDefaultLocale();
+        QString upper;
+        for (QString& text : distinct) {
+            if (table.toUpper(text, upper))
+                text = upper;
+            else
+                text = locale.toUpper(text);
+        }
         for (std::size_t i = 0; i < keys.size(); ++i)
             keys[i] = distinct[std::size_t(keyToDistinct[i])];
     }
@@ -424,16 +483,21 @@ std::vector<int> sortedKeyOrder(
         distinctRank = textRanks(distinct);
         break;
     }
-    std::vector<int> rank(keys.size());
-    for (std::size_t i = 0; i < keys.size(); ++i)
-        rank[i] = distinctRank[std::size_t(keyToDistinct[i])];
-    std::sort(order.begin(), order.end(), [&rank, descending](int a, int b) {
-        const int ra = rank[std::size_t(a)];
-        const int rb = rank[std::size_t(b)];
-        if (ra == rb)
-            return a < b;
-        return descending ? ra > rb : ra < rb;
-    });
+    // Ranks are small integers: a counting sort places the keys, and keeps equal ones in their
+    // previous order in both directions.
+    const int rankCount = distinctRank.empty()
+        ? 0
+        : *std::max_element(distinctRank.begin(), distinctRank.end()) + 1;
+    std::vector<int> start(std::size_t(rankCount) + 1, 0);
+    for (std::size_t i = 0; i < keys.size(); ++i) {
+        const int r = distinctRank[std::size_t(keyToDistinct[i])];
+        ++start[std::size_t(descending ? rankCount - 1 - r : r) + 1];
+    }
+    std::partial_sum(start.begin(), start.end(), start.begin());
+    for (std::size_t i = 0; i < keys.size(); ++i) {
+        const int r = distinctRank[std::size_t(keyToDistinct[i])];
+        order[std::size_t(start[std::size_t(descending ? rankCount - 1 - r : r)]++)] = int(i);
+    }
     return order;
 }
 

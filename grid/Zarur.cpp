@@ -336,11 +336,7 @@ void TZarur::RearrangeRows(int Col, const TSortOptions& Options)
 // and marks stay where they are: only the texts move.
 void TZarur::moveRowTexts(const std::vector<int>& sourceOfRow, int firstRow)
 {
-    std::vector<QStringList> moved(sourceOfRow.size());
-    for (std::size_t i = 0; i < sourceOfRow.size(); ++i)
-        moved[i] = rowTexts(sourceOfRow[i]);
-    for (std::size_t i = 0; i < moved.size(); ++i)
-        setRowTexts(firstRow + int(i), moved[i]);
+    permuteRows(firstRow, sourceOfRow);
 }
 
 bool TZarur::PreSortOrderKnown()
@@ -356,11 +352,10 @@ void TZarur::RestorePreSortOrder()
     if (PreSortOrderKnown()) {
         const int first = fixedRows();
         const int count = m_sortEntries.Count();
-        std::vector<QStringList> sorted(static_cast<std::size_t>(count));
+        std::vector<int> sourceOfRow(static_cast<std::size_t>(count));
         for (int i = 0; i < count; ++i)
-            sorted[std::size_t(i)] = rowTexts(first + i);
-        for (int i = 0; i < count; ++i)
-            setRowTexts(m_sortEntries.EntryAt(i).SourceRow, sorted[std::size_t(i)]);
+            sourceOfRow[std::size_t(m_sortEntries.EntryAt(i).SourceRow - first)] = first + i;
+        moveRowTexts(sourceOfRow, first);
         const int index = row() - first;
         if (index >= 0 && index < count)
             FocusCell(col(), m_sortEntries.EntryAt(index).SourceRow);

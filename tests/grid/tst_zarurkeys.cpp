@@ -1,5 +1,6 @@
 // The parts of the list grid that need no window: key conversions and the sort order, the
 // hidden-size list, marking drags, text offsets and scroll thumbs.
+#include "AlphabetCollation.h"
 #include "CellLayout.h"
 #include "GridLists.h"
 #include "RowMarkSet.h"
@@ -194,6 +195,78 @@ private slots:
         const QStringList texts { "5", "x", "1", "y", "3" };
         const std::vector<int> order = sortTexts(texts, skNumber, sdAscending);
         QCOMPARE(inOrder(texts, order), (QStringList { "x", "y", "1", "3", "5" }));
+    }
+
+    // The table keys must order every text of the alphabet exactly as the collator does,
+    // including texts that differ only late, only in case, or only in Polish letters.
+    void tableKeysOrderTextsAsTheCollator_data()
+    {
+        QTest::addColumn<bool>("matchCase");
+        QTest::newRow("case-insensitive") << false;
+        QTest::newRow("matching case") << true;
+    }
+    void tableKeysOrderTextsAsTheCollator()
+    {
+        QFETCH(bool, matchCase);
+        QVERIFY(AlphabetCollation::forDefaultLocale().usable());
+        const QString alphabet = AlphabetCollation::alphabet();
+        const QStringList stems { "Łukasz Żółtowski", "Urząd Skarbowy w Śremie", "lukasz", "a-b",
+            "" };
+        QRandomGenerator random(42);
+        QStringList texts;
+        for (int i = 0; i < 4000; ++i) {
+            QString text = stems[int(random.bounded(quint32(stems.size())))];
+            const int extra = int(random.bounded(6));
+            for (int k = 0; k < extra; ++k)
+                text += alphabet[int(random.bounded(quint32(alphabet.size())))];
+            texts.append(text);
+        }
+        // Pairs that differ in a single place at each level.
+        texts << "zazolc"
+              << "Zazolc"
+              << "zażółć"
+              << "ZAŻÓŁĆ"
+              << "a b"
+              << "a-b"
+              << "ab"
+              << "a„b";
+
+        QStringList expected = texts;
+        QCollator collator { QLocale() };
+        collator.setCaseSensitivity(Qt::CaseSensitive);
+        const QLocale locale;
+        QStringList keysAsCompared = texts;
+        if (!matchCase) {
+            for (QString& t : keysAsCompared)
+                t = locale.toUpper(t);
+        }
+        std::vector<int> byCollator(std::size_t(texts.size()));
+        std::iota(byCollator.begin(), byCollator.end(), 0);
+        std::stable_sort(byCollator.begin(), byCollator.end(), [&](int a, int b) {
+            return collator.compare(keysAsCompared[a], keysAsCompared[b]) < 0;
+        });
+        const std::vector<int> byTable = sortTexts(texts, skText, sdAscending, matchCase);
+        QCOMPARE(inOrder(texts, byTable), inOrder(texts, byCollator));
+    }
+
+    void upperCasesLikeTheLocale()
+    {
+        const QString alphabet = AlphabetCollation::alphabet();
+        QString upper;
+        QVERIFY(AlphabetCollation::forDefaultLocale().toUpper(alphabet, upper));
+        QCOMPARE(upper, QLocale().toUpper(alphabet));
+        QVERIFY(!AlphabetCollation::forDefaultLocale().toUpper(QStringLiteral("straße"), upper));
+    }
+
+    void textsOutsideTheAlphabetSortAmongTheOthers()
+    {
+        const QStringList texts { "Zoe", "Émile", "Ewa", "Ærø", "Adam", "Ёлка", "Łucja" };
+        const std::vector<int> order = sortTexts(texts, skText, sdAscending, true);
+        QStringList expected = texts;
+        QCollator collator { QLocale() };
+        std::stable_sort(expected.begin(), expected.end(),
+            [&](const QString& a, const QString& b) { return collator.compare(a, b) < 0; });
+        QCOMPARE(inOrder(texts, order), expected);
     }
 
     void usesTheCallersComparison()

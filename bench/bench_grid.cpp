@@ -1,0 +1,142 @@
+// Times the list grid where a big register hurts: sorting 100,000 cases by sender, and painting
+// one frame of a grid of a million rows against one of ten thousand.
+#include "Zarur.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QImage>
+#include <QRandomGenerator>
+
+#include <algorithm>
+#include <cstdio>
+#include <vector>
+
+using kolvar::grid::TSortOptions;
+using kolvar::grid::TZarur;
+
+namespace {
+
+const QStringList firstNames { "Łukasz", "Żaneta", "Ścibor", "Agnieszka", "Bartłomiej", "Celina",
+    "Dariusz", "Edyta", "Feliks", "Grażyna", "Henryk", "Irena", "Jerzy", "Katarzyna", "Leszek",
+    "Małgorzata", "Norbert", "Olga", "Paweł", "Róża", "Stanisław", "Teresa", "Urszula", "Wojciech",
+    "Zbigniew", "Źdźisław", "Ćwikła", "Anna", "Jan", "Piotr", "Krzysztof", "Andrzej", "Tomasz",
+    "Michał", "Marcin", "Elżbieta", "Barbara", "Joanna", "Magdalena", "Monika" };
+const QStringList surnames { "Żółtowski", "Nowak", "Kowalski", "Wiśniewski", "Wójcik", "Kowalczyk",
+    "Kamiński", "Lewandowski", "Zieliński", "Szymański", "Woźniak", "Dąbrowski", "Kozłowski",
+    "Jankowski", "Mazur", "Kwiatkowski", "Krawczyk", "Piotrowski", "Grabowski", "Nowakowski",
+    "Pawłowski", "Michalski", "Król", "Wieczorek", "Jabłoński", "Wróbel", "Majewski", "Olszewski",
+    "Stępień", "Malinowski", "Jaworski", "Adamczyk", "Dudek", "Nowicki", "Pawlak", "Górski",
+    "Witkowski", "Walczak", "Sikora", "Baran", "Rutkowski", "Michalak", "Szewczyk", "Ostrowski",
+    "Tomaszewski", "Pietrzak", "Duda", "Zalewski", "Wróblewski", "Jasiński", "Ślęzak", "Łęcki",
+    "Źrebiec", "Ćmielewski", "Śliwa" };
+const QStringList offices { "Urząd Skarbowy w %1", "Starostwo Powiatowe w %1", "Sąd Rejonowy w %1",
+    "Urząd Miasta i Gminy %1", "Komenda Powiatowa Policji w %1",
+    "Zakład Ubezpieczeń Społecznych, Oddział w %1", "Powiatowy Urząd Pracy w %1",
+    "Spółdzielnia Mieszkaniowa „Przyszłość” w %1" };
+const QStringList towns { "Śremie", "Łodzi", "Żninie", "Poznaniu", "Gnieźnie", "Kórniku", "Środzie",
+    "Wrześni", "Kościanie", "Lesznie", "Ostrowie", "Kaliszu", "Pile", "Chodzieży", "Złotowie",
+    "Obornikach", "Szamotułach", "Międzychodzie", "Gostyniu", "Jarocinie" };
+const QStringList subjects { "Wezwanie do zapłaty", "Zawiadomienie o wszczęciu postępowania",
+    "Decyzja w sprawie podatku od nieruchomości", "Prośba o informację", "Skarga na bezczynność",
+    "Wniosek o udostępnienie informacji publicznej", "Zaświadczenie o niezaleganiu",
+    "Odwołanie od decyzji", "Ponaglenie", "Zapytanie ofertowe" };
+
+QString pick(QRandomGenerator& random, const QStringList& list)
+{
+    return list[int(random.bounded(quint32(list.size())))];
+}
+
+QString sender(QRandomGenerator& random, bool unique, int row)
+{
+    QString s = random.bounded(3) == 0 ? pick(random, offices).arg(pick(random, towns))
+                                       : pick(random, firstNames) + u' ' + pick(random, surnames);
+    if (unique)
+        s += QStringLiteral(" (%1)").arg(row);
+    return s;
+}
+
+QString details(QRandomGenerator& random, int minLength)
+{
+    QString text;
+    while (text.size() < minLength)
+        text += pick(random, subjects) + QStringLiteral(", sprawa nr ")
+            + QString::number(random.bounded(100000)) + QStringLiteral("; ");
+    return text;
+}
+
+void fill(TZarur& grid, int rows, bool uniqueSenders, int detailLength)
+{
+    QRandomGenerator random(1234);
+    grid.setColCount(8);
+    grid.setRowCount(rows + 1);
+    grid.setFixedRows(1);
+    const QStringList titles { "Lp.", "Termin", "Nadawca", "Dotyczy", "Tryb", "ID", "Szczegóły",
+        "Adnotacje" };
+    grid.setRowTexts(0, titles);
+    for (int r = 1; r <= rows; ++r) {
+        const QString termin = QStringLiteral("%1.%2.%3")
+                                   .arg(2015 + random.bounded(10))
+                                   .arg(1 + random.bounded(12), 2, 10, QLatin1Char('0'))
+                                   .arg(1 + random.bounded(28), 2, 10, QLatin1Char('0'));
+        grid.setRowTexts(r,
+            QStringList { QString::number(r), termin, sender(random, uniqueSenders, r),
+                pick(random, subjects), QStringLiteral("zwykły"), QString::number(r),
+                details(random, detailLength), details(random, detailLength / 2),
+                QString::number(r) });
+    }
+}
+
+// The median of several sorts of the same shuffled rows; each run starts from the loaded order.
+double sortSeconds(bool uniqueSenders)
+{
+    TZarur grid;
+    grid.resize(1200, 800);
+    fill(grid, 100000, uniqueSenders, 300);
+    const TSortOptions options; // detected key kind, ascending, case-insensitive
+    std::vector<double> runs;
+    for (int run = 0; run < 7; ++run) {
+        QElapsedTimer timer;
+        timer.start();
+        grid.OrderByColumn(2, options);
+        runs.push_back(double(timer.nsecsElapsed()) / 1e9);
+        grid.RestorePreSortOrder();
+    }
+    std::sort(runs.begin(), runs.end());
+    return runs[runs.size() / 2];
+}
+
+double paintMilliseconds(int rows)
+{
+    TZarur grid;
+    grid.resize(1200, 800);
+    fill(grid, rows, false, 40);
+    grid.setTopRow(rows / 2);
+    QImage frame(grid.viewport()->size(), QImage::Format_ARGB32_Premultiplied);
+    grid.viewport()->render(&frame); // warm the font caches
+    const int frames = 20;
+    QElapsedTimer timer;
+    timer.start();
+    for (int i = 0; i < frames; ++i)
+        grid.viewport()->render(&frame);
+    return double(timer.nsecsElapsed()) / 1e6 / frames;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    qputenv("QT_QPA_PLATFORM",
+        qgetenv("QT_QPA_PLATFORM").isEmpty() ? "offscreen" : qgetenv("QT_QPA_PLATFORM"));
+    QApplication app(argc, argv);
+    QLocale::setDefault(QLocale(QLocale::Polish, QLocale::Poland));
+
+    std::printf("sort 100000 rows by sender (repeating senders), median of 7: %.3f s\n",
+        sortSeconds(false));
+    std::printf("sort 100000 rows by sender (every sender distinct), median of 7: %.3f s\n",
+        sortSeconds(true));
+    const double small = paintMilliseconds(10000);
+    const double big = paintMilliseconds(1000000);
+    std::printf("paint one frame, 10000 rows: %.2f ms\n", small);
+    std::printf("paint one frame, 1000000 rows: %.2f ms\n", big);
+    return 0;
+}
