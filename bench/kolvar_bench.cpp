@@ -1,0 +1,59 @@
+// kolvar-bench load FILE: the program's start as a user sees it, on a register given by path:
+// the windows are created, the main window lists every case and is shown, then the program ends.
+// Timed from outside (hyperfine) against the sqlite3 shell's ordered query on the same file.
+#include "BenchSupport.h"
+#include "Program.h"
+#include "Unit1.h"
+
+#include <QApplication>
+#include <QFileInfo>
+#include <QLabel>
+
+#include <cstdio>
+#include <optional>
+
+namespace {
+
+void quietMessages(QtMsgType type, const QMessageLogContext&, const QString& message)
+{
+    if (type == QtDebugMsg || type == QtInfoMsg || type == QtWarningMsg)
+        return;
+    std::fprintf(stderr, "%s\n", qPrintable(message));
+}
+
+} // namespace
+
+int main(int argc, char* argv[])
+{
+    if (argc != 3 || qstrcmp(argv[1], "load") != 0) {
+        std::fprintf(stderr, "usage: kolvar-bench load FILE\n");
+        return 2;
+    }
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    qInstallMessageHandler(quietMessages);
+    QApplication app(argc, argv);
+    const QString registerPath = QString::fromLocal8Bit(argv[2]);
+    if (!QFileInfo(registerPath).isFile()) {
+        std::fprintf(stderr, "kolvar-bench: no file %s\n", argv[2]);
+        return 2;
+    }
+    const kolvar::bench::ProgramFolder folder(registerPath);
+    kolvar::bench::SilentDialogs dialogs;
+    int cases = 0;
+    {
+        QApplication::setApplicationName(QStringLiteral("Kolvar"));
+        kolvar::Program program(folder.path());
+        program.form1().show();
+        QApplication::processEvents(); // the first frame of the list
+        cases = program.form1().LabelCount()->text().toInt();
+    }
+    if (!dialogs.messages.isEmpty()) {
+        std::fprintf(stderr, "kolvar-bench: %s\n", qPrintable(dialogs.messages.join(u'|')));
+        return 1;
+    }
+    if (qEnvironmentVariableIsSet("KOLVAR_BENCH_VERBOSE"))
+        std::fprintf(stderr, "%d cases, peak %.1f MB\n", cases,
+            double(kolvar::bench::peakResidentBytes()) / 1e6);
+    return cases > 0 ? 0 : 1;
+}
