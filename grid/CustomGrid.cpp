@@ -74,10 +74,12 @@ struct CustomGrid::Private
     int moveFrom = -1;
     int moveTo = -1;
     bool pressOnCurrent = false;
+    bool leftDown = false;
     QPoint lastMousePos;
     QTimer* autoScroll = nullptr;
 
     QLineEdit* editor = nullptr;
+    QObject* editorHook = nullptr;
     bool editorShown = false;
     QPoint editCell;
     QString editOriginal;
@@ -118,8 +120,9 @@ CustomGrid::CustomGrid(QWidget* parent)
         if (d->editorShown)
             setEditText(d->editCell.x(), d->editCell.y(), text);
     });
-    d->editor->installEventFilter(
-        new EventHook(this, [this](QObject*, QEvent* event) { return editorEvent(event); }));
+    d->editorHook
+        = new EventHook(this, [this](QObject*, QEvent* event) { return editorEvent(event); });
+    d->editor->installEventFilter(d->editorHook);
 
     verticalScrollBar()->setSingleStep(1);
     horizontalScrollBar()->setSingleStep(1);
@@ -128,7 +131,14 @@ CustomGrid::CustomGrid(QWidget* parent)
     updateScrollBars();
 }
 
-CustomGrid::~CustomGrid() = default;
+CustomGrid::~CustomGrid()
+{
+    // The editor outlives this part of the object (QWidget deletes it later); it must not call
+    // back into a grid that is already gone.
+    delete d->editorHook;
+    d->editor->disconnect(this);
+    d->autoScroll->stop();
+}
 
 // --- sizes and counts -------------------------------------------------------------------------
 
@@ -1233,6 +1243,8 @@ void CustomGrid::mouseUp(Qt::MouseButton button, Qt::KeyboardModifiers mods, con
 
 void CustomGrid::mousePressEvent(QMouseEvent* event)
 {
+    if (event->button() == Qt::LeftButton)
+        d->leftDown = true;
     mouseDown(event->button(), event->modifiers(), event->position().toPoint());
 }
 
@@ -1243,13 +1255,21 @@ void CustomGrid::mouseMoveEvent(QMouseEvent* event)
 
 void CustomGrid::mouseReleaseEvent(QMouseEvent* event)
 {
+    if (event->button() == Qt::LeftButton)
+        d->leftDown = false;
     mouseUp(event->button(), event->modifiers(), event->position().toPoint());
 }
 
 void CustomGrid::mouseDoubleClickEvent(QMouseEvent* event)
 {
-    if (event->button() == Qt::LeftButton)
-        dblClick();
+    if (event->button() != Qt::LeftButton)
+        return;
+    // Some platforms send the second press only as the double click: it still presses.
+    if (!d->leftDown) {
+        d->leftDown = true;
+        mouseDown(event->button(), event->modifiers(), event->position().toPoint());
+    }
+    dblClick();
 }
 
 // --- keyboard ---------------------------------------------------------------------------------

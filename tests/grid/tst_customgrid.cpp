@@ -367,6 +367,18 @@ private slots:
         QCOMPARE(grid.selection(), (GridRect { 2, 6, 5, 6 }));
     }
 
+    void arrowsStepOverHiddenRowsAndColumns()
+    {
+        ProbeGrid& grid = shownGrid(6, 6);
+        grid.setRowHeight(3, 0);
+        grid.setColWidth(2, 0);
+        grid.setCurrentCell(1, 2);
+        QTest::keyClick(&grid, Qt::Key_Down);
+        QCOMPARE(grid.row(), 4);
+        QTest::keyClick(&grid, Qt::Key_Right);
+        QCOMPARE(grid.col(), 3);
+    }
+
     void onKeyDownMaySwallowAKey()
     {
         ProbeGrid& grid = shownGrid();
@@ -442,6 +454,19 @@ private slots:
         QCOMPARE(grid.selection().top, 2);
         QCOMPARE(grid.selection().bottom, grid.row());
         QVERIFY(grid.row() >= stopped);
+    }
+
+    void doubleClickFiresOnDblClickOnce()
+    {
+        ProbeGrid& grid = shownGrid();
+        int doubles = 0;
+        grid.onDblClick = [&] { ++doubles; };
+        QTest::mouseDClick(grid.viewport(), Qt::LeftButton, {}, centre(grid, 2, 3));
+        QCOMPARE(doubles, 1);
+        QCOMPARE(QPoint(grid.col(), grid.row()), QPoint(2, 3));
+        QTest::mouseRelease(grid.viewport(), Qt::LeftButton, {}, centre(grid, 2, 3));
+        QCOMPARE(grid.gridState(), GridState::gsNormal);
+        QCOMPARE(doubles, 1);
     }
 
     void draggingAColumnBorderResizesIt()
