@@ -117,15 +117,17 @@ public:
     [[nodiscard]] bool defaultDrawing() const;
     void setDefaultDrawing(bool on);
 
-    // The current cell. Setting it goes through selectCell, collapses the selection to it
-    // (the whole row with goRowSelect) and scrolls it into view.
+    // The current cell. Setting it to another data cell goes through selectCell, collapses the
+    // selection to it (the whole row with goRowSelect), scrolls it into view and, as the user's
+    // moves do, calls click(). Fixed or out-of-range cells are ignored.
     [[nodiscard]] int col() const;
     void setCol(int col);
     [[nodiscard]] int row() const;
     void setRow(int row);
     void setCurrentCell(int col, int row);
     [[nodiscard]] GridRect selection() const;
-    void setSelection(const GridRect& rect); // the current cell becomes its top-left
+    // The current cell becomes its top-left; neither selectCell nor click() is called.
+    void setSelection(const GridRect& rect);
 
     [[nodiscard]] int topRow() const; // first non-fixed row shown
     void setTopRow(int row);
@@ -149,7 +151,9 @@ public:
     void showEditor();
     void hideEditor();
 
-    // Moves a row or column with all it holds (the toolkit's MoveRow/MoveColumn); deletes one.
+    // Moves a row or column with its size and all it holds (rowMoved/columnMoved carry the
+    // data); the current cell follows its row. Deleting calls rowDeleted/columnDeleted and then
+    // sizeChanged, as any change of the counts does.
     void moveRow(int from, int to);
     void moveColumn(int from, int to);
     void deleteRow(int row);
@@ -174,8 +178,8 @@ protected:
     // The canvas of the cell being painted (valid inside drawCell and onDrawCell).
     [[nodiscard]] GridCanvas& canvas();
 
-    // Paints one cell with the prepared canvas. The default fills the rect with the brush and
-    // calls onDrawCell; StringGrid draws the text.
+    // Paints one cell with the prepared canvas. The default fills the rect with the brush
+    // (only with defaultDrawing) and calls onDrawCell; StringGrid draws the text.
     virtual void drawCell(int col, int row, const QRect& rect, GridDrawState state);
     // May the cell become current? The default asks onSelectCell.
     virtual bool selectCell(int col, int row);

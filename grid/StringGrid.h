@@ -23,7 +23,8 @@ public:
     [[nodiscard]] QString cells(int col, int row) const; // empty outside the store
     void setCells(int col, int row, const QString& text); // repaints the cell when it is shown
 
-    // A whole row (columns 0 .. colCount()-1, plus any stored beyond) or column.
+    // A whole row (columns 0 .. colCount()-1, plus any stored beyond) or column. Setting one
+    // replaces it: texts the list does not reach become empty.
     [[nodiscard]] QStringList rowTexts(int row) const;
     void setRowTexts(int row, const QStringList& texts);
     [[nodiscard]] QStringList colTexts(int col) const;
