@@ -118,6 +118,52 @@ QFont fontFrom(const QString& name, int points, int style)
     return font;
 }
 
+// The list row (from 1) of each case of an ordered query result, in the result's order.
+//
+// The query orders by the code page's bytes, which puts every Polish capital after Z; the list
+// follows the Polish alphabet instead, keeping the query's order among equal texts. Equal texts
+// come out of the query next to each other, so each run of them is collated once: a register
+// names the same senders over and over.
+std::vector<int> polishListRows(kolvar::storage::ISQLiteTable& result, int keyColumn, bool asBytes)
+{
+    std::vector<QString> runKeys;
+    std::vector<std::size_t> runStart;
+    QByteArrayView previousBytes;
+    QString previousText;
+    std::size_t rows = 0;
+    for (result.GoFirst(); !result.AtEnd(); result.StepForward(), ++rows) {
+        if (asBytes) {
+            const QByteArrayView bytes = result.CellBytes(keyColumn);
+            if (rows > 0 && bytes == previousBytes)
+                continue;
+            previousBytes = bytes;
+            runKeys.push_back(kolvar::storage::fromCp1250(bytes));
+        } else {
+            QString text = result.CellText(keyColumn);
+            if (rows > 0 && text == previousText)
+                continue;
+            previousText = text;
+            runKeys.push_back(std::move(text));
+        }
+        runStart.push_back(rows);
+    }
+    runStart.push_back(rows);
+
+    kolvar::grid::TSortOptions collate;
+    collate.KeyKind = kolvar::grid::skText;
+    collate.MatchCase = true; // letter case as the locale collates it, not folded away
+    const std::vector<int> runOrder
+        = kolvar::grid::sortedKeyOrder(runKeys, collate, kolvar::grid::KeyFormat());
+
+    std::vector<int> listRowOf(rows);
+    int listRow = 1;
+    for (const int run : runOrder) {
+        for (std::size_t s = runStart[std::size_t(run)]; s < runStart[std::size_t(run) + 1]; ++s)
+            listRowOf[s] = listRow++;
+    }
+    return listRowOf;
+}
+
 // A failure of this window's own making, with a message for the user.
 class CommandError : public std::runtime_error
 {
@@ -482,27 +528,9 @@ void TForm1::fillGridFromResult()
         }
     }
 
-    // The query orders by the code page's bytes, which puts every Polish capital after Z; the
-    // list follows the Polish alphabet instead, keeping the query's order among equal texts.
     const int keyField = m_SortMode - 1; // Termin, Nadawca or Dotyczy
-    const int keyColumn = column[std::size_t(keyField)];
-    std::vector<QString> keys;
-    keys.reserve(std::size_t(total));
-    for (result.GoFirst(); !result.AtEnd(); result.StepForward()) {
-        keys.push_back(asBytes[std::size_t(keyField)]
-                ? storage::fromCp1250(result.CellBytes(keyColumn))
-                : result.CellText(keyColumn));
-    }
-    kolvar::grid::TSortOptions collate;
-    collate.KeyKind = kolvar::grid::skText;
-    collate.MatchCase = true; // letter case as the locale collates it, not folded away
-    const std::vector<int> order
-        = kolvar::grid::sortedKeyOrder(keys, collate, kolvar::grid::KeyFormat());
-    keys = {};
-    // The result is read front to back once more; each case goes straight to its list row.
-    std::vector<int> listRowOf(order.size());
-    for (std::size_t k = 0; k < order.size(); ++k)
-        listRowOf[std::size_t(order[k])] = int(k) + 1;
+    const std::vector<int> listRowOf
+        = polishListRows(result, column[std::size_t(keyField)], asBytes[std::size_t(keyField)]);
 
     std::array<QByteArray, ListFields> converted;
     std::array<QByteArrayView, ListFields + 1> texts;
