@@ -38,6 +38,9 @@ public:
     }
     void append(const T& value) { append(&value, 1); }
 
+    // Keeps the capacity, for refilling.
+    void clear() { m_size = 0; }
+
     // Gives back the growth reserve once nothing more is appended.
     void shrinkToFit()
     {

@@ -204,6 +204,33 @@ ISQLiteTablePtr TSQLiteDatabase::Query(const QString& sql, const QStringList* te
     return table;
 }
 
+std::uint32_t TSQLiteDatabase::RunQueryRows(
+    const QString& sql, const std::function<void(const ISQLiteTable& row)>& onRow)
+{
+    const QByteArray sqlBytes = toCp1250(sql);
+    const StatementPtr statement = Prepare(sql, sqlBytes, "Error executing SQL");
+    TSQLiteTable row;
+    std::uint32_t rows = 0;
+    for (;;) {
+        const int rc = sqlite3_step(statement.get());
+        if (rc == SQLITE_DONE)
+            break;
+        if (rc == SQLITE_BUSY)
+            RaiseDbError("Could not prepare SQL statement", sql, "SQLite is Busy", rc);
+        if (rc != SQLITE_ROW)
+            RaiseDbError("Could not retrieve data", sql);
+        if (rows == 0)
+            row.ReadColumns(statement.get());
+        row.ClearRows();
+        if (!row.AppendRow(statement.get()))
+            RaiseDbError("Could not retrieve data", sql);
+        row.m_cellStart.append(static_cast<quint64>(row.m_arena.size()));
+        onRow(row);
+        ++rows;
+    }
+    return rows;
+}
+
 ISQLiteTablePtr TSQLiteDatabase::RunQuery(const QString& sql)
 {
     return Query(sql, nullptr);
@@ -402,6 +429,15 @@ void TSQLiteTable::FinishReading()
     // Give back the growth reserve: for a whole register that is hundreds of megabytes.
     m_arena.shrinkToFit();
     m_cellStart.shrinkToFit();
+    m_cursorRow = 0;
+}
+
+void TSQLiteTable::ClearRows()
+{
+    m_arena.clear();
+    m_cellStart.clear();
+    m_streams.clear();
+    m_rowsHeld = 0;
     m_cursorRow = 0;
 }
 

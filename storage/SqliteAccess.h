@@ -33,6 +33,8 @@ public:
     [[nodiscard]] ISQLiteTablePtr RunQuery(const QString& sql) override;
     [[nodiscard]] ISQLiteTablePtr RunQuery(
         const QString& sql, const QStringList& textParams) override;
+    std::uint32_t RunQueryRows(
+        const QString& sql, const std::function<void(const ISQLiteTable& row)>& onRow) override;
     void RunStatement(const QString& sql) override;
     void RunStatement(const QString& sql, const QStringList& textParams) override;
     [[nodiscard]] std::int64_t QueryInteger(const QString& sql) override;
@@ -118,6 +120,8 @@ private:
     // False when SQLite could not hand out a value (out of memory).
     [[nodiscard]] bool AppendRow(sqlite3_stmt* statement);
     void FinishReading();
+    // Empties the set for the next row of RunQueryRows, keeping the columns and the capacity.
+    void ClearRows();
     void AppendCell(const void* bytes, qsizetype size);
     void AppendNullCell();
 

@@ -6,6 +6,7 @@
 #include <QStringList>
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <stdexcept>
 #include <utility>
@@ -63,6 +64,13 @@ public:
     // Runs one query with its ? parameters bound, in order, as TEXT values.
     [[nodiscard]] virtual ISQLiteTablePtr RunQuery(
         const QString& sql, const QStringList& textParams)
+        = 0;
+    // Runs one query and hands each row, as the engine yields it, to onRow as a table of that one
+    // row with the cursor on it. No row is kept: a whole register passes through without a copy
+    // of its own beside the one the caller makes. The table is valid only during the call; an
+    // exception from onRow ends the query. Returns the number of rows.
+    virtual std::uint32_t RunQueryRows(
+        const QString& sql, const std::function<void(const ISQLiteTable& row)>& onRow)
         = 0;
     virtual void RunStatement(const QString& sql) = 0;
     // Runs one statement with its ? parameters bound, in order, as TEXT values.
