@@ -687,16 +687,13 @@ bool TZarur::LocateText(const QString& Value, int& Col, int& Row)
 
 void TZarur::ReadDelimitedFile(const QString& FileName, QChar Delimiter)
 {
+    ClearAllRows();
     QFile file(FileName);
     if (!file.open(QIODevice::ReadOnly))
         throw fileError(QStringLiteral("Cannot open file"), file);
     const QStringList lines = fileLines(QString::fromUtf8(file.readAll()));
-    ClearAllRows();
     const int count = int(lines.size());
-    // A grid keeps at least one row, and its fixed rows below its row count.
-    if (count <= fixedRows())
-        setFixedRows(std::max(count, 1) - 1);
-    setRowCount(std::max(count, 1));
+    setRowCount(count);
     setColCount(fixedCols() + 1);
     for (int i = 0; i < count; ++i) {
         const QStringList pieces = lines[i].split(Delimiter, Qt::KeepEmptyParts);
