@@ -13,7 +13,7 @@ namespace {
 
 constexpr GridOptions plainLines = goFixedVertLine | goFixedHorzLine | goVertLine | goHorzLine;
 
-// Palette colours may carry another colour spec than the pixels read back; compare as RGB.
+// Palette colours may carry another QColor::Spec than the pixels read back; compare as RGB.
 QColor rgb(const QColor& colour)
 {
     return QColor::fromRgb(colour.rgb());
