@@ -118,51 +118,66 @@ QFont fontFrom(const QString& name, int points, int style)
     return font;
 }
 
-// The list row (from 1) of each case of an ordered query result, in the result's order.
-//
 // The query orders by the code page's bytes, which puts every Polish capital after Z; the list
 // follows the Polish alphabet instead, keeping the query's order among equal texts. Equal texts
 // come out of the query next to each other, so each run of them is collated once: a register
 // names the same senders over and over.
-std::vector<int> polishListRows(kolvar::storage::ISQLiteTable& result, int keyColumn, bool asBytes)
+class PolishListOrder
 {
-    std::vector<QString> runKeys;
-    std::vector<std::size_t> runStart;
-    QByteArrayView previousBytes;
-    QString previousText;
-    std::size_t rows = 0;
-    for (result.GoFirst(); !result.AtEnd(); result.StepForward(), ++rows) {
-        if (asBytes) {
-            const QByteArrayView bytes = result.CellBytes(keyColumn);
-            if (rows > 0 && bytes == previousBytes)
-                continue;
-            previousBytes = bytes;
-            runKeys.push_back(kolvar::storage::fromCp1250(bytes));
-        } else {
-            QString text = result.CellText(keyColumn);
-            if (rows > 0 && text == previousText)
-                continue;
-            previousText = text;
-            runKeys.push_back(std::move(text));
+public:
+    // The key of the next row of the query.
+    void addBytes(QByteArrayView key)
+    {
+        if (m_rows > 0 && key == QByteArrayView(m_previousBytes)) {
+            ++m_rows;
+            return;
         }
-        runStart.push_back(rows);
+        m_previousBytes = key.toByteArray();
+        startRun(kolvar::storage::fromCp1250(key));
     }
-    runStart.push_back(rows);
-
-    kolvar::grid::TSortOptions collate;
-    collate.KeyKind = kolvar::grid::skText;
-    collate.MatchCase = true; // letter case as the locale collates it, not folded away
-    const std::vector<int> runOrder
-        = kolvar::grid::sortedKeyOrder(runKeys, collate, kolvar::grid::KeyFormat());
-
-    std::vector<int> listRowOf(rows);
-    int listRow = 1;
-    for (const int run : runOrder) {
-        for (std::size_t s = runStart[std::size_t(run)]; s < runStart[std::size_t(run) + 1]; ++s)
-            listRowOf[s] = listRow++;
+    void addText(const QString& key)
+    {
+        if (m_rows > 0 && key == m_previousText) {
+            ++m_rows;
+            return;
+        }
+        m_previousText = key;
+        startRun(key);
     }
-    return listRowOf;
-}
+
+    // Grid row i + first shows the query's row sources[i] - first.
+    [[nodiscard]] std::vector<int> sourceRows(int first)
+    {
+        m_runStart.push_back(m_rows);
+        kolvar::grid::TSortOptions collate;
+        collate.KeyKind = kolvar::grid::skText;
+        collate.MatchCase = true; // letter case as the locale collates it, not folded away
+        const std::vector<int> runOrder
+            = kolvar::grid::sortedKeyOrder(m_runKeys, collate, kolvar::grid::KeyFormat());
+        std::vector<int> sources;
+        sources.reserve(m_rows);
+        for (const int run : runOrder) {
+            for (std::size_t s = m_runStart[std::size_t(run)]; s < m_runStart[std::size_t(run) + 1];
+                 ++s)
+                sources.push_back(int(s) + first);
+        }
+        return sources;
+    }
+
+private:
+    void startRun(QString key)
+    {
+        m_runKeys.push_back(std::move(key));
+        m_runStart.push_back(m_rows);
+        ++m_rows;
+    }
+
+    std::vector<QString> m_runKeys;
+    std::vector<std::size_t> m_runStart;
+    QByteArray m_previousBytes;
+    QString m_previousText;
+    std::size_t m_rows = 0;
+};
 
 // A failure of this window's own making, with a message for the user.
 class CommandError : public std::runtime_error
@@ -475,7 +490,6 @@ void TForm1::LoadList()
             throw CommandError(QStringLiteral("Brak pliku %1").arg(m_DatabasePath));
         m_Database = storage::OpenDatabase(m_DatabasePath);
         OpenSortedQuery();
-        fillGridFromResult();
     } catch (...) {
         userDialogs().message(this, ReadError, MessageIcon::Warning);
         m_G1->HideColumns(5, m_G1->colCount() - 1);
@@ -486,60 +500,49 @@ void TForm1::LoadList()
 void TForm1::OpenSortedQuery()
 {
     const QString sql = CaseTable::ListQuery(m_SortMode);
-    if (!sql.isEmpty())
-        m_CurrentResult = database().RunQuery(sql);
+    if (sql.isEmpty()) {
+        m_G1->SetSortColumn(m_SortMode);
+        throw CommandError(QStringLiteral("Nieznany porządek listy: %1").arg(m_SortMode));
+    }
+    fillGridFromQuery(sql);
     // The rows are put in order as they are filled in; the grid only marks the column.
     m_G1->SetSortColumn(m_SortMode);
 }
 
-void TForm1::fillGridFromResult()
+void TForm1::fillGridFromQuery(const QString& sql)
 {
-    if (!m_CurrentResult)
-        throw CommandError(QStringLiteral("Nieznany porządek listy: %1").arg(m_SortMode));
-    storage::ISQLiteTable& result = *m_CurrentResult;
-    result.GoFirst();
-    const int total = int(result.RowTotal());
-    m_LabelCount->setText(QString::number(total));
-    m_LoadRow = 1;
     TZarur& g = *m_G1;
     const int keptRow = g.row();
-    // An empty register still shows one empty data row under the titles.
-    g.setRowCount(std::max(total, 1) + 1);
-    g.SetSortOnClick(false);
-    if (total == 0) {
-        g.invalidateGrid();
-        return;
-    }
+    const int rowsBefore = g.rowCount();
 
+    // The rows go straight from the query into the grid, in the query's order and without their
+    // numbers, which only the Polish order gives; the result itself is never held. A million
+    // cases thus stand once in memory, not twice.
     std::array<int, ListFields> column {};
-    for (int i = 0; i < ListFields; ++i)
-        column[std::size_t(i)]
-            = result.ColumnNumber(QString::fromLatin1(CaseTable::ColumnNames[i]));
-
     // Texts go to the grid as the stored bytes. A column the engine holds as numbers (the ID)
     // is read as text instead.
     std::array<bool, ListFields> asBytes {};
-    for (int i = 0; i < ListFields; ++i) {
-        try {
-            (void)result.CellBytes(column[std::size_t(i)]);
-            asBytes[std::size_t(i)] = true;
-        } catch (const storage::ESQLiteException&) {
-            asBytes[std::size_t(i)] = false;
-        }
-    }
-
     const int keyField = m_SortMode - 1; // Termin, Nadawca or Dotyczy
-    const std::vector<int> listRowOf
-        = polishListRows(result, column[std::size_t(keyField)], asBytes[std::size_t(keyField)]);
-
+    PolishListOrder order;
     std::array<QByteArray, ListFields> converted;
     std::array<QByteArrayView, ListFields + 1> texts;
-    std::array<char, 16> number {};
-    std::size_t source = 0;
-    for (result.GoFirst(); !result.AtEnd(); result.StepForward(), ++source) {
-        const int listRow = listRowOf[source];
-        const auto written = std::to_chars(number.data(), number.data() + number.size(), listRow);
-        texts[0] = QByteArrayView(number.data(), written.ptr - number.data());
+    int filled = 0;
+    const auto takeRow = [&](const storage::ISQLiteTable& result) {
+        if (filled == 0) {
+            for (int i = 0; i < ListFields; ++i) {
+                const int c = result.ColumnNumber(QString::fromLatin1(CaseTable::ColumnNames[i]));
+                column[std::size_t(i)] = c;
+                try {
+                    (void)result.CellBytes(c);
+                    asBytes[std::size_t(i)] = true;
+                } catch (const storage::ESQLiteException&) {
+                    asBytes[std::size_t(i)] = false;
+                }
+            }
+        }
+        const int gridRow = filled + 1;
+        if (gridRow >= g.rowCount())
+            g.setRowCount(std::max(2 * g.rowCount(), gridRow + 1));
         for (int i = 0; i < ListFields; ++i) {
             const int c = column[std::size_t(i)];
             if (asBytes[std::size_t(i)]) {
@@ -549,7 +552,40 @@ void TForm1::fillGridFromResult()
                 texts[std::size_t(i) + 1] = converted[std::size_t(i)];
             }
         }
-        g.setRowBytes(listRow, texts);
+        g.setRowBytes(gridRow, texts);
+        const int k = column[std::size_t(keyField)];
+        if (asBytes[std::size_t(keyField)])
+            order.addBytes(result.CellBytes(k));
+        else
+            order.addText(result.CellText(k));
+        filled = gridRow;
+    };
+    int total = 0;
+    try {
+        total = int(database().RunQueryRows(sql, takeRow));
+    } catch (...) {
+        // A failed query shows nothing of what it read.
+        for (int r = 1; r <= filled && r < g.rowCount(); ++r)
+            g.clearRow(r);
+        g.setRowCount(rowsBefore);
+        throw;
+    }
+
+    m_LabelCount->setText(QString::number(total));
+    m_LoadRow = 1;
+    // An empty register still shows one empty data row under the titles.
+    g.setRowCount(std::max(total, 1) + 1);
+    g.SetSortOnClick(false);
+    if (total == 0) {
+        g.invalidateGrid();
+        return;
+    }
+
+    g.permuteRows(1, order.sourceRows(1));
+    std::array<char, 16> number {};
+    for (int r = 1; r <= total; ++r) {
+        const auto written = std::to_chars(number.data(), number.data() + number.size(), r);
+        g.setCells(0, r, QString::fromLatin1(number.data(), written.ptr - number.data()));
     }
     m_LoadRow = total + 1;
     if (keptRow != g.row() && keptRow < g.rowCount())

@@ -151,7 +151,7 @@ private:
     void ReloadList();
     void layOutEmptyGrid();
     void OpenSortedQuery();
-    void fillGridFromResult();
+    void fillGridFromQuery(const QString& sql);
     void ApplyRowHeights();
     void G1MouseUp();
 

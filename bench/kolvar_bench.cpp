@@ -1,9 +1,13 @@
 // kolvar-bench load FILE: the program's start as a user sees it, on a register given by path:
 // the windows are created, the main window lists every case and is shown, then the program ends.
 // Timed from outside (hyperfine) against the sqlite3 shell's ordered query on the same file.
+//
+// kolvar-bench dump FILE: the same start, then every text of the list, a row a line and the
+// texts separated by tabs, to compare what two builds show.
 #include "BenchSupport.h"
 #include "Program.h"
 #include "Unit1.h"
+#include "Zarur.h"
 
 #include <QApplication>
 #include <QFileInfo>
@@ -25,8 +29,9 @@ void quietMessages(QtMsgType type, const QMessageLogContext&, const QString& mes
 
 int main(int argc, char* argv[])
 {
-    if (argc != 3 || qstrcmp(argv[1], "load") != 0) {
-        std::fprintf(stderr, "usage: kolvar-bench load FILE\n");
+    const bool dump = argc == 3 && qstrcmp(argv[1], "dump") == 0;
+    if (argc != 3 || (!dump && qstrcmp(argv[1], "load") != 0)) {
+        std::fprintf(stderr, "usage: kolvar-bench load|dump FILE\n");
         return 2;
     }
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
@@ -38,7 +43,11 @@ int main(int argc, char* argv[])
         std::fprintf(stderr, "kolvar-bench: no file %s\n", argv[2]);
         return 2;
     }
-    const kolvar::bench::ProgramFolder folder(registerPath);
+    // KOLVAR_BENCH_SORT=2 or 4 lists by date or subject instead of sender.
+    const int sortMode = qEnvironmentVariableIsSet("KOLVAR_BENCH_SORT")
+        ? qEnvironmentVariableIntValue("KOLVAR_BENCH_SORT")
+        : 3;
+    const kolvar::bench::ProgramFolder folder(registerPath, sortMode);
     kolvar::bench::SilentDialogs dialogs;
     int cases = 0;
     {
@@ -47,6 +56,17 @@ int main(int argc, char* argv[])
         program.form1().show();
         QApplication::processEvents(); // the first frame of the list
         cases = program.form1().LabelCount()->text().toInt();
+        if (dump) {
+            const kolvar::grid::TZarur& g1 = *program.form1().G1();
+            for (int r = 0; r < g1.rowCount(); ++r) {
+                QStringList texts;
+                for (int c = 0; c <= g1.colCount(); ++c)
+                    texts.append(g1.cells(c, r).replace(u'\n', u'|').replace(u'\r', u'|'));
+                std::printf("%s\n", texts.join(u'\t').toUtf8().constData());
+            }
+            std::printf("count %s current row %d\n",
+                qPrintable(program.form1().LabelCount()->text()), g1.row());
+        }
     }
     if (!dialogs.messages.isEmpty()) {
         std::fprintf(stderr, "kolvar-bench: %s\n", qPrintable(dialogs.messages.join(u'|')));
