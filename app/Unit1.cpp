@@ -22,6 +22,7 @@
 #include <algorithm>
 #include <array>
 #include <charconv>
+#include <span>
 #include <stdexcept>
 
 using kolvar::Align;
@@ -135,16 +136,6 @@ public:
         m_previousBytes = key.toByteArray();
         startRun(kolvar::storage::fromCp1250(key));
     }
-    void addText(const QString& key)
-    {
-        if (m_rows > 0 && key == m_previousText) {
-            ++m_rows;
-            return;
-        }
-        m_previousText = key;
-        startRun(key);
-    }
-
     // Grid row i + first shows the query's row sources[i] - first.
     [[nodiscard]] std::vector<int> sourceRows(int first)
     {
@@ -175,8 +166,53 @@ private:
     std::vector<QString> m_runKeys;
     std::vector<std::size_t> m_runStart;
     QByteArray m_previousBytes;
-    QString m_previousText;
     std::size_t m_rows = 0;
+};
+
+// The nine texts of a case as the list holds them, from the cursor row of a query result: the
+// list number, then the eight columns as the stored bytes. A column the engine holds as numbers
+// (the ID) is read as text instead. The views last until the next read or the end of the row.
+class ListRowTexts
+{
+public:
+    [[nodiscard]] std::span<const QByteArrayView> read(
+        const kolvar::storage::ISQLiteTable& result, QByteArrayView number)
+    {
+        if (!m_columnsKnown) {
+            for (int i = 0; i < ListFields; ++i) {
+                const int c = result.ColumnNumber(
+                    QString::fromLatin1(kolvar::storage::CaseTable::ColumnNames[i]));
+                m_column[std::size_t(i)] = c;
+                try {
+                    (void)result.CellBytes(c);
+                    m_asBytes[std::size_t(i)] = true;
+                } catch (const kolvar::storage::ESQLiteException&) {
+                    m_asBytes[std::size_t(i)] = false;
+                }
+            }
+            m_columnsKnown = true;
+        }
+        m_texts[0] = number;
+        for (std::size_t i = 0; i < std::size_t(ListFields); ++i) {
+            const int c = m_column[i];
+            if (m_asBytes[i]) {
+                m_texts[i + 1] = result.CellBytes(c);
+            } else {
+                m_converted[i] = kolvar::storage::toCp1250(result.CellText(c));
+                m_texts[i + 1] = m_converted[i];
+            }
+        }
+        return m_texts;
+    }
+    // Column col of the list (1 = ID ... 8 = Adnotacje) of the last row read.
+    [[nodiscard]] QByteArrayView text(int col) const { return m_texts[std::size_t(col)]; }
+
+private:
+    std::array<int, ListFields> m_column {};
+    std::array<bool, ListFields> m_asBytes {};
+    bool m_columnsKnown = false;
+    std::array<QByteArray, ListFields> m_converted;
+    std::array<QByteArrayView, ListFields + 1> m_texts;
 };
 
 // A failure of this window's own making, with a message for the user.
@@ -518,46 +554,16 @@ void TForm1::fillGridFromQuery(const QString& sql)
     // The rows go straight from the query into the grid, in the query's order and without their
     // numbers, which only the Polish order gives; the result itself is never held. A million
     // cases thus stand once in memory, not twice.
-    std::array<int, ListFields> column {};
-    // Texts go to the grid as the stored bytes. A column the engine holds as numbers (the ID)
-    // is read as text instead.
-    std::array<bool, ListFields> asBytes {};
-    const int keyField = m_SortMode - 1; // Termin, Nadawca or Dotyczy
+    const int keyColumn = m_SortMode; // Termin, Nadawca or Dotyczy
     PolishListOrder order;
-    std::array<QByteArray, ListFields> converted;
-    std::array<QByteArrayView, ListFields + 1> texts;
+    ListRowTexts texts;
     int filled = 0;
     const auto takeRow = [&](const storage::ISQLiteTable& result) {
-        if (filled == 0) {
-            for (int i = 0; i < ListFields; ++i) {
-                const int c = result.ColumnNumber(QString::fromLatin1(CaseTable::ColumnNames[i]));
-                column[std::size_t(i)] = c;
-                try {
-                    (void)result.CellBytes(c);
-                    asBytes[std::size_t(i)] = true;
-                } catch (const storage::ESQLiteException&) {
-                    asBytes[std::size_t(i)] = false;
-                }
-            }
-        }
         const int gridRow = filled + 1;
         if (gridRow >= g.rowCount())
             g.setRowCount(std::max(2 * g.rowCount(), gridRow + 1));
-        for (int i = 0; i < ListFields; ++i) {
-            const int c = column[std::size_t(i)];
-            if (asBytes[std::size_t(i)]) {
-                texts[std::size_t(i) + 1] = result.CellBytes(c);
-            } else {
-                converted[std::size_t(i)] = storage::toCp1250(result.CellText(c));
-                texts[std::size_t(i) + 1] = converted[std::size_t(i)];
-            }
-        }
-        g.setRowBytes(gridRow, texts);
-        const int k = column[std::size_t(keyField)];
-        if (asBytes[std::size_t(keyField)])
-            order.addBytes(result.CellBytes(k));
-        else
-            order.addText(result.CellText(k));
+        g.setRowBytes(gridRow, texts.read(result, {}));
+        order.addBytes(texts.text(keyColumn));
         filled = gridRow;
     };
     int total = 0;
@@ -591,6 +597,70 @@ void TForm1::fillGridFromQuery(const QString& sql)
     if (keptRow != g.row() && keptRow < g.rowCount())
         g.setRow(keptRow);
     g.invalidateGrid();
+    m_listDataVersion = database().QueryInteger(QStringLiteral("PRAGMA data_version"));
+}
+
+bool TForm1::listAsLoaded() const
+{
+    // The list cannot be edited in place, and a sort of its rows moves their numbers along, which
+    // the walk over the numbers below finds.
+    const TZarur& g = *m_G1;
+    if (g.colCount() != ListColumns || g.fixedRows() != 1
+        || g.SortDirection() != kolvar::grid::sdAscending || g.SortColumn() != m_SortMode
+        || g.SortOnClick() || g.rowCount() - 1 != m_LabelCount->text().toInt())
+        return false;
+    static const std::array<QString, ListColumns + 1> titles { QStringLiteral("Nr"),
+        QStringLiteral("ID"), QStringLiteral(" Termin "), QStringLiteral("  Nadawca   "),
+        QStringLiteral("   Dotyczy    "), QStringLiteral("Tryb"), QStringLiteral("Odpowiedz"),
+        QStringLiteral("Szczegoly"), QStringLiteral("Adnotacje") };
+    const std::array<int, ListColumns> widths { 38, 0, m_TerminWidth, m_NadawcaWidth,
+        m_DotyczyWidth, 0, 0, 0 };
+    for (int c = 0; c <= ListColumns; ++c) {
+        if (g.cells(c, 0) != titles[std::size_t(c)])
+            return false;
+        if (c < ListColumns && g.colWidth(c) != widths[std::size_t(c)])
+            return false;
+    }
+    // Rows dragged to another place carry their numbers with them.
+    for (int r = 1; r < g.rowCount(); ++r) {
+        if (g.cells(0, r) != QString::number(r))
+            return false;
+    }
+    return true;
+}
+
+bool TForm1::refreshCaseInPlace(std::int64_t id)
+{
+    // Another program that wrote to the file since the load changes what a reload shows.
+    if (!m_Database
+        || database().QueryInteger(QStringLiteral("PRAGMA data_version")) != m_listDataVersion
+        || !listAsLoaded())
+        return false;
+    TZarur& g = *m_G1;
+    const QString idText = QString::number(id);
+    int row = g.row();
+    if (row < 1 || row >= g.rowCount() || g.cells(1, row) != idText) {
+        row = 1;
+        while (row < g.rowCount() && g.cells(1, row) != idText)
+            ++row;
+        if (row == g.rowCount())
+            return false;
+    }
+    // A case whose sort text is unchanged keeps its place among the others: only its own texts
+    // differ from what a reload would show.
+    m_CurrentResult.reset();
+    const storage::ISQLiteTablePtr saved = CaseTable::QueryCase(database(), id);
+    if (!saved->GoFirst())
+        return false;
+    ListRowTexts texts;
+    const QByteArray number = QByteArray::number(row);
+    const std::span<const QByteArrayView> rowTexts = texts.read(*saved, number);
+    if (storage::fromCp1250(texts.text(m_SortMode)) != g.cells(m_SortMode, row))
+        return false;
+    g.setRowBytes(row, rowTexts);
+    updateRegenerujEnabled();
+    g.invalidateGrid();
+    return true;
 }
 
 void TForm1::ReloadList()
@@ -1148,7 +1218,10 @@ void TForm1::saveCase()
     userDialogs().message(this,
         QStringLiteral("Zmiany w rekordzie ") + QString::number(m_G1->row())
             + QStringLiteral(" zostały zapisane."));
-    ReloadList();
+    if (refreshCaseInPlace(m_CurrentId))
+        G1Click();
+    else
+        ReloadList();
     closeEditorWithoutQuestion();
 }
 

@@ -152,6 +152,12 @@ private:
     void layOutEmptyGrid();
     void OpenSortedQuery();
     void fillGridFromQuery(const QString& sql);
+    // After a save: brings the saved case's row up to date without reading the whole register,
+    // when the result is certain to be what a reload would show; false (nothing done) otherwise.
+    [[nodiscard]] bool refreshCaseInPlace(std::int64_t id);
+    // The grid holds exactly what the last load put there: no row or column moved, no text or
+    // width changed since.
+    [[nodiscard]] bool listAsLoaded() const;
     void ApplyRowHeights();
     void G1MouseUp();
 
@@ -203,6 +209,8 @@ private:
     int m_NadawcaWidth = 166;
     int m_DotyczyWidth = 520;
     int m_CurrentListRow = 0;
+    // PRAGMA data_version of the connection when the list was loaded.
+    std::int64_t m_listDataVersion = -1;
     int m_LoadRow = 0;
     int m_SortMode = 3;
     bool m_SearchByRows = true;
