@@ -1,0 +1,241 @@
+#include "Calendar.h"
+
+#include "MonthLayout.h"
+
+#include <QFontMetrics>
+#include <QLocale>
+#include <QPainter>
+
+#include <algorithm>
+
+namespace kolvar::calendar {
+
+namespace {
+
+constexpr int YearPart = 1;
+constexpr int MonthPart = 2;
+constexpr int DayPart = 3;
+
+// Clears a flag however the scope is left.
+class FlagGuard
+{
+public:
+    explicit FlagGuard(bool& flag)
+        : m_flag(flag)
+    {
+        m_flag = true;
+    }
+    ~FlagGuard() { m_flag = false; }
+    FlagGuard(const FlagGuard&) = delete;
+    FlagGuard& operator=(const FlagGuard&) = delete;
+
+private:
+    bool& m_flag;
+};
+
+} // namespace
+
+TCalendar::TCalendar(QWidget* parent)
+    : grid::CustomGrid(parent)
+{
+    setFixedCols(0);
+    setFixedRows(1);
+    setColCount(DaysInWeek);
+    setRowCount(WeekRows + 1);
+    setScrollBars(grid::ScrollStyle::ssNone);
+    setOptions(grid::goFixedVertLine | grid::goFixedHorzLine | grid::goVertLine | grid::goHorzLine
+        | grid::goDrawFocusSelected);
+    m_shownDate = today();
+    RebuildMonth();
+}
+
+TCalendar::~TCalendar() = default;
+
+void TCalendar::SetShownDate(const QDate& date)
+{
+    m_shownDate = date;
+    RebuildMonth();
+    NotifyChange();
+}
+
+int TCalendar::GetDatePart(int index) const
+{
+    switch (index) {
+    case YearPart:
+        return m_shownDate.year();
+    case MonthPart:
+        return m_shownDate.month();
+    case DayPart:
+        return m_shownDate.day();
+    default:
+        return -1;
+    }
+}
+
+void TCalendar::SetDatePart(int index, int value)
+{
+    if (value < 1)
+        return;
+    int year = m_shownDate.year();
+    int month = m_shownDate.month();
+    int day = m_shownDate.day();
+    switch (index) {
+    case YearPart:
+        if (value == year)
+            return;
+        year = value;
+        break;
+    case MonthPart:
+        if (value > 12 || value == month)
+            return;
+        month = value;
+        break;
+    case DayPart:
+        if (value > CurrentMonthLength() || value == day)
+            return;
+        day = value;
+        break;
+    default:
+        return;
+    }
+    const QDate date(year, month, day);
+    if (!date.isValid())
+        return;
+    m_shownDate = date;
+    // Stored directly: switching it off must not re-read today's date.
+    m_useCurrentDate = false;
+    RebuildMonth();
+    NotifyChange();
+}
+
+void TCalendar::SetStartOfWeek(int value)
+{
+    if (value < 0 || value >= DaysInWeek || value == m_startOfWeek)
+        return;
+    m_startOfWeek = value;
+    RebuildMonth();
+}
+
+void TCalendar::SetUseCurrentDate(bool value)
+{
+    if (value == m_useCurrentDate)
+        return;
+    m_useCurrentDate = value;
+    if (value) {
+        m_shownDate = today();
+        RebuildMonth();
+    }
+}
+
+void TCalendar::StepMonth(int step)
+{
+    SetShownDate(steppedMonth(m_shownDate, step));
+}
+
+void TCalendar::YearForward()
+{
+    if (YearIsLeap(Year()) && Month() == 2 && Day() == 29)
+        SetDay(28);
+    SetYear(Year() + 1);
+}
+
+void TCalendar::YearBack()
+{
+    if (YearIsLeap(Year()) && Month() == 2 && Day() == 29)
+        SetDay(28);
+    SetYear(Year() - 1);
+}
+
+int TCalendar::MonthLength(int year, int month) const
+{
+    return monthLength(year, month);
+}
+
+int TCalendar::CurrentMonthLength() const
+{
+    return MonthLength(Year(), Month());
+}
+
+bool TCalendar::YearIsLeap(int year) const
+{
+    return yearIsLeap(year);
+}
+
+void TCalendar::RebuildMonth()
+{
+    // While set, selectCell lets the current cell move even with ReadOnly.
+    const FlagGuard rebuilding(m_rebuilding);
+    m_dayShift = dayShiftFor(m_shownDate.year(), m_shownDate.month(), m_startOfWeek);
+    const QPoint cell = cellOfDay(m_shownDate.day(), m_dayShift);
+    // setSelection keeps the whole selection on the one cell and raises no click, so laying out
+    // a month never reads back as the user picking a day. The view must not scroll either.
+    const int top = topRow();
+    const int left = leftCol();
+    setSelection({ cell.x(), cell.y(), cell.x(), cell.y() });
+    setTopRow(top);
+    setLeftCol(left);
+    invalidateGrid();
+}
+
+QString TCalendar::CellCaption(int col, int row) const
+{
+    if (row == 0)
+        return shortDayName(weekdayOfColumn(col, m_startOfWeek), QLocale());
+    const int day = dayAtCell(col, row, m_dayShift);
+    if (day < 1 || day > CurrentMonthLength())
+        return {};
+    return QString::number(day);
+}
+
+void TCalendar::NotifyChange()
+{
+    if (OnChange)
+        OnChange();
+}
+
+void TCalendar::drawCell(int col, int row, const QRect& rect, grid::GridDrawState state)
+{
+    grid::CustomGrid::drawCell(col, row, rect, state);
+    QPainter* painter = canvas().painter;
+    const QString text = CellCaption(col, row);
+    if (!painter || text.isEmpty())
+        return;
+    const QFontMetrics metrics(canvas().font);
+    const int x = rect.left() + (rect.width() - metrics.horizontalAdvance(text)) / 2;
+    const int y = rect.top() + (rect.height() - metrics.height()) / 2;
+    painter->save();
+    painter->setClipRect(rect, Qt::IntersectClip);
+    painter->setFont(canvas().font);
+    painter->setPen(canvas().fontColor);
+    painter->drawText(QPoint(x, y + metrics.ascent()), text);
+    painter->restore();
+}
+
+bool TCalendar::selectCell(int col, int row)
+{
+    if (m_readOnly && !m_rebuilding)
+        return false;
+    if (CellCaption(col, row).isEmpty())
+        return false;
+    return grid::CustomGrid::selectCell(col, row);
+}
+
+void TCalendar::click()
+{
+    grid::CustomGrid::click();
+    const QString caption = CellCaption(col(), row());
+    if (!caption.isEmpty())
+        SetDay(caption.toInt());
+}
+
+void TCalendar::resizeEvent(QResizeEvent* event)
+{
+    grid::CustomGrid::resizeEvent(event);
+    // Every column and row takes an equal share of the client area, day names included.
+    const QSize client = viewport()->size();
+    const int lines = (DaysInWeek - 1) * gridLineWidth();
+    setDefaultColWidth(std::max(0, (client.width() - lines) / DaysInWeek));
+    setDefaultRowHeight(std::max(0, (client.height() - lines) / (WeekRows + 1)));
+}
+
+} // namespace kolvar::calendar
