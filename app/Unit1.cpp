@@ -22,6 +22,8 @@
 #include <algorithm>
 #include <array>
 #include <charconv>
+#include <numeric>
+#include <optional>
 #include <span>
 #include <stdexcept>
 
@@ -168,6 +170,21 @@ private:
     QByteArray m_previousBytes;
     std::size_t m_rows = 0;
 };
+
+// -1, 0 or 1 as the Polish alphabet puts first before, with or after second, exactly as the list
+// load orders its keys.
+int polishCompare(const QString& first, const QString& second)
+{
+    kolvar::grid::TSortOptions collate;
+    collate.KeyKind = kolvar::grid::skText;
+    collate.MatchCase = true;
+    std::vector<QString> pair { first, second };
+    if (kolvar::grid::sortedKeyOrder(pair, collate, kolvar::grid::KeyFormat()).front() == 1)
+        return 1;
+    pair = { second, first };
+    return kolvar::grid::sortedKeyOrder(pair, collate, kolvar::grid::KeyFormat()).front() == 1 ? -1
+                                                                                               : 0;
+}
 
 // The nine texts of a case as the list holds them, from the cursor row of a query result: the
 // list number, then the eight columns as the stored bytes. A column the engine holds as numbers
@@ -646,21 +663,81 @@ bool TForm1::refreshCaseInPlace(std::int64_t id)
         if (row == g.rowCount())
             return false;
     }
-    // A case whose sort text is unchanged keeps its place among the others: only its own texts
-    // differ from what a reload would show.
     m_CurrentResult.reset();
     const storage::ISQLiteTablePtr saved = CaseTable::QueryCase(database(), id);
     if (!saved->GoFirst())
         return false;
     ListRowTexts texts;
-    const QByteArray number = QByteArray::number(row);
-    const std::span<const QByteArrayView> rowTexts = texts.read(*saved, number);
-    if (storage::fromCp1250(texts.text(m_SortMode)) != g.cells(m_SortMode, row))
-        return false;
-    g.setRowBytes(row, rowTexts);
+    (void)texts.read(*saved, {});
+    // A case whose sort text is unchanged keeps its place among the others; one whose text
+    // changed leaves its place, the rows between close up, and it goes where a reload puts it.
+    int target = row;
+    const QString key = storage::fromCp1250(texts.text(m_SortMode));
+    if (key != g.cells(m_SortMode, row)) {
+        const std::optional<int> place = listPlaceOf(key, id, row);
+        if (!place)
+            return false;
+        target = *place;
+    }
+    if (target != row) {
+        const int first = std::min(row, target);
+        const int last = std::max(row, target);
+        std::vector<int> sources(std::size_t(last - first + 1));
+        std::iota(sources.begin(), sources.end(), first);
+        if (target > row)
+            std::rotate(sources.begin(), sources.begin() + 1, sources.end());
+        else
+            std::rotate(sources.rbegin(), sources.rbegin() + 1, sources.rend());
+        g.permuteRows(first, sources);
+        for (int r = first; r <= last; ++r)
+            g.setCells(0, r, QString::number(r));
+    }
+    const QByteArray number = QByteArray::number(target);
+    g.setRowBytes(target, texts.read(*saved, number));
     updateRegenerujEnabled();
     g.invalidateGrid();
     return true;
+}
+
+std::optional<int> TForm1::listPlaceOf(const QString& key, std::int64_t id, int leaving) const
+{
+    // A reload orders by the Polish alphabet; texts it finds equal keep the query's order, which
+    // is by the stored bytes and, for the same bytes, by ID. An empty text may stand for NULL,
+    // which the query puts before every empty text: that case is left to a reload, as is a pair
+    // of texts the alphabet finds equal in different bytes.
+    if (key.isEmpty())
+        return std::nullopt;
+    const TZarur& g = *m_G1;
+    const QByteArray keyBytes = storage::toCp1250(key);
+    bool undecided = false;
+    // -1, 0 or 1 as the case of row r comes before, is, or comes after the saved one.
+    const auto compareRow = [&](int r) {
+        const QString other = g.cells(m_SortMode, r);
+        const int alphabet = polishCompare(other, key);
+        if (alphabet != 0)
+            return alphabet;
+        const QByteArray otherBytes = storage::toCp1250(other);
+        if (otherBytes != keyBytes) {
+            undecided = true;
+            return otherBytes < keyBytes ? -1 : 1;
+        }
+        const std::int64_t otherId = g.cells(1, r).toLongLong();
+        return otherId < id ? -1 : otherId > id ? 1 : 0;
+    };
+    // The list without the leaving row is in order: find how many of its rows come first.
+    int low = 0;
+    int high = g.rowCount() - 2;
+    while (low < high) {
+        const int middle = (low + high) / 2;
+        const int r = middle + 1 < leaving ? middle + 1 : middle + 2;
+        if (compareRow(r) < 0)
+            low = middle + 1;
+        else
+            high = middle;
+    }
+    if (undecided)
+        return std::nullopt;
+    return low + 1;
 }
 
 void TForm1::ReloadList()

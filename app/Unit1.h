@@ -10,6 +10,7 @@
 #include <QString>
 
 #include <cstdint>
+#include <optional>
 
 class QAction;
 class QLabel;
@@ -158,6 +159,10 @@ private:
     // The grid holds exactly what the last load put there: no row or column moved, no text or
     // width changed since.
     [[nodiscard]] bool listAsLoaded() const;
+    // The list row a reload gives the case id once its sort text is key, leaving row leaving;
+    // nothing when only a reload can tell.
+    [[nodiscard]] std::optional<int> listPlaceOf(
+        const QString& key, std::int64_t id, int leaving) const;
     void ApplyRowHeights();
     void G1MouseUp();
 
