@@ -76,11 +76,7 @@ TCalendarBrowser::TCalendarBrowser(QWidget* parent)
     FormCreate();
 }
 
-TCalendarBrowser::~TCalendarBrowser()
-{
-    // The calendar dies with the window's children, after this body: it must not call back.
-    m_Calendar1->OnChange = nullptr;
-}
+TCalendarBrowser::~TCalendarBrowser() = default;
 
 QPushButton* TCalendarBrowser::makeButton(
     const char* name, const QString& caption, int x, bool pointsRight)

@@ -1,0 +1,160 @@
+#include "CalBrows.h"
+#include "Calendar.h"
+#include "MonthLayout.h"
+#include "StepGlyph.h"
+
+#include <QPushButton>
+#include <QtTest>
+
+#include <memory>
+
+using namespace kolvar::calendar;
+
+namespace {
+
+// The column inside a button's frame with the most dark pixels: the triangle's base, which
+// stands taller than any stroke of the caption.
+int tallestDarkColumn(const QImage& image)
+{
+    constexpr int frame = 3;
+    int best = -1;
+    int bestCount = 0;
+    for (int x = frame; x < image.width() - frame; ++x) {
+        int count = 0;
+        for (int y = 0; y < image.height(); ++y)
+            count += qGray(image.pixel(x, y)) < 64 && qAlpha(image.pixel(x, y)) > 128 ? 1 : 0;
+        if (count > bestCount) {
+            best = x;
+            bestCount = count;
+        }
+    }
+    return best;
+}
+
+} // namespace
+
+class tst_CalBrows : public QObject
+{
+    Q_OBJECT
+private:
+    std::unique_ptr<TCalendarBrowser> m_window;
+
+    [[nodiscard]] QPushButton* button(const char* name) const
+    {
+        return m_window->findChild<QPushButton*>(QLatin1String(name));
+    }
+
+private slots:
+    void init()
+    {
+        setTodaySource([] { return QDate(2026, 12, 6); });
+        m_window = std::make_unique<TCalendarBrowser>();
+    }
+    void cleanup()
+    {
+        m_window.reset();
+        setTodaySource({});
+    }
+
+    void isLaidOutAsDesigned()
+    {
+        QCOMPARE(m_window->minimumSize(), QSize(610, 266));
+        QCOMPARE(m_window->maximumSize(), QSize(610, 266));
+        QVERIFY(m_window->windowFlags() & Qt::WindowMinimizeButtonHint);
+        QVERIFY(!(m_window->windowFlags() & Qt::WindowMaximizeButtonHint));
+        QVERIFY(!m_window->testAttribute(Qt::WA_QuitOnClose));
+        QCOMPARE(m_window->palette().color(QPalette::Window), QColor(Qt::blue));
+        QCOMPARE(m_window->font().pixelSize(), 16);
+        QVERIFY(m_window->font().bold());
+
+        auto* calendar = m_window->findChild<TCalendar*>(QStringLiteral("Calendar1"));
+        QVERIFY(calendar);
+        QCOMPARE(calendar->geometry(), QRect(0, 0, 610, 206));
+        QCOMPARE(calendar->color(), QColor(Qt::yellow));
+        QCOMPARE(calendar->gridLineWidth(), 2);
+        QCOMPARE(calendar->StartOfWeek(), 0);
+        QVERIFY(!calendar->UseCurrentDate());
+        QCOMPARE(calendar->ShownDate(), QDate(2026, 12, 6));
+
+        const struct
+        {
+            const char* name;
+            int x;
+            const char* caption;
+            Qt::LayoutDirection direction;
+        } buttons[] = { { "BitBtn1", 24, "Rok", Qt::LeftToRight },
+            { "BitBtn2", 160, "Miesiąc", Qt::LeftToRight },
+            { "BitBtn3", 321, "Miesiąc", Qt::RightToLeft },
+            { "BitBtn4", 466, "Rok", Qt::RightToLeft } };
+        for (const auto& expected : buttons) {
+            QPushButton* b = button(expected.name);
+            QVERIFY2(b, expected.name);
+            QCOMPARE(b->geometry(), QRect(expected.x, 218, 120, 32));
+            QCOMPARE(b->text(), QString::fromUtf8(expected.caption));
+            QCOMPARE(b->layoutDirection(), expected.direction);
+            QCOMPARE(b->iconSize(), QSize(20, 20));
+        }
+    }
+
+    void titleShowsTheDateFromTheStart()
+    {
+        QCOMPARE(m_window->windowTitle(), QStringLiteral("grudzień 6, 2026"));
+    }
+
+    void buttonsStepTheDate_data()
+    {
+        QTest::addColumn<QDate>("start");
+        QTest::addColumn<QString>("button");
+        QTest::addColumn<QString>("title");
+        QTest::newRow("year back from 29 February") << QDate(2024, 2, 29) << "BitBtn1"
+                                                    << "luty 28, 2023";
+        QTest::newRow("month back from 31 March") << QDate(2026, 3, 31) << "BitBtn2"
+                                                  << "luty 28, 2026";
+        QTest::newRow("month forward from 31 January, leap") << QDate(2024, 1, 31) << "BitBtn3"
+                                                             << "luty 29, 2024";
+        QTest::newRow("year forward") << QDate(2026, 12, 6) << "BitBtn4"
+                                      << "grudzień 6, 2027";
+    }
+    void buttonsStepTheDate()
+    {
+        QFETCH(QDate, start);
+        QFETCH(QString, button);
+        QFETCH(QString, title);
+        m_window->Calendar1()->SetShownDate(start);
+        QTest::mouseClick(this->button(button.toLatin1().constData()), Qt::LeftButton);
+        QCOMPARE(m_window->windowTitle(), title);
+    }
+
+    void clickedDayReachesTheTitle()
+    {
+        m_window->show();
+        TCalendar* calendar = m_window->Calendar1();
+        // December 2026 starts on a Tuesday: column 2 of week row 1 is the 1st.
+        QTest::mouseClick(
+            calendar->viewport(), Qt::LeftButton, {}, calendar->cellRect(2, 1).center());
+        QCOMPARE(m_window->windowTitle(), QStringLiteral("grudzień 1, 2026"));
+    }
+
+    void closingHidesAndKeepsTheDate()
+    {
+        m_window->show();
+        m_window->BitBtn3Click();
+        QVERIFY(m_window->close());
+        QVERIFY(m_window->isHidden());
+        m_window->show();
+        QCOMPARE(m_window->Calendar1()->ShownDate(), QDate(2027, 1, 6));
+    }
+
+    void arrowsPointAwayFromTheCaption()
+    {
+        QCOMPARE(stepGlyph(true).toImage(), stepGlyph(false).toImage().mirrored(true, false));
+        m_window->show();
+        for (const char* name : { "BitBtn1", "BitBtn2" })
+            QVERIFY2(tallestDarkColumn(button(name)->grab().toImage()) < 60, name);
+        for (const char* name : { "BitBtn3", "BitBtn4" })
+            QVERIFY2(tallestDarkColumn(button(name)->grab().toImage()) > 60, name);
+    }
+};
+
+QTEST_MAIN(tst_CalBrows)
+#include "tst_calbrows.moc"
