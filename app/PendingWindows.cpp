@@ -1,12 +1,5 @@
 #include "PendingWindows.h"
 
-TCalendarBrowser::TCalendarBrowser(QWidget* parent)
-    : QMainWindow(parent)
-{
-    setObjectName(QStringLiteral("CalendarBrowser"));
-    setWindowTitle(QStringLiteral("Kalendarz"));
-}
-
 TFhelp::TFhelp(QWidget* parent)
     : QDialog(parent)
 {

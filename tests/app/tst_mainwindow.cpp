@@ -1,5 +1,6 @@
 #include "AppFixture.h"
 
+#include "CalBrows.h"
 #include "PendingWindows.h"
 #include "Unit1.h"
 #include "Unit2.h"
