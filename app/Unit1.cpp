@@ -48,6 +48,8 @@ const QString ChangedQuestion
 // The eight list columns as the query names them, cell columns 1 .. 8 of a list row.
 constexpr int ListFields = 8;
 constexpr int ListColumns = 8; // 0 .. 7 shown or hidden; the ninth text is kept beyond them
+// Digits of the highest running number the list keeps room for in each row as it loads.
+constexpr int NumberRoom = 7;
 
 // The fifteen subjects the office files its letters under; kept with the window, never read.
 const QString Tagi = QStringLiteral(
@@ -579,7 +581,8 @@ void TForm1::fillGridFromQuery(const QString& sql)
         const int gridRow = filled + 1;
         if (gridRow >= g.rowCount())
             g.setRowCount(std::max(2 * g.rowCount(), gridRow + 1));
-        g.setRowBytes(gridRow, texts.read(result, {}));
+        // Room for the running number, written once the order is known.
+        g.fillRowBytes(gridRow, texts.read(result, {}), NumberRoom);
         order.addBytes(texts.text(keyColumn));
         filled = gridRow;
     };
@@ -604,11 +607,17 @@ void TForm1::fillGridFromQuery(const QString& sql)
         return;
     }
 
-    g.permuteRows(1, order.sourceRows(1));
+    const std::vector<int> sources = order.sourceRows(1);
+    g.permuteRows(1, sources);
+    // Numbered in the order the rows came in, which is the order they lie in memory: walking the
+    // list's order instead would jump all over a register's worth of memory.
+    std::vector<int> listRowOf(sources.size());
+    for (std::size_t i = 0; i < sources.size(); ++i)
+        listRowOf[std::size_t(sources[i] - 1)] = int(i) + 1;
     std::array<char, 16> number {};
-    for (int r = 1; r <= total; ++r) {
+    for (const int r : listRowOf) {
         const auto written = std::to_chars(number.data(), number.data() + number.size(), r);
-        g.setCells(0, r, QString::fromLatin1(number.data(), written.ptr - number.data()));
+        g.fillFirstCellBytes(r, QByteArrayView(number.data(), written.ptr - number.data()));
     }
     m_LoadRow = total + 1;
     if (keptRow != g.row() && keptRow < g.rowCount())

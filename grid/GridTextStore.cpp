@@ -1,8 +1,10 @@
 #include "GridTextStore.h"
 
 #include <algorithm>
+#include <array>
 #include <cstdint>
 #include <cstring>
+#include <vector>
 
 namespace kolvar::grid {
 
@@ -265,6 +267,73 @@ void GridTextStore::setRowEncoded(int row, std::span<const QByteArrayView> texts
         return;
     ensureRow(row);
     m_rows[size_t(row)] = pack(m_codec.encode ? Kind::Codec : Kind::Latin1, texts);
+}
+
+void GridTextStore::setRowEncoded(int row, std::span<const QByteArrayView> texts, int firstRoom)
+{
+    if (row < 0)
+        return;
+    if (texts.empty() || firstRoom <= 0 || texts[0].size() > firstRoom) {
+        setRowEncoded(row, texts);
+        return;
+    }
+    ensureRow(row);
+    // The room is packed as the first text, then the first text's start is moved to its end, so
+    // that the text sits at the end of the room.
+    std::array<char, 32> blanks {};
+    std::vector<char> wide;
+    char* room = blanks.data();
+    if (size_t(firstRoom) > blanks.size()) {
+        wide.resize(size_t(firstRoom));
+        room = wide.data();
+    }
+    const qsizetype first = texts[0].size();
+    if (first > 0)
+        std::memcpy(room + firstRoom - first, texts[0].data(), size_t(first));
+    // A list row has a handful of texts: no allocation for the pieces.
+    std::array<QByteArrayView, 16> few;
+    std::vector<QByteArrayView> many;
+    std::span<QByteArrayView> pieces(few.data(), texts.size());
+    if (texts.size() > few.size()) {
+        many.resize(texts.size());
+        pieces = many;
+    }
+    std::copy(texts.begin(), texts.end(), pieces.begin());
+    pieces[0] = QByteArrayView(room, firstRoom);
+    m_rows[size_t(row)] = pack(m_codec.encode ? Kind::Codec : Kind::Latin1, pieces);
+    if (m_rows[size_t(row)])
+        writeFirstOffset(m_rows[size_t(row)].get(), std::size_t(firstRoom - first));
+}
+
+bool GridTextStore::setFirstTextInRoom(int row, QByteArrayView bytes)
+{
+    if (row < 0 || row >= rowCount() || !m_rows[size_t(row)])
+        return false;
+    std::byte* block = m_rows[size_t(row)].get();
+    const BlockView v { block };
+    const Kind compact = m_codec.encode ? Kind::Codec : Kind::Latin1;
+    if (Kind(v.kind()) != compact || v.count() == 0)
+        return false;
+    const std::size_t roomEnd = v.offset(1);
+    if (std::size_t(bytes.size()) > roomEnd)
+        return false;
+    const std::size_t start = roomEnd - std::size_t(bytes.size());
+    if (!bytes.isEmpty())
+        std::memcpy(const_cast<char*>(v.data()) + start, bytes.data(), size_t(bytes.size()));
+    writeFirstOffset(block, start);
+    return true;
+}
+
+void GridTextStore::writeFirstOffset(std::byte* block, std::size_t offset)
+{
+    std::byte* at = block + headerSize;
+    if (BlockView { block }.width() == 2) {
+        const auto v = std::uint16_t(offset);
+        std::memcpy(at, &v, sizeof v);
+    } else {
+        const auto v = std::uint32_t(offset);
+        std::memcpy(at, &v, sizeof v);
+    }
 }
 
 void GridTextStore::clearRow(int row)

@@ -43,6 +43,18 @@ public:
     [[nodiscard]] QStringList rowTexts(int row, int minCount) const;
     void setRow(int row, std::span<const QStringView> texts);
     void setRowEncoded(int row, std::span<const QByteArrayView> texts);
+    // The same, leaving room for a first text of up to firstRoom bytes (texts[0] goes into it),
+    // so that setFirstTextInRoom can replace that text later without packing the row anew: the
+    // list's running numbers are known only once every row is in.
+    void setRowEncoded(int row, std::span<const QByteArrayView> texts, int firstRoom);
+    // Writes a compact first text into the room the row was packed with; false, with nothing
+    // done, when the row has no room that large.
+    [[nodiscard]] bool setFirstTextInRoom(int row, QByteArrayView bytes);
+    // Compact bytes as text, through the installed codec or Latin-1.
+    [[nodiscard]] QString decodeCompact(QByteArrayView bytes) const
+    {
+        return decode(m_codec.encode ? Kind::Codec : Kind::Latin1, bytes);
+    }
     void clearRow(int row);
 
     void moveRow(int from, int to);
@@ -63,6 +75,7 @@ private:
     enum class Kind : unsigned char { Latin1, Codec, Utf16 };
 
     [[nodiscard]] static RowBlock pack(Kind kind, std::span<const QByteArrayView> pieces);
+    static void writeFirstOffset(std::byte* block, std::size_t offset);
     [[nodiscard]] RowBlock packTexts(std::span<const QStringView> texts) const;
     [[nodiscard]] QString decode(Kind kind, QByteArrayView bytes) const;
     [[nodiscard]] QStringList decodeAll(int row) const;

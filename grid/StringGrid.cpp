@@ -65,6 +65,20 @@ void StringGrid::setRowBytes(int row, std::span<const QByteArrayView> texts)
     invalidateRow(row);
 }
 
+void StringGrid::fillRowBytes(int row, std::span<const QByteArrayView> texts, int firstRoom)
+{
+    if (row >= 0 && row < rowCount())
+        m_store->texts.setRowEncoded(row, texts, firstRoom);
+}
+
+void StringGrid::fillFirstCellBytes(int row, QByteArrayView bytes)
+{
+    if (row < 0 || row >= rowCount())
+        return;
+    if (!m_store->texts.setFirstTextInRoom(row, bytes))
+        m_store->texts.setText(0, row, m_store->texts.decodeCompact(bytes));
+}
+
 void StringGrid::permuteRows(int first, std::span<const int> sources)
 {
     if (first < 0 || first + qsizetype(sources.size()) > rowCount())

@@ -39,6 +39,13 @@ public:
     void setRowTexts(int row, std::span<const QStringView> texts);
     // The same with texts already in the compact code page (Latin-1 without a codec).
     void setRowBytes(int row, std::span<const QByteArrayView> texts);
+    // For loading a long list whose running numbers (column 0) are known only once every row is
+    // in: fillRowBytes stores a row as setRowBytes does, with room for a first text of up to
+    // firstRoom bytes, which fillFirstCellBytes then writes in place. Neither repaints; the loader
+    // repaints the grid once at the end.
+    void fillRowBytes(int row, std::span<const QByteArrayView> texts, int firstRoom);
+    // Column 0's text as compact bytes: into the row's room when it fits, else packed anew.
+    void fillFirstCellBytes(int row, QByteArrayView bytes);
 
     // A single-byte code page for the store: a row whose texts all encode is kept in one byte
     // per character, any other row in UTF-16. Without a codec Latin-1 is used where it fits.
