@@ -22,6 +22,7 @@
 #include <cstdio>
 #include <functional>
 #include <memory>
+#include <vector>
 
 using namespace kolvar;
 using kolvar::bench::Samples;
@@ -80,6 +81,22 @@ void expectNoMessage(const bench::SilentDialogs& dialogs, const char* during)
     if (!dialogs.messages.isEmpty())
         fail(QStringLiteral("%1 showed: %2")
                  .arg(QLatin1String(during), dialogs.messages.join(u'|')));
+}
+
+// One hash per list row over every text it holds, then the current row: enough to tell whether two
+// lists show the same, without holding a million rows' texts twice.
+std::vector<std::size_t> listFingerprint(const grid::TZarur& g1)
+{
+    std::vector<std::size_t> hashes;
+    hashes.reserve(std::size_t(g1.rowCount()) + 1);
+    for (int r = 0; r < g1.rowCount(); ++r) {
+        std::size_t h = 0;
+        for (int c = 0; c <= g1.colCount(); ++c)
+            h = qHashMulti(h, g1.cells(c, r));
+        hashes.push_back(h);
+    }
+    hashes.push_back(std::size_t(g1.row()));
+    return hashes;
 }
 
 int runOneSize(int cases)
@@ -163,6 +180,13 @@ int runOneSize(int cases)
                     ++round % 2 ? QStringLiteral("Ćwik Łucja") : QStringLiteral("Adamczyk Żaneta"));
             },
             save));
+
+    // The saves above refreshed the list without reading the register again: it must show what a
+    // full load shows.
+    const std::vector<std::size_t> refreshed = listFingerprint(g1);
+    form1.mnuSortuj3Click();
+    if (listFingerprint(g1) != refreshed)
+        fail(QStringLiteral("after a save the list differs from a full load"));
 
     form1.resize(1200, 800);
     g1.setTopRow(cases / 2);
