@@ -76,7 +76,10 @@ void TSQLiteDatabase::FinalizeStatement::operator()(sqlite3_stmt* statement) con
 TSQLiteDatabase::TSQLiteDatabase(const QString& fileName)
 {
     sqlite3* handle = nullptr;
-    const int rc = sqlite3_open(QFile::encodeName(fileName).constData(), &handle);
+    // A connection lives and is used on one thread only, so SQLite need not lock it on every call:
+    // reading a register calls it a few million times.
+    const int rc = sqlite3_open_v2(QFile::encodeName(fileName).constData(), &handle,
+        SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX, nullptr);
     // Owned at once: SQLite may hand out a handle even when the open failed.
     m_connection.reset(handle);
     if (rc != SQLITE_OK) {
