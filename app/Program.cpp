@@ -10,8 +10,11 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QIcon>
+#include <QLibraryInfo>
+#include <QLocale>
 #include <QPixmap>
 #include <QStandardPaths>
+#include <QTranslator>
 
 namespace {
 #include "kolvar.xpm"
@@ -49,8 +52,22 @@ QIcon programIcon()
     return QIcon(QPixmap(kolvar_xpm));
 }
 
+void usePolishLocale(QApplication& app)
+{
+    // A desktop session without a language setting (LANG unset, the C locale) would give the date
+    // entry a "/" separator and English dialogs; the program speaks Polish, so it falls back to
+    // Polish then. A real user locale is kept: the date entry follows its separator.
+    if (QLocale::system().language() == QLocale::C)
+        QLocale::setDefault(QLocale(QLocale::Polish, QLocale::Poland));
+    auto* translator = new QTranslator(&app);
+    if (translator->load(QLocale(QLocale::Polish), QStringLiteral("qtbase"), QStringLiteral("_"),
+            QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QCoreApplication::installTranslator(translator);
+}
+
 int runProgram(QApplication& app)
 {
+    usePolishLocale(app);
     QApplication::setApplicationName(QStringLiteral("Kolvar"));
     QApplication::setWindowIcon(programIcon());
     Program program(programFolder());

@@ -47,6 +47,9 @@ private:
 // The program's own icon, drawn in resources/kolvar.xpm.
 [[nodiscard]] QIcon programIcon();
 
+// Makes the locale Polish where the session names no language, and loads Qt's own Polish texts.
+void usePolishLocale(QApplication& app);
+
 // Sets the title and icon, creates the windows and runs the message loop until the main window
 // closes.
 int runProgram(QApplication& app);

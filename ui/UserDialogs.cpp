@@ -9,6 +9,7 @@
 #include <QPageSetupDialog>
 #include <QPrintDialog>
 #include <QPrinter>
+#include <QPushButton>
 
 namespace kolvar {
 
@@ -27,6 +28,21 @@ QMessageBox::StandardButton toQt(DialogButton b)
         return QMessageBox::Cancel;
     }
     return QMessageBox::Ok;
+}
+
+QString caption(DialogButton b)
+{
+    switch (b) {
+    case DialogButton::Ok:
+        return QStringLiteral("OK");
+    case DialogButton::Yes:
+        return QStringLiteral("&Tak");
+    case DialogButton::No:
+        return QStringLiteral("&Nie");
+    case DialogButton::Cancel:
+        return QStringLiteral("Anuluj");
+    }
+    return {};
 }
 
 QMessageBox::Icon toQt(MessageIcon icon)
@@ -80,11 +96,12 @@ public:
     }
 
     DialogButton ask(QWidget* parent, const QString& text, const QList<DialogButton>& buttons,
-                     MessageIcon icon) override
+        MessageIcon icon) override
     {
         QMessageBox box(toQt(icon), captionFor(icon), text, QMessageBox::NoButton, parent);
+        // Polish captions whether or not Qt's own translations are installed.
         for (DialogButton b : buttons)
-            box.addButton(toQt(b));
+            box.addButton(toQt(b))->setText(caption(b));
         if (!buttons.isEmpty())
             box.setEscapeButton(toQt(buttons.last()));
         const int pressed = box.exec();
