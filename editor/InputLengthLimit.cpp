@@ -32,6 +32,8 @@ void InputLengthLimit::setText(QLineEdit* edit, const QString& text)
     if (auto* limit = edit->findChild<InputLengthLimit*>(QString(), Qt::FindDirectChildrenOnly))
         limit->m_lastLength = text.size();
     edit->setText(text);
+    // A shown case reads from its first letter, also when the text is wider than the field.
+    edit->setCursorPosition(0);
 }
 
 } // namespace kolvar

@@ -538,6 +538,19 @@ private slots:
         QCOMPARE(m_form->fieldText(EditorField::Nadawca), stored.chopped(1));
     }
 
+    void shownTextsReadFromTheirFirstLetter()
+    {
+        makeForm();
+        QVERIFY(showForm());
+        const QString longMode
+            = QStringLiteral("Załatwić w trybie administracyjnym w okresie jednego "
+                             "miesiąca, z powiadomieniem strony");
+        m_form->setFieldText(EditorField::Tryb, longMode);
+        m_form->setFieldText(EditorField::Dotyczy, QString(120, QLatin1Char('d')));
+        QCOMPARE(child<QComboBox>("edKrypto1")->lineEdit()->cursorPosition(), 0);
+        QCOMPARE(child<QLineEdit>("Edit5")->cursorPosition(), 0);
+    }
+
     void dateFieldKeepsItsSeparatorsAndBlanks()
     {
         makeForm();
