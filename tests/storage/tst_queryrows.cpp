@@ -44,6 +44,9 @@ void TestQueryRows::init()
     m_db->RunStatement(QStringLiteral("INSERT INTO t VALUES (3, 'Ćwik', NULL, 7)"));
     m_db->RunStatement(QStringLiteral("INSERT INTO t VALUES (4, 'A', zeroblob(5000), 0)"));
     m_db->RunStatement(QStringLiteral("INSERT INTO t VALUES (5, '', 'x', -1)"));
+    // A text ends at a zero byte; a blob keeps it.
+    m_db->RunStatement(QStringLiteral(
+        "INSERT INTO t VALUES (6, 'ab' || char(0) || 'cd', x'00410042', 1.25)"));
 }
 
 void TestQueryRows::cleanup()
@@ -96,7 +99,7 @@ void TestQueryRows::eachRowReadsAsTheWholeSetReadsIt()
         ++rows;
         whole->StepForward();
     });
-    QCOMPARE(rows, 5);
+    QCOMPARE(rows, 6);
     QVERIFY(whole->AtEnd());
 }
 
@@ -106,9 +109,9 @@ void TestQueryRows::rowsComeInTheQueryOrderAndAreCounted()
     const std::uint32_t total
         = m_db->RunQueryRows(QStringLiteral("SELECT ID FROM t ORDER BY Amount DESC"),
             [&ids](const ISQLiteTable& row) { ids.append(row.CellInt64(0)); });
-    QCOMPARE(total, 5u);
+    QCOMPARE(total, 6u);
     // SQLite puts NULL first in ascending order, so last here.
-    QCOMPARE(ids, (QList<std::int64_t> { 3, 1, 4, 5, 2 }));
+    QCOMPARE(ids, (QList<std::int64_t> { 3, 1, 6, 4, 5, 2 }));
 }
 
 void TestQueryRows::emptyResultCallsNothing()
