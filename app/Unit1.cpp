@@ -1070,9 +1070,9 @@ void TForm1::sortBy(int mode)
         return;
     guarded([this, mode] {
         m_SortMode = mode;
-        // The reload brings the rows in the new order; sorting the old ones first would be
-        // wasted on a long list.
-        m_G1->SetSortColumn(m_SortMode);
+        // Sorting the rows on screen first carries the current row to its case's place in the
+        // new order; the reload keeps that row number, so the case the user was on stays current.
+        m_G1->OrderByColumn(m_SortMode, m_SortSettings);
         m_G1->SetSortDirection(kolvar::grid::sdAscending);
         ReloadList();
         ApplyRowHeights();

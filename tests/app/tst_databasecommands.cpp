@@ -246,32 +246,49 @@ private slots:
         QTest::addColumn<Command>("command");
         QTest::addColumn<int>("column");
         QTest::addColumn<QStringList>("expected");
-        QTest::newRow("by date") << &TForm1::mnuSortuj2Click << 2
-                                 << QStringList { "2024.01.05", "2024.02.10", "2024.03.01" };
-        QTest::newRow("by sender")
-            << &TForm1::mnuSortuj3Click << 3 << QStringList { "Adam", "Beata", "Cezary" };
-        QTest::newRow("by subject")
-            << &TForm1::mnuSortuj4Click << 4 << QStringList { "odwołanie", "skarga", "wniosek" };
+        QTest::addColumn<int>("startMode");
+        QTest::addColumn<int>("clickedRow");
+        QTest::addColumn<int>("followedRow");
+        // Adam (ID 3), Beata (ID 2) and Cezary (ID 1) stand in a different order by each field.
+        QTest::newRow("by date, Adam moves from 1 to 2")
+            << &TForm1::mnuSortuj2Click << 2
+            << QStringList { "2024.01.05", "2024.02.10", "2024.03.01" } << 3 << 1 << 2;
+        QTest::newRow("by sender, Beata moves from 1 to 2")
+            << &TForm1::mnuSortuj3Click << 3 << QStringList { "Adam", "Beata", "Cezary" } << 2 << 1
+            << 2;
+        QTest::newRow("by subject, Adam moves from 2 to 1")
+            << &TForm1::mnuSortuj4Click << 4 << QStringList { "odwołanie", "skarga", "wniosek" }
+            << 2 << 2 << 1;
     }
     void sortCommandsReorderAndRenumberTheList()
     {
         QFETCH(Command, command);
         QFETCH(int, column);
         QFETCH(QStringList, expected);
+        QFETCH(int, startMode);
+        QFETCH(int, clickedRow);
+        QFETCH(int, followedRow);
         AppFixture f;
-        f.makeRegister("rejestr.db", threeCases());
-        f.rememberRegister("rejestr.db", column == 3 ? 2 : 3);
+        f.makeRegister("rejestr.db",
+            { listCase("2024.03.01", "Cezary", "wniosek"),
+                listCase("2024.01.05", "Beata", "skarga"),
+                listCase("2024.02.10", "Adam", "odwołanie") });
+        f.rememberRegister("rejestr.db", startMode);
         f.start();
-        f.clickRow(3);
+        f.clickRow(clickedRow);
+        const QString currentId = f.form1().IDEdit()->text();
+
         (f.form1().*command)();
+
         QCOMPARE(f.column(column), expected);
         QCOMPARE(f.column(0), (QStringList { "1", "2", "3" }));
         QCOMPARE(f.form1().SortMode(), column);
         QCOMPARE(f.form1().G1()->SortColumn(), column);
         QCOMPARE(f.form1().G1()->SortDirection(), grid::sdAscending);
-        // The current row keeps its number and is taken as the current case.
-        QCOMPARE(f.form1().G1()->row(), 3);
-        QCOMPARE(f.form1().IDEdit()->text(), f.form1().G1()->cells(1, 3));
+        // The current case is carried to its place in the new order, which the reload keeps.
+        QCOMPARE(f.form1().G1()->row(), followedRow);
+        QCOMPARE(f.form1().CurrentListRow(), followedRow);
+        QCOMPARE(f.form1().IDEdit()->text(), currentId);
         QVERIFY(f.dialogs.shown.isEmpty());
     }
 };
