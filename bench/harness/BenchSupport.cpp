@@ -66,7 +66,7 @@ DialogButton SilentDialogs::ask(
 
 std::optional<QString> SilentDialogs::openFile(QWidget*, const FileDialogRequest&)
 {
-    return std::nullopt;
+    return fileToOpen;
 }
 
 std::optional<QString> SilentDialogs::saveFile(QWidget*, const FileDialogRequest&)

@@ -31,7 +31,8 @@ private:
 };
 
 // Stands in for every dialog of a headless run: messages are kept for the caller to check,
-// questions get "No" (keep going without the typing), file and colour dialogs are cancelled.
+// questions get "No" (keep going without the typing), the open-file dialog picks fileToOpen, the
+// other file, colour and printer dialogs are cancelled.
 class SilentDialogs final : public UserDialogs
 {
 public:
@@ -41,6 +42,8 @@ public:
     SilentDialogs& operator=(const SilentDialogs&) = delete;
 
     QStringList messages;
+    // What the open-file dialog answers; nothing is a cancelled dialog.
+    std::optional<QString> fileToOpen;
 
     void message(QWidget* parent, const QString& text, MessageIcon icon) override;
     DialogButton ask(QWidget* parent, const QString& text, const QList<DialogButton>& buttons,
