@@ -19,6 +19,7 @@
 #include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QTextDocument>
 #include <QToolButton>
 
 #include <array>
@@ -119,7 +120,13 @@ QPlainTextEdit* makeMemo(const QString& name, QWidget* parent)
 
 QString memoText(const QPlainTextEdit* memo)
 {
-    QString text = memo->toPlainText();
+    // toPlainText() would turn a stored no-break space into a blank; only the breaks between
+    // lines and paragraphs are the document's own.
+    QString text = memo->document()->toRawText();
+    for (QChar& c : text) {
+        if (c == QChar::ParagraphSeparator || c == QChar::LineSeparator)
+            c = QLatin1Char('\n');
+    }
     text.replace(QLatin1Char('\n'), QStringLiteral("\r\n"));
     return text;
 }

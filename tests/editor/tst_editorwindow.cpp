@@ -480,6 +480,14 @@ private slots:
             << 4;
         QTest::newRow("annotations, empty") << EditorField::Adnotacje << ""
                                             << "" << 1;
+        // A stored no-break space is a byte of the code page like any other: saving an
+        // untouched memo must not turn it into a plain blank.
+        QTest::newRow("details, no-break space kept")
+            << EditorField::Szczegoly << QString::fromUtf8("art.\u00A05\r\nust.\u00A02")
+            << QString::fromUtf8("art.\u00A05\r\nust.\u00A02") << 2;
+        // Shift+Enter breaks the line inside a paragraph; it is stored as a line break.
+        QTest::newRow("annotations, line separator read as CR LF")
+            << EditorField::Adnotacje << QString::fromUtf8("raz\u2028dwa") << "raz\r\ndwa" << 1;
     }
 
     void memoTextsTravelWithCrLf()
