@@ -1039,7 +1039,7 @@ void TForm1::regenerate()
     storage::ISQLiteDatabase& db = database();
     CaseTable::Compact(db);
     m_CurrentResult.reset();
-    m_CurrentResult = CaseTable::QueryAllCases(db);
+    m_CurrentResult = CaseTable::QueryFirstCase(db);
     if (m_CurrentResult->GoFirst())
         ShowResultInEditor();
     userDialogs().message(this,

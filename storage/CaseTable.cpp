@@ -85,6 +85,12 @@ ISQLiteTablePtr QueryAllCases(ISQLiteDatabase& db)
     return db.RunQuery(QStringLiteral("SELECT * FROM kolvar"));
 }
 
+ISQLiteTablePtr QueryFirstCase(ISQLiteDatabase& db)
+{
+    // ID is the row id: the table's own order, no sorting.
+    return db.RunQuery(QStringLiteral("SELECT * FROM kolvar ORDER BY ID LIMIT 1"));
+}
+
 std::int64_t InsertCase(ISQLiteDatabase& db, const CaseRecord& record)
 {
     TransactionGuard transaction(db);

@@ -39,6 +39,9 @@ void InsertSeedCase(ISQLiteDatabase& db, const QString& termin);
 [[nodiscard]] QString ListQuery(int sortMode);
 [[nodiscard]] ISQLiteTablePtr QueryCase(ISQLiteDatabase& db, std::int64_t id);
 [[nodiscard]] ISQLiteTablePtr QueryAllCases(ISQLiteDatabase& db);
+// The case with the lowest ID alone, where only it is wanted: all cases of a large register
+// would stand in memory a second time beside the list.
+[[nodiscard]] ISQLiteTablePtr QueryFirstCase(ISQLiteDatabase& db);
 
 // Each runs in its own transaction, rolled back when the statement fails.
 // Returns the new case's ID.
@@ -49,7 +52,7 @@ std::int64_t UpdateCase(ISQLiteDatabase& db, std::int64_t id, const CaseRecord& 
 std::int64_t DeleteCase(ISQLiteDatabase& db, std::int64_t id);
 void Compact(ISQLiteDatabase& db);
 
-// The case at the cursor of a result of QueryCase or QueryAllCases.
+// The case at the cursor of a result of QueryCase, QueryAllCases or QueryFirstCase.
 [[nodiscard]] CaseRecord ReadCase(const ISQLiteTable& result);
 
 } // namespace CaseTable

@@ -27,6 +27,7 @@ private slots:
     void failedInsertLeavesNoCaseBehind();
     void saveOrDeleteOfAVanishedCaseChangesNothing();
     void newCaseGetsTheHighestIdAndComesLast();
+    void firstCaseIsTheLowestIdAlone();
     void listQueriesSortByTheirColumn_data();
     void listQueriesSortByTheirColumn();
     void compactKeepsEveryCase();
@@ -305,6 +306,18 @@ void TestCaseTable::newCaseGetsTheHighestIdAndComesLast()
     QVERIFY(all->GoLast());
     QCOMPARE(CaseTable::ReadCase(*all).id, id);
     QCOMPARE(CaseTable::ReadCase(*all).nadawca, QStringLiteral("D"));
+}
+
+void TestCaseTable::firstCaseIsTheLowestIdAlone()
+{
+    openNewRegister();
+    for (const char* sender : { "A", "B", "C" })
+        (void)CaseTable::InsertCase(*m_db, sampleCase(QString::fromLatin1(sender)));
+    QCOMPARE(CaseTable::DeleteCase(*m_db, 1), 1);
+    const ISQLiteTablePtr first = CaseTable::QueryFirstCase(*m_db);
+    QCOMPARE(first->RowTotal(), 1u);
+    QCOMPARE(CaseTable::ReadCase(*first).id, 2);
+    QCOMPARE(CaseTable::ReadCase(*first).nadawca, QStringLiteral("A"));
 }
 
 void TestCaseTable::listQueriesSortByTheirColumn_data()
