@@ -17,6 +17,13 @@ namespace kolvar::storage {
 namespace {
 
 constexpr quint64 NullFlag = quint64(1) << 63;
+constexpr int StoredTypeShift = 60;
+constexpr quint64 OffsetMask = (quint64(1) << StoredTypeShift) - 1;
+
+quint64 storedTypeBits(int storedType)
+{
+    return static_cast<quint64>(storedType & 7) << StoredTypeShift;
+}
 
 QList<QByteArray> encodeAll(const QStringList& texts)
 {
@@ -368,34 +375,36 @@ void TSQLiteTable::ReadColumns(sqlite3_stmt* statement)
     }
 }
 
-void TSQLiteTable::AppendCell(const void* bytes, qsizetype size)
+void TSQLiteTable::AppendCell(const void* bytes, qsizetype size, int storedType)
 {
-    m_cellStart.append(static_cast<quint64>(m_arena.size()));
+    m_cellStart.append(static_cast<quint64>(m_arena.size()) | storedTypeBits(storedType));
     m_arena.append(static_cast<const char*>(bytes), size);
 }
 
-void TSQLiteTable::AppendNullCell()
+void TSQLiteTable::AppendNullCell(int storedType)
 {
-    m_cellStart.append(static_cast<quint64>(m_arena.size()) | NullFlag);
+    m_cellStart.append(
+        static_cast<quint64>(m_arena.size()) | NullFlag | storedTypeBits(storedType));
 }
 
 bool TSQLiteTable::AppendRow(sqlite3_stmt* statement)
 {
     for (std::uint32_t c = 0; c < m_columnsHeld; ++c) {
         const int col = static_cast<int>(c);
-        if (sqlite3_column_type(statement, col) == SQLITE_NULL) {
-            AppendNullCell();
+        const int storedType = sqlite3_column_type(statement, col);
+        if (storedType == SQLITE_NULL) {
+            AppendNullCell(storedType);
             continue;
         }
         switch (m_columnKinds[col]) {
         case Integer: {
             const sqlite3_int64 value = sqlite3_column_int64(statement, col);
-            AppendCell(&value, sizeof value);
+            AppendCell(&value, sizeof value, storedType);
             break;
         }
         case Float: {
             const double value = sqlite3_column_double(statement, col);
-            AppendCell(&value, sizeof value);
+            AppendCell(&value, sizeof value, storedType);
             break;
         }
         case Blob: {
@@ -403,11 +412,11 @@ bool TSQLiteTable::AppendRow(sqlite3_stmt* statement)
             const void* bytes = sqlite3_column_blob(statement, col);
             const int size = sqlite3_column_bytes(statement, col);
             if (size == 0)
-                AppendNullCell();
+                AppendNullCell(storedType);
             else if (!bytes)
                 return false;
             else
-                AppendCell(bytes, size);
+                AppendCell(bytes, size, storedType);
             break;
         }
         default: {
@@ -417,7 +426,7 @@ bool TSQLiteTable::AppendRow(sqlite3_stmt* statement)
             const int size = sqlite3_column_bytes(statement, col);
             // A text ends at its first zero byte.
             const void* zero = std::memchr(text, 0, static_cast<size_t>(size));
-            AppendCell(text, zero ? static_cast<const char*>(zero) - text : size);
+            AppendCell(text, zero ? static_cast<const char*>(zero) - text : size, storedType);
             break;
         }
         }
@@ -465,8 +474,8 @@ bool TSQLiteTable::SlotEmpty(qsizetype cell) const
 
 QByteArrayView TSQLiteTable::SlotBytes(qsizetype cell) const
 {
-    const quint64 begin = m_cellStart[cell] & ~NullFlag;
-    const quint64 end = m_cellStart[cell + 1] & ~NullFlag;
+    const quint64 begin = m_cellStart[cell] & OffsetMask;
+    const quint64 end = m_cellStart[cell + 1] & OffsetMask;
     return QByteArrayView(m_arena.data() + begin, static_cast<qsizetype>(end - begin));
 }
 
@@ -638,6 +647,11 @@ QByteArrayView TSQLiteTable::CellBytes(int col) const
     if (kind == Integer || kind == Float)
         throw ESQLiteException(QStringLiteral("Not a text or Blob field"));
     return SlotBytes(cell);
+}
+
+StoredType TSQLiteTable::CellStoredType(int col) const
+{
+    return static_cast<StoredType>((m_cellStart[CellAt(col)] >> StoredTypeShift) & 7);
 }
 
 bool TSQLiteTable::StepForward()

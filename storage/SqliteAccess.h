@@ -105,6 +105,7 @@ public:
     [[nodiscard]] QString CellTextOrEmpty(int col) const override;
     [[nodiscard]] double CellDouble(int col) const override;
     [[nodiscard]] QByteArrayView CellBytes(int col) const override;
+    [[nodiscard]] StoredType CellStoredType(int col) const override;
     bool StepForward() override;
     bool StepBack() override;
     bool GoFirst() override;
@@ -122,8 +123,8 @@ private:
     void FinishReading();
     // Empties the set for the next row of RunQueryRows, keeping the columns and the capacity.
     void ClearRows();
-    void AppendCell(const void* bytes, qsizetype size);
-    void AppendNullCell();
+    void AppendCell(const void* bytes, qsizetype size, int storedType);
+    void AppendNullCell(int storedType);
 
     // The index of column col of the cursor row in the cell table; raises at the end and for a
     // column out of range.
@@ -138,7 +139,8 @@ private:
     // Raw bytes of every non-NULL cell, row-major; integers and doubles as 8 native bytes.
     PodBuffer<char> m_arena;
     // Start of each cell in the arena plus one closing entry, so a cell ends where the next one
-    // starts. The top bit marks a NULL cell (a NULL and an empty text both hold no bytes).
+    // starts. The top bit marks a NULL cell (a NULL and an empty text both hold no bytes); the
+    // three below it hold the value's storage class.
     PodBuffer<quint64> m_cellStart;
     QStringList m_columnNames;
     QList<int> m_columnKinds;

@@ -16,6 +16,10 @@ namespace kolvar::storage {
 class ISQLiteTable;
 using ISQLiteTablePtr = std::shared_ptr<ISQLiteTable>;
 
+// The storage classes of SQLite's values, with the library's own codes. A column holds values of
+// any class, whatever it declares.
+enum class StoredType : int { Integer = 1, Float = 2, Text = 3, Blob = 4, Null = 5 };
+
 // The one exception of the storage layer: a message, and for the layer's own use the SQLite
 // result code that caused it (0 when the layer raised it itself).
 class ESQLiteException : public std::runtime_error
@@ -120,6 +124,10 @@ public:
     // The stored Windows-1250 bytes of a text or blob cell, empty for NULL, valid as long as the
     // set: for loading a large list without a QString per cell.
     [[nodiscard]] virtual QByteArrayView CellBytes(int col) const = 0;
+    // The class the engine held the value in, before it was read as the column's kind: a text
+    // column of a table another program wrote may hold numbers or blobs, which sort apart from
+    // texts, and a text or blob of no bytes reads as NULL from a blob column.
+    [[nodiscard]] virtual StoredType CellStoredType(int col) const = 0;
     virtual bool StepForward() = 0;
     virtual bool StepBack() = 0;
     virtual bool GoFirst() = 0;

@@ -26,6 +26,8 @@ private slots:
     void valueTypeDecidesForColumnsWithoutDeclaredType();
     void nullCellsReadAsZeroOrEmpty();
     void zeroLengthBlobReadsAsNull();
+    void storedTypeIsTheEnginesWhateverTheColumnDeclares_data();
+    void storedTypeIsTheEnginesWhateverTheColumnDeclares();
     void zeroByteCutsATextButNotABlob();
     void everyByteValueSurvivesAColumn();
     void columnsAreFoundByNameInAnyCase();
@@ -237,6 +239,58 @@ void TestSqliteAccess::nullCellsReadAsZeroOrEmpty()
     QVERIFY(result->StepForward());
     QVERIFY(!result->CellIsNull(2));
     QCOMPARE(result->CellTextOrEmpty(0), QStringLiteral("0"));
+}
+
+void TestSqliteAccess::storedTypeIsTheEnginesWhateverTheColumnDeclares_data()
+{
+    QTest::addColumn<QString>("declaredType");
+    QTest::addColumn<QString>("literal");
+    QTest::addColumn<int>("storedType");
+    QTest::addColumn<QString>("text");
+
+    const auto row = [](const char* name, const char* declared, const char* literal,
+                         StoredType type, const char* text) {
+        QTest::newRow(name) << QString::fromLatin1(declared) << QString::fromLatin1(literal)
+                            << int(type) << QString::fromUtf8(text);
+    };
+    row("text in a text column", "VARCHAR(40)", "'Adam'", StoredType::Text, "Adam");
+    row("a number given to a text column becomes text", "VARCHAR(40)", "12", StoredType::Text,
+        "12");
+    row("blob in a text column reads as its bytes", "VARCHAR(40)", "x'416461'", StoredType::Blob,
+        "Ada");
+    row("NULL in a text column", "VARCHAR(40)", "NULL", StoredType::Null, "");
+    row("empty text is no NULL", "VARCHAR(40)", "''", StoredType::Text, "");
+    // A column declared with a type of no affinity of SQLite's text turns number texts into
+    // numbers, and still reads as text here.
+    row("integer in a numeric column read as text", "STRING", "'0012'", StoredType::Integer, "12");
+    row("real in a numeric column read as text", "STRING", "'2.50'", StoredType::Float, "2.5");
+    row("integer of an integer column", "INTEGER", "7", StoredType::Integer, "7");
+    row("empty text in a blob column reads as NULL but is text", "BLOB", "''", StoredType::Text,
+        "");
+    row("empty blob in a blob column", "BLOB", "x''", StoredType::Blob, "");
+}
+
+void TestSqliteAccess::storedTypeIsTheEnginesWhateverTheColumnDeclares()
+{
+    QFETCH(QString, declaredType);
+    QFETCH(QString, literal);
+    QFETCH(int, storedType);
+    QFETCH(QString, text);
+    m_db->RunStatement(
+        QStringLiteral("CREATE TABLE t(a INTEGER, v %1, z INTEGER)").arg(declaredType));
+    m_db->RunStatement(QStringLiteral("INSERT INTO t VALUES (-1, %1, NULL)").arg(literal));
+    const QString sql = QStringLiteral("SELECT * FROM t");
+    const ISQLiteTablePtr result = m_db->RunQuery(sql);
+    QCOMPARE(int(result->CellStoredType(1)), storedType);
+    QCOMPARE(result->CellTextOrEmpty(1), text);
+    // The neighbours keep their own classes and values.
+    QCOMPARE(int(result->CellStoredType(0)), int(StoredType::Integer));
+    QCOMPARE(result->CellInt64(0), -1);
+    QCOMPARE(int(result->CellStoredType(2)), int(StoredType::Null));
+    (void)m_db->RunQueryRows(sql, [&](const ISQLiteTable& row) {
+        QCOMPARE(int(row.CellStoredType(1)), storedType);
+        QCOMPARE(row.CellTextOrEmpty(1), text);
+    });
 }
 
 void TestSqliteAccess::zeroLengthBlobReadsAsNull()
