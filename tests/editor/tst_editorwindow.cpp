@@ -527,6 +527,21 @@ private slots:
             target = combo->lineEdit();
         QTest::keyClicks(target, QString(limit + 5, QLatin1Char('k')));
         QCOMPARE(m_form->fieldText(field), QString(limit, QLatin1Char('k')));
+
+        // Room made by deleting a selection is room to type again.
+        auto* edit = qobject_cast<QLineEdit*>(target);
+        edit->setSelection(0, 5);
+        QTest::keyClick(edit, Qt::Key_Delete);
+        QTest::keyClicks(edit, QStringLiteral("abc"));
+        QCOMPARE(
+            m_form->fieldText(field), QStringLiteral("abc") + QString(limit - 5, QLatin1Char('k')));
+        edit->setSelection(0, 3);
+        QTest::keyClick(edit, Qt::Key_X, Qt::ControlModifier);
+        QTest::keyClicks(edit, QStringLiteral("de"));
+        edit->setSelection(0, 2);
+        QTest::keyClicks(edit, QStringLiteral("fgh"));
+        QCOMPARE(
+            m_form->fieldText(field), QStringLiteral("fgh") + QString(limit - 5, QLatin1Char('k')));
     }
 
     // A stored text over the limit (doubled quotes, an older register) must survive the editor
