@@ -13,6 +13,7 @@
 #include <QCloseEvent>
 #include <QDir>
 #include <QFileInfo>
+#include <QHash>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -26,6 +27,9 @@
 #include <optional>
 #include <span>
 #include <stdexcept>
+#include <string>
+#include <string_view>
+#include <vector>
 
 using kolvar::Align;
 using kolvar::Bevel;
@@ -123,54 +127,143 @@ QFont fontFrom(const QString& name, int points, int style)
     return font;
 }
 
-// The query orders by the code page's bytes, which puts every Polish capital after Z; the list
-// follows the Polish alphabet instead, keeping the query's order among equal texts. Equal texts
-// come out of the query next to each other, so each run of them is collated once: a register
-// names the same senders over and over.
+// The list follows the Polish alphabet, not the code page's byte order, which puts every Polish
+// capital after Z. The engine is not asked to sort: its ORDER BY would sort the whole register
+// through a temporary file, only for the order to be redone here. So the rows come in row-id
+// order and are ordered here, and values the alphabet finds equal keep the order ORDER BY gives
+// them: NULL first, then numbers, texts and blobs, each by its bytes, and one value in the order
+// its rows came in. (ORDER BY takes numbers by value; but numbers the alphabet finds equal are
+// written alike, and so are equal in value.) The rows are grouped by their value with a hash, so
+// each distinct text is collated once: a register names the same senders over and over.
 class PolishListOrder
 {
 public:
-    // The key of the next row of the query.
-    void addBytes(QByteArrayView key)
+    // The sort value of the next row: its text as the list shows it, in the code page, and the
+    // class the engine holds the value in.
+    void add(QByteArrayView text, storage::StoredType type)
     {
-        if (m_rows > 0 && key == QByteArrayView(m_previousBytes)) {
-            ++m_rows;
-            return;
+        if (2 * m_groups.size() >= m_slots.size())
+            grow();
+        const int rank = classRank(type);
+        const std::string_view bytes(text.data(), std::size_t(text.size()));
+        const std::size_t hash = qHash(text, std::size_t(rank));
+        const std::size_t mask = m_slots.size() - 1;
+        std::size_t slot = hash & mask;
+        for (;; slot = (slot + 1) & mask) {
+            const std::uint32_t taken = m_slots[slot];
+            if (taken == 0)
+                break;
+            const Group& group = m_groups[taken - 1];
+            if (group.hash == hash && group.classRank == rank && bytesOf(group) == bytes) {
+                addRow(taken - 1);
+                return;
+            }
         }
-        m_previousBytes = key.toByteArray();
-        startRun(kolvar::storage::fromCp1250(key));
+        m_slots[slot] = std::uint32_t(m_groups.size() + 1);
+        m_groups.push_back({ m_texts.size(), bytes.size(), hash, 0, rank });
+        m_texts.append(bytes);
+        addRow(std::uint32_t(m_groups.size() - 1));
     }
-    // Grid row i + first shows the query's row sources[i] - first.
+
+    // Grid row i + first shows the row that came in as sources[i] - first.
     [[nodiscard]] std::vector<int> sourceRows(int first)
     {
-        m_runStart.push_back(m_rows);
+        // The groups in ORDER BY's order, then a stable sort by the alphabet: what it finds
+        // equal stays in that order.
+        std::vector<std::uint32_t> byEngine(m_groups.size());
+        std::iota(byEngine.begin(), byEngine.end(), 0);
+        std::sort(byEngine.begin(), byEngine.end(), [this](std::uint32_t a, std::uint32_t b) {
+            const Group& x = m_groups[a];
+            const Group& y = m_groups[b];
+            if (x.classRank != y.classRank)
+                return x.classRank < y.classRank;
+            return bytesOf(x) < bytesOf(y);
+        });
+        std::vector<QString> keys;
+        keys.reserve(byEngine.size());
+        for (const std::uint32_t g : byEngine)
+            keys.push_back(kolvar::storage::fromCp1250(bytesOf(m_groups[g])));
+        m_slots = {};
+        m_texts = {};
         kolvar::grid::TSortOptions collate;
         collate.KeyKind = kolvar::grid::skText;
         collate.MatchCase = true; // letter case as the locale collates it, not folded away
-        const std::vector<int> runOrder
-            = kolvar::grid::sortedKeyOrder(m_runKeys, collate, kolvar::grid::KeyFormat());
-        std::vector<int> sources;
-        sources.reserve(m_rows);
-        for (const int run : runOrder) {
-            for (std::size_t s = m_runStart[std::size_t(run)]; s < m_runStart[std::size_t(run) + 1];
-                 ++s)
-                sources.push_back(int(s) + first);
+        const std::vector<int> collated
+            = kolvar::grid::sortedKeyOrder(keys, collate, kolvar::grid::KeyFormat());
+        keys = {};
+
+        // Each group's rows stand together from the group's first place on, in row-id order.
+        std::vector<std::uint32_t> nextPlace(m_groups.size());
+        std::uint32_t place = 0;
+        for (const int i : collated) {
+            const std::uint32_t g = byEngine[std::size_t(i)];
+            nextPlace[g] = place;
+            place += m_groups[g].rows;
         }
+        std::vector<int> sources(m_groupOfRow.size());
+        for (std::size_t r = 0; r < m_groupOfRow.size(); ++r)
+            sources[nextPlace[m_groupOfRow[r]]++] = int(r) + first;
         return sources;
     }
 
 private:
-    void startRun(QString key)
+    struct Group
     {
-        m_runKeys.push_back(std::move(key));
-        m_runStart.push_back(m_rows);
-        ++m_rows;
+        std::size_t offset = 0; // of its text in m_texts
+        std::size_t length = 0;
+        std::size_t hash = 0;
+        std::uint32_t rows = 0;
+        int classRank = 0;
+    };
+
+    // ORDER BY puts NULL first, then numbers (integers and reals alike), texts, blobs. A NULL
+    // and an empty text both show as nothing, and stay apart.
+    [[nodiscard]] static int classRank(storage::StoredType type)
+    {
+        switch (type) {
+        case storage::StoredType::Null:
+            return 0;
+        case storage::StoredType::Integer:
+        case storage::StoredType::Float:
+            return 1;
+        case storage::StoredType::Text:
+            return 2;
+        case storage::StoredType::Blob:
+            return 3;
+        }
+        return 2;
     }
 
-    std::vector<QString> m_runKeys;
-    std::vector<std::size_t> m_runStart;
-    QByteArray m_previousBytes;
-    std::size_t m_rows = 0;
+    [[nodiscard]] std::string_view bytesOf(const Group& group) const
+    {
+        // string_view compares bytes as unsigned, as the engine's BINARY collation does.
+        return std::string_view(m_texts).substr(group.offset, group.length);
+    }
+
+    void addRow(std::uint32_t group)
+    {
+        ++m_groups[group].rows;
+        m_groupOfRow.push_back(group);
+    }
+
+    void grow()
+    {
+        m_slots.assign(std::max<std::size_t>(64, 2 * m_slots.size()), 0);
+        const std::size_t mask = m_slots.size() - 1;
+        for (std::size_t g = 0; g < m_groups.size(); ++g) {
+            std::size_t slot = m_groups[g].hash & mask;
+            while (m_slots[slot] != 0)
+                slot = (slot + 1) & mask;
+            m_slots[slot] = std::uint32_t(g + 1);
+        }
+    }
+
+    std::vector<Group> m_groups;
+    // Index + 1 of the group in each slot, 0 when free: open addressing over a power of two.
+    std::vector<std::uint32_t> m_slots;
+    // The texts of the groups, one after another.
+    std::string m_texts;
+    std::vector<std::uint32_t> m_groupOfRow;
 };
 
 // -1, 0 or 1 as the Polish alphabet puts first before, with or after second, exactly as the list
@@ -225,6 +318,10 @@ public:
     }
     // Column col of the list (1 = ID ... 8 = Adnotacje) of the last row read.
     [[nodiscard]] QByteArrayView text(int col) const { return m_texts[std::size_t(col)]; }
+    // The result's column of list column col (1 = ID ... 8 = Adnotacje), once a row is read.
+    [[nodiscard]] int resultColumn(int col) const { return m_column[std::size_t(col - 1)]; }
+    // Whether list column col holds the stored bytes, not a number written as text.
+    [[nodiscard]] bool readAsBytes(int col) const { return m_asBytes[std::size_t(col - 1)]; }
 
 private:
     std::array<int, ListFields> m_column {};
@@ -554,14 +651,27 @@ void TForm1::LoadList()
 
 void TForm1::OpenSortedQuery()
 {
-    const QString sql = CaseTable::ListQuery(m_SortMode);
-    if (sql.isEmpty()) {
+    const QString ordered = CaseTable::ListQuery(m_SortMode);
+    if (ordered.isEmpty()) {
         m_G1->SetSortColumn(m_SortMode);
         throw CommandError(QStringLiteral("Nieznany porządek listy: %1").arg(m_SortMode));
     }
-    fillGridFromQuery(sql);
+    // The list orders the rows itself, from the values it reads. A sort column another program
+    // declared numeric shows a text as the number it starts with, and ORDER BY orders such texts
+    // by bytes the list never reads: there the engine sorts first.
+    fillGridFromQuery(sortColumnReadAsStored() ? CaseTable::UnorderedListQuery() : ordered);
     // The rows are put in order as they are filled in; the grid only marks the column.
     m_G1->SetSortColumn(m_SortMode);
+}
+
+bool TForm1::sortColumnReadAsStored()
+{
+    const storage::ISQLiteTablePtr first = CaseTable::QueryFirstCase(database());
+    if (!first->GoFirst())
+        return true;
+    ListRowTexts texts;
+    (void)texts.read(*first, {});
+    return texts.readAsBytes(m_SortMode);
 }
 
 void TForm1::fillGridFromQuery(const QString& sql)
@@ -583,7 +693,7 @@ void TForm1::fillGridFromQuery(const QString& sql)
             g.setRowCount(std::max(2 * g.rowCount(), gridRow + 1));
         // Room for the running number, written once the order is known.
         g.fillRowBytes(gridRow, texts.read(result, {}), NumberRoom);
-        order.addBytes(texts.text(keyColumn));
+        order.add(texts.text(keyColumn), result.CellStoredType(texts.resultColumn(keyColumn)));
         filled = gridRow;
     };
     int total = 0;
@@ -710,10 +820,10 @@ bool TForm1::refreshCaseInPlace(std::int64_t id)
 
 std::optional<int> TForm1::listPlaceOf(const QString& key, std::int64_t id, int leaving) const
 {
-    // A reload orders by the Polish alphabet; texts it finds equal keep the query's order, which
-    // is by the stored bytes and, for the same bytes, by ID. An empty text may stand for NULL,
-    // which the query puts before every empty text: that case is left to a reload, as is a pair
-    // of texts the alphabet finds equal in different bytes.
+    // A reload orders by the Polish alphabet; texts it finds equal keep the order the engine's
+    // ORDER BY gives them, which is by the stored bytes and, for the same bytes, by ID. An empty
+    // text may stand for NULL, which the query puts before every empty text: that case is left to a
+    // reload, as is a pair of texts the alphabet finds equal in different bytes.
     if (key.isEmpty())
         return std::nullopt;
     const TZarur& g = *m_G1;

@@ -152,6 +152,8 @@ private:
     void ReloadList();
     void layOutEmptyGrid();
     void OpenSortedQuery();
+    // The sort column reads as the stored bytes, not as numbers: the list can order it alone.
+    [[nodiscard]] bool sortColumnReadAsStored();
     void fillGridFromQuery(const QString& sql);
     // After a save: brings the saved case's row up to date without reading the whole register,
     // when the result is certain to be what a reload would show; false (nothing done) otherwise.

@@ -75,6 +75,11 @@ QString ListQuery(int sortMode)
     }
 }
 
+QString UnorderedListQuery()
+{
+    return QStringLiteral("SELECT * FROM kolvar");
+}
+
 ISQLiteTablePtr QueryCase(ISQLiteDatabase& db, std::int64_t id)
 {
     return db.RunQuery(QStringLiteral("SELECT * FROM kolvar WHERE ID=") + QString::number(id));
@@ -82,7 +87,7 @@ ISQLiteTablePtr QueryCase(ISQLiteDatabase& db, std::int64_t id)
 
 ISQLiteTablePtr QueryAllCases(ISQLiteDatabase& db)
 {
-    return db.RunQuery(QStringLiteral("SELECT * FROM kolvar"));
+    return db.RunQuery(UnorderedListQuery());
 }
 
 ISQLiteTablePtr QueryFirstCase(ISQLiteDatabase& db)

@@ -37,6 +37,10 @@ void InsertSeedCase(ISQLiteDatabase& db, const QString& termin);
 // The SQL of the ordered list for sort mode 2 (Termin), 3 (Nadawca) or 4 (Dotyczy); empty for
 // any other mode.
 [[nodiscard]] QString ListQuery(int sortMode);
+// Every case in the table's own (row-id) order, for a list that orders its rows itself: sorting a
+// large register in the engine costs a temporary file, and the list's alphabet is not the
+// engine's anyway.
+[[nodiscard]] QString UnorderedListQuery();
 [[nodiscard]] ISQLiteTablePtr QueryCase(ISQLiteDatabase& db, std::int64_t id);
 [[nodiscard]] ISQLiteTablePtr QueryAllCases(ISQLiteDatabase& db);
 // The case with the lowest ID alone, where only it is wanted: all cases of a large register

@@ -1,0 +1,141 @@
+#include "AppFixture.h"
+
+#include "SqliteInterfaces.h"
+#include "Unit1.h"
+
+#include <QCollator>
+#include <QLabel>
+#include <QRandomGenerator>
+#include <QtTest>
+
+#include <algorithm>
+
+using namespace kolvar;
+using namespace kolvar::test;
+
+namespace {
+
+// Values of a sort column that the Polish alphabet and the code page's bytes order differently,
+// that the alphabet finds equal in different bytes (a control character weighs nothing), NULL
+// beside the empty text, and blobs, which the engine sorts after every text.
+const QStringList Awkward {
+    QStringLiteral("NULL"),
+    QStringLiteral("''"),
+    QStringLiteral("'Łukasz Żak'"),
+    QStringLiteral("'Lukasz Zak'"),
+    QStringLiteral("'Adam Nowak'"),
+    QStringLiteral("'adam nowak'"),
+    QStringLiteral("'ADAM NOWAK'"),
+    QStringLiteral("'Żaneta'"),
+    QStringLiteral("'Źdźbło'"),
+    QStringLiteral("'Zenon'"),
+    QStringLiteral("'Ćwik'"),
+    QStringLiteral("'Cwik'"),
+    QStringLiteral("'Śląsk'"),
+    QStringLiteral("'Ab'"),
+    QStringLiteral("'Ab' || char(1)"),
+    QStringLiteral("'A' || char(1) || 'b'"),
+    QStringLiteral("' Ab'"),
+    QStringLiteral("'Ąb'"),
+    QStringLiteral("'ą'"),
+    QStringLiteral("'12'"),
+    QStringLiteral("'007'"),
+    QStringLiteral("'2.50'"),
+    QStringLiteral("'-3'"),
+    QStringLiteral("x'4162'"), // the bytes of Ab, as a blob
+    QStringLiteral("x'3132'"), // 12, as a blob
+    QStringLiteral("x''"),
+};
+
+// The list's three sort columns with the program's declaration, or as another program may declare
+// them: with no text affinity, number texts are held as numbers, which the engine sorts before
+// every text; declared numeric, they read as numbers.
+void makeRegister(const QString& file, const QString& textType, int rows)
+{
+    const auto db = storage::OpenDatabase(file);
+    db->RunStatement(QStringLiteral("CREATE TABLE kolvar(ID INTEGER PRIMARY KEY, Termin %1, "
+                                    "Nadawca %1, Dotyczy %1, Tryb VARCHAR(20), "
+                                    "Odpowiedz VARCHAR(20), Szczegoly BLOB, Adnotacje BLOB)")
+                         .arg(textType));
+    // IDs out of the order the cases are written in: the engine reads them in ID order.
+    QRandomGenerator random(1234);
+    db->StartTransaction();
+    for (int i = 0; i < rows; ++i) {
+        const auto pick = [&] { return Awkward[random.bounded(int(Awkward.size()))]; };
+        // Beyond the awkward values, many distinct ones, so the grouping has to grow.
+        const QString dotyczy
+            = random.bounded(3) == 0 ? QStringLiteral("'sprawa %1'").arg(i % 97) : pick();
+        db->RunStatement(QStringLiteral("INSERT INTO kolvar VALUES (%1, %2, %3, %4, 'pisemnie', "
+                                        "NULL, NULL, NULL)")
+                             .arg((i * 7919) % 100003 + 1)
+                             .arg(pick(), pick(), dotyczy));
+    }
+    db->ConfirmTransaction();
+}
+
+// The IDs in the order the list must show them: the engine's ORDER BY, then a stable sort of
+// the texts by the Polish alphabet.
+QStringList expectedIds(const QString& file, int sortMode)
+{
+    const auto db = storage::OpenDatabase(file);
+    const char* column = storage::CaseTable::ColumnNames[sortMode - 1];
+    const auto result = db->RunQuery(QStringLiteral("SELECT ID, %1 FROM kolvar ORDER BY %1, ID")
+                                         .arg(QString::fromLatin1(column)));
+    QList<std::pair<QString, QString>> rows; // text, ID
+    for (bool more = result->GoFirst(); more && !result->AtEnd(); more = result->StepForward())
+        rows.append({ result->CellText(1), result->CellText(0) });
+    QCollator collator { QLocale() };
+    collator.setCaseSensitivity(Qt::CaseSensitive);
+    std::stable_sort(rows.begin(), rows.end(),
+        [&](const auto& a, const auto& b) { return collator.compare(a.first, b.first) < 0; });
+    QStringList ids;
+    for (const auto& row : rows)
+        ids.append(row.second);
+    return ids;
+}
+
+} // namespace
+
+class TestListOrder : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void listIsTheEngineOrderRearrangedByTheAlphabet_data()
+    {
+        QTest::addColumn<QString>("textType");
+        QTest::addColumn<int>("sortMode");
+        QTest::addColumn<int>("rows");
+        // A column declared numeric shows a text as the number it starts with; the engine still
+        // orders such texts by their bytes.
+        const std::pair<const char*, const char*> types[]
+            = { { "program's table", "VARCHAR(40)" }, { "numbers held as numbers", "STRING" },
+                  { "declared FLOAT", "FLOAT" }, { "declared INTEGER", "INTEGER" } };
+        for (const auto& [name, type] : types) {
+            for (const int mode : { 2, 3, 4 })
+                QTest::addRow("%s, sort mode %d", name, mode)
+                    << QString::fromLatin1(type) << mode << 600;
+        }
+        QTest::newRow("one case") << "VARCHAR(40)" << 3 << 1;
+    }
+
+    void listIsTheEngineOrderRearrangedByTheAlphabet()
+    {
+        QFETCH(QString, textType);
+        QFETCH(int, sortMode);
+        QFETCH(int, rows);
+        AppFixture f;
+        makeRegister(f.path("rejestr.db"), textType, rows);
+        f.rememberRegister("rejestr.db", sortMode);
+        f.start();
+        QCOMPARE(f.form1().LabelCount()->text(), QString::number(rows));
+        QCOMPARE(f.column(1), expectedIds(f.path("rejestr.db"), sortMode));
+        QStringList numbers;
+        for (int r = 1; r <= rows; ++r)
+            numbers.append(QString::number(r));
+        QCOMPARE(f.column(0), numbers);
+    }
+};
+
+QTEST_MAIN(TestListOrder)
+#include "tst_listorder.moc"
