@@ -1,6 +1,7 @@
 #pragma once
 
 #include "CellLayout.h"
+#include "CellSearch.h"
 #include "ColorValue.h"
 #include "GridLists.h"
 #include "RowMarkSet.h"
@@ -191,6 +192,17 @@ public:
     virtual void FitShownRowHeights(int First, int Last);
     virtual void FitHiddenRowHeights(int First, int Last);
 
+    // Cell search. A search covers the grid (FindFirst, along rows or down columns), one row or
+    // one column, from after the fixed rows and columns unless UseFixed is hfYes; FindNext goes on
+    // after the last match. A hit gives its cell; none gives false and -1, -1, and so does every
+    // FindNext after it until a new search starts. Hidden rows and columns are searched; texts
+    // kept beyond colCount() are not, nor cells the grid has lost since the search started.
+    // Matching follows KeyType, SearchSubstring, KeyPos and KeyLen as they are at each call.
+    bool FindFirst(const QString& Text, bool ByRows, int& Col, int& Row);
+    bool FindFirstInRow(const QString& Text, int ARow, int& Col, int& Row);
+    bool FindFirstInCol(const QString& Text, int ACol, int& Col, int& Row);
+    bool FindNext(int& Col, int& Row);
+
     // Texts. LocateText finds the first cell, column by column, equal to Value ignoring case.
     [[nodiscard]] virtual bool LocateText(const QString& Value, int& Col, int& Row);
     // Delimited files are UTF-8 text, one row per line. Errors opening a file throw
@@ -260,6 +272,7 @@ private:
     void rememberHiddenAndZero(int first, int last, int kind);
     void showHidden(int first, int last, int kind);
     void fitRowsWhere(int first, int last, const std::function<bool(int height)>& take);
+    bool startSearch(const QString& text, const CellRange& range, int& col, int& row);
 
     TMSortType m_keyType = soString;
     int m_keyPos = 1;
@@ -267,6 +280,16 @@ private:
     HandleFixed m_useFixed = hfNot;
     bool m_searchSubstring = false;
     bool m_searchExists = false;
+    // The running search: its phrase (upper-cased by FindNext for a case-blind substring
+    // search), its range and the next cell to test. Nothing is left to test before the first.
+    QString m_searchText;
+    int m_searchFirstRow = 0;
+    int m_searchFirstCol = 0;
+    int m_searchRow = 0;
+    int m_searchCol = 0;
+    int m_searchLastRow = -1;
+    int m_searchLastCol = -1;
+    bool m_scanRowWise = true;
     int m_savedFixedRows = 0;
     int m_savedFixedCols = 0;
     bool m_fixedSaved = false;

@@ -1,0 +1,62 @@
+#pragma once
+
+#include <QString>
+#include <QStringView>
+
+namespace kolvar::grid {
+
+// Upper-cases every letter, not only ASCII ones: a user typing "łódź" must find "ŁÓDŹ". Both the
+// phrase and the cells go through this one function, so whatever it does to a character (ß
+// becomes SS) it does on both sides.
+[[nodiscard]] QString foldCase(QString text);
+
+// The part of a cell a whole-cell search compares: keyLen characters from the 1-based keyPos,
+// cut at the end of the text. A keyPos below 1 counts as 1; a negative keyLen gives nothing.
+[[nodiscard]] QStringView comparedPart(QStringView cell, int keyPos, int keyLen);
+
+struct CellMatchRule
+{
+    bool caseSensitive = false;
+    bool substring = false; // the phrase occurs in the cell, else the compared part equals it
+    int keyPos = 1;
+    int keyLen = 2147483647;
+};
+
+// Tests cell texts against one phrase. Without case sensitivity both sides are compared in their
+// foldCase forms, so "ą" equals "Ą" and still differs from "a". Built once per scan: the phrase
+// is folded once, and the cells are folded into a buffer the matcher reuses, so a scan over a
+// million cells allocates nothing per cell.
+class CellMatcher
+{
+public:
+    CellMatcher(QStringView phrase, const CellMatchRule& rule);
+
+    [[nodiscard]] bool matches(QStringView cell);
+
+private:
+    [[nodiscard]] QStringView folded(QStringView text);
+
+    CellMatchRule m_rule;
+    QString m_phrase;
+    QString m_buffer;
+};
+
+// A rectangle of cells visited along rows (left to right, then the next row) or down columns.
+struct CellRange
+{
+    int firstCol = 0;
+    int firstRow = 0;
+    int lastCol = -1;
+    int lastRow = -1;
+    bool rowWise = true;
+
+    [[nodiscard]] bool contains(int col, int row) const
+    {
+        return col >= firstCol && col <= lastCol && row >= firstRow && row <= lastRow;
+    }
+    // Moves to the cell after (col, row). Past the last cell the position stays outside the
+    // range for good, so an exhausted scan stays exhausted.
+    void step(int& col, int& row) const;
+};
+
+} // namespace kolvar::grid
