@@ -99,9 +99,9 @@ TSQLiteDatabase::TSQLiteDatabase(const QString& fileName)
             QStringLiteral("Failed to open database \"%1\" : unknown error").arg(fileName), rc);
     }
     RunStatement(QStringLiteral("PRAGMA SYNCHRONOUS=NORMAL;"));
-    // Sorting the whole register for the list (ORDER BY an unindexed column) spills to a
-    // temporary file; kept in memory it would double the peak of a list load.
-    RunStatement(QStringLiteral("PRAGMA temp_store = FILE;"));
+    // The list is read unordered and ordered in memory, so no statement of the program sorts
+    // the whole register; what little temporary storage the engine needs stays off the disk.
+    RunStatement(QStringLiteral("PRAGMA temp_store = MEMORY;"));
 }
 
 TSQLiteDatabase::~TSQLiteDatabase()
