@@ -18,6 +18,7 @@ private slots:
     void cleanup();
 
     void opensAMissingFileByCreatingIt();
+    void connectionSyncsNormallyAndKeepsTemporariesInMemory();
     void reportsAFileThatCannotBeOpened();
     void emptyResultHasNoRowsNoColumnsAndRefusesReads();
     void declaredTypeDecidesHowACellReads_data();
@@ -73,6 +74,13 @@ void TestSqliteAccess::opensAMissingFileByCreatingIt()
     const ISQLiteDatabasePtr db = OpenDatabase(name);
     db->RunStatement(QStringLiteral("CREATE TABLE t(a)"));
     QVERIFY(QFile::exists(name));
+}
+
+void TestSqliteAccess::connectionSyncsNormallyAndKeepsTemporariesInMemory()
+{
+    // 1 is NORMAL; 2 is MEMORY, where the default would be the library's build setting.
+    QCOMPARE(m_db->QueryInteger(QStringLiteral("PRAGMA synchronous")), 1);
+    QCOMPARE(m_db->QueryInteger(QStringLiteral("PRAGMA temp_store")), 2);
 }
 
 void TestSqliteAccess::reportsAFileThatCannotBeOpened()
