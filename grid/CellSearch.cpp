@@ -1,13 +1,60 @@
 #include "CellSearch.h"
 
 #include <algorithm>
+#include <array>
 
 namespace kolvar::grid {
+
+namespace {
+
+// The upper case of every UTF-16 unit whose upper case is a single unit. The rest, surrogates and
+// letters that grow such as ß, read 0 (only U+0000 itself is 0 rightly) and send the text through
+// QString::toUpper. Built from QString::toUpper itself, so both folds agree.
+struct UpperTable
+{
+    std::array<char16_t, 0x10000> unit {};
+
+    UpperTable()
+    {
+        for (char32_t c = 1; c < unit.size(); ++c) {
+            if (QChar::isSurrogate(c))
+                continue;
+            const QString upper = QString(QChar(c)).toUpper();
+            if (upper.size() == 1)
+                unit[c] = upper.front().unicode();
+        }
+    }
+};
+
+const UpperTable& upperTable()
+{
+    static const UpperTable table;
+    return table;
+}
+
+} // namespace
 
 QString foldCase(QString text)
 {
     // The rvalue overload upper-cases in place when the text is not shared.
     return std::move(text).toUpper();
+}
+
+QStringView foldCase(QStringView text, QString& buffer)
+{
+    const auto& table = upperTable().unit;
+    buffer.resize(text.size()); // keeps the capacity of earlier texts
+    auto* out = reinterpret_cast<char16_t*>(buffer.data());
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const char16_t c = text[i].unicode();
+        const char16_t upper = table[c];
+        if (upper == 0 && c != 0) {
+            buffer = foldCase(text.toString());
+            break;
+        }
+        out[i] = upper;
+    }
+    return buffer;
 }
 
 QStringView comparedPart(QStringView cell, int keyPos, int keyLen)
@@ -23,25 +70,17 @@ CellMatcher::CellMatcher(QStringView phrase, const CellMatchRule& rule)
     , m_phrase(rule.caseSensitive ? phrase.toString() : foldCase(phrase.toString()))
 { }
 
-QStringView CellMatcher::folded(QStringView text)
-{
-    m_buffer.resize(text.size()); // keeps the capacity of earlier cells
-    std::copy(text.begin(), text.end(), m_buffer.begin());
-    m_buffer = foldCase(std::move(m_buffer));
-    return m_buffer;
-}
-
 bool CellMatcher::matches(QStringView cell)
 {
     if (m_rule.substring) {
         if (m_phrase.isEmpty() || cell.isEmpty())
             return false;
-        return (m_rule.caseSensitive ? cell : folded(cell)).contains(m_phrase);
+        return (m_rule.caseSensitive ? cell : foldCase(cell, m_buffer)).contains(m_phrase);
     }
     const QStringView part = comparedPart(cell, m_rule.keyPos, m_rule.keyLen);
     if (m_rule.caseSensitive)
         return part == m_phrase;
-    return folded(part) == m_phrase;
+    return foldCase(part, m_buffer) == m_phrase;
 }
 
 void CellRange::step(int& col, int& row) const

@@ -9,6 +9,10 @@ namespace kolvar::grid {
 // phrase and the cells go through this one function, so whatever it does to a character (ß
 // becomes SS) it does on both sides.
 [[nodiscard]] QString foldCase(QString text);
+// The same fold into a buffer the caller keeps, for scans over many cells: no allocation once the
+// buffer has grown, and a table look-up a character instead of Unicode's case rules. The text
+// must not view the buffer.
+[[nodiscard]] QStringView foldCase(QStringView text, QString& buffer);
 
 // The part of a cell a whole-cell search compares: keyLen characters from the 1-based keyPos,
 // cut at the end of the text. A keyPos below 1 counts as 1; a negative keyLen gives nothing.
@@ -34,8 +38,6 @@ public:
     [[nodiscard]] bool matches(QStringView cell);
 
 private:
-    [[nodiscard]] QStringView folded(QStringView text);
-
     CellMatchRule m_rule;
     QString m_phrase;
     QString m_buffer;

@@ -169,6 +169,24 @@ private slots:
         QCOMPARE(reused.matches(cell), match);
     }
 
+    void bufferedFoldAgreesWithUpperCasingForEveryCharacter()
+    {
+        QString buffer = QStringLiteral("a longer text left in the buffer");
+        QStringList differing;
+        for (char32_t c = 0; c < 0x10000; ++c) {
+            if (QChar::isSurrogate(c))
+                continue;
+            const QString one { QChar(char16_t(c)) };
+            if (foldCase(one, buffer) != one.toUpper())
+                differing.append(QString::number(uint(c), 16));
+        }
+        QCOMPARE(differing, QStringList());
+        // Letters outside the basic plane come as surrogate pairs: Deseret small and capital.
+        const QString deseret = QStringLiteral("a\U00010428b");
+        QCOMPARE(foldCase(deseret, buffer), QStringView(u"A\U00010400B"));
+        QCOMPARE(foldCase(QStringLiteral("straße"), buffer), QStringView(u"STRASSE"));
+    }
+
     void rangeVisitsCellsInOrderAndStaysExhausted_data()
     {
         QTest::addColumn<bool>("rowWise");
