@@ -181,24 +181,32 @@ public:
         });
         std::vector<QString> keys;
         keys.reserve(byEngine.size());
+        std::vector<std::uint32_t> rowsOf(m_groups.size());
         for (const std::uint32_t g : byEngine)
             keys.push_back(kolvar::storage::fromCp1250(bytesOf(m_groups[g])));
-        m_slots = {};
-        m_texts = {};
+        for (std::size_t g = 0; g < m_groups.size(); ++g)
+            rowsOf[g] = m_groups[g].rows;
+        // The collation needs room of its own: a register of distinct subjects has as many
+        // groups as rows.
+        std::vector<Group>().swap(m_groups);
+        std::vector<std::uint32_t>().swap(m_slots);
+        std::string().swap(m_texts);
         kolvar::grid::TSortOptions collate;
         collate.KeyKind = kolvar::grid::skText;
         collate.MatchCase = true; // letter case as the locale collates it, not folded away
         const std::vector<int> collated
             = kolvar::grid::sortedKeyOrder(keys, collate, kolvar::grid::KeyFormat());
-        keys = {};
+        std::vector<QString>().swap(keys);
 
-        // Each group's rows stand together from the group's first place on, in row-id order.
-        std::vector<std::uint32_t> nextPlace(m_groups.size());
+        // Each group's rows stand together from the group's first place on, in the order they
+        // came in; the counts turn into each group's next free place.
+        std::vector<std::uint32_t>& nextPlace = rowsOf;
         std::uint32_t place = 0;
         for (const int i : collated) {
             const std::uint32_t g = byEngine[std::size_t(i)];
+            const std::uint32_t rows = rowsOf[g];
             nextPlace[g] = place;
-            place += m_groups[g].rows;
+            place += rows;
         }
         std::vector<int> sources(m_groupOfRow.size());
         for (std::size_t r = 0; r < m_groupOfRow.size(); ++r)
