@@ -94,7 +94,8 @@ void TFhelp::FormShow()
     m_RichEdit1->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
 
     // Indents in points, for the paragraph under the selection; loading a file replaces them
-    // along with the text.
+    // along with the text. Counted in points, the right indent is wider than the control: the
+    // selection starts on the guide's empty first line, where it changes nothing that shows.
     const double pixelsPerPoint = m_RichEdit1->logicalDpiX() / 72.0;
     QTextBlockFormat indents;
     indents.setTextIndent(-15 * pixelsPerPoint);
