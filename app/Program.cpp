@@ -1,10 +1,10 @@
 #include "Program.h"
 
 #include "CalBrows.h"
-#include "PendingWindows.h"
 #include "Unit1.h"
 #include "Unit2.h"
 #include "asfind.h"
+#include "help.h"
 
 #include <QApplication>
 #include <QDir>
@@ -29,12 +29,14 @@ Program::Program(const QString& programFolder)
     m_form1->attachEditor(m_form2.get());
     m_finddlg = std::make_unique<Tfinddlg>();
     m_calendarBrowser = std::make_unique<TCalendarBrowser>();
-    m_fhelp = std::make_unique<TFhelp>();
+    m_form1->attachCalendar(m_calendarBrowser.get());
+    m_fhelp = std::make_unique<TFhelp>(programFolder);
 }
 
 Program::~Program()
 {
     m_form1->attachEditor(nullptr);
+    m_form1->attachCalendar(nullptr);
 }
 
 QString programFolder()

@@ -1,5 +1,6 @@
 #include "Unit1.h"
 
+#include "CalBrows.h"
 #include "CaseTable.h"
 #include "ColorValue.h"
 #include "Cp1250.h"
@@ -8,6 +9,7 @@
 #include "Unit2.h"
 #include "UserDialogs.h"
 #include "Zarur.h"
+#include "help.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -1510,8 +1512,20 @@ void TForm1::mnuFixedClick() { }
 
 void TForm1::mnuFontyClick() { }
 
-void TForm1::nmuKalendarzClick() { }
+void TForm1::nmuKalendarzClick()
+{
+    if (!m_calendar)
+        return;
+    m_calendar->show();
+    m_calendar->raise();
+    m_calendar->activateWindow();
+}
 
-void TForm1::mnuFAQClick() { }
+void TForm1::mnuFAQClick()
+{
+    // A fresh window each time: the hints file may have changed since the last look.
+    TFhelp help(m_ProgramFolder, this);
+    help.exec();
+}
 
 void TForm1::mnuAuthorClick() { }

@@ -17,6 +17,7 @@ class QLabel;
 class QLineEdit;
 class QMenu;
 class TForm2;
+class TCalendarBrowser;
 
 namespace kolvar {
 class Panel;
@@ -44,6 +45,8 @@ public:
 
     // The record editor is created after this window, with this window as its host.
     void attachEditor(TForm2* editor) { m_form2 = editor; }
+    // The calendar window is created at start-up too, after the find dialog.
+    void attachCalendar(TCalendarBrowser* calendar) { m_calendar = calendar; }
 
     [[nodiscard]] kolvar::grid::TZarur* G1() const { return m_G1; }
     [[nodiscard]] QLabel* Label1() const { return m_Label1; }
@@ -225,6 +228,7 @@ private:
     QString m_lastOpenedFile;
 
     TForm2* m_form2 = nullptr;
+    TCalendarBrowser* m_calendar = nullptr;
 
     // Controls.
     kolvar::Panel* m_PanelTop = nullptr;

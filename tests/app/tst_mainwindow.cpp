@@ -1,11 +1,11 @@
 #include "AppFixture.h"
 
 #include "CalBrows.h"
-#include "PendingWindows.h"
 #include "Unit1.h"
 #include "Unit2.h"
 #include "Zarur.h"
 #include "asfind.h"
+#include "help.h"
 
 #include <QAction>
 #include <QFile>
@@ -289,6 +289,27 @@ private slots:
         // The editor took its place from the main window's labels, read before it existed.
         QCOMPARE(QRect(f.form2().x(), f.form2().y(), f.form2().width(), f.form2().height()),
             QRect(10, 10, 602, 673));
+    }
+
+    void calendarAndHintsCommandsShowTheirWindows()
+    {
+        AppFixture f;
+        f.start();
+        f.form1().show();
+        f.form1().nmuKalendarzClick();
+        QVERIFY(f.program().calendarBrowser().isVisible());
+
+        // The hints window is modal and made anew for each look, beside the program.
+        QString shownFolder;
+        QTimer::singleShot(0, [&] {
+            if (auto* help = qobject_cast<TFhelp*>(QApplication::activeModalWidget())) {
+                shownFolder = QFileInfo(help->hintsFilePath()).absolutePath();
+                help->close();
+            }
+        });
+        f.form1().mnuFAQClick();
+        QCOMPARE(shownFolder, QFileInfo(f.form1().ProgramFolder() + "/x").absolutePath());
+        QVERIFY(QApplication::activeModalWidget() == nullptr);
     }
 
     void showingTheWindowGivesEveryRowTheRememberedHeight()

@@ -1,8 +1,0 @@
-#include "PendingWindows.h"
-
-TFhelp::TFhelp(QWidget* parent)
-    : QDialog(parent)
-{
-    setObjectName(QStringLiteral("Fhelp"));
-    setWindowTitle(QStringLiteral("Wskazówki merytoryczne"));
-}
