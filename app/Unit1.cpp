@@ -565,6 +565,9 @@ void TForm1::designGrid()
     g.onClick = [this] { G1Click(); };
     g.onDblClick = [this] { G1DblClick(); };
     g.onMouseUp = [this](Qt::MouseButton, Qt::KeyboardModifiers, const QPoint&) { G1MouseUp(); };
+    g.onDrawCell = [this](int col, int row, const QRect& rect, kolvar::grid::GridDrawState state) {
+        G1DrawCell(col, row, rect, state);
+    };
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -1500,17 +1503,11 @@ void TForm1::closeEvent(QCloseEvent* event)
 }
 
 // ---------------------------------------------------------------------------------------------
-// Commands that come later
+// Printing, calendar and hints; the phrase search and the list's look are in PhraseSearch.cpp and
+// ListAppearance.cpp
 
-void TForm1::Finduj1Click() { }
-
-void TForm1::FindujNastClick() { }
-
+// The list printout comes with the print preview.
 void TForm1::Drukowanie1Click() { }
-
-void TForm1::mnuFixedClick() { }
-
-void TForm1::mnuFontyClick() { }
 
 void TForm1::nmuKalendarzClick()
 {
@@ -1527,5 +1524,3 @@ void TForm1::mnuFAQClick()
     TFhelp help(m_ProgramFolder, this);
     help.exec();
 }
-
-void TForm1::mnuAuthorClick() { }

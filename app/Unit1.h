@@ -1,6 +1,7 @@
 #pragma once
 
 #include "CaseTable.h"
+#include "CustomGrid.h"
 #include "EditorHost.h"
 #include "SettingsFile.h"
 #include "SortKeys.h"
@@ -10,6 +11,7 @@
 #include <QString>
 
 #include <cstdint>
+#include <exception>
 #include <optional>
 
 class QAction;
@@ -18,6 +20,7 @@ class QLineEdit;
 class QMenu;
 class TForm2;
 class TCalendarBrowser;
+class Tfinddlg;
 
 namespace kolvar {
 class Panel;
@@ -54,6 +57,7 @@ public:
     [[nodiscard]] QLabel* LabelCount() const { return m_LabelCount; }
     [[nodiscard]] QLineEdit* IDEdit() const { return m_IDEdit; }
     [[nodiscard]] QAction* Regeneruj1() const { return m_Regeneruj1; }
+    [[nodiscard]] QAction* FindujNast() const;
 
     [[nodiscard]] QString ProgramFolder() const { return m_ProgramFolder; }
     [[nodiscard]] QString DatabasePath() const { return m_DatabasePath; }
@@ -116,7 +120,7 @@ public slots:
     void PokazRekordu1Click();
     void Koniec1Click();
 
-    // Search, printing, appearance, calendar and help: not here yet.
+    // Search, printing (not here yet), appearance, calendar and help.
     void Finduj1Click();
     void FindujNastClick();
     void Drukowanie1Click();
@@ -130,6 +134,7 @@ public slots:
     void G1Click();
     void G1DblClick();
     void IDEditChange();
+    void G1DrawCell(int ACol, int ARow, const QRect& Rect, kolvar::grid::GridDrawState State);
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -170,6 +175,13 @@ private:
         const QString& key, std::int64_t id, int leaving) const;
     void ApplyRowHeights();
     void G1MouseUp();
+
+    // The phrase search.
+    void findFirstPhrase(const Tfinddlg& dialog);
+    void showFoundCell(int col, int row);
+    // Tryb, Odpowiedz and Szczegoly stay out of sight even when a search made one current.
+    void hideExtraFields();
+    void showCommandFailure(const std::exception& failure);
 
     void SelectCurrentRow();
     void ShowResultInEditor();

@@ -214,7 +214,8 @@ public:
     int ModifyRow(int Row, const QString& Text, const QString& Separator);
     int ModifyCol(int Col, const QString& Text, const QString& Separator);
 
-    // Painting.
+    // Painting. The canvas is the owner's to paint on in onDrawCell, as the grid left it.
+    using CustomGrid::canvas;
     void PrepareCellFormat(int Col, int Row, TFormatOptions& Format);
     void RepaintRow(int Row);
     // The flags a cell would be painted with, for handlers outside painting.

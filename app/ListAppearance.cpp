@@ -1,0 +1,86 @@
+#include "Unit1.h"
+
+#include "ColorValue.h"
+#include "UserDialogs.h"
+#include "Zarur.h"
+
+#include <QFontMetrics>
+#include <QPainter>
+
+using kolvar::userDialogs;
+namespace colors = kolvar::colors;
+
+namespace {
+
+// Row heights follow the font's size in points; a font chosen by pixels is taken at the 96 dots
+// per inch the sizes were made for.
+int pointsOf(const QFont& font)
+{
+    if (font.pointSize() > 0)
+        return font.pointSize();
+    if (font.pixelSize() > 0)
+        return qRound(font.pixelSize() * 72.0 / 96.0);
+    return 10;
+}
+
+// A colour dialog answers with RGB; the colour shown before keeps its value, so a desktop colour
+// the settings name stays one and follows the desktop.
+kolvar::ColorValue chosenValue(const QColor& chosen, kolvar::ColorValue before)
+{
+    if (chosen == kolvar::toQColor(before))
+        return before;
+    return kolvar::fromQColor(chosen);
+}
+
+} // namespace
+
+void TForm1::G1DrawCell(int ACol, int ARow, const QRect& Rect, kolvar::grid::GridDrawState)
+{
+    kolvar::grid::GridCanvas& canvas = m_G1->canvas();
+    if (!canvas.painter)
+        return;
+    // Senders stand out in every row, the selected one too.
+    if (ACol == 3) {
+        canvas.brush.setColor(kolvar::toQColor(colors::Aqua));
+        canvas.fontColor = kolvar::toQColor(colors::Black);
+    }
+    if (ACol < 1 || ARow < 1)
+        return;
+    QPainter& painter = *canvas.painter;
+    painter.save();
+    painter.setClipRect(Rect, Qt::IntersectClip);
+    painter.fillRect(Rect, canvas.brush);
+    painter.setFont(canvas.font);
+    painter.setPen(canvas.fontColor);
+    const QFontMetrics metrics(canvas.font, painter.device());
+    painter.drawText(QPoint(Rect.left(), Rect.top() + metrics.ascent()), m_G1->cells(ACol, ARow));
+    painter.restore();
+}
+
+void TForm1::mnuFixedClick()
+{
+    const auto chosen = userDialogs().chooseColor(this, m_G1->fixedColor());
+    if (!chosen)
+        return;
+    setListFixedColor(chosenValue(*chosen, m_listFixedColor));
+}
+
+void TForm1::mnuFontyClick()
+{
+    const auto chosen
+        = userDialogs().chooseFont(this, { m_G1->font(), kolvar::toQColor(m_listFontColor) });
+    if (!chosen)
+        return;
+    setListFont(chosen->font, chosenValue(chosen->color, m_listFontColor));
+    m_RowHeight = pointsOf(chosen->font) + 12;
+    if (m_G1->rowCount() > 1)
+        m_G1->setRowHeight(1, m_RowHeight);
+    FormShow();
+}
+
+void TForm1::mnuAuthorClick()
+{
+    userDialogs().message(this,
+        QStringLiteral("Kolvar wer.1.3\nRejestr spraw przychodzących\n\n"
+                       "Autor: zespół projektu Kolvar\nwww.kolvar.example"));
+}
