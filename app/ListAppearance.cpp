@@ -71,8 +71,12 @@ void TForm1::mnuFontyClick()
         = userDialogs().chooseFont(this, { m_G1->font(), kolvar::toQColor(m_listFontColor) });
     if (!chosen)
         return;
-    setListFont(chosen->font, chosenValue(chosen->color, m_listFontColor));
-    m_RowHeight = pointsOf(chosen->font) + 12;
+    QFont font = chosen->font;
+    // The chosen font is the whole font: what it leaves unset (a plain weight, say) must not come
+    // from the window's bold font.
+    font.setResolveMask(QFont::AllPropertiesResolved);
+    setListFont(font, chosenValue(chosen->color, m_listFontColor));
+    m_RowHeight = pointsOf(font) + 12;
     if (m_G1->rowCount() > 1)
         m_G1->setRowHeight(1, m_RowHeight);
     FormShow();
