@@ -19,6 +19,12 @@ storage::CaseRecord listCase(const QString& termin, const QString& nadawca, cons
     return c;
 }
 
+QList<storage::CaseRecord> threeCases()
+{
+    return { listCase("2024.03.01", "Cezary", "wniosek"), listCase("2024.01.05", "Adam", "skarga"),
+        listCase("2024.02.10", "Beata", "odwołanie") };
+}
+
 AppFixture::AppFixture() = default;
 
 AppFixture::~AppFixture()

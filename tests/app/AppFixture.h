@@ -21,6 +21,10 @@ namespace kolvar::test {
 [[nodiscard]] storage::CaseRecord listCase(
     const QString& termin, const QString& nadawca, const QString& dotyczy);
 
+// Three cases, stored Cezary (ID 1), Adam (ID 2), Beata (ID 3): listed by sender Adam, Beata,
+// Cezary, by date Adam, Beata, Cezary too, by subject Beata, Adam, Cezary.
+[[nodiscard]] QList<storage::CaseRecord> threeCases();
+
 // A program folder of its own, the dialogs scripted, and the program started on demand.
 class AppFixture
 {

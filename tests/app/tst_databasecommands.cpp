@@ -19,12 +19,6 @@ namespace {
 
 using Command = void (TForm1::*)();
 
-QList<CaseRecord> threeCases()
-{
-    return { listCase("2024.03.01", "Cezary", "wniosek"), listCase("2024.01.05", "Adam", "skarga"),
-        listCase("2024.02.10", "Beata", "odwołanie") };
-}
-
 int casesIn(const QString& path)
 {
     const auto db = storage::OpenDatabase(path);

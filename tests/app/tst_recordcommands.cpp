@@ -17,13 +17,6 @@ namespace {
 
 using Command = void (TForm1::*)();
 
-// Listed by sender: Adam (ID 2), Beata (ID 3), Cezary (ID 1).
-QList<CaseRecord> threeCases()
-{
-    return { listCase("2024.03.01", "Cezary", "wniosek"), listCase("2024.01.05", "Adam", "skarga"),
-        listCase("2024.02.10", "Beata", "odwołanie") };
-}
-
 CaseRecord storedCase(const QString& path, std::int64_t id)
 {
     const auto db = storage::OpenDatabase(path);
