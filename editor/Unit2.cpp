@@ -6,6 +6,7 @@
 #include "InputLengthLimit.h"
 #include "MaskedDateEdit.h"
 #include "Panel.h"
+#include "RecordPrintout.h"
 #include "UserDialogs.h"
 
 #include <QAction>
@@ -560,7 +561,11 @@ void TForm2::btnWymazujClick()
 
 void TForm2::mnuDruk22Click()
 {
-    // The printout of the case shown is not part of this window yet.
+    // The texts as they stand in the controls, so unsaved typing is printed too.
+    const QString error
+        = kolvar::printRecord([this](EditorField field) { return fieldText(field); });
+    if (!error.isEmpty())
+        kolvar::userDialogs().message(this, error, kolvar::MessageIcon::Error);
 }
 
 void TForm2::mnuKolorFormyClick()
