@@ -47,8 +47,11 @@ void PrinterTextStream::write(QStringView text)
             newLine();
         else if (c == u'\t')
             tab();
-        else if (c == u'\f')
+        else if (c == u'\f') {
             newPage();
+            // A page asked for is printed, even blank.
+            m_pageCount = std::max(m_pageCount, m_page + 1);
+        }
     }
     drawText(text.mid(start));
 }
