@@ -164,16 +164,34 @@ void TSQLiteDatabase::BindTexts(
     }
 }
 
+TSQLiteDatabase::BoundStatement TSQLiteDatabase::PrepareBound(
+    const QString& sql, const QStringList* textParams)
+{
+    BoundStatement bound;
+    bound.statement = Prepare(sql, toCp1250(sql), "Error executing SQL");
+    if (textParams) {
+        bound.values = encodeAll(*textParams);
+        BindTexts(bound.statement.get(), sql, bound.values);
+    }
+    return bound;
+}
+
+bool TSQLiteDatabase::StepRow(sqlite3_stmt* statement, const QString& sql) const
+{
+    const int rc = sqlite3_step(statement);
+    if (rc == SQLITE_DONE)
+        return false;
+    if (rc == SQLITE_BUSY)
+        RaiseDbError("Could not prepare SQL statement", sql, "SQLite is Busy", rc);
+    if (rc != SQLITE_ROW)
+        RaiseDbError("Could not retrieve data", sql);
+    return true;
+}
+
 void TSQLiteDatabase::Execute(const QString& sql, const QStringList* textParams)
 {
-    const QByteArray sqlBytes = toCp1250(sql);
-    const StatementPtr statement = Prepare(sql, sqlBytes, "Error executing SQL");
-    QList<QByteArray> values;
-    if (textParams) {
-        values = encodeAll(*textParams);
-        BindTexts(statement.get(), sql, values);
-    }
-    if (sqlite3_step(statement.get()) != SQLITE_DONE)
+    const BoundStatement bound = PrepareBound(sql, textParams);
+    if (sqlite3_step(bound.statement.get()) != SQLITE_DONE)
         RaiseDbError("Error executing SQL statement", sql);
 }
 
@@ -189,25 +207,13 @@ void TSQLiteDatabase::RunStatement(const QString& sql, const QStringList& textPa
 
 ISQLiteTablePtr TSQLiteDatabase::Query(const QString& sql, const QStringList* textParams)
 {
-    const QByteArray sqlBytes = toCp1250(sql);
-    const StatementPtr statement = Prepare(sql, sqlBytes, "Error executing SQL");
-    QList<QByteArray> values;
-    if (textParams) {
-        values = encodeAll(*textParams);
-        BindTexts(statement.get(), sql, values);
-    }
+    const BoundStatement bound = PrepareBound(sql, textParams);
+    sqlite3_stmt* statement = bound.statement.get();
     auto table = std::make_shared<TSQLiteTable>();
-    for (;;) {
-        const int rc = sqlite3_step(statement.get());
-        if (rc == SQLITE_DONE)
-            break;
-        if (rc == SQLITE_BUSY)
-            RaiseDbError("Could not prepare SQL statement", sql, "SQLite is Busy", rc);
-        if (rc != SQLITE_ROW)
-            RaiseDbError("Could not retrieve data", sql);
+    while (StepRow(statement, sql)) {
         if (table->m_rowsHeld == 0)
-            table->ReadColumns(statement.get());
-        if (!table->AppendRow(statement.get()))
+            table->ReadColumns(statement);
+        if (!table->AppendRow(statement))
             RaiseDbError("Could not retrieve data", sql);
     }
     table->FinishReading();
@@ -221,14 +227,7 @@ std::uint32_t TSQLiteDatabase::RunQueryRows(
     const StatementPtr statement = Prepare(sql, sqlBytes, "Error executing SQL");
     TSQLiteTable row;
     std::uint32_t rows = 0;
-    for (;;) {
-        const int rc = sqlite3_step(statement.get());
-        if (rc == SQLITE_DONE)
-            break;
-        if (rc == SQLITE_BUSY)
-            RaiseDbError("Could not prepare SQL statement", sql, "SQLite is Busy", rc);
-        if (rc != SQLITE_ROW)
-            RaiseDbError("Could not retrieve data", sql);
+    while (StepRow(statement.get(), sql)) {
         if (rows == 0)
             row.ReadColumns(statement.get());
         row.ClearRows();

@@ -64,6 +64,16 @@ private:
         const QString& sql, const QByteArray& sqlBytes, const char* failMessage) const;
     void BindTexts(
         sqlite3_stmt* statement, const QString& sql, const QList<QByteArray>& values) const;
+    // A statement with its text parameters bound. The bound bytes are not copied by SQLite, so
+    // they live here beside the statement, which is finalized first.
+    struct BoundStatement
+    {
+        QList<QByteArray> values;
+        StatementPtr statement;
+    };
+    [[nodiscard]] BoundStatement PrepareBound(const QString& sql, const QStringList* textParams);
+    // Steps a query: true on a row, false when done; BUSY and every other failure raise.
+    [[nodiscard]] bool StepRow(sqlite3_stmt* statement, const QString& sql) const;
     void Execute(const QString& sql, const QStringList* textParams);
     [[nodiscard]] ISQLiteTablePtr Query(const QString& sql, const QStringList* textParams);
     void EndTransaction(const QString& sql);
