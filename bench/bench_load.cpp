@@ -7,6 +7,7 @@
 #include "BenchSupport.h"
 #include "CaseTable.h"
 #include "Program.h"
+#include "ScriptedDialogs.h"
 #include "SqliteInterfaces.h"
 #include "Unit1.h"
 #include "Unit2.h"
@@ -78,11 +79,11 @@ Samples timed(int repeats, const std::function<void()>& prepare, const std::func
     std::exit(1);
 }
 
-void expectNoMessage(const bench::SilentDialogs& dialogs, const char* during)
+void expectNoMessage(const test::ScriptedDialogs& dialogs, const char* during)
 {
-    if (!dialogs.messages.isEmpty())
-        fail(QStringLiteral("%1 showed: %2")
-                 .arg(QLatin1String(during), dialogs.messages.join(u'|')));
+    if (!dialogs.texts().isEmpty())
+        fail(
+            QStringLiteral("%1 showed: %2").arg(QLatin1String(during), dialogs.texts().join(u'|')));
 }
 
 // One hash per list row over every text it holds, then the current row: enough to tell whether two
@@ -106,7 +107,8 @@ int runOneSize(int cases)
     const QString path = bench::ensureRegister(bench::dataFolder(), cases);
     const qint64 fileBytes = QFileInfo(path).size();
     const int repeats = repeatsFor(cases);
-    bench::SilentDialogs dialogs;
+    // Questions get No (go on without the typing), every other dialog is cancelled.
+    test::ScriptedDialogs dialogs;
     bench::ProgramFolder folder(path);
 
     // First, while nothing else has raised the peak: the program's start with the list.
@@ -138,8 +140,10 @@ int runOneSize(int cases)
     }
 
     // "Otwórz bazę" on the same register: the list load alone, as the window does it.
-    dialogs.fileToOpen = path;
-    const auto loadList = [&form1] { form1.OtwieramDB1Click(); };
+    const auto loadList = [&form1, &dialogs, &path] {
+        dialogs.files.push_back(path);
+        form1.OtwieramDB1Click();
+    };
     report(cases, "list load (Otwórz bazę: query, fill, count)", timed(repeats, {}, loadList));
     expectNoMessage(dialogs, "the list load");
 
@@ -161,10 +165,10 @@ int runOneSize(int cases)
     };
     const auto save = [&] {
         form1.Zmiana1Click();
-        if (dialogs.messages.size() != 1
-            || !dialogs.messages.first().endsWith(QStringLiteral(" zostały zapisane.")))
-            fail(QStringLiteral("saving showed: %1").arg(dialogs.messages.join(u'|')));
-        dialogs.messages.clear();
+        const QStringList shown = dialogs.texts();
+        if (shown.size() != 1 || !shown.first().endsWith(QStringLiteral(" zostały zapisane.")))
+            fail(QStringLiteral("saving showed: %1").arg(shown.join(u'|')));
+        dialogs.clear();
     };
     report(cases, "save one case, annotation changed, list refreshed",
         timed(

@@ -6,6 +6,7 @@
 // texts separated by tabs, to compare what two builds show.
 #include "BenchSupport.h"
 #include "Program.h"
+#include "ScriptedDialogs.h"
 #include "Unit1.h"
 #include "Zarur.h"
 
@@ -48,7 +49,7 @@ int main(int argc, char* argv[])
         ? qEnvironmentVariableIntValue("KOLVAR_BENCH_SORT")
         : 3;
     const kolvar::bench::ProgramFolder folder(registerPath, sortMode);
-    kolvar::bench::SilentDialogs dialogs;
+    kolvar::test::ScriptedDialogs dialogs;
     int cases = 0;
     {
         QApplication::setApplicationName(QStringLiteral("Kolvar"));
@@ -68,8 +69,8 @@ int main(int argc, char* argv[])
                 qPrintable(program.form1().LabelCount()->text()), g1.row());
         }
     }
-    if (!dialogs.messages.isEmpty()) {
-        std::fprintf(stderr, "kolvar-bench: %s\n", qPrintable(dialogs.messages.join(u'|')));
+    if (!dialogs.texts().isEmpty()) {
+        std::fprintf(stderr, "kolvar-bench: %s\n", qPrintable(dialogs.texts().join(u'|')));
         return 1;
     }
     if (qEnvironmentVariableIsSet("KOLVAR_BENCH_VERBOSE"))

@@ -43,57 +43,6 @@ ProgramFolder::ProgramFolder(const QString& registerPath, int sortMode)
     ini.save(QDir(m_dir.path()).filePath(QString::fromLatin1(SettingsFile::FileName)));
 }
 
-SilentDialogs::SilentDialogs()
-    : m_previous(setUserDialogs(this))
-{ }
-
-SilentDialogs::~SilentDialogs()
-{
-    setUserDialogs(m_previous);
-}
-
-void SilentDialogs::message(QWidget*, const QString& text, MessageIcon)
-{
-    messages.append(text);
-}
-
-DialogButton SilentDialogs::ask(
-    QWidget*, const QString& text, const QList<DialogButton>&, MessageIcon)
-{
-    messages.append(text);
-    return DialogButton::No;
-}
-
-std::optional<QString> SilentDialogs::openFile(QWidget*, const FileDialogRequest&)
-{
-    return fileToOpen;
-}
-
-std::optional<QString> SilentDialogs::saveFile(QWidget*, const FileDialogRequest&)
-{
-    return std::nullopt;
-}
-
-std::optional<QColor> SilentDialogs::chooseColor(QWidget*, const QColor&)
-{
-    return std::nullopt;
-}
-
-std::optional<FontChoice> SilentDialogs::chooseFont(QWidget*, const FontChoice&)
-{
-    return std::nullopt;
-}
-
-bool SilentDialogs::choosePrinter(QWidget*, QPrinter&)
-{
-    return false;
-}
-
-bool SilentDialogs::setUpPrinter(QWidget*, QPrinter&)
-{
-    return false;
-}
-
 namespace {
 
 qint64 statusKiloBytes(const char* field)

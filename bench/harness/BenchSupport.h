@@ -30,35 +30,6 @@ private:
     QTemporaryDir m_dir;
 };
 
-// Stands in for every dialog of a headless run: messages are kept for the caller to check,
-// questions get "No" (keep going without the typing), the open-file dialog picks fileToOpen, the
-// other file, colour and printer dialogs are cancelled.
-class SilentDialogs final : public UserDialogs
-{
-public:
-    SilentDialogs();
-    ~SilentDialogs() override;
-    SilentDialogs(const SilentDialogs&) = delete;
-    SilentDialogs& operator=(const SilentDialogs&) = delete;
-
-    QStringList messages;
-    // What the open-file dialog answers; nothing is a cancelled dialog.
-    std::optional<QString> fileToOpen;
-
-    void message(QWidget* parent, const QString& text, MessageIcon icon) override;
-    DialogButton ask(QWidget* parent, const QString& text, const QList<DialogButton>& buttons,
-        MessageIcon icon) override;
-    std::optional<QString> openFile(QWidget* parent, const FileDialogRequest& request) override;
-    std::optional<QString> saveFile(QWidget* parent, const FileDialogRequest& request) override;
-    std::optional<QColor> chooseColor(QWidget* parent, const QColor& initial) override;
-    std::optional<FontChoice> chooseFont(QWidget* parent, const FontChoice& initial) override;
-    bool choosePrinter(QWidget* parent, QPrinter& printer) override;
-    bool setUpPrinter(QWidget* parent, QPrinter& printer) override;
-
-private:
-    UserDialogs* m_previous;
-};
-
 // Peak and current resident memory of this process from /proc/self/status, in bytes; 0 where
 // the system does not tell.
 [[nodiscard]] qint64 peakResidentBytes();
