@@ -1,6 +1,7 @@
 #include "Unit1.h"
 
 #include "CalBrows.h"
+#include "CaseList.h"
 #include "CaseTable.h"
 #include "ColorValue.h"
 #include "Cp1250.h"
@@ -15,7 +16,6 @@
 #include <QCloseEvent>
 #include <QDir>
 #include <QFileInfo>
-#include <QHash>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -24,10 +24,6 @@
 
 #include <algorithm>
 #include <array>
-#include <charconv>
-#include <numeric>
-#include <optional>
-#include <span>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -51,11 +47,7 @@ const QString ReadError = QStringLiteral("Błąd podczas odczytu bazy danych!");
 const QString ChangedQuestion
     = QStringLiteral("W rekordzie dokonano zmian. Czy chcesz je zapisać? ");
 
-// The eight list columns as the query names them, cell columns 1 .. 8 of a list row.
-constexpr int ListFields = 8;
 constexpr int ListColumns = 8; // 0 .. 7 shown or hidden; the ninth text is kept beyond them
-// Digits of the highest running number the list keeps room for in each row as it loads.
-constexpr int NumberRoom = 7;
 
 // The fifteen subjects the office files its letters under; kept with the window, never read.
 const QString Tagi = QStringLiteral(
@@ -129,218 +121,6 @@ QFont fontFrom(const QString& name, int points, int style)
     return font;
 }
 
-// The list follows the Polish alphabet, not the code page's byte order, which puts every Polish
-// capital after Z. The engine is not asked to sort: its ORDER BY would sort the whole register
-// through a temporary file, only for the order to be redone here. So the rows come in row-id
-// order and are ordered here, and values the alphabet finds equal keep the order ORDER BY gives
-// them: NULL first, then numbers, texts and blobs, each by its bytes, and one value in the order
-// its rows came in. (ORDER BY takes numbers by value; but numbers the alphabet finds equal are
-// written alike, and so are equal in value.) The rows are grouped by their value with a hash, so
-// each distinct text is collated once: a register names the same senders over and over.
-class PolishListOrder
-{
-public:
-    // The sort value of the next row: its text as the list shows it, in the code page, and the
-    // class the engine holds the value in.
-    void add(QByteArrayView text, storage::StoredType type)
-    {
-        if (2 * m_groups.size() >= m_slots.size())
-            grow();
-        const int rank = classRank(type);
-        const std::string_view bytes(text.data(), std::size_t(text.size()));
-        const std::size_t hash = qHash(text, std::size_t(rank));
-        const std::size_t mask = m_slots.size() - 1;
-        std::size_t slot = hash & mask;
-        for (;; slot = (slot + 1) & mask) {
-            const std::uint32_t taken = m_slots[slot];
-            if (taken == 0)
-                break;
-            const Group& group = m_groups[taken - 1];
-            if (group.hash == hash && group.classRank == rank && bytesOf(group) == bytes) {
-                addRow(taken - 1);
-                return;
-            }
-        }
-        m_slots[slot] = std::uint32_t(m_groups.size() + 1);
-        m_groups.push_back({ m_texts.size(), bytes.size(), hash, 0, rank });
-        m_texts.append(bytes);
-        addRow(std::uint32_t(m_groups.size() - 1));
-    }
-
-    // Grid row i + first shows the row that came in as sources[i] - first.
-    [[nodiscard]] std::vector<int> sourceRows(int first)
-    {
-        // The groups in ORDER BY's order, then a stable sort by the alphabet: what it finds
-        // equal stays in that order.
-        std::vector<std::uint32_t> byEngine(m_groups.size());
-        std::iota(byEngine.begin(), byEngine.end(), 0);
-        std::sort(byEngine.begin(), byEngine.end(), [this](std::uint32_t a, std::uint32_t b) {
-            const Group& x = m_groups[a];
-            const Group& y = m_groups[b];
-            if (x.classRank != y.classRank)
-                return x.classRank < y.classRank;
-            return bytesOf(x) < bytesOf(y);
-        });
-        std::vector<QString> keys;
-        keys.reserve(byEngine.size());
-        std::vector<std::uint32_t> rowsOf(m_groups.size());
-        for (const std::uint32_t g : byEngine)
-            keys.push_back(kolvar::storage::fromCp1250(bytesOf(m_groups[g])));
-        for (std::size_t g = 0; g < m_groups.size(); ++g)
-            rowsOf[g] = m_groups[g].rows;
-        // The collation needs room of its own: a register of distinct subjects has as many
-        // groups as rows.
-        std::vector<Group>().swap(m_groups);
-        std::vector<std::uint32_t>().swap(m_slots);
-        std::string().swap(m_texts);
-        kolvar::grid::TSortOptions collate;
-        collate.KeyKind = kolvar::grid::skText;
-        collate.MatchCase = true; // letter case as the locale collates it, not folded away
-        const std::vector<int> collated
-            = kolvar::grid::sortedKeyOrder(keys, collate, kolvar::grid::KeyFormat());
-        std::vector<QString>().swap(keys);
-
-        // Each group's rows stand together from the group's first place on, in the order they
-        // came in; the counts turn into each group's next free place.
-        std::vector<std::uint32_t>& nextPlace = rowsOf;
-        std::uint32_t place = 0;
-        for (const int i : collated) {
-            const std::uint32_t g = byEngine[std::size_t(i)];
-            const std::uint32_t rows = rowsOf[g];
-            nextPlace[g] = place;
-            place += rows;
-        }
-        std::vector<int> sources(m_groupOfRow.size());
-        for (std::size_t r = 0; r < m_groupOfRow.size(); ++r)
-            sources[nextPlace[m_groupOfRow[r]]++] = int(r) + first;
-        return sources;
-    }
-
-private:
-    struct Group
-    {
-        std::size_t offset = 0; // of its text in m_texts
-        std::size_t length = 0;
-        std::size_t hash = 0;
-        std::uint32_t rows = 0;
-        int classRank = 0;
-    };
-
-    // ORDER BY puts NULL first, then numbers (integers and reals alike), texts, blobs. A NULL
-    // and an empty text both show as nothing, and stay apart.
-    [[nodiscard]] static int classRank(storage::StoredType type)
-    {
-        switch (type) {
-        case storage::StoredType::Null:
-            return 0;
-        case storage::StoredType::Integer:
-        case storage::StoredType::Float:
-            return 1;
-        case storage::StoredType::Text:
-            return 2;
-        case storage::StoredType::Blob:
-            return 3;
-        }
-        return 2;
-    }
-
-    [[nodiscard]] std::string_view bytesOf(const Group& group) const
-    {
-        // string_view compares bytes as unsigned, as the engine's BINARY collation does.
-        return std::string_view(m_texts).substr(group.offset, group.length);
-    }
-
-    void addRow(std::uint32_t group)
-    {
-        ++m_groups[group].rows;
-        m_groupOfRow.push_back(group);
-    }
-
-    void grow()
-    {
-        m_slots.assign(std::max<std::size_t>(64, 2 * m_slots.size()), 0);
-        const std::size_t mask = m_slots.size() - 1;
-        for (std::size_t g = 0; g < m_groups.size(); ++g) {
-            std::size_t slot = m_groups[g].hash & mask;
-            while (m_slots[slot] != 0)
-                slot = (slot + 1) & mask;
-            m_slots[slot] = std::uint32_t(g + 1);
-        }
-    }
-
-    std::vector<Group> m_groups;
-    // Index + 1 of the group in each slot, 0 when free: open addressing over a power of two.
-    std::vector<std::uint32_t> m_slots;
-    // The texts of the groups, one after another.
-    std::string m_texts;
-    std::vector<std::uint32_t> m_groupOfRow;
-};
-
-// -1, 0 or 1 as the Polish alphabet puts first before, with or after second, exactly as the list
-// load orders its keys.
-int polishCompare(const QString& first, const QString& second)
-{
-    kolvar::grid::TSortOptions collate;
-    collate.KeyKind = kolvar::grid::skText;
-    collate.MatchCase = true;
-    std::vector<QString> pair { first, second };
-    if (kolvar::grid::sortedKeyOrder(pair, collate, kolvar::grid::KeyFormat()).front() == 1)
-        return 1;
-    pair = { second, first };
-    return kolvar::grid::sortedKeyOrder(pair, collate, kolvar::grid::KeyFormat()).front() == 1 ? -1
-                                                                                               : 0;
-}
-
-// The nine texts of a case as the list holds them, from the cursor row of a query result: the
-// list number, then the eight columns as the stored bytes. A column the engine holds as numbers
-// (the ID) is read as text instead. The views last until the next read or the end of the row.
-class ListRowTexts
-{
-public:
-    [[nodiscard]] std::span<const QByteArrayView> read(
-        const kolvar::storage::ISQLiteTable& result, QByteArrayView number)
-    {
-        if (!m_columnsKnown) {
-            for (int i = 0; i < ListFields; ++i) {
-                const int c = result.ColumnNumber(
-                    QString::fromLatin1(kolvar::storage::CaseTable::ColumnNames[i]));
-                m_column[std::size_t(i)] = c;
-                try {
-                    (void)result.CellBytes(c);
-                    m_asBytes[std::size_t(i)] = true;
-                } catch (const kolvar::storage::ESQLiteException&) {
-                    m_asBytes[std::size_t(i)] = false;
-                }
-            }
-            m_columnsKnown = true;
-        }
-        m_texts[0] = number;
-        for (std::size_t i = 0; i < std::size_t(ListFields); ++i) {
-            const int c = m_column[i];
-            if (m_asBytes[i]) {
-                m_texts[i + 1] = result.CellBytes(c);
-            } else {
-                m_converted[i] = kolvar::storage::toCp1250(result.CellText(c));
-                m_texts[i + 1] = m_converted[i];
-            }
-        }
-        return m_texts;
-    }
-    // Column col of the list (1 = ID ... 8 = Adnotacje) of the last row read.
-    [[nodiscard]] QByteArrayView text(int col) const { return m_texts[std::size_t(col)]; }
-    // The result's column of list column col (1 = ID ... 8 = Adnotacje), once a row is read.
-    [[nodiscard]] int resultColumn(int col) const { return m_column[std::size_t(col - 1)]; }
-    // Whether list column col holds the stored bytes, not a number written as text.
-    [[nodiscard]] bool readAsBytes(int col) const { return m_asBytes[std::size_t(col - 1)]; }
-
-private:
-    std::array<int, ListFields> m_column {};
-    std::array<bool, ListFields> m_asBytes {};
-    bool m_columnsKnown = false;
-    std::array<QByteArray, ListFields> m_converted;
-    std::array<QByteArrayView, ListFields + 1> m_texts;
-};
-
 // A failure of this window's own making, with a message for the user.
 class CommandError : public std::runtime_error
 {
@@ -374,6 +154,7 @@ TForm1::TForm1(const QString& programFolder, QWidget* parent)
     createControls();
     createMenu();
     designGrid();
+    m_caseList = std::make_unique<kolvar::CaseList>(*m_G1);
     FormCreate();
 }
 
@@ -664,99 +445,25 @@ void TForm1::LoadList()
 
 void TForm1::OpenSortedQuery()
 {
-    const QString ordered = CaseTable::ListQuery(m_SortMode);
-    if (ordered.isEmpty()) {
+    if (CaseTable::ListQuery(m_SortMode).isEmpty()) {
         m_G1->SetSortColumn(m_SortMode);
         throw CommandError(QStringLiteral("Nieznany porządek listy: %1").arg(m_SortMode));
     }
-    // The list orders the rows itself, from the values it reads. A sort column another program
-    // declared numeric shows a text as the number it starts with, and ORDER BY orders such texts
-    // by bytes the list never reads: there the engine sorts first.
-    fillGridFromQuery(sortColumnReadAsStored() ? CaseTable::UnorderedListQuery() : ordered);
+    const int total = m_caseList->load(database(), m_SortMode);
+    m_LabelCount->setText(QString::number(total));
+    m_LoadRow = total + 1;
+    m_G1->SetSortOnClick(false);
     // The rows are put in order as they are filled in; the grid only marks the column.
     m_G1->SetSortColumn(m_SortMode);
+    m_G1->invalidateGrid();
 }
 
-bool TForm1::sortColumnReadAsStored()
+bool TForm1::columnsAsLaidOut() const
 {
-    const storage::ISQLiteTablePtr first = CaseTable::QueryFirstCase(database());
-    if (!first->GoFirst())
-        return true;
-    ListRowTexts texts;
-    (void)texts.read(*first, {});
-    return texts.readAsBytes(m_SortMode);
-}
-
-void TForm1::fillGridFromQuery(const QString& sql)
-{
-    TZarur& g = *m_G1;
-    const int keptRow = g.row();
-    const int rowsBefore = g.rowCount();
-
-    // The rows go straight from the query into the grid, in the query's order and without their
-    // numbers, which only the Polish order gives; the result itself is never held. A million
-    // cases thus stand once in memory, not twice.
-    const int keyColumn = m_SortMode; // Termin, Nadawca or Dotyczy
-    PolishListOrder order;
-    ListRowTexts texts;
-    int filled = 0;
-    const auto takeRow = [&](const storage::ISQLiteTable& result) {
-        const int gridRow = filled + 1;
-        if (gridRow >= g.rowCount())
-            g.setRowCount(std::max(2 * g.rowCount(), gridRow + 1));
-        // Room for the running number, written once the order is known.
-        g.fillRowBytes(gridRow, texts.read(result, {}), NumberRoom);
-        order.add(texts.text(keyColumn), result.CellStoredType(texts.resultColumn(keyColumn)));
-        filled = gridRow;
-    };
-    int total = 0;
-    try {
-        total = int(database().RunQueryRows(sql, takeRow));
-    } catch (...) {
-        // A failed query shows nothing of what it read.
-        for (int r = 1; r <= filled && r < g.rowCount(); ++r)
-            g.clearRow(r);
-        g.setRowCount(rowsBefore);
-        throw;
-    }
-
-    m_LabelCount->setText(QString::number(total));
-    m_LoadRow = 1;
-    // An empty register still shows one empty data row under the titles.
-    g.setRowCount(std::max(total, 1) + 1);
-    g.SetSortOnClick(false);
-    if (total == 0) {
-        g.invalidateGrid();
-        return;
-    }
-
-    const std::vector<int> sources = order.sourceRows(1);
-    g.permuteRows(1, sources);
-    // Numbered in the order the rows came in, which is the order they lie in memory: walking the
-    // list's order instead would jump all over a register's worth of memory.
-    std::vector<int> listRowOf(sources.size());
-    for (std::size_t i = 0; i < sources.size(); ++i)
-        listRowOf[std::size_t(sources[i] - 1)] = int(i) + 1;
-    std::array<char, 16> number {};
-    for (const int r : listRowOf) {
-        const auto written = std::to_chars(number.data(), number.data() + number.size(), r);
-        g.fillFirstCellBytes(r, QByteArrayView(number.data(), written.ptr - number.data()));
-    }
-    m_LoadRow = total + 1;
-    if (keptRow != g.row() && keptRow < g.rowCount())
-        g.setRow(keptRow);
-    g.invalidateGrid();
-    m_listDataVersion = database().QueryInteger(QStringLiteral("PRAGMA data_version"));
-}
-
-bool TForm1::listAsLoaded() const
-{
-    // The list cannot be edited in place, and a sort of its rows moves their numbers along, which
-    // the walk over the numbers below finds.
     const TZarur& g = *m_G1;
     if (g.colCount() != ListColumns || g.fixedRows() != 1
         || g.SortDirection() != kolvar::grid::sdAscending || g.SortColumn() != m_SortMode
-        || g.SortOnClick() || g.rowCount() - 1 != m_LabelCount->text().toInt())
+        || g.SortOnClick())
         return false;
     static const std::array<QString, ListColumns + 1> titles { QStringLiteral("Nr"),
         QStringLiteral("ID"), QStringLiteral(" Termin "), QStringLiteral("  Nadawca   "),
@@ -770,106 +477,22 @@ bool TForm1::listAsLoaded() const
         if (c < ListColumns && g.colWidth(c) != widths[std::size_t(c)])
             return false;
     }
-    // Rows dragged to another place carry their numbers with them.
-    for (int r = 1; r < g.rowCount(); ++r) {
-        if (g.cells(0, r) != QString::number(r))
-            return false;
-    }
     return true;
 }
 
-bool TForm1::refreshCaseInPlace(std::int64_t id)
+template <typename Change> void TForm1::refreshList(Change&& change)
 {
-    // Another program that wrote to the file since the load changes what a reload shows.
-    if (!m_Database
-        || database().QueryInteger(QStringLiteral("PRAGMA data_version")) != m_listDataVersion
-        || !listAsLoaded())
-        return false;
-    TZarur& g = *m_G1;
-    const QString idText = QString::number(id);
-    int row = g.row();
-    if (row < 1 || row >= g.rowCount() || g.cells(1, row) != idText) {
-        row = 1;
-        while (row < g.rowCount() && g.cells(1, row) != idText)
-            ++row;
-        if (row == g.rowCount())
-            return false;
+    // Where the list holds the register as a load left it, only the rows that change are
+    // touched; anything else (another program's writes, rows the user dragged) takes a load.
+    if (m_Database && columnsAsLaidOut() && change(*m_caseList)) {
+        m_LabelCount->setText(QString::number(m_caseList->count()));
+        m_LoadRow = m_caseList->count() + 1;
+        updateRegenerujEnabled();
+        m_G1->invalidateGrid();
+        G1Click();
+    } else {
+        ReloadList();
     }
-    m_CurrentResult.reset();
-    const storage::ISQLiteTablePtr saved = CaseTable::QueryCase(database(), id);
-    if (!saved->GoFirst())
-        return false;
-    ListRowTexts texts;
-    (void)texts.read(*saved, {});
-    // A case whose sort text is unchanged keeps its place among the others; one whose text
-    // changed leaves its place, the rows between close up, and it goes where a reload puts it.
-    int target = row;
-    const QString key = storage::fromCp1250(texts.text(m_SortMode));
-    if (key != g.cells(m_SortMode, row)) {
-        const std::optional<int> place = listPlaceOf(key, id, row);
-        if (!place)
-            return false;
-        target = *place;
-    }
-    if (target != row) {
-        const int first = std::min(row, target);
-        const int last = std::max(row, target);
-        std::vector<int> sources(std::size_t(last - first + 1));
-        std::iota(sources.begin(), sources.end(), first);
-        if (target > row)
-            std::rotate(sources.begin(), sources.begin() + 1, sources.end());
-        else
-            std::rotate(sources.rbegin(), sources.rbegin() + 1, sources.rend());
-        g.permuteRows(first, sources);
-        for (int r = first; r <= last; ++r)
-            g.setCells(0, r, QString::number(r));
-    }
-    const QByteArray number = QByteArray::number(target);
-    g.setRowBytes(target, texts.read(*saved, number));
-    updateRegenerujEnabled();
-    g.invalidateGrid();
-    return true;
-}
-
-std::optional<int> TForm1::listPlaceOf(const QString& key, std::int64_t id, int leaving) const
-{
-    // A reload orders by the Polish alphabet; texts it finds equal keep the order the engine's
-    // ORDER BY gives them, which is by the stored bytes and, for the same bytes, by ID. An empty
-    // text may stand for NULL, which the query puts before every empty text: that case is left to a
-    // reload, as is a pair of texts the alphabet finds equal in different bytes.
-    if (key.isEmpty())
-        return std::nullopt;
-    const TZarur& g = *m_G1;
-    const QByteArray keyBytes = storage::toCp1250(key);
-    bool undecided = false;
-    // -1, 0 or 1 as the case of row r comes before, is, or comes after the saved one.
-    const auto compareRow = [&](int r) {
-        const QString other = g.cells(m_SortMode, r);
-        const int alphabet = polishCompare(other, key);
-        if (alphabet != 0)
-            return alphabet;
-        const QByteArray otherBytes = storage::toCp1250(other);
-        if (otherBytes != keyBytes) {
-            undecided = true;
-            return otherBytes < keyBytes ? -1 : 1;
-        }
-        const std::int64_t otherId = g.cells(1, r).toLongLong();
-        return otherId < id ? -1 : otherId > id ? 1 : 0;
-    };
-    // The list without the leaving row is in order: find how many of its rows come first.
-    int low = 0;
-    int high = g.rowCount() - 2;
-    while (low < high) {
-        const int middle = (low + high) / 2;
-        const int r = middle + 1 < leaving ? middle + 1 : middle + 2;
-        if (compareRow(r) < 0)
-            low = middle + 1;
-        else
-            high = middle;
-    }
-    if (undecided)
-        return std::nullopt;
-    return low + 1;
 }
 
 void TForm1::ReloadList()
@@ -1193,11 +816,23 @@ void TForm1::sortBy(int mode)
         return;
     guarded([this, mode] {
         m_SortMode = mode;
-        // Sorting the rows on screen first carries the current row to its case's place in the
-        // new order; the reload keeps that row number, so the case the user was on stays current.
-        m_G1->OrderByColumn(m_SortMode, m_SortSettings);
-        m_G1->SetSortDirection(kolvar::grid::sdAscending);
-        ReloadList();
+        // The list already holds every case: ordering it anew needs no reading of the register.
+        // The case the user was on stays current, at its new place.
+        const QString currentId = m_G1->cells(1, m_G1->row());
+        if (m_Database && columnsAsLaidOut() && m_caseList->reorder(database(), mode)) {
+            m_G1->SetSortColumn(m_SortMode);
+            m_G1->invalidateGrid();
+            G1Click();
+        } else {
+            m_G1->SetSortDirection(kolvar::grid::sdAscending);
+            LoadList();
+            bool isNumber = false;
+            const std::int64_t id = currentId.toLongLong(&isNumber);
+            const int row = isNumber ? m_caseList->rowOfCase(id) : 0;
+            if (row > 0)
+                m_G1->setRow(row);
+            G1Click();
+        }
         ApplyRowHeights();
     });
 }
@@ -1396,7 +1031,8 @@ void TForm1::addCase()
     if (!editorTextsStorable())
         return;
     m_CurrentId = CaseTable::InsertCase(database(), caseFromEditor());
-    ReloadList();
+    const std::int64_t added = m_CurrentId;
+    refreshList([&](kolvar::CaseList& list) { return list.refreshCase(database(), added); });
     userDialogs().message(this, QStringLiteral("Rekord dodany do bazy. "));
     closeEditorWithoutQuestion();
 }
@@ -1427,10 +1063,8 @@ void TForm1::saveCase()
     userDialogs().message(this,
         QStringLiteral("Zmiany w rekordzie ") + QString::number(m_G1->row())
             + QStringLiteral(" zostały zapisane."));
-    if (refreshCaseInPlace(m_CurrentId))
-        G1Click();
-    else
-        ReloadList();
+    const std::int64_t saved = m_CurrentId;
+    refreshList([&](kolvar::CaseList& list) { return list.refreshCase(database(), saved); });
     closeEditorWithoutQuestion();
 }
 
@@ -1459,10 +1093,18 @@ void TForm1::deleteCase()
         const DialogButton answer = userDialogs().ask(this,
             QStringLiteral("Zniszczyć rekord ") + nadawca + QStringLiteral("  jesteś tego pewny ?"),
             { DialogButton::Yes, DialogButton::No, DialogButton::Cancel });
-        if (answer == DialogButton::Yes && CaseTable::DeleteCase(database(), m_CurrentId) == 0) {
-            userDialogs().message(this,
-                QStringLiteral("Rekord nie został usunięty: nie ma go już w bazie."),
-                MessageIcon::Warning);
+        if (answer == DialogButton::Yes) {
+            const std::int64_t deleted = m_CurrentId;
+            if (CaseTable::DeleteCase(database(), deleted) == 0) {
+                userDialogs().message(this,
+                    QStringLiteral("Rekord nie został usunięty: nie ma go już w bazie."),
+                    MessageIcon::Warning);
+            } else {
+                refreshList(
+                    [&](kolvar::CaseList& list) { return list.removeCase(database(), deleted); });
+                closeEditorWithoutQuestion();
+                return;
+            }
         }
     }
     ReloadList();

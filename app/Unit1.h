@@ -12,7 +12,7 @@
 
 #include <cstdint>
 #include <exception>
-#include <optional>
+#include <memory>
 
 class QAction;
 class QLabel;
@@ -23,6 +23,7 @@ class TCalendarBrowser;
 class Tfinddlg;
 
 namespace kolvar {
+class CaseList;
 class Panel;
 namespace grid {
 class TZarur;
@@ -160,19 +161,11 @@ private:
     void ReloadList();
     void layOutEmptyGrid();
     void OpenSortedQuery();
-    // The sort column reads as the stored bytes, not as numbers: the list can order it alone.
-    [[nodiscard]] bool sortColumnReadAsStored();
-    void fillGridFromQuery(const QString& sql);
-    // After a save: brings the saved case's row up to date without reading the whole register,
-    // when the result is certain to be what a reload would show; false (nothing done) otherwise.
-    [[nodiscard]] bool refreshCaseInPlace(std::int64_t id);
-    // The grid holds exactly what the last load put there: no row or column moved, no text or
-    // width changed since.
-    [[nodiscard]] bool listAsLoaded() const;
-    // The list row a reload gives the case id once its sort text is key, leaving row leaving;
-    // nothing when only a reload can tell.
-    [[nodiscard]] std::optional<int> listPlaceOf(
-        const QString& key, std::int64_t id, int leaving) const;
+    // The list's titles and widths are what a load lays out.
+    [[nodiscard]] bool columnsAsLaidOut() const;
+    // Brings the list up to date after a change of one case: change (on the case list) does it in
+    // place, or answers false and the list is loaded anew.
+    template <typename Change> void refreshList(Change&& change);
     void ApplyRowHeights();
     void G1MouseUp();
 
@@ -231,8 +224,6 @@ private:
     int m_NadawcaWidth = 166;
     int m_DotyczyWidth = 520;
     int m_CurrentListRow = 0;
-    // PRAGMA data_version of the connection when the list was loaded.
-    std::int64_t m_listDataVersion = -1;
     int m_LoadRow = 0;
     int m_SortMode = 3;
     bool m_SearchByRows = true;
@@ -257,6 +248,7 @@ private:
     QLabel* m_lblWys = nullptr;
     QLabel* m_lblTagi = nullptr;
     kolvar::grid::TZarur* m_G1 = nullptr;
+    std::unique_ptr<kolvar::CaseList> m_caseList;
 
     QAction* m_Nowa1 = nullptr;
     QAction* m_OpenDB1 = nullptr;

@@ -38,7 +38,6 @@ public:
     // character is outside it.
     bool toUpper(QStringView text, QString& out) const;
 
-private:
     struct Weights
     {
         std::uint8_t primary = 0; // 0: not in the alphabet
@@ -46,6 +45,11 @@ private:
         std::uint8_t tertiary = 0;
         char16_t upper = 0; // 0: not in the alphabet
     };
+    // A character's weights at the three levels, each at least 2 (1 ends a level in a key); all
+    // zero outside the alphabet or when the table is not usable.
+    [[nodiscard]] const Weights& weightsOf(QChar c) const { return m_weights[c.unicode()]; }
+
+private:
     bool appendKeyUnchecked(QStringView text, std::string& out) const;
     [[nodiscard]] bool agreesWithCollator(const QString& chars, const QLocale& locale) const;
 

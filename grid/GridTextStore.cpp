@@ -194,6 +194,18 @@ QString GridTextStore::text(int col, int row) const
     return decode(Kind(v.kind()), v.piece(std::uint32_t(col)));
 }
 
+std::optional<QByteArrayView> GridTextStore::compactText(int col, int row) const
+{
+    if (col < 0 || row < 0 || row >= rowCount())
+        return std::nullopt;
+    if (!m_rows[size_t(row)])
+        return QByteArrayView();
+    const BlockView v { m_rows[size_t(row)].get() };
+    if (Kind(v.kind()) == Kind::Utf16)
+        return std::nullopt;
+    return v.piece(std::uint32_t(col));
+}
+
 int GridTextStore::textCount(int row) const
 {
     if (row < 0 || row >= rowCount() || !m_rows[size_t(row)])

@@ -8,6 +8,7 @@
 #include <cstddef>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <span>
 #include <vector>
 
@@ -38,6 +39,9 @@ public:
 
     [[nodiscard]] QString text(int col, int row) const;
     void setText(int col, int row, QStringView text);
+    // The text as the compact bytes it is kept in, without decoding; nothing when its row is
+    // kept in UTF-16. Valid until the row changes.
+    [[nodiscard]] std::optional<QByteArrayView> compactText(int col, int row) const;
     // Texts stored in the row: the highest column holding a non-empty text, plus one.
     [[nodiscard]] int textCount(int row) const;
     [[nodiscard]] QStringList rowTexts(int row, int minCount) const;

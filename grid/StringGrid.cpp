@@ -9,6 +9,7 @@ namespace kolvar::grid {
 struct StringGrid::Store
 {
     GridTextStore texts;
+    std::uint64_t changes = 0;
 };
 
 StringGrid::StringGrid(QWidget* parent)
@@ -27,8 +28,16 @@ QString StringGrid::cells(int col, int row) const
     return m_store->texts.text(col, row);
 }
 
+std::optional<QByteArrayView> StringGrid::cellBytes(int col, int row) const
+{
+    if (row >= rowCount())
+        return std::nullopt;
+    return m_store->texts.compactText(col, row);
+}
+
 void StringGrid::setCells(int col, int row, const QString& text)
 {
+    ++m_store->changes;
     if (col < 0 || row < 0 || row >= rowCount())
         return;
     m_store->texts.setText(col, row, text);
@@ -45,12 +54,14 @@ QStringList StringGrid::rowTexts(int row) const
 
 void StringGrid::setRowTexts(int row, const QStringList& texts)
 {
+    ++m_store->changes;
     const std::vector<QStringView> views(texts.cbegin(), texts.cend());
     setRowTexts(row, std::span<const QStringView>(views));
 }
 
 void StringGrid::setRowTexts(int row, std::span<const QStringView> texts)
 {
+    ++m_store->changes;
     if (row < 0 || row >= rowCount())
         return;
     m_store->texts.setRow(row, texts);
@@ -59,6 +70,7 @@ void StringGrid::setRowTexts(int row, std::span<const QStringView> texts)
 
 void StringGrid::setRowBytes(int row, std::span<const QByteArrayView> texts)
 {
+    ++m_store->changes;
     if (row < 0 || row >= rowCount())
         return;
     m_store->texts.setRowEncoded(row, texts);
@@ -67,12 +79,14 @@ void StringGrid::setRowBytes(int row, std::span<const QByteArrayView> texts)
 
 void StringGrid::fillRowBytes(int row, std::span<const QByteArrayView> texts, int firstRoom)
 {
+    ++m_store->changes;
     if (row >= 0 && row < rowCount())
         m_store->texts.setRowEncoded(row, texts, firstRoom);
 }
 
 void StringGrid::fillFirstCellBytes(int row, QByteArrayView bytes)
 {
+    ++m_store->changes;
     if (row < 0 || row >= rowCount())
         return;
     if (!m_store->texts.setFirstTextInRoom(row, bytes))
@@ -81,6 +95,7 @@ void StringGrid::fillFirstCellBytes(int row, QByteArrayView bytes)
 
 void StringGrid::permuteRows(int first, std::span<const int> sources)
 {
+    ++m_store->changes;
     if (first < 0 || first + qsizetype(sources.size()) > rowCount())
         return;
     m_store->texts.permuteRows(first, sources);
@@ -98,6 +113,7 @@ QStringList StringGrid::colTexts(int col) const
 
 void StringGrid::setColTexts(int col, const QStringList& texts)
 {
+    ++m_store->changes;
     if (col < 0)
         return;
     for (int r = 0; r < rowCount(); ++r)
@@ -107,6 +123,7 @@ void StringGrid::setColTexts(int col, const QStringList& texts)
 
 void StringGrid::clearRow(int row)
 {
+    ++m_store->changes;
     if (row < 0 || row >= rowCount())
         return;
     m_store->texts.clearRow(row);
@@ -116,7 +133,13 @@ void StringGrid::clearRow(int row)
 void StringGrid::setCompactCodec(std::function<QByteArray(QStringView)> encode,
     std::function<QString(QByteArrayView)> decode, std::function<bool(QStringView)> canEncode)
 {
+    ++m_store->changes;
     m_store->texts.setCodec({ std::move(encode), std::move(decode), std::move(canEncode) });
+}
+
+std::uint64_t StringGrid::textChanges() const
+{
+    return m_store->changes;
 }
 
 std::size_t StringGrid::storedTextBytes() const
@@ -142,30 +165,35 @@ void StringGrid::drawCell(int col, int row, const QRect& rect, GridDrawState sta
 
 void StringGrid::sizeChanged(int oldColCount, int oldRowCount)
 {
+    ++m_store->changes;
     m_store->texts.resize(rowCount());
     CustomGrid::sizeChanged(oldColCount, oldRowCount);
 }
 
 void StringGrid::rowMoved(int from, int to)
 {
+    ++m_store->changes;
     m_store->texts.moveRow(from, to);
     CustomGrid::rowMoved(from, to);
 }
 
 void StringGrid::columnMoved(int from, int to)
 {
+    ++m_store->changes;
     m_store->texts.moveColumn(from, to);
     CustomGrid::columnMoved(from, to);
 }
 
 void StringGrid::rowDeleted(int row)
 {
+    ++m_store->changes;
     m_store->texts.removeRow(row);
     CustomGrid::rowDeleted(row);
 }
 
 void StringGrid::columnDeleted(int col)
 {
+    ++m_store->changes;
     m_store->texts.removeColumn(col);
     CustomGrid::columnDeleted(col);
 }

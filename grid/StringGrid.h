@@ -5,7 +5,9 @@
 #include <QByteArrayView>
 #include <QStringList>
 
+#include <cstdint>
 #include <functional>
+#include <optional>
 #include <span>
 
 namespace kolvar::grid {
@@ -22,6 +24,9 @@ public:
 
     [[nodiscard]] QString cells(int col, int row) const; // empty outside the store
     void setCells(int col, int row, const QString& text); // repaints the cell when it is shown
+    // A text in the compact code page, read in place: ordering a long list by a column must not
+    // decode a million texts. Nothing when the row holds a text outside the code page.
+    [[nodiscard]] std::optional<QByteArrayView> cellBytes(int col, int row) const;
 
     // A whole row (columns 0 .. colCount()-1, plus any stored beyond) or column. Setting one
     // replaces it: texts the list does not reach become empty.
@@ -52,6 +57,10 @@ public:
     // Rows already stored are re-packed with the new codec.
     void setCompactCodec(std::function<QByteArray(QStringView)> encode,
         std::function<QString(QByteArrayView)> decode, std::function<bool(QStringView)> canEncode);
+    // Counts every change of a text or of the rows' order or number, by anyone: a holder of the
+    // rows that remembers the count after its own change knows whether they are still as it left
+    // them, without reading them back.
+    [[nodiscard]] std::uint64_t textChanges() const;
     // Heap bytes the texts take, for memory checks.
     [[nodiscard]] std::size_t storedTextBytes() const;
 

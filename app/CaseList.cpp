@@ -1,0 +1,631 @@
+#include "CaseList.h"
+
+#include "AlphabetCollation.h"
+#include "CaseTable.h"
+#include "Cp1250.h"
+#include "StringGrid.h"
+
+#include <QCollator>
+#include <QLocale>
+
+#include <algorithm>
+#include <array>
+#include <charconv>
+#include <cstring>
+#include <numeric>
+#include <optional>
+#include <span>
+#include <string_view>
+#include <vector>
+
+namespace kolvar {
+
+namespace {
+
+namespace CaseTable = storage::CaseTable;
+
+constexpr int ListFields = 8; // ID .. Adnotacje, grid columns 1 .. 8
+// Digits of the highest running number each row keeps room for, so numbering never repacks it.
+constexpr int NumberRoom = 7;
+constexpr int FirstSortColumn = 2; // Termin; Nadawca and Dotyczy follow
+constexpr int SortColumns = 3;
+constexpr std::uint8_t AllTexts = 0b101010; // the text class in each column's two bits
+
+// ORDER BY puts NULL first, then numbers (integers and reals alike), texts, blobs. A NULL and an
+// empty text both show as nothing, and stay apart.
+int rankOf(storage::StoredType type)
+{
+    switch (type) {
+    case storage::StoredType::Null:
+        return 0;
+    case storage::StoredType::Integer:
+    case storage::StoredType::Float:
+        return 1;
+    case storage::StoredType::Text:
+        return 2;
+    case storage::StoredType::Blob:
+        return 3;
+    }
+    return 2;
+}
+
+int sign(int v)
+{
+    return (v > 0) - (v < 0);
+}
+
+// The engine's BINARY collation: bytes as unsigned, a prefix first.
+int compareBytes(QByteArrayView a, QByteArrayView b)
+{
+    const std::string_view x(a.data(), std::size_t(a.size()));
+    const std::string_view y(b.data(), std::size_t(b.size()));
+    return sign(x.compare(y));
+}
+
+std::optional<std::int64_t> parseId(std::optional<QByteArrayView> text)
+{
+    std::int64_t id = 0;
+    if (!text || text->isEmpty())
+        return std::nullopt;
+    const char* end = text->data() + text->size();
+    const auto [ptr, ec] = std::from_chars(text->data(), end, id);
+    if (ec != std::errc() || ptr != end)
+        return std::nullopt;
+    return id;
+}
+
+// The Polish alphabet over the code page's bytes, read in place. Texts written only in the
+// register's common alphabet (nearly all) are compared through a table of weights, level by
+// level, as their collation keys would compare; any other text goes to the collator itself.
+class PolishCollation
+{
+public:
+    static const PolishCollation& instance()
+    {
+        static const PolishCollation collation;
+        return collation;
+    }
+
+    [[nodiscard]] bool known(QByteArrayView text) const
+    {
+        return std::all_of(text.begin(), text.end(),
+            [this](char c) { return m_weights[std::uint8_t(c)][0] != 0; });
+    }
+
+    // The first eight first-level weights, then the level's end: keys in this order never
+    // contradict the full comparison of known texts.
+    [[nodiscard]] std::uint64_t prefix(QByteArrayView text) const
+    {
+        std::uint64_t key = 0;
+        for (int i = 0; i < 8; ++i) {
+            std::uint8_t w = 0;
+            if (i < text.size())
+                w = m_weights[std::uint8_t(text[i])][0];
+            else if (i == text.size())
+                w = 1;
+            key = (key << 8) | w;
+        }
+        return key;
+    }
+
+    [[nodiscard]] int compareKnown(QByteArrayView a, QByteArrayView b) const
+    {
+        const qsizetype common = std::min(a.size(), b.size());
+        for (int level = 0; level < 3; ++level) {
+            for (qsizetype i = 0; i < common; ++i) {
+                const std::uint8_t x = m_weights[std::uint8_t(a[i])][level];
+                const std::uint8_t y = m_weights[std::uint8_t(b[i])][level];
+                if (x != y)
+                    return x < y ? -1 : 1;
+            }
+            if (a.size() != b.size())
+                return a.size() < b.size() ? -1 : 1;
+        }
+        return 0;
+    }
+
+    [[nodiscard]] int compare(QByteArrayView a, QByteArrayView b) const
+    {
+        if (known(a) && known(b))
+            return compareKnown(a, b);
+        return sign(m_collator.compare(storage::fromCp1250(a), storage::fromCp1250(b)));
+    }
+
+private:
+    PolishCollation()
+        : m_collator(QLocale(QLocale::Polish, QLocale::Poland))
+    {
+        m_collator.setCaseSensitivity(Qt::CaseSensitive);
+        const grid::AlphabetCollation table(QLocale(QLocale::Polish, QLocale::Poland));
+        for (int b = 0; b < 256; ++b) {
+            const char byte = char(b);
+            const QString text = storage::fromCp1250(QByteArrayView(&byte, 1));
+            if (text.size() != 1)
+                continue;
+            const grid::AlphabetCollation::Weights& w = table.weightsOf(text.front());
+            m_weights[std::size_t(b)] = { w.primary, w.secondary, w.tertiary };
+        }
+    }
+
+    // First-, second- and third-level weight of each byte; 0 outside the alphabet.
+    std::array<std::array<std::uint8_t, 3>, 256> m_weights {};
+    QCollator m_collator;
+};
+
+// The order of count rows: sources[i] is the row shown at place i. Rows are grouped by their
+// value, so each distinct text is placed once (a register names the same senders over and over);
+// the rows of one value follow the order of sequence.
+class RowOrder
+{
+public:
+    template <typename KeyOf, typename RankOf>
+    [[nodiscard]] static std::optional<std::vector<int>> of(
+        int count, KeyOf keyOf, RankOf rankOf, std::span<const int> sequence)
+    {
+        RowOrder order;
+        std::vector<std::uint32_t> groupOfRow(std::size_t(count), 0);
+        for (int i = 0; i < count; ++i) {
+            const std::optional<QByteArrayView> key = keyOf(i);
+            if (!key)
+                return std::nullopt;
+            groupOfRow[std::size_t(i)] = order.groupOf(*key, rankOf(i));
+        }
+        std::vector<std::uint32_t>().swap(order.m_slots);
+        std::vector<std::uint32_t> nextPlace = order.firstPlaces();
+        std::vector<int> sources(static_cast<std::size_t>(count));
+        for (const int i : sequence)
+            sources[nextPlace[groupOfRow[std::size_t(i)]]++] = i;
+        return sources;
+    }
+
+private:
+    struct Group
+    {
+        QByteArrayView text;
+        std::uint64_t prefix = 0;
+        std::size_t hash = 0;
+        std::uint32_t rows = 0;
+        std::uint8_t rank = 0;
+        bool known = false;
+    };
+
+    std::uint32_t groupOf(QByteArrayView text, int rank)
+    {
+        if (2 * m_groups.size() >= m_slots.size())
+            grow();
+        const std::size_t hash = qHash(text, std::size_t(rank));
+        const std::size_t mask = m_slots.size() - 1;
+        std::size_t slot = hash & mask;
+        for (;; slot = (slot + 1) & mask) {
+            const std::uint32_t taken = m_slots[slot];
+            if (taken == 0)
+                break;
+            Group& group = m_groups[taken - 1];
+            if (group.hash == hash && group.rank == rank && group.text == text) {
+                ++group.rows;
+                return taken - 1;
+            }
+        }
+        const PolishCollation& collation = PolishCollation::instance();
+        const bool known = collation.known(text);
+        m_slots[slot] = std::uint32_t(m_groups.size() + 1);
+        m_groups.push_back(
+            { text, known ? collation.prefix(text) : 0, hash, 1, std::uint8_t(rank), known });
+        m_allKnown = m_allKnown && known;
+        return std::uint32_t(m_groups.size() - 1);
+    }
+
+    void grow()
+    {
+        m_slots.assign(std::max<std::size_t>(64, 2 * m_slots.size()), 0);
+        const std::size_t mask = m_slots.size() - 1;
+        for (std::size_t g = 0; g < m_groups.size(); ++g) {
+            std::size_t slot = m_groups[g].hash & mask;
+            while (m_slots[slot] != 0)
+                slot = (slot + 1) & mask;
+            m_slots[slot] = std::uint32_t(g + 1);
+        }
+    }
+
+    // Each group's first place in the list.
+    [[nodiscard]] std::vector<std::uint32_t> firstPlaces() const
+    {
+        const PolishCollation& collation = PolishCollation::instance();
+        std::vector<std::uint32_t> sorted(m_groups.size());
+        std::iota(sorted.begin(), sorted.end(), 0);
+        std::sort(sorted.begin(), sorted.end(), [&](std::uint32_t a, std::uint32_t b) {
+            const Group& x = m_groups[a];
+            const Group& y = m_groups[b];
+            int r = 0;
+            if (m_allKnown) {
+                if (x.prefix != y.prefix)
+                    return x.prefix < y.prefix;
+                r = collation.compareKnown(x.text, y.text);
+            } else {
+                r = collation.compare(x.text, y.text);
+            }
+            if (r == 0)
+                r = x.rank != y.rank ? (x.rank < y.rank ? -1 : 1) : compareBytes(x.text, y.text);
+            return r < 0;
+        });
+        std::vector<std::uint32_t> place(m_groups.size());
+        std::uint32_t next = 0;
+        for (const std::uint32_t g : sorted) {
+            place[g] = next;
+            next += m_groups[g].rows;
+        }
+        return place;
+    }
+
+    std::vector<Group> m_groups;
+    // Index + 1 of the group in each slot, 0 when free: open addressing over a power of two.
+    std::vector<std::uint32_t> m_slots;
+    bool m_allKnown = true;
+};
+
+// The nine texts of a case as the list holds them, from the cursor row of a query result: the
+// list number, then the eight columns as the stored bytes. A column the engine holds as numbers
+// (the ID) is read as text instead. The views last until the next read or the end of the row.
+class ListRowTexts
+{
+public:
+    [[nodiscard]] std::span<const QByteArrayView> read(
+        const storage::ISQLiteTable& result, QByteArrayView number)
+    {
+        if (!m_columnsKnown) {
+            for (int i = 0; i < ListFields; ++i) {
+                const int c = result.ColumnNumber(QString::fromLatin1(CaseTable::ColumnNames[i]));
+                m_column[std::size_t(i)] = c;
+                try {
+                    (void)result.CellBytes(c);
+                    m_asBytes[std::size_t(i)] = true;
+                } catch (const storage::ESQLiteException&) {
+                    m_asBytes[std::size_t(i)] = false;
+                }
+            }
+            m_columnsKnown = true;
+        }
+        m_texts[0] = number;
+        for (std::size_t i = 0; i < std::size_t(ListFields); ++i) {
+            const int c = m_column[i];
+            if (m_asBytes[i]) {
+                m_texts[i + 1] = result.CellBytes(c);
+            } else {
+                m_converted[i] = storage::toCp1250(result.CellText(c));
+                m_texts[i + 1] = m_converted[i];
+            }
+        }
+        return m_texts;
+    }
+    // Column col of the list (1 = ID ... 8 = Adnotacje) of the last row read.
+    [[nodiscard]] QByteArrayView text(int col) const { return m_texts[std::size_t(col)]; }
+    // The result's column of list column col, once a row is read.
+    [[nodiscard]] int resultColumn(int col) const { return m_column[std::size_t(col - 1)]; }
+    // Whether list column col holds the stored bytes, not a number written as text.
+    [[nodiscard]] bool readAsBytes(int col) const { return m_asBytes[std::size_t(col - 1)]; }
+    // The result's columns of Termin, Nadawca and Dotyczy.
+    [[nodiscard]] std::array<int, SortColumns> sortResultColumns() const
+    {
+        return { resultColumn(FirstSortColumn), resultColumn(FirstSortColumn + 1),
+            resultColumn(FirstSortColumn + 2) };
+    }
+    // Whether every sort column does.
+    [[nodiscard]] bool sortColumnsAsBytes() const
+    {
+        for (int col = FirstSortColumn; col < FirstSortColumn + SortColumns; ++col) {
+            if (!readAsBytes(col))
+                return false;
+        }
+        return true;
+    }
+
+private:
+    std::array<int, ListFields> m_column {};
+    std::array<bool, ListFields> m_asBytes {};
+    bool m_columnsKnown = false;
+    std::array<QByteArray, ListFields> m_converted;
+    std::array<QByteArrayView, ListFields + 1> m_texts;
+};
+
+} // namespace
+
+CaseList::CaseList(grid::StringGrid& grid)
+    : m_grid(grid)
+{ }
+
+int CaseList::load(storage::ISQLiteDatabase& db, int sortMode)
+{
+    m_fast = false;
+    m_count = 0;
+    m_sortMode = sortMode;
+    m_otherClasses.clear();
+    m_otherClasses.squeeze();
+
+    // A sort column another program declared numeric shows a text as the number it starts with,
+    // and ORDER BY orders such texts by bytes the list never reads: there the engine sorts.
+    bool listOrders = true;
+    bool fastPossible = false;
+    {
+        const storage::ISQLiteTablePtr first = CaseTable::QueryFirstCase(db);
+        if (first->GoFirst()) {
+            ListRowTexts texts;
+            (void)texts.read(*first, {});
+            listOrders = texts.readAsBytes(sortMode);
+            fastPossible = texts.sortColumnsAsBytes();
+        }
+    }
+    const QString sql
+        = listOrders ? CaseTable::UnorderedListQuery() : CaseTable::ListQuery(sortMode);
+
+    grid::StringGrid& g = m_grid;
+    const int keptRow = g.row();
+    const int rowsBefore = g.rowCount();
+    // The rows go straight from the query into the grid, in the query's order and without their
+    // numbers, which only the order gives; the result itself is never held. A million cases thus
+    // stand once in memory, not twice.
+    ListRowTexts texts;
+    std::vector<std::uint8_t> rankOfRow;
+    std::int64_t lastId = 0;
+    bool idsRise = true;
+    int filled = 0;
+    const auto takeRow = [&](const storage::ISQLiteTable& result) {
+        const int gridRow = filled + 1;
+        if (gridRow >= g.rowCount())
+            g.setRowCount(std::max(2 * g.rowCount(), gridRow + 1));
+        g.fillRowBytes(gridRow, texts.read(result, {}), NumberRoom);
+        const std::optional<std::int64_t> id = parseId(texts.text(1));
+        idsRise = idsRise && id && (filled == 0 || *id > lastId);
+        lastId = id.value_or(lastId);
+        if (fastPossible && id)
+            rememberClasses(*id, result, texts.sortResultColumns());
+        rankOfRow.push_back(
+            std::uint8_t(rankOf(result.CellStoredType(texts.resultColumn(sortMode)))));
+        filled = gridRow;
+    };
+    int total = 0;
+    try {
+        total = int(db.RunQueryRows(sql, takeRow));
+    } catch (...) {
+        // A failed query shows nothing of what it read.
+        for (int r = 1; r <= filled && r < g.rowCount(); ++r)
+            g.clearRow(r);
+        g.setRowCount(rowsBefore);
+        m_otherClasses.clear();
+        throw;
+    }
+    // An empty register still shows one empty data row under the titles.
+    g.setRowCount(std::max(total, 1) + 1);
+    m_count = total;
+    if (total == 0)
+        return 0;
+
+    // Rows of one value keep the order they came in: the table's own, or the engine's.
+    std::vector<int> sequence(static_cast<std::size_t>(total));
+    std::iota(sequence.begin(), sequence.end(), 0);
+    const std::optional<std::vector<int>> places = RowOrder::of(
+        total, [&](int i) { return g.cellBytes(sortMode, i + 1); },
+        [&](int i) { return int(rankOfRow[std::size_t(i)]); }, sequence);
+    std::vector<std::uint8_t>().swap(rankOfRow);
+    std::vector<int>().swap(sequence);
+    if (places) {
+        std::vector<int> sources = *places;
+        for (int& s : sources)
+            ++s;
+        g.permuteRows(1, sources);
+        // Numbered in the order the rows came in, which is the order they lie in memory:
+        // walking the list's order instead would jump all over a register's worth of memory.
+        std::vector<int> listRowOf(sources.size());
+        for (std::size_t i = 0; i < sources.size(); ++i)
+            listRowOf[std::size_t(sources[i] - 1)] = int(i) + 1;
+        std::array<char, 16> number {};
+        for (const int r : listRowOf) {
+            const auto written = std::to_chars(number.data(), number.data() + number.size(), r);
+            g.fillFirstCellBytes(r, QByteArrayView(number.data(), written.ptr - number.data()));
+        }
+    } else {
+        renumber(1, total);
+    }
+    if (keptRow != g.row() && keptRow < g.rowCount())
+        g.setRow(keptRow);
+    m_maxId = lastId;
+    m_fast = fastPossible && idsRise && listOrders;
+    if (!m_fast)
+        m_otherClasses.clear();
+    settle(db);
+    return total;
+}
+
+void CaseList::settle(storage::ISQLiteDatabase& db)
+{
+    m_gridChanges = m_grid.textChanges();
+    m_dataVersion = db.QueryInteger(QStringLiteral("PRAGMA data_version"));
+}
+
+bool CaseList::inStep(storage::ISQLiteDatabase& db) const
+{
+    // Another program that wrote to the file since the load changes what a load shows.
+    return m_fast && m_count > 0 && m_grid.textChanges() == m_gridChanges
+        && m_grid.rowCount() == m_count + 1
+        && db.QueryInteger(QStringLiteral("PRAGMA data_version")) == m_dataVersion;
+}
+
+void CaseList::renumber(int first, int last)
+{
+    std::array<char, 16> number {};
+    for (int r = first; r <= last; ++r) {
+        const auto written = std::to_chars(number.data(), number.data() + number.size(), r);
+        m_grid.fillFirstCellBytes(r, QByteArrayView(number.data(), written.ptr - number.data()));
+    }
+}
+
+int CaseList::classRank(std::int64_t id, int col) const
+{
+    const std::uint8_t bits = m_otherClasses.value(id, AllTexts);
+    return (bits >> (2 * (col - FirstSortColumn))) & 3;
+}
+
+void CaseList::rememberClasses(
+    std::int64_t id, const storage::ISQLiteTable& row, std::span<const int, 3> resultColumns)
+{
+    std::uint8_t bits = 0;
+    for (int i = 0; i < SortColumns; ++i)
+        bits |= std::uint8_t(rankOf(row.CellStoredType(resultColumns[std::size_t(i)])) << (2 * i));
+    if (bits == AllTexts)
+        m_otherClasses.remove(id);
+    else
+        m_otherClasses.insert(id, bits);
+}
+
+int CaseList::rowOfCase(std::int64_t id) const
+{
+    std::array<char, 24> text {};
+    const auto written = std::to_chars(text.data(), text.data() + text.size(), id);
+    const QByteArrayView wanted(text.data(), written.ptr - text.data());
+    const auto holds = [&](int r) {
+        const std::optional<QByteArrayView> bytes = m_grid.cellBytes(1, r);
+        return bytes ? *bytes == wanted : m_grid.cells(1, r) == QString::fromLatin1(wanted);
+    };
+    const int current = m_grid.row();
+    if (current >= 1 && current <= m_count && holds(current))
+        return current;
+    for (int r = 1; r <= m_count; ++r) {
+        if (holds(r))
+            return r;
+    }
+    return 0;
+}
+
+int CaseList::compareRow(int r, QByteArrayView key, int rank, std::int64_t id) const
+{
+    const QByteArrayView other = m_grid.cellBytes(m_sortMode, r).value_or(QByteArrayView());
+    const std::int64_t otherId = parseId(m_grid.cellBytes(1, r)).value_or(0);
+    int result = PolishCollation::instance().compare(other, key);
+    if (result == 0) {
+        const int otherRank = classRank(otherId, m_sortMode);
+        result = otherRank != rank ? (otherRank < rank ? -1 : 1) : compareBytes(other, key);
+    }
+    if (result == 0)
+        result = otherId < id ? -1 : otherId > id ? 1 : 0;
+    return result;
+}
+
+bool CaseList::reorder(storage::ISQLiteDatabase& db, int sortMode)
+{
+    if (!inStep(db))
+        return false;
+    const int n = m_count;
+    std::vector<std::int64_t> ids(static_cast<std::size_t>(n));
+    for (int i = 0; i < n; ++i) {
+        const std::optional<std::int64_t> id = parseId(m_grid.cellBytes(1, i + 1));
+        if (!id)
+            return false;
+        ids[std::size_t(i)] = *id;
+    }
+    // Rows of one value stand by ID, as the table's own order gives them to a load.
+    std::vector<int> sequence(static_cast<std::size_t>(n));
+    std::iota(sequence.begin(), sequence.end(), 0);
+    if (!std::is_sorted(ids.begin(), ids.end()))
+        std::sort(sequence.begin(), sequence.end(),
+            [&](int a, int b) { return ids[std::size_t(a)] < ids[std::size_t(b)]; });
+    const std::optional<std::vector<int>> places = RowOrder::of(
+        n, [&](int i) { return m_grid.cellBytes(sortMode, i + 1); },
+        [&](int i) { return classRank(ids[std::size_t(i)], sortMode); }, sequence);
+    if (!places)
+        return false;
+    std::vector<std::int64_t>().swap(ids);
+    std::vector<int>().swap(sequence);
+
+    const int current = m_grid.row();
+    std::vector<int> sources = *places;
+    int currentAfter = current;
+    for (std::size_t i = 0; i < sources.size(); ++i) {
+        ++sources[i];
+        if (sources[i] == current)
+            currentAfter = int(i) + 1;
+    }
+    m_grid.permuteRows(1, sources);
+    renumber(1, n);
+    if (currentAfter != current)
+        m_grid.setRow(currentAfter);
+    m_sortMode = sortMode;
+    settle(db);
+    return true;
+}
+
+bool CaseList::refreshCase(storage::ISQLiteDatabase& db, std::int64_t id)
+{
+    if (!inStep(db))
+        return false;
+    int row = rowOfCase(id);
+    const bool adding = row == 0;
+    if (adding && id <= m_maxId)
+        return false;
+    const storage::ISQLiteTablePtr saved = CaseTable::QueryCase(db, id);
+    if (!saved->GoFirst())
+        return false;
+    ListRowTexts texts;
+    (void)texts.read(*saved, {});
+    if (!texts.sortColumnsAsBytes())
+        return false;
+    const QByteArray key = texts.text(m_sortMode).toByteArray();
+    const int rank = rankOf(saved->CellStoredType(texts.resultColumn(m_sortMode)));
+
+    // The list without the leaving row is in order: count the rows that come first.
+    const int others = adding ? m_count : m_count - 1;
+    int low = 0;
+    int high = others;
+    while (low < high) {
+        const int middle = (low + high) / 2;
+        const int r = adding || middle + 1 < row ? middle + 1 : middle + 2;
+        if (compareRow(r, key, rank, id) < 0)
+            low = middle + 1;
+        else
+            high = middle;
+    }
+    const int target = low + 1;
+    if (adding) {
+        ++m_count;
+        m_grid.setRowCount(m_count + 1);
+        row = m_count;
+    }
+    if (target != row) {
+        const int first = std::min(row, target);
+        const int last = std::max(row, target);
+        std::vector<int> sources(std::size_t(last - first + 1));
+        std::iota(sources.begin(), sources.end(), first);
+        if (target > row)
+            std::rotate(sources.begin(), sources.begin() + 1, sources.end());
+        else
+            std::rotate(sources.rbegin(), sources.rbegin() + 1, sources.rend());
+        m_grid.permuteRows(first, sources);
+        renumber(first, last);
+    }
+    m_grid.fillRowBytes(target, texts.read(*saved, {}), NumberRoom);
+    renumber(target, target);
+    rememberClasses(id, *saved, texts.sortResultColumns());
+    m_maxId = std::max(m_maxId, id);
+    settle(db);
+    return true;
+}
+
+bool CaseList::removeCase(storage::ISQLiteDatabase& db, std::int64_t id)
+{
+    if (!inStep(db) || m_count <= 1)
+        return false;
+    const int row = rowOfCase(id);
+    if (row == 0)
+        return false;
+    std::vector<int> sources(std::size_t(m_count - row + 1));
+    std::iota(sources.begin(), sources.end(), row);
+    std::rotate(sources.begin(), sources.begin() + 1, sources.end());
+    m_grid.permuteRows(row, sources);
+    m_grid.clearRow(m_count);
+    --m_count;
+    m_grid.setRowCount(m_count + 1);
+    renumber(row, m_count);
+    m_otherClasses.remove(id);
+    settle(db);
+    return true;
+}
+
+} // namespace kolvar

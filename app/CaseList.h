@@ -1,0 +1,80 @@
+#pragma once
+
+#include "SqliteInterfaces.h"
+
+#include <QHash>
+
+#include <cstdint>
+#include <span>
+
+namespace kolvar {
+
+namespace grid {
+class StringGrid;
+}
+
+// The list of every case of a register, as the main window's grid holds it: row k (from 1) is
+// the k-th case in the list's order, its texts the running number, then ID, Termin, Nadawca,
+// Dotyczy, Tryb, Odpowiedz, Szczegoly and Adnotacje (the last beyond the grid's columns).
+//
+// The order is the Polish alphabet of the sort column, whatever the desktop's language. Values
+// the alphabet finds equal keep the order the engine's ORDER BY gives them: NULL first, then
+// numbers, texts and blobs, each by its bytes, and rows of one value by ID.
+//
+// After a load the list keeps what it needs to reorder its rows by another column and to put a
+// saved, added or deleted case where a load would, without reading the register again. It does
+// that only while nobody else changed the rows or the register since; otherwise its fast
+// commands answer false and the caller loads the list anew.
+class CaseList
+{
+public:
+    explicit CaseList(grid::StringGrid& grid);
+
+    // Reads every case of db into the grid's rows 1 .. count in the order of sortMode (2 Termin,
+    // 3 Nadawca, 4 Dotyczy); the header row and the columns are the caller's. Returns the
+    // number of cases; an empty register leaves one empty row. The current row keeps its number.
+    // Throws what the engine throws, with the rows it had filled cleared again.
+    int load(storage::ISQLiteDatabase& db, int sortMode);
+
+    // Puts the loaded rows in the order of sortMode, exactly as a load would; the current case
+    // stays current at its new row.
+    [[nodiscard]] bool reorder(storage::ISQLiteDatabase& db, int sortMode);
+    // Brings the row of case id up to date after it was saved, or gives an added case its row,
+    // moving it where a load puts it.
+    [[nodiscard]] bool refreshCase(storage::ISQLiteDatabase& db, std::int64_t id);
+    // Takes the row of a deleted case out.
+    [[nodiscard]] bool removeCase(storage::ISQLiteDatabase& db, std::int64_t id);
+
+    [[nodiscard]] int count() const { return m_count; }
+    [[nodiscard]] int sortMode() const { return m_sortMode; }
+    // The grid row of case id; 0 when the list does not show it.
+    [[nodiscard]] int rowOfCase(std::int64_t id) const;
+
+private:
+    // The rows are as this list left them and the register as it was read.
+    [[nodiscard]] bool inStep(storage::ISQLiteDatabase& db) const;
+    void renumber(int first, int last);
+    // The class the engine holds the sort value of a case in, for sort column col.
+    [[nodiscard]] int classRank(std::int64_t id, int col) const;
+    void rememberClasses(
+        std::int64_t id, const storage::ISQLiteTable& row, std::span<const int, 3> resultColumns);
+    // -1, 0 or 1 as the case of row r comes before or after a case with this key, class and ID.
+    [[nodiscard]] int compareRow(int r, QByteArrayView key, int rank, std::int64_t id) const;
+    void settle(storage::ISQLiteDatabase& db);
+
+    grid::StringGrid& m_grid;
+    int m_count = 0;
+    int m_sortMode = 3;
+    // What the fast commands rely on: the rows as this list left them, the register unchanged by
+    // others, IDs that order rows of equal values as the engine's table does.
+    bool m_fast = false;
+    std::uint64_t m_gridChanges = 0;
+    std::int64_t m_dataVersion = -1;
+    std::int64_t m_maxId = 0;
+    // Cases with a sort value that is not a text (NULL, a number or a blob), by ID: two bits per
+    // sort column. Every other case holds texts there; registers written by this program hold
+    // nothing else.
+    QHash<std::int64_t, std::uint8_t> m_otherClasses;
+};
+
+} // namespace kolvar
