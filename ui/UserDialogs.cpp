@@ -86,12 +86,20 @@ QString withSuffix(const QString& path, const QString& suffix)
     return path + QLatin1Char('.') + suffix;
 }
 
+// Messages quote senders and phrases the user typed; "<b>x</b>" must read as those characters,
+// not as bold x, which Qt's guess of rich text would make of it.
+void showAsTyped(QMessageBox& box)
+{
+    box.setTextFormat(Qt::PlainText);
+}
+
 class QtDialogs final : public UserDialogs
 {
 public:
     void message(QWidget* parent, const QString& text, MessageIcon icon) override
     {
         QMessageBox box(toQt(icon), captionFor(icon), text, QMessageBox::Ok, parent);
+        showAsTyped(box);
         box.exec();
     }
 
@@ -99,6 +107,7 @@ public:
         MessageIcon icon) override
     {
         QMessageBox box(toQt(icon), captionFor(icon), text, QMessageBox::NoButton, parent);
+        showAsTyped(box);
         // Polish captions whether or not Qt's own translations are installed.
         for (DialogButton b : buttons)
             box.addButton(toQt(b))->setText(caption(b));
