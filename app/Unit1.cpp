@@ -6,6 +6,7 @@
 #include "ColorValue.h"
 #include "Cp1250.h"
 #include "IniFile.h"
+#include "MaskedDateEdit.h"
 #include "Panel.h"
 #include "Unit2.h"
 #include "UserDialogs.h"
@@ -24,6 +25,7 @@
 
 #include <algorithm>
 #include <array>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -92,6 +94,19 @@ QString rememberedName(const QString& path, const QString& programFolder)
 bool isFile(const QString& path)
 {
     return QFileInfo(path).isFile();
+}
+
+// "yyyy?mm?dd": eight digits and the same separator twice.
+bool isDate(QByteArrayView text)
+{
+    if (text.size() != 10 || text[4] != text[7])
+        return false;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const bool digit = text[i] >= '0' && text[i] <= '9';
+        if (digit != (i != 4 && i != 7))
+            return false;
+    }
+    return true;
 }
 
 // Font sizes travel in points; the design font is given in pixels (13 pixels are 10 points on
@@ -451,6 +466,7 @@ void TForm1::OpenSortedQuery()
     }
     const int total = m_caseList->load(database(), m_SortMode);
     m_LabelCount->setText(QString::number(total));
+    m_LabelCount->adjustSize();
     m_LoadRow = total + 1;
     m_G1->SetSortOnClick(false);
     // The rows are put in order as they are filled in; the grid only marks the column.
@@ -486,6 +502,7 @@ template <typename Change> void TForm1::refreshList(Change&& change)
     // touched; anything else (another program's writes, rows the user dragged) takes a load.
     if (m_Database && columnsAsLaidOut() && change(*m_caseList)) {
         m_LabelCount->setText(QString::number(m_caseList->count()));
+        m_LabelCount->adjustSize();
         m_LoadRow = m_caseList->count() + 1;
         updateRegenerujEnabled();
         m_G1->invalidateGrid();
@@ -703,6 +720,8 @@ void TForm1::useDatabaseFile(const QString& path)
     m_Label2->setText(QFileInfo(path).fileName());
     m_Label2->adjustSize();
     m_DatabasePath = QFileInfo(path).absoluteFilePath();
+    m_dateSeparator.reset();
+    clearEditor();
     LoadList();
 }
 
@@ -784,10 +803,7 @@ void TForm1::regenerate()
 {
     storage::ISQLiteDatabase& db = database();
     CaseTable::Compact(db);
-    m_CurrentResult.reset();
-    m_CurrentResult = CaseTable::QueryFirstCase(db);
-    if (m_CurrentResult->GoFirst())
-        ShowResultInEditor();
+    clearEditor();
     userDialogs().message(this,
         QStringLiteral("Plik bazowy  ") + m_Label2->text()
             + QStringLiteral("  został zregenerowany."));
@@ -875,6 +891,7 @@ void TForm1::ShowResultInEditor()
     m_IDEdit->setText(QString::number(m_CurrentId));
     if (!m_form2)
         return;
+    m_form2->Edit4()->setSeparator(dateSeparator());
     m_form2->setFieldText(EditorField::Termin, record.termin);
     m_form2->setFieldText(EditorField::Nadawca, record.nadawca);
     m_form2->setFieldText(EditorField::Dotyczy, record.dotyczy);
@@ -882,11 +899,63 @@ void TForm1::ShowResultInEditor()
     m_form2->setFieldText(EditorField::Odpowiedz, record.odpowiedz);
     m_form2->setFieldText(EditorField::Szczegoly, record.szczegoly);
     m_form2->setFieldText(EditorField::Adnotacje, record.adnotacje);
+    m_form2->markShown();
+}
+
+QChar TForm1::dateSeparator()
+{
+    // Read from the list, which holds every date already: asking the engine would read the whole
+    // file again, seconds for a large register.
+    if (m_dateSeparator)
+        return *m_dateSeparator;
+    m_dateSeparator = kolvar::MaskedDateEdit::localeDateSeparator();
+    std::array<int, 256> counts {};
+    int most = 0;
+    for (int r = 1; r < m_G1->rowCount(); ++r) {
+        const std::optional<QByteArrayView> bytes = m_G1->cellBytes(2, r);
+        const QByteArray decoded = bytes ? QByteArray() : storage::toCp1250(m_G1->cells(2, r));
+        const QByteArrayView termin = bytes ? *bytes : QByteArrayView(decoded);
+        if (!isDate(termin))
+            continue;
+        // Of separators equally common, the first to get there.
+        const int count = ++counts[static_cast<unsigned char>(termin[4])];
+        if (count > most) {
+            most = count;
+            m_dateSeparator = m_G1->cells(2, r).at(4);
+        }
+    }
+    return *m_dateSeparator;
+}
+
+void TForm1::clearEditor()
+{
+    m_CurrentId = 0;
+    if (!m_form2)
+        return;
+    for (const EditorField field : kolvar::AllEditorFields)
+        m_form2->setFieldText(field, QString());
+    m_form2->setRecordChanged(false);
+    m_form2->markShown();
+}
+
+bool TForm1::typingKept()
+{
+    if (!m_form2 || !m_form2->RecordChanged())
+        return false;
+    const DialogButton answer
+        = userDialogs().ask(this, ChangedQuestion, { DialogButton::Yes, DialogButton::No });
+    if (answer == DialogButton::Yes)
+        return true; // the editor keeps the typing so that the user can save it
+    m_form2->setRecordChanged(false);
+    return false;
 }
 
 void TForm1::PokazRekordu1Click()
 {
-    guarded([this] { showCurrentCase(); });
+    guarded([this] {
+        if (!typingKept())
+            showCurrentCase();
+    });
 }
 
 void TForm1::showCurrentCase()
@@ -894,6 +963,16 @@ void TForm1::showCurrentCase()
     G1Click();
     bool isNumber = false;
     const std::int64_t id = m_IDEdit->text().toLongLong(&isNumber);
+    if (!isNumber && m_Database && m_LabelCount->text() == QStringLiteral("0")) {
+        // A register without a case (another program emptied the table): an empty editor, so
+        // that the first case can be added.
+        if (!m_form2)
+            return;
+        m_form2->Edit4()->setSeparator(dateSeparator());
+        clearEditor();
+        m_form2->show();
+        return;
+    }
     if (!isNumber)
         throw CommandError(QStringLiteral("W tym wierszu listy nie ma rekordu."));
     m_CurrentId = id;
@@ -937,13 +1016,8 @@ void TForm1::Ostatni1Click()
 
 void TForm1::navigate(Step step)
 {
-    if (m_form2 && m_form2->RecordChanged()) {
-        const DialogButton answer
-            = userDialogs().ask(this, ChangedQuestion, { DialogButton::Yes, DialogButton::No });
-        if (answer == DialogButton::Yes)
-            return; // the editor keeps the typing so that the user can save it
-        m_form2->setRecordChanged(false);
-    }
+    if (typingKept())
+        return;
     const int lastCase = m_G1->rowCount() - 1;
     switch (step) {
     case Step::First:
@@ -1044,15 +1118,28 @@ void TForm1::Zmiana1Click()
 
 void TForm1::saveCase()
 {
-    if (!editorTextsStorable())
-        return;
     if (m_CurrentId == 0) {
         userDialogs().message(this,
             QStringLiteral("Rekord nie został zapisany: nie wybrano żadnego rekordu."),
             MessageIcon::Warning);
         return;
     }
-    if (CaseTable::UpdateCase(database(), m_CurrentId, caseFromEditor()) == 0) {
+    // A hidden editor still holds the last case shown, or typing the user declined to save:
+    // neither is what the user now means to save.
+    if (!editorVisible()) {
+        userDialogs().message(this,
+            QStringLiteral("Zapisuję zmiany tylko przy otwartym oknie Edycja i druk \n\r"
+                           "              Proszę pokaż rekord, popraw go i zapisz ponownie; nic "
+                           "nie zostało zapisane."),
+            MessageIcon::Warning);
+        return;
+    }
+    if (!editorTextsStorable())
+        return;
+    storage::CaseFields changed {};
+    for (const EditorField field : kolvar::AllEditorFields)
+        changed[std::size_t(field)] = m_form2->fieldChanged(field);
+    if (CaseTable::UpdateCase(database(), m_CurrentId, caseFromEditor(), changed) == 0) {
         // The typing stays in the editor: it can still be added as a new case.
         userDialogs().message(this,
             QStringLiteral("Rekord nie został zapisany: nie ma go już w bazie."),
@@ -1060,8 +1147,11 @@ void TForm1::saveCase()
         ReloadList();
         return;
     }
+    // The row of the case saved: the user may have clicked another row since it was shown.
+    const int savedRow = m_caseList->rowOfCase(m_CurrentId);
     userDialogs().message(this,
-        QStringLiteral("Zmiany w rekordzie ") + QString::number(m_G1->row())
+        QStringLiteral("Zmiany w rekordzie ")
+            + QString::number(savedRow > 0 ? savedRow : m_G1->row())
             + QStringLiteral(" zostały zapisane."));
     const std::int64_t saved = m_CurrentId;
     refreshList([&](kolvar::CaseList& list) { return list.refreshCase(database(), saved); });

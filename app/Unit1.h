@@ -178,6 +178,13 @@ private:
 
     void SelectCurrentRow();
     void ShowResultInEditor();
+    // Empties the editor and forgets its case: what it held belongs to no register any more.
+    void clearEditor();
+    // The separator a date typed into the editor takes: the one most of the register's dates
+    // ("yyyy?mm?dd") have, the locale's for a register without dates. Found once per register.
+    [[nodiscard]] QChar dateSeparator();
+    // Asks before the editor's unsaved typing is replaced; true when the user keeps it.
+    [[nodiscard]] bool typingKept();
     void showCurrentCase();
     void navigate(Step step);
     void addCase();
@@ -210,6 +217,7 @@ private:
     QString m_databaseName;
     int m_RowHeight = 22;
     std::int64_t m_CurrentId = 0;
+    std::optional<QChar> m_dateSeparator;
     kolvar::storage::ISQLiteDatabasePtr m_Database;
     kolvar::storage::ISQLiteTablePtr m_CurrentResult;
     int m_EditFontSize = 10;

@@ -1,6 +1,10 @@
 #include "MaskedDateEdit.h"
 
+#include "InputLengthLimit.h"
+
 #include <QLocale>
+
+#include <algorithm>
 
 namespace kolvar {
 
@@ -30,14 +34,69 @@ MaskedDateEdit::MaskedDateEdit(QWidget* parent)
     : QLineEdit(parent)
     , m_separator(localeDateSeparator())
 {
+    applyMask();
+    connect(this, &QLineEdit::textEdited, this, &MaskedDateEdit::takeTypedDate);
+}
+
+void MaskedDateEdit::applyMask()
+{
     const QString sep = maskLiteral(m_separator);
     // "0" is an optional digit: a half-typed date is kept as it is, as the register always did.
     setInputMask(QStringLiteral("0000") + sep + QStringLiteral("00") + sep + QStringLiteral("00;")
         + EmptyShown);
 }
 
+bool MaskedDateEdit::fitsMask(const QString& text) const
+{
+    if (text.size() != PositionCount)
+        return false;
+    for (qsizetype i = 0; i < PositionCount; ++i) {
+        const QChar c = text.at(i);
+        if (isSeparatorPosition(i) ? c != m_separator : !(c == u' ' || (c >= u'0' && c <= u'9')))
+            return false;
+    }
+    return true;
+}
+
+void MaskedDateEdit::setStoredText(const QString& text)
+{
+    if (text.isEmpty() || fitsMask(text)) {
+        if (showsFreeText())
+            applyMask();
+        setMaskedText(text);
+        return;
+    }
+    setInputMask(QString());
+    InputLengthLimit::setText(this, text);
+}
+
+void MaskedDateEdit::setSeparator(QChar separator)
+{
+    if (separator == m_separator)
+        return;
+    m_separator = separator;
+    if (showsFreeText())
+        return;
+    const QString shown = maskedText();
+    applyMask();
+    setMaskedText(shown);
+}
+
+void MaskedDateEdit::takeTypedDate(const QString& typed)
+{
+    if (!showsFreeText() || typed.size() > 8
+        || !std::all_of(typed.begin(), typed.end(), [](QChar c) { return c >= u'0' && c <= u'9'; }))
+        return;
+    applyMask();
+    setMaskedText(typed);
+    const qsizetype digits = typed.size();
+    setCursorPosition(int(digits + (digits > 4 ? 1 : 0) + (digits > 6 ? 1 : 0)));
+}
+
 QString MaskedDateEdit::maskedText() const
 {
+    if (showsFreeText())
+        return text();
     // displayText() holds every position, text() would squeeze the empty ones out.
     QString out = displayText().left(PositionCount);
     for (qsizetype i = 0; i < out.size(); ++i) {

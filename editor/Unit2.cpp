@@ -351,7 +351,8 @@ void TForm2::setTabOrderChain()
 
 void TForm2::FormCreate()
 {
-    m_Edit4->setMaxLength(15);
+    // A limit that cuts no stored text: a Termin the mask cannot show is free text.
+    kolvar::InputLengthLimit::install(m_Edit4, 15);
     kolvar::InputLengthLimit::install(m_edKlient, 40);
     kolvar::InputLengthLimit::install(m_Edit5, 120);
     kolvar::InputLengthLimit::install(m_edKrypto1->lineEdit(), 120);
@@ -373,6 +374,7 @@ void TForm2::FormCreate()
     m_Edit5->resize(w - m_lblSprawa->width() - 25, m_Edit5->height());
 
     ApplyAppearance();
+    markShown();
     update();
 }
 
@@ -466,7 +468,7 @@ void TForm2::setFieldText(EditorField field, const QString& text)
 {
     switch (field) {
     case EditorField::Termin:
-        m_Edit4->setMaskedText(text);
+        m_Edit4->setStoredText(text);
         break;
     case EditorField::Nadawca:
         kolvar::InputLengthLimit::setText(m_edKlient, text);
@@ -487,6 +489,17 @@ void TForm2::setFieldText(EditorField field, const QString& text)
         setMemoText(m_Memo3, text);
         break;
     }
+}
+
+void TForm2::markShown()
+{
+    for (const EditorField field : kolvar::AllEditorFields)
+        m_shownTexts[std::size_t(field)] = fieldText(field);
+}
+
+bool TForm2::fieldChanged(EditorField field) const
+{
+    return fieldText(field) != m_shownTexts[std::size_t(field)];
 }
 
 QString TForm2::firstUnencodableField(const std::function<bool(QStringView)>& canEncode) const
@@ -550,7 +563,7 @@ void TForm2::btnCloseClick()
 
 void TForm2::btnWymazujClick()
 {
-    m_Edit4->clear();
+    m_Edit4->setStoredText(QString());
     m_edKlient->clear();
     m_Edit5->clear();
     m_edKrypto1->clearEditText();

@@ -75,6 +75,13 @@ public:
     // leaves RecordChanged as it is.
     void setFieldText(kolvar::EditorField field, const QString& text);
 
+    // The texts now in the controls are the case as stored. From here on a field counts as
+    // changed once its text differs from what it reads now, so that a save can leave the
+    // untouched fields as they are stored, in bytes the controls cannot show (a lone line feed,
+    // a NUL).
+    void markShown();
+    [[nodiscard]] bool fieldChanged(kolvar::EditorField field) const;
+
     // The name (editorFieldName) of the first field, in table order, whose text canEncode
     // refuses; empty when every field can be stored.
     [[nodiscard]] QString firstUnencodableField(
@@ -128,6 +135,7 @@ private:
 
     kolvar::EditorHost& m_host;
     bool m_RecordChanged = false;
+    std::array<QString, kolvar::AllEditorFields.size()> m_shownTexts;
 
     kolvar::Panel* m_client = nullptr;
     kolvar::Panel* m_pnlGorny = nullptr;

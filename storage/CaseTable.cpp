@@ -109,13 +109,25 @@ std::int64_t InsertCase(ISQLiteDatabase& db, const CaseRecord& record)
     return id;
 }
 
-std::int64_t UpdateCase(ISQLiteDatabase& db, std::int64_t id, const CaseRecord& record)
+std::int64_t UpdateCase(
+    ISQLiteDatabase& db, std::int64_t id, const CaseRecord& record, const CaseFields& fields)
 {
+    const QString where = QStringLiteral(" WHERE ID=") + QString::number(id);
+    QStringList assignments;
+    QStringList written;
+    const QStringList texts = values(record);
+    for (std::size_t i = 0; i < fields.size(); ++i) {
+        if (!fields[i])
+            continue;
+        assignments += QString::fromLatin1(ColumnNames[i + 1]) + QStringLiteral("=?");
+        written += texts[qsizetype(i)];
+    }
+    if (assignments.isEmpty())
+        return db.QueryInteger(QStringLiteral("SELECT count(*) FROM kolvar") + where);
     TransactionGuard transaction(db);
-    db.RunStatement(QStringLiteral("UPDATE kolvar SET Termin=?, Nadawca=?, Dotyczy=?, "
-                                   "Tryb=?,Odpowiedz=?, Szczegoly=?, Adnotacje=? WHERE ID=")
-            + QString::number(id) + u';',
-        values(record));
+    db.RunStatement(QStringLiteral("UPDATE kolvar SET ") + assignments.join(QStringLiteral(", "))
+            + where + u';',
+        written);
     const std::int64_t changed = db.ChangedRows();
     transaction.Commit();
     return changed;

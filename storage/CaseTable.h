@@ -4,6 +4,7 @@
 
 #include <QString>
 
+#include <array>
 #include <cstdint>
 
 namespace kolvar::storage {
@@ -21,6 +22,10 @@ struct CaseRecord
     QString adnotacje; // official annotations, lines joined with "\r\n"
     friend bool operator==(const CaseRecord&, const CaseRecord&) = default;
 };
+
+// Marks, in column order Termin .. Adnotacje, which of a case's seven texts a save writes.
+using CaseFields = std::array<bool, 7>;
+inline constexpr CaseFields AllCaseFields = { true, true, true, true, true, true, true };
 
 // The table kolvar and every statement the program sends to it. Case values are always bound
 // as parameters: a value is stored exactly as given, whatever quotes or column names it holds.
@@ -50,8 +55,11 @@ void InsertSeedCase(ISQLiteDatabase& db, const QString& termin);
 // Each runs in its own transaction, rolled back when the statement fails.
 // Returns the new case's ID.
 std::int64_t InsertCase(ISQLiteDatabase& db, const CaseRecord& record);
-// Returns the number of cases changed: 0 when no case has that ID.
-std::int64_t UpdateCase(ISQLiteDatabase& db, std::int64_t id, const CaseRecord& record);
+// Writes the marked texts of record into case id. An unmarked column is not written at all, so it
+// keeps what it holds to the byte: a NUL inside, lone line feeds, a blob, a number, a NULL, a
+// date in another program's form. Returns the number of cases with that ID: 0 when there is none.
+std::int64_t UpdateCase(ISQLiteDatabase& db, std::int64_t id, const CaseRecord& record,
+    const CaseFields& fields = AllCaseFields);
 // Returns the number of cases deleted: 0 when no case has that ID.
 std::int64_t DeleteCase(ISQLiteDatabase& db, std::int64_t id);
 void Compact(ISQLiteDatabase& db);

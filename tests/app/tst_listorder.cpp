@@ -129,6 +129,8 @@ private slots:
         f.rememberRegister("rejestr.db", sortMode);
         f.start();
         QCOMPARE(f.form1().LabelCount()->text(), QString::number(rows));
+        const QLabel* count = f.form1().LabelCount();
+        QVERIFY(count->width() >= count->fontMetrics().horizontalAdvance(count->text()));
         QCOMPARE(f.column(1), expectedIds(f.path("rejestr.db"), sortMode));
         QStringList numbers;
         for (int r = 1; r <= rows; ++r)

@@ -1,5 +1,6 @@
 #include "AppFixture.h"
 
+#include "MaskedDateEdit.h"
 #include "Unit1.h"
 #include "Unit2.h"
 #include "Zarur.h"
@@ -454,6 +455,145 @@ private slots:
         QCOMPARE(f->form2().fieldText(EditorField::Nadawca), QString("Beata"));
         f->form2().btnOstatniClick();
         QCOMPARE(f->form2().fieldText(EditorField::Nadawca), QString("Cezary"));
+    }
+
+    void saveWritesOnlyWhatTheVisibleEditorShows_data()
+    {
+        QTest::addColumn<int>("way");
+        QTest::addColumn<QString>("refusal");
+        const QString hidden = "Zapisuję zmiany tylko przy otwartym oknie Edycja i druk \n\r       "
+                               "       Proszę pokaż rekord, popraw go i zapisz ponownie; nic nie "
+                               "zostało zapisane.";
+        QTest::newRow("closed, another register opened")
+            << 0 << "Rekord nie został zapisany: nie wybrano żadnego rekordu.";
+        QTest::newRow("typing declined at the close") << 1 << hidden;
+        QTest::newRow("cleared, closed, another row clicked") << 2 << hidden;
+    }
+
+    void saveWritesOnlyWhatTheVisibleEditorShows()
+    {
+        QFETCH(int, way);
+        QFETCH(QString, refusal);
+        startWith(threeCases());
+        f->makeRegister("inny.db", threeCases());
+        f->clickRow(1);
+        f->form1().PokazRekordu1Click();
+        f->form2().setFieldText(EditorField::Nadawca, "obcy tekst");
+        if (way == 2)
+            f->form2().btnWymazujClick();
+        f->form2().setRecordChanged(way == 1);
+        f->dialogs.answers.push_back(DialogButton::No);
+        f->form2().close();
+        if (way == 0) {
+            f->dialogs.files.push_back(f->path("inny.db"));
+            f->form1().OtwieramDB1Click();
+        }
+        if (way == 2)
+            f->clickRow(2);
+        f->dialogs.clear();
+        f->form1().Zmiana1Click();
+        QCOMPARE(f->dialogs.texts(), QStringList { refusal });
+        for (const char* name : { "rejestr.db", "inny.db" })
+            QCOMPARE(storedCase(f->path(name), 2).nadawca, QString("Adam"));
+    }
+
+    void untouchedFieldsAreSavedAsStored_data()
+    {
+        // Values as another program may have written them.
+        QTest::addColumn<QString>("stored");
+        QTest::newRow("date with dashes") << "Termin='2026-03-10'";
+        QTest::newRow("Termin that is no date") << "Termin='po świętach'";
+        QTest::newRow("NUL inside a text") << "Dotyczy=CAST(X'61620063' AS TEXT)";
+        QTest::newRow("lone line feed") << "Szczegoly='a'||char(10)||'b'";
+        QTest::newRow("lone carriage return") << "Adnotacje='a'||char(13)||'b'";
+    }
+
+    void untouchedFieldsAreSavedAsStored()
+    {
+        QFETCH(QString, stored);
+        f = std::make_unique<AppFixture>();
+        f->makeRegister("rejestr.db", threeCases());
+        const auto db = storage::OpenDatabase(f->path("rejestr.db"));
+        db->RunStatement("UPDATE kolvar SET " + stored + " WHERE ID=2");
+        const QString probe
+            = "SELECT hex(" + stored.section('=', 0, 0) + ") FROM kolvar WHERE ID=2";
+        const QString before = db->QueryText(probe);
+        f->rememberRegister("rejestr.db");
+        f->start();
+        f->clickRow(1);
+        f->form1().PokazRekordu1Click();
+        f->form2().setFieldText(EditorField::Nadawca, "Adam Nowak");
+        f->clickRow(3);
+        f->form1().Zmiana1Click();
+        // The message names the row of the case saved, not the row clicked since.
+        QCOMPARE(f->dialogs.texts(), QStringList { "Zmiany w rekordzie 1 zostały zapisane." });
+        QCOMPARE(storedCase(f->path("rejestr.db"), 2).nadawca, QString("Adam Nowak"));
+        QCOMPARE(db->QueryText(probe), before);
+    }
+
+    void typedDateTakesTheRegistersSeparator_data()
+    {
+        QTest::addColumn<QStringList>("dates"); // of Cezary, Adam, Beata
+        QTest::addColumn<QString>("typed");
+        QTest::newRow("dashes") << QStringList { "2024-03-01", "2024-01-05", "" } << "2026-03-10";
+        QTest::newRow("the most common, another shown as it is")
+            << QStringList { "2024/03/01", "2024-01-05", "2024/02/10" } << "2026/03/10";
+        QTest::newRow("no dates: the locale's")
+            << QStringList { "", "jutro", "2024-01-0" } << "2026.03.10";
+    }
+
+    void typedDateTakesTheRegistersSeparator()
+    {
+        QFETCH(QStringList, dates);
+        QFETCH(QString, typed);
+        QList<CaseRecord> cases = threeCases();
+        for (int i = 0; i < 3; ++i)
+            cases[i].termin = dates[i];
+        startWith(cases);
+        f->clickRow(1);
+        f->form1().PokazRekordu1Click();
+        QCOMPARE(f->form2().fieldText(EditorField::Termin), dates[1]);
+        f->form2().Edit4()->selectAll();
+        QTest::keyClicks(f->form2().Edit4(), "20260310");
+        f->form1().Zmiana1Click();
+        QCOMPARE(storedCase(f->path("rejestr.db"), 2).termin, typed);
+    }
+
+    void showingAnotherCaseAsksAboutUnsavedTyping_data()
+    {
+        QTest::addColumn<DialogButton>("answer");
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("yes keeps the typing") << DialogButton::Yes << "Adam poprawiony";
+        QTest::newRow("no shows the other case") << DialogButton::No << "Beata";
+    }
+
+    void showingAnotherCaseAsksAboutUnsavedTyping()
+    {
+        QFETCH(DialogButton, answer);
+        QFETCH(QString, shown);
+        startWith(threeCases());
+        f->clickRow(1);
+        f->form1().PokazRekordu1Click();
+        f->form2().setFieldText(EditorField::Nadawca, "Adam poprawiony");
+        f->form2().setRecordChanged(true);
+        f->dialogs.answers.push_back(answer);
+        f->clickRow(2);
+        f->form1().G1DblClick();
+        QCOMPARE(f->dialogs.texts(),
+            QStringList { "W rekordzie dokonano zmian. Czy chcesz je zapisać? " });
+        QCOMPARE(f->form2().fieldText(EditorField::Nadawca), shown);
+        QCOMPARE(f->form2().RecordChanged(), answer == DialogButton::Yes);
+    }
+
+    void emptyRegisterOpensAnEmptyEditorToAddTheFirstCase()
+    {
+        startWith({});
+        f->form1().PokazRekordu1Click();
+        QVERIFY(f->form2().isVisible());
+        f->form2().setFieldText(EditorField::Nadawca, "Pierwszy");
+        f->form1().Dodaj1Click();
+        QCOMPARE(f->dialogs.texts(), QStringList { "Rekord dodany do bazy. " });
+        QCOMPARE(storedCase(f->path("rejestr.db"), 1).nadawca, QString("Pierwszy"));
     }
 };
 
