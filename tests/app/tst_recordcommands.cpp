@@ -497,92 +497,70 @@ private slots:
             QCOMPARE(storedCase(f->path(name), 2).nadawca, QString("Adam"));
     }
 
-    void untouchedFieldsAreSavedAsStored_data()
+    void saveKeepsWhatTheUserDidNotType_data()
     {
-        // Values as another program may have written them.
-        QTest::addColumn<QString>("stored");
-        QTest::newRow("date with dashes") << "Termin='2026-03-10'";
-        QTest::newRow("Termin that is no date") << "Termin='po świętach'";
-        QTest::newRow("NUL inside a text") << "Dotyczy=CAST(X'61620063' AS TEXT)";
-        QTest::newRow("lone line feed") << "Szczegoly='a'||char(10)||'b'";
-        QTest::newRow("lone carriage return") << "Adnotacje='a'||char(13)||'b'";
+        // What another program may have written, a column of case 2 that must keep its bytes, a
+        // date typed over case 2's and the Termin case 2 then holds.
+        QTest::addColumn<QStringList>("given");
+        QTest::newRow("date with dashes")
+            << QStringList { "Termin='2026-03-10' WHERE ID=2", "Termin", "", "2026-03-10" };
+        QTest::newRow("Termin that is no date")
+            << QStringList { "Termin='po świętach' WHERE ID=2", "Termin", "", "po świętach" };
+        QTest::newRow("NUL inside a text")
+            << QStringList { "Dotyczy=CAST(X'61620063' AS TEXT)", "Dotyczy", "", "2024.01.05" };
+        QTest::newRow("lone line feed")
+            << QStringList { "Szczegoly='a'||char(10)||'b'", "Szczegoly", "", "2024.01.05" };
+        QTest::newRow("typed date, the register's separator")
+            << QStringList { "Termin=replace(Termin,'.','-')", "Dotyczy", "20260310",
+                   "2026-03-10" };
+        QTest::newRow("typed over a date the mask cannot show, the most common separator")
+            << QStringList { "Termin=replace(Termin,'.','/') WHERE ID<>2", "Dotyczy", "20260310",
+                   "2026/03/10" };
+        QTest::newRow("typed into a register without dates, the locale's")
+            << QStringList { "Termin='jutro'", "Dotyczy", "20260310", "2026.03.10" };
     }
 
-    void untouchedFieldsAreSavedAsStored()
+    void saveKeepsWhatTheUserDidNotType()
     {
-        QFETCH(QString, stored);
+        QFETCH(QStringList, given);
+        const QString &written = given[0], &kept = given[1], &typed = given[2], &termin = given[3];
         f = std::make_unique<AppFixture>();
         f->makeRegister("rejestr.db", threeCases());
         const auto db = storage::OpenDatabase(f->path("rejestr.db"));
-        db->RunStatement("UPDATE kolvar SET " + stored + " WHERE ID=2");
-        const QString probe
-            = "SELECT hex(" + stored.section('=', 0, 0) + ") FROM kolvar WHERE ID=2";
+        db->RunStatement("UPDATE kolvar SET " + written);
+        const QString probe = "SELECT hex(" + kept + ") FROM kolvar WHERE ID=2";
         const QString before = db->QueryText(probe);
         f->rememberRegister("rejestr.db");
         f->start();
         f->clickRow(1);
         f->form1().PokazRekordu1Click();
         f->form2().setFieldText(EditorField::Nadawca, "Adam Nowak");
+        f->form2().Edit4()->selectAll();
+        QTest::keyClicks(f->form2().Edit4(), typed);
         f->clickRow(3);
         f->form1().Zmiana1Click();
+        QCOMPARE(db->QueryText(probe), before);
+        QCOMPARE(storedCase(f->path("rejestr.db"), 2).termin, termin);
         // The message names the row of the case saved, not the row clicked since.
         QCOMPARE(f->dialogs.texts(), QStringList { "Zmiany w rekordzie 1 zostały zapisane." });
-        QCOMPARE(storedCase(f->path("rejestr.db"), 2).nadawca, QString("Adam Nowak"));
-        QCOMPARE(db->QueryText(probe), before);
-    }
-
-    void typedDateTakesTheRegistersSeparator_data()
-    {
-        QTest::addColumn<QStringList>("dates"); // of Cezary, Adam, Beata
-        QTest::addColumn<QString>("typed");
-        QTest::newRow("dashes") << QStringList { "2024-03-01", "2024-01-05", "" } << "2026-03-10";
-        QTest::newRow("the most common, another shown as it is")
-            << QStringList { "2024/03/01", "2024-01-05", "2024/02/10" } << "2026/03/10";
-        QTest::newRow("no dates: the locale's")
-            << QStringList { "", "jutro", "2024-01-0" } << "2026.03.10";
-    }
-
-    void typedDateTakesTheRegistersSeparator()
-    {
-        QFETCH(QStringList, dates);
-        QFETCH(QString, typed);
-        QList<CaseRecord> cases = threeCases();
-        for (int i = 0; i < 3; ++i)
-            cases[i].termin = dates[i];
-        startWith(cases);
-        f->clickRow(1);
-        f->form1().PokazRekordu1Click();
-        QCOMPARE(f->form2().fieldText(EditorField::Termin), dates[1]);
-        f->form2().Edit4()->selectAll();
-        QTest::keyClicks(f->form2().Edit4(), "20260310");
-        f->form1().Zmiana1Click();
-        QCOMPARE(storedCase(f->path("rejestr.db"), 2).termin, typed);
-    }
-
-    void showingAnotherCaseAsksAboutUnsavedTyping_data()
-    {
-        QTest::addColumn<DialogButton>("answer");
-        QTest::addColumn<QString>("shown");
-        QTest::newRow("yes keeps the typing") << DialogButton::Yes << "Adam poprawiony";
-        QTest::newRow("no shows the other case") << DialogButton::No << "Beata";
     }
 
     void showingAnotherCaseAsksAboutUnsavedTyping()
     {
-        QFETCH(DialogButton, answer);
-        QFETCH(QString, shown);
         startWith(threeCases());
         f->clickRow(1);
         f->form1().PokazRekordu1Click();
         f->form2().setFieldText(EditorField::Nadawca, "Adam poprawiony");
         f->form2().setRecordChanged(true);
-        f->dialogs.answers.push_back(answer);
+        f->dialogs.answers = { DialogButton::Yes, DialogButton::No };
         f->clickRow(2);
-        f->form1().G1DblClick();
+        f->form1().G1DblClick(); // Yes: the typing stays to be saved
+        QCOMPARE(f->form2().fieldText(EditorField::Nadawca), QString("Adam poprawiony"));
+        f->form1().PokazRekordu1Click(); // No: the other case, and nothing left to ask about
+        QCOMPARE(f->form2().fieldText(EditorField::Nadawca), QString("Beata"));
+        QVERIFY(!f->form2().RecordChanged());
         QCOMPARE(f->dialogs.texts(),
-            QStringList { "W rekordzie dokonano zmian. Czy chcesz je zapisać? " });
-        QCOMPARE(f->form2().fieldText(EditorField::Nadawca), shown);
-        QCOMPARE(f->form2().RecordChanged(), answer == DialogButton::Yes);
+            QStringList(2, "W rekordzie dokonano zmian. Czy chcesz je zapisać? "));
     }
 
     void emptyRegisterOpensAnEmptyEditorToAddTheFirstCase()
