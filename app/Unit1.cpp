@@ -911,6 +911,7 @@ QChar TForm1::dateSeparator()
     m_dateSeparator = kolvar::MaskedDateEdit::localeDateSeparator();
     std::array<int, 256> counts {};
     int most = 0;
+    int mostRow = 0;
     for (int r = 1; r < m_G1->rowCount(); ++r) {
         const std::optional<QByteArrayView> bytes = m_G1->cellBytes(2, r);
         const QByteArray decoded = bytes ? QByteArray() : storage::toCp1250(m_G1->cells(2, r));
@@ -921,9 +922,11 @@ QChar TForm1::dateSeparator()
         const int count = ++counts[static_cast<unsigned char>(termin[4])];
         if (count > most) {
             most = count;
-            m_dateSeparator = m_G1->cells(2, r).at(4);
+            mostRow = r;
         }
     }
+    if (mostRow > 0)
+        m_dateSeparator = m_G1->cells(2, mostRow).at(4);
     return *m_dateSeparator;
 }
 
