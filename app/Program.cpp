@@ -1,6 +1,7 @@
 #include "Program.h"
 
 #include "CalBrows.h"
+#include "SettingsFile.h"
 #include "Unit1.h"
 #include "Unit2.h"
 #include "asfind.h"
@@ -8,29 +9,34 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QIcon>
 #include <QLibraryInfo>
 #include <QLocale>
 #include <QPixmap>
 #include <QStandardPaths>
+#include <QStringList>
 #include <QTranslator>
 
 namespace {
 #include "kolvar.xpm"
+
+const QString HintsFileName = QStringLiteral("Ruvarez.rtf");
+const QString ExampleRegisterName = QStringLiteral("przyklad.db");
 } // namespace
 
 namespace kolvar {
 
-Program::Program(const QString& programFolder)
-    : m_form1(std::make_unique<TForm1>(programFolder))
+Program::Program(const QString& programFolder, const QString& startRegister)
+    : m_form1(std::make_unique<TForm1>(programFolder, startRegister))
 {
     m_form2 = std::make_unique<TForm2>(*m_form1);
     m_form1->attachEditor(m_form2.get());
     m_finddlg = std::make_unique<Tfinddlg>();
     m_calendarBrowser = std::make_unique<TCalendarBrowser>();
     m_form1->attachCalendar(m_calendarBrowser.get());
-    m_fhelp = std::make_unique<TFhelp>(programFolder);
+    m_fhelp = std::make_unique<TFhelp>(hintsFolder(programFolder));
 }
 
 Program::~Program()
@@ -39,14 +45,51 @@ Program::~Program()
     m_form1->attachCalendar(nullptr);
 }
 
+QString installedDataFolder()
+{
+    const QDir data(
+        QCoreApplication::applicationDirPath() + QStringLiteral("/" KOLVAR_DATA_FROM_BIN));
+    return data.exists() ? data.absolutePath() : QString();
+}
+
 QString programFolder()
 {
     const QString own = QCoreApplication::applicationDirPath();
-    if (QFileInfo(own).isWritable())
+    if (installedDataFolder().isEmpty() && QFileInfo(own).isWritable())
         return own;
     const QString config = QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation);
     QDir().mkpath(config);
     return config;
+}
+
+QString hintsFolder(const QString& programFolder)
+{
+    const QString data = installedDataFolder();
+    if (data.isEmpty() || QFileInfo::exists(QDir(programFolder).filePath(HintsFileName)))
+        return programFolder;
+    return data;
+}
+
+QString exampleRegisterForFirstStart(const QString& programFolder)
+{
+    const QString data = installedDataFolder();
+    const QString example = QDir(data).filePath(ExampleRegisterName);
+    if (data.isEmpty() || !QFileInfo(example).isFile()
+        || QFileInfo::exists(
+            QDir(programFolder).filePath(QString::fromLatin1(SettingsFile::FileName))))
+        return {};
+    const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    if (documents.isEmpty() || !QDir().mkpath(documents))
+        return {};
+    const QString copy = QDir(documents).filePath(ExampleRegisterName);
+    if (!QFileInfo::exists(copy)) {
+        if (!QFile::copy(example, copy))
+            return {};
+        // The shipped file is read-only for users; the copy is the user's to change.
+        QFile::setPermissions(
+            copy, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::ReadOther);
+    }
+    return copy;
 }
 
 QIcon programIcon()
@@ -72,7 +115,14 @@ int runProgram(QApplication& app)
     usePolishLocale(app);
     QApplication::setApplicationName(QStringLiteral("Kolvar"));
     QApplication::setWindowIcon(programIcon());
-    Program program(programFolder());
+    // Lets the desktop match the windows to the installed menu entry and its icon.
+    QGuiApplication::setDesktopFileName(QStringLiteral("org.kolvar.Kolvar"));
+    const QString folder = programFolder();
+    const QStringList arguments = QCoreApplication::arguments();
+    const QString startRegister = arguments.size() > 1
+        ? QFileInfo(arguments.at(1)).absoluteFilePath()
+        : exampleRegisterForFirstStart(folder);
+    Program program(folder, startRegister);
     // Closing the main window ends the program even while the calendar is still open.
     QObject::connect(
         &program.form1(), &TForm1::formClosed, &app, &QApplication::quit, Qt::QueuedConnection);

@@ -21,7 +21,9 @@ namespace kolvar {
 class Program
 {
 public:
-    explicit Program(const QString& programFolder);
+    // startRegister, when given, is opened instead of the remembered register, as "Otwórz bazę"
+    // would open it.
+    explicit Program(const QString& programFolder, const QString& startRegister = {});
     ~Program();
     Program(const Program&) = delete;
     Program& operator=(const Program&) = delete;
@@ -40,9 +42,24 @@ private:
     std::unique_ptr<TFhelp> m_fhelp;
 };
 
+// What an installed program ships beside itself to read only: <prefix>/share/kolvar for a program
+// in <prefix>/bin. Empty when the program runs from its build folder.
+[[nodiscard]] QString installedDataFolder();
+
 // The folder that holds kolvar.ini and where registers are looked for: the program's own folder
-// when it can be written to, else the user's configuration folder (created when missing).
+// when it runs from there and can write to it, else the user's configuration folder (created when
+// missing). An installed program never writes inside its prefix, even when run by an
+// administrator who could.
 [[nodiscard]] QString programFolder();
+
+// Where the hints file is read from: the program folder when the user put one there, else the
+// one an installed program ships.
+[[nodiscard]] QString hintsFolder(const QString& programFolder);
+
+// On an installed program's first start (no kolvar.ini yet) the example register is copied to
+// the user's documents folder, never over a file already there, and its path returned so that it
+// opens. Empty otherwise, and when the copy cannot be made.
+[[nodiscard]] QString exampleRegisterForFirstStart(const QString& programFolder);
 
 // The program's own icon, drawn in resources/kolvar.xpm.
 [[nodiscard]] QIcon programIcon();
@@ -51,7 +68,8 @@ private:
 void usePolishLocale(QApplication& app);
 
 // Sets the title and icon, creates the windows and runs the message loop until the main window
-// closes.
+// closes. The one optional argument is the path of a register to open, as a file manager passes
+// it.
 int runProgram(QApplication& app);
 
 } // namespace kolvar

@@ -5,9 +5,12 @@
 #include "CaseTable.h"
 #include "ColorValue.h"
 #include "Cp1250.h"
+#include "CsvExport.h"
 #include "IniFile.h"
 #include "MaskedDateEdit.h"
 #include "Panel.h"
+#include "Program.h"
+#include "RegisterBackup.h"
 #include "Unit2.h"
 #include "UserDialogs.h"
 #include "Zarur.h"
@@ -15,6 +18,7 @@
 
 #include <QAction>
 #include <QCloseEvent>
+#include <QDate>
 #include <QDir>
 #include <QFileInfo>
 #include <QLabel>
@@ -109,6 +113,18 @@ bool isDate(QByteArrayView text)
     return true;
 }
 
+// Whether the file holds the case table: a file manager may hand the program anything.
+bool isCaseRegister(const QString& path)
+{
+    if (!isFile(path))
+        return false;
+    try {
+        return storage::OpenDatabase(path)->HasTable(QStringLiteral("kolvar"));
+    } catch (const storage::ESQLiteException&) {
+        return false;
+    }
+}
+
 // Font sizes travel in points; the design font is given in pixels (13 pixels are 10 points on
 // the screens the settings were made on).
 int pointSizeOf(const QFont& font)
@@ -152,7 +168,7 @@ private:
 
 } // namespace
 
-TForm1::TForm1(const QString& programFolder, QWidget* parent)
+TForm1::TForm1(const QString& programFolder, const QString& startRegister, QWidget* parent)
     : QMainWindow(parent)
     , m_ProgramFolder(programFolder)
 {
@@ -170,7 +186,7 @@ TForm1::TForm1(const QString& programFolder, QWidget* parent)
     createMenu();
     designGrid();
     m_caseList = std::make_unique<kolvar::CaseList>(*m_G1);
-    FormCreate();
+    FormCreate(startRegister);
 }
 
 TForm1::~TForm1() = default;
@@ -264,6 +280,11 @@ void TForm1::createMenu()
     m_Regeneruj1 = item(file, "Regeneruj1", QStringLiteral("Regeneruj (odśwież) bazę"),
         Qt::CTRL | Qt::Key_R, &TForm1::Regeneruj1Click);
     m_Regeneruj1->setEnabled(false);
+    separator(file, "N8");
+    item(file, "EksportCsv1", QStringLiteral("Eksport do CSV…"), Qt::CTRL | Qt::Key_E,
+        &TForm1::EksportCsv1Click);
+    item(file, "KopiaZapasowa1", QStringLiteral("Kopia zapasowa…"), Qt::CTRL | Qt::Key_K,
+        &TForm1::KopiaZapasowa1Click);
 
     QMenu* edit = menu("Edycja1", QStringLiteral("&Edycja"));
     item(edit, "PokazRekordu1", QStringLiteral("&Edycja aktualnego rekordu"), Qt::Key_F2,
@@ -369,7 +390,7 @@ void TForm1::designGrid()
 // ---------------------------------------------------------------------------------------------
 // Start-up and the list
 
-void TForm1::FormCreate()
+void TForm1::FormCreate(const QString& startRegister)
 {
     m_G1->setFixedCols(2);
     m_TerminWidth = 86;
@@ -386,6 +407,8 @@ void TForm1::FormCreate()
     m_SortMode = 3;
     m_G1->SetSortColumn(m_SortMode);
     LoadSettings();
+    if (!startRegister.isEmpty())
+        takeStartRegister(startRegister);
     m_G1->SetUseFixed(kolvar::grid::hfNot);
     m_SearchByRows = true;
     m_Database.reset();
@@ -396,6 +419,18 @@ void TForm1::FormCreate()
     // A remembered register that is gone is no error at start: the list just stays empty.
     if (isFile(m_DatabasePath))
         LoadList();
+}
+
+void TForm1::takeStartRegister(const QString& path)
+{
+    if (!isCaseRegister(path)) {
+        userDialogs().message(this, ReadError, MessageIcon::Warning);
+        return;
+    }
+    m_databaseName = rememberedName(path, m_ProgramFolder);
+    m_Label2->setText(QFileInfo(path).fileName());
+    m_Label2->adjustSize();
+    m_lastOpenedFile = path;
 }
 
 void TForm1::FormShow()
@@ -688,6 +723,8 @@ template <typename Command> void TForm1::guarded(Command&& command)
         userDialogs().message(this, e.message(), MessageIcon::Error);
     } catch (const kolvar::IniFileError& e) {
         userDialogs().message(this, e.message(), MessageIcon::Error);
+    } catch (const kolvar::CsvExportError& e) {
+        userDialogs().message(this, e.message(), MessageIcon::Error);
     } catch (const CommandError& e) {
         userDialogs().message(this, e.message(), MessageIcon::Error);
     } catch (const std::exception& e) {
@@ -703,6 +740,14 @@ template <typename Command> void TForm1::guarded(Command&& command)
 bool TForm1::editorVisible() const
 {
     return m_form2 && m_form2->isVisible();
+}
+
+bool TForm1::refusedWithUnsavedChanges(const QString& message)
+{
+    if (!editorVisible() || !m_form2->RecordChanged())
+        return false;
+    userDialogs().message(this, message);
+    return true;
 }
 
 bool TForm1::refusedWhileEditing(const QString& message, bool information)
@@ -807,6 +852,78 @@ void TForm1::regenerate()
     userDialogs().message(this,
         QStringLiteral("Plik bazowy  ") + m_Label2->text()
             + QStringLiteral("  został zregenerowany."));
+}
+
+void TForm1::EksportCsv1Click()
+{
+    if (refusedWithUnsavedChanges(QStringLiteral(
+            "Eksportuję bazę tylko bez niezapisanych zmian w oknie Edycja i druk \n\r"
+            "              Proszę uprzednio zapisz zmiany lub zamknij to okno. ")))
+        return;
+    guarded([this] { exportCsv(); });
+}
+
+void TForm1::exportCsv()
+{
+    (void)database(); // nothing to read without an open register: it says so
+    const QFileInfo current(m_DatabasePath);
+    kolvar::FileDialogRequest request;
+    request.caption = QStringLiteral("Eksport do CSV");
+    request.folder = current.absolutePath();
+    request.fileName = current.completeBaseName() + QStringLiteral(".csv");
+    request.filter = QStringLiteral("Pliki CSV (*.csv)|*.csv|Dowolne pliki (*.*)|*.*");
+    request.defaultSuffix = QStringLiteral("csv");
+    const auto chosen = userDialogs().saveFile(this, request);
+    if (!chosen)
+        return;
+    // The eight fields in the order the list shows its columns, whatever the user moved; the
+    // running number is the list's, not the register's. The last field lies beyond the columns.
+    const TZarur& g = *m_G1;
+    std::vector<int> columns;
+    for (int c = 0; c <= ListColumns; ++c) {
+        if (g.cells(c, 0) != QLatin1String("Nr"))
+            columns.push_back(c);
+    }
+    const int cases = std::min(m_caseList->count(), g.rowCount() - 1);
+    kolvar::CsvExport::save(*chosen, int(columns.size()), cases + 1, [&](int col, int row) {
+        const QString text = g.cells(columns[std::size_t(col)], row);
+        return row == 0 ? text.trimmed() : text;
+    });
+    userDialogs().message(this,
+        QStringLiteral("Zapisano plik %1\nRekordów: %2")
+            .arg(QDir::toNativeSeparators(*chosen))
+            .arg(cases));
+}
+
+void TForm1::KopiaZapasowa1Click()
+{
+    if (refusedWithUnsavedChanges(QStringLiteral(
+            "Kopię zapasową robię tylko bez niezapisanych zmian w oknie Edycja i druk \n\r"
+            "              Proszę uprzednio zapisz zmiany lub zamknij to okno. ")))
+        return;
+    guarded([this] { backUp(); });
+}
+
+void TForm1::backUp()
+{
+    (void)database(); // nothing to read without an open register: it says so
+    const QFileInfo current(m_DatabasePath);
+    kolvar::FileDialogRequest request;
+    request.caption = QStringLiteral("Kopia zapasowa");
+    request.folder = current.absolutePath();
+    request.fileName = QStringLiteral("%1-kopia-%2.db")
+                           .arg(current.completeBaseName(),
+                               QDate::currentDate().toString(QStringLiteral("yyyy-MM-dd")));
+    request.filter = DatabaseFilter;
+    request.defaultSuffix = QStringLiteral("db");
+    const auto chosen = userDialogs().saveFile(this, request);
+    if (!chosen)
+        return;
+    const std::int64_t cases = storage::BackUpRegister(m_DatabasePath, *chosen);
+    userDialogs().message(this,
+        QStringLiteral("Kopia zapasowa bazy zapisana w pliku %1\nRekordów w kopii: %2")
+            .arg(QDir::toNativeSeparators(*chosen))
+            .arg(cases));
 }
 
 void TForm1::mnuSortuj2Click()
@@ -1256,6 +1373,6 @@ void TForm1::nmuKalendarzClick()
 void TForm1::mnuFAQClick()
 {
     // A fresh window each time: the hints file may have changed since the last look.
-    TFhelp help(m_ProgramFolder, this);
+    TFhelp help(kolvar::hintsFolder(m_ProgramFolder), this);
     help.exec();
 }

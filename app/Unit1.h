@@ -41,8 +41,10 @@ class TForm1 : public QMainWindow, public kolvar::EditorHost
 public:
     // programFolder holds kolvar.ini, is where the file dialogs start and what a bare register
     // name is taken relative to. The window reads the settings and lists the remembered register
-    // at once, before the editor exists.
-    explicit TForm1(const QString& programFolder, QWidget* parent = nullptr);
+    // at once, before the editor exists: startRegister when it is given and is a register (kept
+    // as the last register then), else the remembered one.
+    explicit TForm1(
+        const QString& programFolder, const QString& startRegister = {}, QWidget* parent = nullptr);
     ~TForm1() override;
     TForm1(const TForm1&) = delete;
     TForm1& operator=(const TForm1&) = delete;
@@ -109,6 +111,8 @@ public slots:
     void mnuSortuj2Click();
     void mnuSortuj3Click();
     void mnuSortuj4Click();
+    void EksportCsv1Click();
+    void KopiaZapasowa1Click();
 
     // Record commands; the editor's seven buttons call the first seven.
     void Pierwszy1Click() override;
@@ -148,7 +152,10 @@ private:
     void createMenu();
     void designGrid();
 
-    void FormCreate();
+    void FormCreate(const QString& startRegister);
+    // A register named at start replaces the remembered one; anything else is reported as the
+    // list load would report it and leaves the remembered one in place.
+    void takeStartRegister(const QString& path);
     void FormShow();
     [[nodiscard]] bool FormCloseQuery();
     void FormClose();
@@ -194,10 +201,15 @@ private:
     void createDatabase();
     void openDatabase();
     void regenerate();
+    void exportCsv();
+    void backUp();
 
     // True (after telling the user) while the editor is open, which the file and sort commands
     // do not allow.
     [[nodiscard]] bool refusedWhileEditing(const QString& message, bool information = false);
+    // True (after telling the user) while the editor holds changes not yet saved: a copy or an
+    // export would not have them.
+    [[nodiscard]] bool refusedWithUnsavedChanges(const QString& message);
     [[nodiscard]] bool editorVisible() const;
     void closeEditorWithoutQuestion();
     void useDatabaseFile(const QString& path);

@@ -65,9 +65,9 @@ void AppFixture::rememberRegister(const QString& name, int sortMode) const
     ini.save(path(QStringLiteral("kolvar.ini")));
 }
 
-void AppFixture::start()
+void AppFixture::start(const QString& startRegister)
 {
-    m_program = std::make_unique<Program>(folder());
+    m_program = std::make_unique<Program>(folder(), startRegister);
 }
 
 TForm1& AppFixture::form1() const

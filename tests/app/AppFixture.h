@@ -45,7 +45,7 @@ public:
     // kolvar.ini that opens the register of this name, everything else at the design values.
     void rememberRegister(const QString& name, int sortMode = 3) const;
 
-    void start();
+    void start(const QString& startRegister = {});
     void stop() { m_program.reset(); }
     [[nodiscard]] Program& program() const { return *m_program; }
     [[nodiscard]] TForm1& form1() const;

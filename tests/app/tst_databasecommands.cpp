@@ -209,6 +209,43 @@ private slots:
         QCOMPARE(f.form1().Label2()->text(), QString("notatki.txt"));
     }
 
+    void registerNamedAtStartReplacesTheRememberedOneOnlyWhenItIsARegister_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QStringList>("senders");
+        QTest::newRow("a register elsewhere") << "drugi.db" << QStringList { "Daleki" };
+        QTest::newRow("a text file") << "notatki.txt" << QStringList { "Adam", "Beata", "Cezary" };
+        QTest::newRow("no such file") << "brak.db" << QStringList { "Adam", "Beata", "Cezary" };
+    }
+    void registerNamedAtStartReplacesTheRememberedOneOnlyWhenItIsARegister()
+    {
+        QFETCH(QString, name);
+        QFETCH(QStringList, senders);
+        AppFixture f;
+        QTemporaryDir other;
+        f.makeRegister("rejestr.db", threeCases());
+        f.rememberRegister("rejestr.db");
+        {
+            const auto db = storage::OpenDatabase(other.filePath("drugi.db"));
+            storage::CaseTable::CreateTable(*db);
+            (void)storage::CaseTable::InsertCase(*db, listCase("2024.01.01", "Daleki", "x"));
+        }
+        QFile notes(other.filePath("notatki.txt"));
+        QVERIFY(notes.open(QIODevice::WriteOnly) && notes.write("zakupy: mleko\n") > 0);
+        notes.close();
+
+        f.start(other.filePath(name));
+        const bool opened = senders.size() == 1;
+        QCOMPARE(f.dialogs.texts(),
+            opened ? QStringList() : QStringList { "Błąd podczas odczytu bazy danych!" });
+        QCOMPARE(f.column(3), senders);
+        QCOMPARE(notes.size(), qint64(14));
+        QVERIFY(!QFile::exists(other.filePath("brak.db")));
+        QVERIFY(f.form1().close());
+        QCOMPARE(f.readIni().readString("Plik", "Nazwa", {}),
+            opened ? other.filePath(name) : QString("rejestr.db"));
+    }
+
     void regenerateCompactsAndClearsTheEditor()
     {
         AppFixture f;

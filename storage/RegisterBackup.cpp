@@ -1,0 +1,137 @@
+#include "RegisterBackup.h"
+
+#include "SqliteInterfaces.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QTemporaryFile>
+
+#include <sqlite3.h>
+
+#include <filesystem>
+#include <memory>
+#include <system_error>
+
+namespace kolvar::storage {
+
+namespace {
+
+struct CloseConnection
+{
+    void operator()(sqlite3* connection) const noexcept { sqlite3_close_v2(connection); }
+};
+struct FinishBackup
+{
+    // Its result repeats the last step's, which has been looked at already.
+    void operator()(sqlite3_backup* backup) const noexcept { sqlite3_backup_finish(backup); }
+};
+struct FinalizeStatement
+{
+    void operator()(sqlite3_stmt* statement) const noexcept { sqlite3_finalize(statement); }
+};
+using ConnectionPtr = std::unique_ptr<sqlite3, CloseConnection>;
+
+// The reasons a user can act on, in their words; SQLite's own text for the rest.
+QString reason(int resultCode, const char* detail)
+{
+    switch (resultCode & 0xff) {
+    case SQLITE_FULL:
+        return QStringLiteral("brak miejsca na dysku");
+    case SQLITE_CANTOPEN:
+    case SQLITE_READONLY:
+    case SQLITE_PERM:
+    case SQLITE_AUTH:
+        return QStringLiteral("brak uprawnień do zapisu");
+    case SQLITE_IOERR:
+        return QStringLiteral("błąd zapisu na dysku");
+    default:
+        return QString::fromUtf8(detail ? detail : sqlite3_errstr(resultCode));
+    }
+}
+
+[[noreturn]] void fail(const QString& targetPath, const QString& why, int resultCode = 0)
+{
+    throw ESQLiteException(QStringLiteral("Nie udało się zapisać kopii zapasowej %1: %2.")
+                               .arg(QDir::toNativeSeparators(targetPath), why),
+        resultCode);
+}
+
+ConnectionPtr open(const QString& path, int flags, const QString& targetPath)
+{
+    sqlite3* raw = nullptr;
+    const int rc = sqlite3_open_v2(QFile::encodeName(path).constData(), &raw, flags, nullptr);
+    ConnectionPtr connection(raw);
+    if (rc != SQLITE_OK)
+        fail(targetPath, reason(rc, raw ? sqlite3_errmsg(raw) : nullptr), rc);
+    return connection;
+}
+
+// The first column of the one row a query gives, as text.
+QString queryText(sqlite3* connection, const char* sql, const QString& targetPath)
+{
+    sqlite3_stmt* raw = nullptr;
+    int rc = sqlite3_prepare_v2(connection, sql, -1, &raw, nullptr);
+    const std::unique_ptr<sqlite3_stmt, FinalizeStatement> statement(raw);
+    if (rc == SQLITE_OK)
+        rc = sqlite3_step(raw);
+    if (rc != SQLITE_ROW)
+        fail(targetPath, reason(rc, sqlite3_errmsg(connection)), rc);
+    return QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(raw, 0)));
+}
+
+bool sameFile(const QString& a, const QString& b)
+{
+    std::error_code error;
+    return std::filesystem::equivalent(
+               QFile::encodeName(a).toStdString(), QFile::encodeName(b).toStdString(), error)
+        && !error;
+}
+
+} // namespace
+
+std::int64_t BackUpRegister(const QString& sourcePath, const QString& targetPath)
+{
+    if (sameFile(sourcePath, targetPath))
+        fail(targetPath, QStringLiteral("kopia nie może zastąpić otwartej bazy"));
+
+    const QFileInfo target(targetPath);
+    QTemporaryFile partial(
+        target.dir().filePath(QStringLiteral(".%1.XXXXXX").arg(target.fileName())));
+    if (!partial.open())
+        fail(targetPath,
+            QStringLiteral("brak uprawnień do zapisu w folderze %1")
+                .arg(QDir::toNativeSeparators(target.absolutePath())));
+    partial.close();
+
+    std::int64_t cases = 0;
+    {
+        const ConnectionPtr source = open(sourcePath, SQLITE_OPEN_READONLY, targetPath);
+        // A program that writes to the register at this moment is waited for, not failed on.
+        sqlite3_busy_timeout(source.get(), 5000);
+        const ConnectionPtr copy = open(partial.fileName(), SQLITE_OPEN_READWRITE, targetPath);
+        {
+            const std::unique_ptr<sqlite3_backup, FinishBackup> backup(
+                sqlite3_backup_init(copy.get(), "main", source.get(), "main"));
+            if (!backup)
+                fail(targetPath, reason(sqlite3_errcode(copy.get()), sqlite3_errmsg(copy.get())),
+                    sqlite3_errcode(copy.get()));
+            // All pages in one step: the source is read under one lock, so the copy is one state.
+            const int rc = sqlite3_backup_step(backup.get(), -1);
+            if (rc != SQLITE_DONE)
+                fail(targetPath, reason(rc, sqlite3_errmsg(copy.get())), rc);
+        }
+        const QString check = queryText(copy.get(), "PRAGMA integrity_check", targetPath);
+        if (check != QLatin1String("ok"))
+            fail(targetPath, QStringLiteral("kopia jest uszkodzona (%1)").arg(check));
+        cases = queryText(copy.get(), "SELECT COUNT(*) FROM kolvar", targetPath).toLongLong();
+    }
+
+    std::error_code error;
+    std::filesystem::rename(QFile::encodeName(partial.fileName()).toStdString(),
+        QFile::encodeName(targetPath).toStdString(), error);
+    if (error)
+        fail(targetPath, QStringLiteral("nie można nadać kopii wybranej nazwy"), SQLITE_CANTOPEN);
+    return cases;
+}
+
+} // namespace kolvar::storage

@@ -1,0 +1,238 @@
+#include "AppFixture.h"
+
+#include "Unit1.h"
+#include "Unit2.h"
+
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QtTest>
+
+#include <csignal>
+#include <sys/resource.h>
+#include <unistd.h>
+
+using namespace kolvar;
+using namespace kolvar::test;
+using storage::CaseRecord;
+
+namespace {
+
+using Command = void (TForm1::*)();
+
+// Cells of an RFC 4180 text, line by line; a bare line feed ends a line too.
+QList<QStringList> parseCsv(const QString& text)
+{
+    QList<QStringList> rows { {} };
+    QString field;
+    bool quoted = false;
+    const auto next = [&](qsizetype i) { return i + 1 < text.size() ? text.at(i + 1) : QChar(); };
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text.at(i);
+        if (quoted && c == '"' && next(i) == '"')
+            field += text.at(++i);
+        else if (c == '"')
+            quoted = !quoted;
+        else if (!quoted && c == ',')
+            rows.last() << std::exchange(field, {});
+        else if (!quoted && (c == '\n' || (c == '\r' && next(i) == '\n'))) {
+            rows.last() << std::exchange(field, {});
+            rows.append(QStringList {});
+            i += c == '\r' ? 1 : 0;
+        } else
+            field += c;
+    }
+    rows.removeLast();
+    return rows;
+}
+
+QList<QStringList> casesOf(const QString& path)
+{
+    const auto db = storage::OpenDatabase(path);
+    const auto result = db->RunQuery("SELECT * FROM kolvar ORDER BY ID");
+    QList<QStringList> rows;
+    for (result->GoFirst(); !result->AtEnd(); result->StepForward()) {
+        rows.append(QStringList {});
+        for (int c = 0; c < int(result->ColumnTotal()); ++c)
+            rows.last() << result->CellTextOrEmpty(c);
+    }
+    return rows;
+}
+
+CaseRecord fullCase()
+{
+    CaseRecord c = listCase("2024.04.02", "Urząd \"Gminy\", Łódź", "zażółć gęślą jaźń");
+    c.tryb = "pilny";
+    c.odpowiedz = "pisemna";
+    c.szczegoly = "pierwsza linia\r\ndruga, z przecinkiem";
+    c.adnotacje = "ŹŻĆŃĄŚŁĘÓ";
+    return c;
+}
+
+// Leaves nothing in a folder but the files named.
+QStringList filesIn(const QString& folder)
+{
+    return QDir(folder).entryList(QDir::Files | QDir::Hidden, QDir::Name);
+}
+
+} // namespace
+
+Q_DECLARE_METATYPE(Command)
+
+class TestExportBackup : public QObject
+{
+    Q_OBJECT
+private slots:
+    void exportHoldsEveryCaseInListOrderReadableBySpreadsheets()
+    {
+        AppFixture f;
+        f.makeRegister("rejestr.db", threeCases() << fullCase());
+        f.rememberRegister("rejestr.db", 2);
+        f.start();
+        const QString csv = f.path("eksport.csv");
+        f.dialogs.files.push_back(csv);
+        f.form1().EksportCsv1Click();
+        QCOMPARE(f.dialogs.shown.first().file.fileName, QString("rejestr.csv"));
+        QCOMPARE(f.dialogs.texts().last(), "Zapisano plik " + csv + "\nRekordów: 4");
+
+        QFile file(csv);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QByteArray bytes = file.readAll();
+        QVERIFY(bytes.startsWith("\xEF\xBB\xBF"));
+        QList<QStringList> expected { { "ID", "Termin", "Nadawca", "Dotyczy", "Tryb", "Odpowiedz",
+                                          "Szczegoly", "Adnotacje" },
+            { "2", "2024.01.05", "Adam", "skarga", "", "", "", "" },
+            { "3", "2024.02.10", "Beata", "odwołanie", "", "", "", "" },
+            { "1", "2024.03.01", "Cezary", "wniosek", "", "", "", "" },
+            { "4", "2024.04.02", "Urząd \"Gminy\", Łódź", "zażółć gęślą jaźń", "pilny", "pisemna",
+                "pierwsza linia\r\ndruga, z przecinkiem", "ŹŻĆŃĄŚŁĘÓ" } };
+        QCOMPARE(parseCsv(QString::fromUtf8(bytes.mid(3))), expected);
+
+        const QString office = QStandardPaths::findExecutable("soffice");
+        if (office.isEmpty())
+            QSKIP("LibreOffice is not installed: the file was checked by reading it back only");
+        // Calc reads every column as text and writes the cells back out as it shows them.
+        QTemporaryDir out;
+        QCOMPARE(QProcess::execute(office,
+                     { "--headless", "--infilter=CSV:44,34,76,1,1/2/2/2/3/2/4/2/5/2/6/2/7/2/8/2",
+                         "--convert-to", "csv:Text - txt - csv (StarCalc):44,34,76", "--outdir",
+                         out.path(), csv }),
+            0);
+        QFile calc(out.filePath("eksport.csv"));
+        QVERIFY(calc.open(QIODevice::ReadOnly));
+        // Calc keeps a line break in a cell as a bare line feed.
+        for (QStringList& row : expected)
+            row.replaceInStrings("\r\n", "\n");
+        QCOMPARE(parseCsv(QString::fromUtf8(calc.readAll()).replace("\r\n", "\n")), expected);
+    }
+
+    void backupIsAWholeCopyOfTheOpenRegister()
+    {
+        AppFixture f;
+        f.makeRegister("rejestr.db", threeCases() << fullCase());
+        f.rememberRegister("rejestr.db");
+        f.start();
+        QTemporaryDir other;
+        const QString copy = other.filePath("kopia.db");
+        f.dialogs.files.push_back(copy);
+        f.form1().KopiaZapasowa1Click();
+        QVERIFY(f.dialogs.shown.first().file.fileName.startsWith("rejestr-kopia-"));
+        QCOMPARE(f.dialogs.texts().last(),
+            "Kopia zapasowa bazy zapisana w pliku " + copy + "\nRekordów w kopii: 4");
+        QCOMPARE(casesOf(copy), casesOf(f.path("rejestr.db")));
+        QCOMPARE(filesIn(other.path()), QStringList { "kopia.db" });
+
+        // Never over the register itself, by whatever name it is reached.
+        QVERIFY(QFile::link(f.path("rejestr.db"), other.filePath("dowiazanie.db")));
+        f.dialogs.files.push_back(other.filePath("dowiazanie.db"));
+        f.form1().KopiaZapasowa1Click();
+        QVERIFY(f.dialogs.texts().last().endsWith("kopia nie może zastąpić otwartej bazy."));
+        QCOMPARE(casesOf(f.path("rejestr.db")).size(), 4);
+    }
+
+    void bothRefuseOnlyWhileTheEditorHoldsUnsavedChanges_data()
+    {
+        QTest::addColumn<Command>("command");
+        QTest::addColumn<QString>("message");
+        const QString tail
+            = " \n\r              Proszę uprzednio zapisz zmiany lub zamknij to okno. ";
+        QTest::newRow("export") << &TForm1::EksportCsv1Click
+                                << "Eksportuję bazę tylko bez niezapisanych zmian w oknie Edycja "
+                                   "i druk"
+                + tail;
+        QTest::newRow("backup") << &TForm1::KopiaZapasowa1Click
+                                << "Kopię zapasową robię tylko bez niezapisanych zmian w oknie "
+                                   "Edycja i druk"
+                + tail;
+    }
+    void bothRefuseOnlyWhileTheEditorHoldsUnsavedChanges()
+    {
+        QFETCH(Command, command);
+        QFETCH(QString, message);
+        AppFixture f;
+        f.makeRegister("rejestr.db", threeCases());
+        f.rememberRegister("rejestr.db");
+        f.start();
+        f.form1().PokazRekordu1Click();
+        (f.form1().*command)();
+        QCOMPARE(f.dialogs.shown.first().kind, ScriptedDialogs::Shown::SaveFile);
+        f.dialogs.clear();
+        f.form2().setRecordChanged(true);
+        (f.form1().*command)();
+        QCOMPARE(f.dialogs.texts(), QStringList { message });
+        QCOMPARE(f.dialogs.shown.size(), 1);
+    }
+
+    void failedWritesLeaveNothingUnderTheChosenName_data()
+    {
+        QTest::addColumn<Command>("command");
+        QTest::addColumn<QString>("message");
+        QTest::addColumn<bool>("readOnlyFolder");
+        for (const bool readOnly : { true, false }) {
+            const char* why = readOnly ? "read-only folder" : "file size limit";
+            QTest::addRow("export, %s", why)
+                << &TForm1::EksportCsv1Click << "Nie udało się zapisać pliku " << readOnly;
+            QTest::addRow("backup, %s", why)
+                << &TForm1::KopiaZapasowa1Click << "Nie udało się zapisać kopii zapasowej "
+                << readOnly;
+        }
+    }
+    void failedWritesLeaveNothingUnderTheChosenName()
+    {
+        QFETCH(Command, command);
+        QFETCH(QString, message);
+        QFETCH(bool, readOnlyFolder);
+        if (readOnlyFolder && geteuid() == 0)
+            QSKIP("the administrator writes into read-only folders");
+        AppFixture f;
+        f.makeRegister("rejestr.db", QList<CaseRecord>(300, fullCase()));
+        f.rememberRegister("rejestr.db");
+        f.start();
+        QTemporaryDir target;
+        f.dialogs.files.push_back(target.filePath("wynik"));
+        rlimit limit {};
+        getrlimit(RLIMIT_FSIZE, &limit);
+        const rlimit saved = limit;
+        if (readOnlyFolder) {
+            QFile::setPermissions(target.path(), QFile::ReadOwner | QFile::ExeOwner);
+        } else {
+            // Writes past 4 KiB fail as they do on a full disk.
+            std::signal(SIGXFSZ, SIG_IGN);
+            limit.rlim_cur = 4096;
+            setrlimit(RLIMIT_FSIZE, &limit);
+        }
+        (f.form1().*command)();
+        setrlimit(RLIMIT_FSIZE, &saved);
+        QFile::setPermissions(
+            target.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        QVERIFY2(f.dialogs.texts().last().startsWith(message + target.filePath("wynik")),
+            qPrintable(f.dialogs.texts().last()));
+        QCOMPARE(f.dialogs.shown.last().icon, MessageIcon::Error);
+        QCOMPARE(filesIn(target.path()), QStringList());
+    }
+};
+
+QTEST_MAIN(TestExportBackup)
+#include "tst_exportbackup.moc"
