@@ -7,6 +7,7 @@ kolvar_packages=(
   cmake ninja-build g++ pkg-config ccache
   qt6-base-dev libgl-dev libsqlite3-dev sqlite3
   fonts-liberation qt6-translations-l10n
+  librsvg2-bin desktop-file-utils appstream
 )
 
 kolvar_install_deps() {
