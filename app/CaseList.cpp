@@ -211,7 +211,6 @@ private:
         m_slots[slot] = std::uint32_t(m_groups.size() + 1);
         m_groups.push_back(
             { text, known ? collation.prefix(text) : 0, hash, 1, std::uint8_t(rank), known });
-        m_allKnown = m_allKnown && known;
         return std::uint32_t(m_groups.size() - 1);
     }
 
@@ -236,8 +235,10 @@ private:
         std::sort(sorted.begin(), sorted.end(), [&](std::uint32_t a, std::uint32_t b) {
             const Group& x = m_groups[a];
             const Group& y = m_groups[b];
+            // The table agrees with the collator on every text it knows, so the two mix into
+            // one consistent order; a text outside it costs a collator call, others a look-up.
             int r = 0;
-            if (m_allKnown) {
+            if (x.known && y.known) {
                 if (x.prefix != y.prefix)
                     return x.prefix < y.prefix;
                 r = collation.compareKnown(x.text, y.text);
@@ -260,7 +261,6 @@ private:
     std::vector<Group> m_groups;
     // Index + 1 of the group in each slot, 0 when free: open addressing over a power of two.
     std::vector<std::uint32_t> m_slots;
-    bool m_allKnown = true;
 };
 
 // The nine texts of a case as the list holds them, from the cursor row of a query result: the

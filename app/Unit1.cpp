@@ -948,11 +948,12 @@ void TForm1::sortBy(int mode)
             true))
         return;
     guarded([this, mode] {
-        m_SortMode = mode;
         // The list already holds every case: ordering it anew needs no reading of the register.
         // The case the user was on stays current, at its new place.
         const QString currentId = m_G1->cells(1, m_G1->row());
-        if (m_Database && columnsAsLaidOut() && m_caseList->reorder(database(), mode)) {
+        const bool laidOut = m_Database && columnsAsLaidOut();
+        m_SortMode = mode;
+        if (laidOut && m_caseList->reorder(database(), mode)) {
             m_G1->SetSortColumn(m_SortMode);
             m_G1->invalidateGrid();
             G1Click();

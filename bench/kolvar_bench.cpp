@@ -4,16 +4,26 @@
 //
 // kolvar-bench dump FILE: the same start, then every text of the list, a row a line and the
 // texts separated by tabs, to compare what two builds show.
+//
+// kolvar-bench COMMAND FILE: the same start, then one user command timed from the key to the
+// repainted list, printed as "seconds S peak-before B peak-after A rss-after R" (memory in MB,
+// peaks from VmHWM). COMMAND is sort2, sort3 or sort4 (Shift+F1/F2/F3), save (a case in the
+// middle of the list shown, its sender changed, Insert), add (Ctrl+D with that case in the
+// editor), delete (Ctrl+Delete on it, answered Yes), search (the phrase search the find dialog
+// starts, case-blind, for a phrase that is nowhere) or regen (Regeneruj).
 #include "BenchSupport.h"
 #include "Program.h"
 #include "ScriptedDialogs.h"
 #include "Unit1.h"
+#include "Unit2.h"
 #include "Zarur.h"
 
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QFileInfo>
 #include <QLabel>
 
+#include <algorithm>
 #include <cstdio>
 #include <optional>
 
@@ -26,13 +36,56 @@ void quietMessages(QtMsgType type, const QMessageLogContext&, const QString& mes
     std::fprintf(stderr, "%s\n", qPrintable(message));
 }
 
+const QStringList Commands { QStringLiteral("sort2"), QStringLiteral("sort3"),
+    QStringLiteral("sort4"), QStringLiteral("save"), QStringLiteral("add"),
+    QStringLiteral("delete"), QStringLiteral("search"), QStringLiteral("regen") };
+
+// Runs command on the started program; false when it is not one.
+bool runCommand(
+    const QString& command, TForm1& form1, TForm2& form2, kolvar::test::ScriptedDialogs& dialogs)
+{
+    kolvar::grid::TZarur& g1 = *form1.G1();
+    if (command.startsWith(QLatin1String("sort"))) {
+        const int mode = command.back().digitValue();
+        if (mode == 2)
+            form1.mnuSortuj2Click();
+        else if (mode == 3)
+            form1.mnuSortuj3Click();
+        else
+            form1.mnuSortuj4Click();
+    } else if (command == QLatin1String("save")) {
+        form2.setFieldText(kolvar::EditorField::Nadawca, QStringLiteral("Ćwik Łucja"));
+        form1.Zmiana1Click();
+    } else if (command == QLatin1String("add")) {
+        form1.Dodaj1Click();
+    } else if (command == QLatin1String("delete")) {
+        dialogs.answers.push_back(kolvar::DialogButton::Yes);
+        form1.Zniszcz1Click();
+    } else if (command == QLatin1String("search")) {
+        g1.SetKeyType(kolvar::grid::soString);
+        g1.SetSearchSubstring(true);
+        int col = 0;
+        int row = 0;
+        if (g1.FindFirst(QStringLiteral("żółw xyzzy"), true, col, row))
+            return false;
+    } else if (command == QLatin1String("regen")) {
+        form1.Regeneruj1Click();
+    } else {
+        return false;
+    }
+    QApplication::processEvents(); // the repainted list
+    return true;
+}
+
 } // namespace
 
 int main(int argc, char* argv[])
 {
     const bool dump = argc == 3 && qstrcmp(argv[1], "dump") == 0;
-    if (argc != 3 || (!dump && qstrcmp(argv[1], "load") != 0)) {
-        std::fprintf(stderr, "usage: kolvar-bench load|dump FILE\n");
+    const QString command = argc == 3 ? QString::fromLatin1(argv[1]) : QString();
+    if (argc != 3 || (!dump && command != QLatin1String("load") && !Commands.contains(command))) {
+        std::fprintf(
+            stderr, "usage: kolvar-bench load|dump|%s FILE\n", qPrintable(Commands.join(u'|')));
         return 2;
     }
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
@@ -67,6 +120,39 @@ int main(int argc, char* argv[])
             }
             std::printf("count %s current row %d\n",
                 qPrintable(program.form1().LabelCount()->text()), g1.row());
+        }
+        if (Commands.contains(command)) {
+            TForm1& form1 = program.form1();
+            if (command == QLatin1String("save") || command == QLatin1String("add")
+                || command == QLatin1String("delete")) {
+                form1.G1()->setRow(cases / 2);
+                form1.PokazRekordu1Click();
+                QApplication::processEvents();
+            }
+            const double before = double(kolvar::bench::peakResidentBytes()) / 1e6;
+            QElapsedTimer timer;
+            timer.start();
+            if (!runCommand(command, form1, program.form2(), dialogs)) {
+                std::fprintf(stderr, "kolvar-bench: %s failed\n", argv[1]);
+                return 1;
+            }
+            const double seconds = double(timer.nsecsElapsed()) / 1e9;
+            std::printf("seconds %.4f peak-before %.1f peak-after %.1f rss-after %.1f\n", seconds,
+                before, double(kolvar::bench::peakResidentBytes()) / 1e6,
+                double(kolvar::bench::residentBytes()) / 1e6);
+            // The confirmations the commands show are expected; anything else is not.
+            const QStringList expected { QStringLiteral(" zostały zapisane."),
+                QStringLiteral("Rekord dodany do bazy. "), QStringLiteral("jesteś tego pewny ?"),
+                QStringLiteral("został zregenerowany.") };
+            QStringList unexpected;
+            for (const QString& text : dialogs.texts()) {
+                if (std::none_of(expected.begin(), expected.end(),
+                        [&text](const QString& end) { return text.endsWith(end); }))
+                    unexpected.append(text);
+            }
+            dialogs.clear();
+            for (const QString& text : unexpected)
+                dialogs.message(nullptr, text, kolvar::MessageIcon::None);
         }
     }
     if (!dialogs.texts().isEmpty()) {

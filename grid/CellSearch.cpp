@@ -83,6 +83,49 @@ bool CellMatcher::matches(QStringView cell)
     return foldCase(part, m_buffer) == m_phrase;
 }
 
+void CellMatcher::useCompactCode(const std::function<QString(QByteArrayView)>& decode)
+{
+    m_compact = m_rule.substring && !m_phrase.isEmpty();
+    if (!m_compact)
+        return;
+    const auto& upper = upperTable().unit;
+    for (int b = 0; b < 256; ++b) {
+        const char byte = char(b);
+        const QString text = decode(QByteArrayView(&byte, 1));
+        char16_t unit = text.size() == 1 ? text.front().unicode() : 0;
+        if (unit != 0 && !m_rule.caseSensitive)
+            unit = upper[unit];
+        m_byteUnit[std::size_t(b)] = unit;
+        m_byteKind[std::size_t(b)] = unit == 0 && b != 0 ? 2 : unit == m_phrase.front() ? 1 : 0;
+    }
+}
+
+std::optional<bool> CellMatcher::matchesCompact(QByteArrayView cell) const
+{
+    if (!m_compact)
+        return std::nullopt;
+    const qsizetype n = cell.size();
+    const qsizetype m = m_phrase.size();
+    const auto* bytes = reinterpret_cast<const std::uint8_t*>(cell.data());
+    // A character before a match that folds to more than one unit would shift it: such a cell
+    // is left to the decoded text as soon as one is met.
+    for (qsizetype i = 0; i < n; ++i) {
+        const std::uint8_t kind = m_byteKind[bytes[i]];
+        if (kind == 0)
+            continue;
+        if (kind == 2)
+            return std::nullopt;
+        if (i + m > n)
+            continue;
+        qsizetype j = 1;
+        while (j < m && m_byteUnit[bytes[i + j]] == m_phrase[j].unicode())
+            ++j;
+        if (j == m)
+            return true;
+    }
+    return false;
+}
+
 void CellRange::step(int& col, int& row) const
 {
     if (!contains(col, row))

@@ -1,7 +1,13 @@
 #pragma once
 
+#include <QByteArrayView>
 #include <QString>
 #include <QStringView>
+
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <optional>
 
 namespace kolvar::grid {
 
@@ -37,10 +43,22 @@ public:
 
     [[nodiscard]] bool matches(QStringView cell);
 
+    // For cells kept in a single-byte code page: decode gives the text of bytes. A substring
+    // search then tests the bytes in place, a table look-up a byte, without decoding a cell.
+    void useCompactCode(const std::function<QString(QByteArrayView)>& decode);
+    // The same answer as matches() on the decoded cell; nothing where the bytes hold a character
+    // whose fold is not one unit (the caller decodes the cell then).
+    [[nodiscard]] std::optional<bool> matchesCompact(QByteArrayView cell) const;
+
 private:
     CellMatchRule m_rule;
     QString m_phrase;
     QString m_buffer;
+    // Each byte's (folded) unit, and what a scan does on meeting it: 0 go on, 1 the phrase may
+    // start here, 2 only the decoded text can tell.
+    std::array<char16_t, 256> m_byteUnit {};
+    std::array<std::uint8_t, 256> m_byteKind {};
+    bool m_compact = false;
 };
 
 // A rectangle of cells visited along rows (left to right, then the next row) or down columns.

@@ -35,6 +35,11 @@ std::optional<QByteArrayView> StringGrid::cellBytes(int col, int row) const
     return m_store->texts.compactText(col, row);
 }
 
+QString StringGrid::decodeCellBytes(QByteArrayView bytes) const
+{
+    return m_store->texts.decodeCompact(bytes);
+}
+
 void StringGrid::setCells(int col, int row, const QString& text)
 {
     ++m_store->changes;

@@ -27,6 +27,8 @@ public:
     // A text in the compact code page, read in place: ordering a long list by a column must not
     // decode a million texts. Nothing when the row holds a text outside the code page.
     [[nodiscard]] std::optional<QByteArrayView> cellBytes(int col, int row) const;
+    // The text of such bytes.
+    [[nodiscard]] QString decodeCellBytes(QByteArrayView bytes) const;
 
     // A whole row (columns 0 .. colCount()-1, plus any stored beyond) or column. Setting one
     // replaces it: texts the list does not reach become empty.

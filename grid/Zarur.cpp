@@ -728,6 +728,7 @@ bool TZarur::FindNext(int& Col, int& Row)
         m_searchText = foldCase(m_searchText);
     CellMatcher matcher(m_searchText,
         { m_keyType == soStringCaseSensitive, m_searchSubstring, m_keyPos, m_keyLen });
+    matcher.useCompactCode([this](QByteArrayView bytes) { return decodeCellBytes(bytes); });
     const CellRange range { m_searchFirstCol, m_searchFirstRow, m_searchLastCol, m_searchLastRow,
         m_scanRowWise };
     const WaitCursor wait;
@@ -739,7 +740,9 @@ bool TZarur::FindNext(int& Col, int& Row)
         // not even for an empty phrase.
         if (col < 0 || row < 0 || col >= colCount() || row >= rowCount())
             continue;
-        if (matcher.matches(cells(col, row))) {
+        const std::optional<QByteArrayView> bytes = cellBytes(col, row);
+        const std::optional<bool> inPlace = bytes ? matcher.matchesCompact(*bytes) : std::nullopt;
+        if (inPlace ? *inPlace : matcher.matches(cells(col, row))) {
             Col = col;
             Row = row;
             return true;

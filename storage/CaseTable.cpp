@@ -142,8 +142,17 @@ std::int64_t DeleteCase(ISQLiteDatabase& db, std::int64_t id)
 
 void Compact(ISQLiteDatabase& db)
 {
-    // "VACUUM kolvar" would name an attached schema, which current SQLite rejects.
-    db.RunStatement(QStringLiteral("VACUUM"));
+    // VACUUM copies the whole register into temporary storage and back; in memory that copy is
+    // as large as the file, so for this one statement it goes to a file.
+    db.RunStatement(QStringLiteral("PRAGMA temp_store = FILE;"));
+    try {
+        // "VACUUM kolvar" would name an attached schema, which current SQLite rejects.
+        db.RunStatement(QStringLiteral("VACUUM"));
+    } catch (...) {
+        db.RunStatement(QStringLiteral("PRAGMA temp_store = MEMORY;"));
+        throw;
+    }
+    db.RunStatement(QStringLiteral("PRAGMA temp_store = MEMORY;"));
 }
 
 CaseRecord ReadCase(const ISQLiteTable& result)

@@ -2,9 +2,11 @@
 
 #include "SqliteInterfaces.h"
 #include "Unit1.h"
+#include "Zarur.h"
 
 #include <QCollator>
 #include <QLabel>
+#include <QLineEdit>
 #include <QRandomGenerator>
 #include <QtTest>
 
@@ -136,6 +138,56 @@ private slots:
         for (int r = 1; r <= rows; ++r)
             numbers.append(QString::number(r));
         QCOMPARE(f.column(0), numbers);
+    }
+
+    void sortCommandShowsWhatALoadShowsAndKeepsTheCase_data()
+    {
+        QTest::addColumn<int>("from");
+        QTest::addColumn<int>("to");
+        for (const int from : { 2, 3, 4 }) {
+            for (const int to : { 2, 3, 4 })
+                QTest::addRow("%d to %d", from, to) << from << to;
+        }
+    }
+
+    void sortCommandShowsWhatALoadShowsAndKeepsTheCase()
+    {
+        QFETCH(int, from);
+        QFETCH(int, to);
+        AppFixture f;
+        makeRegister(f.path("rejestr.db"), QStringLiteral("VARCHAR(40)"), 300);
+        f.rememberRegister("rejestr.db", from);
+        f.start();
+        f.clickRow(123);
+        const QString id = f.form1().IDEdit()->text();
+        if (to == 2)
+            f.form1().mnuSortuj2Click();
+        else if (to == 3)
+            f.form1().mnuSortuj3Click();
+        else
+            f.form1().mnuSortuj4Click();
+        QVERIFY(f.dialogs.shown.isEmpty());
+        QCOMPARE(f.column(1), expectedIds(f.path("rejestr.db"), to));
+        QCOMPARE(f.form1().IDEdit()->text(), id);
+        QCOMPARE(f.column(1).at(f.form1().G1()->row() - 1), id);
+        QCOMPARE(f.column(0).first(), QStringLiteral("1"));
+        QCOMPARE(f.column(0).last(), QStringLiteral("300"));
+    }
+
+    // Ą and Ć are letters of their own after A and C, not A and C with a mark.
+    void listFollowsThePolishAlphabetUnderAnyDesktopLanguage()
+    {
+        QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+        AppFixture f;
+        QList<storage::CaseRecord> cases;
+        for (const char* sender : { "Cz", "Ćma", "Az", "Ąb", "Ab" })
+            cases.append(listCase("2024.01.01", QString::fromUtf8(sender), "x"));
+        f.makeRegister("rejestr.db", cases);
+        f.rememberRegister("rejestr.db", 3);
+        f.start();
+        const QStringList shown = f.column(3);
+        QLocale::setDefault(QLocale(QLocale::Polish, QLocale::Poland));
+        QCOMPARE(shown, (QStringList { "Ab", "Az", "Ąb", "Cz", "Ćma" }));
     }
 };
 

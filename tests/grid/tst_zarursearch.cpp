@@ -113,6 +113,13 @@ private slots:
         QTest::newRow("empty phrase never matches an empty cell")
             << ""
             << "" << true << true << 1 << all << false;
+        QTest::newRow("match after a false start") << "AAB"
+                                                   << "xaaab" << false << true << 1 << all << true;
+        QTest::newRow("match at the very end") << "ŁW"
+                                               << "mały żółw" << false << true << 1 << all << true;
+        QTest::newRow("phrase running past the end")
+            << "żółwie"
+            << "mały żółw" << false << true << 1 << all << false;
         QTest::newRow("substring ignores the key part")
             << "def"
             << "abcdef" << false << true << 1 << 3 << true;
@@ -167,6 +174,12 @@ private slots:
         CellMatcher reused(phrase, { caseSensitive, substring, keyPos, keyLen });
         (void)reused.matches(QStringLiteral("a much longer cell text with nothing in it at all"));
         QCOMPARE(reused.matches(cell), match);
+        // A cell kept in a code page is tested in place, with the same answer.
+        CellMatcher compact(phrase, { caseSensitive, substring, keyPos, keyLen });
+        compact.useCompactCode(decode);
+        const std::optional<bool> inPlace = compact.matchesCompact(encode(cell));
+        QCOMPARE(inPlace.value_or(match), match);
+        QCOMPARE(inPlace.has_value(), substring && !phrase.isEmpty() && !cell.contains(u'ß'));
     }
 
     void bufferedFoldAgreesWithUpperCasingForEveryCharacter()

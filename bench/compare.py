@@ -1,0 +1,121 @@
+#!/usr/bin/env python3
+"""The program against the sqlite3 shell, work by work, as the user waits for it.
+
+compare.py BUILD DATA SIZE... prints one table: for each register size and each piece of work,
+the program's time and its shell peer's, both as min and median of runs taken in turn (program,
+shell, program, shell ...) so that both meet the same load of the machine, the ratio of the
+medians, and the program's peak memory (VmHWM) against the register's size. Called by
+compare.sh, which builds the programs and writes the registers first.
+"""
+import os
+import statistics
+import subprocess
+import sys
+import tempfile
+import time
+
+ORDER_COLUMN = {2: "Termin", 3: "Nadawca", 4: "Dotyczy"}
+ORDER_NAME = {2: "date", 3: "sender", 4: "subject"}
+PHRASE = "żółw xyzzy"
+SEARCHED = ["Termin", "Nadawca", "Dotyczy", "Tryb", "Odpowiedz", "Szczegoly"]
+
+
+def run(cmd, env=None):
+    """Wall seconds, peak resident MB (ru_maxrss) and stdout of one process."""
+    with tempfile.TemporaryFile() as out:
+        start = time.perf_counter()
+        proc = subprocess.Popen(cmd, stdout=out, stderr=subprocess.DEVNULL, env=env)
+        _, status, usage = os.wait4(proc.pid, 0)
+        seconds = time.perf_counter() - start
+        proc.returncode = os.waitstatus_to_exitcode(status)
+        out.seek(0)
+        text = out.read().decode()
+    if proc.returncode != 0:
+        raise SystemExit(f"failed ({proc.returncode}): {' '.join(cmd)}\n{text}")
+    return seconds, usage.ru_maxrss / 1024 * 1.048576, text
+
+
+def fields(text):
+    words = text.split()
+    return {words[i]: float(words[i + 1]) for i in range(0, len(words) - 1, 2)}
+
+
+def main():
+    build, data, sizes = sys.argv[1], sys.argv[2], [int(s) for s in sys.argv[3:]]
+    bench = os.path.join(build, "bench", "kolvar-bench")
+    empty = os.path.join(build, "bench", "kolvar-emptywindow")
+    example = os.path.join(build, "app", "przyklad.db")
+    rows = []
+
+    def measure(label, size, kolvar, shell, runs, file_mb):
+        """kolvar() and shell() each give (seconds, peak MB, extra text); run in turn."""
+        ours, theirs, peaks, notes = [], [], [], []
+        for _ in range(runs):
+            seconds, peak, note = kolvar()
+            ours.append(seconds)
+            peaks.append(peak)
+            notes.append(note)
+            theirs.append(shell()[0])
+        rows.append((size, label, min(ours), statistics.median(ours), min(theirs),
+                     statistics.median(theirs), max(peaks), file_mb, notes[-1]))
+        print(f"{size:>9} {label:<34} {statistics.median(ours):8.3f} s  "
+              f"peer {statistics.median(theirs):8.3f} s  peak {max(peaks):8.1f} MB {notes[-1]}",
+              flush=True)
+
+    def shell(path, sql):
+        return lambda: run(["sqlite3", path, sql])
+
+    def whole(path, order):
+        env = dict(os.environ, KOLVAR_BENCH_SORT=str(order))
+        return lambda: run([bench, "load", path], env)[:2] + ("",)
+
+    def command(path, order, name, note=None):
+        env = dict(os.environ, KOLVAR_BENCH_SORT=str(order))
+
+        def go():
+            _, peak, text = run([bench, name, path], env)
+            f = fields(text)
+            extra = note(f) if note else ""
+            return f["seconds"], f["peak-after"], extra
+        return go
+
+    for size in sizes:
+        path = os.path.join(data, f"kolvar-{size}.db")
+        file_mb = os.path.getsize(path) / 1e6
+        runs = 3 if size >= 1000000 else 7
+        middle = size // 2
+        for order in (2, 3, 4):
+            column = ORDER_COLUMN[order]
+            name = ORDER_NAME[order]
+            measure(f"load, list by {name}", size, whole(path, order),
+                    shell(path, f"SELECT * FROM kolvar ORDER BY {column}"), runs, file_mb)
+            start_order = 3 if order == 2 else 2
+            measure(f"sort command by {name}", size, command(path, start_order, f"sort{order}"),
+                    shell(path, f"SELECT * FROM kolvar ORDER BY {column}"), runs, file_mb)
+            for work, sql in (("save", f"UPDATE kolvar SET Nadawca = 'Ćwik Łucja' WHERE ID = {middle}"),
+                              ("add", "INSERT INTO kolvar(Nadawca) VALUES ('Ćwik Łucja')"),
+                              ("delete", f"DELETE FROM kolvar WHERE ID = (SELECT max(ID) FROM kolvar)")):
+                measure(f"{work} one case, by {name}", size, command(path, order, work),
+                        shell(path, sql), runs, file_mb)
+        like = " OR ".join(f"{c} LIKE '%{PHRASE}%'" for c in SEARCHED)
+        measure("search, absent phrase", size, command(path, 3, "search"),
+                shell(path, f"SELECT count(*) FROM kolvar WHERE {like}"), runs, file_mb)
+        measure("Regeneruj", size,
+                command(path, 3, "regen",
+                        lambda f: f"extra {f['peak-after'] - f['peak-before']:.0f} MB during, "
+                                  f"rss after {f['rss-after']:.0f} MB"),
+                shell(path, "VACUUM"), min(runs, 3), file_mb)
+    if os.path.exists(example) and os.path.exists(empty):
+        measure("start-up, 35-case example", 35, whole(example, 3),
+                lambda: run([empty])[:2] + ("",), 10, os.path.getsize(example) / 1e6)
+
+    print()
+    print(f"{'cases':>9}  {'work':<34} {'kolvar min/median s':>21}  {'peer min/median s':>19}  "
+          f"{'ratio':>5}  {'peak MB':>8} {'x file':>6}  note")
+    for size, label, omin, omed, tmin, tmed, peak, file_mb, note in rows:
+        print(f"{size:>9}  {label:<34} {omin:9.3f} {omed:9.3f}    {tmin:8.3f} {tmed:8.3f}  "
+              f"{omed / tmed:5.2f}  {peak:8.1f} {peak / file_mb:6.2f}  {note}")
+
+
+if __name__ == "__main__":
+    main()

@@ -1,0 +1,178 @@
+#include "CaseList.h"
+#include "CaseTable.h"
+#include "Cp1250.h"
+#include "SqliteInterfaces.h"
+#include "StringGrid.h"
+
+#include <QTemporaryDir>
+#include <QtTest>
+
+using namespace kolvar;
+
+namespace {
+
+// Sort values that a load places by more than their letters: NULL beside the empty text,
+// numbers held as numbers beside the same digits as text, a blob, letters the code page orders
+// apart from the alphabet, and many repeats.
+const QStringList Awkward { QStringLiteral("NULL"), QStringLiteral("''"), QStringLiteral("'Ab'"),
+    QStringLiteral("'Ąb'"), QStringLiteral("'Az'"), QStringLiteral("'Ćma'"), QStringLiteral("'Cz'"),
+    QStringLiteral("'12'"), QStringLiteral("12"), QStringLiteral("7.5"), QStringLiteral("x'4162'"),
+    QStringLiteral("'ab'"), QStringLiteral("'Żak'"), QStringLiteral("'Ab' || char(1)") };
+
+struct Lists
+{
+    QTemporaryDir dir;
+    storage::ISQLiteDatabasePtr db;
+    grid::StringGrid grid;
+    CaseList list { grid };
+
+    explicit Lists(int rows)
+    {
+        grid.setCompactCodec([](QStringView t) { return storage::toCp1250(t); },
+            [](QByteArrayView b) { return storage::fromCp1250(b); },
+            [](QStringView t) { return storage::canEncodeCp1250(t); });
+        db = storage::OpenDatabase(dir.filePath(QStringLiteral("rejestr.db")));
+        db->RunStatement(QStringLiteral("PRAGMA synchronous = OFF"));
+        storage::CaseTable::CreateTable(*db);
+        db->StartTransaction();
+        for (int i = 0; i < rows; ++i)
+            insert(i);
+        db->ConfirmTransaction();
+    }
+    void insert(int i)
+    {
+        const auto pick = [](int k) { return Awkward[k % Awkward.size()]; };
+        db->RunStatement(QStringLiteral("INSERT INTO kolvar VALUES (NULL, %1, %2, %3, 't', NULL, "
+                                        "'szczegóły', NULL)")
+                             .arg(pick(i * 5 + 1), pick(i * 3), pick(i * 7 + 2)));
+    }
+    // Every text of every row, and the current row.
+    [[nodiscard]] QStringList state() const
+    {
+        QStringList rows;
+        for (int r = 1; r < grid.rowCount(); ++r) {
+            QStringList texts;
+            for (int c = 0; c <= 8; ++c)
+                texts.append(grid.cells(c, r));
+            rows.append(texts.join(u'|'));
+        }
+        rows.append(QStringLiteral("current %1").arg(grid.row()));
+        return rows;
+    }
+    // What a load of the register shows now, with the same current row.
+    [[nodiscard]] QStringList loaded(int sortMode) const
+    {
+        grid::StringGrid fresh;
+        fresh.setCompactCodec([](QStringView t) { return storage::toCp1250(t); },
+            [](QByteArrayView b) { return storage::fromCp1250(b); },
+            [](QStringView t) { return storage::canEncodeCp1250(t); });
+        CaseList other(fresh);
+        fresh.setRowCount(grid.rowCount());
+        fresh.setRow(grid.row());
+        (void)other.load(*db, sortMode);
+        QStringList rows;
+        for (int r = 1; r < fresh.rowCount(); ++r) {
+            QStringList texts;
+            for (int c = 0; c <= 8; ++c)
+                texts.append(fresh.cells(c, r));
+            rows.append(texts.join(u'|'));
+        }
+        rows.append(QStringLiteral("current %1").arg(fresh.row()));
+        return rows;
+    }
+};
+
+enum class Change { Save, Add, Delete };
+
+} // namespace
+
+class TestCaseList : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void changedListIsWhatALoadShows_data()
+    {
+        QTest::addColumn<int>("sortMode");
+        QTest::addColumn<Change>("change");
+        QTest::addColumn<QString>("value"); // the new sort value of the saved or added case
+        for (const int mode : { 2, 3, 4 }) {
+            for (const QString& value : Awkward)
+                QTest::addRow("mode %d, saved as %s", mode, qPrintable(value))
+                    << mode << Change::Save << value;
+            QTest::addRow("mode %d, added NULL", mode) << mode << Change::Add << "NULL";
+            QTest::addRow("mode %d, added 'Ąb'", mode) << mode << Change::Add << "'Ąb'";
+            QTest::addRow("mode %d, deleted", mode) << mode << Change::Delete << QString();
+        }
+    }
+
+    void changedListIsWhatALoadShows()
+    {
+        QFETCH(int, sortMode);
+        QFETCH(Change, change);
+        QFETCH(QString, value);
+        const char* column = storage::CaseTable::ColumnNames[sortMode - 1];
+        for (const int id : { 1, 9, 20, 40 }) {
+            Lists l(40);
+            l.grid.setRowCount(2);
+            QCOMPARE(l.list.load(*l.db, sortMode), 40);
+            l.grid.setRow(l.list.rowOfCase(20));
+            bool done = false;
+            if (change == Change::Save) {
+                l.db->RunStatement(QStringLiteral("UPDATE kolvar SET %1 = %2 WHERE ID = %3")
+                                       .arg(QLatin1String(column), value)
+                                       .arg(id));
+                done = l.list.refreshCase(*l.db, id);
+            } else if (change == Change::Add) {
+                l.insert(id);
+                l.db->RunStatement(QStringLiteral("UPDATE kolvar SET %1 = %2 WHERE ID = 41")
+                                       .arg(QLatin1String(column), value));
+                done = l.list.refreshCase(*l.db, 41);
+            } else {
+                l.db->RunStatement(QStringLiteral("DELETE FROM kolvar WHERE ID = %1").arg(id));
+                done = l.list.removeCase(*l.db, id);
+            }
+            QVERIFY(done);
+            QCOMPARE(l.state(), l.loaded(sortMode));
+        }
+    }
+
+    void reorderedListIsWhatALoadShowsAndKeepsTheCase_data()
+    {
+        QTest::addColumn<int>("from");
+        QTest::addColumn<int>("to");
+        for (const int from : { 2, 3, 4 }) {
+            for (const int to : { 2, 3, 4 })
+                QTest::addRow("%d to %d", from, to) << from << to;
+        }
+    }
+
+    void reorderedListIsWhatALoadShowsAndKeepsTheCase()
+    {
+        QFETCH(int, from);
+        QFETCH(int, to);
+        Lists l(60);
+        l.grid.setRowCount(2);
+        (void)l.list.load(*l.db, from);
+        l.grid.setRow(l.list.rowOfCase(33));
+        QVERIFY(l.list.reorder(*l.db, to));
+        QCOMPARE(l.grid.cells(1, l.grid.row()), QStringLiteral("33"));
+        QCOMPARE(l.state(), l.loaded(to));
+    }
+
+    void rowsChangedByOthersTakeALoad()
+    {
+        Lists l(10);
+        l.grid.setRowCount(2);
+        (void)l.list.load(*l.db, 3);
+        l.grid.moveRow(2, 5);
+        QVERIFY(!l.list.reorder(*l.db, 2));
+        (void)l.list.load(*l.db, 3);
+        const auto other = storage::OpenDatabase(l.dir.filePath(QStringLiteral("rejestr.db")));
+        other->RunStatement(QStringLiteral("UPDATE kolvar SET Nadawca = 'Zz' WHERE ID = 2"));
+        QVERIFY(!l.list.refreshCase(*l.db, 3));
+    }
+};
+
+QTEST_MAIN(TestCaseList)
+#include "tst_caselist.moc"
