@@ -62,6 +62,14 @@ QString programFolder()
     return config;
 }
 
+QString registerFolder(const QString& programFolder)
+{
+    const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    if (installedDataFolder().isEmpty() || documents.isEmpty())
+        return programFolder;
+    return documents;
+}
+
 QString hintsFolder(const QString& programFolder)
 {
     const QString data = installedDataFolder();

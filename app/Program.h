@@ -52,6 +52,11 @@ private:
 // administrator who could.
 [[nodiscard]] QString programFolder();
 
+// Where the file dialogs of "Nowa Baza" and "Otwórz bazę" start: the program folder, or for an
+// installed program, whose program folder is a hidden configuration folder, the user's
+// documents folder.
+[[nodiscard]] QString registerFolder(const QString& programFolder);
+
 // Where the hints file is read from: the program folder when the user put one there, else the
 // one an installed program ships.
 [[nodiscard]] QString hintsFolder(const QString& programFolder);

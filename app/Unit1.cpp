@@ -784,7 +784,7 @@ void TForm1::createDatabase()
 {
     kolvar::FileDialogRequest request;
     request.caption = QStringLiteral("Nowa Baza");
-    request.folder = m_ProgramFolder;
+    request.folder = kolvar::registerFolder(m_ProgramFolder);
     request.fileName = QStringLiteral("zerowa.db");
     request.filter = DatabaseFilter;
     request.defaultSuffix = QStringLiteral("db3");
@@ -825,7 +825,7 @@ void TForm1::openDatabase()
 {
     kolvar::FileDialogRequest request;
     request.caption = QStringLiteral("Otwórz bazę");
-    request.folder = m_ProgramFolder;
+    request.folder = kolvar::registerFolder(m_ProgramFolder);
     request.fileName = m_lastOpenedFile;
     request.filter = DatabaseFilter;
     const auto chosen = userDialogs().openFile(this, request);
@@ -890,7 +890,7 @@ void TForm1::exportCsv()
         return row == 0 ? text.trimmed() : text;
     });
     userDialogs().message(this,
-        QStringLiteral("Zapisano plik %1\nRekordów: %2")
+        QStringLiteral("Zapisano plik\n%1\nRekordów: %2")
             .arg(QDir::toNativeSeparators(*chosen))
             .arg(cases));
 }
@@ -921,7 +921,7 @@ void TForm1::backUp()
         return;
     const std::int64_t cases = storage::BackUpRegister(m_DatabasePath, *chosen);
     userDialogs().message(this,
-        QStringLiteral("Kopia zapasowa bazy zapisana w pliku %1\nRekordów w kopii: %2")
+        QStringLiteral("Kopia zapasowa bazy zapisana w pliku\n%1\nRekordów w kopii: %2")
             .arg(QDir::toNativeSeparators(*chosen))
             .arg(cases));
 }

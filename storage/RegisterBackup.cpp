@@ -126,6 +126,8 @@ std::int64_t BackUpRegister(const QString& sourcePath, const QString& targetPath
         cases = queryText(copy.get(), "SELECT COUNT(*) FROM kolvar", targetPath).toLongLong();
     }
 
+    // Whoever may read the register may read its copy; the temporary file was the user's alone.
+    QFile::setPermissions(partial.fileName(), QFileInfo(sourcePath).permissions());
     std::error_code error;
     std::filesystem::rename(QFile::encodeName(partial.fileName()).toStdString(),
         QFile::encodeName(targetPath).toStdString(), error);

@@ -95,7 +95,7 @@ private slots:
         f.dialogs.files.push_back(csv);
         f.form1().EksportCsv1Click();
         QCOMPARE(f.dialogs.shown.first().file.fileName, QString("rejestr.csv"));
-        QCOMPARE(f.dialogs.texts().last(), "Zapisano plik " + csv + "\nRekordów: 4");
+        QCOMPARE(f.dialogs.texts().last(), "Zapisano plik\n" + csv + "\nRekordów: 4");
 
         QFile file(csv);
         QVERIFY(file.open(QIODevice::ReadOnly));
@@ -140,7 +140,7 @@ private slots:
         f.form1().KopiaZapasowa1Click();
         QVERIFY(f.dialogs.shown.first().file.fileName.startsWith("rejestr-kopia-"));
         QCOMPARE(f.dialogs.texts().last(),
-            "Kopia zapasowa bazy zapisana w pliku " + copy + "\nRekordów w kopii: 4");
+            "Kopia zapasowa bazy zapisana w pliku\n" + copy + "\nRekordów w kopii: 4");
         QCOMPARE(casesOf(copy), casesOf(f.path("rejestr.db")));
         QCOMPARE(filesIn(other.path()), QStringList { "kopia.db" });
 
