@@ -5,7 +5,6 @@
 
 #include <QDir>
 #include <QFile>
-#include <QLabel>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QtTest>
@@ -71,7 +70,6 @@ CaseRecord fullCase()
     return c;
 }
 
-// Leaves nothing in a folder but the files named.
 QStringList filesIn(const QString& folder)
 {
     return QDir(folder).entryList(QDir::Files | QDir::Hidden, QDir::Name);
@@ -157,15 +155,11 @@ private slots:
         QTest::addColumn<Command>("command");
         QTest::addColumn<QString>("message");
         const QString tail
-            = " \n\r              Proszę uprzednio zapisz zmiany lub zamknij to okno. ";
-        QTest::newRow("export") << &TForm1::EksportCsv1Click
-                                << "Eksportuję bazę tylko bez niezapisanych zmian w oknie Edycja "
-                                   "i druk"
-                + tail;
+            = " bez niezapisanych zmian w oknie Edycja i druk \n\r              Proszę "
+              "uprzednio zapisz zmiany lub zamknij to okno. ";
+        QTest::newRow("export") << &TForm1::EksportCsv1Click << "Eksportuję bazę tylko" + tail;
         QTest::newRow("backup") << &TForm1::KopiaZapasowa1Click
-                                << "Kopię zapasową robię tylko bez niezapisanych zmian w oknie "
-                                   "Edycja i druk"
-                + tail;
+                                << "Kopię zapasową robię tylko" + tail;
     }
     void bothRefuseOnlyWhileTheEditorHoldsUnsavedChanges()
     {
