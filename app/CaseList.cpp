@@ -92,12 +92,13 @@ public:
             [this](char c) { return m_weights[std::uint8_t(c)][0] != 0; });
     }
 
-    // The first eight first-level weights, then the level's end: keys in this order never
-    // contradict the full comparison of known texts.
-    [[nodiscard]] std::uint64_t prefix(QByteArrayView text) const
+    // Eight first-level weights from character offset on, the level's end marked after the last
+    // character: keys of known texts in this order never contradict the full comparison, and
+    // texts with equal keys that do not end in them differ, if at all, further on.
+    [[nodiscard]] std::uint64_t prefix(QByteArrayView text, qsizetype offset) const
     {
         std::uint64_t key = 0;
-        for (int i = 0; i < 8; ++i) {
+        for (qsizetype i = offset; i < offset + 8; ++i) {
             std::uint8_t w = 0;
             if (i < text.size())
                 w = m_weights[std::uint8_t(text[i])][0];
@@ -154,13 +155,13 @@ private:
 
 // The order of count rows: sources[i] is the row shown at place i. Rows are grouped by their
 // value, so each distinct text is placed once (a register names the same senders over and over);
-// the rows of one value follow the order of sequence.
+// the rows of one value follow the order sequence() gives, asked for once every key is read.
 class RowOrder
 {
 public:
-    template <typename KeyOf, typename RankOf>
+    template <typename KeyOf, typename RankOf, typename SequenceOf>
     [[nodiscard]] static std::optional<std::vector<int>> of(
-        int count, KeyOf keyOf, RankOf rankOf, std::span<const int> sequence)
+        int count, KeyOf keyOf, RankOf rankOf, SequenceOf sequenceOf)
     {
         RowOrder order;
         std::vector<std::uint32_t> groupOfRow(std::size_t(count), 0);
@@ -173,7 +174,7 @@ public:
         std::vector<std::uint32_t>().swap(order.m_slots);
         std::vector<std::uint32_t> nextPlace = order.firstPlaces();
         std::vector<int> sources(static_cast<std::size_t>(count));
-        for (const int i : sequence)
+        for (const int i : sequenceOf())
             sources[nextPlace[groupOfRow[std::size_t(i)]]++] = i;
         return sources;
     }
@@ -182,7 +183,6 @@ private:
     struct Group
     {
         QByteArrayView text;
-        std::uint64_t prefix = 0;
         std::size_t hash = 0;
         std::uint32_t rows = 0;
         std::uint8_t rank = 0;
@@ -209,8 +209,10 @@ private:
         const PolishCollation& collation = PolishCollation::instance();
         const bool known = collation.known(text);
         m_slots[slot] = std::uint32_t(m_groups.size() + 1);
-        m_groups.push_back(
-            { text, known ? collation.prefix(text) : 0, hash, 1, std::uint8_t(rank), known });
+        m_groups.push_back({ text, hash, 1, std::uint8_t(rank), known });
+        // The first key now, while the text is at hand: later it lies anywhere in memory.
+        m_keyed.push_back({ {}, std::uint32_t(m_groups.size() - 1) });
+        keyAt(m_keyed.back(), 0);
         return std::uint32_t(m_groups.size() - 1);
     }
 
@@ -226,29 +228,79 @@ private:
         }
     }
 
-    // Each group's first place in the list.
-    [[nodiscard]] std::vector<std::uint32_t> firstPlaces() const
+    // Whether group a comes before group b.
+    [[nodiscard]] bool before(std::uint32_t a, std::uint32_t b) const
     {
         const PolishCollation& collation = PolishCollation::instance();
+        const Group& x = m_groups[a];
+        const Group& y = m_groups[b];
+        // The table agrees with the collator on every text it knows, so the two mix into one
+        // consistent order; a text outside it costs a collator call, others a look-up.
+        int r = x.known && y.known ? collation.compareKnown(x.text, y.text)
+                                   : collation.compare(x.text, y.text);
+        if (r == 0)
+            r = x.rank != y.rank ? (x.rank < y.rank ? -1 : 1) : compareBytes(x.text, y.text);
+        return r < 0;
+    }
+
+    // Forty-eight first-level weights of a text from some depth on, and its group.
+    struct Keyed
+    {
+        std::array<std::uint64_t, 6> key {};
+        std::uint32_t group = 0;
+    };
+    static constexpr qsizetype KeyedChars = 48;
+
+    void keyAt(Keyed& keyed, qsizetype depth) const
+    {
+        const PolishCollation& collation = PolishCollation::instance();
+        const QByteArrayView text = m_groups[keyed.group].text;
+        for (std::size_t w = 0; w < keyed.key.size(); ++w)
+            keyed.key[w] = collation.prefix(text, depth + qsizetype(8 * w));
+    }
+
+    // Sorts texts equal in their first depth characters' first-level weights by the next ones,
+    // and so on: a comparison sort of a million distinct subjects would read two texts scattered
+    // over the register's memory at every step, this reads each text once a level.
+    void refine(std::vector<Keyed>::iterator first, std::vector<Keyed>::iterator last,
+        qsizetype depth) const
+    {
+        std::sort(first, last, [](const Keyed& a, const Keyed& b) { return a.key < b.key; });
+        while (first != last) {
+            auto run = first + 1;
+            while (run != last && run->key == first->key)
+                ++run;
+            if (run - first > 1) {
+                if (m_groups[first->group].text.size() < depth + KeyedChars) {
+                    // Equal at the first level to the end: the other levels decide.
+                    std::sort(first, run, [this](const Keyed& a, const Keyed& b) {
+                        return before(a.group, b.group);
+                    });
+                } else {
+                    for (auto it = first; it != run; ++it)
+                        keyAt(*it, depth + KeyedChars);
+                    refine(first, run, depth + KeyedChars);
+                }
+            }
+            first = run;
+        }
+    }
+
+    // Each group's first place in the list.
+    [[nodiscard]] std::vector<std::uint32_t> firstPlaces()
+    {
         std::vector<std::uint32_t> sorted(m_groups.size());
         std::iota(sorted.begin(), sorted.end(), 0);
-        std::sort(sorted.begin(), sorted.end(), [&](std::uint32_t a, std::uint32_t b) {
-            const Group& x = m_groups[a];
-            const Group& y = m_groups[b];
-            // The table agrees with the collator on every text it knows, so the two mix into
-            // one consistent order; a text outside it costs a collator call, others a look-up.
-            int r = 0;
-            if (x.known && y.known) {
-                if (x.prefix != y.prefix)
-                    return x.prefix < y.prefix;
-                r = collation.compareKnown(x.text, y.text);
-            } else {
-                r = collation.compare(x.text, y.text);
-            }
-            if (r == 0)
-                r = x.rank != y.rank ? (x.rank < y.rank ? -1 : 1) : compareBytes(x.text, y.text);
-            return r < 0;
-        });
+        if (std::all_of(m_groups.begin(), m_groups.end(), [](const Group& g) { return g.known; })) {
+            std::vector<Keyed>& keyed = m_keyed;
+            refine(keyed.begin(), keyed.end(), 0);
+            for (std::size_t i = 0; i < keyed.size(); ++i)
+                sorted[i] = keyed[i].group;
+            std::vector<Keyed>().swap(m_keyed);
+        } else {
+            std::sort(sorted.begin(), sorted.end(),
+                [this](std::uint32_t a, std::uint32_t b) { return before(a, b); });
+        }
         std::vector<std::uint32_t> place(m_groups.size());
         std::uint32_t next = 0;
         for (const std::uint32_t g : sorted) {
@@ -259,6 +311,7 @@ private:
     }
 
     std::vector<Group> m_groups;
+    std::vector<Keyed> m_keyed;
     // Index + 1 of the group in each slot, 0 when free: open addressing over a power of two.
     std::vector<std::uint32_t> m_slots;
 };
@@ -377,7 +430,7 @@ int CaseList::load(storage::ISQLiteDatabase& db, int sortMode)
         idsRise = idsRise && id && (filled == 0 || *id > lastId);
         lastId = id.value_or(lastId);
         if (fastPossible && id)
-            rememberClasses(*id, result, texts.sortResultColumns());
+            rememberClasses(*id, result, texts.sortResultColumns(), false);
         rankOfRow.push_back(
             std::uint8_t(rankOf(result.CellStoredType(texts.resultColumn(sortMode)))));
         filled = gridRow;
@@ -400,13 +453,15 @@ int CaseList::load(storage::ISQLiteDatabase& db, int sortMode)
         return 0;
 
     // Rows of one value keep the order they came in: the table's own, or the engine's.
-    std::vector<int> sequence(static_cast<std::size_t>(total));
-    std::iota(sequence.begin(), sequence.end(), 0);
     const std::optional<std::vector<int>> places = RowOrder::of(
         total, [&](int i) { return g.cellBytes(sortMode, i + 1); },
-        [&](int i) { return int(rankOfRow[std::size_t(i)]); }, sequence);
-    std::vector<std::uint8_t>().swap(rankOfRow);
-    std::vector<int>().swap(sequence);
+        [&](int i) { return int(rankOfRow[std::size_t(i)]); },
+        [&] {
+            std::vector<std::uint8_t>().swap(rankOfRow);
+            std::vector<int> sequence(static_cast<std::size_t>(total));
+            std::iota(sequence.begin(), sequence.end(), 0);
+            return sequence;
+        });
     if (places) {
         std::vector<int> sources = *places;
         for (int& s : sources)
@@ -464,16 +519,16 @@ int CaseList::classRank(std::int64_t id, int col) const
     return (bits >> (2 * (col - FirstSortColumn))) & 3;
 }
 
-void CaseList::rememberClasses(
-    std::int64_t id, const storage::ISQLiteTable& row, std::span<const int, 3> resultColumns)
+void CaseList::rememberClasses(std::int64_t id, const storage::ISQLiteTable& row,
+    std::span<const int, 3> resultColumns, bool replacing)
 {
     std::uint8_t bits = 0;
     for (int i = 0; i < SortColumns; ++i)
         bits |= std::uint8_t(rankOf(row.CellStoredType(resultColumns[std::size_t(i)])) << (2 * i));
-    if (bits == AllTexts)
-        m_otherClasses.remove(id);
-    else
+    if (bits != AllTexts)
         m_otherClasses.insert(id, bits);
+    else if (replacing)
+        m_otherClasses.remove(id);
 }
 
 int CaseList::rowOfCase(std::int64_t id) const
@@ -514,26 +569,30 @@ bool CaseList::reorder(storage::ISQLiteDatabase& db, int sortMode)
     if (!inStep(db))
         return false;
     const int n = m_count;
+    // Each row's ID is read beside its sort text, while its texts are at hand.
     std::vector<std::int64_t> ids(static_cast<std::size_t>(n));
-    for (int i = 0; i < n; ++i) {
-        const std::optional<std::int64_t> id = parseId(m_grid.cellBytes(1, i + 1));
-        if (!id)
-            return false;
-        ids[std::size_t(i)] = *id;
-    }
-    // Rows of one value stand by ID, as the table's own order gives them to a load.
-    std::vector<int> sequence(static_cast<std::size_t>(n));
-    std::iota(sequence.begin(), sequence.end(), 0);
-    if (!std::is_sorted(ids.begin(), ids.end()))
-        std::sort(sequence.begin(), sequence.end(),
-            [&](int a, int b) { return ids[std::size_t(a)] < ids[std::size_t(b)]; });
+    bool idsRead = true;
     const std::optional<std::vector<int>> places = RowOrder::of(
-        n, [&](int i) { return m_grid.cellBytes(sortMode, i + 1); },
-        [&](int i) { return classRank(ids[std::size_t(i)], sortMode); }, sequence);
-    if (!places)
+        n,
+        [&](int i) -> std::optional<QByteArrayView> {
+            const std::optional<std::int64_t> id = parseId(m_grid.cellBytes(1, i + 1));
+            idsRead = idsRead && id;
+            ids[std::size_t(i)] = id.value_or(0);
+            return m_grid.cellBytes(sortMode, i + 1);
+        },
+        [&](int i) { return classRank(ids[std::size_t(i)], sortMode); },
+        [&] {
+            // Rows of one value stand by ID, as the table's own order gives them to a load.
+            std::vector<int> sequence(static_cast<std::size_t>(n));
+            std::iota(sequence.begin(), sequence.end(), 0);
+            if (!std::is_sorted(ids.begin(), ids.end()))
+                std::sort(sequence.begin(), sequence.end(),
+                    [&](int a, int b) { return ids[std::size_t(a)] < ids[std::size_t(b)]; });
+            std::vector<std::int64_t>().swap(ids);
+            return sequence;
+        });
+    if (!places || !idsRead)
         return false;
-    std::vector<std::int64_t>().swap(ids);
-    std::vector<int>().swap(sequence);
 
     const int current = m_grid.row();
     std::vector<int> sources = *places;
@@ -602,7 +661,7 @@ bool CaseList::refreshCase(storage::ISQLiteDatabase& db, std::int64_t id)
     }
     m_grid.fillRowBytes(target, texts.read(*saved, {}), NumberRoom);
     renumber(target, target);
-    rememberClasses(id, *saved, texts.sortResultColumns());
+    rememberClasses(id, *saved, texts.sortResultColumns(), true);
     m_maxId = std::max(m_maxId, id);
     settle(db);
     return true;

@@ -56,8 +56,9 @@ private:
     void renumber(int first, int last);
     // The class the engine holds the sort value of a case in, for sort column col.
     [[nodiscard]] int classRank(std::int64_t id, int col) const;
-    void rememberClasses(
-        std::int64_t id, const storage::ISQLiteTable& row, std::span<const int, 3> resultColumns);
+    // replacing: the case may have been remembered before.
+    void rememberClasses(std::int64_t id, const storage::ISQLiteTable& row,
+        std::span<const int, 3> resultColumns, bool replacing);
     // -1, 0 or 1 as the case of row r comes before or after a case with this key, class and ID.
     [[nodiscard]] int compareRow(int r, QByteArrayView key, int rank, std::int64_t id) const;
     void settle(storage::ISQLiteDatabase& db);

@@ -20,16 +20,18 @@ PHRASE = "żółw xyzzy"
 SEARCHED = ["Termin", "Nadawca", "Dotyczy", "Tryb", "Odpowiedz", "Szczegoly"]
 
 
-def run(cmd, env=None):
-    """Wall seconds, peak resident MB (ru_maxrss) and stdout of one process."""
+def run(cmd, env=None, capture=True):
+    """Wall seconds, peak resident MB (ru_maxrss) and stdout of one process; the shell's rows go
+    to /dev/null, as a user's terminal would not hold them either."""
     with tempfile.TemporaryFile() as out:
         start = time.perf_counter()
-        proc = subprocess.Popen(cmd, stdout=out, stderr=subprocess.DEVNULL, env=env)
+        proc = subprocess.Popen(cmd, stdout=out if capture else subprocess.DEVNULL,
+                                stderr=subprocess.DEVNULL, env=env)
         _, status, usage = os.wait4(proc.pid, 0)
         seconds = time.perf_counter() - start
         proc.returncode = os.waitstatus_to_exitcode(status)
         out.seek(0)
-        text = out.read().decode()
+        text = out.read().decode(errors="replace")
     if proc.returncode != 0:
         raise SystemExit(f"failed ({proc.returncode}): {' '.join(cmd)}\n{text}")
     return seconds, usage.ru_maxrss / 1024 * 1.048576, text
@@ -63,11 +65,11 @@ def main():
               flush=True)
 
     def shell(path, sql):
-        return lambda: run(["sqlite3", path, sql])
+        return lambda: run(["sqlite3", path, sql], capture=False)
 
     def whole(path, order):
         env = dict(os.environ, KOLVAR_BENCH_SORT=str(order))
-        return lambda: run([bench, "load", path], env)[:2] + ("",)
+        return lambda: run([bench, "load", path], env, capture=False)[:2] + ("",)
 
     def command(path, order, name, note=None):
         env = dict(os.environ, KOLVAR_BENCH_SORT=str(order))
@@ -75,7 +77,7 @@ def main():
         def go():
             _, peak, text = run([bench, name, path], env)
             f = fields(text)
-            extra = note(f) if note else ""
+            extra = f"cpu {f['cpu']:.3f} s" + (", " + note(f) if note else "")
             return f["seconds"], f["peak-after"], extra
         return go
 
@@ -107,7 +109,8 @@ def main():
                 shell(path, "VACUUM"), min(runs, 3), file_mb)
     if os.path.exists(example) and os.path.exists(empty):
         measure("start-up, 35-case example", 35, whole(example, 3),
-                lambda: run([empty])[:2] + ("",), 10, os.path.getsize(example) / 1e6)
+                lambda: run([empty], capture=False)[:2] + ("",), 10,
+                os.path.getsize(example) / 1e6)
 
     print()
     print(f"{'cases':>9}  {'work':<34} {'kolvar min/median s':>21}  {'peer min/median s':>19}  "
