@@ -5,6 +5,7 @@
 //   kolvar_makeexample settings FOLDER REGISTER-NAME   (only when FOLDER has no kolvar.ini yet)
 
 #include "CaseTable.h"
+#include "Cp1250.h"
 #include "IniFile.h"
 #include "SettingsFile.h"
 #include "SqliteInterfaces.h"
@@ -66,6 +67,9 @@ std::vector<CaseRecord> parseSource(const QString& path)
         }
         if (cases.empty())
             throw SourceError { where + QStringLiteral("text before the first \"---\"") };
+        // A register holds Windows-1250 only; anything else would be stored as '?'.
+        if (!kolvar::storage::canEncodeCp1250(line))
+            throw SourceError { where + QStringLiteral("character outside Windows-1250") };
         if (line.startsWith(QStringLiteral("  "))) {
             if (!multiLine)
                 throw SourceError { where + QStringLiteral("indented line outside a field") };
