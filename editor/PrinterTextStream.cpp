@@ -58,35 +58,55 @@ void PrinterTextStream::write(QStringView text)
 
 void PrinterTextStream::drawText(QStringView text)
 {
+    if (text.isEmpty())
+        return;
     const QFontMetricsF fm = metrics(m_font);
-    while (!text.isEmpty()) {
+    // A character is never split, and a surrogate pair or an accent stays with its letter: lines
+    // break only at these ends, found once for the whole text.
+    QList<qsizetype> ends;
+    const QString str = text.toString();
+    QTextBoundaryFinder finder(QTextBoundaryFinder::Grapheme, str);
+    for (qsizetype end = finder.toNextBoundary(); end > 0; end = finder.toNextBoundary())
+        ends.append(end);
+
+    qsizetype start = 0;
+    qsizetype first = 0; // the first end after start
+    while (first < ends.size()) {
         const qreal room = m_pageSize.width() - m_pos.x();
-        const qreal whole = fm.horizontalAdvance(text.toString());
-        if (whole <= room) {
-            place(text, whole);
+        const auto widthTo
+            = [&](qsizetype i) { return fm.horizontalAdvance(str.mid(start, ends[i] - start)); };
+        // The longest run that fits, found by doubling the run tried and then halving the gap, so
+        // that a line costs about its own length and a long unbroken text stays linear.
+        qsizetype fit = first - 1;
+        qsizetype tooWide = ends.size();
+        for (qsizetype step = 32; fit + 1 < tooWide; step *= 2) {
+            const qsizetype probe = std::min(fit + step, tooWide - 1);
+            if (widthTo(probe) > room) {
+                tooWide = probe;
+                break;
+            }
+            fit = probe;
+        }
+        while (tooWide - fit > 1) {
+            const qsizetype mid = fit + (tooWide - fit) / 2;
+            (widthTo(mid) <= room ? fit : tooWide) = mid;
+        }
+        if (tooWide == ends.size()) {
+            place(QStringView(str).mid(start), widthTo(fit));
             return;
         }
-        // The longest run of whole characters that still fits; a character is never split, and
-        // a surrogate pair or an accent stays with its letter.
-        QList<qsizetype> ends;
-        const QString str = text.toString();
-        QTextBoundaryFinder finder(QTextBoundaryFinder::Grapheme, str);
-        for (qsizetype end = finder.toNextBoundary(); end > 0; end = finder.toNextBoundary())
-            ends.append(end);
-        const auto firstTooWide = std::partition_point(ends.cbegin(), ends.cend(),
-            [&](qsizetype end) { return fm.horizontalAdvance(str.left(end)) <= room; });
-        qsizetype fits = firstTooWide == ends.cbegin() ? 0 : *(firstTooWide - 1);
-        if (fits == 0) {
+        if (fit < first) {
             if (m_pos.x() > 0) {
                 newLine();
                 continue;
             }
             // Wider than the page on its own: it goes out clipped rather than never.
-            fits = ends.first();
+            fit = first;
         }
-        place(text.left(fits), fm.horizontalAdvance(str.left(fits)));
+        place(QStringView(str).mid(start, ends[fit] - start), widthTo(fit));
         newLine();
-        text = text.mid(fits);
+        start = ends[fit];
+        first = fit + 1;
     }
 }
 

@@ -1,53 +1,15 @@
 #include "RecordPrintout.h"
 
+#include "PrinterAccess.h"
 #include "PrinterTextStream.h"
 
-#include <QPainter>
 #include <QPrinter>
-#include <QPrinterInfo>
 
 namespace kolvar {
 
 namespace {
 
-const QString NoPrinterMessage
-    = QStringLiteral("Brak drukarki domyślnej. Rekord nie został wydrukowany.");
-
-QString jobFailedMessage(const QPrinter& printer)
-{
-    return QStringLiteral("Nie można rozpocząć wydruku na drukarce \"%1\". Rekord nie został "
-                          "wydrukowany.")
-        .arg(printer.printerName());
-}
-
-std::unique_ptr<QPrinter> defaultPrinter(QString& error)
-{
-    const QString pdf = qEnvironmentVariable("KOLVAR_PRINT_PDF");
-    if (!pdf.isEmpty()) {
-        auto printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
-        printer->setOutputFormat(QPrinter::PdfFormat);
-        printer->setPageSize(QPageSize(QPageSize::A4));
-        printer->setOutputFileName(pdf);
-        return printer;
-    }
-    const QPrinterInfo info = QPrinterInfo::defaultPrinter();
-    if (info.isNull()) {
-        error = NoPrinterMessage;
-        return nullptr;
-    }
-    auto printer = std::make_unique<QPrinter>(info, QPrinter::HighResolution);
-    if (!printer->isValid()) {
-        error = jobFailedMessage(*printer);
-        return nullptr;
-    }
-    return printer;
-}
-
-RecordPrinterSource& printerSource()
-{
-    static RecordPrinterSource source = defaultPrinter;
-    return source;
-}
+const QString NotPrinted = QStringLiteral(" Rekord nie został wydrukowany.");
 
 } // namespace
 
@@ -82,28 +44,22 @@ void writeRecordPrintout(PrinterTextStream& out, const std::function<QString(Edi
         + text(EditorField::Odpowiedz) + QStringLiteral("\r\n"));
 }
 
-RecordPrinterSource setRecordPrinterSource(RecordPrinterSource source)
-{
-    RecordPrinterSource previous = std::move(printerSource());
-    printerSource() = source ? std::move(source) : RecordPrinterSource(defaultPrinter);
-    return previous;
-}
-
 QString printRecord(const std::function<QString(EditorField)>& text)
 {
     QString error;
-    const std::unique_ptr<QPrinter> printer = printerSource()(error);
+    const std::unique_ptr<QPrinter> printer = printerAccess().defaultPrinter(error);
     if (!printer)
-        return error.isEmpty() ? NoPrinterMessage : error;
+        return error.isEmpty() ? noPrinterMessage() : error;
 
     PrinterTextStream stream(QSizeF(printer->width(), printer->height()), printer->logicalDpiY());
     writeRecordPrintout(stream, text);
 
-    QPainter painter;
-    if (!painter.begin(printer.get()))
-        return jobFailedMessage(*printer);
-    paintPages(painter, stream, [&printer] { return printer->newPage(); });
-    painter.end();
+    PrintJob job(*printer);
+    if (const QString failed = job.begin(); !failed.isEmpty())
+        return failed + NotPrinted;
+    paintPages(job.painter(), stream, [&job] { return job.newPage(); });
+    if (const QString failed = job.finish(); !failed.isEmpty())
+        return failed + NotPrinted;
     return {};
 }
 

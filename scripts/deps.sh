@@ -6,7 +6,7 @@ set -euo pipefail
 kolvar_packages=(
   cmake ninja-build g++ pkg-config ccache
   qt6-base-dev libgl-dev libsqlite3-dev sqlite3
-  fonts-liberation qt6-translations-l10n
+  fonts-liberation qt6-translations-l10n poppler-utils
   librsvg2-bin desktop-file-utils appstream
 )
 

@@ -1,6 +1,7 @@
 #include "FakeEditorHost.h"
 #include "PrinterTextStream.h"
 #include "RecordPrintout.h"
+#include "RecordingPrinter.h"
 #include "ScriptedDialogs.h"
 #include "Unit2.h"
 
@@ -21,7 +22,10 @@ using kolvar::EditorField;
 using kolvar::PlacedText;
 using kolvar::PrinterTextStream;
 using kolvar::test::FakeEditorHost;
+using kolvar::test::Recording;
+using kolvar::test::RecordingPrinter;
 using kolvar::test::ScriptedDialogs;
+using kolvar::test::ScriptedPrinters;
 
 namespace {
 
@@ -136,126 +140,7 @@ QList<Expected> skeleton(const QString& date, const QString& sender, const QStri
     };
 }
 
-// What a printer was asked to paint, kept by the test after the printer has gone.
-struct Recording
-{
-    struct Drawn
-    {
-        int page;
-        QPointF baseline;
-        QString text;
-        QFont font;
-        QColor pen;
-    };
-
-    bool refuseJob = false;
-    int jobs = 0;
-    int page = 0;
-    QList<Drawn> drawn;
-};
-
-class RecordingPaintEngine final : public QPaintEngine
-{
-public:
-    explicit RecordingPaintEngine(Recording& out)
-        : QPaintEngine(QPaintEngine::AllFeatures)
-        , m_out(out)
-    { }
-    bool begin(QPaintDevice*) override { return !m_out.refuseJob; }
-    bool end() override { return true; }
-    void updateState(const QPaintEngineState& changed) override
-    {
-        if (changed.state() & QPaintEngine::DirtyPen)
-            m_pen = changed.pen().color();
-    }
-    void drawPixmap(const QRectF&, const QPixmap&, const QRectF&) override { }
-    void drawTextItem(const QPointF& p, const QTextItem& item) override
-    {
-        m_out.drawn.append({ m_out.page, p, item.text(), item.font(), m_pen });
-    }
-    Type type() const override { return QPaintEngine::User; }
-
-private:
-    Recording& m_out;
-    QColor m_pen;
-};
-
-class RecordingPrintEngine final : public QPrintEngine
-{
-public:
-    explicit RecordingPrintEngine(Recording& out)
-        : m_out(out)
-    { }
-    void setProperty(PrintEnginePropertyKey key, const QVariant& value) override
-    {
-        m_properties.insert(key, value);
-    }
-    QVariant property(PrintEnginePropertyKey key) const override { return m_properties.value(key); }
-    bool newPage() override
-    {
-        ++m_out.page;
-        return true;
-    }
-    bool abort() override { return false; }
-    int metric(QPaintDevice::PaintDeviceMetric m) const override
-    {
-        switch (m) {
-        case QPaintDevice::PdmWidth:
-            return int(Page.width());
-        case QPaintDevice::PdmHeight:
-            return int(Page.height());
-        case QPaintDevice::PdmWidthMM:
-            return int(Page.width() * 25.4 / Dpi);
-        case QPaintDevice::PdmHeightMM:
-            return int(Page.height() * 25.4 / Dpi);
-        case QPaintDevice::PdmDpiX:
-        case QPaintDevice::PdmDpiY:
-        case QPaintDevice::PdmPhysicalDpiX:
-        case QPaintDevice::PdmPhysicalDpiY:
-            return Dpi;
-        case QPaintDevice::PdmDepth:
-            return 32;
-        case QPaintDevice::PdmNumColors:
-            return INT_MAX;
-        case QPaintDevice::PdmDevicePixelRatio:
-            return 1;
-        case QPaintDevice::PdmDevicePixelRatioScaled:
-            return int(QPaintDevice::devicePixelRatioFScale());
-        }
-        return 0;
-    }
-    QPrinter::PrinterState printerState() const override { return QPrinter::Active; }
-
-private:
-    Recording& m_out;
-    QHash<PrintEnginePropertyKey, QVariant> m_properties;
-};
-
-// The engines are a base so that they outlive the QPrinter part, whose destructor may still
-// reach them.
-struct RecordingEngines
-{
-    explicit RecordingEngines(Recording& out)
-        : m_paintEngine(out)
-        , m_printEngine(out)
-    { }
-    RecordingPaintEngine m_paintEngine;
-    RecordingPrintEngine m_printEngine;
-};
-
-// A printer that records what is painted on it instead of printing.
-class RecordingPrinter final : private RecordingEngines, public QPrinter
-{
-public:
-    explicit RecordingPrinter(Recording& out)
-        : RecordingEngines(out)
-        , QPrinter(QPrinter::HighResolution)
-    {
-        setEngines(&m_printEngine, &m_paintEngine);
-    }
-};
-
-const QString NoPrinter = QStringLiteral("Brak drukarki domyślnej. Rekord nie został wydrukowany.");
+const QString NoPrinter = QStringLiteral("Drukarka nie jest podłączona!");
 
 } // namespace
 
@@ -266,6 +151,7 @@ class TestRecordPrintout : public QObject
 private:
     std::unique_ptr<FakeEditorHost> m_host;
     std::unique_ptr<ScriptedDialogs> m_dialogs;
+    std::unique_ptr<ScriptedPrinters> m_printers;
     std::unique_ptr<TForm2> m_form;
     Recording m_printer;
     bool m_noPrinter = false;
@@ -302,19 +188,18 @@ private slots:
         m_host = std::make_unique<FakeEditorHost>();
         m_dialogs = std::make_unique<ScriptedDialogs>();
         m_form = std::make_unique<TForm2>(*m_host);
-        kolvar::setRecordPrinterSource([this](QString& error) -> std::unique_ptr<QPrinter> {
+        m_printers = std::make_unique<ScriptedPrinters>();
+        m_printers->printer = [this]() -> std::unique_ptr<QPrinter> {
             ++m_printer.jobs;
-            // Without a printer the source says nothing; the printout has its own message.
-            Q_UNUSED(error);
             if (m_noPrinter)
                 return nullptr;
-            return std::make_unique<RecordingPrinter>(m_printer);
-        });
+            return std::make_unique<RecordingPrinter>(m_printer, Page, Dpi);
+        };
     }
 
     void cleanup()
     {
-        kolvar::setRecordPrinterSource({});
+        m_printers.reset();
         m_form.reset();
         m_dialogs.reset();
         m_host.reset();
@@ -616,20 +501,27 @@ private slots:
     void withoutAPrinterOnlyTheErrorIsShown_data()
     {
         QTest::addColumn<bool>("noPrinter");
+        QTest::addColumn<bool>("failsAtTheEnd");
         QTest::addColumn<QString>("message");
-        QTest::newRow("no default printer") << true << NoPrinter;
+        QTest::newRow("no default printer") << true << false << NoPrinter;
         QTest::newRow("the job cannot start")
-            << false
+            << false << false
             << QStringLiteral("Nie można rozpocząć wydruku na drukarce \"\". Rekord nie został "
+                              "wydrukowany.");
+        QTest::newRow("the print system fails the job")
+            << false << true
+            << QStringLiteral("Wydruk na drukarce \"\" nie powiódł się. Rekord nie został "
                               "wydrukowany.");
     }
 
     void withoutAPrinterOnlyTheErrorIsShown()
     {
         QFETCH(bool, noPrinter);
+        QFETCH(bool, failsAtTheEnd);
         QFETCH(QString, message);
         m_noPrinter = noPrinter;
-        m_printer.refuseJob = !noPrinter;
+        m_printer.refuseJob = !noPrinter && !failsAtTheEnd;
+        m_printer.failJob = failsAtTheEnd;
         if (m_printer.refuseJob)
             QTest::ignoreMessage(QtWarningMsg, "QPainter::begin(): Returned false");
         const Fields fields { { EditorField::Nadawca, QStringLiteral("Urząd") },
@@ -640,7 +532,7 @@ private slots:
 
         QCOMPARE(m_dialogs->texts(), QStringList { message });
         QCOMPARE(m_dialogs->shown.first().icon, kolvar::MessageIcon::Error);
-        QVERIFY(m_printer.drawn.isEmpty());
+        QCOMPARE(m_printer.drawn.isEmpty(), !failsAtTheEnd);
         QCOMPARE(m_printer.page, 0);
         QVERIFY(m_form->RecordChanged());
         QCOMPARE(m_form->fieldText(EditorField::Nadawca), fields[EditorField::Nadawca]);
@@ -650,7 +542,7 @@ private slots:
 
     void pdfVariableSendsThePrintoutToThatFile()
     {
-        kolvar::setRecordPrinterSource({});
+        m_printers.reset();
         QTemporaryDir dir;
         QVERIFY(dir.isValid());
         const QString pdf = dir.filePath(QStringLiteral("rekord.pdf"));

@@ -1,0 +1,125 @@
+#include "RecordingPrinter.h"
+
+#include <climits>
+
+namespace kolvar::test {
+
+RecordingPaintEngine::RecordingPaintEngine(Recording& out)
+    : QPaintEngine(QPaintEngine::AllFeatures)
+    , m_out(out)
+{ }
+
+bool RecordingPaintEngine::begin(QPaintDevice*)
+{
+    return !m_out.refuseJob;
+}
+
+bool RecordingPaintEngine::end()
+{
+    m_out.ended = true;
+    return !m_out.failJob;
+}
+
+void RecordingPaintEngine::updateState(const QPaintEngineState& changed)
+{
+    if (changed.state() & QPaintEngine::DirtyPen)
+        m_pen = changed.pen().color();
+}
+
+void RecordingPaintEngine::drawPixmap(const QRectF&, const QPixmap&, const QRectF&)
+{
+    ++m_out.images;
+}
+
+void RecordingPaintEngine::drawImage(
+    const QRectF&, const QImage&, const QRectF&, Qt::ImageConversionFlags)
+{
+    ++m_out.images;
+}
+
+void RecordingPaintEngine::drawTextItem(const QPointF& p, const QTextItem& item)
+{
+    m_out.drawn.append({ m_out.page, p, item.text(), item.font(), m_pen });
+}
+
+RecordingPrintEngine::RecordingPrintEngine(Recording& out, QSizeF page, int dpi)
+    : m_out(out)
+    , m_page(page)
+    , m_dpi(dpi)
+{ }
+
+void RecordingPrintEngine::setProperty(PrintEnginePropertyKey key, const QVariant& value)
+{
+    m_properties.insert(key, value);
+}
+
+QVariant RecordingPrintEngine::property(PrintEnginePropertyKey key) const
+{
+    return m_properties.value(key);
+}
+
+bool RecordingPrintEngine::newPage()
+{
+    ++m_out.page;
+    return true;
+}
+
+int RecordingPrintEngine::metric(QPaintDevice::PaintDeviceMetric m) const
+{
+    switch (m) {
+    case QPaintDevice::PdmWidth:
+        return int(m_page.width());
+    case QPaintDevice::PdmHeight:
+        return int(m_page.height());
+    case QPaintDevice::PdmWidthMM:
+        return int(m_page.width() * 25.4 / m_dpi);
+    case QPaintDevice::PdmHeightMM:
+        return int(m_page.height() * 25.4 / m_dpi);
+    case QPaintDevice::PdmDpiX:
+    case QPaintDevice::PdmDpiY:
+    case QPaintDevice::PdmPhysicalDpiX:
+    case QPaintDevice::PdmPhysicalDpiY:
+        return m_dpi;
+    case QPaintDevice::PdmDepth:
+        return 32;
+    case QPaintDevice::PdmNumColors:
+        return INT_MAX;
+    case QPaintDevice::PdmDevicePixelRatio:
+        return 1;
+    case QPaintDevice::PdmDevicePixelRatioScaled:
+        return int(QPaintDevice::devicePixelRatioFScale());
+    }
+    return 0;
+}
+
+QPrinter::PrinterState RecordingPrintEngine::printerState() const
+{
+    return m_out.failJob && m_out.ended ? QPrinter::Error : QPrinter::Active;
+}
+
+RecordingPrinter::RecordingPrinter(Recording& out, QSizeF page, int dpi)
+    : RecordingEngines(out, page, dpi)
+    , QPrinter(QPrinter::HighResolution)
+{
+    setEngines(&m_printEngine, &m_paintEngine);
+}
+
+ScriptedPrinters::ScriptedPrinters()
+    : m_previous(setPrinterAccess(this))
+{ }
+
+ScriptedPrinters::~ScriptedPrinters()
+{
+    setPrinterAccess(m_previous);
+}
+
+std::unique_ptr<QPrinter> ScriptedPrinters::defaultPrinter(QString& message)
+{
+    ++asked;
+    std::unique_ptr<QPrinter> made = printer ? printer() : nullptr;
+    if (!made)
+        message = error.isEmpty() ? noPrinterMessage() : error;
+    return made;
+}
+
+} // namespace kolvar::test
