@@ -12,6 +12,7 @@
 #include "Program.h"
 #include "RegisterBackup.h"
 #include "Unit2.h"
+#include "UnitPokazuj.h"
 #include "UserDialogs.h"
 #include "Zarur.h"
 #include "help.h"
@@ -186,6 +187,7 @@ TForm1::TForm1(const QString& programFolder, const QString& startRegister, QWidg
     createMenu();
     designGrid();
     m_caseList = std::make_unique<kolvar::CaseList>(*m_G1);
+    installPrintPreview();
     FormCreate(startRegister);
 }
 
@@ -373,6 +375,9 @@ void TForm1::designGrid()
     QFont footer(QStringLiteral("MS Sans Serif"));
     footer.setPixelSize(11);
     g.SetFooterFont(footer);
+    // The printout as the form gives it; the other print options start as the grid's defaults.
+    g.PrintOptions().HeaderSize = 10;
+    g.PrintOptions().FooterSize = 7;
 
     // A million cases stay in memory as one byte per character of the register's code page.
     g.setCompactCodec([](QStringView text) { return storage::toCp1250(text); },
@@ -1359,8 +1364,10 @@ void TForm1::closeEvent(QCloseEvent* event)
 // Printing, calendar and hints; the phrase search and the list's look are in PhraseSearch.cpp and
 // ListAppearance.cpp
 
-// The list printout comes with the print preview.
-void TForm1::Drukowanie1Click() { }
+void TForm1::Drukowanie1Click()
+{
+    m_G1->PreviewPrintout();
+}
 
 void TForm1::nmuKalendarzClick()
 {

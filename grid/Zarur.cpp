@@ -9,10 +9,13 @@
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QPrinter>
+#include <QScreen>
 #include <QScrollBar>
 
 #include <algorithm>
 #include <climits>
+#include <cmath>
 #include <stdexcept>
 
 namespace kolvar::grid {
@@ -72,6 +75,16 @@ std::runtime_error fileError(const QString& what, const QFile& file)
                                   .toStdString());
 }
 
+// A font set in pixels has no point size of its own; the screen's resolution gives it one.
+int pointSizeOf(const QFont& font)
+{
+    if (font.pointSize() > 0)
+        return font.pointSize();
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    const qreal dpi = screen ? screen->logicalDotsPerInchY() : 96;
+    return int(std::lround(font.pixelSize() * 72 / dpi));
+}
+
 } // namespace
 
 TZarur::TZarur(QWidget* parent)
@@ -87,6 +100,8 @@ TZarur::TZarur(QWidget* parent)
     m_measureCanvas.fontColor = fontColor();
     m_defaultCanvasFont = font();
     m_defaultCanvasBrush = QBrush(color());
+    m_printOptions.HeaderSize = pointSizeOf(font()) + 2;
+    m_printOptions.FooterSize = pointSizeOf(m_footerFont) - 1;
     RememberEditCell();
 }
 

@@ -4,6 +4,10 @@
 #include "CellSearch.h"
 #include "ColorValue.h"
 #include "GridLists.h"
+#include "PageLayout.h"
+#include "PreviewWindow.h"
+#include "PrintOptions.h"
+#include "ResampleBitmap.h"
 #include "RowMarkSet.h"
 #include "SortKeys.h"
 #include "StringGrid.h"
@@ -13,6 +17,9 @@
 #include <QImage>
 
 #include <functional>
+#include <memory>
+
+class QPrinter;
 
 namespace kolvar::grid {
 
@@ -221,6 +228,23 @@ public:
     // The flags a cell would be painted with, for handlers outside painting.
     [[nodiscard]] GridDrawState CellDrawState(int Col, int Row) const;
 
+    // The printout (ZarurPrinting.cpp). The options are the grid's own; the preview edits them in
+    // place. PreviewPrintout opens the preview window the program installed (PreviewWindow.h);
+    // RenderPreviewPage draws page PrintOptions().PreviewPage into the picture, sizing it to the
+    // page; PrintPreviewPage prints the page drawn last, after the printer dialog.
+    [[nodiscard]] TPrintOptions& PrintOptions() { return m_printOptions; }
+    void PreviewPrintout();
+    void RenderPreviewPage(QImage& Canvas);
+    [[nodiscard]] int CountPrintPages();
+    void PrintPreviewPage();
+    [[nodiscard]] int PagesLaidOut() const { return m_pagesLaidOut; }
+    // The page drawn last, with its notes (a logo left out).
+    [[nodiscard]] const PageLayout& RenderedPage() const { return m_renderedPage; }
+    // The printer the pages are laid out for, taken when the preview opens; without one, a
+    // stand-in that carries the page set-up of an A4 page at 600 dpi.
+    [[nodiscard]] QPrinter& LayoutPrinter();
+    static void ResampleBitmap(QImage& Source, QImage& Target);
+
     // Row marking (active with goRangeSelect).
     [[nodiscard]] bool RowMarked(int Row) const { return m_markedRows.contains(Row); }
     [[nodiscard]] int MarkedRowCount() const { return m_markedRows.count(); }
@@ -261,6 +285,9 @@ protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
 
 private:
+    friend class ZarurPrintSource;
+
+    PageLayout LayOutPages(bool Render, int FirstRow, int LastRow);
     [[nodiscard]] bool rangeValid(int first, int last, bool forRows) const;
     [[nodiscard]] bool isFooterRow(int row) const;
     [[nodiscard]] bool editorShown() const;
@@ -348,6 +375,12 @@ private:
     // The canvas as it was at construction; the printout restores it.
     QFont m_defaultCanvasFont;
     QBrush m_defaultCanvasBrush;
+
+    TPrintOptions m_printOptions;
+    int m_pagesLaidOut = 0;
+    PageLayout m_renderedPage;
+    std::unique_ptr<QPrinter> m_layoutPrinter;
+    bool m_realPrinter = false;
 };
 
 } // namespace kolvar::grid

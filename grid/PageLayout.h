@@ -1,0 +1,138 @@
+#pragma once
+
+#include "CellLayout.h"
+#include "PrintOptions.h"
+
+#include <QColor>
+#include <QDateTime>
+#include <QFont>
+#include <QImage>
+#include <QList>
+#include <QRect>
+#include <QSize>
+#include <QStringList>
+
+#include <climits>
+
+class QPainter;
+
+namespace kolvar::grid {
+
+// One thing drawn on a printed page, in page units.
+struct PageItem
+{
+    enum Kind { Fill, Frame, Text, Image };
+    Kind kind = Fill;
+    QRect rect; // what is filled or framed, where the text is laid out, where the image goes
+    QColor color; // of the fill, the frame or the text
+    QString text;
+    QFont font; // sized in pixels of the page units
+    int flags = 0; // Qt::AlignmentFlag and Qt::TextFlag of the text
+    QImage image;
+};
+
+// A page as data: what is drawn where. The same page paints the preview picture, a printer page
+// and a PDF.
+struct PageLayout
+{
+    QSize size;
+    QColor background;
+    QList<PageItem> items;
+    QStringList notes; // what the user should know about the page (a logo left out)
+};
+
+// The cell as it is printed.
+struct PrintedCell
+{
+    QString text;
+    QFont font;
+    QColor fontColor;
+    QColor brush;
+    TAlignment horzAlign = taLeftJustify;
+    TVertAlignment vertAlign = taTopJustify;
+};
+
+// What the layout reads from a grid. Cells are asked for only on the page that is drawn.
+class PrintSource
+{
+public:
+    virtual ~PrintSource() = default;
+    [[nodiscard]] virtual int colCount() const = 0;
+    [[nodiscard]] virtual int colWidth(int col) const = 0;
+    [[nodiscard]] virtual int rowHeight(int row) const = 0;
+    [[nodiscard]] virtual int fixedCols() const = 0;
+    [[nodiscard]] virtual int fixedRows() const = 0;
+    [[nodiscard]] virtual bool wordWrap() const = 0;
+    [[nodiscard]] virtual QFont font() const = 0;
+    [[nodiscard]] virtual QColor color() const = 0;
+    [[nodiscard]] virtual PrintedCell cell(int col, int row) = 0;
+};
+
+// The printer page the layout is for: its printable size in printer pixels and its resolution,
+// with the screen's resolution that the grid's lengths are measured in.
+struct PrintPage
+{
+    QSize size;
+    int dpiX = 600;
+    int dpiY = 600;
+    int screenDpiX = 96;
+    int screenDpiY = 96;
+};
+
+// Lays a grid out as printed pages: a title line with the logo, row 0, the data rows and the
+// three-part footer, the columns cut into slices that fit the page width. Rendering draws one
+// page in screen pixels (PW and PH divided by the whole ratio of the resolutions); counting walks
+// every page in printer pixels and draws nothing. A run stops as soon as the page to draw is
+// complete, so the pages before it are only walked through.
+class PageLayouter
+{
+public:
+    PageLayouter(PrintSource& source, const TPrintOptions& options, const PrintPage& page,
+        const QDateTime& now);
+
+    // Draws page number (1-based); a page beyond the last leaves the layout empty but sized.
+    [[nodiscard]] PageLayout Render(int number, int FirstRow, int LastRow);
+    // Walks all pages without drawing and gives their number.
+    [[nodiscard]] int Count(int FirstRow, int LastRow);
+
+    [[nodiscard]] int PagesLaidOut() const { return m_pagesLaidOut; }
+
+private:
+    void LayOutPages(int FirstRow, int LastRow);
+    void PutPageFrame();
+    void PutRow(int Row);
+    void loadLogo();
+    [[nodiscard]] int ScaleX(int v) const;
+    [[nodiscard]] int ScaleY(int v) const;
+    [[nodiscard]] QFont sizedFont(int points) const;
+    [[nodiscard]] QFont inPixels(QFont font) const;
+    [[nodiscard]] QString pageLabel() const;
+
+    PrintSource& m_source;
+    const TPrintOptions& m_options;
+    PrintPage m_page;
+    QDateTime m_now;
+    bool m_render = false;
+    int m_drawPage = 0;
+    PageLayout m_layout;
+    int m_pagesLaidOut = 0;
+    bool m_drawing = false; // D: the current page is the one drawn
+    int m_pw = 0;
+    int m_ph = 0;
+    int m_y = 0;
+    int m_footerHeight = 0;
+    int m_sliceFirst = 0;
+    int m_sliceLast = 0;
+    int m_slice = 0;
+    bool m_sliced = false;
+    int m_pageInSlice = 0;
+    int m_clipBottom = INT_MAX; // where the row being put is cut off
+    // The logo as read; drawn at its own size, which rendering keeps in screen pixels.
+    QImage m_logo;
+};
+
+// Paints a laid-out page over target on any painter: the preview picture, a printer page, a PDF.
+// The page is stretched to target, so a printer gets it again at its own resolution.
+void paintPage(QPainter& painter, const PageLayout& page, const QRectF& target);
+
+} // namespace kolvar::grid
