@@ -209,7 +209,7 @@ TPrintOptions& TPokazuj::options() const
 
 void TPokazuj::ShowPrintImage()
 {
-    show(m_PrintImage);
+    showPicture(m_PrintImage);
 }
 
 void TPokazuj::ShowModal()
@@ -217,7 +217,7 @@ void TPokazuj::ShowModal()
     exec();
 }
 
-void TPokazuj::show(const QImage& picture)
+void TPokazuj::showPicture(const QImage& picture)
 {
     m_shown = picture;
     m_PreviewImage->setPixmap(QPixmap::fromImage(picture));
@@ -352,7 +352,7 @@ void TPokazuj::btnshowClick()
     if (!m_Grid)
         return;
     m_Grid->RenderPreviewPage(m_PrintImage);
-    show(m_PrintImage);
+    showPicture(m_PrintImage);
 }
 
 void TPokazuj::btnfullClick()
@@ -378,7 +378,7 @@ void TPokazuj::showScaledTo(int width)
         return;
     QImage scaled(width, roundEven(width * (double(h) / w)), QImage::Format_RGB888);
     kolvar::grid::TZarur::ResampleBitmap(m_PrintImage, scaled);
-    show(scaled);
+    showPicture(scaled);
 }
 
 void TPokazuj::PreviewImageClick()
@@ -388,7 +388,7 @@ void TPokazuj::PreviewImageClick()
     if (f <= 0)
         return;
     if (s > roundEven(f * 0.8))
-        show(m_PrintImage);
+        showPicture(m_PrintImage);
     else
         ShowScaled((double(s) / f) / 0.8);
 }

@@ -66,7 +66,7 @@ private:
     void FitPageToWidth();
     void ShowScaled(double factor);
     void showScaledTo(int width);
-    void show(const QImage& picture);
+    void showPicture(const QImage& picture);
     void liveRefresh();
     void countPages();
     [[nodiscard]] kolvar::grid::TPrintOptions& options() const;

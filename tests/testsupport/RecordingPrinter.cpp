@@ -11,7 +11,8 @@ RecordingPaintEngine::RecordingPaintEngine(Recording& out)
 
 bool RecordingPaintEngine::begin(QPaintDevice*)
 {
-    return !m_out.refuseJob;
+    m_out.begun = !m_out.refuseJob;
+    return m_out.begun;
 }
 
 bool RecordingPaintEngine::end()
@@ -94,7 +95,9 @@ int RecordingPrintEngine::metric(QPaintDevice::PaintDeviceMetric m) const
 
 QPrinter::PrinterState RecordingPrintEngine::printerState() const
 {
-    return m_out.failJob && m_out.ended ? QPrinter::Error : QPrinter::Active;
+    if (m_out.failJob && m_out.ended)
+        return QPrinter::Error;
+    return m_out.begun && !m_out.ended ? QPrinter::Active : QPrinter::Idle;
 }
 
 RecordingPrinter::RecordingPrinter(Recording& out, QSizeF page, int dpi)

@@ -28,6 +28,7 @@ struct Recording
 
     bool refuseJob = false; // the job does not start
     bool failJob = false; // the job starts and the print system fails it at the end
+    bool begun = false;
     bool ended = false;
     int jobs = 0;
     int page = 0;
@@ -45,6 +46,8 @@ public:
     void drawPixmap(const QRectF&, const QPixmap&, const QRectF&) override;
     void drawImage(const QRectF&, const QImage&, const QRectF&, Qt::ImageConversionFlags) override;
     void drawTextItem(const QPointF& p, const QTextItem& item) override;
+    void drawPath(const QPainterPath&) override { }
+    void drawPolygon(const QPointF*, int, PolygonDrawMode) override { }
     Type type() const override { return QPaintEngine::User; }
 
 private:
