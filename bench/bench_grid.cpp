@@ -1,11 +1,16 @@
 // Times the list grid where a big register hurts: sorting 100,000 cases by sender, painting one
 // frame of a grid of a million rows against one of ten thousand, and searching 100,000 cases for a
-// phrase none of them holds.
+// phrase none of them holds; counting the printed pages of a million cases, drawing the last page
+// of 100,000, and laying out a record printout whose memo is one 100 KB line.
+#include "PrinterAccess.h"
+#include "PrinterTextStream.h"
+#include "RecordPrintout.h"
 #include "Zarur.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QImage>
+#include <QPrinter>
 #include <QRandomGenerator>
 #include <QStringDecoder>
 
@@ -137,6 +142,53 @@ double paintMilliseconds(int rows)
     return double(timer.nsecsElapsed()) / 1e6 / frames;
 }
 
+// The pages are laid out for an A4 page at 600 dpi whatever printers the machine has.
+class NoPrinters final : public kolvar::PrinterAccess
+{
+public:
+    std::unique_ptr<QPrinter> defaultPrinter(QString& error) override
+    {
+        error = kolvar::noPrinterMessage();
+        return nullptr;
+    }
+};
+
+double countPagesMilliseconds(int rows)
+{
+    TZarur grid;
+    fill(grid, rows, false, 40);
+    QElapsedTimer timer;
+    timer.start();
+    const int pages = grid.CountPrintPages();
+    const double ms = double(timer.nsecsElapsed()) / 1e6;
+    std::printf("count the printed pages of %d rows (%d pages): %.1f ms\n", rows, pages, ms);
+    return ms;
+}
+
+double lastPageMilliseconds(int rows)
+{
+    TZarur grid;
+    fill(grid, rows, false, 40);
+    grid.PrintOptions().PreviewPage = grid.CountPrintPages();
+    QImage page;
+    QElapsedTimer timer;
+    timer.start();
+    grid.RenderPreviewPage(page);
+    return double(timer.nsecsElapsed()) / 1e6;
+}
+
+double longMemoMilliseconds()
+{
+    const QString memo(100 * 1024, QLatin1Char('x'));
+    QElapsedTimer timer;
+    timer.start();
+    kolvar::PrinterTextStream stream(QSizeF(4720, 6780), 600);
+    kolvar::writeRecordPrintout(stream, [&memo](kolvar::EditorField field) {
+        return field == kolvar::EditorField::Szczegoly ? memo : QString();
+    });
+    return double(timer.nsecsElapsed()) / 1e6;
+}
+
 // The main window keeps its rows in Windows-1250, one byte a character; the search reads them
 // back through the codec. A table codec as fast as the program's own, made from ICU's once.
 void installCp1250(TZarur& grid)
@@ -219,5 +271,14 @@ int main(int argc, char** argv)
     const double big = paintMilliseconds(1000000);
     std::printf("paint one frame, 10000 rows: %.2f ms\n", small);
     std::printf("paint one frame, 1000000 rows: %.2f ms\n", big);
+
+    NoPrinters noPrinters;
+    kolvar::setPrinterAccess(&noPrinters);
+    countPagesMilliseconds(1000000);
+    std::printf(
+        "draw the last printed page of 100000 rows: %.1f ms\n", lastPageMilliseconds(100000));
+    std::printf("lay out a record printout with a one-line memo of 100 KB: %.1f ms\n",
+        longMemoMilliseconds());
+    kolvar::setPrinterAccess(nullptr);
     return 0;
 }
