@@ -1,0 +1,75 @@
+#include "AppFixture.h"
+#include "RecordingPrinter.h"
+#include "Unit1.h"
+#include "Zarur.h"
+
+#include <QAction>
+#include <QTest>
+
+using namespace kolvar;
+using namespace kolvar::test;
+
+namespace {
+
+// Stands in for the preview window: keeps what the grid drew before the window would show.
+class PreviewProbe final : public grid::PreviewWindow
+{
+public:
+    explicit PreviewProbe(QStringList& texts)
+        : m_texts(texts)
+    { }
+    void SetGrid(grid::TZarur* grid) override { m_grid = grid; }
+    QImage& PrintImage() override { return m_image; }
+    void ShowPrintImage() override { }
+    void ShowModal() override
+    {
+        for (const grid::PageItem& item : m_grid->RenderedPage().items)
+            if (item.kind == grid::PageItem::Text)
+                m_texts << item.text;
+        m_texts << QStringLiteral("%1x%2").arg(m_image.width()).arg(m_image.height());
+    }
+
+private:
+    QStringList& m_texts;
+    grid::TZarur* m_grid = nullptr;
+    QImage m_image;
+};
+
+} // namespace
+
+class TestListPrintout : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void drukowaniePreviewsTheListWithoutAPrinter()
+    {
+        AppFixture f;
+        storage::CaseRecord c = listCase("2024.02.02", "Jan", "Wniosek");
+        c.szczegoly = "szczegóły sprawy";
+        c.adnotacje = "tajna adnotacja";
+        f.makeRegister("rejestr.db", { c, listCase("2024.02.03", "Ola", "Skarga") });
+        f.rememberRegister("rejestr.db");
+        f.start();
+        ScriptedPrinters noPrinter;
+        QStringList shown;
+        const grid::PreviewWindowFactory previous = grid::setPreviewWindowFactory(
+            [&shown](QWidget*) { return std::make_unique<PreviewProbe>(shown); });
+        f.form1().findChild<QAction*>(QStringLiteral("Drukowanie1"))->trigger();
+        grid::setPreviewWindowFactory(previous);
+
+        // An A4 page at 600 dpi, in pixels of the 96 dpi screen.
+        QCOMPARE(shown.last(), QStringLiteral("826x1169"));
+        for (const char* text : { "Jan", "Wniosek", "Ola", "Strona 1" })
+            QVERIFY2(shown.contains(QLatin1String(text)), qPrintable(shown.join(u'|')));
+        QVERIFY(!shown.contains(QStringLiteral("szczegóły sprawy")));
+        QVERIFY(!shown.contains(QStringLiteral("tajna adnotacja")));
+        const grid::TPrintOptions& options = f.form1().G1()->PrintOptions();
+        QCOMPARE(options.HeaderSize, 10);
+        QCOMPARE(options.FooterSize, 7);
+        QCOMPARE(options.PageFooter, QStringLiteral("date|time|page"));
+    }
+};
+
+QTEST_MAIN(TestListPrintout)
+#include "tst_listprintout.moc"
