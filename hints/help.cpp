@@ -7,13 +7,16 @@
 #include "UserDialogs.h"
 
 #include <QCloseEvent>
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QKeyEvent>
+#include <QPointer>
 #include <QScrollBar>
 #include <QTextBlockFormat>
 #include <QTextCursor>
+#include <QTextDocument>
 #include <QTextEdit>
 #include <QVBoxLayout>
 
@@ -38,9 +41,14 @@ QFont textFont()
 
 } // namespace
 
-TFhelp::TFhelp(const QString& programFolder, QWidget* parent)
+TFhelp::TFhelp(const QString& settingsFolder, QWidget* parent)
+    : TFhelp(QCoreApplication::applicationDirPath(), settingsFolder, parent)
+{ }
+
+TFhelp::TFhelp(const QString& executableFolder, const QString& settingsFolder, QWidget* parent)
     : QDialog(parent)
-    , m_programFolder(programFolder)
+    , m_executableFolder(executableFolder)
+    , m_settingsFolder(settingsFolder)
 {
     setObjectName(QStringLiteral("Fhelp"));
     setWindowTitle(QStringLiteral("Plik pomocy"));
@@ -75,14 +83,13 @@ TFhelp::~TFhelp() = default;
 
 QString TFhelp::hintsFilePath() const
 {
-    return QDir(m_programFolder).filePath(HintsFileName);
-}
-
-int TFhelp::clientWidth() const
-{
-    // The control's own size is current even before its first showing, when its viewport has
-    // not been laid out yet.
-    return m_RichEdit1->maximumViewportSize().width();
+    // An installed program keeps its hints beside itself even when the settings have moved to
+    // the user's folder; a user who has no say over the program's folder may keep their own.
+    const QString besideProgram = QDir(m_executableFolder).filePath(HintsFileName);
+    const QString withSettings = QDir(m_settingsFolder).filePath(HintsFileName);
+    if (!QFileInfo(besideProgram).isFile() && QFileInfo(withSettings).isFile())
+        return withSettings;
+    return besideProgram;
 }
 
 void TFhelp::FormShow()
@@ -94,13 +101,12 @@ void TFhelp::FormShow()
     m_RichEdit1->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
 
     // Indents in points, for the paragraph under the selection; loading a file replaces them
-    // along with the text. Counted in points, the right indent is wider than the control: the
-    // selection starts on the guide's empty first line, where it changes nothing that shows.
+    // along with the text. No right indent: one taken from the window's width squeezed the
+    // paragraph the reader had clicked into down to a word per line.
     const double pixelsPerPoint = m_RichEdit1->logicalDpiX() / 72.0;
     QTextBlockFormat indents;
     indents.setTextIndent(-15 * pixelsPerPoint);
     indents.setLeftMargin((25 + 15) * pixelsPerPoint);
-    indents.setRightMargin((clientWidth() - 25) * pixelsPerPoint);
     QTextCursor selection = m_RichEdit1->textCursor();
     selection.mergeBlockFormat(indents);
 
@@ -118,13 +124,26 @@ void TFhelp::FormShow()
             kolvar::MessageIcon::Error);
         return;
     }
-    kolvar::hints::readRichOrPlainText(bytes, *m_RichEdit1->document());
+    // Built apart from the view, the document is laid out once when it is shown instead of after
+    // every run of text, which made a long file take minutes.
+    auto* document = new QTextDocument(m_RichEdit1);
+    document->setDefaultFont(m_RichEdit1->font());
+    kolvar::hints::readRichOrPlainText(bytes, *document);
+    // The control deletes the document it made itself; one read earlier is ours to delete.
+    const QPointer<QTextDocument> previous = m_RichEdit1->document();
+    m_RichEdit1->setDocument(document);
+    if (previous && previous->parent() == m_RichEdit1)
+        delete previous;
     m_RichEdit1->moveCursor(QTextCursor::Start);
     m_RichEdit1->verticalScrollBar()->setValue(0);
 }
 
 void TFhelp::FormResize()
 {
+    // The window's own width: the text's follows it, but is laid out a moment later.
+    if (width() == m_shownWidth)
+        return;
+    m_shownWidth = width();
     FormShow();
 }
 

@@ -10,28 +10,33 @@ class BevelPanel;
 }
 
 // The hints window: the user guide as read-only rich text. The text comes from "Ruvarez.rtf"
-// beside the program when that file exists, and is the guide built into the window otherwise.
+// beside the program, or else in the folder of the user's settings, when either exists, and is the
+// guide built into the window otherwise.
 // Shown modally, a fresh window for each use; Escape, the close box and the system's close keys
 // close it, always with the result Accepted.
 class TFhelp : public QDialog
 {
     Q_OBJECT
 public:
-    // programFolder is the folder of the program's executable, where the hints file is looked
-    // for; the working folder plays no part.
-    explicit TFhelp(const QString& programFolder, QWidget* parent = nullptr);
+    // The hints file is looked for beside the executable first, then in settingsFolder (the
+    // program's folder, or the per-user one when the program's is not writable); the working
+    // folder plays no part.
+    explicit TFhelp(const QString& settingsFolder, QWidget* parent = nullptr);
+    TFhelp(const QString& executableFolder, const QString& settingsFolder, QWidget* parent);
     ~TFhelp() override;
     TFhelp(const TFhelp&) = delete;
     TFhelp& operator=(const TFhelp&) = delete;
 
     [[nodiscard]] kolvar::hints::BevelPanel* Panel1() const { return m_Panel1; }
     [[nodiscard]] QTextEdit* RichEdit1() const { return m_RichEdit1; }
-    // Where the hints file is looked for.
+    // The hints file shown: the first that exists of the two places, else the one beside the
+    // executable.
     [[nodiscard]] QString hintsFilePath() const;
 
-    // Prepares the text and loads the hints file when it exists; every resize runs it, so the
-    // file is read again and shown from its start.
+    // Prepares the text and loads the hints file when it exists, showing it from its start.
     void FormShow();
+    // Runs FormShow when the text's width changed: only a new width can change what the file's
+    // layout needs, and a reload throws away where the reader was.
     void FormResize();
     // Returns whether the key was used: Escape closes the window, other keys are left to the
     // control they were meant for.
@@ -48,9 +53,9 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
-    [[nodiscard]] int clientWidth() const;
-
-    QString m_programFolder;
+    QString m_executableFolder;
+    QString m_settingsFolder;
+    int m_shownWidth = -1;
     kolvar::hints::BevelPanel* m_Panel1 = nullptr;
     QTextEdit* m_RichEdit1 = nullptr;
 };

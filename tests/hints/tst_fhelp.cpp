@@ -13,6 +13,7 @@
 #include <QTest>
 #include <QTextBlock>
 #include <QTextEdit>
+#include <QTextLayout>
 #include <QTimer>
 #include <QToolTip>
 
@@ -54,6 +55,7 @@ class tst_Fhelp : public QObject
     Q_OBJECT
 private:
     std::unique_ptr<QTemporaryDir> m_program;
+    std::unique_ptr<QTemporaryDir> m_user;
     std::unique_ptr<QTemporaryDir> m_working;
     std::unique_ptr<ScriptedDialogs> m_dialogs;
     std::unique_ptr<TFhelp> m_window;
@@ -72,7 +74,7 @@ private:
     TFhelp& window()
     {
         if (!m_window)
-            m_window = std::make_unique<TFhelp>(m_program->path());
+            m_window = std::make_unique<TFhelp>(m_program->path(), m_user->path(), nullptr);
         return *m_window;
     }
     void showWindow()
@@ -87,6 +89,7 @@ private slots:
     void init()
     {
         m_program = std::make_unique<QTemporaryDir>();
+        m_user = std::make_unique<QTemporaryDir>();
         m_working = std::make_unique<QTemporaryDir>();
         m_dialogs = std::make_unique<ScriptedDialogs>();
         QVERIFY(QDir::setCurrent(m_working->path()));
@@ -97,6 +100,7 @@ private slots:
         m_dialogs.reset();
         QDir::setCurrent(m_startFolder);
         m_working.reset();
+        m_user.reset();
         m_program.reset();
     }
 
@@ -159,7 +163,7 @@ private slots:
                  "\"Szukanie\"", "\"Nowa Baza\"", "\"Otwórz bazę\"", "\"Regeneruj (odśwież) bazę\"",
                  "\"Edycja aktualnego rekordu\"", "\"Zapisz zmiany w rekordzie\"",
                  "\"Zniszcz wybrany rekord\"", "\"Znajdź następną\"", "\"Sortuj według Nadawcy\"",
-                 "\"Zamknij\"", "Esc" })
+                 "\"Zamknij\"", "Esc", "dokładnie tak, jak go wpisano, również cudzysłów" })
             QTest::newRow(phrase) << QString::fromUtf8(phrase);
     }
     void builtInGuideNamesTheProgramsFilesCommandsAndKeys()
@@ -188,6 +192,31 @@ private slots:
         showWindow();
         QCOMPARE(shownText(), expected);
         QVERIFY(m_dialogs->shown.isEmpty());
+    }
+
+    void looksBesideProgramThenInUserFolder_data()
+    {
+        QTest::addColumn<bool>("besideProgram");
+        QTest::addColumn<bool>("inUserFolder");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("beside the program only") << true << false << QStringLiteral("program");
+        QTest::newRow("in the user's folder only") << false << true << QStringLiteral("user");
+        QTest::newRow("in both, the program's wins") << true << true << QStringLiteral("program");
+    }
+    void looksBesideProgramThenInUserFolder()
+    {
+        QFETCH(bool, besideProgram);
+        QFETCH(bool, inUserFolder);
+        QFETCH(QString, expected);
+        if (besideProgram)
+            writeHints("program");
+        if (inUserFolder) {
+            QFile file(QDir(m_user->path()).filePath(QStringLiteral("Ruvarez.rtf")));
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write("user");
+        }
+        showWindow();
+        QCOMPARE(shownText(), expected);
     }
 
     void richTextFormatsReachTheWindow_data()
@@ -267,6 +296,37 @@ private slots:
         QTRY_VERIFY(shownText().startsWith(QStringLiteral("nowy początek\nwiersz 1\n")));
         QCOMPARE(bar->value(), 0);
         QCOMPARE(window().RichEdit1()->textCursor().position(), 0);
+    }
+
+    void heightOnlyResizeKeepsTheReadersPlace()
+    {
+        QByteArray lines;
+        for (int i = 1; i <= 300; ++i)
+            lines += "wiersz " + QByteArray::number(i) + "\r\n";
+        writeHints(lines);
+        showWindow();
+        QScrollBar* bar = window().RichEdit1()->verticalScrollBar();
+        bar->setValue(bar->maximum() / 2);
+        const int place = bar->value();
+
+        writeHints("nowy pocz\xb9tek\r\n" + lines);
+        window().resize(window().width(), window().height() - 40);
+        QTest::qWait(50);
+        QVERIFY(shownText().startsWith(QStringLiteral("wiersz 1\n")));
+        QCOMPARE(bar->value(), place);
+    }
+
+    void resizeAfterAClickLeavesTheParagraphItsWidth()
+    {
+        showWindow();
+        QTextEdit* text = window().RichEdit1();
+        const QTextBlock block = text->document()->findBlockByNumber(25);
+        QVERIFY(block.text().count(QLatin1Char(' ')) >= 8);
+        QTextCursor click(block);
+        text->setTextCursor(click);
+        window().resize(760, 400);
+        QTRY_VERIFY(block.layout()->lineCount() > 0);
+        QVERIFY2(block.layout()->lineCount() <= 2, qPrintable(block.text()));
     }
 
     void closesWithAccepted_data()
