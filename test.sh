@@ -4,7 +4,7 @@
 set -euo pipefail
 cd "$(dirname "$0")"
 source scripts/deps.sh
-kolvar_install_deps
+kolvar_install_deps "${kolvar_test_packages[@]}"
 
 cmake -S . -B build-test -G Ninja -DCMAKE_BUILD_TYPE=Debug -DKOLVAR_SANITIZE=ON -DKOLVAR_WERROR=ON >/dev/null
 cmake --build build-test

@@ -85,6 +85,14 @@ QLabel* makeLabel(const QString& name, const QString& caption, QWidget* parent, 
     return label;
 }
 
+// A value shown after its caption is named by both, so a screen reader says "Rekordów: 150"
+// rather than a bare number.
+void showCaptioned(QLabel* value, const QLabel* caption, const QString& text)
+{
+    value->setText(text);
+    value->setAccessibleName(caption->text() + QLatin1Char(' ') + text);
+}
+
 // A register in the program folder is remembered by its bare name, as the settings files of
 // earlier versions hold it; one elsewhere by its full path.
 QString rememberedName(const QString& path, const QString& programFolder)
@@ -241,6 +249,7 @@ void TForm1::createControls()
 
     m_G1 = new TZarur(m_Panel1);
     m_G1->setObjectName(QStringLiteral("G1"));
+    m_G1->setAccessibleName(QStringLiteral("Lista spraw"));
     m_Panel1->dock(m_G1, Align::Client);
 }
 
@@ -505,7 +514,7 @@ void TForm1::OpenSortedQuery()
         throw CommandError(QStringLiteral("Nieznany porządek listy: %1").arg(m_SortMode));
     }
     const int total = m_caseList->load(database(), m_SortMode);
-    m_LabelCount->setText(QString::number(total));
+    showCaptioned(m_LabelCount, m_StaticText2, QString::number(total));
     m_LabelCount->adjustSize();
     m_LoadRow = total + 1;
     m_G1->SetSortOnClick(false);
@@ -541,7 +550,7 @@ template <typename Change> void TForm1::refreshList(Change&& change)
     // Where the list holds the register as a load left it, only the rows that change are
     // touched; anything else (another program's writes, rows the user dragged) takes a load.
     if (m_Database && columnsAsLaidOut() && change(*m_caseList)) {
-        m_LabelCount->setText(QString::number(m_caseList->count()));
+        showCaptioned(m_LabelCount, m_StaticText2, QString::number(m_caseList->count()));
         m_LabelCount->adjustSize();
         m_LoadRow = m_caseList->count() + 1;
         updateRegenerujEnabled();
@@ -642,7 +651,7 @@ void TForm1::applySettings(const kolvar::AppSettings& s)
     setListFixedColor(s.fixedColor);
     m_EditFontSize = s.editFontSize;
     m_databaseName = s.databaseName;
-    m_Label2->setText(QFileInfo(s.databaseName).fileName());
+    showCaptioned(m_Label2, m_StaticText1, QFileInfo(s.databaseName).fileName());
     m_Label2->adjustSize();
     m_SortMode = s.sortMode;
     setListFont(fontFrom(s.listFontName, s.listFontSize, s.listFontStyle), s.listFontColor);
@@ -767,7 +776,7 @@ bool TForm1::refusedWhileEditing(const QString& message, bool information)
 void TForm1::useDatabaseFile(const QString& path)
 {
     m_databaseName = rememberedName(path, m_ProgramFolder);
-    m_Label2->setText(QFileInfo(path).fileName());
+    showCaptioned(m_Label2, m_StaticText1, QFileInfo(path).fileName());
     m_Label2->adjustSize();
     m_DatabasePath = QFileInfo(path).absoluteFilePath();
     m_dateSeparator.reset();

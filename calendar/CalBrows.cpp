@@ -51,6 +51,7 @@ TCalendarBrowser::TCalendarBrowser(QWidget* parent)
 
     m_Calendar1 = new TCalendar(this);
     m_Calendar1->setObjectName(QStringLiteral("Calendar1"));
+    m_Calendar1->setAccessibleName(QStringLiteral("Kalendarz"));
     m_Calendar1->setColor(Qt::yellow);
     m_Calendar1->setFontColor(Qt::black);
     m_Calendar1->setGridLineWidth(2);
@@ -89,6 +90,9 @@ QPushButton* TCalendarBrowser::makeButton(
     // puts the right-pointing arrow after the caption.
     if (pointsRight)
         button->setLayoutDirection(Qt::RightToLeft);
+    // Two buttons share each caption; a reader cannot see which way the arrow points.
+    button->setAccessibleName(
+        caption + (pointsRight ? QStringLiteral(" naprzód") : QStringLiteral(" wstecz")));
     button->setGeometry({ QPoint(x, ButtonTop), ButtonSize });
     button->setAutoDefault(false);
     return button;

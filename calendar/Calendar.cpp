@@ -175,6 +175,22 @@ void TCalendar::RebuildMonth()
     setTopRow(top);
     setLeftCol(left);
     invalidateGrid();
+    announceReset();
+}
+
+QString TCalendar::accessibleText(int col, int row) const
+{
+    // A reader hears the whole date and the weekday in full, not a bare "8" under "wt.".
+    const QLocale locale;
+    if (row == 0) {
+        const int weekday = weekdayOfColumn(col, m_startOfWeek);
+        return locale.standaloneDayName(weekday == 0 ? 7 : weekday);
+    }
+    const int day = dayAtCell(col, row, m_dayShift);
+    if (day < 1 || day > CurrentMonthLength())
+        return {};
+    const QDate date(m_shownDate.year(), m_shownDate.month(), day);
+    return locale.toString(date, QStringLiteral("dddd, d MMMM yyyy"));
 }
 
 QString TCalendar::CellCaption(int col, int row) const

@@ -72,6 +72,8 @@ public:
 
     // A day name in row 0, a day number in the week rows, empty for cells outside the month.
     [[nodiscard]] QString CellCaption(int col, int row) const;
+    // The full weekday name in row 0 and the full date ("wtorek, 8 grudnia 2026") in the weeks.
+    [[nodiscard]] QString accessibleText(int col, int row) const override;
 
     // The day number column 0 of week row 1 stands for (-5..1).
     [[nodiscard]] int DayShift() const { return m_dayShift; }

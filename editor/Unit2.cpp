@@ -25,6 +25,7 @@
 
 #include <array>
 #include <optional>
+#include <utility>
 
 using kolvar::Align;
 using kolvar::Bevel;
@@ -284,7 +285,11 @@ void TForm2::createControls()
         button->setIcon(kolvar::glyphIcon(b.glyph));
         button->setIconSize(QSize(16, 16));
         button->setGeometry(158 + 27 * int(i), 10, 25, 25);
-        button->setFocusPolicy(Qt::NoFocus);
+        // Reached by Tab like every other command of the window, yet a click leaves the focus
+        // in the field being edited.
+        button->setFocusPolicy(Qt::TabFocus);
+        // A screen reader has no picture to describe: the hint is what the button does.
+        button->setAccessibleName(button->toolTip());
         connect(button, &QToolButton::clicked, this, b.handler);
         m_speedButtons[i] = button;
     }
@@ -312,6 +317,15 @@ void TForm2::createControls()
              static_cast<QWidget*>(m_edKlient), static_cast<QWidget*>(m_Memo2),
              static_cast<QWidget*>(m_Memo3) })
         typed->installEventFilter(this);
+
+    // Each field is known by its caption, also where the caption sits on a panel of its own.
+    const std::array<std::pair<QLabel*, QWidget*>, 7> captions { { { m_lbl12, m_Edit4 },
+        { m_lblklient, m_edKlient }, { m_lblSprawa, m_Edit5 }, { m_lblTryb, m_edKrypto1 },
+        { m_lblDane, m_Memo2 }, { m_lbl113, m_Memo3 }, { m_lblOdpowiada, m_edKrypto2 } } };
+    for (const auto& [label, field] : captions) {
+        label->setBuddy(field);
+        field->setAccessibleName(label->text());
+    }
 }
 
 void TForm2::createMenu()
@@ -343,8 +357,10 @@ void TForm2::createMenu()
 
 void TForm2::setTabOrderChain()
 {
-    const std::array<QWidget*, 9> order { m_btnClose, m_btnWymazuj, m_Edit5, m_Edit4, m_edKlient,
-        m_Memo2, m_edKrypto1, m_Memo3, m_edKrypto2 };
+    // As the window reads: top to bottom, left to right.
+    const std::array<QWidget*, 16> order { m_Edit4, m_edKlient, m_Edit5, m_edKrypto1, m_Memo2,
+        m_Memo3, m_edKrypto2, m_btnWymazuj, m_speedButtons[0], m_speedButtons[1], m_speedButtons[2],
+        m_speedButtons[3], m_speedButtons[4], m_speedButtons[5], m_speedButtons[6], m_btnClose };
     for (std::size_t i = 0; i + 1 < order.size(); ++i)
         setTabOrder(order[i], order[i + 1]);
 }

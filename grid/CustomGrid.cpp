@@ -1,6 +1,9 @@
 #include "CustomGrid.h"
 
+#include "GridAccessible.h"
 #include "GridAxis.h"
+
+#include <QAccessible>
 
 #include <QApplication>
 #include <QKeyEvent>
@@ -34,18 +37,6 @@ public:
 private:
     std::function<bool(QObject*, QEvent*)> m_hook;
 };
-
-// Where an index ends up when the row (column) `from` is moved to `to`.
-int followMove(int index, int from, int to)
-{
-    if (index == from)
-        return to;
-    if (from < index && index <= to)
-        return index - 1;
-    if (to <= index && index < from)
-        return index + 1;
-    return index;
-}
 
 } // namespace
 
@@ -85,6 +76,7 @@ struct CustomGrid::Private
     QString editOriginal;
 
     bool focusInside = false;
+    bool resetAnnounced = false;
     bool syncingBars = false;
     bool updatingBars = false;
     bool barsDirty = false;
@@ -107,6 +99,7 @@ CustomGrid::CustomGrid(QWidget* parent)
     setFocusPolicy(Qt::StrongFocus);
     viewport()->setMouseTracking(true);
     viewport()->setAutoFillBackground(false);
+    GridAccessible::install();
 
     d->autoScroll = new QTimer(this);
     d->autoScroll->setInterval(autoScrollInterval);
@@ -159,6 +152,7 @@ void CustomGrid::setColCount(int count)
     d->cols.setCount(count);
     clampPositions();
     geometryChanged();
+    announceReset();
     sizeChanged(oldCols, oldRows);
 }
 
@@ -179,6 +173,7 @@ void CustomGrid::setRowCount(int count)
     d->rows.setCount(count);
     clampPositions();
     geometryChanged();
+    announceReset();
     sizeChanged(oldCols, oldRows);
 }
 
@@ -197,6 +192,7 @@ void CustomGrid::setFixedCols(int count)
     d->leftCol = count;
     clampPositions();
     geometryChanged();
+    announceReset();
     showEditorIfAlways();
 }
 
@@ -215,6 +211,7 @@ void CustomGrid::setFixedRows(int count)
     d->topRow = count;
     clampPositions();
     geometryChanged();
+    announceReset();
     showEditorIfAlways();
 }
 
@@ -230,6 +227,9 @@ void CustomGrid::setColWidth(int col, int width)
     width = std::max(width, 0);
     if (width == d->cols.size(col))
         return;
+    // A column hidden or shown again leaves or joins what assistive tools see.
+    if ((width == 0) != (d->cols.size(col) == 0))
+        announceReset();
     d->cols.setSize(col, width);
     geometryChanged();
     colWidthsChanged();
@@ -422,6 +422,7 @@ void CustomGrid::setSelection(const GridRect& rect)
     scrollIntoView(left, top);
     viewport()->update();
     showEditorIfAlways();
+    announceCurrent();
 }
 
 int CustomGrid::topRow() const
@@ -529,7 +530,46 @@ bool CustomGrid::moveCurrent(int col, int row, bool moveAnchor, bool show)
         scrollIntoView(col, row);
     viewport()->update();
     showEditorIfAlways();
+    announceCurrent();
     return true;
+}
+
+void CustomGrid::announceCurrent()
+{
+    if (!QAccessible::isActive())
+        return;
+    const int child = GridAccessible::childIndex(*this, col(), row());
+    if (child < 0)
+        return;
+    QAccessibleEvent selection(this, QAccessible::Selection);
+    selection.setChild(child);
+    QAccessible::updateAccessibility(&selection);
+    if (hasFocus()) {
+        QAccessibleEvent focus(this, QAccessible::Focus);
+        focus.setChild(child);
+        QAccessible::updateAccessibility(&focus);
+    }
+}
+
+void CustomGrid::announceReset()
+{
+    if (d->resetAnnounced || !QAccessible::isActive())
+        return;
+    d->resetAnnounced = true;
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            d->resetAnnounced = false;
+            QAccessibleTableModelChangeEvent reset(
+                this, QAccessibleTableModelChangeEvent::ModelReset);
+            QAccessible::updateAccessibility(&reset);
+        },
+        Qt::QueuedConnection);
+}
+
+QString CustomGrid::accessibleText(int, int) const
+{
+    return {};
 }
 
 void CustomGrid::clampPositions()
@@ -759,6 +799,7 @@ void CustomGrid::moveRow(int from, int to)
     clampPositions();
     rowMoved(from, to);
     geometryChanged();
+    announceReset();
     showEditorIfAlways();
 }
 
@@ -773,6 +814,7 @@ void CustomGrid::moveColumn(int from, int to)
     clampPositions();
     columnMoved(from, to);
     geometryChanged();
+    announceReset();
     showEditorIfAlways();
 }
 
@@ -791,6 +833,7 @@ void CustomGrid::deleteRow(int row)
     clampPositions();
     rowDeleted(row);
     geometryChanged();
+    announceReset();
     sizeChanged(oldCols, oldRows);
     showEditorIfAlways();
 }
@@ -810,6 +853,7 @@ void CustomGrid::deleteColumn(int col)
     clampPositions();
     columnDeleted(col);
     geometryChanged();
+    announceReset();
     sizeChanged(oldCols, oldRows);
     showEditorIfAlways();
 }
@@ -1473,6 +1517,8 @@ void CustomGrid::focusInEvent(QFocusEvent* event)
         d->editor->setFocus(event->reason());
     enterFocus();
     viewport()->update();
+    // The tool hears the grid take the focus; the reader wants to hear where in it.
+    announceCurrent();
 }
 
 void CustomGrid::focusOutEvent(QFocusEvent* event)

@@ -159,6 +159,9 @@ public:
     void deleteRow(int row);
     void deleteColumn(int col);
 
+    // The text an assistive tool reads for a cell; the base grid holds none.
+    [[nodiscard]] virtual QString accessibleText(int col, int row) const;
+
     void invalidateCell(int col, int row);
     void invalidateRow(int row);
     void invalidateCol(int col);
@@ -232,7 +235,12 @@ protected:
 
     [[nodiscard]] QLineEdit* inplaceEditor() const;
 
+    // Tells assistive tools, once the current event is handled, that what the cells hold has
+    // changed as a whole (a load, a sort, rows added or taken away). Cheap enough to call per row.
+    void announceReset();
+
 private:
+    void announceCurrent();
     void setTopLeft(int col, int row);
     void scrollIntoView(int col, int row);
     bool moveCurrent(int col, int row, bool moveAnchor, bool show);

@@ -65,4 +65,16 @@ private:
     int m_lineWidth = 1;
 };
 
+// Where an index ends up when the row (column) `from` is moved to `to`.
+[[nodiscard]] inline int followMove(int index, int from, int to)
+{
+    if (index == from)
+        return to;
+    if (from < index && index <= to)
+        return index - 1;
+    if (to <= index && index < from)
+        return index + 1;
+    return index;
+}
+
 } // namespace kolvar::grid

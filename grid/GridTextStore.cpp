@@ -366,16 +366,16 @@ void GridTextStore::moveRow(int from, int to)
         std::rotate(at(to), at(from), at(from + 1));
 }
 
-void GridTextStore::permuteRows(int first, std::span<const int> sources)
+bool GridTextStore::permuteRows(int first, std::span<const int> sources)
 {
     const int count = int(sources.size());
     if (count == 0 || first < 0)
-        return;
+        return false;
     std::vector<bool> seen(sources.size(), false);
     for (const int source : sources) {
         const int i = source - first;
         if (i < 0 || i >= count || seen[size_t(i)])
-            return;
+            return false;
         seen[size_t(i)] = true;
     }
     ensureRow(first + count - 1);
@@ -384,6 +384,7 @@ void GridTextStore::permuteRows(int first, std::span<const int> sources)
         moved[i] = std::move(m_rows[size_t(sources[i])]);
     for (size_t i = 0; i < moved.size(); ++i)
         m_rows[size_t(first) + i] = std::move(moved[i]);
+    return true;
 }
 
 void GridTextStore::removeRow(int row)

@@ -64,7 +64,8 @@ public:
     void moveRow(int from, int to);
     // Row first + i receives the row that was at sources[i]; sources must be a permutation of
     // first .. first + sources.size() - 1, else nothing happens.
-    void permuteRows(int first, std::span<const int> sources);
+    // False, changing nothing, unless sources is a permutation of first .. first + size - 1.
+    bool permuteRows(int first, std::span<const int> sources);
     void removeRow(int row);
     void moveColumn(int from, int to);
     void removeColumn(int col);

@@ -50,6 +50,11 @@ void StringGrid::setCells(int col, int row, const QString& text)
         invalidateCell(col, row);
 }
 
+QString StringGrid::accessibleText(int col, int row) const
+{
+    return col < colCount() ? cells(col, row) : QString();
+}
+
 QStringList StringGrid::rowTexts(int row) const
 {
     if (row < 0 || row >= rowCount())
@@ -71,6 +76,7 @@ void StringGrid::setRowTexts(int row, std::span<const QStringView> texts)
         return;
     m_store->texts.setRow(row, texts);
     invalidateRow(row);
+    announceReset();
 }
 
 void StringGrid::setRowBytes(int row, std::span<const QByteArrayView> texts)
@@ -80,13 +86,16 @@ void StringGrid::setRowBytes(int row, std::span<const QByteArrayView> texts)
         return;
     m_store->texts.setRowEncoded(row, texts);
     invalidateRow(row);
+    announceReset();
 }
 
 void StringGrid::fillRowBytes(int row, std::span<const QByteArrayView> texts, int firstRoom)
 {
     ++m_store->changes;
-    if (row >= 0 && row < rowCount())
-        m_store->texts.setRowEncoded(row, texts, firstRoom);
+    if (row < 0 || row >= rowCount())
+        return;
+    m_store->texts.setRowEncoded(row, texts, firstRoom);
+    announceReset();
 }
 
 void StringGrid::fillFirstCellBytes(int row, QByteArrayView bytes)
@@ -103,8 +112,11 @@ void StringGrid::permuteRows(int first, std::span<const int> sources)
     ++m_store->changes;
     if (first < 0 || first + qsizetype(sources.size()) > rowCount())
         return;
-    m_store->texts.permuteRows(first, sources);
+    if (!m_store->texts.permuteRows(first, sources))
+        return;
+    rowsPermuted(first, sources);
     viewport()->update();
+    announceReset();
 }
 
 QStringList StringGrid::colTexts(int col) const
@@ -126,6 +138,8 @@ void StringGrid::setColTexts(int col, const QStringList& texts)
     invalidateCol(col);
 }
 
+void StringGrid::rowsPermuted(int, std::span<const int>) { }
+
 void StringGrid::clearRow(int row)
 {
     ++m_store->changes;
@@ -133,6 +147,7 @@ void StringGrid::clearRow(int row)
         return;
     m_store->texts.clearRow(row);
     invalidateRow(row);
+    announceReset();
 }
 
 void StringGrid::setCompactCodec(std::function<QByteArray(QStringView)> encode,

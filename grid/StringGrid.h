@@ -23,6 +23,7 @@ public:
     ~StringGrid() override;
 
     [[nodiscard]] QString cells(int col, int row) const; // empty outside the store
+    [[nodiscard]] QString accessibleText(int col, int row) const override;
     void setCells(int col, int row, const QString& text); // repaints the cell when it is shown
     // A text in the compact code page, read in place: ordering a long list by a column must not
     // decode a million texts. Nothing when the row holds a text outside the code page.
@@ -73,6 +74,8 @@ protected:
     // Drops the texts of rows that no longer exist, so a grown grid starts with empty rows.
     // An override must call it.
     void sizeChanged(int oldColCount, int oldRowCount) override;
+    // permuteRows has just given row first + i the texts of row sources[i].
+    virtual void rowsPermuted(int first, std::span<const int> sources);
     void rowMoved(int from, int to) override;
     void columnMoved(int from, int to) override;
     void rowDeleted(int row) override;

@@ -1,5 +1,6 @@
 #include "Zarur.h"
 
+#include "GridAxis.h"
 #include "SortGlyph.h"
 
 #include <QCollator>
@@ -470,6 +471,9 @@ bool TZarur::ClearRowRange(int First, int Last)
     m_cellsModified = false;
     m_sortDirection = sdAscending; // the glyph stays until the next sort reloads it
     m_rowsSorted = false;
+    // Emptied by the program, not edited by the user.
+    if (m_entryRow >= First && m_entryRow <= Last)
+        RememberEditCell();
     return true;
 }
 
@@ -507,6 +511,8 @@ void TZarur::ShiftColumn(int From, int To)
 
 void TZarur::ExchangeRows(int A, int B)
 {
+    if (!rangeValid(A, A, true) || !rangeValid(B, B, true))
+        return;
     if (A < B) {
         ShiftRow(B, A);
         ShiftRow(A + 1, B);
@@ -518,6 +524,8 @@ void TZarur::ExchangeRows(int A, int B)
 
 void TZarur::ExchangeColumns(int A, int B)
 {
+    if (!rangeValid(A, A, false) || !rangeValid(B, B, false))
+        return;
     if (A < B) {
         ShiftColumn(B, A);
         ShiftColumn(A + 1, B);
@@ -529,6 +537,8 @@ void TZarur::ExchangeColumns(int A, int B)
 
 void TZarur::AddRowAt(int Row)
 {
+    if (Row < 0 || Row > rowCount())
+        return;
     setRowCount(rowCount() + 1);
     m_hiddenSizes.ShiftAfterInsert(Row, szRow);
     ShiftRow(rowCount() - 1, Row);
@@ -557,6 +567,8 @@ bool TZarur::AddRowsAt(int Row, int Count)
 
 void TZarur::AddColumnAt(int Col)
 {
+    if (Col < 0 || Col > colCount())
+        return;
     setColCount(colCount() + 1);
     m_hiddenSizes.ShiftAfterInsert(Col, szCol);
     ShiftColumn(colCount() - 1, Col);
@@ -584,6 +596,9 @@ bool TZarur::AddColumnsAt(int Col, int Count)
 
 void TZarur::RemoveRowAt(int Row)
 {
+    // The last row is never deleted, so it is not emptied either.
+    if (!rangeValid(Row, Row, true) || rowCount() == 1)
+        return;
     m_markedRows.removeRow(Row);
     clearRow(Row);
     m_hiddenSizes.ForgetSize(Row, szRow);
@@ -610,6 +625,8 @@ bool TZarur::RemoveRowRange(int First, int Last)
 
 void TZarur::RemoveColumnAt(int Col)
 {
+    if (!rangeValid(Col, Col, false) || colCount() == 1)
+        return;
     setColumnEmpty(Col);
     m_hiddenSizes.ForgetSize(Col, szCol);
     m_hiddenSizes.ShiftAfterDelete(Col, szCol);
@@ -1282,6 +1299,8 @@ void TZarur::rowHeightsChanged()
 void TZarur::sizeChanged(int oldColCount, int oldRowCount)
 {
     StringGrid::sizeChanged(oldColCount, oldRowCount);
+    if (m_entryRow >= rowCount() || m_entryCol >= colCount())
+        RememberEditCell();
     if (OnSizeChanged)
         OnSizeChanged(oldColCount, oldRowCount);
     AdjustScrollThumbs();
@@ -1301,6 +1320,44 @@ void TZarur::scrollBarsUpdated()
     StringGrid::scrollBarsUpdated();
     if (m_proportionalScrollBars)
         AdjustScrollThumbs();
+}
+
+void TZarur::rowMoved(int from, int to)
+{
+    StringGrid::rowMoved(from, to);
+    m_entryRow = followMove(m_entryRow, from, to);
+}
+
+void TZarur::columnMoved(int from, int to)
+{
+    StringGrid::columnMoved(from, to);
+    m_entryCol = followMove(m_entryCol, from, to);
+}
+
+void TZarur::rowDeleted(int row)
+{
+    StringGrid::rowDeleted(row);
+    if (m_entryRow > row)
+        --m_entryRow;
+    else if (m_entryRow == row)
+        RememberEditCell(); // the edited text went with its row
+}
+
+void TZarur::columnDeleted(int col)
+{
+    StringGrid::columnDeleted(col);
+    if (m_entryCol > col)
+        --m_entryCol;
+    else if (m_entryCol == col)
+        RememberEditCell();
+}
+
+void TZarur::rowsPermuted(int first, std::span<const int> sources)
+{
+    StringGrid::rowsPermuted(first, sources);
+    const auto at = std::find(sources.begin(), sources.end(), m_entryRow);
+    if (at != sources.end())
+        m_entryRow = first + int(at - sources.begin());
 }
 
 void TZarur::mouseEntered()

@@ -276,6 +276,13 @@ protected:
     void colWidthsChanged() override;
     void rowHeightsChanged() override;
     void sizeChanged(int oldColCount, int oldRowCount) override;
+    // The remembered edit cell follows its text through row and column moves, deletions and
+    // sorts, so a later confirmation validates the cell that was edited.
+    void rowMoved(int from, int to) override;
+    void columnMoved(int from, int to) override;
+    void rowDeleted(int row) override;
+    void columnDeleted(int col) override;
+    void rowsPermuted(int first, std::span<const int> sources) override;
 
     void mouseEntered() override;
     void mouseLeft() override;

@@ -10,6 +10,12 @@ kolvar_packages=(
   librsvg2-bin desktop-file-utils appstream
 )
 
+# What test.sh needs on top: a virtual X server, a session bus, the accessibility bus and its
+# Python bindings for the screen-reader test.
+kolvar_test_packages=(
+  xvfb xauth dbus at-spi2-core python3-pyatspi
+)
+
 kolvar_install_deps() {
   local missing=()
   local p

@@ -1,6 +1,7 @@
 #include "Calendar.h"
 #include "MonthLayout.h"
 
+#include <QAccessible>
 #include <QtTest>
 
 #include <memory>
@@ -59,6 +60,45 @@ private slots:
         QCOMPARE(calendar.CellCaption(5, 1), QStringLiteral("1"));
         QCOMPARE(calendar.CellCaption(0, 6), QStringLiteral("31"));
         QCOMPARE(calendar.CellCaption(1, 6), QString());
+    }
+
+    void readerHearsFullDatesAndWeekdays_data()
+    {
+        QTest::addColumn<QDate>("date");
+        QTest::addColumn<QString>("probe");
+        QTest::addColumn<int>("row");
+        QTest::addColumn<int>("column");
+        QTest::addColumn<QString>("expected");
+        const QDate december8(2026, 12, 8);
+        QTest::newRow("a day cell") << december8 << "cell" << 1 << 2 << "wtorek, 8 grudnia 2026";
+        QTest::newRow("a blank cell") << december8 << "cell" << 0 << 0 << "";
+        QTest::newRow("the weekday header") << december8 << "header" << 0 << 0 << "niedziela";
+        QTest::newRow("the selected day")
+            << december8 << "selected" << 0 << 0 << "wtorek, 8 grudnia 2026";
+        QTest::newRow("a month on")
+            << QDate(2026, 12, 31) << "month on" << 0 << 0 << "niedziela, 31 stycznia 2027";
+    }
+    void readerHearsFullDatesAndWeekdays()
+    {
+        QFETCH(QDate, date);
+        QFETCH(QString, probe);
+        QFETCH(int, row);
+        QFETCH(int, column);
+        QFETCH(QString, expected);
+        TCalendar& calendar = shown(date);
+        if (probe == "month on")
+            calendar.MonthForward();
+        QAccessibleInterface* iface = QAccessible::queryAccessibleInterface(&calendar);
+        QAccessibleTableInterface* table = iface->tableInterface();
+        QCOMPARE(table->rowCount(), 6);
+        QCOMPARE(table->columnCount(), 7);
+        QAccessibleInterface* cell = probe == "header" || probe == "cell"
+            ? table->cellAt(row, column)
+            : table->selectedCells().value(0);
+        QVERIFY(cell);
+        if (probe == "header")
+            cell = cell->tableCellInterface()->columnHeaderCells().value(0);
+        QCOMPARE(cell->text(QAccessible::Name), expected);
     }
 
     void datePartWrites_data()

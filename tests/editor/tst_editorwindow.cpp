@@ -3,6 +3,7 @@
 #include "ScriptedDialogs.h"
 #include "Unit2.h"
 
+#include <QAccessible>
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
@@ -305,11 +306,11 @@ private slots:
     {
         makeForm();
         QVERIFY(activateForm());
-        auto* klient = child<QLineEdit>("edKlient");
-        klient->setFocus();
-        QTRY_COMPARE(focusName(), QStringLiteral("edKlient"));
+        auto* tryb = child<QWidget>("edKrypto1");
+        tryb->setFocus();
+        QTRY_COMPARE(focusName(), QStringLiteral("edKrypto1"));
 
-        QTest::keyPress(klient, Qt::Key_Tab);
+        QTest::keyPress(QApplication::focusWidget(), Qt::Key_Tab);
         QCOMPARE(focusName(), QStringLiteral("Memo2"));
         QVERIFY(!m_form->RecordChanged());
         QTest::keyRelease(child<QWidget>("Memo2"), Qt::Key_Tab);
@@ -324,13 +325,37 @@ private slots:
         child<QWidget>("btnClose")->setFocus();
         QTRY_COMPARE(focusName(), QStringLiteral("btnClose"));
         QStringList visited;
-        for (int i = 0; i < 9; ++i) {
+        for (int i = 0; i < 16; ++i) {
             QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
             visited << focusName();
         }
         QCOMPARE(visited,
-            QStringList({ "btnWymazuj", "Edit5", "Edit4", "edKlient", "Memo2", "edKrypto1", "Memo3",
-                "edKrypto2", "btnClose" }));
+            QStringList({ "Edit4", "edKlient", "Edit5", "edKrypto1", "Memo2", "Memo3", "edKrypto2",
+                "btnWymazuj", "btnPierwszy", "btnPoprzedni", "btnNastepny", "btnOstatni",
+                "btnDodaj", "btnZniszcz", "btnZmiana", "btnClose" }));
+    }
+
+    void everyControlIsNamedForAScreenReader_data()
+    {
+        QTest::addColumn<QString>("control");
+        QTest::addColumn<QString>("name");
+        const QList<std::pair<const char*, const char*>> names { { "Edit4", "Wpłynęło:" },
+            { "edKlient", "Nadawca:" }, { "Edit5", "Dotyczy:" },
+            { "edKrypto1", "Tryb załatwienia kolvar:" }, { "Memo2", "Dane szczegółowe kolvar" },
+            { "Memo3", "Adnotacje urzędowe." }, { "edKrypto2", "Tryb udzielenia odpowiedzi:" },
+            { "btnPierwszy", "Na Pierwszy rekord" },
+            { "btnZmiana", "Zatwierdza zmiany w tekście rekordu" }, { "btnWymazuj", "Czyść" } };
+        for (const auto& [control, name] : names)
+            QTest::newRow(control) << QString::fromUtf8(control) << QString::fromUtf8(name);
+    }
+    void everyControlIsNamedForAScreenReader()
+    {
+        QFETCH(QString, control);
+        QFETCH(QString, name);
+        makeForm();
+        QAccessibleInterface* iface
+            = QAccessible::queryAccessibleInterface(child<QWidget>(control));
+        QCOMPARE(iface->text(QAccessible::Name), name);
     }
 
     void halvesShareTheClientHeight_data()
@@ -453,7 +478,8 @@ private slots:
         auto* b = child<QToolButton>(button);
         QCOMPARE(b->size(), QSize(25, 25));
         QCOMPARE(b->toolTip(), hint);
-        QCOMPARE(b->focusPolicy(), Qt::NoFocus);
+        // Reached by Tab, never by a click, which leaves the focus in the field being edited.
+        QCOMPARE(b->focusPolicy(), Qt::TabFocus);
         QVERIFY(b->icon().pixmap(16, QIcon::Normal).toImage()
             != b->icon().pixmap(16, QIcon::Disabled).toImage());
 

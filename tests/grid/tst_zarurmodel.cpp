@@ -218,6 +218,76 @@ private slots:
             QCOMPARE(grid.rowHeight(std::max(a, b)), 40);
     }
 
+    void rowOperationsOutsideTheGridChangeNothing_data()
+    {
+        QTest::addColumn<QString>("operation");
+        QTest::addColumn<int>("a");
+        QTest::addColumn<int>("b");
+        QTest::newRow("exchange with row -1") << "exchange" << -1 << 3;
+        QTest::newRow("exchange with a row past the end") << "exchange" << 2 << 7;
+        QTest::newRow("remove row -1") << "remove" << -1 << 0;
+        QTest::newRow("remove a row past the end") << "remove" << 7 << 0;
+        QTest::newRow("add at row -1") << "add" << -1 << 0;
+    }
+    void rowOperationsOutsideTheGridChangeNothing()
+    {
+        QFETCH(QString, operation);
+        QFETCH(int, a);
+        QFETCH(int, b);
+        TZarur grid;
+        fillNumbered(grid, 2, 7);
+        grid.SetRowMark(3, true);
+        const QStringList before = column(grid, 0);
+        if (operation == "exchange")
+            grid.ExchangeRows(a, b);
+        else if (operation == "remove")
+            grid.RemoveRowAt(a);
+        else
+            grid.AddRowAt(a);
+        QCOMPARE(column(grid, 0), before);
+        QVERIFY(grid.RowMarked(3));
+        QCOMPARE(grid.MarkedRowCount(), 2);
+    }
+
+    void editedCellIsValidatedInTheRowItMovedTo_data()
+    {
+        QTest::addColumn<QString>("operation");
+        QTest::addColumn<int>("rowAfter");
+        QTest::newRow("row inserted above") << "insert" << 5;
+        QTest::newRow("row deleted above") << "delete" << 3;
+        QTest::newRow("rows exchanged") << "exchange" << 2;
+        QTest::newRow("sorted") << "sort" << 1;
+    }
+    void editedCellIsValidatedInTheRowItMovedTo()
+    {
+        QFETCH(QString, operation);
+        QFETCH(int, rowAfter);
+        TZarur grid;
+        fillNumbered(grid, 2, 6);
+        grid.setCurrentCell(1, 4);
+        grid.RememberEditCell();
+        grid.setCells(1, 4, QStringLiteral("Nowy"));
+        QList<int> validatedRows;
+        grid.OnCellValidate = [&](int, int row, QString& value, bool&) {
+            validatedRows.append(row);
+            value += QLatin1Char('!');
+        };
+        if (operation == "insert") {
+            grid.AddRowAt(2);
+        } else if (operation == "delete") {
+            grid.RemoveRowAt(2);
+        } else if (operation == "exchange") {
+            grid.ExchangeRows(2, 4);
+        } else {
+            TSortOptions descending;
+            descending.Direction = sdDescending;
+            grid.OrderByColumn(1, descending);
+        }
+        grid.ConfirmEditCell();
+        QCOMPARE(validatedRows, QList<int> { rowAfter });
+        QCOMPARE(grid.cells(1, rowAfter), QStringLiteral("Nowy!"));
+    }
+
     void exchangeColumnsSwapsOnlyTheTwoColumns()
     {
         TZarur grid;
