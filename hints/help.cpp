@@ -87,9 +87,7 @@ QString TFhelp::hintsFilePath() const
     // the user's folder; a user who has no say over the program's folder may keep their own.
     const QString besideProgram = QDir(m_executableFolder).filePath(HintsFileName);
     const QString withSettings = QDir(m_settingsFolder).filePath(HintsFileName);
-    if (!QFileInfo(besideProgram).isFile() && QFileInfo(withSettings).isFile())
-        return withSettings;
-    return besideProgram;
+    return QFileInfo(besideProgram).isFile() ? besideProgram : withSettings;
 }
 
 void TFhelp::FormShow()

@@ -29,8 +29,8 @@ public:
 
     [[nodiscard]] kolvar::hints::BevelPanel* Panel1() const { return m_Panel1; }
     [[nodiscard]] QTextEdit* RichEdit1() const { return m_RichEdit1; }
-    // The hints file shown: the first that exists of the two places, else the one beside the
-    // executable.
+    // The hints file shown: the one beside the executable when it exists, else the one in the
+    // settings folder (which may not exist either).
     [[nodiscard]] QString hintsFilePath() const;
 
     // Prepares the text and loads the hints file when it exists, showing it from its start.
