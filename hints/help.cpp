@@ -125,6 +125,9 @@ void TFhelp::FormShow()
     // Built apart from the view, the document is laid out once when it is shown instead of after
     // every run of text, which made a long file take minutes.
     auto* document = new QTextDocument(m_RichEdit1);
+    // Nobody edits the hints: a step to undo for every run of text is time and memory spent for
+    // nothing.
+    document->setUndoRedoEnabled(false);
     document->setDefaultFont(m_RichEdit1->font());
     kolvar::hints::readRichOrPlainText(bytes, *document);
     // The control deletes the document it made itself; one read earlier is ours to delete.
