@@ -185,6 +185,14 @@ TPokazuj::TPokazuj(QWidget* owner)
     setColour(m_lblnote, QPalette::WindowText, Qt::darkRed);
     m_lblnote->setAutoFillBackground(false);
 
+    // A screen reader names each input by its hint where it has one, else by what it holds.
+    m_Header->setAccessibleName(QStringLiteral("Tekst wybranej pozycji"));
+    m_Headers->setAccessibleName(QStringLiteral("Teksty strony"));
+    m_Margin->setAccessibleName(m_Margin->toolTip());
+    m_Margins->setAccessibleName(QStringLiteral("Marginesy i rozmiary"));
+    m_EditPage->setAccessibleName(m_EditPage->toolTip());
+    m_PreviewImage->setAccessibleName(QStringLiteral("Podgląd strony"));
+
     connect(m_Headers, &QListWidget::currentRowChanged, this, &TPokazuj::HeadersClick);
     connect(m_Header, &QLineEdit::textChanged, this, &TPokazuj::HeaderChange);
     connect(m_Margins, &QListWidget::currentRowChanged, this, &TPokazuj::MarginsClick);

@@ -5,6 +5,7 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
+#include <tuple>
 
 namespace kolvar {
 
@@ -18,10 +19,11 @@ UpDown::UpDown(QLineEdit& buddy, int minimum, int maximum, QWidget* parent)
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
-    for (const auto& [arrow, by] :
-        { std::pair { Qt::UpArrow, 1 }, std::pair { Qt::DownArrow, -1 } }) {
+    for (const auto& [arrow, by, name] : { std::tuple { Qt::UpArrow, 1, "Zwiększ" },
+             std::tuple { Qt::DownArrow, -1, "Zmniejsz" } }) {
         auto* button = new QToolButton(this);
         button->setArrowType(arrow);
+        button->setAccessibleName(QString::fromUtf8(name));
         button->setAutoRepeat(true);
         button->setFixedSize(17, 12);
         connect(button, &QToolButton::clicked, this, [this, step = by] { this->step(step); });

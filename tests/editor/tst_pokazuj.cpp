@@ -3,6 +3,7 @@
 #include "UnitPokazuj.h"
 #include "Zarur.h"
 
+#include <QAccessible>
 #include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -95,6 +96,32 @@ private slots:
         QCOMPARE(m_dialogs->texts(),
             QStringList { QStringLiteral("\"abc\" nie jest poprawną liczbą całkowitą.") });
         QCOMPARE(m_grid->PrintOptions().MarginLeft, 0);
+    }
+
+    void everyInputIsNamedForAScreenReader_data()
+    {
+        QTest::addColumn<QString>("control");
+        QTest::addColumn<QString>("name");
+        QTest::newRow("header text") << "Header"
+                                     << "Tekst wybranej pozycji";
+        QTest::newRow("header entries") << "Headers"
+                                        << "Teksty strony";
+        QTest::newRow("margin value") << "Margin"
+                                      << "Aktualna wartosc wybranej niżej pozycji";
+        QTest::newRow("margin entries") << "Margins"
+                                        << "Marginesy i rozmiary";
+        QTest::newRow("page") << "EditPage"
+                              << "Aktualnie widoczna strona bazy";
+        QTest::newRow("print button") << "btnprint"
+                                      << "Druk";
+    }
+    void everyInputIsNamedForAScreenReader()
+    {
+        QFETCH(QString, control);
+        QFETCH(QString, name);
+        QWidget* widget = m_preview->findChild<QWidget*>(control);
+        QVERIFY(widget);
+        QCOMPARE(QAccessible::queryAccessibleInterface(widget)->text(QAccessible::Name), name);
     }
 
     void clicksZoomInBySteps()
