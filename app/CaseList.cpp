@@ -25,8 +25,6 @@ namespace {
 namespace CaseTable = storage::CaseTable;
 
 constexpr int ListFields = 8; // ID .. Adnotacje, grid columns 1 .. 8
-// Digits of the highest running number each row keeps room for, so numbering never repacks it.
-constexpr int NumberRoom = 7;
 constexpr int FirstSortColumn = 2; // Termin; Nadawca and Dotyczy follow
 constexpr int SortColumns = 3;
 constexpr std::uint8_t AllTexts = 0b101010; // the text class in each column's two bits
@@ -153,29 +151,23 @@ private:
     QCollator m_collator;
 };
 
-// The order of count rows: sources[i] is the row shown at place i. Rows are grouped by their
-// value, so each distinct text is placed once (a register names the same senders over and over);
-// the rows of one value follow the order sequence() gives, asked for once every key is read.
+// The order of the rows added: sources[i] is the row (numbered from 0 as added) shown at place i.
+// Rows are grouped by their value as they are added, while their text is at hand, so each
+// distinct text is placed once (a register names the same senders over and over); the rows of
+// one value follow the order sequence() gives, asked for once every row is in.
 class RowOrder
 {
 public:
-    template <typename KeyOf, typename RankOf, typename SequenceOf>
-    [[nodiscard]] static std::optional<std::vector<int>> of(
-        int count, KeyOf keyOf, RankOf rankOf, SequenceOf sequenceOf)
+    // The sort text of the next row, which must stay where it is until the order is known.
+    void add(QByteArrayView key, int rank) { m_groupOfRow.push_back(groupOf(key, rank)); }
+
+    template <typename SequenceOf> [[nodiscard]] std::vector<int> sources(SequenceOf sequenceOf)
     {
-        RowOrder order;
-        std::vector<std::uint32_t> groupOfRow(std::size_t(count), 0);
-        for (int i = 0; i < count; ++i) {
-            const std::optional<QByteArrayView> key = keyOf(i);
-            if (!key)
-                return std::nullopt;
-            groupOfRow[std::size_t(i)] = order.groupOf(*key, rankOf(i));
-        }
-        std::vector<std::uint32_t>().swap(order.m_slots);
-        std::vector<std::uint32_t> nextPlace = order.firstPlaces();
-        std::vector<int> sources(static_cast<std::size_t>(count));
+        std::vector<std::uint32_t>().swap(m_slots);
+        std::vector<std::uint32_t> nextPlace = firstPlaces();
+        std::vector<int> sources(m_groupOfRow.size());
         for (const int i : sequenceOf())
-            sources[nextPlace[groupOfRow[std::size_t(i)]]++] = i;
+            sources[nextPlace[m_groupOfRow[std::size_t(i)]]++] = i;
         return sources;
     }
 
@@ -312,6 +304,7 @@ private:
 
     std::vector<Group> m_groups;
     std::vector<Keyed> m_keyed;
+    std::vector<std::uint32_t> m_groupOfRow;
     // Index + 1 of the group in each slot, 0 when free: open addressing over a power of two.
     std::vector<std::uint32_t> m_slots;
 };
@@ -417,7 +410,8 @@ int CaseList::load(storage::ISQLiteDatabase& db, int sortMode)
     // numbers, which only the order gives; the result itself is never held. A million cases thus
     // stand once in memory, not twice.
     ListRowTexts texts;
-    std::vector<std::uint8_t> rankOfRow;
+    RowOrder order;
+    bool orderable = true;
     std::int64_t lastId = 0;
     bool idsRise = true;
     int filled = 0;
@@ -425,14 +419,16 @@ int CaseList::load(storage::ISQLiteDatabase& db, int sortMode)
         const int gridRow = filled + 1;
         if (gridRow >= g.rowCount())
             g.setRowCount(std::max(2 * g.rowCount(), gridRow + 1));
-        g.fillRowBytes(gridRow, texts.read(result, {}), NumberRoom);
+        g.setRowBytes(gridRow, texts.read(result, {}));
         const std::optional<std::int64_t> id = parseId(texts.text(1));
         idsRise = idsRise && id && (filled == 0 || *id > lastId);
         lastId = id.value_or(lastId);
         if (fastPossible && id)
             rememberClasses(*id, result, texts.sortResultColumns(), false);
-        rankOfRow.push_back(
-            std::uint8_t(rankOf(result.CellStoredType(texts.resultColumn(sortMode)))));
+        const std::optional<QByteArrayView> key = g.cellBytes(sortMode, gridRow);
+        orderable = orderable && key;
+        if (orderable)
+            order.add(*key, rankOf(result.CellStoredType(texts.resultColumn(sortMode))));
         filled = gridRow;
     };
     int total = 0;
@@ -453,32 +449,15 @@ int CaseList::load(storage::ISQLiteDatabase& db, int sortMode)
         return 0;
 
     // Rows of one value keep the order they came in: the table's own, or the engine's.
-    const std::optional<std::vector<int>> places = RowOrder::of(
-        total, [&](int i) { return g.cellBytes(sortMode, i + 1); },
-        [&](int i) { return int(rankOfRow[std::size_t(i)]); },
-        [&] {
-            std::vector<std::uint8_t>().swap(rankOfRow);
+    if (orderable) {
+        std::vector<int> sources = order.sources([total] {
             std::vector<int> sequence(static_cast<std::size_t>(total));
             std::iota(sequence.begin(), sequence.end(), 0);
             return sequence;
         });
-    if (places) {
-        std::vector<int> sources = *places;
-        for (int& s : sources)
-            ++s;
+        for (int& source : sources)
+            ++source;
         g.permuteRows(1, sources);
-        // Numbered in the order the rows came in, which is the order they lie in memory:
-        // walking the list's order instead would jump all over a register's worth of memory.
-        std::vector<int> listRowOf(sources.size());
-        for (std::size_t i = 0; i < sources.size(); ++i)
-            listRowOf[std::size_t(sources[i] - 1)] = int(i) + 1;
-        std::array<char, 16> number {};
-        for (const int r : listRowOf) {
-            const auto written = std::to_chars(number.data(), number.data() + number.size(), r);
-            g.fillFirstCellBytes(r, QByteArrayView(number.data(), written.ptr - number.data()));
-        }
-    } else {
-        renumber(1, total);
     }
     if (keptRow != g.row() && keptRow < g.rowCount())
         g.setRow(keptRow);
@@ -502,15 +481,6 @@ bool CaseList::inStep(storage::ISQLiteDatabase& db) const
     return m_fast && m_count > 0 && m_grid.textChanges() == m_gridChanges
         && m_grid.rowCount() == m_count + 1
         && db.QueryInteger(QStringLiteral("PRAGMA data_version")) == m_dataVersion;
-}
-
-void CaseList::renumber(int first, int last)
-{
-    std::array<char, 16> number {};
-    for (int r = first; r <= last; ++r) {
-        const auto written = std::to_chars(number.data(), number.data() + number.size(), r);
-        m_grid.fillFirstCellBytes(r, QByteArrayView(number.data(), written.ptr - number.data()));
-    }
 }
 
 int CaseList::classRank(std::int64_t id, int col) const
@@ -571,31 +541,27 @@ bool CaseList::reorder(storage::ISQLiteDatabase& db, int sortMode)
     const int n = m_count;
     // Each row's ID is read beside its sort text, while its texts are at hand.
     std::vector<std::int64_t> ids(static_cast<std::size_t>(n));
-    bool idsRead = true;
-    const std::optional<std::vector<int>> places = RowOrder::of(
-        n,
-        [&](int i) -> std::optional<QByteArrayView> {
-            const std::optional<std::int64_t> id = parseId(m_grid.cellBytes(1, i + 1));
-            idsRead = idsRead && id;
-            ids[std::size_t(i)] = id.value_or(0);
-            return m_grid.cellBytes(sortMode, i + 1);
-        },
-        [&](int i) { return classRank(ids[std::size_t(i)], sortMode); },
-        [&] {
-            // Rows of one value stand by ID, as the table's own order gives them to a load.
-            std::vector<int> sequence(static_cast<std::size_t>(n));
-            std::iota(sequence.begin(), sequence.end(), 0);
-            if (!std::is_sorted(ids.begin(), ids.end()))
-                std::sort(sequence.begin(), sequence.end(),
-                    [&](int a, int b) { return ids[std::size_t(a)] < ids[std::size_t(b)]; });
-            std::vector<std::int64_t>().swap(ids);
-            return sequence;
-        });
-    if (!places || !idsRead)
-        return false;
+    RowOrder order;
+    for (int i = 0; i < n; ++i) {
+        const std::optional<std::int64_t> id = parseId(m_grid.cellBytes(1, i + 1));
+        const std::optional<QByteArrayView> key = m_grid.cellBytes(sortMode, i + 1);
+        if (!id || !key)
+            return false;
+        ids[std::size_t(i)] = *id;
+        order.add(*key, classRank(*id, sortMode));
+    }
+    std::vector<int> sources = order.sources([&] {
+        // Rows of one value stand by ID, as the table's own order gives them to a load.
+        std::vector<int> sequence(static_cast<std::size_t>(n));
+        std::iota(sequence.begin(), sequence.end(), 0);
+        if (!std::is_sorted(ids.begin(), ids.end()))
+            std::sort(sequence.begin(), sequence.end(),
+                [&](int a, int b) { return ids[std::size_t(a)] < ids[std::size_t(b)]; });
+        std::vector<std::int64_t>().swap(ids);
+        return sequence;
+    });
 
     const int current = m_grid.row();
-    std::vector<int> sources = *places;
     int currentAfter = current;
     for (std::size_t i = 0; i < sources.size(); ++i) {
         ++sources[i];
@@ -603,7 +569,6 @@ bool CaseList::reorder(storage::ISQLiteDatabase& db, int sortMode)
             currentAfter = int(i) + 1;
     }
     m_grid.permuteRows(1, sources);
-    renumber(1, n);
     if (currentAfter != current)
         m_grid.setRow(currentAfter);
     m_sortMode = sortMode;
@@ -657,10 +622,8 @@ bool CaseList::refreshCase(storage::ISQLiteDatabase& db, std::int64_t id)
         else
             std::rotate(sources.rbegin(), sources.rbegin() + 1, sources.rend());
         m_grid.permuteRows(first, sources);
-        renumber(first, last);
     }
-    m_grid.fillRowBytes(target, texts.read(*saved, {}), NumberRoom);
-    renumber(target, target);
+    m_grid.setRowBytes(target, texts.read(*saved, {}));
     rememberClasses(id, *saved, texts.sortResultColumns(), true);
     m_maxId = std::max(m_maxId, id);
     settle(db);
@@ -681,7 +644,6 @@ bool CaseList::removeCase(storage::ISQLiteDatabase& db, std::int64_t id)
     m_grid.clearRow(m_count);
     --m_count;
     m_grid.setRowCount(m_count + 1);
-    renumber(row, m_count);
     m_otherClasses.remove(id);
     settle(db);
     return true;

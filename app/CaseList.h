@@ -14,8 +14,9 @@ class StringGrid;
 }
 
 // The list of every case of a register, as the main window's grid holds it: row k (from 1) is
-// the k-th case in the list's order, its texts the running number, then ID, Termin, Nadawca,
-// Dotyczy, Tryb, Odpowiedz, Szczegoly and Adnotacje (the last beyond the grid's columns).
+// the k-th case in the list's order, its texts ID, Termin, Nadawca, Dotyczy, Tryb, Odpowiedz,
+// Szczegoly and Adnotacje in columns 1 to 8 (the last beyond the grid's columns). Column 0, the
+// running number, is the grid's number column.
 //
 // The order is the Polish alphabet of the sort column, whatever the desktop's language. Values
 // the alphabet finds equal keep the order the engine's ORDER BY gives them: NULL first, then
@@ -53,7 +54,6 @@ public:
 private:
     // The rows are as this list left them and the register as it was read.
     [[nodiscard]] bool inStep(storage::ISQLiteDatabase& db) const;
-    void renumber(int first, int last);
     // The class the engine holds the sort value of a case in, for sort column col.
     [[nodiscard]] int classRank(std::int64_t id, int col) const;
     // replacing: the case may have been remembered before.

@@ -389,6 +389,8 @@ void TForm1::designGrid()
     g.PrintOptions().FooterSize = 7;
 
     // A million cases stay in memory as one byte per character of the register's code page.
+    // The running numbers are the rows' own: a case moved by a save renumbers nothing.
+    g.setNumberColumn(0);
     g.setCompactCodec([](QStringView text) { return storage::toCp1250(text); },
         [](QByteArrayView bytes) { return storage::fromCp1250(bytes); },
         [](QStringView text) { return storage::canEncodeCp1250(text); });

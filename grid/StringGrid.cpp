@@ -25,12 +25,20 @@ QString StringGrid::cells(int col, int row) const
 {
     if (row >= rowCount())
         return {};
+    if (col == m_numberColumn && row >= fixedRows())
+        return QString::number(row - fixedRows() + 1);
     return m_store->texts.text(col, row);
+}
+
+void StringGrid::setNumberColumn(int col)
+{
+    m_numberColumn = col;
+    invalidateGrid();
 }
 
 std::optional<QByteArrayView> StringGrid::cellBytes(int col, int row) const
 {
-    if (row >= rowCount())
+    if (row >= rowCount() || (col == m_numberColumn && row >= fixedRows()))
         return std::nullopt;
     return m_store->texts.compactText(col, row);
 }

@@ -24,9 +24,16 @@ public:
 
     [[nodiscard]] QString cells(int col, int row) const; // empty outside the store
     [[nodiscard]] QString accessibleText(int col, int row) const override;
+    // A column whose non-fixed cells read as their row's running number (1 for the first row
+    // under the fixed rows), whatever moves: a list of a million rows keeps no numbers, and
+    // moving a row renumbers nothing. -1 (the default) for none. Texts written there are kept
+    // but not read.
+    void setNumberColumn(int col);
+    [[nodiscard]] int numberColumn() const { return m_numberColumn; }
     void setCells(int col, int row, const QString& text); // repaints the cell when it is shown
     // A text in the compact code page, read in place: ordering a long list by a column must not
-    // decode a million texts. Nothing when the row holds a text outside the code page.
+    // decode a million texts. Nothing when the row holds a text outside the code page, and in
+    // the number column.
     [[nodiscard]] std::optional<QByteArrayView> cellBytes(int col, int row) const;
     // The text of such bytes.
     [[nodiscard]] QString decodeCellBytes(QByteArrayView bytes) const;
@@ -86,6 +93,7 @@ protected:
 private:
     struct Store;
     std::unique_ptr<Store> m_store;
+    int m_numberColumn = -1;
 };
 
 } // namespace kolvar::grid

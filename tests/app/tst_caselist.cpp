@@ -28,6 +28,7 @@ struct Lists
 
     explicit Lists(int rows)
     {
+        grid.setNumberColumn(0);
         grid.setCompactCodec([](QStringView t) { return storage::toCp1250(t); },
             [](QByteArrayView b) { return storage::fromCp1250(b); },
             [](QStringView t) { return storage::canEncodeCp1250(t); });
@@ -63,6 +64,7 @@ struct Lists
     [[nodiscard]] QStringList loaded(int sortMode) const
     {
         grid::StringGrid fresh;
+        fresh.setNumberColumn(0);
         fresh.setCompactCodec([](QStringView t) { return storage::toCp1250(t); },
             [](QByteArrayView b) { return storage::fromCp1250(b); },
             [](QStringView t) { return storage::canEncodeCp1250(t); });

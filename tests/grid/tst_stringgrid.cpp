@@ -119,6 +119,24 @@ private:
 private slots:
     void cleanup() { m_grid.reset(); }
 
+    void numberColumnNumbersRowsWhereverTheyMove()
+    {
+        StringGrid grid;
+        grid.setColCount(3);
+        grid.setRowCount(5);
+        grid.setNumberColumn(0);
+        grid.setRowTexts(0, QStringList { "Nr", "a" });
+        for (int r = 1; r < 5; ++r)
+            grid.setRowTexts(r, QStringList { "99", QString::number(10 * r) });
+        grid.moveRow(1, 4);
+        grid.permuteRows(1, std::array { 2, 1, 3, 4 });
+        QStringList shown;
+        for (int r = 0; r < 5; ++r)
+            shown.append(grid.cells(0, r) + u'/' + grid.cells(1, r));
+        QCOMPARE(shown, (QStringList { "Nr/a", "1/30", "2/20", "3/40", "4/10" }));
+        QVERIFY(!grid.cellBytes(0, 2));
+    }
+
     // --- the store --------------------------------------------------------------------------
 
     void textsRoundTripInTheNarrowestForm_data()
