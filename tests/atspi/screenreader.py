@@ -1,8 +1,8 @@
 """Reads the running Kolvar over the accessibility bus, as a screen reader would.
 
 Finds the case list, reads the sender of the third case and checks it against the example
-register's source; opens the calendar and reads its current day; opens the editor and reads the
-names of its fields. Every wait has a deadline. Prints what it read; exits non-zero on a failure.
+register's source, and hears the move to the fifth case announced; opens the calendar and reads
+its current day; opens the editor and reads the names of its fields. Every wait has a deadline. Prints what it read; exits non-zero on a failure.
 """
 
 import datetime
@@ -11,6 +11,7 @@ import sys
 import time
 
 import pyatspi
+from gi.repository import GLib
 
 DEADLINE = 60.0
 WEEKDAYS = ["poniedziałek", "wtorek", "środa", "czwartek", "piątek", "sobota", "niedziela"]
@@ -106,6 +107,29 @@ def read_third_sender(app):
     matching = [c for c in example_cases() if c.get("Dotyczy") == subject]
     if not matching or matching[0].get("Nadawca") != sender:
         fail("the third row's sender %r is not the sender of %r" % (sender, subject))
+    return table
+
+
+def hear_row_move(table):
+    """Moves the current case to the fifth row through the table, as a reader's command does, and
+    waits for the list to announce the cell it landed on."""
+    cells = table.queryTable()
+    expected = cells.getAccessibleAt(4, 0).name
+    heard = []
+
+    def listen(event):
+        if event.detail1 == 1 and event.source is not None:
+            heard.append(event.source.name)
+            pyatspi.Registry.stop()
+
+    pyatspi.Registry.registerEventListener(listen, "object:state-changed:selected")
+    GLib.timeout_add(200, lambda: cells.addRowSelection(4) and False)
+    GLib.timeout_add(int(DEADLINE * 1000) // 4, lambda: pyatspi.Registry.stop() or False)
+    pyatspi.Registry.start()
+    pyatspi.Registry.deregisterEventListener(listen, "object:state-changed:selected")
+    print("moving to the fifth case announced: %r" % heard)
+    if expected not in heard:
+        fail("no announcement of the fifth case's cell %r" % expected)
 
 
 def read_calendar_day(app):
@@ -152,7 +176,7 @@ def read_editor_fields(app):
 
 def main():
     app = wait_for("Kolvar on the accessibility bus", application)
-    read_third_sender(app)
+    hear_row_move(read_third_sender(app))
     read_calendar_day(app)
     read_editor_fields(app)
     print("OK")
