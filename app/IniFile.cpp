@@ -5,6 +5,7 @@
 #include <QFile>
 #include <QSaveFile>
 
+#include <bit>
 #include <limits>
 
 namespace kolvar {
@@ -70,6 +71,20 @@ struct KeyLine
     return value;
 }
 
+// The value of an ASCII digit in the base, or -1.
+[[nodiscard]] int digitValue(QChar c, int base)
+{
+    const char16_t u = c.unicode();
+    int digit = -1;
+    if (u >= u'0' && u <= u'9')
+        digit = u - u'0';
+    else if (u >= u'a' && u <= u'f')
+        digit = u - u'a' + 10;
+    else if (u >= u'A' && u <= u'F')
+        digit = u - u'A' + 10;
+    return digit < base ? digit : -1;
+}
+
 } // namespace
 
 IniFileError::IniFileError(const QString& message)
@@ -120,7 +135,11 @@ std::optional<IniFile> IniFile::load(const QString& path)
     if (!file.open(QIODevice::ReadOnly))
         throw IniFileError(QStringLiteral("Nie mogę odczytać pliku ustawień %1: %2")
                                .arg(path, file.errorString()));
-    const QByteArray bytes = file.readAll();
+    return fromBytes(file.readAll());
+}
+
+IniFile IniFile::fromBytes(const QByteArray& bytes)
+{
     if (bytes.startsWith(Utf8Bom))
         return fromText(QString::fromUtf8(bytes.mid(Utf8Bom.size())));
     return fromText(storage::fromCp1250(bytes));
@@ -132,9 +151,18 @@ void IniFile::save(const QString& path) const
     const QByteArray bytes
         = storage::canEncodeCp1250(text) ? storage::toCp1250(text) : Utf8Bom + text.toUtf8();
     QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
-        throw IniFileError(
-            QStringLiteral("Nie mogę zapisać pliku ustawień %1: %2").arg(path, file.errorString()));
+    // On a full disk the last write may fail inside the buffer while commit() still reports
+    // success and puts the empty temporary file in place of the settings: every step is checked,
+    // and the old file stays unless all of the new one reached the disk.
+    const bool written = file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size()
+        && file.flush() && file.error() == QFileDevice::NoError;
+    if (!written || !file.commit()) {
+        const QString reason = file.errorString();
+        file.cancelWriting();
+        throw IniFileError(QStringLiteral("Ustawienia nie zostały zapisane.\n"
+                                          "Nie mogę zapisać pliku ustawień %1: %2")
+                               .arg(path, reason));
+    }
 }
 
 const IniFile::Section* IniFile::findSection(const QString& name) const
@@ -193,19 +221,36 @@ std::optional<int> IniFile::parseInteger(const QString& value)
         negative = t.at(i) == QLatin1Char('-');
         ++i;
     }
-    const qsizetype firstDigit = i;
-    qint64 magnitude = 0;
-    constexpr qint64 limit = qint64(std::numeric_limits<int>::max()) + 1;
-    for (; i < t.size() && t.at(i) >= QLatin1Char('0') && t.at(i) <= QLatin1Char('9'); ++i) {
-        magnitude = magnitude * 10 + (t.at(i).unicode() - '0');
+    // Colours are sometimes written by hand in hexadecimal, the way Windows programs accept them;
+    // such a value is the 32 bits as written, so "$80000005" is the system window colour.
+    int base = 10;
+    if (t.mid(i, 1) == QLatin1String("$")) {
+        base = 16;
+        i += 1;
+    } else if (t.mid(i, 2).compare(QLatin1String("0x"), Qt::CaseInsensitive) == 0) {
+        base = 16;
+        i += 2;
+    }
+    const QStringView digits = QStringView(t).mid(i);
+    if (digits.isEmpty())
+        return std::nullopt;
+    quint64 magnitude = 0;
+    const quint64 limit = base == 16
+        ? quint64(std::numeric_limits<quint32>::max())
+        : quint64(std::numeric_limits<int>::max()) + (negative ? 1 : 0);
+    for (const QChar c : digits) {
+        const int digit = digitValue(c, base);
+        if (digit < 0)
+            return std::nullopt; // "12px" is no number: the key's default applies
+        magnitude = magnitude * quint64(base) + quint64(digit);
         if (magnitude > limit)
             return std::nullopt;
     }
-    if (i == firstDigit)
-        return std::nullopt;
-    if (!negative && magnitude == limit)
-        return std::nullopt;
-    return int(negative ? -magnitude : magnitude);
+    // Two's complement in unsigned arithmetic: no step can overflow a signed type.
+    quint32 bits = quint32(magnitude);
+    if (negative)
+        bits = ~bits + 1u;
+    return std::bit_cast<qint32>(bits);
 }
 
 int IniFile::readInteger(const QString& section, const QString& key, int defaultValue) const

@@ -25,9 +25,9 @@ private:
 //   several equal sections or keys is the one read and written.
 // - A value is the text after the first '=', without blanks around it; a value enclosed in a
 //   pair of matching quotes (" or ') loses them.
-// - An integer is an optional sign and the decimal digits that follow it; anything after the
-//   digits is ignored ("12px" reads 12). No digit at all, or a number outside 32 bits, reads as
-//   the default.
+// - An integer is an optional sign and decimal digits, or hexadecimal ones after "0x" or "$"
+//   (taken as the 32 bits written). Anything else ("12px", "", "- 5"), or a number outside 32
+//   bits, reads as the default.
 // - Every line the program does not write (other sections and keys, comments, blank lines) is
 //   kept as it was when the file is rewritten. A key written anew goes after the last key of its
 //   section, a section written anew at the end of the file, so a new file lists its sections in
@@ -41,6 +41,8 @@ public:
     IniFile() = default;
 
     [[nodiscard]] static IniFile fromText(const QString& text);
+    // The file's bytes, decoded as load decodes them.
+    [[nodiscard]] static IniFile fromBytes(const QByteArray& bytes);
     [[nodiscard]] QString toText() const;
 
     // Nothing when no file exists at the path; throws IniFileError when it cannot be read.

@@ -28,8 +28,9 @@ const QString ExampleRegisterName = QStringLiteral("przyklad.db");
 
 namespace kolvar {
 
-Program::Program(const QString& programFolder, const QString& startRegister)
-    : m_form1(std::make_unique<TForm1>(programFolder, startRegister))
+Program::Program(
+    const QString& programFolder, const QString& startRegister, const QString& presetFolder)
+    : m_form1(std::make_unique<TForm1>(programFolder, startRegister, presetFolder))
 {
     m_form2 = std::make_unique<TForm2>(*m_form1);
     m_form1->attachEditor(m_form2.get());
@@ -52,14 +53,14 @@ QString installedDataFolder()
     return data.exists() ? data.absolutePath() : QString();
 }
 
-QString programFolder()
+SettingsFile::Folders programFolders()
 {
     const QString own = QCoreApplication::applicationDirPath();
-    if (installedDataFolder().isEmpty() && QFileInfo(own).isWritable())
-        return own;
     const QString config = QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation);
-    QDir().mkpath(config);
-    return config;
+    const SettingsFile::Folders where = SettingsFile::folders(
+        own, installedDataFolder().isEmpty() && QFileInfo(own).isWritable(), config);
+    QDir().mkpath(where.work);
+    return where;
 }
 
 QString registerFolder(const QString& programFolder)
@@ -125,12 +126,12 @@ int runProgram(QApplication& app)
     QApplication::setWindowIcon(programIcon());
     // Lets the desktop match the windows to the installed menu entry and its icon.
     QGuiApplication::setDesktopFileName(QStringLiteral("org.kolvar.Kolvar"));
-    const QString folder = programFolder();
+    const SettingsFile::Folders where = programFolders();
     const QStringList arguments = QCoreApplication::arguments();
     const QString startRegister = arguments.size() > 1
         ? QFileInfo(arguments.at(1)).absoluteFilePath()
-        : exampleRegisterForFirstStart(folder);
-    Program program(folder, startRegister);
+        : exampleRegisterForFirstStart(where.work);
+    Program program(where.work, startRegister, where.preset);
     // Closing the main window ends the program even while the calendar is still open.
     QObject::connect(
         &program.form1(), &TForm1::formClosed, &app, &QApplication::quit, Qt::QueuedConnection);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "SettingsFile.h"
+
 #include <QIcon>
 #include <QString>
 
@@ -22,8 +24,9 @@ class Program
 {
 public:
     // startRegister, when given, is opened instead of the remembered register, as "Otwórz bazę"
-    // would open it.
-    explicit Program(const QString& programFolder, const QString& startRegister = {});
+    // would open it; presetFolder: see TForm1.
+    explicit Program(const QString& programFolder, const QString& startRegister = {},
+        const QString& presetFolder = {});
     ~Program();
     Program(const Program&) = delete;
     Program& operator=(const Program&) = delete;
@@ -49,8 +52,9 @@ private:
 // The folder that holds kolvar.ini and where registers are looked for: the program's own folder
 // when it runs from there and can write to it, else the user's configuration folder (created when
 // missing). An installed program never writes inside its prefix, even when run by an
-// administrator who could.
-[[nodiscard]] QString programFolder();
+// administrator who could. The program's own folder is then the preset folder, whose kolvar.ini
+// is read while the user has none.
+[[nodiscard]] SettingsFile::Folders programFolders();
 
 // Where the file dialogs of "Nowa Baza" and "Otwórz bazę" start: the program folder, or for an
 // installed program, whose program folder is a hidden configuration folder, the user's

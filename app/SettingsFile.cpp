@@ -2,6 +2,11 @@
 
 #include "IniFile.h"
 
+#include <QDir>
+#include <QFileInfo>
+
+#include <algorithm>
+
 namespace kolvar::SettingsFile {
 
 namespace {
@@ -11,42 +16,140 @@ const QString Kolor = QStringLiteral("Kolor");
 const QString Fonty = QStringLiteral("Fonty");
 const QString Plik = QStringLiteral("Plik");
 const QString Kolumny = QStringLiteral("Kolumny");
+
+constexpr int MinFontSize = 6;
+constexpr int MaxFontSize = 72;
+constexpr int MinWindowWidth = 120;
+constexpr int MinWindowHeight = 80;
+// What must lie on a screen of a window for the user to reach and drag it.
+constexpr int MinVisible = 40;
+
+// The screens a window may go on, with the largest width and height among them.
+class ScreenArea
+{
+public:
+    explicit ScreenArea(const QList<QRect>& screens)
+        : m_screens(screens)
+    {
+        if (m_screens.isEmpty())
+            m_screens = { QRect(0, 0, 1024, 768) };
+        for (const QRect& s : m_screens) {
+            m_maxWidth = std::max(m_maxWidth, s.width());
+            m_maxHeight = std::max(m_maxHeight, s.height());
+        }
+    }
+
+    [[nodiscard]] int maxWidth() const { return m_maxWidth; }
+    [[nodiscard]] int maxHeight() const { return m_maxHeight; }
+
+    // Bounds read as plain numbers: a QRect cannot even hold a left edge and width near the
+    // limits of int without overflowing.
+    [[nodiscard]] QRect fitWindow(int left, int top, int width, int height) const
+    {
+        const int w = fit(width, MinWindowWidth, m_maxWidth);
+        const int h = fit(height, MinWindowHeight, m_maxHeight);
+        for (const QRect& s : m_screens) {
+            if (overlap(left, w, s.x(), s.width()) >= MinVisible
+                && overlap(top, h, s.y(), s.height()) >= MinVisible)
+                return QRect(left, top, w, h);
+        }
+        // Off every screen: the primary screen's nearest place for it.
+        const QRect& primary = m_screens.front();
+        return QRect(fit(left, primary.x(), qint64(primary.x()) + primary.width() - w),
+            fit(top, primary.y(), qint64(primary.y()) + primary.height() - h), w, h);
+    }
+
+    [[nodiscard]] static int fit(qint64 value, qint64 low, qint64 high)
+    {
+        return int(std::clamp(value, low, std::max(low, high)));
+    }
+
+private:
+    [[nodiscard]] static qint64 overlap(qint64 start, qint64 length, qint64 from, qint64 size)
+    {
+        return std::min(start + length, from + size) - std::max(start, from);
+    }
+
+    QList<QRect> m_screens;
+    int m_maxWidth = 0;
+    int m_maxHeight = 0;
+};
+
+[[nodiscard]] QString iniIn(const QString& folder)
+{
+    return QDir(folder).filePath(QString::fromLatin1(FileName));
+}
+
 } // namespace
 
-AppSettings read(const IniFile& ini, const AppSettings& current)
+Folders folders(const QString& programDir, bool programDirWritable, const QString& userConfigDir)
 {
-    AppSettings s = current;
-    s.mainBounds.moveLeft(ini.readInteger(Form1, QStringLiteral("Left"), current.mainBounds.x()));
-    s.mainBounds.moveTop(ini.readInteger(Form1, QStringLiteral("Top"), current.mainBounds.y()));
-    s.mainBounds.setWidth(
-        ini.readInteger(Form1, QStringLiteral("Width"), current.mainBounds.width()));
-    s.mainBounds.setHeight(
-        ini.readInteger(Form1, QStringLiteral("Height"), current.mainBounds.height()));
+    if (programDirWritable)
+        return { programDir, QString() };
+    return { userConfigDir, programDir };
+}
 
-    s.editorLeft = QString::number(ini.readInteger(Form2, QStringLiteral("Left"), 10));
-    s.editorTop = QString::number(ini.readInteger(Form2, QStringLiteral("Top"), 10));
-    s.editorWidth = QString::number(ini.readInteger(Form2, QStringLiteral("Width"), 454));
-    s.editorHeight = QString::number(ini.readInteger(Form2, QStringLiteral("Height"), 714));
+QString readPath(const Folders& where)
+{
+    const QString own = iniIn(where.work);
+    if (where.preset.isEmpty() || QFileInfo::exists(own))
+        return own;
+    return iniIn(where.preset);
+}
+
+QString writePath(const Folders& where)
+{
+    return iniIn(where.work);
+}
+
+AppSettings read(const IniFile& ini, const AppSettings& current, const QList<QRect>& screens)
+{
+    const ScreenArea area(screens);
+    AppSettings s = current;
+    s.mainBounds
+        = area.fitWindow(ini.readInteger(Form1, QStringLiteral("Left"), current.mainBounds.x()),
+            ini.readInteger(Form1, QStringLiteral("Top"), current.mainBounds.y()),
+            ini.readInteger(Form1, QStringLiteral("Width"), current.mainBounds.width()),
+            ini.readInteger(Form1, QStringLiteral("Height"), current.mainBounds.height()));
+
+    const QRect editor = area.fitWindow(ini.readInteger(Form2, QStringLiteral("Left"), 10),
+        ini.readInteger(Form2, QStringLiteral("Top"), 10),
+        ini.readInteger(Form2, QStringLiteral("Width"), 454),
+        ini.readInteger(Form2, QStringLiteral("Height"), 714));
+    s.editorLeft = QString::number(editor.x());
+    s.editorTop = QString::number(editor.y());
+    s.editorWidth = QString::number(editor.width());
+    s.editorHeight = QString::number(editor.height());
 
     s.panelColor = ini.readInteger(Kolor, QStringLiteral("Planszy"), colors::Silver);
     s.editBoxColor = ini.readInteger(Kolor, QStringLiteral("Okien"), colors::Window);
     s.labelFontColor = ini.readInteger(Kolor, QStringLiteral("FontOpisu"), colors::Black);
     s.editFontColor = ini.readInteger(Kolor, QStringLiteral("FontFormy"), colors::Black);
     s.fixedColor = ini.readInteger(Kolor, QStringLiteral("FixedColor"), colors::BtnFace);
-    s.editFontSize = ini.readInteger(Fonty, QStringLiteral("ASize"), 10);
+    s.editFontSize = ScreenArea::fit(
+        ini.readInteger(Fonty, QStringLiteral("ASize"), 10), MinFontSize, MaxFontSize);
 
     s.databaseName = ini.readString(Plik, QStringLiteral("Nazwa"), QString());
+    // Any other order would leave a good register unlistable.
     s.sortMode = ini.readInteger(Plik, QStringLiteral("Sort"), 3);
+    if (s.sortMode < 2 || s.sortMode > 4)
+        s.sortMode = 3;
 
     s.listFontName = ini.readString(Fonty, QStringLiteral("Nazwa"), QStringLiteral("Arial"));
-    s.listFontSize = ini.readInteger(Fonty, QStringLiteral("Size"), 10);
+    s.listFontSize = ScreenArea::fit(
+        ini.readInteger(Fonty, QStringLiteral("Size"), 10), MinFontSize, MaxFontSize);
     s.listFontColor = ini.readInteger(Fonty, QStringLiteral("Kolor"), colors::Black);
-    s.listFontStyle = ini.readInteger(Fonty, QStringLiteral("FontStyle"), 0);
+    s.listFontStyle = ini.readInteger(Fonty, QStringLiteral("FontStyle"), 0) & 15;
 
-    s.terminWidth = ini.readInteger(Kolumny, QStringLiteral("Termin"), 76);
-    s.nadawcaWidth = ini.readInteger(Kolumny, QStringLiteral("Nadawca"), 156);
-    s.dotyczyWidth = ini.readInteger(Kolumny, QStringLiteral("Dotyczy"), 480);
-    s.rowHeight = ini.readInteger(Form1, QStringLiteral("WysRow"), 22);
+    const auto columnWidth = [&](const char* key, int defaultWidth) {
+        return ScreenArea::fit(
+            ini.readInteger(Kolumny, QString::fromLatin1(key), defaultWidth), 0, area.maxWidth());
+    };
+    s.terminWidth = columnWidth("Termin", 76);
+    s.nadawcaWidth = columnWidth("Nadawca", 156);
+    s.dotyczyWidth = columnWidth("Dotyczy", 480);
+    s.rowHeight = ScreenArea::fit(
+        ini.readInteger(Form1, QStringLiteral("WysRow"), 22), 1, area.maxHeight());
     return s;
 }
 

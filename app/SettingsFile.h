@@ -2,6 +2,7 @@
 
 #include "ColorValue.h"
 
+#include <QList>
 #include <QRect>
 #include <QString>
 
@@ -48,10 +49,33 @@ namespace SettingsFile {
 
 inline constexpr const char* FileName = "kolvar.ini";
 
+// Where the program works: `work` holds kolvar.ini and the registers named by bare name. It is
+// the program's own folder when that can be written, else the user's configuration folder; then
+// the program's folder is the `preset`, whose kolvar.ini (an administrator's choice for every
+// user) is read as long as the user has none of their own. The file is never written there.
+struct Folders
+{
+    QString work;
+    QString preset;
+};
+[[nodiscard]] Folders folders(
+    const QString& programDir, bool programDirWritable, const QString& userConfigDir);
+
+// The kolvar.ini to read: the work folder's, else the preset's when there is one.
+[[nodiscard]] QString readPath(const Folders& where);
+[[nodiscard]] QString writePath(const Folders& where);
+
 // The settings an existing file gives. A key the file lacks takes its own default, which is not
 // always the design value a run without any file keeps: columns 76/156/480, editor 454×714,
 // plain font, button-face fixed colour. The main window keeps the bounds it has (current).
-[[nodiscard]] AppSettings read(const IniFile& ini, const AppSettings& current);
+//
+// Every value is brought within what it can mean on these screens (global coordinates, the
+// primary one first): each window at least partly on one of them, sizes and widths no larger
+// than the largest, font sizes 6 to 72 points, a sort order 2 to 4 (else the default). A file
+// edited by hand, or written on a larger desktop, thus never puts a window out of reach or asks
+// the list for sizes its arithmetic cannot hold.
+[[nodiscard]] AppSettings read(
+    const IniFile& ini, const AppSettings& current, const QList<QRect>& screens);
 
 // Writes all 24 keys in the order the file has always had them.
 void write(IniFile& ini, const AppSettings& settings);

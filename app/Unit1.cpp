@@ -11,6 +11,7 @@
 #include "Panel.h"
 #include "Program.h"
 #include "RegisterBackup.h"
+#include "StorageFailure.h"
 #include "Unit2.h"
 #include "UnitPokazuj.h"
 #include "UserDialogs.h"
@@ -22,10 +23,12 @@
 #include <QDate>
 #include <QDir>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
+#include <QScreen>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -177,9 +180,11 @@ private:
 
 } // namespace
 
-TForm1::TForm1(const QString& programFolder, const QString& startRegister, QWidget* parent)
+TForm1::TForm1(const QString& programFolder, const QString& startRegister,
+    const QString& presetFolder, QWidget* parent)
     : QMainWindow(parent)
     , m_ProgramFolder(programFolder)
+    , m_presetFolder(presetFolder)
 {
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("Kolvar wer.1.3"));
@@ -501,12 +506,21 @@ void TForm1::LoadList()
         if (!isFile(m_DatabasePath))
             throw CommandError(QStringLiteral("Brak pliku %1").arg(m_DatabasePath));
         m_Database = storage::OpenDatabase(m_DatabasePath);
+        CaseTable::VerifyTable(*m_Database);
         OpenSortedQuery();
+    } catch (const storage::ESQLiteException& e) {
+        showReadWarning(kolvar::storageFailureCause(e.resultCode()));
     } catch (...) {
-        userDialogs().message(this, ReadError, MessageIcon::Warning);
-        m_G1->HideColumns(5, m_G1->colCount() - 1);
+        showReadWarning(QString());
     }
     updateRegenerujEnabled();
+}
+
+void TForm1::showReadWarning(const QString& cause)
+{
+    userDialogs().message(
+        this, cause.isEmpty() ? ReadError : ReadError + u'\n' + cause, MessageIcon::Warning);
+    m_G1->HideColumns(5, m_G1->colCount() - 1);
 }
 
 void TForm1::OpenSortedQuery()
@@ -598,15 +612,21 @@ kolvar::storage::ISQLiteDatabase& TForm1::database() const
 
 void TForm1::LoadSettings()
 {
-    const QString path
-        = QDir(m_ProgramFolder).filePath(QString::fromLatin1(kolvar::SettingsFile::FileName));
+    const QString path = kolvar::SettingsFile::readPath({ m_ProgramFolder, m_presetFolder });
     guarded([&] {
         const auto ini = kolvar::IniFile::load(path);
         if (!ini) {
             m_databaseName = m_Label2->text();
             return;
         }
-        applySettings(kolvar::SettingsFile::read(*ini, currentSettings()));
+        QList<QRect> screens;
+        if (QScreen* primary = QGuiApplication::primaryScreen())
+            screens.append(primary->availableGeometry());
+        for (QScreen* screen : QGuiApplication::screens()) {
+            if (screen != QGuiApplication::primaryScreen())
+                screens.append(screen->availableGeometry());
+        }
+        applySettings(kolvar::SettingsFile::read(*ini, currentSettings(), screens));
     });
 }
 
@@ -665,13 +685,14 @@ void TForm1::applySettings(const kolvar::AppSettings& s)
 
 void TForm1::SaveSettings()
 {
-    const QString path
-        = QDir(m_ProgramFolder).filePath(QString::fromLatin1(kolvar::SettingsFile::FileName));
+    const kolvar::SettingsFile::Folders where { m_ProgramFolder, m_presetFolder };
     guarded([&] {
-        // Entries of other programs and versions stay in the file.
-        kolvar::IniFile ini = kolvar::IniFile::load(path).value_or(kolvar::IniFile {});
+        // Entries of other programs and versions stay in the file, and a user's first own file
+        // keeps what the preset held beside the program.
+        kolvar::IniFile ini = kolvar::IniFile::load(kolvar::SettingsFile::readPath(where))
+                                  .value_or(kolvar::IniFile {});
         kolvar::SettingsFile::write(ini, currentSettings());
-        ini.save(path);
+        ini.save(kolvar::SettingsFile::writePath(where));
     });
 }
 
@@ -736,7 +757,7 @@ template <typename Command> void TForm1::guarded(Command&& command)
     try {
         command();
     } catch (const storage::ESQLiteException& e) {
-        userDialogs().message(this, e.message(), MessageIcon::Error);
+        userDialogs().message(this, kolvar::storageFailureMessage(e), MessageIcon::Error);
     } catch (const kolvar::IniFileError& e) {
         userDialogs().message(this, e.message(), MessageIcon::Error);
     } catch (const kolvar::CsvExportError& e) {
@@ -815,7 +836,7 @@ void TForm1::createDatabase()
     } else {
         const QString termin = m_form2 ? m_form2->fieldText(EditorField::Termin) : QString();
         try {
-            const auto db = storage::OpenDatabase(path);
+            const auto db = storage::OpenDatabase(path, storage::OpenMode::Create);
             CaseTable::CreateTable(*db);
             CaseTable::InsertSeedCase(*db, termin);
         } catch (...) {

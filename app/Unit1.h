@@ -40,11 +40,12 @@ class TForm1 : public QMainWindow, public kolvar::EditorHost
     Q_OBJECT
 public:
     // programFolder holds kolvar.ini, is where the file dialogs start and what a bare register
-    // name is taken relative to. The window reads the settings and lists the remembered register
+    // name is taken relative to; presetFolder, when given, is where kolvar.ini is read from as long
+    // as programFolder has none. The window reads the settings and lists the remembered register
     // at once, before the editor exists: startRegister when it is given and is a register (kept
     // as the last register then), else the remembered one.
-    explicit TForm1(
-        const QString& programFolder, const QString& startRegister = {}, QWidget* parent = nullptr);
+    explicit TForm1(const QString& programFolder, const QString& startRegister = {},
+        const QString& presetFolder = {}, QWidget* parent = nullptr);
     ~TForm1() override;
     TForm1(const TForm1&) = delete;
     TForm1& operator=(const TForm1&) = delete;
@@ -173,6 +174,8 @@ private:
     // Brings the list up to date after a change of one case: change (on the case list) does it in
     // place, or answers false and the list is loaded anew.
     template <typename Change> void refreshList(Change&& change);
+    // The list's warning, with the cause's sentence under it when there is one.
+    void showReadWarning(const QString& cause);
     void ApplyRowHeights();
     void G1MouseUp();
 
@@ -224,6 +227,7 @@ private:
 
     // State of the window.
     QString m_ProgramFolder;
+    QString m_presetFolder;
     QString m_DatabasePath;
     // What kolvar.ini remembers of the register: bare in the program folder, a path elsewhere.
     QString m_databaseName;

@@ -132,7 +132,8 @@ int runOneSize(int cases)
 
     {
         const QString sql = storage::CaseTable::ListQuery(3);
-        const storage::ISQLiteDatabasePtr db = storage::OpenDatabase(path);
+        const storage::ISQLiteDatabasePtr db
+            = storage::OpenDatabase(path, storage::OpenMode::Create);
         storage::ISQLiteTablePtr result;
         report(cases, "ordered list query (RunQuery)",
             timed(

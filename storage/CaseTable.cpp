@@ -1,5 +1,7 @@
 #include "CaseTable.h"
 
+#include <sqlite3.h>
+
 namespace kolvar::storage::CaseTable {
 
 namespace {
@@ -46,6 +48,26 @@ QStringList values(const CaseRecord& record)
 }
 
 } // namespace
+
+void VerifyTable(ISQLiteDatabase& db)
+{
+    const auto notARegister
+        = [](const QString& why) { throw ESQLiteException(why, SQLITE_NOTADB); };
+    const ISQLiteTablePtr kind = db.RunQuery(
+        QStringLiteral("SELECT type FROM sqlite_master WHERE lower(name) = 'kolvar'"));
+    if (kind->RecordTotal() == 0)
+        notARegister(QStringLiteral("No table kolvar in the database"));
+    if (kind->CellText(0) != QLatin1String("table"))
+        notARegister(QStringLiteral("kolvar is a %1, not a table").arg(kind->CellText(0)));
+    const ISQLiteTablePtr columns = db.RunQuery(QStringLiteral("PRAGMA table_info(kolvar)"));
+    QStringList present;
+    for (columns->GoFirst(); !columns->AtEnd(); columns->StepForward())
+        present.append(columns->CellTextNamed(QStringLiteral("name")));
+    for (const char* name : ColumnNames) {
+        if (!present.contains(QLatin1String(name), Qt::CaseInsensitive))
+            notARegister(QStringLiteral("Table kolvar has no column %1").arg(QLatin1String(name)));
+    }
+}
 
 void CreateTable(ISQLiteDatabase& db)
 {

@@ -39,6 +39,10 @@ inline constexpr const char* ColumnNames[]
 void CreateTable(ISQLiteDatabase& db);
 void InsertSeedCase(ISQLiteDatabase& db, const QString& termin);
 
+// Raises ESQLiteException with SQLITE_NOTADB unless the file holds a table kolvar (not a view)
+// with the eight columns: any other file is no register, whatever the list would make of it.
+void VerifyTable(ISQLiteDatabase& db);
+
 // The SQL of the ordered list for sort mode 2 (Termin), 3 (Nadawca) or 4 (Dotyczy); empty for
 // any other mode.
 [[nodiscard]] QString ListQuery(int sortMode);

@@ -16,6 +16,8 @@ namespace kolvar::storage {
 
 namespace {
 
+constexpr int BusyWaitMilliseconds = 3000;
+
 constexpr quint64 NullFlag = quint64(1) << 63;
 constexpr int StoredTypeShift = 60;
 constexpr quint64 OffsetMask = (quint64(1) << StoredTypeShift) - 1;
@@ -42,6 +44,29 @@ ESQLiteException::ESQLiteException(const QString& message, int resultCode)
     , m_resultCode(resultCode)
 { }
 
+FailureKind KindOfFailure(int resultCode)
+{
+    if (resultCode == SQLITE_IOERR_SHORT_READ) // a truncated file
+        return FailureKind::Damaged;
+    switch (resultCode & 0xff) {
+    case SQLITE_BUSY:
+    case SQLITE_LOCKED:
+        return FailureKind::InUse;
+    case SQLITE_PERM:
+    case SQLITE_READONLY:
+    case SQLITE_CANTOPEN:
+        return FailureKind::CannotWrite;
+    case SQLITE_FULL:
+        return FailureKind::DiskFull;
+    case SQLITE_NOTADB:
+        return FailureKind::NotARegister;
+    case SQLITE_CORRUPT:
+        return FailureKind::Damaged;
+    default:
+        return FailureKind::Other;
+    }
+}
+
 qint64 TMemoryStream::Read(char* buffer, qint64 count)
 {
     const qint64 available = std::max<qint64>(0, m_bytes.size() - m_position);
@@ -61,9 +86,9 @@ void TMemoryStream::Write(QByteArrayView bytes)
     m_position = end;
 }
 
-ISQLiteDatabasePtr OpenDatabase(const QString& fileName)
+ISQLiteDatabasePtr OpenDatabase(const QString& fileName, OpenMode mode)
 {
-    return std::make_shared<TSQLiteDatabase>(fileName);
+    return std::make_shared<TSQLiteDatabase>(fileName, mode);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -80,13 +105,15 @@ void TSQLiteDatabase::FinalizeStatement::operator()(sqlite3_stmt* statement) con
     sqlite3_finalize(statement);
 }
 
-TSQLiteDatabase::TSQLiteDatabase(const QString& fileName)
+TSQLiteDatabase::TSQLiteDatabase(const QString& fileName, OpenMode mode)
 {
     sqlite3* handle = nullptr;
     // A connection lives and is used on one thread only, so SQLite need not lock it on every call:
     // reading a register calls it a few million times.
-    const int rc = sqlite3_open_v2(QFile::encodeName(fileName).constData(), &handle,
-        SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX, nullptr);
+    const int flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX
+        | (mode == OpenMode::Create ? SQLITE_OPEN_CREATE : 0);
+    const int rc
+        = sqlite3_open_v2(QFile::encodeName(fileName).constData(), &handle, flags, nullptr);
     // Owned at once: SQLite may hand out a handle even when the open failed.
     m_connection.reset(handle);
     if (rc != SQLITE_OK) {
@@ -98,6 +125,11 @@ TSQLiteDatabase::TSQLiteDatabase(const QString& fileName)
         throw ESQLiteException(
             QStringLiteral("Failed to open database \"%1\" : unknown error").arg(fileName), rc);
     }
+    sqlite3_extended_result_codes(handle, 1);
+    // Another program reading the register holds off a save for a moment only.
+    sqlite3_busy_timeout(handle, BusyWaitMilliseconds);
+    sqlite3_db_config(handle, SQLITE_DBCONFIG_DEFENSIVE, 1, nullptr);
+    sqlite3_db_config(handle, SQLITE_DBCONFIG_TRUSTED_SCHEMA, 0, nullptr);
     RunStatement(QStringLiteral("PRAGMA SYNCHRONOUS=NORMAL;"));
     // The list is read unordered and ordered in memory, so no statement of the program sorts
     // the whole register; what little temporary storage the engine needs stays off the disk.
@@ -121,9 +153,9 @@ void TSQLiteDatabase::RaiseDbError(
 {
     QString detailText;
     if (detail) {
-        detailText = QString::fromLatin1(detail);
+        detailText = fromCp1250(detail);
     } else {
-        resultCode = sqlite3_errcode(m_connection.get());
+        resultCode = sqlite3_extended_errcode(m_connection.get());
         // SQLite's messages quote pieces of the SQL, which went in as Windows-1250.
         detailText = resultCode != SQLITE_OK ? fromCp1250(sqlite3_errmsg(m_connection.get()))
                                              : QStringLiteral("No message");
@@ -134,7 +166,7 @@ void TSQLiteDatabase::RaiseDbError(
 }
 
 TSQLiteDatabase::StatementPtr TSQLiteDatabase::Prepare(
-    const QString& sql, const QByteArray& sqlBytes, const char* failMessage) const
+    const QString& sql, const QByteArray& sqlBytes, const char* failMessage)
 {
     sqlite3_stmt* raw = nullptr;
     // Only the first statement of the text is compiled; the rest is ignored.
@@ -144,7 +176,24 @@ TSQLiteDatabase::StatementPtr TSQLiteDatabase::Prepare(
         RaiseDbError(failMessage, sql);
     if (!statement) // empty text, or a comment only
         RaiseDbError("Could not prepare SQL statement", sql);
+    if (!m_checkedForWriting && !sqlite3_stmt_readonly(statement.get()))
+        CheckBeforeFirstWrite();
     return statement;
+}
+
+void TSQLiteDatabase::CheckBeforeFirstWrite()
+{
+    // Set first: the check is itself a statement. It is cleared again when the check fails, so
+    // that every later write is refused too.
+    m_checkedForWriting = true;
+    const QString sql = QStringLiteral("PRAGMA quick_check");
+    const ISQLiteTablePtr result = RunQuery(sql);
+    const QByteArrayView verdict = result->CellBytes(0);
+    if (verdict != "ok") {
+        m_checkedForWriting = false;
+        RaiseDbError(
+            "Database file is damaged", sql, verdict.toByteArray().constData(), SQLITE_CORRUPT);
+    }
 }
 
 void TSQLiteDatabase::BindTexts(
@@ -181,7 +230,7 @@ bool TSQLiteDatabase::StepRow(sqlite3_stmt* statement, const QString& sql) const
     const int rc = sqlite3_step(statement);
     if (rc == SQLITE_DONE)
         return false;
-    if (rc == SQLITE_BUSY)
+    if ((rc & 0xff) == SQLITE_BUSY)
         RaiseDbError("Could not prepare SQL statement", sql, "SQLite is Busy", rc);
     if (rc != SQLITE_ROW)
         RaiseDbError("Could not retrieve data", sql);
@@ -270,8 +319,9 @@ void TSQLiteDatabase::StoreBlob(const QString& sql, TMemoryStream& stream)
     QByteArray buffer(stream.Size(), Qt::Uninitialized);
     stream.SetPosition(0);
     buffer.truncate(stream.Read(buffer.data(), buffer.size()));
+    // SQLite copies the bytes: the buffer goes before the statement is finalized.
     const int rc = sqlite3_bind_blob64(statement.get(), 1, buffer.constData(),
-        static_cast<sqlite3_uint64>(buffer.size()), SQLITE_STATIC);
+        static_cast<sqlite3_uint64>(buffer.size()), SQLITE_TRANSIENT);
     if (rc != SQLITE_OK)
         RaiseDbError("Error binding blob to database", sql);
     if (sqlite3_step(statement.get()) != SQLITE_DONE)

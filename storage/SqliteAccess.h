@@ -23,7 +23,7 @@ namespace kolvar::storage {
 class TSQLiteDatabase final : public ISQLiteDatabase
 {
 public:
-    explicit TSQLiteDatabase(const QString& fileName);
+    explicit TSQLiteDatabase(const QString& fileName, OpenMode mode = OpenMode::Existing);
     // Rolls back a transaction still open, then closes the file.
     ~TSQLiteDatabase() override;
     TSQLiteDatabase(const TSQLiteDatabase&) = delete;
@@ -60,8 +60,10 @@ private:
     };
     using StatementPtr = std::unique_ptr<sqlite3_stmt, FinalizeStatement>;
 
+    // Also runs the check before the first write, when the statement is one.
     [[nodiscard]] StatementPtr Prepare(
-        const QString& sql, const QByteArray& sqlBytes, const char* failMessage) const;
+        const QString& sql, const QByteArray& sqlBytes, const char* failMessage);
+    void CheckBeforeFirstWrite();
     void BindTexts(
         sqlite3_stmt* statement, const QString& sql, const QList<QByteArray>& values) const;
     // A statement with its text parameters bound. The bound bytes are not copied by SQLite, so
@@ -85,6 +87,7 @@ private:
 
     std::unique_ptr<sqlite3, CloseConnection> m_connection;
     bool m_transactionOpen = false;
+    bool m_checkedForWriting = false;
 };
 
 // The complete result of one query. Values live in one byte arena with a flat offset table, not

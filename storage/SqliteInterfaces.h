@@ -20,8 +20,9 @@ using ISQLiteTablePtr = std::shared_ptr<ISQLiteTable>;
 // any class, whatever it declares.
 enum class StoredType : int { Integer = 1, Float = 2, Text = 3, Blob = 4, Null = 5 };
 
-// The one exception of the storage layer: a message, and for the layer's own use the SQLite
-// result code that caused it (0 when the layer raised it itself).
+// The one exception of the storage layer: a message, and the SQLite result code that caused it,
+// extended (SQLITE_IOERR_WRITE rather than SQLITE_IOERR), so the window can tell the user what
+// happened; 0 when the layer found a fault of its own that no code names.
 class ESQLiteException : public std::runtime_error
 {
 public:
@@ -33,6 +34,17 @@ private:
     QString m_message;
     int m_resultCode;
 };
+
+// What a failure means for the user, as its result code tells it.
+enum class FailureKind {
+    Other,
+    InUse, // another program holds the register
+    CannotWrite, // the file or its folder is read-only, or cannot be opened for writing
+    DiskFull,
+    NotARegister, // not a database, or one without the table kolvar as the program makes it
+    Damaged,
+};
+[[nodiscard]] FailureKind KindOfFailure(int resultCode);
 
 // A growable byte buffer with a position: the value of a non-empty blob cell, and what StoreBlob
 // reads from.
@@ -95,8 +107,18 @@ public:
 
 using ISQLiteDatabasePtr = std::shared_ptr<ISQLiteDatabase>;
 
-// Opens (and, when missing, creates) a database file. Throws ESQLiteException.
-[[nodiscard]] ISQLiteDatabasePtr OpenDatabase(const QString& fileName);
+enum class OpenMode {
+    Existing, // a missing file is an error: opening must never leave an empty file behind
+    Create, // a missing file is created
+};
+
+// Opens a database file. A register may come from anywhere, so every connection is opened
+// defensively: its schema cannot be rewritten through it, functions with side effects are not run
+// from the file's own views and triggers, and before its first write the file's structure is
+// checked (PRAGMA quick_check), so a damaged register is reported before anything is written into
+// it. A register locked by another program is waited for a few seconds. Throws ESQLiteException.
+[[nodiscard]] ISQLiteDatabasePtr OpenDatabase(
+    const QString& fileName, OpenMode mode = OpenMode::Existing);
 
 // The complete result of one query, held in memory and walked with a cursor.
 class ISQLiteTable

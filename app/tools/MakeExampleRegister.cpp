@@ -95,7 +95,7 @@ int makeRegister(const QString& source, const QString& target)
     const QString partial = target + QStringLiteral(".part");
     QFile::remove(partial);
     {
-        const auto db = kolvar::storage::OpenDatabase(partial);
+        const auto db = kolvar::storage::OpenDatabase(partial, kolvar::storage::OpenMode::Create);
         kolvar::storage::CaseTable::CreateTable(*db);
         for (const CaseRecord& c : cases)
             kolvar::storage::CaseTable::InsertCase(*db, c);

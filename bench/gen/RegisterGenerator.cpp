@@ -275,7 +275,8 @@ void writeRegister(const QString& fileName, int count, std::uint64_t seed,
     const std::function<void(int)>& progress)
 {
     QFile::remove(fileName);
-    const storage::ISQLiteDatabasePtr db = storage::OpenDatabase(fileName);
+    const storage::ISQLiteDatabasePtr db
+        = storage::OpenDatabase(fileName, storage::OpenMode::Create);
     storage::CaseTable::CreateTable(*db);
     RegisterGenerator generator(seed);
     // The add command's own statement; one transaction for all, where the program commits each.

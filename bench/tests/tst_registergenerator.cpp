@@ -110,7 +110,7 @@ private slots:
         bench::writeRegister(path, 120, 5, [&reported](int written) { reported = written; });
         QCOMPARE(reported, 0); // progress only every 50,000 cases
 
-        const auto db = storage::OpenDatabase(path);
+        const auto db = storage::OpenDatabase(path, storage::OpenMode::Create);
         const auto all = storage::CaseTable::QueryAllCases(*db);
         QCOMPARE(all->RowTotal(), 120u);
         const QList<CaseRecord> expected = generate(5, 120);

@@ -34,7 +34,7 @@ AppFixture::~AppFixture()
 
 void AppFixture::makeRegister(const QString& name, const QList<storage::CaseRecord>& cases) const
 {
-    const auto db = storage::OpenDatabase(path(name));
+    const auto db = storage::OpenDatabase(path(name), storage::OpenMode::Create);
     storage::CaseTable::CreateTable(*db);
     for (const storage::CaseRecord& c : cases)
         (void)storage::CaseTable::InsertCase(*db, c);

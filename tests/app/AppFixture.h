@@ -5,6 +5,7 @@
 #include "Program.h"
 #include "ScriptedDialogs.h"
 
+#include <QDir>
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -35,7 +36,11 @@ public:
     AppFixture& operator=(const AppFixture&) = delete;
 
     [[nodiscard]] QString folder() const { return m_dir.path(); }
-    [[nodiscard]] QString path(const QString& name) const { return m_dir.filePath(name); }
+    // A name relative to the folder, or a full path taken as it is.
+    [[nodiscard]] QString path(const QString& name) const
+    {
+        return QDir(m_dir.path()).filePath(name);
+    }
 
     // A register made the way the program makes one, holding these cases in this ID order.
     void makeRegister(const QString& name, const QList<storage::CaseRecord>& cases) const;

@@ -21,7 +21,7 @@ using Command = void (TForm1::*)();
 
 int casesIn(const QString& path)
 {
-    const auto db = storage::OpenDatabase(path);
+    const auto db = storage::OpenDatabase(path, storage::OpenMode::Create);
     return int(db->QueryInteger("SELECT COUNT(*) FROM kolvar"));
 }
 
@@ -171,7 +171,8 @@ private slots:
         f.makeRegister("rejestr.db", threeCases());
         f.makeRegister("drugi.db", { listCase("2024.01.01", "Tutejszy", "x") });
         {
-            const auto db = storage::OpenDatabase(other.filePath("drugi.db"));
+            const auto db
+                = storage::OpenDatabase(other.filePath("drugi.db"), storage::OpenMode::Create);
             storage::CaseTable::CreateTable(*db);
             (void)storage::CaseTable::InsertCase(*db, listCase("2024.01.01", "Daleki", "x"));
         }
@@ -205,7 +206,9 @@ private slots:
         f.start();
         f.dialogs.files.push_back(f.path("notatki.txt"));
         f.form1().OtwieramDB1Click();
-        QCOMPARE(f.dialogs.texts(), QStringList { "Błąd podczas odczytu bazy danych!" });
+        QCOMPARE(f.dialogs.texts(),
+            QStringList { "Błąd podczas odczytu bazy danych!\n"
+                          "Ten plik nie jest rejestrem programu Kolvar." });
         QCOMPARE(f.form1().Label2()->text(), QString("notatki.txt"));
     }
 

@@ -54,7 +54,7 @@ const QStringList Awkward {
 // every text; declared numeric, they read as numbers.
 void makeRegister(const QString& file, const QString& textType, int rows)
 {
-    const auto db = storage::OpenDatabase(file);
+    const auto db = storage::OpenDatabase(file, storage::OpenMode::Create);
     db->RunStatement(QStringLiteral("CREATE TABLE kolvar(ID INTEGER PRIMARY KEY, Termin %1, "
                                     "Nadawca %1, Dotyczy %1, Tryb VARCHAR(20), "
                                     "Odpowiedz VARCHAR(20), Szczegoly BLOB, Adnotacje BLOB)")
@@ -79,7 +79,7 @@ void makeRegister(const QString& file, const QString& textType, int rows)
 // the texts by the Polish alphabet.
 QStringList expectedIds(const QString& file, int sortMode)
 {
-    const auto db = storage::OpenDatabase(file);
+    const auto db = storage::OpenDatabase(file, storage::OpenMode::Create);
     const char* column = storage::CaseTable::ColumnNames[sortMode - 1];
     const auto result = db->RunQuery(QStringLiteral("SELECT ID, %1 FROM kolvar ORDER BY %1, ID")
                                          .arg(QString::fromLatin1(column)));

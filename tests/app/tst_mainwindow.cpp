@@ -177,29 +177,42 @@ private slots:
     void fileThatIsNoRegisterGivesTheReadWarning_data()
     {
         QTest::addColumn<QByteArray>("content");
-        QTest::addColumn<int>("sortMode");
-        QTest::newRow("text file") << QByteArray("to nie jest baza\n") << 3;
-        QTest::newRow("database without the case table") << QByteArray() << 3;
-        QTest::newRow("register with an unknown sort order") << QByteArray("register") << 7;
+        QTest::addColumn<QString>("cause");
+        const QString notARegister = "Ten plik nie jest rejestrem programu Kolvar.";
+        QTest::newRow("text file") << QByteArray("to nie jest baza\n") << notARegister;
+        QTest::newRow("zeroed file") << QByteArray(8192, '\0') << notARegister;
+        QTest::newRow("database without the case table")
+            << QByteArray("sql:CREATE TABLE inna(x)") << notARegister;
+        QTest::newRow("kolvar is a view") << QByteArray("sql:CREATE TABLE inna(x);"
+                                                        "CREATE VIEW kolvar AS SELECT * FROM inna")
+                                          << notARegister;
+        QTest::newRow("columns missing")
+            << QByteArray("sql:CREATE TABLE kolvar(ID INTEGER PRIMARY KEY,Termin,Nadawca)")
+            << notARegister;
+        QTest::newRow("register cut short")
+            << QByteArray("truncated") << "Plik rejestru jest uszkodzony.";
     }
     void fileThatIsNoRegisterGivesTheReadWarning()
     {
         QFETCH(QByteArray, content);
-        QFETCH(int, sortMode);
+        QFETCH(QString, cause);
         AppFixture f;
-        if (content == "register") {
-            f.makeRegister("rejestr.db", numberedCases(2));
-        } else if (content.isEmpty()) {
-            const auto db = storage::OpenDatabase(f.path("rejestr.db"));
-            db->RunStatement("CREATE TABLE inna(x)");
+        QFile file(f.path("rejestr.db"));
+        if (content.startsWith("sql:")) {
+            const auto db = storage::OpenDatabase(f.path("rejestr.db"), storage::OpenMode::Create);
+            for (const QByteArray& sql : content.mid(4).split(';'))
+                db->RunStatement(QString::fromUtf8(sql));
+        } else if (content == "truncated") {
+            f.makeRegister("rejestr.db", numberedCases(400));
+            QVERIFY(file.resize(file.size() / 2));
         } else {
-            QFile file(f.path("rejestr.db"));
             QVERIFY(file.open(QIODevice::WriteOnly));
             file.write(content);
+            file.close();
         }
-        f.rememberRegister("rejestr.db", sortMode);
+        f.rememberRegister("rejestr.db");
         f.start();
-        QCOMPARE(f.dialogs.texts(), QStringList { "Błąd podczas odczytu bazy danych!" });
+        QCOMPARE(f.dialogs.texts(), QStringList { "Błąd podczas odczytu bazy danych!\n" + cause });
         QCOMPARE(f.dialogs.shown.first().icon, MessageIcon::Warning);
         QCOMPARE(f.column(2).join(QString()), QString());
         QVERIFY(f.form1().Regeneruj1()->isEnabled());
@@ -213,6 +226,8 @@ private slots:
         QTest::newRow("2 by date")
             << 2 << 2 << QStringList { "2023.12.31", "2024.01.05", "2024.03.01" };
         QTest::newRow("3 by sender") << 3 << 3 << QStringList { "Adam", "Beata", "Cezary" };
+        QTest::newRow("7, no order, by sender")
+            << 7 << 3 << QStringList { "Adam", "Beata", "Cezary" };
         QTest::newRow("4 by subject") << 4 << 4 << QStringList { "odwołanie", "skarga", "wniosek" };
     }
     void storedSortOrderOrdersTheList()
@@ -229,7 +244,7 @@ private slots:
         f.start();
         QCOMPARE(f.column(column), expected);
         QCOMPARE(f.column(0), numbers(3));
-        QCOMPARE(f.form1().G1()->SortColumn(), sortMode);
+        QCOMPARE(f.form1().G1()->SortColumn(), column);
     }
 
     void senderListFollowsThePolishAlphabet()
@@ -264,7 +279,7 @@ private slots:
         QTemporaryDir elsewhere;
         const QString other = elsewhere.filePath("inny.db");
         {
-            const auto db = storage::OpenDatabase(other);
+            const auto db = storage::OpenDatabase(other, storage::OpenMode::Create);
             storage::CaseTable::CreateTable(*db);
             (void)storage::CaseTable::InsertCase(*db, listCase("2024.01.01", "Daleki", "x"));
         }

@@ -1,6 +1,8 @@
 #include "AppFixture.h"
 
 #include "MaskedDateEdit.h"
+#include "SmallDisk.h"
+
 #include "Unit1.h"
 #include "Unit2.h"
 #include "Zarur.h"
@@ -335,13 +337,74 @@ private slots:
             f->form1().Zmiana1Click();
             QCOMPARE(f->dialogs.shown.size(), 1);
             QCOMPARE(f->dialogs.shown.first().icon, MessageIcon::Error);
+            QVERIFY2(
+                f->dialogs.texts().first().startsWith(
+                    "Rejestr jest używany przez inny program; spróbuj ponownie za chwilę.\n\n"),
+                qPrintable(f->dialogs.texts().first()));
             QVERIFY(f->form2().isVisible());
+            QCOMPARE(f->form2().fieldText(EditorField::Dotyczy), QString("po blokadzie"));
             other->RunStatement("ROLLBACK");
         }
         f->dialogs.clear();
         f->form1().Zmiana1Click();
         QCOMPARE(f->dialogs.texts(), QStringList { "Zmiany w rekordzie 1 zostały zapisane." });
         QCOMPARE(storedCase(f->path("rejestr.db"), 2).dotyczy, QString("po blokadzie"));
+    }
+
+    void saveThatCannotBeWrittenSaysWhyAndChangesNothing_data()
+    {
+        QTest::addColumn<QString>("fault");
+        QTest::addColumn<QString>("cause");
+        QTest::newRow("read-only disk")
+            << "read-only"
+            << "Rejestru albo folderu, w którym leży, nie można zapisywać.";
+        QTest::newRow("full disk") << "full"
+                                   << "Na dysku zabrakło miejsca.";
+        QTest::newRow("page no table owns") << "damaged"
+                                            << "Plik rejestru jest uszkodzony.";
+    }
+    void saveThatCannotBeWrittenSaysWhyAndChangesNothing()
+    {
+        QFETCH(QString, fault);
+        QFETCH(QString, cause);
+        SmallDisk disk;
+        if (!disk.mounted())
+            QSKIP("a full or read-only disk is made by mounting a small file system, which needs "
+                  "root");
+        const QString path = disk.path("rejestr.db");
+        f = std::make_unique<AppFixture>();
+        f->makeRegister(path, threeCases());
+        if (fault == "damaged") {
+            // One page more in the header's count than any table or index uses.
+            QFile file(path);
+            QVERIFY(file.open(QIODevice::ReadWrite));
+            QByteArray bytes = file.readAll();
+            const int pageSize = (uchar(bytes[16]) << 8) | uchar(bytes[17]);
+            bytes[31] = char(bytes[31] + 1);
+            bytes.append(QByteArray(pageSize, '\0'));
+            QVERIFY(file.seek(0) && file.write(bytes) == bytes.size());
+        }
+        f->rememberRegister(path);
+        if (fault == "read-only")
+            QVERIFY(disk.makeReadOnly());
+        f->start();
+        const QByteArray before = [&] {
+            QFile file(path);
+            return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+        }();
+        if (fault == "full")
+            disk.fill();
+        f->clickRow(1);
+        f->form1().PokazRekordu1Click();
+        f->form2().setFieldText(EditorField::Szczegoly, QString(20000, u'ż'));
+        f->form1().Zmiana1Click();
+        QCOMPARE(f->dialogs.texts().size(), 1);
+        QVERIFY2(f->dialogs.texts().first().startsWith(cause + "\n\n"),
+            qPrintable(f->dialogs.texts().first()));
+        QVERIFY(f->form2().isVisible());
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(file.readAll(), before);
     }
 
     void deleteOfTheOnlyCaseDoesNothing()

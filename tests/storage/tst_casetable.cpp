@@ -83,7 +83,7 @@ void TestCaseTable::cleanup()
 
 void TestCaseTable::openNewRegister()
 {
-    m_db = OpenDatabase(fileName());
+    m_db = OpenDatabase(fileName(), OpenMode::Create);
     CaseTable::CreateTable(*m_db);
     CaseTable::InsertSeedCase(*m_db, QStringLiteral("2024/03/15"));
 }
@@ -196,7 +196,7 @@ void TestCaseTable::programReadsWindows1250BytesTheShellWrote()
                  "CAST(X'8CC68F' AS TEXT)); SELECT last_insert_rowid();")),
         QStringLiteral("2"));
 
-    m_db = OpenDatabase(fileName());
+    m_db = OpenDatabase(fileName(), OpenMode::Create);
     CaseRecord expected;
     expected.id = 2;
     expected.termin = QStringLiteral("2023/12/01");
@@ -262,7 +262,7 @@ void TestCaseTable::failedSaveRollsBackAndTheNextSaveWorks()
     CaseRecord accepted = sampleCase(QStringLiteral("Sąd Rejonowy"));
     QCOMPARE(CaseTable::UpdateCase(*m_db, 1, accepted), 1);
     m_db.reset();
-    m_db = OpenDatabase(fileName());
+    m_db = OpenDatabase(fileName(), OpenMode::Create);
     accepted.id = 1;
     QCOMPARE(readCase(*m_db, 1), accepted);
 }

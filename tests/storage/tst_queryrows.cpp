@@ -33,7 +33,7 @@ void TestQueryRows::init()
 {
     m_dir = std::make_unique<QTemporaryDir>();
     QVERIFY(m_dir->isValid());
-    m_db = OpenDatabase(m_dir->filePath(QStringLiteral("rows.db")));
+    m_db = OpenDatabase(m_dir->filePath(QStringLiteral("rows.db")), OpenMode::Create);
     m_db->RunStatement(QStringLiteral("CREATE TABLE t(ID INTEGER PRIMARY KEY, Name VARCHAR(40), "
                                       "Memo BLOB, Amount FLOAT)"));
     // NULLs, an empty blob, Polish letters and a long memo next to short ones: a later row must
@@ -45,8 +45,8 @@ void TestQueryRows::init()
     m_db->RunStatement(QStringLiteral("INSERT INTO t VALUES (4, 'A', zeroblob(5000), 0)"));
     m_db->RunStatement(QStringLiteral("INSERT INTO t VALUES (5, '', 'x', -1)"));
     // A text ends at a zero byte; a blob keeps it.
-    m_db->RunStatement(QStringLiteral(
-        "INSERT INTO t VALUES (6, 'ab' || char(0) || 'cd', x'00410042', 1.25)"));
+    m_db->RunStatement(
+        QStringLiteral("INSERT INTO t VALUES (6, 'ab' || char(0) || 'cd', x'00410042', 1.25)"));
 }
 
 void TestQueryRows::cleanup()

@@ -6,8 +6,21 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <chrono>
+#include <thread>
+
 using namespace kolvar::storage;
 using kolvar::test::storageErrorOf;
+
+namespace {
+
+QByteArray fileBytes(const QString& name)
+{
+    QFile file(name);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+} // namespace
 
 class TestSqliteAccess : public QObject
 {
@@ -39,6 +52,9 @@ private slots:
     void runsOnlyTheFirstOfTwoStatements();
     void bindsTextParametersAsWindows1250();
     void lockedDatabaseReadsAsBusy();
+    void lockReleasedWithinTheBusyWaitLetsTheWriteThrough();
+    void failuresTellWhatTheyMean_data();
+    void failuresTellWhatTheyMean();
     void secondStartTransactionIsRefused();
     void releasingTheConnectionRollsBackAnOpenTransaction();
     void findsATableNamedInCapitals();
@@ -58,7 +74,7 @@ void TestSqliteAccess::init()
 {
     m_dir = std::make_unique<QTemporaryDir>();
     QVERIFY(m_dir->isValid());
-    m_db = OpenDatabase(path(QStringLiteral("test.db")));
+    m_db = OpenDatabase(path(QStringLiteral("test.db")), OpenMode::Create);
 }
 
 void TestSqliteAccess::cleanup()
@@ -71,7 +87,7 @@ void TestSqliteAccess::opensAMissingFileByCreatingIt()
 {
     const QString name = path(QStringLiteral("nowy rejestr ąę.db"));
     QVERIFY(!QFile::exists(name));
-    const ISQLiteDatabasePtr db = OpenDatabase(name);
+    const ISQLiteDatabasePtr db = OpenDatabase(name, OpenMode::Create);
     db->RunStatement(QStringLiteral("CREATE TABLE t(a)"));
     QVERIFY(QFile::exists(name));
 }
@@ -493,6 +509,70 @@ void TestSqliteAccess::lockedDatabaseReadsAsBusy()
     QCOMPARE(m_db->RunQuery(QStringLiteral("SELECT * FROM t"))->RowTotal(), 0u);
 }
 
+void TestSqliteAccess::lockReleasedWithinTheBusyWaitLetsTheWriteThrough()
+{
+    m_db->RunStatement(QStringLiteral("CREATE TABLE t(a)"));
+    const ISQLiteDatabasePtr other = OpenDatabase(path(QStringLiteral("test.db")));
+    other->RunStatement(QStringLiteral("BEGIN EXCLUSIVE"));
+    std::thread otherProgram([&] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        other->RunStatement(QStringLiteral("COMMIT"));
+    });
+    m_db->RunStatement(QStringLiteral("INSERT INTO t VALUES(1)"));
+    otherProgram.join();
+    QCOMPARE(m_db->QueryInteger(QStringLiteral("SELECT count(*) FROM t")), 1);
+}
+
+void TestSqliteAccess::failuresTellWhatTheyMean_data()
+{
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<int>("code");
+    QTest::addColumn<FailureKind>("kind");
+    QTest::newRow("missing file is not created") << "missing" << 14 << FailureKind::CannotWrite;
+    QTest::newRow("text file") << "text" << 26 << FailureKind::NotARegister;
+    QTest::newRow("page no table owns, before the first write")
+        << "damaged" << 11 << FailureKind::Damaged;
+    QTest::newRow("schema rewritten through the connection") << "schema" << 1 << FailureKind::Other;
+}
+
+void TestSqliteAccess::failuresTellWhatTheyMean()
+{
+    QFETCH(QString, file);
+    QFETCH(int, code);
+    QFETCH(FailureKind, kind);
+    m_db->RunStatement(QStringLiteral("CREATE TABLE t(a)"));
+    m_db.reset();
+    const QString name = path(
+        file == QLatin1String("missing") ? QStringLiteral("brak.db") : QStringLiteral("test.db"));
+    QFile bytes(name);
+    if (file == QLatin1String("text")) {
+        QVERIFY(bytes.open(QIODevice::WriteOnly));
+        bytes.write("to nie jest baza\n");
+    } else if (file == QLatin1String("damaged")) {
+        QVERIFY(bytes.open(QIODevice::ReadWrite));
+        QByteArray b = bytes.readAll();
+        b[31] = char(b[31] + 1); // one page more than the file uses
+        b.append(QByteArray((uchar(b[16]) << 8) | uchar(b[17]), '\0'));
+        QVERIFY(bytes.seek(0) && bytes.write(b) == b.size());
+    }
+    bytes.close();
+    const QByteArray before = fileBytes(name);
+    try {
+        const ISQLiteDatabasePtr db = OpenDatabase(name);
+        if (file == QLatin1String("schema"))
+            db->RunStatement(QStringLiteral("PRAGMA writable_schema = ON"));
+        db->RunStatement(file == QLatin1String("schema")
+                ? QStringLiteral("UPDATE sqlite_master SET sql = 'CREATE TABLE t(b)'")
+                : QStringLiteral("INSERT INTO t VALUES(1)"));
+        QFAIL("no exception");
+    } catch (const ESQLiteException& e) {
+        QCOMPARE(e.resultCode() & 0xff, code);
+        QCOMPARE(KindOfFailure(e.resultCode()), kind);
+    }
+    QCOMPARE(QFile::exists(name), file != QLatin1String("missing"));
+    QCOMPARE(fileBytes(name), before);
+}
+
 void TestSqliteAccess::secondStartTransactionIsRefused()
 {
     m_db->StartTransaction();
@@ -513,7 +593,7 @@ void TestSqliteAccess::releasingTheConnectionRollsBackAnOpenTransaction()
     m_db->StartTransaction();
     m_db->RunStatement(QStringLiteral("INSERT INTO t VALUES(1)"));
     m_db.reset();
-    m_db = OpenDatabase(path(QStringLiteral("test.db")));
+    m_db = OpenDatabase(path(QStringLiteral("test.db")), OpenMode::Create);
     QCOMPARE(m_db->QueryInteger(QStringLiteral("SELECT count(*) FROM t")), 0);
     // Nothing is left locked either.
     m_db->RunStatement(QStringLiteral("INSERT INTO t VALUES(2)"));
