@@ -1,0 +1,31 @@
+#!/usr/bin/env bash
+# Fuzzes the hints reader and the settings reader for SECONDS each (default 600), built with clang
+# and libFuzzer under AddressSanitizer and UndefinedBehaviorSanitizer in build-fuzz. The hostile
+# corpus of tst_fuzzcorpus seeds each run; what the fuzzer finds stays in build-fuzz/corpus.
+# A crash, leak, hang or sanitizer report ends the script with the fuzzer's failure status.
+#   tests/fuzz/run_fuzz.sh [SECONDS] [hints|settings ...]
+set -euo pipefail
+cd "$(dirname "$0")/../.."
+seconds="${1:-600}"
+shift || true
+targets=("$@")
+[ ${#targets[@]} -gt 0 ] || targets=(hints settings)
+
+if ! command -v clang++ >/dev/null; then
+  echo "run_fuzz.sh: clang++ is not installed, nothing fuzzed" >&2
+  exit 1
+fi
+
+cmake -S . -B build-fuzz -G Ninja -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+  -DKOLVAR_FUZZ=ON >/dev/null
+cmake --build build-fuzz --target tst_fuzzcorpus "${targets[@]/#/fuzz_}"
+export QT_QPA_PLATFORM=offscreen ASAN_OPTIONS=detect_leaks=0
+KOLVAR_CORPUS_DIR="$PWD/build-fuzz/corpus" build-fuzz/tests/fuzz/tst_fuzzcorpus >/dev/null
+
+for target in "${targets[@]}"; do
+  mkdir -p "build-fuzz/corpus/$target" "build-fuzz/findings/$target"
+  echo "Fuzzing the $target reader for ${seconds} s"
+  build-fuzz/tests/fuzz/fuzz_"$target" -max_total_time="$seconds" -malloc_limit_mb=64 \
+    -rss_limit_mb=2048 -timeout=25 -max_len=1100000 -print_final_stats=1 \
+    -artifact_prefix="build-fuzz/findings/$target/" "build-fuzz/corpus/$target" 2>&1 | tail -n 12
+done
