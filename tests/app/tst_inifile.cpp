@@ -294,9 +294,9 @@ private slots:
                                                         << "main 0 551 688 309";
         QTest::newRow("sizes at the limits of int")
             << "[Form1]\nTop=-2147483648\nWidth=2147483647\nHeight=-5"
-            << "main 429 0 1600 80";
+            << "main 0 0 1600 80";
         QTest::newRow("editor far left, too tall") << "[Form2]\nLeft=-100000\nHeight=5000"
-                                                   << "editor 0 10 454 1024";
+                                                   << "editor 0 0 454 1024";
         QTest::newRow("font sizes") << "[Fonty]\nASize=0\nSize=1000\nFontStyle=-1"
                                     << "fonts 6 72 15";
         QTest::newRow("sort 0") << "[Plik]\nSort=0"
