@@ -229,7 +229,8 @@ private slots:
         f.makeRegister("rejestr.db", threeCases());
         f.rememberRegister("rejestr.db");
         {
-            const auto db = storage::OpenDatabase(other.filePath("drugi.db"));
+            const auto db
+                = storage::OpenDatabase(other.filePath("drugi.db"), storage::OpenMode::Create);
             storage::CaseTable::CreateTable(*db);
             (void)storage::CaseTable::InsertCase(*db, listCase("2024.01.01", "Daleki", "x"));
         }
