@@ -32,7 +32,8 @@ struct Lists
         grid.setCompactCodec([](QStringView t) { return storage::toCp1250(t); },
             [](QByteArrayView b) { return storage::fromCp1250(b); },
             [](QStringView t) { return storage::canEncodeCp1250(t); });
-        db = storage::OpenDatabase(dir.filePath(QStringLiteral("rejestr.db")));
+        db = storage::OpenDatabase(
+            dir.filePath(QStringLiteral("rejestr.db")), storage::OpenMode::Create);
         db->RunStatement(QStringLiteral("PRAGMA synchronous = OFF"));
         storage::CaseTable::CreateTable(*db);
         db->StartTransaction();
