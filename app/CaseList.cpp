@@ -580,7 +580,8 @@ bool CaseList::refreshCase(storage::ISQLiteDatabase& db, std::int64_t id)
 {
     if (!inStep(db))
         return false;
-    int row = rowOfCase(id);
+    // A case with an ID above every listed one is new: no need to look for its row.
+    int row = id > m_maxId ? 0 : rowOfCase(id);
     const bool adding = row == 0;
     if (adding && id <= m_maxId)
         return false;
