@@ -160,10 +160,19 @@ class RowOrder
 public:
     // The sort text of the next row, which must stay where it is until the order is known.
     void add(QByteArrayView key, int rank) { m_groupOfRow.push_back(groupOf(key, rank)); }
+    // Room for rows that may all differ. Memory the system hands out is resident only once
+    // written, so room a register of few distinct values never fills costs nothing, while
+    // growing by doubling would hold the old and the new copy at once.
+    void reserve(std::size_t rows)
+    {
+        m_groupOfRow.reserve(rows);
+        m_groups.reserve(rows);
+        m_keyed.reserve(rows);
+    }
 
     template <typename SequenceOf> [[nodiscard]] std::vector<int> sources(SequenceOf sequenceOf)
     {
-        std::vector<std::uint32_t>().swap(m_slots);
+        std::vector<std::uint64_t>().swap(m_slots);
         std::vector<std::uint32_t> nextPlace = firstPlaces();
         std::vector<int> sources(m_groupOfRow.size());
         for (const int i : sequenceOf())
@@ -172,9 +181,9 @@ public:
     }
 
 private:
+    // A distinct value; its text stands in its item of m_keyed.
     struct Group
     {
-        QByteArrayView text;
         std::size_t hash = 0;
         std::uint32_t rows = 0;
         std::uint8_t rank = 0;
@@ -189,23 +198,34 @@ private:
         const std::size_t mask = m_slots.size() - 1;
         std::size_t slot = hash & mask;
         for (;; slot = (slot + 1) & mask) {
-            const std::uint32_t taken = m_slots[slot];
+            const std::uint64_t taken = m_slots[slot];
             if (taken == 0)
                 break;
-            Group& group = m_groups[taken - 1];
-            if (group.hash == hash && group.rank == rank && group.text == text) {
+            if (taken >> 32 != std::uint64_t(hash) >> 32)
+                continue;
+            Group& group = m_groups[std::uint32_t(taken) - 1];
+            if (group.hash == hash && group.rank == rank
+                && textOf(m_keyed[std::uint32_t(taken) - 1]) == text) {
                 ++group.rows;
-                return taken - 1;
+                return std::uint32_t(taken) - 1;
             }
         }
         const PolishCollation& collation = PolishCollation::instance();
         const bool known = collation.known(text);
-        m_slots[slot] = std::uint32_t(m_groups.size() + 1);
-        m_groups.push_back({ text, hash, 1, std::uint8_t(rank), known });
+        m_slots[slot] = slotOf(hash, m_groups.size());
+        m_groups.push_back({ hash, 1, std::uint8_t(rank), known });
         // The first key now, while the text is at hand: later it lies anywhere in memory.
-        m_keyed.push_back({ {}, std::uint32_t(m_groups.size() - 1) });
+        m_keyed.push_back(
+            { {}, text.data(), std::uint32_t(text.size()), std::uint32_t(m_groups.size() - 1) });
         keyAt(m_keyed.back(), 0);
         return std::uint32_t(m_groups.size() - 1);
+    }
+
+    // A slot holds the upper half of its text's hash beside the group, so that a look-up passes
+    // other texts' slots without reading their groups, which lie anywhere in memory.
+    static std::uint64_t slotOf(std::size_t hash, std::size_t group)
+    {
+        return (std::uint64_t(hash) >> 32 << 32) | std::uint64_t(group + 1);
     }
 
     void grow()
@@ -216,39 +236,57 @@ private:
             std::size_t slot = m_groups[g].hash & mask;
             while (m_slots[slot] != 0)
                 slot = (slot + 1) & mask;
-            m_slots[slot] = std::uint32_t(g + 1);
+            m_slots[slot] = slotOf(m_groups[g].hash, g);
         }
     }
 
-    // Whether group a comes before group b.
-    [[nodiscard]] bool before(std::uint32_t a, std::uint32_t b) const
+    // Forty first-level weights of a text from some depth on, the text and its group. The text
+    // stands beside its key so that going deeper reads only the text, which the next few items
+    // can have fetched ahead of their turn.
+    struct Keyed
+    {
+        std::array<std::uint64_t, 5> key {};
+        const char* text = nullptr;
+        std::uint32_t length = 0;
+        std::uint32_t group = 0;
+    };
+    static constexpr qsizetype KeyedChars = 40;
+    static constexpr std::ptrdiff_t FetchAhead = 8;
+
+    static void keyAt(Keyed& keyed, qsizetype depth)
     {
         const PolishCollation& collation = PolishCollation::instance();
-        const Group& x = m_groups[a];
-        const Group& y = m_groups[b];
+        const QByteArrayView text = textOf(keyed);
+        for (std::size_t w = 0; w < keyed.key.size(); ++w)
+            keyed.key[w] = collation.prefix(text, depth + qsizetype(8 * w));
+    }
+
+    static QByteArrayView textOf(const Keyed& keyed) { return { keyed.text, keyed.length }; }
+
+    // Whether the value of a comes before the value of b.
+    [[nodiscard]] bool before(const Keyed& a, const Keyed& b) const
+    {
+        const PolishCollation& collation = PolishCollation::instance();
+        const Group& x = m_groups[a.group];
+        const Group& y = m_groups[b.group];
+        const QByteArrayView xText = textOf(a);
+        const QByteArrayView yText = textOf(b);
         // The table agrees with the collator on every text it knows, so the two mix into one
         // consistent order; a text outside it costs a collator call, others a look-up.
-        int r = x.known && y.known ? collation.compareKnown(x.text, y.text)
-                                   : collation.compare(x.text, y.text);
+        int r = x.known && y.known ? collation.compareKnown(xText, yText)
+                                   : collation.compare(xText, yText);
         if (r == 0)
-            r = x.rank != y.rank ? (x.rank < y.rank ? -1 : 1) : compareBytes(x.text, y.text);
+            r = x.rank != y.rank ? (x.rank < y.rank ? -1 : 1) : compareBytes(xText, yText);
         return r < 0;
     }
 
-    // Forty-eight first-level weights of a text from some depth on, and its group.
-    struct Keyed
+    static void fetchAhead(const Keyed& keyed, qsizetype depth)
     {
-        std::array<std::uint64_t, 6> key {};
-        std::uint32_t group = 0;
-    };
-    static constexpr qsizetype KeyedChars = 48;
-
-    void keyAt(Keyed& keyed, qsizetype depth) const
-    {
-        const PolishCollation& collation = PolishCollation::instance();
-        const QByteArrayView text = m_groups[keyed.group].text;
-        for (std::size_t w = 0; w < keyed.key.size(); ++w)
-            keyed.key[w] = collation.prefix(text, depth + qsizetype(8 * w));
+        if (keyed.length > depth) {
+            __builtin_prefetch(keyed.text + depth);
+            __builtin_prefetch(
+                keyed.text + std::min<qsizetype>(keyed.length, depth + KeyedChars) - 1);
+        }
     }
 
     // Sorts texts equal in their first depth characters' first-level weights by the next ones,
@@ -263,14 +301,17 @@ private:
             while (run != last && run->key == first->key)
                 ++run;
             if (run - first > 1) {
-                if (m_groups[first->group].text.size() < depth + KeyedChars) {
+                if (first->length < depth + KeyedChars) {
                     // Equal at the first level to the end: the other levels decide.
-                    std::sort(first, run, [this](const Keyed& a, const Keyed& b) {
-                        return before(a.group, b.group);
-                    });
+                    std::sort(first, run,
+                        [this](const Keyed& a, const Keyed& b) { return before(a, b); });
                 } else {
-                    for (auto it = first; it != run; ++it)
-                        keyAt(*it, depth + KeyedChars);
+                    const qsizetype deeper = depth + KeyedChars;
+                    for (auto it = first; it != run; ++it) {
+                        if (run - it > FetchAhead)
+                            fetchAhead(*(it + FetchAhead), deeper);
+                        keyAt(*it, deeper);
+                    }
                     refine(first, run, depth + KeyedChars);
                 }
             }
@@ -290,8 +331,11 @@ private:
                 sorted[i] = keyed[i].group;
             std::vector<Keyed>().swap(m_keyed);
         } else {
-            std::sort(sorted.begin(), sorted.end(),
-                [this](std::uint32_t a, std::uint32_t b) { return before(a, b); });
+            // The items still stand in the order of their groups.
+            std::sort(sorted.begin(), sorted.end(), [this](std::uint32_t a, std::uint32_t b) {
+                return before(m_keyed[a], m_keyed[b]);
+            });
+            std::vector<Keyed>().swap(m_keyed);
         }
         std::vector<std::uint32_t> place(m_groups.size());
         std::uint32_t next = 0;
@@ -305,8 +349,9 @@ private:
     std::vector<Group> m_groups;
     std::vector<Keyed> m_keyed;
     std::vector<std::uint32_t> m_groupOfRow;
-    // Index + 1 of the group in each slot, 0 when free: open addressing over a power of two.
-    std::vector<std::uint32_t> m_slots;
+    // Index + 1 of the group in each slot's lower half, 0 when free: open addressing over a power
+    // of two.
+    std::vector<std::uint64_t> m_slots;
 };
 
 // The nine texts of a case as the list holds them, from the cursor row of a query result: the
@@ -542,6 +587,7 @@ bool CaseList::reorder(storage::ISQLiteDatabase& db, int sortMode)
     // Each row's ID is read beside its sort text, while its texts are at hand.
     std::vector<std::int64_t> ids(static_cast<std::size_t>(n));
     RowOrder order;
+    order.reserve(std::size_t(n));
     for (int i = 0; i < n; ++i) {
         const std::optional<std::int64_t> id = parseId(m_grid.cellBytes(1, i + 1));
         const std::optional<QByteArrayView> key = m_grid.cellBytes(sortMode, i + 1);

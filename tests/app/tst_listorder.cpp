@@ -49,10 +49,24 @@ const QStringList Awkward {
     QStringLiteral("x''"),
 };
 
+// Long values alike for dozens of characters, all in the register's common alphabet (which the
+// list orders by a table rather than the collator), differing only after forty and eighty
+// characters, at the letter, the mark or the case.
+const QString Forty = QStringLiteral("'Wniosek o zwrot kosztów podróży służbowe");
+const QString Longer = QStringLiteral(
+    "'Skarga na przewlekłość postępowania w sprawie zażalenia na postanowienie i ponaglenie ");
+const QStringList Alike { QStringLiteral("NULL"), QStringLiteral("''"), QStringLiteral("'12'"),
+    Forty + u'\'', Forty.toLower() + u'\'', Forty + QStringLiteral("a'"),
+    Forty + QStringLiteral("ą'"), Forty + QStringLiteral("Ą'"), Forty + QStringLiteral("j'"),
+    Longer + QStringLiteral("Ćwika'"), Longer + QStringLiteral("Cwika'"),
+    Longer + QStringLiteral("cwika'"), Longer.toUpper() + QStringLiteral("cwika'"),
+    Longer + u'\'' };
+
 // The list's three sort columns with the program's declaration, or as another program may declare
 // them: with no text affinity, number texts are held as numbers, which the engine sorts before
 // every text; declared numeric, they read as numbers.
-void makeRegister(const QString& file, const QString& textType, int rows)
+void makeRegister(
+    const QString& file, const QString& textType, int rows, const QStringList& values = Awkward)
 {
     const auto db = storage::OpenDatabase(file, storage::OpenMode::Create);
     db->RunStatement(QStringLiteral("CREATE TABLE kolvar(ID INTEGER PRIMARY KEY, Termin %1, "
@@ -63,7 +77,7 @@ void makeRegister(const QString& file, const QString& textType, int rows)
     QRandomGenerator random(1234);
     db->StartTransaction();
     for (int i = 0; i < rows; ++i) {
-        const auto pick = [&] { return Awkward[random.bounded(int(Awkward.size()))]; };
+        const auto pick = [&] { return values[random.bounded(int(values.size()))]; };
         // Beyond the awkward values, many distinct ones, so the grouping has to grow.
         const QString dotyczy
             = random.bounded(3) == 0 ? QStringLiteral("'sprawa %1'").arg(i % 97) : pick();
@@ -108,6 +122,7 @@ private slots:
         QTest::addColumn<QString>("textType");
         QTest::addColumn<int>("sortMode");
         QTest::addColumn<int>("rows");
+        QTest::addColumn<bool>("alike");
         // A column declared numeric shows a text as the number it starts with; the engine still
         // orders such texts by their bytes.
         const std::pair<const char*, const char*> types[]
@@ -116,9 +131,12 @@ private slots:
         for (const auto& [name, type] : types) {
             for (const int mode : { 2, 3, 4 })
                 QTest::addRow("%s, sort mode %d", name, mode)
-                    << QString::fromLatin1(type) << mode << 600;
+                    << QString::fromLatin1(type) << mode << 600 << false;
         }
-        QTest::newRow("one case") << "VARCHAR(40)" << 3 << 1;
+        for (const int mode : { 2, 3, 4 })
+            QTest::addRow("long values alike, sort mode %d", mode)
+                << "VARCHAR(40)" << mode << 600 << true;
+        QTest::newRow("one case") << "VARCHAR(40)" << 3 << 1 << false;
     }
 
     void listIsTheEngineOrderRearrangedByTheAlphabet()
@@ -126,8 +144,9 @@ private slots:
         QFETCH(QString, textType);
         QFETCH(int, sortMode);
         QFETCH(int, rows);
+        QFETCH(bool, alike);
         AppFixture f;
-        makeRegister(f.path("rejestr.db"), textType, rows);
+        makeRegister(f.path("rejestr.db"), textType, rows, alike ? Alike : Awkward);
         f.rememberRegister("rejestr.db", sortMode);
         f.start();
         QCOMPARE(f.form1().LabelCount()->text(), QString::number(rows));
@@ -144,18 +163,22 @@ private slots:
     {
         QTest::addColumn<int>("from");
         QTest::addColumn<int>("to");
+        QTest::addColumn<bool>("alike");
         for (const int from : { 2, 3, 4 }) {
             for (const int to : { 2, 3, 4 })
-                QTest::addRow("%d to %d", from, to) << from << to;
+                QTest::addRow("%d to %d", from, to) << from << to << false;
         }
+        QTest::newRow("long values alike, 2 to 4") << 2 << 4 << true;
     }
 
     void sortCommandShowsWhatALoadShowsAndKeepsTheCase()
     {
         QFETCH(int, from);
         QFETCH(int, to);
+        QFETCH(bool, alike);
         AppFixture f;
-        makeRegister(f.path("rejestr.db"), QStringLiteral("VARCHAR(40)"), 300);
+        makeRegister(
+            f.path("rejestr.db"), QStringLiteral("VARCHAR(40)"), 300, alike ? Alike : Awkward);
         f.rememberRegister("rejestr.db", from);
         f.start();
         f.clickRow(123);
