@@ -523,6 +523,7 @@ void TestSqliteAccess::opensOnlyExistingFilesAndDefensively()
     }
     QVERIFY(!QFile::exists(missing));
 
+    QCOMPARE(m_db->QueryInteger(QStringLiteral("PRAGMA trusted_schema")), 0);
     m_db->RunStatement(QStringLiteral("CREATE TABLE t(a)"));
     m_db->RunStatement(QStringLiteral("PRAGMA writable_schema = ON"));
     QVERIFY(storageErrorOf([&] {
