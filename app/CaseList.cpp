@@ -74,7 +74,10 @@ std::optional<std::int64_t> parseId(std::optional<QByteArrayView> text)
 
 // The Polish alphabet over the code page's bytes, read in place. Texts written only in the
 // register's common alphabet (nearly all) are compared through a table of weights, level by
-// level, as their collation keys would compare; any other text goes to the collator itself.
+// level, as their collation keys would compare; any other text goes to the collator itself. The
+// table is derived from the collator's answers when first needed, which takes longer than a
+// short list takes to order by the collator alone: a start on a small register never waits
+// for it.
 class PolishCollation
 {
 public:
@@ -87,7 +90,7 @@ public:
     [[nodiscard]] bool known(QByteArrayView text) const
     {
         return std::all_of(text.begin(), text.end(),
-            [this](char c) { return m_weights[std::uint8_t(c)][0] != 0; });
+            [&weights = weights()](char c) { return weights[std::uint8_t(c)][0] != 0; });
     }
 
     // Eight first-level weights from character offset on, the level's end marked after the last
@@ -95,11 +98,12 @@ public:
     // texts with equal keys that do not end in them differ, if at all, further on.
     [[nodiscard]] std::uint64_t prefix(QByteArrayView text, qsizetype offset) const
     {
+        const Weights& weights = this->weights();
         std::uint64_t key = 0;
         for (qsizetype i = offset; i < offset + 8; ++i) {
             std::uint8_t w = 0;
             if (i < text.size())
-                w = m_weights[std::uint8_t(text[i])][0];
+                w = weights[std::uint8_t(text[i])][0];
             else if (i == text.size())
                 w = 1;
             key = (key << 8) | w;
@@ -109,11 +113,12 @@ public:
 
     [[nodiscard]] int compareKnown(QByteArrayView a, QByteArrayView b) const
     {
+        const Weights& weights = this->weights();
         const qsizetype common = std::min(a.size(), b.size());
         for (int level = 0; level < 3; ++level) {
             for (qsizetype i = 0; i < common; ++i) {
-                const std::uint8_t x = m_weights[std::uint8_t(a[i])][level];
-                const std::uint8_t y = m_weights[std::uint8_t(b[i])][level];
+                const std::uint8_t x = weights[std::uint8_t(a[i])][level];
+                const std::uint8_t y = weights[std::uint8_t(b[i])][level];
                 if (x != y)
                     return x < y ? -1 : 1;
             }
@@ -127,27 +132,42 @@ public:
     {
         if (known(a) && known(b))
             return compareKnown(a, b);
+        return compareByCollator(a, b);
+    }
+
+    [[nodiscard]] int compareByCollator(QByteArrayView a, QByteArrayView b) const
+    {
         return sign(m_collator.compare(storage::fromCp1250(a), storage::fromCp1250(b)));
     }
 
 private:
+    // First-, second- and third-level weight of each byte; 0 outside the alphabet.
+    using Weights = std::array<std::array<std::uint8_t, 3>, 256>;
+
     PolishCollation()
         : m_collator(QLocale(QLocale::Polish, QLocale::Poland))
     {
         m_collator.setCaseSensitivity(Qt::CaseSensitive);
-        const grid::AlphabetCollation table(QLocale(QLocale::Polish, QLocale::Poland));
-        for (int b = 0; b < 256; ++b) {
-            const char byte = char(b);
-            const QString text = storage::fromCp1250(QByteArrayView(&byte, 1));
-            if (text.size() != 1)
-                continue;
-            const grid::AlphabetCollation::Weights& w = table.weightsOf(text.front());
-            m_weights[std::size_t(b)] = { w.primary, w.secondary, w.tertiary };
-        }
     }
 
-    // First-, second- and third-level weight of each byte; 0 outside the alphabet.
-    std::array<std::array<std::uint8_t, 3>, 256> m_weights {};
+    static const Weights& weights()
+    {
+        static const Weights derived = [] {
+            Weights weights {};
+            const grid::AlphabetCollation table(QLocale(QLocale::Polish, QLocale::Poland));
+            for (int b = 0; b < 256; ++b) {
+                const char byte = char(b);
+                const QString text = storage::fromCp1250(QByteArrayView(&byte, 1));
+                if (text.size() != 1)
+                    continue;
+                const grid::AlphabetCollation::Weights& w = table.weightsOf(text.front());
+                weights[std::size_t(b)] = { w.primary, w.secondary, w.tertiary };
+            }
+            return weights;
+        }();
+        return derived;
+    }
+
     QCollator m_collator;
 };
 
@@ -210,15 +230,34 @@ private:
                 return std::uint32_t(taken) - 1;
             }
         }
-        const PolishCollation& collation = PolishCollation::instance();
-        const bool known = collation.known(text);
         m_slots[slot] = slotOf(hash, m_groups.size());
-        m_groups.push_back({ hash, 1, std::uint8_t(rank), known });
-        // The first key now, while the text is at hand: later it lies anywhere in memory.
+        m_groups.push_back({ hash, 1, std::uint8_t(rank), false });
         m_keyed.push_back(
             { {}, text.data(), std::uint32_t(text.size()), std::uint32_t(m_groups.size() - 1) });
-        keyAt(m_keyed.back(), 0);
+        if (m_tabled)
+            tabulate(m_groups.size() - 1);
+        else if (m_groups.size() == TableFrom)
+            useTable();
         return std::uint32_t(m_groups.size() - 1);
+    }
+
+    // A few hundred values sort faster by the collator than the table takes to derive.
+    static constexpr std::size_t TableFrom = 256;
+
+    void useTable()
+    {
+        m_tabled = true;
+        for (std::size_t g = 0; g < m_groups.size(); ++g)
+            tabulate(g);
+    }
+
+    // Whether the table knows the text of group g, and its first key, best taken while the text
+    // is at hand: later it lies anywhere in memory.
+    void tabulate(std::size_t g)
+    {
+        Keyed& keyed = m_keyed[g];
+        m_groups[g].known = PolishCollation::instance().known(textOf(keyed));
+        keyAt(keyed, 0);
     }
 
     // A slot holds the upper half of its text's hash beside the group, so that a look-up passes
@@ -274,7 +313,7 @@ private:
         // The table agrees with the collator on every text it knows, so the two mix into one
         // consistent order; a text outside it costs a collator call, others a look-up.
         int r = x.known && y.known ? collation.compareKnown(xText, yText)
-                                   : collation.compare(xText, yText);
+                                   : collation.compareByCollator(xText, yText);
         if (r == 0)
             r = x.rank != y.rank ? (x.rank < y.rank ? -1 : 1) : compareBytes(xText, yText);
         return r < 0;
@@ -324,7 +363,9 @@ private:
     {
         std::vector<std::uint32_t> sorted(m_groups.size());
         std::iota(sorted.begin(), sorted.end(), 0);
-        if (std::all_of(m_groups.begin(), m_groups.end(), [](const Group& g) { return g.known; })) {
+        if (m_tabled && std::all_of(m_groups.begin(), m_groups.end(), [](const Group& g) {
+                return g.known;
+            })) {
             std::vector<Keyed>& keyed = m_keyed;
             refine(keyed.begin(), keyed.end(), 0);
             for (std::size_t i = 0; i < keyed.size(); ++i)
@@ -346,6 +387,7 @@ private:
         return place;
     }
 
+    bool m_tabled = false;
     std::vector<Group> m_groups;
     std::vector<Keyed> m_keyed;
     std::vector<std::uint32_t> m_groupOfRow;
