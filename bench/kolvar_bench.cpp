@@ -112,7 +112,9 @@ int main(int argc, char* argv[])
     const int sortMode = qEnvironmentVariableIsSet("KOLVAR_BENCH_SORT")
         ? qEnvironmentVariableIntValue("KOLVAR_BENCH_SORT")
         : 3;
-    const kolvar::bench::ProgramFolder folder(registerPath, sortMode);
+    // KOLVAR_BENCH_FOLDER keeps the program folder from one run to the next.
+    const kolvar::bench::ProgramFolder folder(
+        registerPath, sortMode, qEnvironmentVariable("KOLVAR_BENCH_FOLDER"));
     kolvar::test::ScriptedDialogs dialogs;
     int cases = 0;
     {

@@ -33,14 +33,19 @@ QString ensureRegister(const QString& folder, int count)
     return path;
 }
 
-ProgramFolder::ProgramFolder(const QString& registerPath, int sortMode)
+ProgramFolder::ProgramFolder(const QString& registerPath, int sortMode, const QString& keptFolder)
+    : m_kept(keptFolder)
 {
+    if (m_kept.isEmpty())
+        m_dir.emplace();
+    else if (QFileInfo::exists(QDir(m_kept).filePath(QString::fromLatin1(SettingsFile::FileName))))
+        return;
     AppSettings settings;
     settings.databaseName = QFileInfo(registerPath).absoluteFilePath();
     settings.sortMode = sortMode;
     IniFile ini;
     SettingsFile::write(ini, settings);
-    ini.save(QDir(m_dir.path()).filePath(QString::fromLatin1(SettingsFile::FileName)));
+    ini.save(QDir(path()).filePath(QString::fromLatin1(SettingsFile::FileName)));
 }
 
 namespace {

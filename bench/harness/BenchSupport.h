@@ -7,6 +7,7 @@
 #include <QTemporaryDir>
 
 #include <memory>
+#include <optional>
 #include <vector>
 
 namespace kolvar::bench {
@@ -19,15 +20,19 @@ namespace kolvar::bench {
 [[nodiscard]] QString dataFolder();
 
 // A fresh program folder whose kolvar.ini opens registerPath, listed by sender; removed with the
-// object. The program's settings land here, never beside a real program.
+// object. The program's settings land here, never beside a real program. Given a kept folder,
+// that one instead, its kolvar.ini written only when missing: a user's program folder is there
+// before the program starts, so a start-up timed from outside must not include making it.
 class ProgramFolder
 {
 public:
-    explicit ProgramFolder(const QString& registerPath, int sortMode = 3);
-    [[nodiscard]] QString path() const { return m_dir.path(); }
+    explicit ProgramFolder(
+        const QString& registerPath, int sortMode = 3, const QString& keptFolder = {});
+    [[nodiscard]] QString path() const { return m_dir ? m_dir->path() : m_kept; }
 
 private:
-    QTemporaryDir m_dir;
+    std::optional<QTemporaryDir> m_dir;
+    QString m_kept;
 };
 
 // Peak and current resident memory of this process from /proc/self/status, in bytes; 0 where
