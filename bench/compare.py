@@ -46,6 +46,7 @@ def main():
     build, data, sizes = sys.argv[1], sys.argv[2], [int(s) for s in sys.argv[3:]]
     bench = os.path.join(build, "bench", "kolvar-bench")
     empty = os.path.join(build, "bench", "kolvar-emptywindow")
+    linked = os.path.join(build, "bench", "kolvar-emptywindow-linked")
     example = os.path.join(build, "app", "przyklad.db")
     rows = []
 
@@ -113,10 +114,11 @@ def main():
         with tempfile.TemporaryDirectory() as folder:
             env = dict(os.environ, KOLVAR_BENCH_SORT="3", KOLVAR_BENCH_FOLDER=folder)
             run([bench, "load", example], env, capture=False)
-            measure("start-up, 35-case example", 35,
-                    lambda: run([bench, "load", example], env, capture=False)[:2] + ("",),
-                    lambda: run([empty], capture=False)[:2] + ("",), 10,
-                    os.path.getsize(example) / 1e6)
+            for label, peer in (("", empty), (", peer linked alike", linked)):
+                measure("start-up, 35-case example" + label, 35,
+                        lambda: run([bench, "load", example], env, capture=False)[:2] + ("",),
+                        lambda peer=peer: run([peer], capture=False)[:2] + ("",), 10,
+                        os.path.getsize(example) / 1e6)
 
     print()
     print(f"{'cases':>9}  {'work':<34} {'kolvar min/median s':>21}  {'peer min/median s':>19}  "

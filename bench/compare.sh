@@ -23,7 +23,7 @@ fi
 
 cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DKOLVAR_BENCH=ON \
   -DKOLVAR_TESTS=OFF >/dev/null
-cmake --build "$build" --target kolvar-gen kolvar-bench kolvar-emptywindow kolvar_example >/dev/null
+cmake --build "$build" --target kolvar-gen kolvar-bench kolvar-emptywindow kolvar-emptywindow-linked kolvar_example >/dev/null
 mkdir -p "$data"
 
 for n in "${sizes[@]}"; do
