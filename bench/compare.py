@@ -49,9 +49,13 @@ def main():
     linked = os.path.join(build, "bench", "kolvar-emptywindow-linked")
     example = os.path.join(build, "app", "przyklad.db")
     rows = []
+    # KOLVAR_BENCH_ONLY="sort command by subject;start-up" measures only the rows so named.
+    only = [start for start in os.environ.get("KOLVAR_BENCH_ONLY", "").split(";") if start]
 
     def measure(label, size, kolvar, shell, runs, file_mb):
         """kolvar() and shell() each give (seconds, peak MB, extra text); run in turn."""
+        if only and not any(label.startswith(start) for start in only):
+            return
         ours, theirs, peaks, notes = [], [], [], []
         for _ in range(runs):
             seconds, peak, note = kolvar()

@@ -6,7 +6,8 @@
 # start-up on the example register beside an empty Qt window with a menu. One table at the end.
 #
 # bench/compare.sh [N ...]       sizes to compare, 100000 and 1000000 when none are given
-# KOLVAR_BENCH_BUILD, KOLVAR_BENCH_DATA override the build folder and the folder of the registers.
+# KOLVAR_BENCH_BUILD, KOLVAR_BENCH_DATA override the build folder and the folder of the registers;
+# KOLVAR_BENCH_ONLY="sort command by subject;start-up" measures only the rows whose work begins so.
 set -euo pipefail
 
 here=$(cd "$(dirname "$0")" && pwd)
