@@ -642,9 +642,19 @@ bool CaseList::reorder(storage::ISQLiteDatabase& db, int sortMode)
         // Rows of one value stand by ID, as the table's own order gives them to a load.
         std::vector<int> sequence(static_cast<std::size_t>(n));
         std::iota(sequence.begin(), sequence.end(), 0);
-        if (!std::is_sorted(ids.begin(), ids.end()))
+        const auto [lowest, highest] = std::minmax_element(ids.begin(), ids.end());
+        if (*lowest >= 0 && *highest < 2 * std::int64_t(n)) {
+            // The IDs differ (they rose through the load) and are about as many as the rows:
+            // each row goes straight to the place of its ID.
+            std::vector<int> rowOfId(std::size_t(*highest) + 1, -1);
+            for (int i = 0; i < n; ++i)
+                rowOfId[std::size_t(ids[std::size_t(i)])] = i;
+            std::copy_if(
+                rowOfId.begin(), rowOfId.end(), sequence.begin(), [](int row) { return row >= 0; });
+        } else if (!std::is_sorted(ids.begin(), ids.end())) {
             std::sort(sequence.begin(), sequence.end(),
                 [&](int a, int b) { return ids[std::size_t(a)] < ids[std::size_t(b)]; });
+        }
         std::vector<std::int64_t>().swap(ids);
         return sequence;
     });
