@@ -3,6 +3,7 @@
 # and libFuzzer under AddressSanitizer and UndefinedBehaviorSanitizer in build-fuzz. The hostile
 # corpus of tst_fuzzcorpus seeds each run; what the fuzzer finds stays in build-fuzz/corpus.
 # A crash, leak, hang or sanitizer report ends the script with the fuzzer's failure status.
+# With KOLVAR_FUZZ_RUNS=N each reader is given N inputs from seed 1 instead, the same every time.
 #   tests/fuzz/run_fuzz.sh [SECONDS] [hints|settings ...]
 set -euo pipefail
 cd "$(dirname "$0")/../.."
@@ -24,8 +25,14 @@ KOLVAR_CORPUS_DIR="$PWD/build-fuzz/corpus" build-fuzz/tests/fuzz/tst_fuzzcorpus 
 
 for target in "${targets[@]}"; do
   mkdir -p "build-fuzz/corpus/$target" "build-fuzz/findings/$target"
-  echo "Fuzzing the $target reader for ${seconds} s"
-  build-fuzz/tests/fuzz/fuzz_"$target" -max_total_time="$seconds" -malloc_limit_mb=64 \
+  if [ -n "${KOLVAR_FUZZ_RUNS:-}" ]; then
+    echo "Fuzzing the $target reader with ${KOLVAR_FUZZ_RUNS} inputs"
+    limit=(-runs="$KOLVAR_FUZZ_RUNS" -seed=1)
+  else
+    echo "Fuzzing the $target reader for ${seconds} s"
+    limit=(-max_total_time="$seconds")
+  fi
+  build-fuzz/tests/fuzz/fuzz_"$target" "${limit[@]}" -malloc_limit_mb=64 \
     -rss_limit_mb=2048 -timeout=25 -max_len=1100000 -print_final_stats=1 \
     -artifact_prefix="build-fuzz/findings/$target/" "build-fuzz/corpus/$target" 2>&1 | tail -n 12
 done
