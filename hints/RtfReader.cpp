@@ -361,6 +361,9 @@ void RtfParser::run()
 {
     m_document.clear();
     m_cursor = QTextCursor(&m_document);
+    // Outside an edit block every insertion lays out the whole paragraph again to place the
+    // cursor, which costs time in the square of a long paragraph's runs.
+    m_cursor.beginEditBlock();
     while (!atEnd() && !m_finished) {
         const char c = m_in[m_pos++];
         switch (c) {
@@ -843,6 +846,7 @@ void RtfParser::finish()
     QTextOption option = m_document.defaultTextOption();
     option.setTabStopDistance(m_defaultTab / TwipsPerPixel);
     m_document.setDefaultTextOption(option);
+    m_cursor.endEditBlock();
     m_finished = true;
 }
 

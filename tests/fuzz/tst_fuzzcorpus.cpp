@@ -30,6 +30,7 @@ private slots:
         for (int i = 0; i < 32761; ++i)
             fonts += "{\\f" + QByteArray::number(i) + "\\fcharset238 F;}";
         hints("32,761 fonts", fonts + "}\\f32760 tekst}");
+        hints("32,761 font groups in the text, the table's header lost", fonts.mid(9) + "}");
         hints("40-letter control word", "\\" + QByteArray(40, 'q') + " x}");
         hints("extra closing braces", "x}}}}}{\\b y}}");
         hints("hexadecimal escape cut off", "\\'4");

@@ -136,6 +136,11 @@ private slots:
             << QStringLiteral("abc");
         QTest::newRow("a control word longer than any word of the format")
             << QByteArray("{\\rtf1 \\" + QByteArray(5000, 'b') + "1 x}") << QStringLiteral("x");
+        QByteArray fontGroups;
+        for (int i = 0; i < 30000; ++i)
+            fontGroups += "{\\f" + QByteArray::number(i) + "\\fcharset238 F;}";
+        QTest::newRow("30,000 font groups in the text, the table's header lost")
+            << "{\\rtf1 " + fontGroups + "}" << QStringLiteral("F;").repeated(30000);
     }
     void readsText()
     {
