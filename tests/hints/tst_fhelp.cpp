@@ -65,6 +65,14 @@ private:
     {
         return QDir(m_program->path()).filePath(QStringLiteral("Ruvarez.rtf"));
     }
+    // A plain hints file long enough to scroll: "wiersz 1" to "wiersz N", one a line.
+    [[nodiscard]] static QByteArray numberedLines(int count)
+    {
+        QByteArray lines;
+        for (int i = 1; i <= count; ++i)
+            lines += "wiersz " + QByteArray::number(i) + "\r\n";
+        return lines;
+    }
     void writeHints(const QByteArray& bytes) const
     {
         QFile file(hintsPath());
@@ -282,9 +290,7 @@ private slots:
 
     void resizeAfterScrollingReloadsAndShowsStart()
     {
-        QByteArray lines;
-        for (int i = 1; i <= 300; ++i)
-            lines += "wiersz " + QByteArray::number(i) + "\r\n";
+        const QByteArray lines = numberedLines(300);
         writeHints(lines);
         showWindow();
         QScrollBar* bar = window().RichEdit1()->verticalScrollBar();
@@ -300,9 +306,7 @@ private slots:
 
     void heightOnlyResizeKeepsTheReadersPlace()
     {
-        QByteArray lines;
-        for (int i = 1; i <= 300; ++i)
-            lines += "wiersz " + QByteArray::number(i) + "\r\n";
+        const QByteArray lines = numberedLines(300);
         writeHints(lines);
         showWindow();
         QScrollBar* bar = window().RichEdit1()->verticalScrollBar();
