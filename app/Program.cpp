@@ -30,20 +30,47 @@ namespace kolvar {
 
 Program::Program(
     const QString& programFolder, const QString& startRegister, const QString& presetFolder)
-    : m_form1(std::make_unique<TForm1>(programFolder, startRegister, presetFolder))
+    : m_programFolder(programFolder)
+    , m_form1(std::make_unique<TForm1>(programFolder, startRegister, presetFolder))
 {
-    m_form2 = std::make_unique<TForm2>(*m_form1);
-    m_form1->attachEditor(m_form2.get());
-    m_finddlg = std::make_unique<Tfinddlg>();
-    m_calendarBrowser = std::make_unique<TCalendarBrowser>();
-    m_form1->attachCalendar(m_calendarBrowser.get());
-    m_fhelp = std::make_unique<TFhelp>(hintsFolder(programFolder));
+    m_form1->attachEditor([this] {
+        m_form2 = std::make_unique<TForm2>(*m_form1);
+        return m_form2.get();
+    });
+    m_form1->attachCalendar([this] {
+        m_calendarBrowser = std::make_unique<TCalendarBrowser>();
+        return m_calendarBrowser.get();
+    });
 }
 
 Program::~Program()
 {
-    m_form1->attachEditor(nullptr);
-    m_form1->attachCalendar(nullptr);
+    m_form1->attachEditor({});
+    m_form1->attachCalendar({});
+}
+
+TForm2& Program::form2() const
+{
+    return *m_form1->editor();
+}
+
+Tfinddlg& Program::finddlg() const
+{
+    if (!m_finddlg)
+        m_finddlg = std::make_unique<Tfinddlg>();
+    return *m_finddlg;
+}
+
+TCalendarBrowser& Program::calendarBrowser() const
+{
+    return *m_form1->calendar();
+}
+
+TFhelp& Program::fhelp() const
+{
+    if (!m_fhelp)
+        m_fhelp = std::make_unique<TFhelp>(hintsFolder(m_programFolder));
+    return *m_fhelp;
 }
 
 QString installedDataFolder()

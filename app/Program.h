@@ -16,10 +16,10 @@ class TFhelp;
 
 namespace kolvar {
 
-// The program's five windows, created in their order: the main window first (it reads the
-// settings and lists the register), then the record editor, which takes its place and look
-// from the main window, then the find dialog, the calendar and the hints window. Only the main
-// window is shown. Destroyed in the reverse order.
+// The program's five windows. The main window is made and shown at start (it reads the settings
+// and lists the register); the record editor, which takes its place and look from the main
+// window, the find dialog, the calendar and the hints window are made the first time they are
+// needed, so that a start waits only for what it shows. Destroyed in the reverse order.
 class Program
 {
 public:
@@ -31,18 +31,20 @@ public:
     Program(const Program&) = delete;
     Program& operator=(const Program&) = delete;
 
+    // The windows other than the main one are made on first need, here or by the main window.
     [[nodiscard]] TForm1& form1() const { return *m_form1; }
-    [[nodiscard]] TForm2& form2() const { return *m_form2; }
-    [[nodiscard]] Tfinddlg& finddlg() const { return *m_finddlg; }
-    [[nodiscard]] TCalendarBrowser& calendarBrowser() const { return *m_calendarBrowser; }
-    [[nodiscard]] TFhelp& fhelp() const { return *m_fhelp; }
+    [[nodiscard]] TForm2& form2() const;
+    [[nodiscard]] Tfinddlg& finddlg() const;
+    [[nodiscard]] TCalendarBrowser& calendarBrowser() const;
+    [[nodiscard]] TFhelp& fhelp() const;
 
 private:
+    QString m_programFolder;
     std::unique_ptr<TForm1> m_form1;
-    std::unique_ptr<TForm2> m_form2;
-    std::unique_ptr<Tfinddlg> m_finddlg;
-    std::unique_ptr<TCalendarBrowser> m_calendarBrowser;
-    std::unique_ptr<TFhelp> m_fhelp;
+    mutable std::unique_ptr<TForm2> m_form2;
+    mutable std::unique_ptr<Tfinddlg> m_finddlg;
+    mutable std::unique_ptr<TCalendarBrowser> m_calendarBrowser;
+    mutable std::unique_ptr<TFhelp> m_fhelp;
 };
 
 // What an installed program ships beside itself to read only: <prefix>/share/kolvar for a program

@@ -774,6 +774,42 @@ template <typename Command> void TForm1::guarded(Command&& command)
 // ---------------------------------------------------------------------------------------------
 // Database file commands
 
+void TForm1::attachEditor(std::function<TForm2*()> make)
+{
+    m_makeEditor = std::move(make);
+    if (!m_makeEditor)
+        m_form2 = nullptr;
+}
+
+void TForm1::attachCalendar(std::function<TCalendarBrowser*()> make)
+{
+    m_makeCalendar = std::move(make);
+    if (!m_makeCalendar)
+        m_calendar = nullptr;
+}
+
+TForm2* TForm1::editor()
+{
+    if (!m_form2 && m_makeEditor) {
+        m_form2 = m_makeEditor();
+        updateEditorPosition();
+    }
+    return m_form2;
+}
+
+TCalendarBrowser* TForm1::calendar()
+{
+    if (!m_calendar && m_makeCalendar)
+        m_calendar = m_makeCalendar();
+    return m_calendar;
+}
+
+void TForm1::updateEditorPosition()
+{
+    if (m_form2)
+        m_form2->Label1()->setText(m_Label1->text() + QStringLiteral(" z ") + m_LabelCount->text());
+}
+
 bool TForm1::editorVisible() const
 {
     return m_form2 && m_form2->isVisible();
@@ -1016,8 +1052,7 @@ void TForm1::G1Click()
     m_CurrentListRow = m_G1->row();
     m_IDEdit->setText(m_G1->cells(1, m_CurrentListRow));
     m_Label1->setText(QString::number(m_CurrentListRow));
-    if (m_form2)
-        m_form2->Label1()->setText(m_Label1->text() + QStringLiteral(" z ") + m_LabelCount->text());
+    updateEditorPosition();
 }
 
 void TForm1::G1DblClick()
@@ -1028,8 +1063,7 @@ void TForm1::G1DblClick()
 void TForm1::IDEditChange()
 {
     m_G1->invalidateGrid();
-    if (m_form2)
-        m_form2->Label1()->setText(m_Label1->text() + QStringLiteral(" z ") + m_LabelCount->text());
+    updateEditorPosition();
 }
 
 void TForm1::SelectCurrentRow()
@@ -1044,7 +1078,7 @@ void TForm1::ShowResultInEditor()
     const storage::CaseRecord record = CaseTable::ReadCase(*m_CurrentResult);
     m_CurrentId = record.id;
     m_IDEdit->setText(QString::number(m_CurrentId));
-    if (!m_form2)
+    if (!editor())
         return;
     m_form2->Edit4()->setSeparator(dateSeparator());
     m_form2->setFieldText(EditorField::Termin, record.termin);
@@ -1124,7 +1158,7 @@ void TForm1::showCurrentCase()
     if (!isNumber && m_Database && m_LabelCount->text() == QStringLiteral("0")) {
         // A register without a case (another program emptied the table): an empty editor, so
         // that the first case can be added.
-        if (!m_form2)
+        if (!editor())
             return;
         m_form2->Edit4()->setSeparator(dateSeparator());
         clearEditor();
@@ -1403,7 +1437,7 @@ void TForm1::Drukowanie1Click()
 
 void TForm1::nmuKalendarzClick()
 {
-    if (!m_calendar)
+    if (!calendar())
         return;
     m_calendar->show();
     m_calendar->raise();

@@ -12,6 +12,7 @@
 
 #include <cstdint>
 #include <exception>
+#include <functional>
 #include <memory>
 
 class QAction;
@@ -50,10 +51,14 @@ public:
     TForm1(const TForm1&) = delete;
     TForm1& operator=(const TForm1&) = delete;
 
-    // The record editor is created after this window, with this window as its host.
-    void attachEditor(TForm2* editor) { m_form2 = editor; }
-    // The calendar window is created at start-up too, after the find dialog.
-    void attachCalendar(TCalendarBrowser* calendar) { m_calendar = calendar; }
+    // The record editor and the calendar are made the first time they are needed, by these
+    // makers: a start that only lists the register pays for no window the user has not opened.
+    // An empty maker detaches the window.
+    void attachEditor(std::function<TForm2*()> make);
+    void attachCalendar(std::function<TCalendarBrowser*()> make);
+    // The editor, made now when it was not yet; null without a maker.
+    [[nodiscard]] TForm2* editor();
+    [[nodiscard]] TCalendarBrowser* calendar();
 
     [[nodiscard]] kolvar::grid::TZarur* G1() const { return m_G1; }
     [[nodiscard]] QLabel* Label1() const { return m_Label1; }
@@ -214,6 +219,8 @@ private:
     // export would not have them.
     [[nodiscard]] bool refusedWithUnsavedChanges(const QString& message);
     [[nodiscard]] bool editorVisible() const;
+    // The editor's "N z M": the current row of the list and the count.
+    void updateEditorPosition();
     void closeEditorWithoutQuestion();
     void useDatabaseFile(const QString& path);
     void updateRegenerujEnabled();
@@ -254,8 +261,11 @@ private:
     // The open dialog offers the file chosen last.
     QString m_lastOpenedFile;
 
+    // The editor once made; null before the first need of it.
     TForm2* m_form2 = nullptr;
+    std::function<TForm2*()> m_makeEditor;
     TCalendarBrowser* m_calendar = nullptr;
+    std::function<TCalendarBrowser*()> m_makeCalendar;
 
     // Controls.
     kolvar::Panel* m_PanelTop = nullptr;
