@@ -146,13 +146,18 @@ void usePolishLocale(QApplication& app)
         QCoreApplication::installTranslator(translator);
 }
 
-int runProgram(QApplication& app)
+void prepareApplication(QApplication& app)
 {
     usePolishLocale(app);
     QApplication::setApplicationName(QStringLiteral("Kolvar"));
     QApplication::setWindowIcon(programIcon());
     // Lets the desktop match the windows to the installed menu entry and its icon.
     QGuiApplication::setDesktopFileName(QStringLiteral("org.kolvar.Kolvar"));
+}
+
+int runProgram(QApplication& app)
+{
+    prepareApplication(app);
     const SettingsFile::Folders where = programFolders();
     const QStringList arguments = QCoreApplication::arguments();
     const QString startRegister = arguments.size() > 1

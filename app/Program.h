@@ -78,6 +78,9 @@ private:
 // Makes the locale Polish where the session names no language, and loads Qt's own Polish texts.
 void usePolishLocale(QApplication& app);
 
+// The language, name and icon every window of the program has.
+void prepareApplication(QApplication& app);
+
 // Sets the title and icon, creates the windows and runs the message loop until the main window
 // closes. The one optional argument is the path of a register to open, as a file manager passes
 // it.

@@ -118,7 +118,7 @@ int main(int argc, char* argv[])
     kolvar::test::ScriptedDialogs dialogs;
     int cases = 0;
     {
-        QApplication::setApplicationName(QStringLiteral("Kolvar"));
+        kolvar::prepareApplication(app);
         kolvar::Program program(folder.path());
         program.form1().show();
         QApplication::processEvents(); // the first frame of the list
