@@ -506,6 +506,8 @@ void TForm1::LoadList()
         if (!isFile(m_DatabasePath))
             throw CommandError(QStringLiteral("Brak pliku %1").arg(m_DatabasePath));
         m_Database = storage::OpenDatabase(m_DatabasePath);
+        // On the other processor while the list loads: the first save then needs no wait.
+        m_Database->CheckAheadOfWriting();
         CaseTable::VerifyTable(*m_Database);
         OpenSortedQuery();
     } catch (const storage::ESQLiteException& e) {

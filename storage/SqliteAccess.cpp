@@ -11,6 +11,9 @@
 #include <cmath>
 #include <cstring>
 #include <limits>
+#include <mutex>
+#include <optional>
+#include <thread>
 
 namespace kolvar::storage {
 
@@ -105,6 +108,92 @@ void TSQLiteDatabase::FinalizeStatement::operator()(sqlite3_stmt* statement) con
     sqlite3_finalize(statement);
 }
 
+// The structure check of a file, made on a read-only connection of its own on a thread of its
+// own. Stopping it (the register is closed before the check is done) interrupts the engine.
+class TSQLiteDatabase::CheckAhead
+{
+public:
+    // What the check found: "ok" with SQLITE_OK, the engine's first complaint with SQLITE_OK, or
+    // the message and code of a failure that itself shows the file damaged.
+    struct Finding
+    {
+        QByteArray verdict;
+        int resultCode = SQLITE_OK;
+    };
+
+    explicit CheckAhead(QByteArray fileName)
+        : m_thread([this, name = std::move(fileName)] { run(name); })
+    { }
+
+    ~CheckAhead()
+    {
+        {
+            const std::lock_guard lock(m_mutex);
+            m_stopped = true;
+            if (m_running)
+                sqlite3_interrupt(m_running);
+        }
+        if (m_thread.joinable())
+            m_thread.join();
+    }
+
+    CheckAhead(const CheckAhead&) = delete;
+    CheckAhead& operator=(const CheckAhead&) = delete;
+
+    // Waits for the end of the check. None when it could not be made: the writing connection
+    // must make it then.
+    [[nodiscard]] std::optional<Finding> finding()
+    {
+        if (m_thread.joinable())
+            m_thread.join();
+        return m_finding;
+    }
+
+private:
+    void run(const QByteArray& fileName)
+    {
+        sqlite3* handle = nullptr;
+        const int opened = sqlite3_open_v2(
+            fileName.constData(), &handle, SQLITE_OPEN_READONLY | SQLITE_OPEN_NOMUTEX, nullptr);
+        const std::unique_ptr<sqlite3, CloseConnection> connection(handle);
+        if (opened != SQLITE_OK)
+            return;
+        sqlite3_extended_result_codes(handle, 1);
+        sqlite3_busy_timeout(handle, BusyWaitMilliseconds);
+        sqlite3_db_config(handle, SQLITE_DBCONFIG_DEFENSIVE, 1, nullptr);
+        sqlite3_db_config(handle, SQLITE_DBCONFIG_TRUSTED_SCHEMA, 0, nullptr);
+        {
+            const std::lock_guard lock(m_mutex);
+            if (m_stopped)
+                return;
+            m_running = handle;
+        }
+        sqlite3_stmt* raw = nullptr;
+        int rc = sqlite3_prepare_v2(handle, "PRAGMA quick_check", -1, &raw, nullptr);
+        const StatementPtr statement(raw);
+        if (rc == SQLITE_OK)
+            rc = sqlite3_step(raw);
+        const unsigned char* verdict = rc == SQLITE_ROW ? sqlite3_column_text(raw, 0) : nullptr;
+        if (verdict) {
+            m_finding = Finding { QByteArray(
+                reinterpret_cast<const char*>(verdict), sqlite3_column_bytes(raw, 0)) };
+        } else if (KindOfFailure(rc) == FailureKind::Damaged
+            || KindOfFailure(rc) == FailureKind::NotARegister) {
+            m_finding = Finding { QByteArray(sqlite3_errmsg(handle)), rc };
+        }
+        const std::lock_guard lock(m_mutex);
+        m_running = nullptr;
+    }
+
+    std::mutex m_mutex;
+    bool m_stopped = false;
+    // The check's connection while it may be interrupted.
+    sqlite3* m_running = nullptr;
+    std::optional<Finding> m_finding;
+    // Last: the thread starts once everything it uses is in place.
+    std::thread m_thread;
+};
+
 TSQLiteDatabase::TSQLiteDatabase(const QString& fileName, OpenMode mode)
 {
     sqlite3* handle = nullptr;
@@ -181,18 +270,38 @@ TSQLiteDatabase::StatementPtr TSQLiteDatabase::Prepare(
     return statement;
 }
 
+void TSQLiteDatabase::CheckAheadOfWriting()
+{
+    if (m_checkedForWriting || m_checkAhead)
+        return;
+    // Empty for a database in memory, which another connection would not see.
+    const char* fileName = sqlite3_db_filename(m_connection.get(), "main");
+    if (fileName && *fileName)
+        m_checkAhead = std::make_unique<CheckAhead>(QByteArray(fileName));
+}
+
 void TSQLiteDatabase::CheckBeforeFirstWrite()
 {
-    // Set first: the check is itself a statement. It is cleared again when the check fails, so
-    // that every later write is refused too.
+    // Set first: the check is itself a statement. It is cleared again when the check fails or
+    // cannot be made, so that every later write is refused or checks again.
     m_checkedForWriting = true;
     const QString sql = QStringLiteral("PRAGMA quick_check");
-    const ISQLiteTablePtr result = RunQuery(sql);
-    const QByteArrayView verdict = result->CellBytes(0);
-    if (verdict != "ok") {
+    std::optional<CheckAhead::Finding> finding;
+    if (m_checkAhead) {
+        finding = m_checkAhead->finding();
+        m_checkAhead.reset();
+    }
+    try {
+        if (!finding)
+            finding = CheckAhead::Finding { RunQuery(sql)->CellBytes(0).toByteArray() };
+    } catch (...) {
         m_checkedForWriting = false;
-        RaiseDbError(
-            "Database file is damaged", sql, verdict.toByteArray().constData(), SQLITE_CORRUPT);
+        throw;
+    }
+    if (finding->verdict != "ok") {
+        m_checkedForWriting = false;
+        RaiseDbError("Database file is damaged", sql, finding->verdict.constData(),
+            finding->resultCode == SQLITE_OK ? SQLITE_CORRUPT : finding->resultCode);
     }
 }
 

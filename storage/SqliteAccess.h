@@ -43,6 +43,7 @@ public:
     void StartTransaction() override;
     void ConfirmTransaction() override;
     void CancelTransaction() override;
+    void CheckAheadOfWriting() override;
     [[nodiscard]] bool HasTable(const QString& name) override;
     [[nodiscard]] std::int64_t LastRowKey() const override;
     [[nodiscard]] std::int64_t ChangedRows() const override;
@@ -85,9 +86,13 @@ private:
     [[noreturn]] void RaiseDbError(const char* message, const QString& sql,
         const char* detail = nullptr, int resultCode = 0) const;
 
+    class CheckAhead;
+
     std::unique_ptr<sqlite3, CloseConnection> m_connection;
     bool m_transactionOpen = false;
     bool m_checkedForWriting = false;
+    // Stopped before the connection closes.
+    std::unique_ptr<CheckAhead> m_checkAhead;
 };
 
 // The complete result of one query. Values live in one byte arena with a flat offset table, not

@@ -97,6 +97,11 @@ public:
     virtual void StartTransaction() = 0;
     virtual void ConfirmTransaction() = 0;
     virtual void CancelTransaction() = 0;
+    // Starts the check that comes before the first write (see OpenDatabase) now, on a read-only
+    // connection and a thread of its own: on a large register it reads the whole file, which the
+    // user's first save should not wait for. A write waits for it only while it still runs, and
+    // makes the check itself when this one could not (the file was locked, say).
+    virtual void CheckAheadOfWriting() = 0;
     [[nodiscard]] virtual bool HasTable(const QString& name) = 0;
     [[nodiscard]] virtual std::int64_t LastRowKey() const = 0;
     // Rows inserted, changed or deleted by the last statement run.

@@ -44,6 +44,8 @@ private slots:
     void lockedDatabaseReadsAsBusy();
     void lockReleasedWithinTheBusyWaitLetsTheWriteThrough();
     void opensOnlyExistingFilesAndDefensively();
+    void damagedFileRefusesEveryWrite_data();
+    void damagedFileRefusesEveryWrite();
     void secondStartTransactionIsRefused();
     void releasingTheConnectionRollsBackAnOpenTransaction();
     void findsATableNamedInCapitals();
@@ -531,6 +533,52 @@ void TestSqliteAccess::opensOnlyExistingFilesAndDefensively()
     }) != QStringLiteral("<no exception>"));
     QCOMPARE(m_db->QueryText(QStringLiteral("SELECT sql FROM sqlite_master")),
         QStringLiteral("CREATE TABLE t(a)"));
+}
+
+void TestSqliteAccess::damagedFileRefusesEveryWrite_data()
+{
+    QTest::addColumn<bool>("damaged");
+    QTest::addColumn<bool>("ahead");
+    QTest::newRow("damaged, checked by the write") << true << false;
+    QTest::newRow("damaged, checked ahead") << true << true;
+    QTest::newRow("sound, checked ahead") << false << true;
+}
+
+void TestSqliteAccess::damagedFileRefusesEveryWrite()
+{
+    QFETCH(bool, damaged);
+    QFETCH(bool, ahead);
+    m_db->RunStatement(QStringLiteral("CREATE TABLE t(a)"));
+    m_db->RunStatement(QStringLiteral("INSERT INTO t VALUES(1)"));
+    m_db.reset();
+    QFile file(path(QStringLiteral("test.db")));
+    QVERIFY(file.open(QIODevice::ReadWrite));
+    QByteArray bytes = file.readAll();
+    if (damaged) {
+        // One page more in the header's count than any table uses.
+        bytes[31] = char(bytes[31] + 1);
+        bytes.append(QByteArray((uchar(bytes[16]) << 8) | uchar(bytes[17]), '\0'));
+        QVERIFY(file.seek(0) && file.write(bytes) == bytes.size());
+    }
+    file.close();
+
+    ISQLiteDatabasePtr db = OpenDatabase(file.fileName());
+    if (ahead)
+        db->CheckAheadOfWriting();
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        const QString error
+            = storageErrorOf([&] { db->RunStatement(QStringLiteral("INSERT INTO t VALUES(2)")); });
+        QCOMPARE(error.startsWith(QStringLiteral("Database file is damaged")), damaged);
+    }
+    QCOMPARE(db->QueryInteger(QStringLiteral("SELECT count(*) FROM t")), damaged ? 1 : 3);
+    db->CheckAheadOfWriting(); // after a check, nothing more is started
+    db.reset();
+    if (damaged) {
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(file.readAll(), bytes);
+    }
+    // Closed while its check may still run.
+    OpenDatabase(file.fileName())->CheckAheadOfWriting();
 }
 
 void TestSqliteAccess::secondStartTransactionIsRefused()
