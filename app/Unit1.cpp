@@ -191,8 +191,9 @@ TForm1::TForm1(const QString& programFolder, const QString& startRegister,
     setFont(arial(13, true));
     QPalette palette = this->palette();
     palette.setColor(QPalette::Window, kolvar::toQColor(colors::Silver));
+    // The panels inherit the silver; the window itself is covered by its menu bar and panels,
+    // so filling it too would only paint every pixel twice at each repaint.
     setPalette(palette);
-    setAutoFillBackground(true);
     move(429, 551);
     resize(688, 309);
 
