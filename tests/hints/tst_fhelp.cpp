@@ -152,7 +152,7 @@ private slots:
         const QStringList lines = shownText().split(QLatin1Char('\n'));
         QCOMPARE(lines.value(0), QString());
         QCOMPARE(lines.value(1), Headings[0]);
-        QCOMPARE(lines.size(), 170);
+        QCOMPARE(lines.size(), 176);
         int previous = -1;
         for (const QString& heading : Headings) {
             const int at = int(lines.indexOf(heading));
@@ -171,7 +171,8 @@ private slots:
                  "\"Szukanie\"", "\"Nowa Baza\"", "\"Otwórz bazę\"", "\"Regeneruj (odśwież) bazę\"",
                  "\"Edycja aktualnego rekordu\"", "\"Zapisz zmiany w rekordzie\"",
                  "\"Zniszcz wybrany rekord\"", "\"Znajdź następną\"", "\"Sortuj według Nadawcy\"",
-                 "\"Zamknij\"", "Esc", "dokładnie tak, jak go wpisano, również cudzysłów" })
+                 "\"Zamknij\"", "Esc", "dokładnie tak, jak go wpisano, również cudzysłów",
+                 "~/.config/Kolvar", "folderu dokumentów" })
             QTest::newRow(phrase) << QString::fromUtf8(phrase);
     }
     void builtInGuideNamesTheProgramsFilesCommandsAndKeys()
