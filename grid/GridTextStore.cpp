@@ -1,10 +1,27 @@
 #include "GridTextStore.h"
 
+#include <QtGlobal>
+
 #include <algorithm>
 #include <array>
 #include <cstdint>
+#include <cstdlib>
 #include <cstring>
+#include <functional>
+#include <new>
 #include <vector>
+
+#if defined(__SANITIZE_ADDRESS__)
+#include <sanitizer/asan_interface.h>
+// Pieces of a chunk are fenced off from each other as heap blocks are, so that the sanitizer
+// still sees a read past the end of a row.
+#define KOLVAR_FENCE(at, bytes) ASAN_POISON_MEMORY_REGION(at, bytes)
+#define KOLVAR_OPEN(at, bytes) ASAN_UNPOISON_MEMORY_REGION(at, bytes)
+#else
+// Without the sanitizer the arguments are not even read: a row's size is in the row's memory.
+#define KOLVAR_FENCE(at, bytes) ((void)0)
+#define KOLVAR_OPEN(at, bytes) ((void)0)
+#endif
 
 namespace kolvar::grid {
 
@@ -67,7 +84,118 @@ QByteArrayView utf16Bytes(QStringView text)
         text.size() * qsizetype(sizeof(char16_t)) };
 }
 
+// The chunks rows are cut from, one pool a thread. A chunk takes rows until full, then the next
+// one is opened; a chunk no longer open is freed when its last row is dropped.
+class ChunkPool
+{
+public:
+    static constexpr std::size_t ChunkBytes = std::size_t(1) << 20;
+    // A longer row gets a heap block of its own rather than leave much of a chunk unused.
+    static constexpr std::size_t LargestPiece = ChunkBytes / 16;
+
+    static ChunkPool& ofThisThread()
+    {
+        // Never destroyed: a grid of a static object may drop its rows after thread-local
+        // objects are gone.
+        thread_local ChunkPool* pool = new ChunkPool;
+        return *pool;
+    }
+
+    std::byte* allocate(std::size_t bytes)
+    {
+        const std::size_t taken = (bytes + 7) & ~std::size_t(7); // the low bit stays free
+        if (!m_open.base || m_open.used + taken > ChunkBytes)
+            openChunk();
+        std::byte* piece = m_open.base + m_open.used;
+        m_open.used += taken;
+        ++m_open.live;
+        KOLVAR_OPEN(piece, bytes);
+        return piece;
+    }
+
+    void release(std::byte* piece) noexcept
+    {
+        KOLVAR_FENCE(piece, BlockView { piece }.bytes());
+        if (m_open.holds(piece)) {
+            --m_open.live;
+            return;
+        }
+        // The closed chunk with the highest start not above the piece.
+        auto it = std::upper_bound(m_closed.begin(), m_closed.end(), piece,
+            [](const std::byte* p, const Chunk& c) { return std::less<>()(p, c.base); });
+        Q_ASSERT(it != m_closed.begin() && std::prev(it)->holds(piece));
+        --it;
+        if (--it->live == 0) {
+            KOLVAR_OPEN(it->base, ChunkBytes);
+            std::free(it->base);
+            m_closed.erase(it);
+        }
+    }
+
+private:
+    struct Chunk
+    {
+        std::byte* base = nullptr;
+        std::size_t used = 0;
+        std::size_t live = 0;
+
+        [[nodiscard]] bool holds(const std::byte* p) const
+        {
+            return base && !std::less<>()(p, base) && std::less<>()(p, base + ChunkBytes);
+        }
+    };
+
+    void openChunk()
+    {
+        if (m_open.base && m_open.live == 0) {
+            // Nothing of it is in use: it is taken again from its start.
+            m_open.used = 0;
+            KOLVAR_FENCE(m_open.base, ChunkBytes);
+            return;
+        }
+        auto closed = m_closed.end();
+        if (m_open.base) {
+            const auto at = std::upper_bound(m_closed.begin(), m_closed.end(), m_open.base,
+                [](const std::byte* p, const Chunk& c) { return std::less<>()(p, c.base); });
+            closed = m_closed.insert(at, m_open);
+        }
+        auto* base = static_cast<std::byte*>(std::malloc(ChunkBytes));
+        if (!base) {
+            if (closed != m_closed.end())
+                m_closed.erase(closed);
+            throw std::bad_alloc();
+        }
+        KOLVAR_FENCE(base, ChunkBytes);
+        m_open = Chunk { base, 0, 0 };
+    }
+
+    Chunk m_open;
+    // Chunks full of rows, some of them still in use, in the order of their starts.
+    std::vector<Chunk> m_closed;
+};
+
 } // namespace
+
+GridTextStore::RowBlock GridTextStore::RowBlock::allocate(std::size_t bytes)
+{
+    RowBlock block;
+    if (bytes > ChunkPool::LargestPiece) {
+        block.m_bits = reinterpret_cast<std::uintptr_t>(new std::byte[bytes]);
+    } else {
+        block.m_bits = reinterpret_cast<std::uintptr_t>(ChunkPool::ofThisThread().allocate(bytes))
+            | std::uintptr_t(1);
+    }
+    return block;
+}
+
+void GridTextStore::RowBlock::reset() noexcept
+{
+    if (m_bits & 1)
+        ChunkPool::ofThisThread().release(get());
+    else
+        delete[] get();
+    m_bits = 0;
+}
 
 GridTextStore::GridTextStore() = default;
 GridTextStore::~GridTextStore() = default;
@@ -83,44 +211,83 @@ void GridTextStore::ensureRow(int row)
         m_rows.resize(size_t(row) + 1);
 }
 
-GridTextStore::RowBlock GridTextStore::pack(Kind kind, std::span<const QByteArrayView> pieces)
+namespace {
+
+// What a row of these pieces takes; count: the pieces up to the last that is not empty.
+struct PackedSize
 {
-    std::size_t count = pieces.size();
-    while (count > 0 && pieces[count - 1].isEmpty())
-        --count;
-    if (count == 0)
-        return nullptr;
+    std::size_t count = 0;
+    unsigned width = 2;
+    std::size_t bytes = 0;
+};
+
+PackedSize packedSize(std::span<const QByteArrayView> pieces)
+{
+    PackedSize size;
+    size.count = pieces.size();
+    while (size.count > 0 && pieces[size.count - 1].isEmpty())
+        --size.count;
     std::size_t total = 0;
-    for (std::size_t i = 0; i < count; ++i)
+    for (std::size_t i = 0; i < size.count; ++i)
         total += size_t(pieces[i].size());
-    const unsigned width = total <= 0xFFFF ? 2 : 4;
-    const std::size_t tableSize = (count + 1) * width;
-    RowBlock block(new std::byte[headerSize + tableSize + total]);
-    const auto n = std::uint32_t(count);
-    std::memcpy(block.get(), &n, sizeof n);
+    size.width = total <= 0xFFFF ? 2 : 4;
+    size.bytes = headerSize + (size.count + 1) * size.width + total;
+    return size;
+}
+
+void packInto(std::byte* block, unsigned char kind, const PackedSize& size,
+    std::span<const QByteArrayView> pieces)
+{
+    const auto n = std::uint32_t(size.count);
+    std::memcpy(block, &n, sizeof n);
     block[4] = std::byte(kind);
-    block[5] = std::byte(width);
+    block[5] = std::byte(size.width);
     block[6] = block[7] = std::byte(0);
-    std::byte* table = block.get() + headerSize;
-    std::byte* data = table + tableSize;
+    std::byte* table = block + headerSize;
+    std::byte* data = table + (size.count + 1) * size.width;
     std::size_t offset = 0;
     auto writeOffset = [&](std::size_t i) {
-        if (width == 2) {
+        if (size.width == 2) {
             const auto v = std::uint16_t(offset);
-            std::memcpy(table + i * width, &v, sizeof v);
+            std::memcpy(table + i * size.width, &v, sizeof v);
         } else {
             const auto v = std::uint32_t(offset);
-            std::memcpy(table + i * width, &v, sizeof v);
+            std::memcpy(table + i * size.width, &v, sizeof v);
         }
     };
-    for (std::size_t i = 0; i < count; ++i) {
+    for (std::size_t i = 0; i < size.count; ++i) {
         writeOffset(i);
         if (!pieces[i].isEmpty())
             std::memcpy(data + offset, pieces[i].data(), size_t(pieces[i].size()));
         offset += size_t(pieces[i].size());
     }
-    writeOffset(count);
+    writeOffset(size.count);
+}
+
+} // namespace
+
+GridTextStore::RowBlock GridTextStore::pack(Kind kind, std::span<const QByteArrayView> pieces)
+{
+    const PackedSize size = packedSize(pieces);
+    if (size.count == 0)
+        return nullptr;
+    RowBlock block = RowBlock::allocate(size.bytes);
+    packInto(block.get(), static_cast<unsigned char>(kind), size, pieces);
     return block;
+}
+
+void GridTextStore::repack(RowBlock& block, Kind kind, std::span<const QByteArrayView> pieces)
+{
+    const PackedSize size = packedSize(pieces);
+    if (!block || size.count == 0 || size.bytes > BlockView { block.get() }.bytes()) {
+        block = pack(kind, pieces);
+        return;
+    }
+    // The pieces lie in the block itself: packed aside first.
+    thread_local std::vector<std::byte> aside;
+    aside.resize(size.bytes);
+    packInto(aside.data(), static_cast<unsigned char>(kind), size, pieces);
+    std::memcpy(block.get(), aside.data(), size.bytes);
 }
 
 bool GridTextStore::encodeAs(Kind kind, QStringView text, QByteArray& out) const
@@ -412,7 +579,7 @@ void GridTextStore::moveColumn(int from, int to)
             std::rotate(at(from), at(from + 1), at(to + 1));
         else
             std::rotate(at(to), at(from), at(from + 1));
-        block = pack(Kind(v.kind()), pieces);
+        repack(block, Kind(v.kind()), pieces);
     }
 }
 
@@ -432,7 +599,7 @@ void GridTextStore::removeColumn(int col)
             if (i != std::uint32_t(col))
                 pieces.push_back(v.piece(i));
         }
-        block = pack(Kind(v.kind()), pieces);
+        repack(block, Kind(v.kind()), pieces);
     }
 }
 

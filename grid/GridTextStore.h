@@ -6,17 +6,22 @@
 #include <QStringView>
 
 #include <cstddef>
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <optional>
 #include <span>
+#include <utility>
 #include <vector>
 
 namespace kolvar::grid {
 
 // The texts of a string grid, row by row, kept compact: a list of a million rows of long texts
-// must not cost a QString per cell. Each row is one heap block (a small header, an offsets
-// table and the text bytes) or nothing when the row is empty, so moving a row moves one pointer.
+// must not cost a QString per cell. Each row is one block (a small header, an offsets table and
+// the text bytes) or nothing when the row is empty, so moving a row moves one pointer. Blocks
+// are cut from large chunks, each freed with the last of its rows, so that filling and dropping
+// a million rows costs a few hundred allocations rather than a million; a row too long for a
+// chunk has a heap block of its own. Rows are made and dropped on one thread, as widgets are.
 // A row whose texts all fit a single-byte code page is stored in one byte per character
 // (Latin-1, or the installed codec's page); any other row in UTF-16. Reading a text decodes it.
 class GridTextStore
@@ -76,10 +81,44 @@ public:
     [[nodiscard]] std::size_t heapBytes() const;
 
 private:
-    using RowBlock = std::unique_ptr<std::byte[]>;
+    // A row's block, owned: a piece of a chunk (the pointer's lowest bit set) or a heap block.
+    class RowBlock
+    {
+    public:
+        RowBlock() = default;
+        RowBlock(std::nullptr_t) { }
+        [[nodiscard]] static RowBlock allocate(std::size_t bytes);
+        RowBlock(RowBlock&& other) noexcept
+            : m_bits(std::exchange(other.m_bits, 0))
+        { }
+        RowBlock& operator=(RowBlock&& other) noexcept
+        {
+            if (this != &other) {
+                reset();
+                m_bits = std::exchange(other.m_bits, 0);
+            }
+            return *this;
+        }
+        RowBlock(const RowBlock&) = delete;
+        RowBlock& operator=(const RowBlock&) = delete;
+        ~RowBlock() { reset(); }
+
+        [[nodiscard]] std::byte* get() const
+        {
+            return reinterpret_cast<std::byte*>(m_bits & ~std::uintptr_t(1));
+        }
+        explicit operator bool() const { return m_bits != 0; }
+        void reset() noexcept;
+
+    private:
+        std::uintptr_t m_bits = 0;
+    };
     enum class Kind : unsigned char { Latin1, Codec, Utf16 };
 
     [[nodiscard]] static RowBlock pack(Kind kind, std::span<const QByteArrayView> pieces);
+    // The same into the block itself when the packed row fits where it stands, so that
+    // repacking every row of a list does not hold the list twice.
+    static void repack(RowBlock& block, Kind kind, std::span<const QByteArrayView> pieces);
     static void writeFirstOffset(std::byte* block, std::size_t offset);
     [[nodiscard]] RowBlock packTexts(std::span<const QStringView> texts) const;
     [[nodiscard]] QString decode(Kind kind, QByteArrayView bytes) const;

@@ -232,6 +232,55 @@ private slots:
         QCOMPARE(grid.cells(2, 1), QString());
     }
 
+    void rowsReadRightThroughDropsMovesAndRefills()
+    {
+        // Enough rows to fill several of the blocks rows are cut from, then every way a row
+        // can go while its neighbours stay.
+        GridTextStore store;
+        store.setCodec({ encode1250, decode1250, can1250 });
+        QList<QStringList> model;
+        const auto fill = [&](int rows, const QString& tag) {
+            model.clear();
+            for (int r = 0; r < rows; ++r) {
+                model.append(
+                    { QString::number(r), tag, QStringLiteral("Łódź %1 ").arg(r).repeated(r % 40),
+                        QString(), QStringLiteral("ż").repeated(r % 7) });
+                const std::vector<QStringView> views(model.back().cbegin(), model.back().cend());
+                store.setRow(r, views);
+            }
+        };
+        const auto check = [&] {
+            for (int r = 0; r < model.size(); ++r) {
+                for (int c = 0; c < model[r].size() + 1; ++c)
+                    QCOMPARE(store.text(c, r), model[r].value(c));
+            }
+        };
+        fill(20'000, QStringLiteral("pierwsze"));
+        for (int r = 0; r < model.size(); r += 2) {
+            store.clearRow(r);
+            model[r] = QStringList();
+        }
+        store.setText(1, 7, u"dłuższy niż był tekst w tym wierszu");
+        model[7][1] = QStringLiteral("dłuższy niż był tekst w tym wierszu");
+        const QString huge = QStringLiteral("ą").repeated(200'000);
+        store.setText(5, 9, huge);
+        model[9].append(huge);
+        store.moveColumn(1, 3);
+        store.removeColumn(0);
+        for (QStringList& texts : model) {
+            if (texts.size() > 1)
+                texts.move(1, 3);
+            if (!texts.isEmpty())
+                texts.removeFirst();
+            while (!texts.isEmpty() && texts.back().isEmpty())
+                texts.removeLast();
+        }
+        check();
+        store.resize(0);
+        fill(3'000, QStringLiteral("drugie"));
+        check();
+    }
+
     void aMillionRowListStaysNearItsTextSize()
     {
         // Two long texts and seven short ones per row, as in a register.
