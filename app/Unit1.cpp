@@ -57,6 +57,7 @@ const QString ReadError = QStringLiteral("Błąd podczas odczytu bazy danych!");
 const QString ChangedQuestion
     = QStringLiteral("W rekordzie dokonano zmian. Czy chcesz je zapisać? ");
 
+constexpr qint64 CheckAheadFromBytes = 8 << 20;
 constexpr int ListColumns = 8; // 0 .. 7 shown or hidden; the ninth text is kept beyond them
 
 // The fifteen subjects the office files its letters under; kept with the window, never read.
@@ -507,8 +508,10 @@ void TForm1::LoadList()
         if (!isFile(m_DatabasePath))
             throw CommandError(QStringLiteral("Brak pliku %1").arg(m_DatabasePath));
         m_Database = storage::OpenDatabase(m_DatabasePath);
-        // On the other processor while the list loads: the first save then needs no wait.
-        m_Database->CheckAheadOfWriting();
+        // The first write checks the whole file, about a millisecond a megabyte: for a register
+        // where that would be felt, the check runs on the other processor while the list loads.
+        if (QFileInfo(m_DatabasePath).size() >= CheckAheadFromBytes)
+            m_Database->CheckAheadOfWriting();
         CaseTable::VerifyTable(*m_Database);
         OpenSortedQuery();
     } catch (const storage::ESQLiteException& e) {
