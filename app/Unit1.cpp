@@ -942,17 +942,21 @@ void TForm1::EksportCsv1Click()
     guarded([this] { exportCsv(); });
 }
 
-void TForm1::exportCsv()
+std::optional<QString> TForm1::chooseFileBesideRegister(kolvar::FileDialogRequest request)
 {
     (void)database(); // nothing to read without an open register: it says so
-    const QFileInfo current(m_DatabasePath);
+    request.folder = QFileInfo(m_DatabasePath).absolutePath();
+    return userDialogs().saveFile(this, request);
+}
+
+void TForm1::exportCsv()
+{
     kolvar::FileDialogRequest request;
     request.caption = QStringLiteral("Eksport do CSV");
-    request.folder = current.absolutePath();
-    request.fileName = current.completeBaseName() + QStringLiteral(".csv");
+    request.fileName = QFileInfo(m_DatabasePath).completeBaseName() + QStringLiteral(".csv");
     request.filter = QStringLiteral("Pliki CSV (*.csv)|*.csv|Dowolne pliki (*.*)|*.*");
     request.defaultSuffix = QStringLiteral("csv");
-    const auto chosen = userDialogs().saveFile(this, request);
+    const auto chosen = chooseFileBesideRegister(request);
     if (!chosen)
         return;
     // The eight fields in the order the list shows its columns, whatever the user moved; the
@@ -985,17 +989,14 @@ void TForm1::KopiaZapasowa1Click()
 
 void TForm1::backUp()
 {
-    (void)database(); // nothing to read without an open register: it says so
-    const QFileInfo current(m_DatabasePath);
     kolvar::FileDialogRequest request;
     request.caption = QStringLiteral("Kopia zapasowa");
-    request.folder = current.absolutePath();
     request.fileName = QStringLiteral("%1-kopia-%2.db")
-                           .arg(current.completeBaseName(),
+                           .arg(QFileInfo(m_DatabasePath).completeBaseName(),
                                QDate::currentDate().toString(QStringLiteral("yyyy-MM-dd")));
     request.filter = DatabaseFilter;
     request.defaultSuffix = QStringLiteral("db");
-    const auto chosen = userDialogs().saveFile(this, request);
+    const auto chosen = chooseFileBesideRegister(request);
     if (!chosen)
         return;
     const std::int64_t cases = storage::BackUpRegister(m_DatabasePath, *chosen);

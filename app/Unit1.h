@@ -14,6 +14,7 @@
 #include <exception>
 #include <functional>
 #include <memory>
+#include <optional>
 
 class QAction;
 class QLabel;
@@ -26,6 +27,7 @@ class Tfinddlg;
 namespace kolvar {
 class CaseList;
 class Panel;
+struct FileDialogRequest;
 namespace grid {
 class TZarur;
 }
@@ -211,6 +213,10 @@ private:
     void regenerate();
     void exportCsv();
     void backUp();
+    // A save dialog for a file made from the open register, starting beside it; nothing when
+    // the user cancels. Without an open register it says so, as reading one would.
+    [[nodiscard]] std::optional<QString> chooseFileBesideRegister(
+        kolvar::FileDialogRequest request);
 
     // True (after telling the user) while the editor is open, which the file and sort commands
     // do not allow.
