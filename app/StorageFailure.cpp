@@ -4,6 +4,16 @@
 
 namespace kolvar {
 
+namespace {
+
+QString builtDifferently()
+{
+    return QStringLiteral(
+        "Tabela tego rejestru jest zbudowana inaczej niż tabele, które tworzy Kolvar.");
+}
+
+} // namespace
+
 QString storageFailureCause(int resultCode)
 {
     using storage::FailureKind;
@@ -19,15 +29,28 @@ QString storageFailureCause(int resultCode)
         return QStringLiteral("Ten plik nie jest rejestrem programu Kolvar.");
     case FailureKind::Damaged:
         return QStringLiteral("Plik rejestru jest uszkodzony.");
+    case FailureKind::Gone:
+        return QStringLiteral(
+            "Pliku rejestru już nie ma w jego folderze: został usunięty albo przeniesiony, "
+            "gdy był otwarty.");
+    case FailureKind::DiskError:
+        return QStringLiteral("Dysk zgłosił błąd odczytu lub zapisu.");
+    case FailureKind::BuiltDifferently:
+        return builtDifferently();
     case FailureKind::Other:
         break;
     }
     return QString();
 }
 
-QString storageFailureMessage(const storage::ESQLiteException& failure)
+QString storageFailureMessage(const storage::ESQLiteException& failure, const QString& refused)
 {
-    const QString cause = storageFailureCause(failure.resultCode());
+    QString cause = storageFailureCause(failure.resultCode());
+    // The sentences of the other causes say all a user can act on; the table's make does not
+    // tell what became of the command.
+    const bool byTheTable = cause.isEmpty() || cause == builtDifferently();
+    if (byTheTable && !refused.isEmpty())
+        cause = builtDifferently() + u' ' + refused;
     if (cause.isEmpty())
         return failure.message();
     return cause + QStringLiteral("\n\n") + failure.message();

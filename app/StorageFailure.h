@@ -9,12 +9,15 @@ class ESQLiteException;
 }
 
 // One Polish sentence saying what a failure of a register means for the user (used by another
-// program, cannot be written, disk full, not a register, damaged), from SQLite's result code;
-// empty for a code that tells the user nothing more than the technical text.
+// program, cannot be written, disk full, not a register, damaged, gone, built differently), from
+// SQLite's result code; empty for a code that tells the user nothing more than the technical text.
 [[nodiscard]] QString storageFailureCause(int resultCode);
 
 // The message shown for a failed command: the cause's sentence above the storage layer's own
-// technical text.
-[[nodiscard]] QString storageFailureMessage(const storage::ESQLiteException& failure);
+// technical text. refused, when given, says what the command did not do ("Rekord nie został
+// dodany."); it follows the sentence on the table's make, which a write that fails for a reason
+// no other cause names is blamed on, for the program's own tables take every write it sends.
+[[nodiscard]] QString storageFailureMessage(
+    const storage::ESQLiteException& failure, const QString& refused = {});
 
 } // namespace kolvar

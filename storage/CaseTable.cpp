@@ -41,6 +41,30 @@ private:
     bool m_committed = false;
 };
 
+// A write by ID touched rows of more than one case; the transaction it ran in is rolled back.
+[[noreturn]] void refuseSharedId(std::int64_t id, std::int64_t rows)
+{
+    throw ESQLiteException(
+        QStringLiteral("%1 rows of table kolvar have ID %2; nothing was written").arg(rows).arg(id),
+        SQLITE_CONSTRAINT_PRIMARYKEY);
+}
+
+// Whether ID is the table's row id. The engine names the row id's column after the INTEGER
+// PRIMARY KEY that stands for it and "rowid" otherwise; a declared type or key alone does not
+// tell (INTEGER PRIMARY KEY DESC is no row id, a WITHOUT ROWID table has none). The outer join
+// gives one row even for an empty table, which the name needs.
+bool idIsRowKey(ISQLiteDatabase& db)
+{
+    try {
+        const ISQLiteTablePtr probe = db.RunQuery(
+            QStringLiteral("SELECT k.rowid FROM (SELECT 1) LEFT JOIN kolvar AS k LIMIT 1"));
+        return probe->ColumnTotal() == 1
+            && probe->ColumnName(0).compare(QLatin1String("ID"), Qt::CaseInsensitive) == 0;
+    } catch (const ESQLiteException&) {
+        return false; // no row id at all
+    }
+}
+
 QStringList values(const CaseRecord& record)
 {
     return { record.termin, record.nadawca, record.dotyczy, record.tryb, record.odpowiedz,
@@ -49,7 +73,7 @@ QStringList values(const CaseRecord& record)
 
 } // namespace
 
-void VerifyTable(ISQLiteDatabase& db)
+TableShape VerifyTable(ISQLiteDatabase& db)
 {
     const auto notARegister
         = [](const QString& why) { throw ESQLiteException(why, SQLITE_NOTADB); };
@@ -67,6 +91,12 @@ void VerifyTable(ISQLiteDatabase& db)
         if (!present.contains(QLatin1String(name), Qt::CaseInsensitive))
             notARegister(QStringLiteral("Table kolvar has no column %1").arg(QLatin1String(name)));
     }
+    TableShape shape;
+    shape.idIsRowKey = idIsRowKey(db);
+    shape.hasTriggers = db.QueryInteger(QStringLiteral(
+                            "SELECT count(*) FROM sqlite_master WHERE type = 'trigger'"))
+        > 0;
+    return shape;
 }
 
 void CreateTable(ISQLiteDatabase& db)
@@ -151,15 +181,21 @@ std::int64_t UpdateCase(
             + where + u';',
         written);
     const std::int64_t changed = db.ChangedRows();
+    if (changed > 1)
+        refuseSharedId(id, changed);
     transaction.Commit();
     return changed;
 }
 
 std::int64_t DeleteCase(ISQLiteDatabase& db, std::int64_t id)
 {
-    // One statement outside a transaction is a transaction of its own.
+    TransactionGuard transaction(db);
     db.RunStatement(QStringLiteral("DELETE FROM kolvar WHERE ID=") + QString::number(id));
-    return db.ChangedRows();
+    const std::int64_t deleted = db.ChangedRows();
+    if (deleted > 1)
+        refuseSharedId(id, deleted);
+    transaction.Commit();
+    return deleted;
 }
 
 void Compact(ISQLiteDatabase& db)
@@ -186,7 +222,14 @@ CaseRecord ReadCase(const ISQLiteTable& result)
         return result.CellBlobText(result.ColumnNumber(QString::fromLatin1(column)));
     };
     CaseRecord record;
-    record.id = result.CellInt64(result.ColumnNumber(QStringLiteral("ID")));
+    const int idColumn = result.ColumnNumber(QStringLiteral("ID"));
+    try {
+        record.id = result.CellInt64(idColumn);
+    } catch (const ESQLiteException&) {
+        // An ID column declared as text, in a table another program made: the case is shown all
+        // the same, by the number its text holds (0 for none, which no write goes by).
+        record.id = result.CellTextOrEmpty(idColumn).trimmed().toLongLong();
+    }
     record.termin = text("Termin");
     record.nadawca = text("Nadawca");
     record.dotyczy = text("Dotyczy");

@@ -39,9 +39,20 @@ inline constexpr const char* ColumnNames[]
 void CreateTable(ISQLiteDatabase& db);
 void InsertSeedCase(ISQLiteDatabase& db, const QString& termin);
 
+// What a register from elsewhere holds that the program's own registers never do.
+struct TableShape
+{
+    // ID is the table's INTEGER PRIMARY KEY, the row id: one case to an ID, always. Otherwise two
+    // rows may share an ID, or have none, and a write by ID could change a case the user never saw.
+    bool idIsRowKey = true;
+    // Triggers are never run (see OpenDatabase), which the user is told.
+    bool hasTriggers = false;
+};
+
 // Raises ESQLiteException with SQLITE_NOTADB unless the file holds a table kolvar (not a view)
 // with the eight columns: any other file is no register, whatever the list would make of it.
-void VerifyTable(ISQLiteDatabase& db);
+// Returns what of the table's make the window has to know.
+TableShape VerifyTable(ISQLiteDatabase& db);
 
 // The SQL of the ordered list for sort mode 2 (Termin), 3 (Nadawca) or 4 (Dotyczy); empty for
 // any other mode.
@@ -62,6 +73,8 @@ std::int64_t InsertCase(ISQLiteDatabase& db, const CaseRecord& record);
 // Writes the marked texts of record into case id. An unmarked column is not written at all, so it
 // keeps what it holds to the byte: a NUL inside, lone line feeds, a blob, a number, a NULL, a
 // date in another program's form. Returns the number of cases with that ID: 0 when there is none.
+// Where more than one row holds the ID (a table whose ID is not the row id), nothing is written
+// and ESQLiteException is raised with SQLITE_CONSTRAINT_PRIMARYKEY; DeleteCase likewise.
 std::int64_t UpdateCase(ISQLiteDatabase& db, std::int64_t id, const CaseRecord& record,
     const CaseFields& fields = AllCaseFields);
 // Returns the number of cases deleted: 0 when no case has that ID.

@@ -1,13 +1,16 @@
 #include "RegisterBackup.h"
 
-#include "SqliteInterfaces.h"
+#include "SqliteAccess.h"
 
+#include <QDateTime>
 #include <QDir>
+#include <QDirIterator>
 #include <QFileInfo>
 #include <QTemporaryFile>
 
 #include <sqlite3.h>
 
+#include <cstring>
 #include <filesystem>
 #include <memory>
 #include <system_error>
@@ -31,10 +34,22 @@ struct FinalizeStatement
 };
 using ConnectionPtr = std::unique_ptr<sqlite3, CloseConnection>;
 
+// The part of the name that marks a temporary copy as this program's own: a copy left by a backup
+// that was killed is recognised by it and removed before the next backup into its folder.
+constexpr QLatin1StringView PartialMark(".kolvar-kopia-");
+
+// A temporary copy written to this long ago is no backup still running: one writes its copy
+// without a pause and checks it under a lock.
+constexpr qint64 StaleAfterSeconds = 60;
+
 // The reasons a user can act on, in their words; SQLite's own text for the rest.
 QString reason(int resultCode, const char* detail)
 {
     switch (resultCode & 0xff) {
+    case SQLITE_BUSY:
+    case SQLITE_LOCKED:
+        return QStringLiteral(
+            "rejestr jest używany przez inny program; spróbuj ponownie za chwilę");
     case SQLITE_FULL:
         return QStringLiteral("brak miejsca na dysku");
     case SQLITE_CANTOPEN:
@@ -45,7 +60,11 @@ QString reason(int resultCode, const char* detail)
     case SQLITE_IOERR:
         return QStringLiteral("błąd zapisu na dysku");
     default:
-        return QString::fromUtf8(detail ? detail : sqlite3_errstr(resultCode));
+        // The message of a connection other than the failing one reads "not an error".
+        return QString::fromUtf8(
+            detail && resultCode != SQLITE_OK && std::strcmp(detail, "not an error") != 0
+                ? detail
+                : sqlite3_errstr(resultCode));
     }
 }
 
@@ -63,6 +82,7 @@ ConnectionPtr open(const QString& path, int flags, const QString& targetPath)
     ConnectionPtr connection(raw);
     if (rc != SQLITE_OK)
         fail(targetPath, reason(rc, raw ? sqlite3_errmsg(raw) : nullptr), rc);
+    ConfigureDefensively(raw);
     return connection;
 }
 
@@ -79,7 +99,36 @@ QString queryText(sqlite3* connection, const char* sql, const QString& targetPat
     return QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(raw, 0)));
 }
 
-bool sameFile(const QString& a, const QString& b)
+// Nobody holds a lock on it: a backup at work keeps one while it writes and checks its copy.
+bool unlocked(const QString& path)
+{
+    sqlite3* raw = nullptr;
+    const int opened = sqlite3_open_v2(
+        QFile::encodeName(path).constData(), &raw, SQLITE_OPEN_READWRITE, nullptr);
+    const ConnectionPtr connection(raw);
+    if (opened != SQLITE_OK)
+        return true; // nobody can be writing a copy that cannot be opened
+    ConfigureDefensively(raw);
+    const int rc = sqlite3_exec(raw, "BEGIN EXCLUSIVE; ROLLBACK;", nullptr, nullptr, nullptr);
+    return (rc & 0xff) != SQLITE_BUSY && (rc & 0xff) != SQLITE_LOCKED;
+}
+
+// Copies left in the folder by backups that were killed: each as large as a register.
+void removeStaleCopies(const QDir& folder)
+{
+    const QDateTime staleBefore = QDateTime::currentDateTimeUtc().addSecs(-StaleAfterSeconds);
+    QDirIterator it(folder.path(), { QStringLiteral(".*") + PartialMark + QStringLiteral("*") },
+        QDir::Files | QDir::Hidden | QDir::NoSymLinks);
+    while (it.hasNext()) {
+        const QFileInfo file = it.nextFileInfo();
+        if (file.lastModified() < staleBefore && unlocked(file.filePath()))
+            QFile::remove(file.filePath());
+    }
+}
+
+} // namespace
+
+bool SameFile(const QString& a, const QString& b)
 {
     std::error_code error;
     return std::filesystem::equivalent(
@@ -87,16 +136,25 @@ bool sameFile(const QString& a, const QString& b)
         && !error;
 }
 
-} // namespace
-
 std::int64_t BackUpRegister(const QString& sourcePath, const QString& targetPath)
 {
-    if (sameFile(sourcePath, targetPath))
+    if (SameFile(sourcePath, targetPath))
         fail(targetPath, QStringLiteral("kopia nie może zastąpić otwartej bazy"));
+    if (!QFileInfo(sourcePath).isFile())
+        fail(targetPath,
+            QStringLiteral("pliku rejestru %1 już nie ma: został usunięty albo przeniesiony")
+                .arg(QDir::toNativeSeparators(sourcePath)),
+            SQLITE_READONLY_DBMOVED);
 
     const QFileInfo target(targetPath);
+    if (!target.dir().exists())
+        fail(targetPath,
+            QStringLiteral("folder %1 nie istnieje")
+                .arg(QDir::toNativeSeparators(target.absolutePath())),
+            SQLITE_CANTOPEN);
+    removeStaleCopies(target.dir());
     QTemporaryFile partial(
-        target.dir().filePath(QStringLiteral(".%1.XXXXXX").arg(target.fileName())));
+        target.dir().filePath(QStringLiteral(".%1%2XXXXXX").arg(target.fileName(), PartialMark)));
     if (!partial.open())
         fail(targetPath,
             QStringLiteral("brak uprawnień do zapisu w folderze %1")

@@ -55,8 +55,12 @@ FailureKind KindOfFailure(int resultCode)
     case SQLITE_BUSY:
     case SQLITE_LOCKED:
         return FailureKind::InUse;
-    case SQLITE_PERM:
     case SQLITE_READONLY:
+        // The engine notices a file unlinked or renamed under an open connection only as a
+        // refusal to write; the user needs to hear that the file is gone, not that the folder is
+        // read-only.
+        return resultCode == SQLITE_READONLY_DBMOVED ? FailureKind::Gone : FailureKind::CannotWrite;
+    case SQLITE_PERM:
     case SQLITE_CANTOPEN:
         return FailureKind::CannotWrite;
     case SQLITE_FULL:
@@ -65,6 +69,14 @@ FailureKind KindOfFailure(int resultCode)
         return FailureKind::NotARegister;
     case SQLITE_CORRUPT:
         return FailureKind::Damaged;
+    case SQLITE_IOERR:
+        return FailureKind::DiskError;
+    // Every statement is the program's own and names only what a register it makes holds: one
+    // that fails on a constraint, a function or a type found the table built otherwise.
+    case SQLITE_CONSTRAINT:
+    case SQLITE_ERROR:
+    case SQLITE_MISMATCH:
+        return FailureKind::BuiltDifferently;
     default:
         return FailureKind::Other;
     }
@@ -87,6 +99,15 @@ void TMemoryStream::Write(QByteArrayView bytes)
         m_bytes.resize(end, '\0');
     std::memcpy(m_bytes.data() + m_position, bytes.data(), static_cast<size_t>(bytes.size()));
     m_position = end;
+}
+
+void ConfigureDefensively(sqlite3* connection)
+{
+    sqlite3_db_config(connection, SQLITE_DBCONFIG_DEFENSIVE, 1, nullptr);
+    sqlite3_db_config(connection, SQLITE_DBCONFIG_TRUSTED_SCHEMA, 0, nullptr);
+    // A register the program makes has no triggers; one found in a file from elsewhere could
+    // delete or rewrite cases behind a save that reports success.
+    sqlite3_db_config(connection, SQLITE_DBCONFIG_ENABLE_TRIGGER, 0, nullptr);
 }
 
 ISQLiteDatabasePtr OpenDatabase(const QString& fileName, OpenMode mode)
@@ -160,8 +181,7 @@ private:
             return;
         sqlite3_extended_result_codes(handle, 1);
         sqlite3_busy_timeout(handle, BusyWaitMilliseconds);
-        sqlite3_db_config(handle, SQLITE_DBCONFIG_DEFENSIVE, 1, nullptr);
-        sqlite3_db_config(handle, SQLITE_DBCONFIG_TRUSTED_SCHEMA, 0, nullptr);
+        ConfigureDefensively(handle);
         {
             const std::lock_guard lock(m_mutex);
             if (m_stopped)
@@ -194,8 +214,27 @@ private:
     std::thread m_thread;
 };
 
+namespace {
+
+// A file that has bytes but does not start as every SQLite database does is none; the engine is
+// not let at it, for it would open a file it cannot read for writing and blame the folder.
+bool lacksDatabaseHeader(const QString& fileName)
+{
+    static constexpr char Header[] = "SQLite format 3";
+    QFile file(fileName);
+    if (!file.open(QIODevice::ReadOnly) || file.size() == 0)
+        return false; // the engine says what is wrong with a file it cannot open; empty is new
+    return file.read(sizeof Header) != QByteArray(Header, sizeof Header);
+}
+
+} // namespace
+
 TSQLiteDatabase::TSQLiteDatabase(const QString& fileName, OpenMode mode)
 {
+    if (mode == OpenMode::Existing && lacksDatabaseHeader(fileName))
+        throw ESQLiteException(
+            QStringLiteral("Failed to open database \"%1\" : file is not a database").arg(fileName),
+            SQLITE_NOTADB);
     sqlite3* handle = nullptr;
     // A connection lives and is used on one thread only, so SQLite need not lock it on every call:
     // reading a register calls it a few million times.
@@ -217,8 +256,7 @@ TSQLiteDatabase::TSQLiteDatabase(const QString& fileName, OpenMode mode)
     sqlite3_extended_result_codes(handle, 1);
     // Another program reading the register holds off a save for a moment only.
     sqlite3_busy_timeout(handle, BusyWaitMilliseconds);
-    sqlite3_db_config(handle, SQLITE_DBCONFIG_DEFENSIVE, 1, nullptr);
-    sqlite3_db_config(handle, SQLITE_DBCONFIG_TRUSTED_SCHEMA, 0, nullptr);
+    ConfigureDefensively(handle);
     RunStatement(QStringLiteral("PRAGMA SYNCHRONOUS=NORMAL;"));
     // The list is read unordered and ordered in memory, so no statement of the program sorts
     // the whole register; what little temporary storage the engine needs stays off the disk.

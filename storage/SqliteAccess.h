@@ -18,6 +18,10 @@ struct sqlite3_stmt;
 
 namespace kolvar::storage {
 
+// Sets up a connection to a file that may come from anywhere, as OpenDatabase describes. Every
+// connection the layer opens goes through here, the backup's and the check's as well.
+void ConfigureDefensively(sqlite3* connection);
+
 // One open database file. Every statement is prepared, run and finalized within one call, so
 // the connection never holds a statement between calls and always closes cleanly.
 class TSQLiteDatabase final : public ISQLiteDatabase

@@ -43,6 +43,9 @@ enum class FailureKind {
     DiskFull,
     NotARegister, // not a database, or one without the table kolvar as the program makes it
     Damaged,
+    Gone, // the register file was deleted or moved while open
+    DiskError, // the disk failed to read or write
+    BuiltDifferently, // the table refused a statement the program's own tables take
 };
 [[nodiscard]] FailureKind KindOfFailure(int resultCode);
 
@@ -119,9 +122,10 @@ enum class OpenMode {
 
 // Opens a database file. A register may come from anywhere, so every connection is opened
 // defensively: its schema cannot be rewritten through it, functions with side effects are not run
-// from the file's own views and triggers, and before its first write the file's structure is
-// checked (PRAGMA quick_check), so a damaged register is reported before anything is written into
-// it. A register locked by another program is waited for a few seconds. Throws ESQLiteException.
+// from the file's own views, its triggers are never run, and before its first write the file's
+// structure is checked (PRAGMA quick_check), so a damaged register is reported before anything is
+// written into it. A register locked by another program is waited for a few seconds. Throws
+// ESQLiteException.
 [[nodiscard]] ISQLiteDatabasePtr OpenDatabase(
     const QString& fileName, OpenMode mode = OpenMode::Existing);
 

@@ -1,6 +1,7 @@
 #include "CaseTable.h"
 #include "StorageTestSupport.h"
 
+#include <QFile>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -31,10 +32,20 @@ private slots:
     void listQueriesSortByTheirColumn_data();
     void listQueriesSortByTheirColumn();
     void compactKeepsEveryCase();
+    void triggersOfTheFileNeverRun_data();
+    void triggersOfTheFileNeverRun();
+    void idCountsAsTheRowKeyOnlyWhenItIsOne_data();
+    void idCountsAsTheRowKeyOnlyWhenItIsOne();
+    void writeByAnIdTwoRowsShareChangesNeither_data();
+    void writeByAnIdTwoRowsShareChangesNeither();
+    void saveIntoADeletedRegisterSaysItIsGone();
 
 private:
     [[nodiscard]] QString fileName() const { return m_dir->filePath(QStringLiteral("rejestr.db")); }
     void openNewRegister();
+    // A register whose table another program made with these column definitions, holding the
+    // seed case.
+    void openRegisterWithColumns(const QString& columns);
     // Runs the sqlite3 shell on the register; the output without the final line break.
     [[nodiscard]] QString shell(const QString& sql) const;
 
@@ -85,6 +96,13 @@ void TestCaseTable::openNewRegister()
 {
     m_db = OpenDatabase(fileName(), OpenMode::Create);
     CaseTable::CreateTable(*m_db);
+    CaseTable::InsertSeedCase(*m_db, QStringLiteral("2024/03/15"));
+}
+
+void TestCaseTable::openRegisterWithColumns(const QString& columns)
+{
+    m_db = OpenDatabase(fileName(), OpenMode::Create);
+    m_db->RunStatement(QStringLiteral("CREATE TABLE kolvar(%1)").arg(columns));
     CaseTable::InsertSeedCase(*m_db, QStringLiteral("2024/03/15"));
 }
 
@@ -216,27 +234,25 @@ void TestCaseTable::programReadsWindows1250BytesTheShellWrote()
 
 void TestCaseTable::failedSaveRollsBackAndTheNextSaveWorks_data()
 {
+    QTest::addColumn<QString>("senderColumn");
     QTest::addColumn<QStringList>("setup");
     QTest::addColumn<QString>("messageStart");
     QTest::addColumn<QString>("messageEnd");
 
     const QString update = QStringLiteral("Error executing SQL statement \"UPDATE kolvar SET ");
-    QTest::newRow("trigger aborts the statement") << QStringList {
-        QStringLiteral("CREATE TRIGGER refuse BEFORE UPDATE ON kolvar WHEN NEW.Nadawca = 'odmowa' "
-                       "BEGIN SELECT RAISE(ABORT, 'odmowa zapisu'); END")
-    } << update << QStringLiteral(" : odmowa zapisu");
-    QTest::newRow("trigger ends the whole transaction itself") << QStringList {
-        QStringLiteral("CREATE TRIGGER refuse BEFORE UPDATE ON kolvar WHEN NEW.Nadawca = 'odmowa' "
-                       "BEGIN SELECT RAISE(ROLLBACK, 'odmowa zapisu'); END")
-    } << update << QStringLiteral(" : odmowa zapisu");
+    QTest::newRow("a check refuses the statement")
+        << QStringLiteral("Nadawca VARCHAR(40) CHECK (Nadawca <> 'odmowa')") << QStringList()
+        << update << QStringLiteral(" : CHECK constraint failed: Nadawca <> 'odmowa'");
+    QTest::newRow("a constraint ends the whole transaction itself")
+        << QStringLiteral("Nadawca VARCHAR(40) UNIQUE ON CONFLICT ROLLBACK")
+        << QStringList { QStringLiteral("INSERT INTO kolvar(Nadawca) VALUES('odmowa')") } << update
+        << QStringLiteral(" : UNIQUE constraint failed: kolvar.Nadawca");
     QTest::newRow("commit refused by a deferred constraint")
+        << QStringLiteral("Nadawca VARCHAR(40) REFERENCES sender(name) DEFERRABLE INITIALLY DEFERRED")
         << QStringList {
                QStringLiteral("PRAGMA foreign_keys=ON"),
-               QStringLiteral("CREATE TABLE parent(id INTEGER PRIMARY KEY)"),
-               QStringLiteral("CREATE TABLE link(parentId INTEGER REFERENCES parent(id) "
-                              "DEFERRABLE INITIALLY DEFERRED)"),
-               QStringLiteral("CREATE TRIGGER late AFTER UPDATE ON kolvar WHEN NEW.Nadawca = "
-                              "'odmowa' BEGIN INSERT INTO link VALUES(99); END"),
+               QStringLiteral("CREATE TABLE sender(name TEXT PRIMARY KEY)"),
+               QStringLiteral("INSERT INTO sender VALUES('Pusty'), ('Sąd Rejonowy')"),
            }
         << QStringLiteral("Error executing SQL statement \"COMMIT;\" : FOREIGN KEY constraint failed")
         << QString();
@@ -244,10 +260,14 @@ void TestCaseTable::failedSaveRollsBackAndTheNextSaveWorks_data()
 
 void TestCaseTable::failedSaveRollsBackAndTheNextSaveWorks()
 {
+    QFETCH(QString, senderColumn);
     QFETCH(QStringList, setup);
     QFETCH(QString, messageStart);
     QFETCH(QString, messageEnd);
-    openNewRegister();
+    openRegisterWithColumns(
+        QStringLiteral("ID INTEGER PRIMARY KEY, Termin VARCHAR(15), %1, Dotyczy VARCHAR(120), "
+                       "Tryb VARCHAR(20), Odpowiedz VARCHAR(20), Szczegoly BLOB, Adnotacje BLOB")
+            .arg(senderColumn));
     for (const QString& statement : setup)
         m_db->RunStatement(statement);
     const CaseRecord before = readCase(*m_db, 1);
@@ -269,13 +289,12 @@ void TestCaseTable::failedSaveRollsBackAndTheNextSaveWorks()
 
 void TestCaseTable::failedInsertLeavesNoCaseBehind()
 {
-    openNewRegister();
-    m_db->RunStatement(
-        QStringLiteral("CREATE TRIGGER refuse AFTER INSERT ON kolvar WHEN "
-                       "NEW.Nadawca = 'odmowa' BEGIN SELECT RAISE(ABORT, 'nie'); END"));
+    openRegisterWithColumns(
+        QStringLiteral("ID INTEGER PRIMARY KEY, Termin, Nadawca CHECK (Nadawca <> 'odmowa'), "
+                       "Dotyczy, Tryb, Odpowiedz, Szczegoly BLOB, Adnotacje BLOB"));
     QVERIFY(storageErrorOf([&] {
         (void)CaseTable::InsertCase(*m_db, sampleCase(QStringLiteral("odmowa")));
-    }).endsWith(QStringLiteral(" : nie")));
+    }).endsWith(QStringLiteral(" : CHECK constraint failed: Nadawca <> 'odmowa'")));
     QVERIFY(!m_db->TransactionActive());
     QCOMPARE(CaseTable::QueryAllCases(*m_db)->RowTotal(), 1u);
     QCOMPARE(CaseTable::InsertCase(*m_db, sampleCase(QStringLiteral("ZUS"))), 2);
@@ -365,6 +384,132 @@ void TestCaseTable::compactKeepsEveryCase()
     CaseTable::Compact(*m_db);
     QCOMPARE(CaseTable::QueryAllCases(*m_db)->RowTotal(), 3u);
     QCOMPARE(m_db->QueryInteger(QStringLiteral("PRAGMA freelist_count")), 0);
+}
+
+void TestCaseTable::triggersOfTheFileNeverRun_data()
+{
+    QTest::addColumn<QString>("trigger");
+    QTest::newRow("a save deletes every other case")
+        << "CREATE TRIGGER t AFTER UPDATE ON kolvar BEGIN DELETE FROM kolvar WHERE ID<>NEW.ID; END";
+    QTest::newRow("a save rewrites another column")
+        << "CREATE TRIGGER t BEFORE UPDATE ON kolvar BEGIN UPDATE kolvar SET Dotyczy = 'obce' "
+           "WHERE ID = 1; END";
+    QTest::newRow("a new case empties the register")
+        << "CREATE TRIGGER t AFTER INSERT ON kolvar BEGIN DELETE FROM kolvar WHERE ID<>NEW.ID; END";
+    QTest::newRow("a delete is refused")
+        << "CREATE TRIGGER t BEFORE DELETE ON kolvar BEGIN SELECT RAISE(ABORT, 'nie'); END";
+    QTest::newRow("a view's trigger") << "CREATE VIEW v AS SELECT * FROM kolvar; CREATE TRIGGER t "
+                                         "INSTEAD OF DELETE ON v BEGIN DELETE FROM kolvar; END";
+}
+
+void TestCaseTable::triggersOfTheFileNeverRun()
+{
+    QFETCH(QString, trigger);
+    openNewRegister();
+    QVERIFY(!CaseTable::VerifyTable(*m_db).hasTriggers);
+    for (const char* sender : { "A", "B", "C" })
+        (void)CaseTable::InsertCase(*m_db, sampleCase(QString::fromLatin1(sender)));
+    m_db.reset();
+    QVERIFY(shell(trigger).isEmpty());
+
+    m_db = OpenDatabase(fileName());
+    QVERIFY(CaseTable::VerifyTable(*m_db).hasTriggers);
+    QCOMPARE(CaseTable::UpdateCase(*m_db, 2, sampleCase(QStringLiteral("Zmieniony"))), 1);
+    QCOMPARE(CaseTable::InsertCase(*m_db, sampleCase(QStringLiteral("D"))), 5);
+    QCOMPARE(CaseTable::DeleteCase(*m_db, 3), 1);
+    QCOMPARE(shell(QStringLiteral("SELECT group_concat(ID || ':' || Nadawca || ':' || "
+                                  "ifnull(Dotyczy, ''), ' ') FROM kolvar")),
+        QStringLiteral("1:Pusty: 2:Zmieniony:Wniosek o zwrot 4:C:Wniosek o zwrot "
+                       "5:D:Wniosek o zwrot"));
+}
+
+void TestCaseTable::idCountsAsTheRowKeyOnlyWhenItIsOne_data()
+{
+    QTest::addColumn<QString>("columns");
+    QTest::addColumn<bool>("rowKey");
+    const QString rest = QStringLiteral(", Termin, Nadawca, Dotyczy, Tryb, Odpowiedz, Szczegoly, "
+                                        "Adnotacje");
+    QTest::newRow("as the program makes it") << "ID INTEGER PRIMARY KEY" + rest << true;
+    QTest::newRow("key named at the end") << "ID INTEGER" + rest + ", PRIMARY KEY(ID DESC)" << true;
+    QTest::newRow("lower-case name and type") << "id integer primary key" + rest << true;
+    QTest::newRow("no key at all") << "ID INTEGER" + rest << false;
+    QTest::newRow("declared INT") << "ID INT PRIMARY KEY" + rest << false;
+    QTest::newRow("declared TEXT") << "ID TEXT PRIMARY KEY" + rest << false;
+    QTest::newRow("descending key") << "ID INTEGER PRIMARY KEY DESC" + rest << false;
+    QTest::newRow("key of two columns")
+        << "ID INTEGER" + rest + ", PRIMARY KEY(ID, Termin)" << false;
+    QTest::newRow("a column named rowid") << "ID INTEGER" + rest + ", rowid" << false;
+    QTest::newRow("without row id")
+        << "ID INTEGER PRIMARY KEY" + rest + ") WITHOUT ROWID; --" << false;
+}
+
+void TestCaseTable::idCountsAsTheRowKeyOnlyWhenItIsOne()
+{
+    QFETCH(QString, columns);
+    QFETCH(bool, rowKey);
+    m_db = OpenDatabase(fileName(), OpenMode::Create);
+    m_db->RunStatement(QStringLiteral("CREATE TABLE kolvar(%1)").arg(columns));
+    QCOMPARE(CaseTable::VerifyTable(*m_db).idIsRowKey, rowKey);
+    m_db->RunStatement(QStringLiteral("INSERT INTO kolvar(ID, Nadawca) VALUES(7, 'A')"));
+    QCOMPARE(CaseTable::VerifyTable(*m_db).idIsRowKey, rowKey);
+}
+
+void TestCaseTable::writeByAnIdTwoRowsShareChangesNeither_data()
+{
+    QTest::addColumn<QString>("idColumn");
+    QTest::addColumn<bool>("deleting");
+    for (const char* type : { "INTEGER", "TEXT" }) {
+        for (const bool deleting : { false, true }) {
+            QTest::addRow("ID %s, %s", type, deleting ? "delete" : "save")
+                << QStringLiteral("ID %1").arg(QLatin1String(type)) << deleting;
+        }
+    }
+}
+
+void TestCaseTable::writeByAnIdTwoRowsShareChangesNeither()
+{
+    QFETCH(QString, idColumn);
+    QFETCH(bool, deleting);
+    openRegisterWithColumns(idColumn
+        + QStringLiteral(", Termin, Nadawca, Dotyczy, Tryb, Odpowiedz, Szczegoly, Adnotacje"));
+    m_db->RunStatement(QStringLiteral("DELETE FROM kolvar"));
+    m_db->RunStatement(QStringLiteral(
+        "INSERT INTO kolvar(ID, Nadawca) VALUES(5, 'Pierwszy piąty'), (5, 'Drugi piąty')"));
+    const auto senders = [&] {
+        return shell(
+            QStringLiteral("SELECT group_concat(ID || ':' || hex(Nadawca), ' ') FROM kolvar"));
+    };
+    const QString before = senders();
+
+    try {
+        if (deleting)
+            (void)CaseTable::DeleteCase(*m_db, 5);
+        else
+            (void)CaseTable::UpdateCase(*m_db, 5, sampleCase(QStringLiteral("Nowy")));
+        QFAIL("a write by a shared ID went through");
+    } catch (const ESQLiteException& e) {
+        QCOMPARE(KindOfFailure(e.resultCode()), FailureKind::BuiltDifferently);
+        QCOMPARE(
+            e.message(), QStringLiteral("2 rows of table kolvar have ID 5; nothing was written"));
+    }
+    QVERIFY(!m_db->TransactionActive());
+    QCOMPARE(senders(), before);
+    // The cases still read, also where the ID is declared as text.
+    const ISQLiteTablePtr found = CaseTable::QueryCase(*m_db, 5);
+    QCOMPARE(found->RowTotal(), 2u);
+    QCOMPARE(CaseTable::ReadCase(*found).id, 5);
+}
+
+void TestCaseTable::saveIntoADeletedRegisterSaysItIsGone()
+{
+    openNewRegister();
+    QVERIFY(QFile::remove(fileName()));
+    try {
+        (void)CaseTable::UpdateCase(*m_db, 1, sampleCase(QStringLiteral("A")));
+        QFAIL("a save into a deleted register went through");
+    } catch (const ESQLiteException& e) {
+        QCOMPARE(KindOfFailure(e.resultCode()), FailureKind::Gone);
+    }
 }
 
 QTEST_APPLESS_MAIN(TestCaseTable)
