@@ -80,6 +80,22 @@ private:
     return QDir(folder).filePath(QString::fromLatin1(FileName));
 }
 
+[[noreturn]] void refuse(const QString& path, const QString& why)
+{
+    throw IniFileError(QStringLiteral("Ustawienia nie zostały zapisane.\nPlik %1 %2.")
+                           .arg(QDir::toNativeSeparators(path), why));
+}
+
+// Whether a file with some text in it is one this program or an older version wrote.
+[[nodiscard]] bool holdsOurSections(const IniFile& ini)
+{
+    for (const QString* section : { &Form1, &Form2, &Kolor, &Fonty, &Plik, &Kolumny }) {
+        if (ini.hasSection(*section))
+            return true;
+    }
+    return false;
+}
+
 } // namespace
 
 Folders folders(const QString& programDir, bool programDirWritable, const QString& userConfigDir)
@@ -151,6 +167,28 @@ AppSettings read(const IniFile& ini, const AppSettings& current, const QList<QRe
     s.rowHeight = ScreenArea::fit(
         ini.readInteger(Form1, QStringLiteral("WysRow"), 22), 1, area.maxHeight());
     return s;
+}
+
+void save(const Folders& where, const AppSettings& settings)
+{
+    const QString path = writePath(where);
+    const QFileInfo target(path);
+    if (target.isSymLink())
+        refuse(path,
+            QStringLiteral("jest dowiązaniem do pliku %1, a nie plikiem ustawień")
+                .arg(QDir::toNativeSeparators(target.symLinkTarget())));
+    if (target.exists() && !target.isFile())
+        refuse(path, QStringLiteral("nie jest plikiem ustawień, lecz folderem lub urządzeniem"));
+    if (target.exists() && target.size() > 0) {
+        const auto own = IniFile::load(path);
+        if (own && !own->toText().trimmed().isEmpty() && !holdsOurSections(*own))
+            refuse(path,
+                QStringLiteral("nie jest plikiem ustawień programu Kolvar (nie ma w nim żadnej "
+                               "z jego sekcji) i został pozostawiony bez zmian"));
+    }
+    IniFile ini = IniFile::load(readPath(where)).value_or(IniFile {});
+    write(ini, settings);
+    ini.save(path);
 }
 
 void write(IniFile& ini, const AppSettings& s)

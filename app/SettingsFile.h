@@ -80,6 +80,13 @@ struct Folders
 // Writes all 24 keys in the order the file has always had them.
 void write(IniFile& ini, const AppSettings& settings);
 
+// Writes the settings into the work folder's kolvar.ini, keeping every line of other programs and
+// versions (and, for a user's first own file, what the preset held). A kolvar.ini that is no
+// settings file is left as it is: a link (the settings would land in the file it points to), not
+// a plain file, or a file with text but none of the program's sections. Throws IniFileError,
+// whose message says the settings were not saved, and why.
+void save(const Folders& where, const AppSettings& settings);
+
 } // namespace SettingsFile
 
 } // namespace kolvar

@@ -371,6 +371,61 @@ private slots:
         SettingsFile::write(ini, s);
         QCOMPARE(SettingsFile::read(IniFile::fromText(ini.toText()), AppSettings {}, Desktop), s);
     }
+
+    void settingsGoOnlyIntoASettingsFile_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QString>("refusal");
+        const QByteArray passwd = "root:x:0:0:root:/root:/bin/bash\n"
+                                  "daemon:x:1:1:daemon:/usr/sbin:/usr/sbin/nologin\n";
+        QTest::newRow("a link to another file")
+            << "link" << passwd << "jest dowiązaniem do pliku %1, a nie plikiem ustawień";
+        QTest::newRow("a link to a settings file")
+            << "link" << QByteArray("[Plik]\r\nSort=2\r\n")
+            << "jest dowiązaniem do pliku %1, a nie plikiem ustawień";
+        QTest::newRow("a folder") << "folder" << QByteArray()
+                                  << "nie jest plikiem ustawień, lecz folderem lub urządzeniem";
+        QTest::newRow("a file of other text")
+            << "file" << passwd
+            << "nie jest plikiem ustawień programu Kolvar (nie ma w nim żadnej z jego sekcji) i "
+               "został pozostawiony bez zmian";
+        QTest::newRow("an empty file") << "file" << QByteArray() << QString();
+        QTest::newRow("blank lines only") << "file" << QByteArray("\r\n\r\n") << QString();
+        QTest::newRow("one of our sections among others")
+            << "file" << QByteArray("[Inny]\r\na=1\r\n[kolumny]\r\nTermin=5\r\n") << QString();
+    }
+    void settingsGoOnlyIntoASettingsFile()
+    {
+        QFETCH(QString, kind);
+        QFETCH(QByteArray, bytes);
+        QFETCH(QString, refusal);
+        QTemporaryDir dir;
+        const QString ini = dir.filePath("kolvar.ini");
+        const QString other = dir.filePath("inny.txt");
+        if (kind == "link") {
+            writeBytes(other, bytes);
+            QVERIFY(QFile::link(other, ini));
+        } else if (kind == "folder") {
+            QVERIFY(QDir(dir.path()).mkdir("kolvar.ini"));
+        } else {
+            writeBytes(ini, bytes);
+        }
+        AppSettings settings;
+        settings.sortMode = 4;
+        try {
+            SettingsFile::save({ dir.path(), QString() }, settings);
+            QVERIFY2(refusal.isEmpty(), "the settings were written");
+            QCOMPARE(IniFile::load(ini)->readInteger("Plik", "Sort", 0), 4);
+        } catch (const IniFileError& e) {
+            QCOMPARE(e.message(),
+                "Ustawienia nie zostały zapisane.\nPlik " + ini + ' ' + refusal.arg(other) + '.');
+        }
+        if (kind == "link")
+            QCOMPARE(fileBytes(other), bytes);
+        if (kind == "file" && !refusal.isEmpty())
+            QCOMPARE(fileBytes(ini), bytes);
+    }
 };
 
 int main(int argc, char* argv[])
