@@ -2,6 +2,8 @@
 
 #include <sqlite3.h>
 
+#include <algorithm>
+
 namespace kolvar::storage::CaseTable {
 
 namespace {
@@ -41,12 +43,21 @@ private:
     bool m_committed = false;
 };
 
-// A write by ID touched rows of more than one case; the transaction it ran in is rolled back.
-[[noreturn]] void refuseSharedId(std::int64_t id, std::int64_t rows)
+// Where ID is not the row id, several rows may hold one: a write by ID is made only where a
+// single row does, checked within the statement itself, so no moment lies between.
+const QString OneCaseOnly = QStringLiteral(" AND (SELECT count(*) FROM kolvar WHERE ID=%1) = 1");
+
+// A write by ID that changed nothing: raises when that was because the ID is shared.
+void refuseIfShared(ISQLiteDatabase& db, std::int64_t id)
 {
-    throw ESQLiteException(
-        QStringLiteral("%1 rows of table kolvar have ID %2; nothing was written").arg(rows).arg(id),
-        SQLITE_CONSTRAINT_PRIMARYKEY);
+    const std::int64_t rows = db.QueryInteger(
+        QStringLiteral("SELECT count(*) FROM kolvar WHERE ID=") + QString::number(id));
+    if (rows > 1)
+        throw ESQLiteException(
+            QStringLiteral("%1 rows of table kolvar have ID %2; nothing was written")
+                .arg(rows)
+                .arg(id),
+            SQLITE_CONSTRAINT_PRIMARYKEY);
 }
 
 // Whether ID is the table's row id. The engine names the row id's column after the INTEGER
@@ -161,7 +172,7 @@ std::int64_t InsertCase(ISQLiteDatabase& db, const CaseRecord& record)
     return id;
 }
 
-std::int64_t UpdateCase(
+std::int64_t WriteFields(
     ISQLiteDatabase& db, std::int64_t id, const CaseRecord& record, const CaseFields& fields)
 {
     const QString where = QStringLiteral(" WHERE ID=") + QString::number(id);
@@ -176,25 +187,34 @@ std::int64_t UpdateCase(
     }
     if (assignments.isEmpty())
         return db.QueryInteger(QStringLiteral("SELECT count(*) FROM kolvar") + where);
-    TransactionGuard transaction(db);
     db.RunStatement(QStringLiteral("UPDATE kolvar SET ") + assignments.join(QStringLiteral(", "))
-            + where + u';',
+            + where + OneCaseOnly.arg(id) + u';',
         written);
     const std::int64_t changed = db.ChangedRows();
-    if (changed > 1)
-        refuseSharedId(id, changed);
+    if (changed == 0)
+        refuseIfShared(db, id);
+    return changed;
+}
+
+std::int64_t UpdateCase(
+    ISQLiteDatabase& db, std::int64_t id, const CaseRecord& record, const CaseFields& fields)
+{
+    if (std::find(fields.begin(), fields.end(), true) == fields.end())
+        return WriteFields(db, id, record, fields);
+    TransactionGuard transaction(db);
+    const std::int64_t changed = WriteFields(db, id, record, fields);
     transaction.Commit();
     return changed;
 }
 
 std::int64_t DeleteCase(ISQLiteDatabase& db, std::int64_t id)
 {
-    TransactionGuard transaction(db);
-    db.RunStatement(QStringLiteral("DELETE FROM kolvar WHERE ID=") + QString::number(id));
+    // One statement outside a transaction is a transaction of its own.
+    db.RunStatement(
+        QStringLiteral("DELETE FROM kolvar WHERE ID=") + QString::number(id) + OneCaseOnly.arg(id));
     const std::int64_t deleted = db.ChangedRows();
-    if (deleted > 1)
-        refuseSharedId(id, deleted);
-    transaction.Commit();
+    if (deleted == 0)
+        refuseIfShared(db, id);
     return deleted;
 }
 
