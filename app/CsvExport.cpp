@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QDir>
+#include <QFileInfo>
 #include <QSaveFile>
 
 namespace kolvar {
@@ -15,10 +16,29 @@ namespace CsvExport {
 
 namespace {
 
-void appendField(QByteArray& line, const QString& text)
+bool startsFormula(const QString& text)
 {
-    const QByteArray bytes = text.toUtf8();
-    if (!bytes.contains(',') && !bytes.contains('"') && !bytes.contains('\n')
+    if (text.isEmpty())
+        return false;
+    switch (text.front().unicode()) {
+    case u'=':
+    case u'+':
+    case u'-':
+    case u'@':
+    case u'\t':
+    case u'\r':
+        return true;
+    default:
+        return false;
+    }
+}
+
+void appendField(QByteArray& line, const QString& text, char separator)
+{
+    QByteArray bytes = text.toUtf8();
+    if (startsFormula(text))
+        bytes.prepend('\'');
+    if (!bytes.contains(separator) && !bytes.contains('"') && !bytes.contains('\n')
         && !bytes.contains('\r')) {
         line += bytes;
         return;
@@ -44,8 +64,14 @@ void appendField(QByteArray& line, const QString& text)
 
 } // namespace
 
-void save(const QString& path, int columns, int rows, const CellText& cell)
+void save(const QString& path, int columns, int rows, const CellText& cell, char separator)
 {
+    const QFileInfo target(path);
+    if (!target.dir().exists())
+        throw CsvExportError(
+            QStringLiteral("Nie udało się zapisać pliku %1: folder %2 nie istnieje.")
+                .arg(QDir::toNativeSeparators(path),
+                    QDir::toNativeSeparators(target.absolutePath())));
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
         fail(path, file);
@@ -56,8 +82,8 @@ void save(const QString& path, int columns, int rows, const CellText& cell)
     for (int row = 0; row < rows; ++row) {
         for (int col = 0; col < columns; ++col) {
             if (col > 0)
-                line += ',';
-            appendField(line, cell(col, row));
+                line += separator;
+            appendField(line, cell(col, row), separator);
         }
         line += "\r\n";
         // Written a line at a time: a register's worth of text is not held twice.

@@ -180,7 +180,7 @@ void TForm1::Regeneruj1Click()
             QStringLiteral("Bazy regeneruję tylko przy zamkniętym oknie Edycja i druk \n\r"
                            "              Proszę uprzednio zamknij to okno. ")))
         return;
-    guarded([this] { regenerate(); });
+    guarded([this] { regenerate(); }, QStringLiteral("Baza nie została zregenerowana."));
 }
 
 void TForm1::regenerate()
@@ -202,11 +202,32 @@ void TForm1::EksportCsv1Click()
     guarded([this] { exportCsv(); });
 }
 
-std::optional<QString> TForm1::chooseFileBesideRegister(kolvar::FileDialogRequest request)
+std::optional<kolvar::ChosenFile> TForm1::chooseFileBesideRegister(
+    kolvar::FileDialogRequest request, const QString& registerRefusal)
 {
     (void)database(); // nothing to read without an open register: it says so
     request.folder = QFileInfo(m_DatabasePath).absolutePath();
-    return userDialogs().saveFile(this, request);
+    const auto chosen = userDialogs().saveFileOfType(this, request);
+    if (!chosen)
+        return std::nullopt;
+    // Compared as files, not names: a link, a hard link or ".." reach the register too.
+    if (storage::SameFile(chosen->path, m_DatabasePath))
+        throw CommandError(registerRefusal.arg(QDir::toNativeSeparators(chosen->path)));
+    if (!replaceConfirmed(chosen->path))
+        return std::nullopt;
+    return chosen;
+}
+
+bool TForm1::replaceConfirmed(const QString& path)
+{
+    const QFileInfo file(path);
+    if (!file.exists() && !file.isSymLink())
+        return true;
+    return userDialogs().ask(this,
+               QStringLiteral("Plik %1 już istnieje.\nCzy chcesz go zastąpić?")
+                   .arg(QDir::toNativeSeparators(path)),
+               { kolvar::DialogButton::Yes, kolvar::DialogButton::No })
+        == kolvar::DialogButton::Yes;
 }
 
 void TForm1::exportCsv()
@@ -214,11 +235,17 @@ void TForm1::exportCsv()
     kolvar::FileDialogRequest request;
     request.caption = QStringLiteral("Eksport do CSV");
     request.fileName = QFileInfo(m_DatabasePath).completeBaseName() + QStringLiteral(".csv");
-    request.filter = QStringLiteral("Pliki CSV (*.csv)|*.csv|Dowolne pliki (*.*)|*.*");
+    // The type chosen sets the separator: semicolons for a Polish spreadsheet, whose decimal sign
+    // is the comma, unless the user picks commas.
+    request.filter = QStringLiteral("Pliki CSV rozdzielane średnikami (*.csv)|*.csv|"
+                                    "Pliki CSV rozdzielane przecinkami (*.csv)|*.csv|"
+                                    "Dowolne pliki (*.*)|*.*");
     request.defaultSuffix = QStringLiteral("csv");
-    const auto chosen = chooseFileBesideRegister(request);
+    const auto chosen = chooseFileBesideRegister(request,
+        QStringLiteral("Nie udało się zapisać pliku %1: eksport nie może zastąpić otwartej bazy."));
     if (!chosen)
         return;
+    const char separator = chosen->type == 1 ? ',' : kolvar::CsvExport::DefaultSeparator;
     // The eight fields in the order the list shows its columns, whatever the user moved; the
     // running number is the list's, not the register's. The last field lies beyond the columns.
     const TZarur& g = *m_G1;
@@ -228,13 +255,16 @@ void TForm1::exportCsv()
             columns.push_back(c);
     }
     const int cases = std::min(m_caseList->count(), g.rowCount() - 1);
-    kolvar::CsvExport::save(*chosen, int(columns.size()), cases + 1, [&](int col, int row) {
-        const QString text = g.cells(columns[std::size_t(col)], row);
-        return row == 0 ? text.trimmed() : text;
-    });
+    kolvar::CsvExport::save(
+        chosen->path, int(columns.size()), cases + 1,
+        [&](int col, int row) {
+            const QString text = g.cells(columns[std::size_t(col)], row);
+            return row == 0 ? text.trimmed() : text;
+        },
+        separator);
     userDialogs().message(this,
         QStringLiteral("Zapisano plik\n%1\nRekordów: %2")
-            .arg(QDir::toNativeSeparators(*chosen))
+            .arg(QDir::toNativeSeparators(chosen->path))
             .arg(cases));
 }
 
@@ -256,13 +286,22 @@ void TForm1::backUp()
                                QDate::currentDate().toString(QStringLiteral("yyyy-MM-dd")));
     request.filter = DatabaseFilter;
     request.defaultSuffix = QStringLiteral("db");
-    const auto chosen = chooseFileBesideRegister(request);
+    const auto chosen = chooseFileBesideRegister(request,
+        QStringLiteral(
+            "Nie udało się zapisać kopii zapasowej %1: kopia nie może zastąpić otwartej bazy."));
     if (!chosen)
         return;
-    const std::int64_t cases = storage::BackUpRegister(m_DatabasePath, *chosen);
+    std::int64_t cases = 0;
+    try {
+        cases = storage::BackUpRegister(m_DatabasePath, chosen->path);
+    } catch (const storage::ESQLiteException& e) {
+        // The backup says itself, in the user's words, what stood in the way; the register's
+        // own causes would speak of the register, not of the copy.
+        throw CommandError(e.message());
+    }
     userDialogs().message(this,
         QStringLiteral("Kopia zapasowa bazy zapisana w pliku\n%1\nRekordów w kopii: %2")
-            .arg(QDir::toNativeSeparators(*chosen))
+            .arg(QDir::toNativeSeparators(chosen->path))
             .arg(cases));
 }
 
@@ -287,6 +326,8 @@ void TForm1::sortBy(int mode)
                                            "           Proszę uprzednio zamknij to okno. "),
             true))
         return;
+    if (!m_Database)
+        return; // nothing listed, nothing to order
     guarded([this, mode] {
         // The list already holds every case: ordering it anew needs no reading of the register.
         // The case the user was on stays current, at its new place.

@@ -9,6 +9,7 @@
 #include "Zarur.h"
 
 #include <QFileInfo>
+#include <QFontMetrics>
 #include <QGuiApplication>
 #include <QScreen>
 
@@ -123,23 +124,24 @@ void TForm1::applySettings(const kolvar::AppSettings& s)
     m_Label2->adjustSize();
     m_SortMode = s.sortMode;
     setListFont(fontFrom(s.listFontName, s.listFontSize, s.listFontStyle), s.listFontColor);
-    m_TerminWidth = s.terminWidth;
-    m_NadawcaWidth = s.nadawcaWidth;
-    m_DotyczyWidth = s.dotyczyWidth;
+    // A width of 0 in the file would hide the column for good: no edge left to drag it back by.
+    m_TerminWidth = std::max(s.terminWidth, titleWidth(QStringLiteral(" Termin ")));
+    m_NadawcaWidth = std::max(s.nadawcaWidth, titleWidth(QStringLiteral("  Nadawca   ")));
+    m_DotyczyWidth = std::max(s.dotyczyWidth, titleWidth(QStringLiteral("   Dotyczy    ")));
     m_RowHeight = s.rowHeight;
+}
+
+int TForm1::titleWidth(const QString& title) const
+{
+    // The cell's text margins on both sides.
+    constexpr int Margins = 4;
+    return QFontMetrics(m_G1->font()).horizontalAdvance(title) + Margins;
 }
 
 void TForm1::SaveSettings()
 {
     const kolvar::SettingsFile::Folders where { m_ProgramFolder, m_presetFolder };
-    guarded([&] {
-        // Entries of other programs and versions stay in the file, and a user's first own file
-        // keeps what the preset held beside the program.
-        kolvar::IniFile ini = kolvar::IniFile::load(kolvar::SettingsFile::readPath(where))
-                                  .value_or(kolvar::IniFile {});
-        kolvar::SettingsFile::write(ini, currentSettings());
-        ini.save(kolvar::SettingsFile::writePath(where));
-    });
+    guarded([&] { kolvar::SettingsFile::save(where, currentSettings()); });
 }
 
 void TForm1::setListFixedColor(kolvar::ColorValue color)

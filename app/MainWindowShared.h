@@ -56,13 +56,13 @@ private:
 
 } // namespace kolvar::form1
 
-template <typename Command> void TForm1::guarded(Command&& command)
+template <typename Command> void TForm1::guarded(Command&& command, const QString& refused)
 {
     try {
         command();
     } catch (const kolvar::storage::ESQLiteException& e) {
         kolvar::userDialogs().message(
-            this, kolvar::storageFailureMessage(e), kolvar::MessageIcon::Error);
+            this, kolvar::storageFailureMessage(e, refused), kolvar::MessageIcon::Error);
     } catch (const kolvar::IniFileError& e) {
         kolvar::userDialogs().message(this, e.message(), kolvar::MessageIcon::Error);
     } catch (const kolvar::CsvExportError& e) {

@@ -287,7 +287,7 @@ void TForm1::closeEditorWithoutQuestion()
 
 void TForm1::Dodaj1Click()
 {
-    guarded([this] { addCase(); });
+    guarded([this] { addCase(); }, QStringLiteral("Rekord nie został dodany."));
 }
 
 void TForm1::addCase()
@@ -299,7 +299,7 @@ void TForm1::addCase()
                            "dodawania"));
         return;
     }
-    if (!editorTextsStorable())
+    if (refusedReadOnly(QStringLiteral("Rekord nie został dodany.")) || !editorTextsStorable())
         return;
     m_CurrentId = CaseTable::InsertCase(database(), caseFromEditor());
     const std::int64_t added = m_CurrentId;
@@ -310,7 +310,7 @@ void TForm1::addCase()
 
 void TForm1::Zmiana1Click()
 {
-    guarded([this] { saveCase(); });
+    guarded([this] { saveCase(); }, QStringLiteral("Zmiany w rekordzie nie zostały zapisane."));
 }
 
 void TForm1::saveCase()
@@ -331,7 +331,8 @@ void TForm1::saveCase()
             MessageIcon::Warning);
         return;
     }
-    if (!editorTextsStorable())
+    if (refusedReadOnly(QStringLiteral("Zmiany w rekordzie nie zostały zapisane."))
+        || !editorTextsStorable())
         return;
     storage::CaseFields changed {};
     for (const EditorField field : kolvar::AllEditorFields)
@@ -357,13 +358,15 @@ void TForm1::saveCase()
 
 void TForm1::Zniszcz1Click()
 {
-    guarded([this] { deleteCase(); });
+    guarded([this] { deleteCase(); }, QStringLiteral("Rekord nie został usunięty."));
 }
 
 void TForm1::deleteCase()
 {
     if (m_LabelCount->text().toInt() <= 1)
         return; // the last case of a register stays
+    if (refusedReadOnly(QStringLiteral("Rekord nie został usunięty.")))
+        return;
     if (!editorVisible())
         showCurrentCase();
 

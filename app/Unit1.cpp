@@ -54,6 +54,10 @@ using namespace kolvar::form1;
 namespace {
 
 const QString ReadError = QStringLiteral("Błąd podczas odczytu bazy danych!");
+const QString ReadOnlyRegister = QStringLiteral(
+    "Ten rejestr jest otwarty tylko do odczytu: jego kolumna ID nie jest kluczem wierszy (INTEGER "
+    "PRIMARY KEY), jak w rejestrach, które tworzy Kolvar, więc dwa rekordy mogą mieć ten sam numer "
+    "albo żadnego, a zapis mógłby zmienić nie ten rekord.");
 
 constexpr qint64 CheckAheadFromBytes = 8 << 20;
 
@@ -92,16 +96,22 @@ bool isFile(const QString& path)
     return QFileInfo(path).isFile();
 }
 
-// Whether the file holds the case table: a file manager may hand the program anything.
-bool isCaseRegister(const QString& path)
+// Why the file is no register the list could show, as the list load would say it; empty for a
+// register. A file manager may hand the program anything.
+QString whyNoRegister(const QString& path)
 {
-    if (!isFile(path))
-        return false;
+    const QFileInfo file(path);
+    if (file.isDir())
+        return QStringLiteral("To jest folder, a nie plik rejestru.");
+    if (!file.exists())
+        return QStringLiteral("Nie ma takiego pliku.");
     try {
-        return storage::OpenDatabase(path)->HasTable(QStringLiteral("kolvar"));
-    } catch (const storage::ESQLiteException&) {
-        return false;
+        CaseTable::VerifyTable(*storage::OpenDatabase(path));
+    } catch (const storage::ESQLiteException& e) {
+        const QString cause = kolvar::storageFailureCause(e.resultCode());
+        return cause.isEmpty() ? e.message() : cause;
     }
+    return QString();
 }
 
 } // namespace
@@ -364,15 +374,27 @@ void TForm1::FormCreate(const QString& startRegister)
     layOutEmptyGrid();
     m_G1->SetSortColumn(m_SortMode);
     m_G1->invalidateGrid();
-    // A remembered register that is gone is no error at start: the list just stays empty.
-    if (isFile(m_DatabasePath))
+    // A remembered register that is gone is no error at start: the list just stays empty, and
+    // says so as it does for an empty register, under the missing file's name ("brak" is the
+    // name of none, which a first run keeps).
+    if (isFile(m_DatabasePath)) {
         LoadList();
+    } else if (!m_databaseName.isEmpty() && m_databaseName != QLatin1String("brak")) {
+        showCaptioned(m_Label2, m_StaticText1, QFileInfo(m_DatabasePath).fileName());
+        m_Label2->adjustSize();
+        showCaptioned(m_LabelCount, m_StaticText2, QStringLiteral("0"));
+        m_LabelCount->adjustSize();
+    }
 }
 
 void TForm1::takeStartRegister(const QString& path)
 {
-    if (!isCaseRegister(path)) {
-        userDialogs().message(this, ReadError, MessageIcon::Warning);
+    // The list goes on showing the remembered register, so the message names the file refused.
+    if (const QString cause = whyNoRegister(path); !cause.isEmpty()) {
+        userDialogs().message(this,
+            ReadError + u'\n' + QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath()) + u'\n'
+                + cause,
+            MessageIcon::Warning);
         return;
     }
     m_databaseName = rememberedName(path, m_ProgramFolder);
@@ -429,18 +451,23 @@ void TForm1::LoadList()
         // The old result and connection go first: a million cases must not be held twice.
         m_CurrentResult.reset();
         m_Database.reset();
+        m_tableShape = {};
         // Opening would create a missing file; only "Nowa Baza" makes registers.
         if (!isFile(m_DatabasePath))
-            throw CommandError(QStringLiteral("Brak pliku %1").arg(m_DatabasePath));
+            throw CommandError(QStringLiteral("Pliku %1 nie ma: został usunięty albo przeniesiony.")
+                                   .arg(QDir::toNativeSeparators(m_DatabasePath)));
         m_Database = storage::OpenDatabase(m_DatabasePath);
         // The first write checks the whole file, about a millisecond a megabyte: for a register
         // where that would be felt, the check runs on the other processor while the list loads.
         if (QFileInfo(m_DatabasePath).size() >= CheckAheadFromBytes)
             m_Database->CheckAheadOfWriting();
-        CaseTable::VerifyTable(*m_Database);
+        m_tableShape = CaseTable::VerifyTable(*m_Database);
         OpenSortedQuery();
+        tellAboutTableShape();
     } catch (const storage::ESQLiteException& e) {
         showReadWarning(kolvar::storageFailureCause(e.resultCode()));
+    } catch (const CommandError& e) {
+        showReadWarning(e.message());
     } catch (...) {
         showReadWarning(QString());
     }
@@ -489,6 +516,30 @@ bool TForm1::columnsAsLaidOut() const
         if (c < ListColumns && g.colWidth(c) != widths[std::size_t(c)])
             return false;
     }
+    return true;
+}
+
+void TForm1::tellAboutTableShape()
+{
+    if (m_shapeToldFor == m_DatabasePath)
+        return;
+    m_shapeToldFor = m_DatabasePath;
+    QStringList told;
+    if (!m_tableShape.idIsRowKey)
+        told << ReadOnlyRegister;
+    if (m_tableShape.hasTriggers)
+        told << QStringLiteral("Ten rejestr ma wyzwalacze (triggery), których Kolvar nie tworzy, "
+                               "zapisane w nim przez inny program. Kolvar ich nie uruchamia: "
+                               "zapis zmienia tylko to, co widać w oknie Edycja i druk.");
+    if (!told.isEmpty())
+        userDialogs().message(this, told.join(QStringLiteral("\n\n")), MessageIcon::Information);
+}
+
+bool TForm1::refusedReadOnly(const QString& refused)
+{
+    if (!m_Database || m_tableShape.idIsRowKey)
+        return false;
+    userDialogs().message(this, ReadOnlyRegister + u' ' + refused, MessageIcon::Warning);
     return true;
 }
 

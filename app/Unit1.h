@@ -28,6 +28,7 @@ namespace kolvar {
 class CaseList;
 class Panel;
 struct FileDialogRequest;
+struct ChosenFile;
 namespace grid {
 class TZarur;
 }
@@ -215,8 +216,10 @@ private:
     void backUp();
     // A save dialog for a file made from the open register, starting beside it; nothing when
     // the user cancels. Without an open register it says so, as reading one would.
-    [[nodiscard]] std::optional<QString> chooseFileBesideRegister(
-        kolvar::FileDialogRequest request);
+    // A file that exists is replaced only when the user says so, and the register itself never:
+    // registerRefusal is the message then.
+    [[nodiscard]] std::optional<kolvar::ChosenFile> chooseFileBesideRegister(
+        kolvar::FileDialogRequest request, const QString& registerRefusal);
 
     // True (after telling the user) while the editor is open, which the file and sort commands
     // do not allow.
@@ -235,8 +238,18 @@ private:
     // False (after telling the user which field and character) when a text cannot be stored.
     [[nodiscard]] bool editorTextsStorable();
 
-    // Runs a command and shows whatever it throws as an error message.
-    template <typename Command> void guarded(Command&& command);
+    // Runs a command and shows whatever it throws as an error message. refused says what a
+    // command that writes did not do, for a failure the table's make is to blame for.
+    template <typename Command> void guarded(Command&& command, const QString& refused = {});
+    // True (after telling the user) when the register is open read-only; refused says what the
+    // command did not do.
+    [[nodiscard]] bool refusedReadOnly(const QString& refused);
+    // Says once for each register opened what of its table Kolvar does not do as the file asks.
+    void tellAboutTableShape();
+    // Asks before an existing file is replaced; true when it may be.
+    [[nodiscard]] bool replaceConfirmed(const QString& path);
+    // The narrowest a list column may be: its title must show.
+    [[nodiscard]] int titleWidth(const QString& title) const;
 
     // State of the window.
     QString m_ProgramFolder;
@@ -249,6 +262,10 @@ private:
     std::optional<QChar> m_dateSeparator;
     kolvar::storage::ISQLiteDatabasePtr m_Database;
     kolvar::storage::ISQLiteTablePtr m_CurrentResult;
+    // What the open register's table is like beside the ones the program makes.
+    kolvar::storage::CaseTable::TableShape m_tableShape;
+    // The register whose table the user was last told about.
+    QString m_shapeToldFor;
     int m_EditFontSize = 10;
     kolvar::ColorValue m_EditFontColor = kolvar::colors::Black;
     kolvar::ColorValue m_LabelFontColor = kolvar::colors::Black;

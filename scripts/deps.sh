@@ -11,10 +11,10 @@ kolvar_packages=(
 )
 
 # What test.sh needs on top: a virtual X server, a session bus, the accessibility bus and its
-# Python bindings for the screen-reader test, and a PostgreSQL server the server-register tests
-# start privately.
+# Python bindings for the screen-reader test, a PostgreSQL server the server-register tests
+# start privately, and Python itself, whose csv module reads back the exported files.
 kolvar_test_packages=(
-  xvfb xauth dbus at-spi2-core python3-pyatspi postgresql
+  xvfb xauth dbus at-spi2-core python3-pyatspi postgresql python3
 )
 
 kolvar_install_deps() {

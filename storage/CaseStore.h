@@ -47,7 +47,8 @@ public:
 
     // What the window names the register by: the file's name, or database@host.
     [[nodiscard]] virtual QString displayName() const = 0;
-    // The register may be read but not written (a server role without the right to write).
+    // The register may be read but not written (a server role without the right to write, a
+    // file whose ID is not the row key); every write raises then.
     [[nodiscard]] virtual bool readOnly() const = 0;
 
     // Hands every case to onRow, one row at a time, ordered by sort mode 2 (Termin), 3
@@ -90,7 +91,7 @@ using CaseStorePtr = std::unique_ptr<ICaseStore>;
 
 // The register file at path (OpenDatabase's defences apply), checked to hold the case table.
 [[nodiscard]] CaseStorePtr OpenFileStore(const QString& path);
-// A store on an open connection, for the caller that has made and checked it already.
+// A store on an open connection, for the caller that has made it; the table is checked here.
 [[nodiscard]] CaseStorePtr FileStoreOn(ISQLiteDatabasePtr db, const QString& path);
 
 } // namespace kolvar::storage

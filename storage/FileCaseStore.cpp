@@ -4,6 +4,8 @@
 
 #include <QFileInfo>
 
+#include <sqlite3.h>
+
 namespace kolvar::storage {
 
 CaseConflict::CaseConflict(std::int64_t id, std::optional<CaseRecord> theirs)
@@ -60,13 +62,14 @@ private:
 class FileCaseStore final : public ICaseStore
 {
 public:
-    FileCaseStore(ISQLiteDatabasePtr db, QString path)
+    FileCaseStore(ISQLiteDatabasePtr db, QString path, bool readOnly)
         : m_db(std::move(db))
         , m_path(std::move(path))
+        , m_readOnly(readOnly)
     { }
 
     [[nodiscard]] QString displayName() const override { return QFileInfo(m_path).fileName(); }
-    [[nodiscard]] bool readOnly() const override { return false; }
+    [[nodiscard]] bool readOnly() const override { return m_readOnly; }
 
     std::uint32_t listRows(
         int sortMode, const std::function<void(const ISQLiteTable& row)>& onRow) override
@@ -91,6 +94,7 @@ public:
     void saveCase(std::int64_t id, const CaseRecord& shown, const CaseRecord& mine,
         const CaseFields& fields) override
     {
+        refuseWhenReadOnly();
         WriteLock lock(*m_db);
         requireAsShown(id, shown);
         CaseTable::WriteFields(*m_db, id, mine, fields);
@@ -99,11 +103,13 @@ public:
 
     std::int64_t addCase(const CaseRecord& record) override
     {
+        refuseWhenReadOnly();
         return CaseTable::InsertCase(*m_db, record);
     }
 
     void deleteCase(std::int64_t id, const CaseRecord& shown) override
     {
+        refuseWhenReadOnly();
         WriteLock lock(*m_db);
         requireAsShown(id, shown);
         CaseTable::DeleteCase(*m_db, id);
@@ -133,6 +139,14 @@ public:
     }
 
 private:
+    void refuseWhenReadOnly() const
+    {
+        if (m_readOnly)
+            throw ESQLiteException(
+                QStringLiteral("ID of table kolvar is not its row key: the register is read-only"),
+                SQLITE_CONSTRAINT_PRIMARYKEY);
+    }
+
     // The texts compared are the ones the editor was filled from, read the same way: a stored
     // number or blob reads as the same text both times.
     void requireAsShown(std::int64_t id, const CaseRecord& shown)
@@ -144,20 +158,21 @@ private:
 
     ISQLiteDatabasePtr m_db;
     QString m_path;
+    // A table whose ID is not the row key may hold two cases under one ID.
+    bool m_readOnly;
 };
 
 } // namespace
 
 CaseStorePtr FileStoreOn(ISQLiteDatabasePtr db, const QString& path)
 {
-    return std::make_unique<FileCaseStore>(std::move(db), path);
+    const bool readOnly = !CaseTable::VerifyTable(*db).idIsRowKey;
+    return std::make_unique<FileCaseStore>(std::move(db), path, readOnly);
 }
 
 CaseStorePtr OpenFileStore(const QString& path)
 {
-    ISQLiteDatabasePtr db = OpenDatabase(path);
-    CaseTable::VerifyTable(*db);
-    return FileStoreOn(std::move(db), path);
+    return FileStoreOn(OpenDatabase(path), path);
 }
 
 } // namespace kolvar::storage

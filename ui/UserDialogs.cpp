@@ -11,6 +11,8 @@
 #include <QPrinter>
 #include <QPushButton>
 
+#include <algorithm>
+
 namespace kolvar {
 
 namespace {
@@ -135,7 +137,16 @@ public:
 
     std::optional<QString> saveFile(QWidget* parent, const FileDialogRequest& r) override
     {
-        QFileDialog dialog(parent, r.caption, r.folder, qtFileFilter(r.filter));
+        const auto chosen = saveFileOfType(parent, r);
+        if (!chosen)
+            return std::nullopt;
+        return chosen->path;
+    }
+
+    std::optional<ChosenFile> saveFileOfType(QWidget* parent, const FileDialogRequest& r) override
+    {
+        const QString filter = qtFileFilter(r.filter);
+        QFileDialog dialog(parent, r.caption, r.folder, filter);
         dialog.setAcceptMode(QFileDialog::AcceptSave);
         dialog.setFileMode(QFileDialog::AnyFile);
         // The program asks itself about an existing file, with its own message.
@@ -144,7 +155,10 @@ public:
             dialog.selectFile(r.fileName);
         if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
             return std::nullopt;
-        return withSuffix(dialog.selectedFiles().constFirst(), r.defaultSuffix);
+        const int type
+            = int(filter.split(QStringLiteral(";;")).indexOf(dialog.selectedNameFilter()));
+        return ChosenFile { withSuffix(dialog.selectedFiles().constFirst(), r.defaultSuffix),
+            std::max(type, 0) };
     }
 
     std::optional<QColor> chooseColor(QWidget* parent, const QColor& initial) override

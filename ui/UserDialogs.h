@@ -24,6 +24,14 @@ struct FileDialogRequest
     QString defaultSuffix; // appended to a typed name without an extension, without the dot
 };
 
+// A file chosen in a save dialog, with the file type chosen under the name: 0 for the filter's
+// first pair, 1 for the second, and so on.
+struct ChosenFile
+{
+    QString path;
+    int type = 0;
+};
+
 struct FontChoice
 {
     QFont font;
@@ -49,6 +57,10 @@ public:
     // Full path of the chosen file, or nothing when cancelled.
     virtual std::optional<QString> openFile(QWidget* parent, const FileDialogRequest& request) = 0;
     virtual std::optional<QString> saveFile(QWidget* parent, const FileDialogRequest& request) = 0;
+    // A save dialog whose file types choose how the file is written, not only which names show.
+    virtual std::optional<ChosenFile> saveFileOfType(
+        QWidget* parent, const FileDialogRequest& request)
+        = 0;
 
     virtual std::optional<QColor> chooseColor(QWidget* parent, const QColor& initial) = 0;
     virtual std::optional<FontChoice> chooseFont(QWidget* parent, const FontChoice& initial) = 0;

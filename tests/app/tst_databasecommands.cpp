@@ -216,14 +216,23 @@ private slots:
     {
         QTest::addColumn<QString>("name");
         QTest::addColumn<QStringList>("senders");
-        QTest::newRow("a register elsewhere") << "drugi.db" << QStringList { "Daleki" };
-        QTest::newRow("a text file") << "notatki.txt" << QStringList { "Adam", "Beata", "Cezary" };
-        QTest::newRow("no such file") << "brak.db" << QStringList { "Adam", "Beata", "Cezary" };
+        QTest::addColumn<QString>("cause");
+        const QStringList remembered { "Adam", "Beata", "Cezary" };
+        QTest::newRow("a register elsewhere")
+            << "drugi.db" << QStringList { "Daleki" } << QString();
+        QTest::newRow("a text file")
+            << "notatki.txt" << remembered << "Ten plik nie jest rejestrem programu Kolvar.";
+        QTest::newRow("no such file") << "brak.db" << remembered << "Nie ma takiego pliku.";
+        QTest::newRow("a folder") << "teczka" << remembered
+                                  << "To jest folder, a nie plik rejestru.";
+        QTest::newRow("a database without the case table")
+            << "inna.db" << remembered << "Ten plik nie jest rejestrem programu Kolvar.";
     }
     void registerNamedAtStartReplacesTheRememberedOneOnlyWhenItIsARegister()
     {
         QFETCH(QString, name);
         QFETCH(QStringList, senders);
+        QFETCH(QString, cause);
         AppFixture f;
         QTemporaryDir other;
         f.makeRegister("rejestr.db", threeCases());
@@ -238,10 +247,19 @@ private slots:
         QVERIFY(notes.open(QIODevice::WriteOnly) && notes.write("zakupy: mleko\n") > 0);
         notes.close();
 
+        QVERIFY(QDir(other.path()).mkdir("teczka"));
+        {
+            const auto db
+                = storage::OpenDatabase(other.filePath("inna.db"), storage::OpenMode::Create);
+            db->RunStatement("CREATE TABLE inna(x)");
+        }
+
         f.start(other.filePath(name));
         const bool opened = senders.size() == 1;
         QCOMPARE(f.dialogs.texts(),
-            opened ? QStringList() : QStringList { "Błąd podczas odczytu bazy danych!" });
+            opened ? QStringList()
+                   : QStringList { "Błąd podczas odczytu bazy danych!\n" + other.filePath(name)
+                       + '\n' + cause });
         QCOMPARE(f.column(3), senders);
         QCOMPARE(notes.size(), qint64(14));
         QVERIFY(!QFile::exists(other.filePath("brak.db")));
@@ -325,6 +343,43 @@ private slots:
         QCOMPARE(f.form1().CurrentListRow(), followedRow);
         QCOMPARE(f.form1().IDEdit()->text(), currentId);
         QVERIFY(f.dialogs.shown.isEmpty());
+    }
+
+    void sortingWithNoRegisterOpenDoesNothing_data()
+    {
+        QTest::addColumn<Command>("command");
+        QTest::newRow("by date") << &TForm1::mnuSortuj2Click;
+        QTest::newRow("by sender") << &TForm1::mnuSortuj3Click;
+        QTest::newRow("by subject") << &TForm1::mnuSortuj4Click;
+    }
+    void sortingWithNoRegisterOpenDoesNothing()
+    {
+        QFETCH(Command, command);
+        AppFixture f;
+        f.start();
+        (f.form1().*command)();
+        QCOMPARE(f.dialogs.texts(), QStringList());
+    }
+
+    void settingsNamingAFileOutsideThatIsNoRegisterLeaveItAlone()
+    {
+        AppFixture f;
+        QTemporaryDir etc;
+        const QString passwd = etc.filePath("passwd");
+        const QByteArray lines = "root:x:0:0:root:/root:/bin/bash\n";
+        {
+            QFile file(passwd);
+            QVERIFY(file.open(QIODevice::WriteOnly) && file.write(lines) == lines.size());
+        }
+        f.rememberRegister(QDir(f.folder()).relativeFilePath(passwd));
+        f.start();
+        QCOMPARE(f.dialogs.texts(),
+            QStringList { "Błąd podczas odczytu bazy danych!\n"
+                          "Ten plik nie jest rejestrem programu Kolvar." });
+        QFile file(passwd);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(file.readAll(), lines);
+        QCOMPARE(QDir(etc.path()).entryList(QDir::Files | QDir::Hidden), QStringList { "passwd" });
     }
 };
 

@@ -22,7 +22,7 @@ namespace {
 using Command = void (TForm1::*)();
 
 // Cells of an RFC 4180 text, line by line; a bare line feed ends a line too.
-QList<QStringList> parseCsv(const QString& text)
+QList<QStringList> parseCsv(const QString& text, QChar separator = u';')
 {
     QList<QStringList> rows { {} };
     QString field;
@@ -34,7 +34,7 @@ QList<QStringList> parseCsv(const QString& text)
             field += text.at(++i);
         else if (c == '"')
             quoted = !quoted;
-        else if (!quoted && c == ',')
+        else if (!quoted && c == separator)
             rows.last() << std::exchange(field, {});
         else if (!quoted && (c == '\n' || (c == '\r' && next(i) == '\n'))) {
             rows.last() << std::exchange(field, {});
@@ -83,16 +83,30 @@ class TestExportBackup : public QObject
 {
     Q_OBJECT
 private slots:
+    void exportHoldsEveryCaseInListOrderReadableBySpreadsheets_data()
+    {
+        QTest::addColumn<int>("fileType");
+        QTest::addColumn<QChar>("separator");
+        QTest::newRow("semicolons, the type offered first") << 0 << QChar(u';');
+        QTest::newRow("commas, chosen as the type") << 1 << QChar(u',');
+        QTest::newRow("any file, semicolons") << 2 << QChar(u';');
+    }
     void exportHoldsEveryCaseInListOrderReadableBySpreadsheets()
     {
+        QFETCH(int, fileType);
+        QFETCH(QChar, separator);
         AppFixture f;
         f.makeRegister("rejestr.db", threeCases() << fullCase());
         f.rememberRegister("rejestr.db", 2);
         f.start();
         const QString csv = f.path("eksport.csv");
         f.dialogs.files.push_back(csv);
+        f.dialogs.fileTypes.push_back(fileType);
         f.form1().EksportCsv1Click();
         QCOMPARE(f.dialogs.shown.first().file.fileName, QString("rejestr.csv"));
+        QCOMPARE(f.dialogs.shown.first().file.filter,
+            QString("Pliki CSV rozdzielane średnikami (*.csv)|*.csv|"
+                    "Pliki CSV rozdzielane przecinkami (*.csv)|*.csv|Dowolne pliki (*.*)|*.*"));
         QCOMPARE(f.dialogs.texts().last(), "Zapisano plik\n" + csv + "\nRekordów: 4");
 
         QFile file(csv);
@@ -106,15 +120,17 @@ private slots:
             { "1", "2024.03.01", "Cezary", "wniosek", "", "", "", "" },
             { "4", "2024.04.02", "Urząd \"Gminy\", Łódź", "zażółć gęślą jaźń", "pilny", "pisemna",
                 "pierwsza linia\r\ndruga, z przecinkiem", "ŹŻĆŃĄŚŁĘÓ" } };
-        QCOMPARE(parseCsv(QString::fromUtf8(bytes.mid(3))), expected);
+        QCOMPARE(parseCsv(QString::fromUtf8(bytes.mid(3)), separator), expected);
 
         const QString office = QStandardPaths::findExecutable("soffice");
         if (office.isEmpty())
             QSKIP("LibreOffice is not installed: the file was checked by reading it back only");
         // Calc reads every column as text and writes the cells back out as it shows them.
         QTemporaryDir out;
+        const QString code = QString::number(separator.unicode());
         QCOMPARE(QProcess::execute(office,
-                     { "--headless", "--infilter=CSV:44,34,76,1,1/2/2/2/3/2/4/2/5/2/6/2/7/2/8/2",
+                     { "--headless",
+                         "--infilter=CSV:" + code + ",34,76,1,1/2/2/2/3/2/4/2/5/2/6/2/7/2/8/2",
                          "--convert-to", "csv:Text - txt - csv (StarCalc):44,34,76", "--outdir",
                          out.path(), csv }),
             0);
@@ -123,7 +139,7 @@ private slots:
         // Calc keeps a line break in a cell as a bare line feed.
         for (QStringList& row : expected)
             row.replaceInStrings("\r\n", "\n");
-        QCOMPARE(parseCsv(QString::fromUtf8(calc.readAll()).replace("\r\n", "\n")), expected);
+        QCOMPARE(parseCsv(QString::fromUtf8(calc.readAll()).replace("\r\n", "\n"), u','), expected);
     }
 
     void backupIsAWholeCopyOfTheOpenRegister()
@@ -225,6 +241,103 @@ private slots:
             qPrintable(f.dialogs.texts().last()));
         QCOMPARE(f.dialogs.shown.last().icon, MessageIcon::Error);
         QCOMPARE(filesIn(target.path()), QStringList());
+    }
+
+    void neitherReplacesAFileWithoutAsking_data()
+    {
+        QTest::addColumn<Command>("command");
+        QTest::addColumn<DialogButton>("answer");
+        for (const DialogButton answer : { DialogButton::No, DialogButton::Yes }) {
+            const char* said = answer == DialogButton::Yes ? "Tak" : "Nie";
+            QTest::addRow("export over another file, %s", said)
+                << &TForm1::EksportCsv1Click << answer;
+            QTest::addRow("backup over the day's first backup, %s", said)
+                << &TForm1::KopiaZapasowa1Click << answer;
+        }
+    }
+
+    void neitherReplacesAFileWithoutAsking()
+    {
+        QFETCH(Command, command);
+        QFETCH(DialogButton, answer);
+        AppFixture f;
+        f.makeRegister("rejestr.db", threeCases());
+        f.rememberRegister("rejestr.db");
+        f.start();
+        const bool backup = command == &TForm1::KopiaZapasowa1Click;
+        const QString target = f.path(backup ? "rejestr-kopia.db" : "arkusz.csv");
+        if (backup) {
+            f.dialogs.files.push_back(target);
+            f.form1().KopiaZapasowa1Click();
+            f.form1().PokazRekordu1Click();
+            f.form1().Dodaj1Click();
+            f.dialogs.clear();
+        } else {
+            QFile sheet(target);
+            QVERIFY(sheet.open(QIODevice::WriteOnly) && sheet.write("moje obliczenia\n") > 0);
+        }
+        const QByteArray before = [&] {
+            QFile file(target);
+            return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+        }();
+
+        f.dialogs.files.push_back(target);
+        f.dialogs.answers.push_back(answer);
+        (f.form1().*command)();
+        QCOMPARE(f.dialogs.shown.at(1).kind, ScriptedDialogs::Shown::Question);
+        QCOMPARE(f.dialogs.texts().first(),
+            "Plik " + target + " już istnieje.\nCzy chcesz go zastąpić?");
+        QCOMPARE(f.dialogs.shown.at(1).buttons, QList({ DialogButton::Yes, DialogButton::No }));
+        QFile file(target);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        if (answer == DialogButton::No) {
+            QCOMPARE(f.dialogs.texts().size(), 1);
+            QCOMPARE(file.readAll(), before);
+        } else {
+            QCOMPARE(f.dialogs.texts().size(), 2);
+            QVERIFY(file.readAll() != before);
+            if (backup)
+                QCOMPARE(casesOf(target).size(), 4);
+        }
+    }
+
+    void exportRefusesTheOpenRegisterByAnyName_data()
+    {
+        QTest::addColumn<QString>("how");
+        QTest::newRow("its own name") << "name";
+        QTest::newRow("a link") << "link";
+        QTest::newRow("a hard link") << "hard link";
+        QTest::newRow("a way through ..") << "..";
+    }
+    void exportRefusesTheOpenRegisterByAnyName()
+    {
+        QFETCH(QString, how);
+        AppFixture f;
+        f.makeRegister("rejestr.db", threeCases());
+        f.rememberRegister("rejestr.db");
+        f.start();
+        QTemporaryDir other;
+        const QString registerPath = f.path("rejestr.db");
+        QString chosen = registerPath;
+        if (how == "link") {
+            chosen = other.filePath("rejestr.csv");
+            QVERIFY(QFile::link(registerPath, chosen));
+        } else if (how == "hard link") {
+            chosen = other.filePath("rejestr.csv");
+            QCOMPARE(::link(QFile::encodeName(registerPath).constData(),
+                         QFile::encodeName(chosen).constData()),
+                0);
+        } else if (how == "..") {
+            chosen = other.path() + "/.." + f.path("rejestr.db").mid(QDir::tempPath().size());
+        }
+        f.dialogs.files.push_back(chosen);
+        f.dialogs.answers.push_back(DialogButton::Yes);
+        f.form1().EksportCsv1Click();
+        QCOMPARE(f.dialogs.texts(),
+            QStringList { "Nie udało się zapisać pliku " + chosen
+                + ": eksport nie może zastąpić otwartej bazy." });
+        QCOMPARE(f.dialogs.shown.last().icon, MessageIcon::Error);
+        QCOMPARE(casesOf(registerPath).size(), 3);
     }
 };
 

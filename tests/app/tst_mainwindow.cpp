@@ -9,6 +9,7 @@
 
 #include <QAction>
 #include <QFile>
+#include <QFontMetrics>
 #include <QLabel>
 #include <QLineEdit>
 #include <QtTest>
@@ -171,7 +172,9 @@ private slots:
         QVERIFY(!QFile::exists(f.path("zaginiony.db")));
         QVERIFY(!f.form1().Regeneruj1()->isEnabled());
         QCOMPARE(f.form1().Label2()->text(), QString("zaginiony.db"));
-        QCOMPARE(f.form1().LabelCount()->text(), QString("00"));
+        // As for an empty register; "00" is the design's placeholder of a first run.
+        QCOMPARE(f.form1().LabelCount()->text(), QString("0"));
+        QCOMPARE(f.form1().LabelCount()->accessibleName(), QString("Rekordów: 0"));
     }
 
     void fileThatIsNoRegisterGivesTheReadWarning_data()
@@ -339,6 +342,37 @@ private slots:
         f.form1().show();
         for (int row = 0; row < f.form1().G1()->rowCount(); ++row)
             QCOMPARE(f.form1().G1()->rowHeight(row), 31);
+    }
+
+    void columnWidthsInTheSettingsNeverHideATitle_data()
+    {
+        QTest::addColumn<int>("stored");
+        QTest::addColumn<bool>("kept");
+        QTest::newRow("0") << 0 << false;
+        QTest::newRow("1 pixel") << 1 << false;
+        QTest::newRow("negative") << -40 << false;
+        QTest::newRow("wide enough") << 230 << true;
+    }
+
+    void columnWidthsInTheSettingsNeverHideATitle()
+    {
+        QFETCH(int, stored);
+        QFETCH(bool, kept);
+        AppFixture f;
+        f.makeRegister("rejestr.db", numberedCases(3));
+        f.writeIni(QString("[Plik]\r\nNazwa=rejestr.db\r\n[Kolumny]\r\nTermin=%1\r\nNadawca=%1\r\n"
+                           "Dotyczy=%1\r\n")
+                       .arg(stored));
+        f.start();
+        const TForm1& w = f.form1();
+        const QFontMetrics metrics(w.G1()->font());
+        for (int col = 2; col <= 4; ++col) {
+            const QString title = w.G1()->cells(col, 0);
+            QVERIFY2(w.G1()->colWidth(col) > metrics.horizontalAdvance(title),
+                qPrintable(QString("%1: %2").arg(title).arg(w.G1()->colWidth(col))));
+            if (kept)
+                QCOMPARE(w.G1()->colWidth(col), stored);
+        }
     }
 };
 

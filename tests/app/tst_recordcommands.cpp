@@ -10,6 +10,8 @@
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
+#include <QProcess>
+#include <QStandardPaths>
 #include <QtTest>
 
 using namespace kolvar;
@@ -67,6 +69,44 @@ CaseRecord awkwardCase()
     c.adnotacje = "Adnotacja \"urzędowa\"\r\nz dwoma wierszami";
     return c;
 }
+
+// Runs a script in the sqlite3 shell on a new file: a register another program made. The shell
+// may rewrite the schema itself, which is how a table gets a constraint its rows were written
+// without.
+bool madeByTheShell(const QString& path, const QString& script)
+{
+    QProcess shell;
+    shell.start(QStandardPaths::findExecutable("sqlite3"), { path, script });
+    return shell.waitForFinished(30000) && shell.exitCode() == 0;
+}
+
+// The register's cases as the shell reads them, byte for byte.
+QString shellDump(const QString& path)
+{
+    QProcess shell;
+    shell.start(QStandardPaths::findExecutable("sqlite3"),
+        { path, "SELECT ID, hex(Termin), hex(Nadawca), hex(Dotyczy) FROM kolvar" });
+    shell.waitForFinished(30000);
+    return QString::fromLatin1(shell.readAllStandardOutput());
+}
+
+const QString ForeignTable
+    = "CREATE TABLE kolvar(ID INTEGER PRIMARY KEY, Termin, Nadawca, Dotyczy, Tryb, Odpowiedz, "
+      "Szczegoly BLOB, Adnotacje BLOB);"
+      "INSERT INTO kolvar(Termin, Nadawca, Dotyczy) VALUES ('2024.03.01', 'Cezary', 'wniosek'),"
+      "('2024.01.05', 'Adam', 'skarga'), ('2024.02.10', 'Beata', 'odwołanie');";
+
+// A definition put into the table after its rows were written.
+QString withSchemaEdit(const QString& from, const QString& to)
+{
+    return "PRAGMA writable_schema=ON; UPDATE sqlite_master SET sql = replace(sql, '" + from
+        + "', '" + to + "') WHERE name = 'kolvar';";
+}
+
+const QString ReadOnlyRegister
+    = "Ten rejestr jest otwarty tylko do odczytu: jego kolumna ID nie jest kluczem wierszy "
+      "(INTEGER PRIMARY KEY), jak w rejestrach, które tworzy Kolvar, więc dwa rekordy mogą mieć "
+      "ten sam numer albo żadnego, a zapis mógłby zmienić nie ten rekord.";
 
 } // namespace
 
@@ -635,6 +675,163 @@ private slots:
         f->form1().Dodaj1Click();
         QCOMPARE(f->dialogs.texts(), QStringList { "Rekord dodany do bazy. " });
         QCOMPARE(storedCase(f->path("rejestr.db"), 1).nadawca, QString("Pierwszy"));
+    }
+
+    void writeTheTableRefusesIsExplainedInPolish_data()
+    {
+        QTest::addColumn<QString>("script");
+        QTest::addColumn<Command>("command");
+        QTest::addColumn<QString>("refused");
+        const QString save = "Zmiany w rekordzie nie zostały zapisane.";
+        QTest::newRow("a check with a function the program lacks") << ForeignTable
+                + withSchemaEdit("Adnotacje BLOB)", "Adnotacje BLOB, CHECK (nieznana(Dotyczy)))")
+                                                                   << &TForm1::Zmiana1Click << save;
+        QTest::newRow("load_extension in the schema") << ForeignTable
+                + withSchemaEdit(
+                    "Adnotacje BLOB)", "Adnotacje BLOB, CHECK (load_extension(''x'') IS NULL))")
+                                                      << &TForm1::Zmiana1Click << save;
+        QTest::newRow("a check the new text breaks")
+            << QString(ForeignTable).replace("Dotyczy,", "Dotyczy CHECK (length(Dotyczy) < 12),")
+            << &TForm1::Zmiana1Click << save;
+        QTest::newRow("an extra column that must not be empty")
+            << QString(ForeignTable).replace("Adnotacje BLOB)", "Adnotacje BLOB, Inne DEFAULT 'x')")
+                + withSchemaEdit("DEFAULT ''x''", "NOT NULL")
+            << &TForm1::Dodaj1Click << "Rekord nie został dodany.";
+    }
+    void writeTheTableRefusesIsExplainedInPolish()
+    {
+        QFETCH(QString, script);
+        QFETCH(Command, command);
+        QFETCH(QString, refused);
+        if (QStandardPaths::findExecutable("sqlite3").isEmpty())
+            QSKIP("the sqlite3 shell is not installed");
+        f = std::make_unique<AppFixture>();
+        QVERIFY(madeByTheShell(f->path("rejestr.db"), script));
+        const QString before = shellDump(f->path("rejestr.db"));
+        f->rememberRegister("rejestr.db");
+        f->start();
+        QCOMPARE(f->dialogs.texts(), QStringList());
+        f->clickRow(1);
+        f->form1().PokazRekordu1Click();
+        f->form2().setFieldText(EditorField::Dotyczy, "treść dłuższa niż dotąd");
+        (f->form1().*command)();
+        QCOMPARE(f->dialogs.texts().size(), 1);
+        QVERIFY2(f->dialogs.texts().first().startsWith(
+                     "Tabela tego rejestru jest zbudowana inaczej niż tabele, które tworzy "
+                     "Kolvar. "
+                     + refused + "\n\n"),
+            qPrintable(f->dialogs.texts().first()));
+        QCOMPARE(f->dialogs.shown.first().icon, MessageIcon::Error);
+        QVERIFY(f->form2().isVisible());
+        QCOMPARE(shellDump(f->path("rejestr.db")), before);
+    }
+
+    void registerWhoseIdIsNoRowKeyRefusesEveryWrite_data()
+    {
+        QTest::addColumn<QString>("idColumn");
+        QTest::addColumn<Command>("command");
+        QTest::addColumn<QString>("refused");
+        const struct
+        {
+            const char* name;
+            Command command;
+            const char* refused;
+        } commands[]
+            = { { "save", &TForm1::Zmiana1Click, "Zmiany w rekordzie nie zostały zapisane." },
+                  { "add", &TForm1::Dodaj1Click, "Rekord nie został dodany." },
+                  { "delete", &TForm1::Zniszcz1Click, "Rekord nie został usunięty." } };
+        for (const char* id : { "ID INTEGER", "ID TEXT", "ID" }) {
+            for (const auto& c : commands)
+                QTest::addRow("%s, %s", id, c.name) << QString(id) << c.command << c.refused;
+        }
+    }
+    void registerWhoseIdIsNoRowKeyRefusesEveryWrite()
+    {
+        QFETCH(QString, idColumn);
+        QFETCH(Command, command);
+        QFETCH(QString, refused);
+        if (QStandardPaths::findExecutable("sqlite3").isEmpty())
+            QSKIP("the sqlite3 shell is not installed");
+        f = std::make_unique<AppFixture>();
+        // Adam and Cezary share the ID 5.
+        QVERIFY(madeByTheShell(f->path("rejestr.db"),
+            QString(ForeignTable).replace("ID INTEGER PRIMARY KEY", idColumn)
+                + "UPDATE kolvar SET ID = 5 WHERE Nadawca <> 'Beata';"
+                  "UPDATE kolvar SET ID = 7 WHERE Nadawca = 'Beata';"));
+        const QString before = shellDump(f->path("rejestr.db"));
+        f->rememberRegister("rejestr.db");
+        f->start();
+        QCOMPARE(f->dialogs.texts(), QStringList { ReadOnlyRegister });
+        QCOMPARE(f->dialogs.shown.first().icon, MessageIcon::Information);
+        QCOMPARE(f->column(3), QStringList({ "Adam", "Beata", "Cezary" }));
+        f->dialogs.clear();
+        f->clickRow(2);
+        f->form1().PokazRekordu1Click();
+        QCOMPARE(f->form2().fieldText(EditorField::Nadawca), QString("Beata"));
+        f->form2().setFieldText(EditorField::Dotyczy, "zmieniona");
+        f->dialogs.answers.push_back(DialogButton::Yes);
+        (f->form1().*command)();
+        QCOMPARE(f->dialogs.texts(), QStringList { ReadOnlyRegister + ' ' + refused });
+        QCOMPARE(f->dialogs.shown.first().icon, MessageIcon::Warning);
+        QCOMPARE(shellDump(f->path("rejestr.db")), before);
+    }
+
+    void triggersOfARegisterFromElsewhereNeverRun()
+    {
+        if (QStandardPaths::findExecutable("sqlite3").isEmpty())
+            QSKIP("the sqlite3 shell is not installed");
+        f = std::make_unique<AppFixture>();
+        QVERIFY(madeByTheShell(f->path("rejestr.db"),
+            ForeignTable
+                + "CREATE TRIGGER t AFTER UPDATE ON kolvar BEGIN DELETE FROM kolvar WHERE "
+                  "ID<>NEW.ID; END; CREATE TRIGGER r BEFORE INSERT ON kolvar BEGIN SELECT "
+                  "RAISE(ABORT, 'nie'); END;"));
+        f->rememberRegister("rejestr.db");
+        f->start();
+        QCOMPARE(f->dialogs.texts(),
+            QStringList { "Ten rejestr ma wyzwalacze (triggery), których Kolvar nie tworzy, "
+                          "zapisane w nim przez inny program. Kolvar ich nie uruchamia: zapis "
+                          "zmienia tylko to, co widać w oknie Edycja i druk." });
+        // Told once for the register, not at every load.
+        f->form1().mnuSortuj2Click();
+        QCOMPARE(f->dialogs.texts().size(), 1);
+        f->dialogs.clear();
+        f->clickRow(1);
+        f->form1().PokazRekordu1Click();
+        f->form2().setFieldText(EditorField::Dotyczy, "po zmianie");
+        f->form1().Zmiana1Click();
+        QCOMPARE(f->dialogs.texts(), QStringList { "Zmiany w rekordzie 1 zostały zapisane." });
+        QCOMPARE(f->form1().LabelCount()->text(), QString("3"));
+        f->form1().PokazRekordu1Click();
+        f->form1().Dodaj1Click();
+        QCOMPARE(f->form1().LabelCount()->text(), QString("4"));
+    }
+
+    void saveIntoARegisterDeletedOrMovedSaysItIsGone_data()
+    {
+        QTest::addColumn<bool>("moved");
+        QTest::newRow("deleted") << false;
+        QTest::newRow("moved") << true;
+    }
+
+    void saveIntoARegisterDeletedOrMovedSaysItIsGone()
+    {
+        QFETCH(bool, moved);
+        startWith(threeCases());
+        f->clickRow(1);
+        f->form1().PokazRekordu1Click();
+        if (moved)
+            QVERIFY(QFile::rename(f->path("rejestr.db"), f->path("archiwum.db")));
+        else
+            QVERIFY(QFile::remove(f->path("rejestr.db")));
+        f->form2().setFieldText(EditorField::Dotyczy, "nowa treść");
+        f->form1().Zmiana1Click();
+        QCOMPARE(f->dialogs.texts().size(), 1);
+        QVERIFY2(f->dialogs.texts().first().startsWith(
+                     "Pliku rejestru już nie ma w jego folderze: został usunięty albo "
+                     "przeniesiony, gdy był otwarty.\n\n"),
+            qPrintable(f->dialogs.texts().first()));
+        QVERIFY(f->form2().isVisible());
     }
 };
 

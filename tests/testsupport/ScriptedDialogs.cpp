@@ -62,6 +62,16 @@ std::optional<QString> ScriptedDialogs::saveFile(QWidget*, const FileDialogReque
     return take(files, std::optional<QString>());
 }
 
+std::optional<ChosenFile> ScriptedDialogs::saveFileOfType(
+    QWidget* parent, const FileDialogRequest& request)
+{
+    const std::optional<QString> path = saveFile(parent, request);
+    const int type = take(fileTypes, 0);
+    if (!path)
+        return std::nullopt;
+    return ChosenFile { *path, type };
+}
+
 std::optional<QColor> ScriptedDialogs::chooseColor(QWidget*, const QColor& initial)
 {
     shown.append({ Shown::Color, initial.name(), MessageIcon::None, {}, {} });

@@ -35,6 +35,9 @@ public:
 
     std::deque<DialogButton> answers;
     std::deque<std::optional<QString>> files;
+    // The file type chosen in a save dialog that offers types, one for each file taken from
+    // files; the first type when none is queued.
+    std::deque<int> fileTypes;
     std::deque<std::optional<QColor>> colors;
     std::deque<std::optional<FontChoice>> fonts;
     std::deque<bool> printers;
@@ -52,6 +55,8 @@ public:
                      MessageIcon icon) override;
     std::optional<QString> openFile(QWidget* parent, const FileDialogRequest& request) override;
     std::optional<QString> saveFile(QWidget* parent, const FileDialogRequest& request) override;
+    std::optional<ChosenFile> saveFileOfType(
+        QWidget* parent, const FileDialogRequest& request) override;
     std::optional<QColor> chooseColor(QWidget* parent, const QColor& initial) override;
     std::optional<FontChoice> chooseFont(QWidget* parent, const FontChoice& initial) override;
     bool choosePrinter(QWidget* parent, QPrinter& printer) override;
