@@ -11,10 +11,12 @@ kolvar_packages=(
 )
 
 # What test.sh needs on top: a virtual X server, a session bus, the accessibility bus and its
-# Python bindings for the screen-reader test, a PostgreSQL server the server-register tests
-# start privately, and Python itself, whose csv module reads back the exported files.
+# Python bindings for the screen-reader tests, a PostgreSQL server the server-register tests
+# start privately, for the test that runs Orca: Orca, its speech server, a window manager and
+# a way to press keys, and Python itself, whose csv module reads back the exported files.
 kolvar_test_packages=(
-  xvfb xauth dbus at-spi2-core python3-pyatspi postgresql python3
+  xvfb xauth dbus at-spi2-core python3-pyatspi postgresql
+  orca speech-dispatcher openbox xdotool python3
 )
 
 kolvar_install_deps() {
