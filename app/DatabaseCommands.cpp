@@ -7,6 +7,7 @@
 #include "CsvExport.h"
 #include "Program.h"
 #include "RegisterBackup.h"
+#include "ServerStore.h"
 #include "Unit2.h"
 #include "UserDialogs.h"
 #include "Zarur.h"
@@ -34,6 +35,14 @@ using namespace kolvar::form1;
 namespace {
 
 const QString DatabaseFilter = QStringLiteral("Pliki bazowe (*.db)|*.db|Dowolne pliki (*.*)|*.*");
+
+// What files made from the register are named after: the file's name, or the server's database.
+QString baseNameOf(const QString& registerPath)
+{
+    if (const auto server = storage::ServerAddress::fromUri(registerPath))
+        return server->database;
+    return QFileInfo(registerPath).completeBaseName();
+}
 
 } // namespace
 
@@ -185,12 +194,11 @@ void TForm1::Regeneruj1Click()
 
 void TForm1::regenerate()
 {
-    storage::ISQLiteDatabase& db = database();
-    CaseTable::Compact(db);
+    if (refusedReadOnly())
+        return;
+    const QString done = store().compact();
     clearEditor();
-    userDialogs().message(this,
-        QStringLiteral("Plik bazowy  ") + m_Label2->text()
-            + QStringLiteral("  został zregenerowany."));
+    userDialogs().message(this, done);
 }
 
 void TForm1::EksportCsv1Click()
@@ -205,13 +213,14 @@ void TForm1::EksportCsv1Click()
 std::optional<kolvar::ChosenFile> TForm1::chooseFileBesideRegister(
     kolvar::FileDialogRequest request, const QString& registerRefusal)
 {
-    (void)database(); // nothing to read without an open register: it says so
-    request.folder = QFileInfo(m_DatabasePath).absolutePath();
+    (void)store(); // nothing to read without an open register: it says so
+    request.folder = isServerRegister() ? kolvar::registerFolder(m_ProgramFolder)
+                                        : QFileInfo(m_DatabasePath).absolutePath();
     const auto chosen = userDialogs().saveFileOfType(this, request);
     if (!chosen)
         return std::nullopt;
     // Compared as files, not names: a link, a hard link or ".." reach the register too.
-    if (storage::SameFile(chosen->path, m_DatabasePath))
+    if (!isServerRegister() && storage::SameFile(chosen->path, m_DatabasePath))
         throw CommandError(registerRefusal.arg(QDir::toNativeSeparators(chosen->path)));
     if (!replaceConfirmed(chosen->path))
         return std::nullopt;
@@ -234,7 +243,7 @@ void TForm1::exportCsv()
 {
     kolvar::FileDialogRequest request;
     request.caption = QStringLiteral("Eksport do CSV");
-    request.fileName = QFileInfo(m_DatabasePath).completeBaseName() + QStringLiteral(".csv");
+    request.fileName = baseNameOf(m_DatabasePath) + QStringLiteral(".csv");
     // The type chosen sets the separator: semicolons for a Polish spreadsheet, whose decimal sign
     // is the comma, unless the user picks commas.
     request.filter = QStringLiteral("Pliki CSV rozdzielane średnikami (*.csv)|*.csv|"
@@ -246,6 +255,8 @@ void TForm1::exportCsv()
     if (!chosen)
         return;
     const char separator = chosen->type == 1 ? ',' : kolvar::CsvExport::DefaultSeparator;
+    // The list writes what the register holds, also what another program wrote meanwhile.
+    catchUp();
     // The eight fields in the order the list shows its columns, whatever the user moved; the
     // running number is the list's, not the register's. The last field lies beyond the columns.
     const TZarur& g = *m_G1;
@@ -282,7 +293,7 @@ void TForm1::backUp()
     kolvar::FileDialogRequest request;
     request.caption = QStringLiteral("Kopia zapasowa");
     request.fileName = QStringLiteral("%1-kopia-%2.db")
-                           .arg(QFileInfo(m_DatabasePath).completeBaseName(),
+                           .arg(baseNameOf(m_DatabasePath),
                                QDate::currentDate().toString(QStringLiteral("yyyy-MM-dd")));
     request.filter = DatabaseFilter;
     request.defaultSuffix = QStringLiteral("db");
@@ -293,7 +304,9 @@ void TForm1::backUp()
         return;
     std::int64_t cases = 0;
     try {
-        cases = storage::BackUpRegister(m_DatabasePath, chosen->path);
+        cases = store().backUp(chosen->path);
+    } catch (const storage::EServerException&) {
+        throw; // the server's own sentence is the one to show
     } catch (const storage::ESQLiteException& e) {
         // The backup says itself, in the user's words, what stood in the way; the register's
         // own causes would speak of the register, not of the copy.
@@ -326,15 +339,16 @@ void TForm1::sortBy(int mode)
                                            "           Proszę uprzednio zamknij to okno. "),
             true))
         return;
-    if (!m_Database)
+    if (!m_store)
         return; // nothing listed, nothing to order
     guarded([this, mode] {
         // The list already holds every case: ordering it anew needs no reading of the register.
         // The case the user was on stays current, at its new place.
+        catchUp();
         const QString currentId = m_G1->cells(1, m_G1->row());
-        const bool laidOut = m_Database && columnsAsLaidOut();
+        const bool laidOut = m_store && columnsAsLaidOut();
         m_SortMode = mode;
-        if (laidOut && m_caseList->reorder(database(), mode)) {
+        if (laidOut && m_caseList->reorder(store(), mode)) {
             m_G1->SetSortColumn(m_SortMode);
             m_G1->invalidateGrid();
             G1Click();

@@ -40,6 +40,15 @@ inline QString rememberedName(const QString& path, const QString& programFolder)
     return file.absoluteFilePath();
 }
 
+// Why a register file opens read-only: said when it is opened and when a write is refused.
+inline QString readOnlyFileSentence()
+{
+    return QStringLiteral(
+        "Ten rejestr jest otwarty tylko do odczytu: jego kolumna ID nie jest kluczem wierszy "
+        "(INTEGER PRIMARY KEY), jak w rejestrach, które tworzy Kolvar, więc dwa rekordy mogą mieć "
+        "ten sam numer albo żadnego, a zapis mógłby zmienić nie ten rekord.");
+}
+
 // A failure of this window's own making, with a message for the user.
 class CommandError : public std::runtime_error
 {
@@ -58,6 +67,9 @@ private:
 
 template <typename Command> void TForm1::guarded(Command&& command, const QString& refused)
 {
+    // Another desk's announcements wait for the command and every dialog it shows.
+    const bool outermost = !m_commandRunning;
+    m_commandRunning = true;
     try {
         command();
     } catch (const kolvar::storage::ESQLiteException& e) {
@@ -76,13 +88,17 @@ template <typename Command> void TForm1::guarded(Command&& command, const QStrin
         kolvar::userDialogs().message(
             this, QStringLiteral("Nieznany błąd."), kolvar::MessageIcon::Error);
     }
+    if (!outermost)
+        return;
+    m_commandRunning = false;
+    afterCommand();
 }
 
 template <typename Change> void TForm1::refreshList(Change&& change)
 {
     // Where the list holds the register as a load left it, only the rows that change are
     // touched; anything else (another program's writes, rows the user dragged) takes a load.
-    if (m_Database && columnsAsLaidOut() && change(*m_caseList)) {
+    if (m_store && columnsAsLaidOut() && change(*m_caseList)) {
         kolvar::form1::showCaptioned(
             m_LabelCount, m_StaticText2, QString::number(m_caseList->count()));
         m_LabelCount->adjustSize();
