@@ -2,7 +2,7 @@
 
 #include "GridAxis.h"
 #include "SortGlyph.h"
-
+#include "ZarurGuards.h"
 #include <QCollator>
 #include <QFile>
 #include <QFontMetrics>
@@ -13,7 +13,6 @@
 #include <QPrinter>
 #include <QScreen>
 #include <QScrollBar>
-
 #include <algorithm>
 #include <climits>
 #include <cmath>
@@ -22,31 +21,6 @@
 namespace kolvar::grid {
 
 namespace {
-
-// Runs an action when the scope ends, also through an exception.
-template <typename Action> class AtScopeEnd
-{
-public:
-    explicit AtScopeEnd(Action action)
-        : m_action(std::move(action))
-    { }
-    ~AtScopeEnd() { m_action(); }
-    AtScopeEnd(const AtScopeEnd&) = delete;
-    AtScopeEnd& operator=(const AtScopeEnd&) = delete;
-
-private:
-    Action m_action;
-};
-
-// A sort of a million rows takes a moment; the cursor says so and comes back whatever happens.
-class WaitCursor
-{
-public:
-    WaitCursor() { QGuiApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~WaitCursor() { QGuiApplication::restoreOverrideCursor(); }
-    WaitCursor(const WaitCursor&) = delete;
-    WaitCursor& operator=(const WaitCursor&) = delete;
-};
 
 // Lines as a text file is read: CR, LF or CRLF end a line, and a last line break opens no
 // further line.
@@ -288,147 +262,6 @@ int TZarur::lastSortableRow() const
     return rowCount() - 1 - m_unsortedTailRows;
 }
 
-// ---- Sorting ----------------------------------------------------------------------------------
-
-TSortKeyKind TZarur::GuessKeyKind(int Col)
-{
-    const int first = fixedRows();
-    const int count = std::max(0, lastSortableRow() - first + 1);
-    return guessKeyKind(
-        count, [&](qsizetype i) { return cells(Col, first + int(i)); }, KeyFormat());
-}
-
-void TZarur::OrderByColumn(int Col, const TSortOptions& Options)
-{
-    if (editorShown() || rowCount() <= fixedRows() + 1)
-        return;
-    TSortOptions options = Options;
-    if (options.KeyKind == skDetect)
-        options.KeyKind = GuessKeyKind(Col);
-    if (OnBeginSort)
-        OnBeginSort(Col, options);
-    RearrangeRows(Col, options);
-    if (OnEndSort)
-        OnEndSort(Col);
-}
-
-void TZarur::RearrangeRows(int Col, const TSortOptions& Options)
-{
-    m_sortRunning = true;
-    const AtScopeEnd finish([this] {
-        m_sortRunning = false;
-        m_rowsSorted = true;
-    });
-    m_sortEntries.ReleaseEntries();
-    SetSortDirection(Options.Direction);
-    m_sortColumn = Col;
-
-    const int first = fixedRows();
-    const int count = std::max(0, lastSortableRow() - first + 1);
-    std::vector<QString> keys(static_cast<std::size_t>(count));
-    for (int i = 0; i < count; ++i)
-        keys[std::size_t(i)] = cells(Col, first + i);
-    const std::vector<int> order = sortedKeyOrder(keys, Options, KeyFormat());
-
-    m_sortEntries.Reserve(count);
-    std::vector<int> sourceOfRow(order.size());
-    for (std::size_t i = 0; i < order.size(); ++i) {
-        const std::size_t k = std::size_t(order[i]);
-        m_sortEntries.Add({ std::move(keys[k]), first + order[i] });
-        sourceOfRow[i] = first + order[i];
-    }
-    moveRowTexts(sourceOfRow, first);
-
-    const int current = row();
-    if (current >= first && current < first + count) {
-        const auto at = std::find(sourceOfRow.begin(), sourceOfRow.end(), current);
-        FocusCell(col(), first + int(at - sourceOfRow.begin()));
-    }
-    // The glyph may have moved to another column even when the direction stayed.
-    RepaintRow(0);
-}
-
-// Row i from firstRow on receives the texts row sourceOfRow[i] had. Heights, hidden-row records
-// and marks stay where they are: only the texts move.
-void TZarur::moveRowTexts(const std::vector<int>& sourceOfRow, int firstRow)
-{
-    permuteRows(firstRow, sourceOfRow);
-}
-
-bool TZarur::PreSortOrderKnown()
-{
-    if (m_sortEntries.Count() == rowCount() - fixedRows())
-        return true;
-    m_sortEntries.ReleaseEntries();
-    return false;
-}
-
-void TZarur::RestorePreSortOrder()
-{
-    if (PreSortOrderKnown()) {
-        const int first = fixedRows();
-        const int count = m_sortEntries.Count();
-        std::vector<int> sourceOfRow(static_cast<std::size_t>(count));
-        for (int i = 0; i < count; ++i)
-            sourceOfRow[std::size_t(m_sortEntries.EntryAt(i).SourceRow - first)] = first + i;
-        moveRowTexts(sourceOfRow, first);
-        const int index = row() - first;
-        if (index >= 0 && index < count)
-            FocusCell(col(), m_sortEntries.EntryAt(index).SourceRow);
-        m_sortEntries.ReleaseEntries();
-    }
-    m_rowsSorted = false;
-}
-
-void TZarur::LoadSortGlyph()
-{
-    m_sortGlyph = QImage();
-    m_sortGlyphMasked = QImage();
-    QColor transparent = toQColor(colors::Aqua);
-    switch (m_sortSymbol) {
-    case sgNone:
-        return;
-    case sgCustom:
-        m_sortGlyph = m_sortDirection == sdDescending ? m_sortBitMapD : m_sortBitMapA;
-        if (!m_sortGlyph.isNull())
-            transparent = m_sortGlyph.pixelColor(0, 0);
-        break;
-    case sgArrow:
-    case sgGlyph: {
-        const int k = (m_sortSymbol == sgGlyph ? 2 : 0) + (m_sortDirection == sdDescending ? 1 : 0);
-        m_sortGlyph
-            = loadSortGlyphResource(QStringLiteral("SORTUPSORTDNSORTAZSORTZA").mid(6 * k, 6));
-        break;
-    }
-    }
-    if (!m_sortGlyph.isNull())
-        m_sortGlyphMasked = maskedGlyph(m_sortGlyph, transparent);
-}
-
-void TZarur::clickSort(Qt::MouseButton button, Qt::KeyboardModifiers mods, const QPoint& pos)
-{
-    const QLineEdit* editor = inplaceEditor();
-    const bool focused = hasFocus() || (editor && editor->hasFocus());
-    if (!focused || !m_sortOnClick || gridState() != GridState::gsNormal || fixedRows() < 1)
-        return;
-    if (mods & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier))
-        return;
-    if (m_buttonsAtRelease != Qt::NoButton)
-        return;
-    int c = 0;
-    int r = 0;
-    if (!mouseToCell(pos, c, r) || r < 0 || r > fixedRows() - 1)
-        return;
-    TSortOptions options;
-    options.KeyKind = skDetect;
-    options.Direction = button == Qt::RightButton ? sdDescending : sdAscending;
-    options.MatchCase = m_caseSensitive;
-    if (OnClickSort)
-        OnClickSort(c, r, options);
-    const WaitCursor wait;
-    OrderByColumn(c, options);
-}
-
 // ---- Rows and columns -------------------------------------------------------------------------
 
 void TZarur::SuspendAlwaysShowEditor(bool suspend)
@@ -497,7 +330,7 @@ void TZarur::setColumnEmpty(int col)
 void TZarur::ShiftRow(int From, int To)
 {
     SuspendAlwaysShowEditor(true);
-    const AtScopeEnd resume([this] { SuspendAlwaysShowEditor(false); });
+    const detail::AtScopeEnd resume([this] { SuspendAlwaysShowEditor(false); });
     moveRow(From, To);
     m_rowsSorted = false;
 }
@@ -505,7 +338,7 @@ void TZarur::ShiftRow(int From, int To)
 void TZarur::ShiftColumn(int From, int To)
 {
     SuspendAlwaysShowEditor(true);
-    const AtScopeEnd resume([this] { SuspendAlwaysShowEditor(false); });
+    const detail::AtScopeEnd resume([this] { SuspendAlwaysShowEditor(false); });
     moveColumn(From, To);
 }
 
@@ -605,7 +438,7 @@ void TZarur::RemoveRowAt(int Row)
     m_hiddenSizes.ShiftAfterDelete(Row, szRow);
     {
         SuspendAlwaysShowEditor(true);
-        const AtScopeEnd resume([this] { SuspendAlwaysShowEditor(false); });
+        const detail::AtScopeEnd resume([this] { SuspendAlwaysShowEditor(false); });
         deleteRow(Row);
     }
     if (OnRowDelete)
@@ -632,7 +465,7 @@ void TZarur::RemoveColumnAt(int Col)
     m_hiddenSizes.ShiftAfterDelete(Col, szCol);
     {
         SuspendAlwaysShowEditor(true);
-        const AtScopeEnd resume([this] { SuspendAlwaysShowEditor(false); });
+        const detail::AtScopeEnd resume([this] { SuspendAlwaysShowEditor(false); });
         deleteColumn(Col);
     }
     if (OnColumnDelete)
@@ -717,74 +550,6 @@ bool TZarur::LocateText(const QString& Value, int& Col, int& Row)
     return false;
 }
 
-// ---- Search ----------------------------------------------------------------------------------
-
-bool TZarur::FindFirst(const QString& Text, bool ByRows, int& Col, int& Row)
-{
-    const bool all = m_useFixed == hfYes;
-    return startSearch(Text,
-        { all ? 0 : SavedFixedCols(), all ? 0 : SavedFixedRows(), colCount() - 1, rowCount() - 1,
-            ByRows },
-        Col, Row);
-}
-
-bool TZarur::FindFirstInRow(const QString& Text, int ARow, int& Col, int& Row)
-{
-    const int firstCol = m_useFixed == hfYes ? 0 : SavedFixedCols();
-    return startSearch(Text, { firstCol, ARow, colCount() - 1, ARow, true }, Col, Row);
-}
-
-bool TZarur::FindFirstInCol(const QString& Text, int ACol, int& Col, int& Row)
-{
-    const int firstRow = m_useFixed == hfYes ? 0 : SavedFixedRows();
-    return startSearch(Text, { ACol, firstRow, ACol, rowCount() - 1, false }, Col, Row);
-}
-
-bool TZarur::startSearch(const QString& text, const CellRange& range, int& col, int& row)
-{
-    m_searchText = text;
-    m_searchExists = true;
-    m_searchFirstRow = range.firstRow;
-    m_searchFirstCol = range.firstCol;
-    m_searchLastRow = range.lastRow;
-    m_searchLastCol = range.lastCol;
-    m_scanRowWise = range.rowWise;
-    m_searchRow = range.firstRow;
-    m_searchCol = range.firstCol;
-    return FindNext(col, row);
-}
-
-bool TZarur::FindNext(int& Col, int& Row)
-{
-    if (m_keyType == soString && m_searchSubstring)
-        m_searchText = foldCase(m_searchText);
-    CellMatcher matcher(m_searchText,
-        { m_keyType == soStringCaseSensitive, m_searchSubstring, m_keyPos, m_keyLen });
-    matcher.useCompactCode([this](QByteArrayView bytes) { return decodeCellBytes(bytes); });
-    const CellRange range { m_searchFirstCol, m_searchFirstRow, m_searchLastCol, m_searchLastRow,
-        m_scanRowWise };
-    const WaitCursor wait;
-    while (range.contains(m_searchCol, m_searchRow)) {
-        const int col = m_searchCol;
-        const int row = m_searchRow;
-        range.step(m_searchCol, m_searchRow);
-        // The grid may have shrunk since the search started; a cell it no longer has is no hit,
-        // not even for an empty phrase.
-        if (col < 0 || row < 0 || col >= colCount() || row >= rowCount())
-            continue;
-        const std::optional<QByteArrayView> bytes = cellBytes(col, row);
-        const std::optional<bool> inPlace = bytes ? matcher.matchesCompact(*bytes) : std::nullopt;
-        if (inPlace ? *inPlace : matcher.matches(cells(col, row))) {
-            Col = col;
-            Row = row;
-            return true;
-        }
-    }
-    Col = -1;
-    Row = -1;
-    return false;
-}
-
 void TZarur::ReadDelimitedFile(const QString& FileName, QChar Delimiter)
 {
     ClearAllRows();
@@ -853,242 +618,6 @@ int TZarur::ModifyCol(int Col, const QString& Text, const QString& Separator)
     return written;
 }
 
-// ---- Painting ---------------------------------------------------------------------------------
-
-void TZarur::RepaintRow(int Row)
-{
-    for (int c = fixedCols(); c < colCount(); ++c)
-        invalidateCell(c, Row);
-}
-
-void TZarur::PrepareCellFormat(int Col, int Row, TFormatOptions& Format)
-{
-    prepareCellFormat(m_painting ? canvas() : m_measureCanvas, Col, Row, Format);
-}
-
-void TZarur::prepareCellFormat(GridCanvas& canvas, int col, int row, TFormatOptions& format)
-{
-    Q_UNUSED(col);
-    if (isFooterRow(row)) {
-        canvas.font = m_footerFont;
-        canvas.fontColor = toQColor(m_footerFontColor);
-        canvas.brush.setColor(toQColor(m_footerColor));
-        format.CellBevel = m_footerBevelStyle;
-    } else {
-        format.CellBevel = m_bevelStyle;
-    }
-    format.SuppressText = false;
-    format.CellFont = &canvas.font;
-    format.CellFontColor = &canvas.fontColor;
-    format.CellBrush = &canvas.brush;
-    format.HorzAlign = m_alignmentHorz;
-    format.VertAlign = m_alignmentVert;
-    switch (format.CellBevel) {
-    case cbRaised:
-        format.TopLeftColor = colors::BtnHighlight;
-        format.BottomRightColor = colors::BtnShadow;
-        break;
-    case cbLowered:
-        format.TopLeftColor = colors::BtnShadow;
-        format.BottomRightColor = colors::BtnHighlight;
-        break;
-    case cbNone:
-        format.TopLeftColor = colors::Window;
-        format.BottomRightColor = colors::Window;
-        break;
-    }
-}
-
-void TZarur::PaintSortGlyph(int X, int Y)
-{
-    if (m_sortGlyphMasked.isNull() || !m_painting)
-        return;
-    canvas().painter->drawImage(QPoint(X, Y), m_sortGlyphMasked);
-}
-
-void TZarur::drawCell(int col, int row, const QRect& rect, GridDrawState state)
-{
-    m_painting = true;
-    const AtScopeEnd done([this] { m_painting = false; });
-    GridCanvas& cv = canvas();
-    TFormatOptions format;
-    prepareCellFormat(cv, col, row, format);
-
-    const bool marked = m_markedRows.contains(row);
-    const GridDrawState shown
-        = marked ? (state | gdSelected) : (state & ~GridDrawState(gdSelected));
-    if (!(state & gdFixed) && !isFooterRow(row) && (options() & goRangeSelect)) {
-        cv.brush.setColor(toQColor(marked ? colors::Highlight : colors::Window));
-        cv.fontColor = toQColor(marked ? colors::HighlightText : colors::WindowText);
-    }
-    if (OnGetCellFormat)
-        OnGetCellFormat(col, row, state, format);
-
-    if (!defaultDrawing()) {
-        StringGrid::drawCell(col, row, rect, shown);
-        return;
-    }
-
-    QPainter* p = cv.painter;
-    const QString text = cells(col, row);
-    const QFontMetrics metrics(cv.font, p->device());
-    const int textWidth = metrics.horizontalAdvance(text);
-    const int dx = horzTextOffset(format.HorzAlign, rect.width(), textWidth);
-    const int dy = vertTextOffset(format.VertAlign, rect.height(), metrics.height());
-
-    p->save();
-    p->setClipRect(rect, Qt::IntersectClip);
-    p->setRenderHint(QPainter::Antialiasing, false);
-    p->fillRect(rect, cv.brush);
-    if (!format.SuppressText && !text.isEmpty()) {
-        p->setFont(cv.font);
-        p->setPen(cv.fontColor);
-        p->drawText(QPoint(rect.left() + dx, rect.top() + dy + metrics.ascent()), text);
-    }
-    if (m_sortSymbol != sgNone && row == 0 && col == m_sortColumn && fixedRows() > 0)
-        PaintSortGlyph(
-            rect.left() + dx + textWidth + m_sortSpacingHor, rect.top() + dy + m_sortSpacingVert);
-
-    if (format.CellBevel != cbNone && col >= fixedCols() && row >= fixedRows()) {
-        // Right and bottom edges first, so that the light edges win the corners they share.
-        const int left = rect.left();
-        const int top = rect.top();
-        const int right = rect.left() + rect.width();
-        const int bottom = rect.top() + rect.height();
-        const QColor light = toQColor(format.TopLeftColor);
-        const QColor dark = toQColor(format.BottomRightColor);
-        const GridOptions opts = options();
-        if (opts & goFixedVertLine) {
-            p->setPen(QPen(dark, 0));
-            p->drawLine(right - 1, top, right - 1, bottom - 1);
-        }
-        if (opts & goFixedHorzLine) {
-            p->setPen(QPen(dark, 0));
-            p->drawLine(left, bottom - 1, right - 1, bottom - 1);
-        }
-        if (opts & goFixedVertLine) {
-            p->setPen(QPen(light, 0));
-            p->drawLine(left, top, left, bottom - 1);
-        }
-        if (opts & goFixedHorzLine) {
-            p->setPen(QPen(light, 0));
-            p->drawLine(left, top, right - 1, top);
-        }
-    }
-    p->restore();
-
-    if (onDrawCell)
-        onDrawCell(col, row, rect, shown);
-}
-
-GridDrawState TZarur::CellDrawState(int Col, int Row) const
-{
-    GridDrawState state = 0;
-    if (Row < fixedRows() && Col < fixedCols())
-        state |= gdFixed;
-    const QLineEdit* editor = inplaceEditor();
-    const bool focused = hasFocus() || (editor && editor->hasFocus());
-    if (focused && Col == col() && Row == row())
-        state |= gdFocused;
-    const GridRect sel = selection();
-    if (Col >= sel.left && Col <= sel.right && Row >= sel.top && Row <= sel.bottom)
-        state |= gdSelected;
-    return state;
-}
-
-void TZarur::FitColumnWidth(int Col)
-{
-    GridCanvas& cv = m_measureCanvas;
-    cv.font = font();
-    int widest = 0;
-    for (int r = 0; r < rowCount(); ++r) {
-        TFormatOptions format;
-        prepareCellFormat(cv, Col, r, format);
-        if (OnGetCellFormat)
-            OnGetCellFormat(Col, r, CellDrawState(Col, r), format);
-        widest = std::max(widest, QFontMetrics(cv.font).horizontalAdvance(cells(Col, r)));
-    }
-    setColWidth(Col, widest + QFontMetrics(cv.font).horizontalAdvance(QStringLiteral("x")));
-}
-
-void TZarur::FitAllColumns(bool IncludeFixed, int Extra)
-{
-    const auto fit = [this, Extra](int c) {
-        FitColumnWidth(c);
-        if (Extra != 0)
-            setColWidth(c, colWidth(c) + Extra);
-    };
-    if (IncludeFixed) {
-        for (int c = 0; c < fixedCols(); ++c)
-            fit(c);
-    }
-    for (int c = fixedCols(); c < colCount(); ++c)
-        fit(c);
-}
-
-void TZarur::FitRowHeight(int Row)
-{
-    const QFontMetrics metrics(font());
-    int height = defaultRowHeight();
-    for (int c = 0; c < colCount(); ++c) {
-        const QString text = cells(c, Row);
-        if (text.isEmpty())
-            continue;
-        // Cells scrolled out of view have no screen rectangle; their column width stands in.
-        const QRect cell = cellRect(c, Row);
-        const int width = std::max(1, cell.isEmpty() ? colWidth(c) : cell.width());
-        const QRect bounds
-            = metrics.boundingRect(QRect(0, 0, width, INT_MAX / 2), Qt::TextWordWrap, text);
-        height = std::max(height, bounds.height() + 1);
-    }
-    if (m_hiddenSizes.RecallSize(Row, szRow) != -1) {
-        m_hiddenSizes.ForgetSize(Row, szRow);
-        m_hiddenSizes.RememberSize(Row, height, szRow);
-    } else {
-        setRowHeight(Row, height);
-    }
-}
-
-void TZarur::fitRowsWhere(int first, int last, const std::function<bool(int)>& take)
-{
-    for (int r = std::max(0, first); r <= last && r < rowCount(); ++r) {
-        if (take(rowHeight(r)))
-            FitRowHeight(r);
-    }
-}
-
-void TZarur::FitRowHeights(int First, int Last)
-{
-    fitRowsWhere(First, Last, [](int) { return true; });
-}
-
-void TZarur::FitShownRowHeights(int First, int Last)
-{
-    fitRowsWhere(First, Last, [](int height) { return height != 0; });
-}
-
-void TZarur::FitHiddenRowHeights(int First, int Last)
-{
-    fitRowsWhere(First, Last, [](int height) { return height == 0; });
-}
-
-void TZarur::AdjustScrollThumbs()
-{
-    const ScrollStyle bars = scrollBars();
-    if (bars == ScrollStyle::ssVertical || bars == ScrollStyle::ssBoth) {
-        QScrollBar* bar = verticalScrollBar();
-        bar->setPageStep(m_proportionalScrollBars ? proportionalPageStep(visibleRowCount(),
-                             fixedRows(), rowCount(), bar->minimum(), bar->maximum())
-                                                  : 0);
-    }
-    if (bars == ScrollStyle::ssHorizontal || bars == ScrollStyle::ssBoth) {
-        QScrollBar* bar = horizontalScrollBar();
-        bar->setPageStep(m_proportionalScrollBars ? proportionalPageStep(visibleColCount(),
-                             fixedCols(), colCount(), bar->minimum(), bar->maximum())
-                                                  : 0);
-    }
-}
-
 // ---- Row marking ------------------------------------------------------------------------------
 
 void TZarur::ToggleRowMark(int Row)
@@ -1107,175 +636,6 @@ void TZarur::SetRowMarkRange(int A, int B, bool Marked)
 {
     for (int r = std::min(A, B); r <= std::max(A, B); ++r)
         SetRowMark(r, Marked);
-}
-
-// ---- Mouse and keyboard -----------------------------------------------------------------------
-
-void TZarur::mouseDown(Qt::MouseButton button, Qt::KeyboardModifiers mods, const QPoint& pos)
-{
-    StringGrid::mouseDown(button, mods, pos);
-    if (button != Qt::LeftButton || !(options() & goRangeSelect))
-        return;
-    int c = 0;
-    int r = 0;
-    if (!mouseToCell(pos, c, r) || r < fixedRows())
-        return;
-    m_markDragging = true;
-    m_markLastRow = r;
-    if (mods & Qt::ControlModifier) {
-        ToggleRowMark(r);
-        m_markAnchor = r;
-    } else if (mods & Qt::ShiftModifier) {
-        const int first = std::min(m_markAnchor, r);
-        const int last = std::max(m_markAnchor, r);
-        for (const int marked : m_markedRows.rows()) {
-            if (marked < first || marked > last)
-                SetRowMark(marked, false);
-        }
-        SetRowMarkRange(first, last, true);
-    } else {
-        m_markedRows = RowMarkSet(r);
-        m_markAnchor = r;
-        viewport()->update();
-    }
-}
-
-void TZarur::mouseMove(Qt::MouseButtons buttons, Qt::KeyboardModifiers mods, const QPoint& pos)
-{
-    StringGrid::mouseMove(buttons, mods, pos);
-    if (!m_markDragging)
-        return;
-    int c = 0;
-    int r = 0;
-    // Outside the cells the marking waits for the pointer to come back (or the grid to scroll);
-    // over the title rows it reaches the first row in view.
-    if (!mouseToCell(pos, c, r))
-        return;
-    r = std::max(r, topRow());
-    if (r == m_markLastRow)
-        return;
-    for (const MarkSpan& span : dragMarkSpans(m_markAnchor, m_markLastRow, r))
-        SetRowMarkRange(span.first, span.last, span.marked);
-    m_markLastRow = r;
-}
-
-void TZarur::topLeftChanged()
-{
-    StringGrid::topLeftChanged();
-    if (m_markDragging && topRow() > m_markPrevTopRow) {
-        m_markLastRow = std::min(topRow() + visibleRowCount() - 1, rowCount() - 1);
-        SetRowMark(m_markLastRow, true);
-    }
-    m_markPrevTopRow = topRow();
-}
-
-void TZarur::mouseUp(Qt::MouseButton button, Qt::KeyboardModifiers mods, const QPoint& pos)
-{
-    clickSort(button, mods, pos);
-    StringGrid::mouseUp(button, mods, pos);
-    m_markDragging = false;
-}
-
-void TZarur::mouseReleaseEvent(QMouseEvent* event)
-{
-    // The click sort needs to know whether another button is still held.
-    m_buttonsAtRelease = event->buttons();
-    const AtScopeEnd reset([this] { m_buttonsAtRelease = Qt::NoButton; });
-    StringGrid::mouseReleaseEvent(event);
-}
-
-void TZarur::keyDown(int& key, Qt::KeyboardModifiers mods)
-{
-    StringGrid::keyDown(key, mods);
-    if (!m_extendedKeys || editorShown())
-        return;
-    const Qt::KeyboardModifiers held = mods & ~Qt::KeypadModifier;
-    if (held == Qt::ControlModifier) {
-        if (key == Qt::Key_Insert)
-            AddRowAt(row());
-        else if (key == Qt::Key_Delete && fixedRows() + 1 < rowCount())
-            RemoveRowAt(row());
-    } else if (held == (Qt::ControlModifier | Qt::ShiftModifier)) {
-        if (key == Qt::Key_Insert)
-            AddColumnAt(col());
-        else if (key == Qt::Key_Delete && fixedCols() + 1 < colCount())
-            RemoveColumnAt(col());
-    }
-}
-
-void TZarur::keyPress(QChar& key)
-{
-    if (key == u'\r' || key == u'\n')
-        ConfirmEditCell();
-    StringGrid::keyPress(key);
-}
-
-// ---- In-place editing -------------------------------------------------------------------------
-
-void TZarur::RememberEditCell()
-{
-    m_entryCol = col();
-    m_entryRow = row();
-    m_entryText = cells(m_entryCol, m_entryRow);
-    m_modifiedAtEntry = m_cellsModified;
-}
-
-void TZarur::ConfirmEditCell()
-{
-    const QString edited = cells(m_entryCol, m_entryRow);
-    if (edited != m_entryText) {
-        QString value = edited;
-        bool valid = true;
-        if (OnCellValidate)
-            OnCellValidate(m_entryCol, m_entryRow, value, valid);
-        if (valid) {
-            if (value != cells(m_entryCol, m_entryRow))
-                setCells(m_entryCol, m_entryRow, value);
-        } else {
-            const bool changedByHandler = value != cells(m_entryCol, m_entryRow);
-            setCells(m_entryCol, m_entryRow, changedByHandler ? value : m_entryText);
-            m_cellsModified = m_modifiedAtEntry;
-        }
-    }
-    RememberEditCell();
-}
-
-void TZarur::setEditText(int col, int row, const QString& value)
-{
-    if (value != cells(col, row))
-        m_cellsModified = true;
-    StringGrid::setEditText(col, row, value);
-}
-
-void TZarur::click()
-{
-    // A failing OnClick handler must not leave an edit unconfirmed.
-    try {
-        StringGrid::click();
-    } catch (...) {
-        if (m_focusHeld)
-            ConfirmEditCell();
-        throw;
-    }
-    if (m_focusHeld)
-        ConfirmEditCell();
-}
-
-void TZarur::doEnter()
-{
-    StringGrid::doEnter();
-    m_focusHeld = true;
-    RememberEditCell();
-}
-
-void TZarur::doExit()
-{
-    // The main window learns of the last edit through OnClick, so leaving the grid clicks it.
-    const AtScopeEnd leave([this] {
-        StringGrid::doExit();
-        m_focusHeld = false;
-    });
-    click();
 }
 
 // ---- Notifications ----------------------------------------------------------------------------

@@ -5,15 +5,16 @@ set -euo pipefail
 
 kolvar_packages=(
   cmake ninja-build g++ pkg-config ccache
-  qt6-base-dev libgl-dev libsqlite3-dev sqlite3
+  qt6-base-dev libgl-dev libsqlite3-dev sqlite3 libpq-dev
   fonts-liberation qt6-translations-l10n poppler-utils
   librsvg2-bin desktop-file-utils appstream
 )
 
 # What test.sh needs on top: a virtual X server, a session bus, the accessibility bus and its
-# Python bindings for the screen-reader test.
+# Python bindings for the screen-reader test, and a PostgreSQL server the server-register tests
+# start privately.
 kolvar_test_packages=(
-  xvfb xauth dbus at-spi2-core python3-pyatspi
+  xvfb xauth dbus at-spi2-core python3-pyatspi postgresql
 )
 
 kolvar_install_deps() {

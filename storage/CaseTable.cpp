@@ -2,6 +2,8 @@
 
 #include <sqlite3.h>
 
+#include <algorithm>
+
 namespace kolvar::storage::CaseTable {
 
 namespace {
@@ -131,7 +133,7 @@ std::int64_t InsertCase(ISQLiteDatabase& db, const CaseRecord& record)
     return id;
 }
 
-std::int64_t UpdateCase(
+std::int64_t WriteFields(
     ISQLiteDatabase& db, std::int64_t id, const CaseRecord& record, const CaseFields& fields)
 {
     const QString where = QStringLiteral(" WHERE ID=") + QString::number(id);
@@ -146,11 +148,19 @@ std::int64_t UpdateCase(
     }
     if (assignments.isEmpty())
         return db.QueryInteger(QStringLiteral("SELECT count(*) FROM kolvar") + where);
-    TransactionGuard transaction(db);
     db.RunStatement(QStringLiteral("UPDATE kolvar SET ") + assignments.join(QStringLiteral(", "))
             + where + u';',
         written);
-    const std::int64_t changed = db.ChangedRows();
+    return db.ChangedRows();
+}
+
+std::int64_t UpdateCase(
+    ISQLiteDatabase& db, std::int64_t id, const CaseRecord& record, const CaseFields& fields)
+{
+    if (std::find(fields.begin(), fields.end(), true) == fields.end())
+        return WriteFields(db, id, record, fields);
+    TransactionGuard transaction(db);
+    const std::int64_t changed = WriteFields(db, id, record, fields);
     transaction.Commit();
     return changed;
 }

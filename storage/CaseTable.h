@@ -20,6 +20,9 @@ struct CaseRecord
     QString odpowiedz; // mode of reply
     QString szczegoly; // details, lines joined with "\r\n"
     QString adnotacje; // official annotations, lines joined with "\r\n"
+    // The server's count of the case's writes, which a save compares instead of the texts; 0 in
+    // a file register.
+    std::int64_t version = 0;
     friend bool operator==(const CaseRecord&, const CaseRecord&) = default;
 };
 
@@ -64,6 +67,9 @@ std::int64_t InsertCase(ISQLiteDatabase& db, const CaseRecord& record);
 // date in another program's form. Returns the number of cases with that ID: 0 when there is none.
 std::int64_t UpdateCase(ISQLiteDatabase& db, std::int64_t id, const CaseRecord& record,
     const CaseFields& fields = AllCaseFields);
+// The same UPDATE inside the caller's transaction.
+std::int64_t WriteFields(
+    ISQLiteDatabase& db, std::int64_t id, const CaseRecord& record, const CaseFields& fields);
 // Returns the number of cases deleted: 0 when no case has that ID.
 std::int64_t DeleteCase(ISQLiteDatabase& db, std::int64_t id);
 void Compact(ISQLiteDatabase& db);

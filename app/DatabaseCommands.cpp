@@ -1,0 +1,312 @@
+#include "Unit1.h"
+
+#include "MainWindowShared.h"
+
+#include "CalBrows.h"
+#include "CaseTable.h"
+#include "CsvExport.h"
+#include "Program.h"
+#include "RegisterBackup.h"
+#include "Unit2.h"
+#include "UserDialogs.h"
+#include "Zarur.h"
+
+#include <QDate>
+#include <QDir>
+#include <QFileInfo>
+
+#include <algorithm>
+#include <array>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <vector>
+
+using kolvar::EditorField;
+using kolvar::MessageIcon;
+using kolvar::userDialogs;
+using kolvar::grid::TZarur;
+namespace storage = kolvar::storage;
+namespace CaseTable = kolvar::storage::CaseTable;
+using namespace kolvar::form1;
+
+namespace {
+
+const QString DatabaseFilter = QStringLiteral("Pliki bazowe (*.db)|*.db|Dowolne pliki (*.*)|*.*");
+
+} // namespace
+
+// ---------------------------------------------------------------------------------------------
+// Database file commands
+
+void TForm1::attachEditor(std::function<TForm2*()> make)
+{
+    m_makeEditor = std::move(make);
+    if (!m_makeEditor)
+        m_form2 = nullptr;
+}
+
+void TForm1::attachCalendar(std::function<TCalendarBrowser*()> make)
+{
+    m_makeCalendar = std::move(make);
+    if (!m_makeCalendar)
+        m_calendar = nullptr;
+}
+
+TForm2* TForm1::editor()
+{
+    if (!m_form2 && m_makeEditor) {
+        m_form2 = m_makeEditor();
+        updateEditorPosition();
+    }
+    return m_form2;
+}
+
+TCalendarBrowser* TForm1::calendar()
+{
+    if (!m_calendar && m_makeCalendar)
+        m_calendar = m_makeCalendar();
+    return m_calendar;
+}
+
+void TForm1::updateEditorPosition()
+{
+    if (m_form2)
+        m_form2->Label1()->setText(m_Label1->text() + QStringLiteral(" z ") + m_LabelCount->text());
+}
+
+bool TForm1::editorVisible() const
+{
+    return m_form2 && m_form2->isVisible();
+}
+
+bool TForm1::refusedWithUnsavedChanges(const QString& message)
+{
+    if (!editorVisible() || !m_form2->RecordChanged())
+        return false;
+    userDialogs().message(this, message);
+    return true;
+}
+
+bool TForm1::refusedWhileEditing(const QString& message, bool information)
+{
+    if (!editorVisible())
+        return false;
+    userDialogs().message(
+        this, message, information ? MessageIcon::Information : MessageIcon::None);
+    return true;
+}
+
+void TForm1::useDatabaseFile(const QString& path)
+{
+    m_databaseName = rememberedName(path, m_ProgramFolder);
+    showCaptioned(m_Label2, m_StaticText1, QFileInfo(path).fileName());
+    m_Label2->adjustSize();
+    m_DatabasePath = QFileInfo(path).absoluteFilePath();
+    m_dateSeparator.reset();
+    clearEditor();
+    LoadList();
+}
+
+void TForm1::Nowa1Click()
+{
+    if (refusedWhileEditing(
+            QStringLiteral("Tworzę nowe bazy tylko przy zamkniętym oknie Edycja i druk \n\r"
+                           "              Proszę uprzednio zamknij to okno. ")))
+        return;
+    guarded([this] { createDatabase(); });
+    updateRegenerujEnabled();
+}
+
+void TForm1::createDatabase()
+{
+    kolvar::FileDialogRequest request;
+    request.caption = QStringLiteral("Nowa Baza");
+    request.folder = kolvar::registerFolder(m_ProgramFolder);
+    request.fileName = QStringLiteral("zerowa.db");
+    request.filter = DatabaseFilter;
+    request.defaultSuffix = QStringLiteral("db3");
+    const auto chosen = userDialogs().saveFile(this, request);
+    if (!chosen)
+        return;
+    const QString path = QFileInfo(*chosen).absoluteFilePath();
+    if (QFileInfo::exists(path)) {
+        userDialogs().message(this,
+            QStringLiteral("Plik taki już istnieje - proszę podaj inną nazwę!"),
+            MessageIcon::Information);
+    } else {
+        const QString termin = m_form2 ? m_form2->fieldText(EditorField::Termin) : QString();
+        try {
+            const auto db = storage::OpenDatabase(path, storage::OpenMode::Create);
+            CaseTable::CreateTable(*db);
+            CaseTable::InsertSeedCase(*db, termin);
+        } catch (...) {
+            // No half-made register is left behind to be opened by mistake later.
+            QFile::remove(path);
+            throw;
+        }
+    }
+    useDatabaseFile(path);
+}
+
+void TForm1::OtwieramDB1Click()
+{
+    if (refusedWhileEditing(
+            QStringLiteral("Otwieram bazy tylko przy zamkniętym oknie Edycja i druk \n\r"
+                           "              Proszę uprzednio zamknij to okno. ")))
+        return;
+    guarded([this] { openDatabase(); });
+    updateRegenerujEnabled();
+}
+
+void TForm1::openDatabase()
+{
+    kolvar::FileDialogRequest request;
+    request.caption = QStringLiteral("Otwórz bazę");
+    request.folder = kolvar::registerFolder(m_ProgramFolder);
+    request.fileName = m_lastOpenedFile;
+    request.filter = DatabaseFilter;
+    const auto chosen = userDialogs().openFile(this, request);
+    if (!chosen)
+        return;
+    m_lastOpenedFile = *chosen;
+    useDatabaseFile(*chosen);
+}
+
+void TForm1::Regeneruj1Click()
+{
+    if (refusedWhileEditing(
+            QStringLiteral("Bazy regeneruję tylko przy zamkniętym oknie Edycja i druk \n\r"
+                           "              Proszę uprzednio zamknij to okno. ")))
+        return;
+    guarded([this] { regenerate(); });
+}
+
+void TForm1::regenerate()
+{
+    storage::ISQLiteDatabase& db = database();
+    CaseTable::Compact(db);
+    clearEditor();
+    userDialogs().message(this,
+        QStringLiteral("Plik bazowy  ") + m_Label2->text()
+            + QStringLiteral("  został zregenerowany."));
+}
+
+void TForm1::EksportCsv1Click()
+{
+    if (refusedWithUnsavedChanges(QStringLiteral(
+            "Eksportuję bazę tylko bez niezapisanych zmian w oknie Edycja i druk \n\r"
+            "              Proszę uprzednio zapisz zmiany lub zamknij to okno. ")))
+        return;
+    guarded([this] { exportCsv(); });
+}
+
+std::optional<QString> TForm1::chooseFileBesideRegister(kolvar::FileDialogRequest request)
+{
+    (void)database(); // nothing to read without an open register: it says so
+    request.folder = QFileInfo(m_DatabasePath).absolutePath();
+    return userDialogs().saveFile(this, request);
+}
+
+void TForm1::exportCsv()
+{
+    kolvar::FileDialogRequest request;
+    request.caption = QStringLiteral("Eksport do CSV");
+    request.fileName = QFileInfo(m_DatabasePath).completeBaseName() + QStringLiteral(".csv");
+    request.filter = QStringLiteral("Pliki CSV (*.csv)|*.csv|Dowolne pliki (*.*)|*.*");
+    request.defaultSuffix = QStringLiteral("csv");
+    const auto chosen = chooseFileBesideRegister(request);
+    if (!chosen)
+        return;
+    // The eight fields in the order the list shows its columns, whatever the user moved; the
+    // running number is the list's, not the register's. The last field lies beyond the columns.
+    const TZarur& g = *m_G1;
+    std::vector<int> columns;
+    for (int c = 0; c <= ListColumns; ++c) {
+        if (g.cells(c, 0) != QLatin1String("Nr"))
+            columns.push_back(c);
+    }
+    const int cases = std::min(m_caseList->count(), g.rowCount() - 1);
+    kolvar::CsvExport::save(*chosen, int(columns.size()), cases + 1, [&](int col, int row) {
+        const QString text = g.cells(columns[std::size_t(col)], row);
+        return row == 0 ? text.trimmed() : text;
+    });
+    userDialogs().message(this,
+        QStringLiteral("Zapisano plik\n%1\nRekordów: %2")
+            .arg(QDir::toNativeSeparators(*chosen))
+            .arg(cases));
+}
+
+void TForm1::KopiaZapasowa1Click()
+{
+    if (refusedWithUnsavedChanges(QStringLiteral(
+            "Kopię zapasową robię tylko bez niezapisanych zmian w oknie Edycja i druk \n\r"
+            "              Proszę uprzednio zapisz zmiany lub zamknij to okno. ")))
+        return;
+    guarded([this] { backUp(); });
+}
+
+void TForm1::backUp()
+{
+    kolvar::FileDialogRequest request;
+    request.caption = QStringLiteral("Kopia zapasowa");
+    request.fileName = QStringLiteral("%1-kopia-%2.db")
+                           .arg(QFileInfo(m_DatabasePath).completeBaseName(),
+                               QDate::currentDate().toString(QStringLiteral("yyyy-MM-dd")));
+    request.filter = DatabaseFilter;
+    request.defaultSuffix = QStringLiteral("db");
+    const auto chosen = chooseFileBesideRegister(request);
+    if (!chosen)
+        return;
+    const std::int64_t cases = storage::BackUpRegister(m_DatabasePath, *chosen);
+    userDialogs().message(this,
+        QStringLiteral("Kopia zapasowa bazy zapisana w pliku\n%1\nRekordów w kopii: %2")
+            .arg(QDir::toNativeSeparators(*chosen))
+            .arg(cases));
+}
+
+void TForm1::mnuSortuj2Click()
+{
+    sortBy(2);
+}
+
+void TForm1::mnuSortuj3Click()
+{
+    sortBy(3);
+}
+
+void TForm1::mnuSortuj4Click()
+{
+    sortBy(4);
+}
+
+void TForm1::sortBy(int mode)
+{
+    if (refusedWhileEditing(QStringLiteral("Sortuję tylko przy zamkniętym oknie Edycja i druk \n\r"
+                                           "           Proszę uprzednio zamknij to okno. "),
+            true))
+        return;
+    guarded([this, mode] {
+        // The list already holds every case: ordering it anew needs no reading of the register.
+        // The case the user was on stays current, at its new place.
+        const QString currentId = m_G1->cells(1, m_G1->row());
+        const bool laidOut = m_Database && columnsAsLaidOut();
+        m_SortMode = mode;
+        if (laidOut && m_caseList->reorder(database(), mode)) {
+            m_G1->SetSortColumn(m_SortMode);
+            m_G1->invalidateGrid();
+            G1Click();
+        } else {
+            m_G1->SetSortDirection(kolvar::grid::sdAscending);
+            LoadList();
+            bool isNumber = false;
+            const std::int64_t id = currentId.toLongLong(&isNumber);
+            const int row = isNumber ? m_caseList->rowOfCase(id) : 0;
+            if (row > 0)
+                m_G1->setRow(row);
+            G1Click();
+        }
+        ApplyRowHeights();
+    });
+}

@@ -1,0 +1,96 @@
+#pragma once
+
+// What the main window's own files (Unit1.cpp, MainWindowSettings.cpp, DatabaseCommands.cpp,
+// RecordCommands.cpp) share: the few helpers and the command templates more than one of them uses.
+
+#include "CaseList.h"
+#include "CsvExport.h"
+#include "IniFile.h"
+#include "StorageFailure.h"
+#include "Unit1.h"
+#include "UserDialogs.h"
+#include "Zarur.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QLabel>
+#include <QString>
+
+#include <stdexcept>
+
+namespace kolvar::form1 {
+
+inline constexpr int ListColumns = 8; // 0 .. 7 shown or hidden; the ninth text is kept beyond them
+
+// A value shown after its caption is named by both, so a screen reader says "Rekordów: 150"
+// rather than a bare number.
+inline void showCaptioned(QLabel* value, const QLabel* caption, const QString& text)
+{
+    value->setText(text);
+    value->setAccessibleName(caption->text() + QLatin1Char(' ') + text);
+}
+
+// A register in the program folder is remembered by its bare name, as the settings files of
+// earlier versions hold it; one elsewhere by its full path.
+inline QString rememberedName(const QString& path, const QString& programFolder)
+{
+    const QFileInfo file(path);
+    if (QDir(file.absolutePath()) == QDir(programFolder))
+        return file.fileName();
+    return file.absoluteFilePath();
+}
+
+// A failure of this window's own making, with a message for the user.
+class CommandError : public std::runtime_error
+{
+public:
+    explicit CommandError(const QString& message)
+        : std::runtime_error(message.toStdString())
+        , m_message(message)
+    { }
+    [[nodiscard]] const QString& message() const { return m_message; }
+
+private:
+    QString m_message;
+};
+
+} // namespace kolvar::form1
+
+template <typename Command> void TForm1::guarded(Command&& command)
+{
+    try {
+        command();
+    } catch (const kolvar::storage::ESQLiteException& e) {
+        kolvar::userDialogs().message(
+            this, kolvar::storageFailureMessage(e), kolvar::MessageIcon::Error);
+    } catch (const kolvar::IniFileError& e) {
+        kolvar::userDialogs().message(this, e.message(), kolvar::MessageIcon::Error);
+    } catch (const kolvar::CsvExportError& e) {
+        kolvar::userDialogs().message(this, e.message(), kolvar::MessageIcon::Error);
+    } catch (const kolvar::form1::CommandError& e) {
+        kolvar::userDialogs().message(this, e.message(), kolvar::MessageIcon::Error);
+    } catch (const std::exception& e) {
+        kolvar::userDialogs().message(
+            this, QString::fromLocal8Bit(e.what()), kolvar::MessageIcon::Error);
+    } catch (...) {
+        kolvar::userDialogs().message(
+            this, QStringLiteral("Nieznany błąd."), kolvar::MessageIcon::Error);
+    }
+}
+
+template <typename Change> void TForm1::refreshList(Change&& change)
+{
+    // Where the list holds the register as a load left it, only the rows that change are
+    // touched; anything else (another program's writes, rows the user dragged) takes a load.
+    if (m_Database && columnsAsLaidOut() && change(*m_caseList)) {
+        kolvar::form1::showCaptioned(
+            m_LabelCount, m_StaticText2, QString::number(m_caseList->count()));
+        m_LabelCount->adjustSize();
+        m_LoadRow = m_caseList->count() + 1;
+        updateRegenerujEnabled();
+        m_G1->invalidateGrid();
+        G1Click();
+    } else {
+        ReloadList();
+    }
+}

@@ -1,0 +1,334 @@
+// The server register measured: the list in each order beside psql's own COPY of the same rows,
+// memory after a load, save/add/delete latency, how soon another desk hears of a change, and a
+// load test of many clients that then proves no write was lost or applied over a newer one.
+//
+//   bench_server [cases ...]          default 100000 1000000
+//   KOLVAR_BENCH_CLIENTS=20 KOLVAR_BENCH_SECONDS=60 (the load test)
+//   KOLVAR_BENCH_PG_URI=postgresql://... runs on that server's database (it must hold no table
+//   kolvar); otherwise a private server is started in a temporary folder.
+
+#include "BenchSupport.h"
+#include "CaseStore.h"
+#include "PgTestServer.h"
+#include "RegisterGenerator.h"
+#include "ServerStore.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTextStream>
+
+#include <poll.h>
+
+#include <algorithm>
+#include <atomic>
+#include <cstdio>
+#include <map>
+#include <mutex>
+#include <thread>
+
+using namespace kolvar;
+using namespace kolvar::storage;
+
+namespace {
+
+QTextStream out(stdout);
+
+double since(const QElapsedTimer& timer)
+{
+    return double(timer.nsecsElapsed()) / 1e9;
+}
+
+double percentile(std::vector<double> values, double p)
+{
+    if (values.empty())
+        return 0;
+    std::sort(values.begin(), values.end());
+    return values[std::min(values.size() - 1, std::size_t(p * double(values.size())))];
+}
+
+// psql's COPY of the same rows, as the user's shell would run it.
+double psqlCopy(const QString& uri, const char* order)
+{
+    QProcess psql;
+    psql.setStandardOutputFile(QProcess::nullDevice());
+    QElapsedTimer timer;
+    timer.start();
+    psql.start(QStringLiteral("psql"),
+        { QStringLiteral("-X"), QStringLiteral("-d"), uri, QStringLiteral("-c"),
+            QStringLiteral("COPY (SELECT id, termin, nadawca, dotyczy, tryb, odpowiedz, "
+                           "szczegoly, adnotacje FROM kolvar ORDER BY %1) TO STDOUT")
+                .arg(QLatin1String(order)) });
+    psql.waitForFinished(-1);
+    return since(timer);
+}
+
+// The load as the list makes it: every row's texts copied into one block of its own.
+double listLoad(ICaseStore& store, int sortMode, qint64* bytesHeld)
+{
+    QElapsedTimer timer;
+    timer.start();
+    std::vector<QByteArray> rows;
+    (void)store.listRows(sortMode, [&](const ISQLiteTable& row) {
+        QByteArray texts;
+        for (int col = 0; col < 8; ++col)
+            texts += row.CellBytes(col);
+        rows.push_back(std::move(texts));
+    });
+    const double seconds = since(timer);
+    if (bytesHeld) {
+        *bytesHeld = 0;
+        for (const QByteArray& r : rows)
+            *bytesHeld += r.size();
+    }
+    return seconds;
+}
+
+struct Written
+{
+    std::int64_t id;
+    std::int64_t shownVersion;
+    QString text;
+};
+
+struct ClientLog
+{
+    std::vector<double> saveSeconds;
+    std::vector<Written> saves;
+    std::int64_t transactions = 0;
+    std::int64_t conflicts = 0;
+    std::int64_t failures = 0;
+};
+
+// Each client saves, adds and deletes on the one register: saves aim at a few shared cases, so
+// clients meet on them, and each client deletes only cases it added.
+void runClient(const QString& uri, int client, double seconds,
+    const std::vector<std::int64_t>& shared, ClientLog& log)
+{
+    const CaseStorePtr store = OpenServerStore(uri);
+    bench::SeededRandom random(std::uint64_t(client) + 11);
+    std::vector<std::int64_t> mine;
+    QElapsedTimer clock;
+    clock.start();
+    int sequence = 0;
+    while (since(clock) < seconds) {
+        const int dice = random.below(10);
+        try {
+            if (dice < 7) {
+                const std::int64_t id = shared[std::size_t(random.below(int(shared.size())))];
+                const std::optional<CaseRecord> shown = store->readCase(id);
+                if (!shown)
+                    continue;
+                CaseRecord changed = *shown;
+                changed.nadawca = QStringLiteral("k%1-%2").arg(client).arg(++sequence);
+                QElapsedTimer save;
+                save.start();
+                try {
+                    store->saveCase(
+                        id, *shown, changed, { false, true, false, false, false, false, false });
+                    log.saveSeconds.push_back(since(save));
+                    log.saves.push_back({ id, shown->version, changed.nadawca });
+                } catch (const CaseConflict&) {
+                    log.saveSeconds.push_back(since(save));
+                    ++log.conflicts;
+                }
+            } else if (dice < 9 || mine.empty()) {
+                CaseRecord added;
+                added.nadawca = QStringLiteral("nowy k%1").arg(client);
+                mine.push_back(store->addCase(added));
+            } else {
+                const std::int64_t id = mine.back();
+                mine.pop_back();
+                store->deleteCase(id, *store->readCase(id));
+            }
+            ++log.transactions;
+        } catch (const ESQLiteException&) {
+            ++log.failures;
+        }
+    }
+}
+
+void loadTest(const QString& uri, int clients, double seconds)
+{
+    const CaseStorePtr setup = OpenServerStore(uri);
+    std::vector<std::int64_t> shared;
+    for (int i = 0; i < 50; ++i) {
+        CaseRecord record;
+        record.nadawca = QStringLiteral("wspólny %1").arg(i);
+        shared.push_back(setup->addCase(record));
+    }
+    std::vector<ClientLog> logs(std::size_t(clients));
+    std::vector<std::thread> threads;
+    for (int c = 0; c < clients; ++c)
+        threads.emplace_back(
+            runClient, uri, c, seconds, std::cref(shared), std::ref(logs[std::size_t(c)]));
+    for (std::thread& t : threads)
+        t.join();
+
+    std::vector<double> saves;
+    std::int64_t transactions = 0, conflicts = 0, failures = 0;
+    std::map<std::int64_t, std::map<std::int64_t, QString>> byVersion;
+    std::int64_t doubleWrites = 0;
+    for (const ClientLog& log : logs) {
+        saves.insert(saves.end(), log.saveSeconds.begin(), log.saveSeconds.end());
+        transactions += log.transactions;
+        conflicts += log.conflicts;
+        failures += log.failures;
+        for (const Written& w : log.saves) {
+            if (!byVersion[w.id].emplace(w.shownVersion, w.text).second)
+                ++doubleWrites; // two saves claimed over one version: one overwrote unknowingly
+        }
+    }
+    // Every claimed save raised the version by one from the one it was shown, so a case's
+    // versions 1 .. final-1 each carry exactly one claimed save, and the stored text is the
+    // last one's: anything else is a write lost or applied over a newer one.
+    std::int64_t lost = 0;
+    for (const std::int64_t id : shared) {
+        const CaseRecord stored = *setup->readCase(id);
+        const auto& versions = byVersion[id];
+        if (std::int64_t(versions.size()) != stored.version - 1)
+            ++lost;
+        else if (!versions.empty() && versions.rbegin()->second != stored.nadawca)
+            ++lost;
+        for (std::int64_t v = 1; v < stored.version; ++v) {
+            if (!versions.count(v))
+                ++lost;
+        }
+    }
+    out << "load test: clients " << clients << ", duration " << seconds << " s\n"
+        << "  transactions " << transactions << ", tps "
+        << QString::number(double(transactions) / seconds, 'f', 1) << "\n  save latency p50 "
+        << QString::number(percentile(saves, 0.5) * 1000, 'f', 2) << " ms, p99 "
+        << QString::number(percentile(saves, 0.99) * 1000, 'f', 2) << " ms\n"
+        << "  conflicts detected " << conflicts << ", failures " << failures << "\n"
+        << "  check: saves claimed over one version " << doubleWrites
+        << ", cases whose stored history differs from the claims " << lost
+        << (doubleWrites == 0 && lost == 0 ? "  OK\n" : "  FAILED\n");
+    out.flush();
+}
+
+void measure(const QString& uri, int cases, const QString& folder)
+{
+    out << "== " << cases << " cases\n";
+    const QString file = bench::ensureRegister(folder, cases);
+    QElapsedTimer timer;
+    timer.start();
+    const std::int64_t moved = MoveToServer(file, uri, {});
+    out << "move to the server (COPY, checked): " << moved << " cases, "
+        << QString::number(since(timer), 'f', 2) << " s\n";
+    const CaseStorePtr store = OpenServerStore(uri);
+    static const std::pair<int, const char*> orders[]
+        = { { 2, "termin, id" }, { 3, "nadawca, id" }, { 4, "dotyczy, id" } };
+    for (const auto& [mode, order] : orders) {
+        bench::Samples ours, theirs;
+        for (int run = 0; run < 3; ++run) {
+            theirs.add(psqlCopy(uri, order));
+            ours.add(listLoad(*store, mode, nullptr));
+        }
+        out << "list by " << order << ": store " << QString::number(ours.median(), 'f', 3)
+            << " s, psql COPY " << QString::number(theirs.median(), 'f', 3) << " s, ratio "
+            << QString::number(ours.median() / theirs.median(), 'f', 2) << "\n";
+    }
+    const qint64 before = bench::residentBytes();
+    qint64 texts = 0;
+    {
+        std::vector<QByteArray> held;
+        (void)store->listRows(0, [&](const ISQLiteTable& row) {
+            QByteArray r;
+            for (int col = 0; col < 8; ++col)
+                r += row.CellBytes(col);
+            texts += r.size();
+            held.push_back(std::move(r));
+        });
+        out << "memory after load: " << (bench::residentBytes() - before) / 1024 / 1024
+            << " MB for " << texts / 1024 / 1024 << " MB of texts\n";
+    }
+
+    bench::Samples save, add, remove;
+    for (int i = 0; i < 100; ++i) {
+        CaseRecord record;
+        record.nadawca = QStringLiteral("Pomiar %1").arg(i);
+        timer.restart();
+        const std::int64_t id = store->addCase(record);
+        add.add(since(timer));
+        const CaseRecord shown = *store->readCase(id);
+        record.dotyczy = QStringLiteral("zmiana");
+        timer.restart();
+        store->saveCase(id, shown, record, AllCaseFields);
+        save.add(since(timer));
+        const CaseRecord saved = *store->readCase(id);
+        timer.restart();
+        store->deleteCase(id, saved);
+        remove.add(since(timer));
+    }
+    out << "median latency: save " << QString::number(save.median() * 1000, 'f', 2) << " ms, add "
+        << QString::number(add.median() * 1000, 'f', 2) << " ms, delete "
+        << QString::number(remove.median() * 1000, 'f', 2) << " ms\n";
+
+    const CaseStorePtr watcher = OpenServerStore(uri);
+    std::vector<double> heard;
+    for (int i = 0; i < 50; ++i) {
+        CaseRecord record;
+        record.nadawca = QStringLiteral("Ogłoszenie %1").arg(i);
+        timer.restart();
+        (void)store->addCase(record);
+        bool got = false;
+        while (!got) {
+            pollfd watched { watcher->changeSocket(), POLLIN, 0 };
+            if (::poll(&watched, 1, 2000) <= 0)
+                break;
+            got = !watcher->takeChanges().empty();
+        }
+        heard.push_back(got ? since(timer) : 2.0);
+    }
+    out << "change heard by another desk: median "
+        << QString::number(percentile(heard, 0.5) * 1000, 'f', 2) << " ms, slowest "
+        << QString::number(percentile(heard, 1.0) * 1000, 'f', 2) << " ms\n";
+    out.flush();
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    QStringList counts = app.arguments().mid(1);
+    if (counts.isEmpty())
+        counts = { QStringLiteral("100000"), QStringLiteral("1000000") };
+    const int clients = qEnvironmentVariableIntValue("KOLVAR_BENCH_CLIENTS") > 0
+        ? qEnvironmentVariableIntValue("KOLVAR_BENCH_CLIENTS")
+        : 20;
+    const int seconds = qEnvironmentVariableIntValue("KOLVAR_BENCH_SECONDS") > 0
+        ? qEnvironmentVariableIntValue("KOLVAR_BENCH_SECONDS")
+        : 60;
+
+    std::unique_ptr<test::PgTestServer> server;
+    const QString given = qEnvironmentVariable("KOLVAR_BENCH_PG_URI");
+    if (given.isEmpty()) {
+        server = std::make_unique<test::PgTestServer>();
+        if (!server->running()) {
+            std::fprintf(stderr, "no server: %s\n", qPrintable(server->failure()));
+            return 1;
+        }
+    }
+    int database = 0;
+    const auto freshDatabase = [&] {
+        if (!server)
+            return given;
+        const QString name = QStringLiteral("pomiar%1").arg(++database);
+        server->createDatabase(name);
+        return server->uri(name);
+    };
+    try {
+        for (const QString& count : counts)
+            measure(freshDatabase(), count.toInt(), bench::dataFolder());
+        const QString uri = freshDatabase();
+        CreateServerRegister(uri, {}, QStringLiteral("2024-01-01"));
+        loadTest(uri, clients, seconds);
+    } catch (const ESQLiteException& e) {
+        std::fprintf(stderr, "%s\n", qPrintable(e.message()));
+        return 1;
+    }
+    return 0;
+}

@@ -1,0 +1,79 @@
+#include "Zarur.h"
+
+#include "ZarurGuards.h"
+
+#include <QCollator>
+#include <QLineEdit>
+#include <algorithm>
+
+namespace kolvar::grid {
+
+// ---- Search ----------------------------------------------------------------------------------
+
+bool TZarur::FindFirst(const QString& Text, bool ByRows, int& Col, int& Row)
+{
+    const bool all = m_useFixed == hfYes;
+    return startSearch(Text,
+        { all ? 0 : SavedFixedCols(), all ? 0 : SavedFixedRows(), colCount() - 1, rowCount() - 1,
+            ByRows },
+        Col, Row);
+}
+
+bool TZarur::FindFirstInRow(const QString& Text, int ARow, int& Col, int& Row)
+{
+    const int firstCol = m_useFixed == hfYes ? 0 : SavedFixedCols();
+    return startSearch(Text, { firstCol, ARow, colCount() - 1, ARow, true }, Col, Row);
+}
+
+bool TZarur::FindFirstInCol(const QString& Text, int ACol, int& Col, int& Row)
+{
+    const int firstRow = m_useFixed == hfYes ? 0 : SavedFixedRows();
+    return startSearch(Text, { ACol, firstRow, ACol, rowCount() - 1, false }, Col, Row);
+}
+
+bool TZarur::startSearch(const QString& text, const CellRange& range, int& col, int& row)
+{
+    m_searchText = text;
+    m_searchExists = true;
+    m_searchFirstRow = range.firstRow;
+    m_searchFirstCol = range.firstCol;
+    m_searchLastRow = range.lastRow;
+    m_searchLastCol = range.lastCol;
+    m_scanRowWise = range.rowWise;
+    m_searchRow = range.firstRow;
+    m_searchCol = range.firstCol;
+    return FindNext(col, row);
+}
+
+bool TZarur::FindNext(int& Col, int& Row)
+{
+    if (m_keyType == soString && m_searchSubstring)
+        m_searchText = foldCase(m_searchText);
+    CellMatcher matcher(m_searchText,
+        { m_keyType == soStringCaseSensitive, m_searchSubstring, m_keyPos, m_keyLen });
+    matcher.useCompactCode([this](QByteArrayView bytes) { return decodeCellBytes(bytes); });
+    const CellRange range { m_searchFirstCol, m_searchFirstRow, m_searchLastCol, m_searchLastRow,
+        m_scanRowWise };
+    const detail::WaitCursor wait;
+    while (range.contains(m_searchCol, m_searchRow)) {
+        const int col = m_searchCol;
+        const int row = m_searchRow;
+        range.step(m_searchCol, m_searchRow);
+        // The grid may have shrunk since the search started; a cell it no longer has is no hit,
+        // not even for an empty phrase.
+        if (col < 0 || row < 0 || col >= colCount() || row >= rowCount())
+            continue;
+        const std::optional<QByteArrayView> bytes = cellBytes(col, row);
+        const std::optional<bool> inPlace = bytes ? matcher.matchesCompact(*bytes) : std::nullopt;
+        if (inPlace ? *inPlace : matcher.matches(cells(col, row))) {
+            Col = col;
+            Row = row;
+            return true;
+        }
+    }
+    Col = -1;
+    Row = -1;
+    return false;
+}
+
+} // namespace kolvar::grid

@@ -1,0 +1,96 @@
+#pragma once
+
+#include "CaseTable.h"
+#include "SqliteInterfaces.h"
+
+#include <QString>
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <stdexcept>
+#include <vector>
+
+namespace kolvar::storage {
+
+// A save or delete that found the case no longer as the editor showed it: another program
+// changed it (theirs holds what it stored) or deleted it (no theirs). Nothing was written.
+class CaseConflict : public std::runtime_error
+{
+public:
+    CaseConflict(std::int64_t id, std::optional<CaseRecord> theirs);
+    [[nodiscard]] std::int64_t id() const { return m_id; }
+    [[nodiscard]] const std::optional<CaseRecord>& theirs() const { return m_theirs; }
+
+private:
+    std::int64_t m_id;
+    std::optional<CaseRecord> m_theirs;
+};
+
+// What another program did to a case, as a watching store learns it.
+struct CaseChange
+{
+    // Everything: the whole register changed (a copy moved in), so the list loads anew.
+    enum class Kind { Added, Saved, Deleted, Everything };
+    Kind kind = Kind::Saved;
+    std::int64_t id = 0;
+};
+
+// A register as the program uses it, wherever it is kept: a file, or a table on a database
+// server. Texts cross it as the file register holds them (Windows-1250 bytes in rows, QString
+// in records); every failure is an ESQLiteException, or a CaseConflict for a lost race.
+class ICaseStore
+{
+public:
+    virtual ~ICaseStore() = default;
+
+    // What the window names the register by: the file's name, or database@host.
+    [[nodiscard]] virtual QString displayName() const = 0;
+    // The register may be read but not written (a server role without the right to write).
+    [[nodiscard]] virtual bool readOnly() const = 0;
+
+    // Hands every case to onRow, one row at a time, ordered by sort mode 2 (Termin), 3
+    // (Nadawca) or 4 (Dotyczy), or by ID for mode 0. The row is valid only during the call; no
+    // row is held by the store. Returns the number of rows.
+    virtual std::uint32_t listRows(
+        int sortMode, const std::function<void(const ISQLiteTable& row)>& onRow)
+        = 0;
+    // Case id, or the case with the lowest ID, as a result of one row (none when missing).
+    [[nodiscard]] virtual ISQLiteTablePtr caseRow(std::int64_t id) = 0;
+    [[nodiscard]] virtual ISQLiteTablePtr firstCaseRow() = 0;
+    [[nodiscard]] virtual std::optional<CaseRecord> readCase(std::int64_t id);
+
+    // Writes the marked fields of mine into case id, provided it still holds shown (as
+    // readCase gave it); otherwise throws CaseConflict. To write over what another program
+    // stored, save again with the conflict's theirs as shown.
+    virtual void saveCase(
+        std::int64_t id, const CaseRecord& shown, const CaseRecord& mine, const CaseFields& fields)
+        = 0;
+    // Returns the new case's ID, assigned by the store.
+    virtual std::int64_t addCase(const CaseRecord& record) = 0;
+    // Deletes case id, provided it still holds shown; otherwise throws CaseConflict.
+    virtual void deleteCase(std::int64_t id, const CaseRecord& shown) = 0;
+    [[nodiscard]] virtual std::int64_t count() = 0;
+
+    // Compacts the register's storage; returns the sentence saying what was done.
+    virtual QString compact() = 0;
+    // Writes an ordinary register file holding every case; returns the cases written.
+    virtual std::int64_t backUp(const QString& targetFile) = 0;
+
+    // A number that changes when another program wrote to the register since it was last read.
+    [[nodiscard]] virtual std::int64_t changeStamp() = 0;
+    // A socket that becomes readable when another program changes the register, -1 when
+    // changes are not announced; takeChanges then drains what was announced.
+    [[nodiscard]] virtual int changeSocket() const { return -1; }
+    [[nodiscard]] virtual std::vector<CaseChange> takeChanges() { return {}; }
+};
+
+using CaseStorePtr = std::unique_ptr<ICaseStore>;
+
+// The register file at path (OpenDatabase's defences apply), checked to hold the case table.
+[[nodiscard]] CaseStorePtr OpenFileStore(const QString& path);
+// A store on an open connection, for the caller that has made and checked it already.
+[[nodiscard]] CaseStorePtr FileStoreOn(ISQLiteDatabasePtr db, const QString& path);
+
+} // namespace kolvar::storage

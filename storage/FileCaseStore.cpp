@@ -1,0 +1,163 @@
+#include "CaseStore.h"
+
+#include "RegisterBackup.h"
+
+#include <QFileInfo>
+
+namespace kolvar::storage {
+
+CaseConflict::CaseConflict(std::int64_t id, std::optional<CaseRecord> theirs)
+    : std::runtime_error("case changed by another program")
+    , m_id(id)
+    , m_theirs(std::move(theirs))
+{ }
+
+std::optional<CaseRecord> ICaseStore::readCase(std::int64_t id)
+{
+    const ISQLiteTablePtr row = caseRow(id);
+    if (!row->GoFirst())
+        return std::nullopt;
+    return CaseTable::ReadCase(*row);
+}
+
+namespace {
+
+// Takes the write lock before the case is read, so nobody can change it between the comparison
+// and the write: a deferred transaction would read under a shared lock and could then be refused
+// the write lock by a program that read meanwhile.
+class WriteLock
+{
+public:
+    explicit WriteLock(ISQLiteDatabase& db)
+        : m_db(db)
+    {
+        m_db.RunStatement(QStringLiteral("BEGIN IMMEDIATE;"));
+    }
+    ~WriteLock()
+    {
+        if (m_done)
+            return;
+        try {
+            m_db.RunStatement(QStringLiteral("ROLLBACK;"));
+        } catch (...) {
+            // The exception in flight says what went wrong; closing the file rolls back anyway.
+        }
+    }
+    WriteLock(const WriteLock&) = delete;
+    WriteLock& operator=(const WriteLock&) = delete;
+
+    void Commit()
+    {
+        m_db.RunStatement(QStringLiteral("COMMIT;"));
+        m_done = true;
+    }
+
+private:
+    ISQLiteDatabase& m_db;
+    bool m_done = false;
+};
+
+class FileCaseStore final : public ICaseStore
+{
+public:
+    FileCaseStore(ISQLiteDatabasePtr db, QString path)
+        : m_db(std::move(db))
+        , m_path(std::move(path))
+    { }
+
+    [[nodiscard]] QString displayName() const override { return QFileInfo(m_path).fileName(); }
+    [[nodiscard]] bool readOnly() const override { return false; }
+
+    std::uint32_t listRows(
+        int sortMode, const std::function<void(const ISQLiteTable& row)>& onRow) override
+    {
+        const QString sql
+            = sortMode == 0 ? CaseTable::UnorderedListQuery() : CaseTable::ListQuery(sortMode);
+        if (sql.isEmpty())
+            throw ESQLiteException(QStringLiteral("Unknown list order %1").arg(sortMode));
+        return m_db->RunQueryRows(sql, onRow);
+    }
+
+    [[nodiscard]] ISQLiteTablePtr caseRow(std::int64_t id) override
+    {
+        return CaseTable::QueryCase(*m_db, id);
+    }
+
+    [[nodiscard]] ISQLiteTablePtr firstCaseRow() override
+    {
+        return CaseTable::QueryFirstCase(*m_db);
+    }
+
+    void saveCase(std::int64_t id, const CaseRecord& shown, const CaseRecord& mine,
+        const CaseFields& fields) override
+    {
+        WriteLock lock(*m_db);
+        requireAsShown(id, shown);
+        CaseTable::WriteFields(*m_db, id, mine, fields);
+        lock.Commit();
+    }
+
+    std::int64_t addCase(const CaseRecord& record) override
+    {
+        return CaseTable::InsertCase(*m_db, record);
+    }
+
+    void deleteCase(std::int64_t id, const CaseRecord& shown) override
+    {
+        WriteLock lock(*m_db);
+        requireAsShown(id, shown);
+        CaseTable::DeleteCase(*m_db, id);
+        lock.Commit();
+    }
+
+    [[nodiscard]] std::int64_t count() override
+    {
+        return m_db->QueryInteger(QStringLiteral("SELECT count(*) FROM kolvar"));
+    }
+
+    QString compact() override
+    {
+        CaseTable::Compact(*m_db);
+        return QStringLiteral("Plik bazowy  ") + displayName()
+            + QStringLiteral("  został zregenerowany.");
+    }
+
+    std::int64_t backUp(const QString& targetFile) override
+    {
+        return BackUpRegister(m_path, targetFile);
+    }
+
+    [[nodiscard]] std::int64_t changeStamp() override
+    {
+        return m_db->QueryInteger(QStringLiteral("PRAGMA data_version"));
+    }
+
+private:
+    // The texts compared are the ones the editor was filled from, read the same way: a stored
+    // number or blob reads as the same text both times.
+    void requireAsShown(std::int64_t id, const CaseRecord& shown)
+    {
+        std::optional<CaseRecord> stored = readCase(id);
+        if (!stored || *stored != shown)
+            throw CaseConflict(id, std::move(stored));
+    }
+
+    ISQLiteDatabasePtr m_db;
+    QString m_path;
+};
+
+} // namespace
+
+CaseStorePtr FileStoreOn(ISQLiteDatabasePtr db, const QString& path)
+{
+    return std::make_unique<FileCaseStore>(std::move(db), path);
+}
+
+CaseStorePtr OpenFileStore(const QString& path)
+{
+    ISQLiteDatabasePtr db = OpenDatabase(path);
+    CaseTable::VerifyTable(*db);
+    return FileStoreOn(std::move(db), path);
+}
+
+} // namespace kolvar::storage
