@@ -6,7 +6,9 @@ cd "$(dirname "$0")"
 source scripts/deps.sh
 kolvar_install_deps "${kolvar_test_packages[@]}"
 
-cmake -S . -B build-test -G Ninja -DCMAKE_BUILD_TYPE=Debug -DKOLVAR_SANITIZE=ON -DKOLVAR_WERROR=ON >/dev/null
+# The benchmark programs are built too, so that their own tests run with the others.
+cmake -S . -B build-test -G Ninja -DCMAKE_BUILD_TYPE=Debug -DKOLVAR_SANITIZE=ON -DKOLVAR_WERROR=ON \
+  -DKOLVAR_BENCH=ON >/dev/null
 cmake --build build-test
 
 # A short fuzzing run of the readers of outside files where clang is at hand, a fixed number of

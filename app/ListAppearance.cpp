@@ -53,7 +53,8 @@ void TForm1::G1DrawCell(int ACol, int ARow, const QRect& Rect, kolvar::grid::Gri
     painter.setFont(canvas.font);
     painter.setPen(canvas.fontColor);
     const QFontMetrics metrics(canvas.font, painter.device());
-    painter.drawText(QPoint(Rect.left(), Rect.top() + metrics.ascent()), m_G1->cells(ACol, ARow));
+    painter.drawText(QPoint(Rect.left(), Rect.top() + metrics.ascent()),
+        m_G1->shownText(ACol, ARow, Rect.width()));
     painter.restore();
 }
 

@@ -158,7 +158,7 @@ void loadTest(const QString& uri, int clients, double seconds)
         record.nadawca = QStringLiteral("wspólny %1").arg(i);
         shared.push_back(setup->addCase(record));
     }
-    std::vector<ClientLog> logs(std::size_t(clients));
+    std::vector<ClientLog> logs(static_cast<std::size_t>(clients));
     std::vector<std::thread> threads;
     for (int c = 0; c < clients; ++c)
         threads.emplace_back(

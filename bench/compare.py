@@ -7,7 +7,10 @@ shell, program, shell ...) so that both meet the same load of the machine, the r
 medians, and the program's peak memory (VmHWM) against the register's size. Called by
 compare.sh, which builds the programs and writes the registers first.
 """
+import datetime
 import os
+import platform
+import sqlite3
 import statistics
 import subprocess
 import sys
@@ -16,7 +19,10 @@ import time
 
 ORDER_COLUMN = {2: "Termin", 3: "Nadawca", 4: "Dotyczy"}
 ORDER_NAME = {2: "date", 3: "sender", 4: "subject"}
-PHRASE = "żółw xyzzy"
+# Phrases that are nowhere in a generated register, by how often the scan meets their first
+# letter: everywhere, hardly ever, and a Polish one.
+ABSENT = (("common first letter", "zolw xyzzy"), ("rare first letter", "qqq xyzzy"),
+          ("Polish letters", "żółw xyzzy"))
 SEARCHED = ["Termin", "Nadawca", "Dotyczy", "Tryb", "Odpowiedz", "Szczegoly"]
 
 
@@ -37,6 +43,29 @@ def run(cmd, env=None, capture=True):
     return seconds, usage.ru_maxrss / 1024 * 1.048576, text
 
 
+def phrase_near_the_end(path):
+    """A phrase of the details of the last case of the list by sender (the alphabet ends with
+    Ż, and rows of one sender stand by ID) that no other case holds: the search walks the whole
+    list before it finds it."""
+    db = sqlite3.connect(path)
+    db.text_factory = bytes
+    senders = [row[0] for row in db.execute(
+        "SELECT DISTINCT Nadawca FROM kolvar WHERE substr(CAST(Nadawca AS BLOB), 1, 1) = X'AF'")]
+    last = max(senders, key=lambda s: s.decode("cp1250"))
+    (details,) = db.execute("SELECT Szczegoly FROM kolvar WHERE CAST(Nadawca AS BLOB) = ? AND Szczegoly "
+                            "IS NOT NULL ORDER BY ID DESC LIMIT 1", (last,)).fetchone()
+    columns = " OR ".join(f"instr(CAST({c} AS BLOB), ?) > 0" for c in SEARCHED)
+    for end in range(len(details), 30, -10):
+        phrase = details[end - 30:end]
+        if b"\r" in phrase or b"\n" in phrase or not any(chr(b).isdigit() for b in phrase):
+            continue
+        (count,) = db.execute(f"SELECT count(*) FROM kolvar WHERE {columns}",
+                              (phrase,) * len(SEARCHED)).fetchone()
+        if count == 1:
+            return phrase.decode("cp1250")
+    raise SystemExit(f"no phrase of one case only in {path}")
+
+
 def fields(text):
     words = text.split()
     return {words[i]: float(words[i + 1]) for i in range(0, len(words) - 1, 2)}
@@ -49,6 +78,14 @@ def main():
     linked = os.path.join(build, "bench", "kolvar-emptywindow-linked")
     example = os.path.join(build, "app", "przyklad.db")
     rows = []
+    # What the table is to be read with: the command, when, on what, beside what other work.
+    load = os.getloadavg()
+    print(f"bench/compare.sh {' '.join(sys.argv[3:])}" + (
+        f" with KOLVAR_BENCH_ONLY=\"{os.environ['KOLVAR_BENCH_ONLY']}\""
+        if os.environ.get("KOLVAR_BENCH_ONLY") else ""))
+    print(f"{datetime.datetime.now(datetime.timezone.utc):%Y-%m-%d %H:%M} UTC, "
+          f"{platform.node()}, {os.cpu_count()} processors, "
+          f"load before {load[0]:.2f} {load[1]:.2f} {load[2]:.2f}", flush=True)
     # KOLVAR_BENCH_ONLY="sort command by subject;start-up" measures only the rows so named.
     only = [start for start in os.environ.get("KOLVAR_BENCH_ONLY", "").split(";") if start]
 
@@ -76,8 +113,10 @@ def main():
         env = dict(os.environ, KOLVAR_BENCH_SORT=str(order))
         return lambda: run([bench, "load", path], env, capture=False)[:2] + ("",)
 
-    def command(path, order, name, note=None):
+    def command(path, order, name, note=None, phrase=None):
         env = dict(os.environ, KOLVAR_BENCH_SORT=str(order))
+        if phrase is not None:
+            env["KOLVAR_BENCH_PHRASE"] = phrase
 
         def go():
             _, peak, text = run([bench, name, path], env)
@@ -89,7 +128,7 @@ def main():
     for size in sizes:
         path = os.path.join(data, f"kolvar-{size}.db")
         file_mb = os.path.getsize(path) / 1e6
-        runs = 3 if size >= 1000000 else 7
+        runs = 5 if size >= 1000000 else 7
         middle = size // 2
         for order in (2, 3, 4):
             column = ORDER_COLUMN[order]
@@ -104,9 +143,10 @@ def main():
                               ("delete", f"DELETE FROM kolvar WHERE ID = (SELECT max(ID) FROM kolvar)")):
                 measure(f"{work} one case, by {name}", size, command(path, order, work),
                         shell(path, sql), runs, file_mb)
-        like = " OR ".join(f"{c} LIKE '%{PHRASE}%'" for c in SEARCHED)
-        measure("search, absent phrase", size, command(path, 3, "search"),
-                shell(path, f"SELECT count(*) FROM kolvar WHERE {like}"), runs, file_mb)
+        for what, phrase in ABSENT + (("found near the end", phrase_near_the_end(path)),):
+            like = " OR ".join(f"{c} LIKE '%{phrase}%'" for c in SEARCHED)
+            measure(f"search, {what}", size, command(path, 3, "search", phrase=phrase),
+                    shell(path, f"SELECT count(*) FROM kolvar WHERE {like}"), runs, file_mb)
         measure("Regeneruj", size,
                 command(path, 3, "regen",
                         lambda f: f"extra {f['peak-after'] - f['peak-before']:.0f} MB during, "
@@ -124,7 +164,8 @@ def main():
                         lambda peer=peer: run([peer], capture=False)[:2] + ("",), 10,
                         os.path.getsize(example) / 1e6)
 
-    print()
+    load = os.getloadavg()
+    print(f"\nload after {load[0]:.2f} {load[1]:.2f} {load[2]:.2f}")
     print(f"{'cases':>9}  {'work':<34} {'kolvar min/median s':>21}  {'peer min/median s':>19}  "
           f"{'ratio':>5}  {'peak MB':>8} {'x file':>6}  note")
     for size, label, omin, omed, tmin, tmed, peak, file_mb, note in rows:

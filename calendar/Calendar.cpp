@@ -175,7 +175,14 @@ void TCalendar::RebuildMonth()
     setTopRow(top);
     setLeftCol(left);
     invalidateGrid();
-    announceReset();
+    // Another day of the same month leaves every cell's text as it was: dropping the cells would
+    // leave a screen reader with the day it was just told about already gone, and it says
+    // nothing. Only a new month (or week start) gives the cells new texts.
+    const MonthShown shown { m_shownDate.year(), m_shownDate.month(), m_startOfWeek };
+    if (shown != m_monthShown) {
+        m_monthShown = shown;
+        announceReset();
+    }
 }
 
 QString TCalendar::accessibleText(int col, int row) const

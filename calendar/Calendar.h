@@ -87,7 +87,16 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
 
 private:
+    struct MonthShown
+    {
+        int year = 0;
+        int month = 0;
+        int startOfWeek = -1;
+        bool operator==(const MonthShown&) const = default;
+    };
+
     QDate m_shownDate;
+    MonthShown m_monthShown;
     int m_dayShift = 0;
     int m_startOfWeek = 0;
     bool m_readOnly = false;

@@ -2,6 +2,7 @@
 
 #include "InputLengthLimit.h"
 
+#include <QFocusEvent>
 #include <QLocale>
 
 #include <algorithm>
@@ -64,10 +65,23 @@ void MaskedDateEdit::setStoredText(const QString& text)
         if (showsFreeText())
             applyMask();
         setMaskedText(text);
+        if (!hasFocus())
+            setCursorPosition(0);
+        describe();
         return;
     }
     setInputMask(QString());
     InputLengthLimit::setText(this, text);
+    describe();
+}
+
+void MaskedDateEdit::describe()
+{
+    // The whole date, as a screen reader may read the line short by its last character. Never
+    // changed while the field has the focus: a reader takes no text from a changed description
+    // and would only stumble over it.
+    if (!hasFocus())
+        setAccessibleDescription(displayText());
 }
 
 void MaskedDateEdit::setSeparator(QChar separator)
@@ -91,6 +105,48 @@ void MaskedDateEdit::takeTypedDate(const QString& typed)
     setMaskedText(typed);
     const qsizetype digits = typed.size();
     setCursorPosition(int(digits + (digits > 4 ? 1 : 0) + (digits > 6 ? 1 : 0)));
+}
+
+namespace {
+
+[[nodiscard]] bool byKey(Qt::FocusReason reason)
+{
+    return reason == Qt::TabFocusReason || reason == Qt::BacktabFocusReason
+        || reason == Qt::ShortcutFocusReason;
+}
+
+} // namespace
+
+void MaskedDateEdit::focusInEvent(QFocusEvent* event)
+{
+    if (!byKey(event->reason()) || showsFreeText()) {
+        QLineEdit::focusInEvent(event);
+        return;
+    }
+    // Reached with a key, a masked line edit moves its cursor to the first position inside its
+    // focus-in handling, before the toolkit tells assistive tools about the focus; a screen
+    // reader then takes the focus as told already and says nothing. The cursor goes there once
+    // the focus has been told, and only if it is elsewhere (see focusOutEvent).
+    QFocusEvent quiet(event->type(), Qt::OtherFocusReason);
+    QLineEdit::focusInEvent(&quiet);
+    if (cursorPosition() != 0 || hasSelectedText())
+        QMetaObject::invokeMethod(
+            this,
+            [this] {
+                if (hasFocus() && !showsFreeText())
+                    setCursorPosition(0);
+            },
+            Qt::QueuedConnection);
+}
+
+void MaskedDateEdit::focusOutEvent(QFocusEvent* event)
+{
+    QLineEdit::focusOutEvent(event);
+    describe();
+    // Left with a key, the next visit by key starts at the first position anyway; going there
+    // now leaves nothing to move while a reader listens to that visit.
+    if (byKey(event->reason()) && !showsFreeText())
+        setCursorPosition(0);
 }
 
 QString MaskedDateEdit::maskedText() const

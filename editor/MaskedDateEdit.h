@@ -39,8 +39,13 @@ public:
     // The separator the locale writes between year, month and day.
     [[nodiscard]] static QChar localeDateSeparator();
 
+protected:
+    void focusInEvent(QFocusEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
+
 private:
     void applyMask();
+    void describe();
     [[nodiscard]] bool fitsMask(const QString& text) const;
     void takeTypedDate(const QString& typed);
 

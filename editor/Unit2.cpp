@@ -1,5 +1,6 @@
 #include "Unit2.h"
 
+#include "Announcer.h"
 #include "ColorValue.h"
 #include "EditorGlyphs.h"
 #include "EditorHost.h"
@@ -10,6 +11,7 @@
 #include "UserDialogs.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QFontInfo>
@@ -23,6 +25,7 @@
 #include <QTextDocument>
 #include <QToolButton>
 
+#include <algorithm>
 #include <array>
 #include <optional>
 #include <utility>
@@ -301,6 +304,9 @@ void TForm2::createControls()
     m_Label1 = makeLabel(QStringLiteral("Label1"), QStringLiteral("00"), m_pnlKlawiszy, 433, 13);
     m_Label1->resize(120, m_Label1->height());
 
+    m_announcer = new kolvar::Announcer(m_pnlKlawiszy);
+    m_announcer->setObjectName(QStringLiteral("Announcer"));
+
     m_btnClose = new QPushButton(QStringLiteral("&Zamknij"), m_pnlKlawiszy);
     m_btnClose->setObjectName(QStringLiteral("btnClose"));
     m_btnClose->setGeometry(480, 10, 89, 25);
@@ -312,11 +318,6 @@ void TForm2::createControls()
     client->dock(m_pnl1, Align::Top);
     client->dock(m_pnlKlawiszy, Align::Bottom);
     client->dock(m_pnl2, Align::Client);
-
-    for (QWidget* typed : { static_cast<QWidget*>(m_Edit4), static_cast<QWidget*>(m_Edit5),
-             static_cast<QWidget*>(m_edKlient), static_cast<QWidget*>(m_Memo2),
-             static_cast<QWidget*>(m_Memo3) })
-        typed->installEventFilter(this);
 
     // Each field is known by its caption, also where the caption sits on a panel of its own.
     const std::array<std::pair<QLabel*, QWidget*>, 7> captions { { { m_lbl12, m_Edit4 },
@@ -505,12 +506,36 @@ void TForm2::setFieldText(EditorField field, const QString& text)
         setMemoText(m_Memo3, text);
         break;
     }
+    m_settledTexts[std::size_t(field)] = fieldText(field);
 }
 
 void TForm2::markShown()
 {
     for (const EditorField field : kolvar::AllEditorFields)
         m_shownTexts[std::size_t(field)] = fieldText(field);
+    m_settledTexts = m_shownTexts;
+    m_markedChanged = false;
+    ++m_shownCount;
+}
+
+bool TForm2::RecordChanged() const
+{
+    if (m_markedChanged)
+        return true;
+    for (const EditorField field : kolvar::AllEditorFields) {
+        if (fieldText(field) != m_settledTexts[std::size_t(field)])
+            return true;
+    }
+    return false;
+}
+
+void TForm2::setRecordChanged(bool changed)
+{
+    m_markedChanged = changed;
+    if (!changed) {
+        for (const EditorField field : kolvar::AllEditorFields)
+            m_settledTexts[std::size_t(field)] = fieldText(field);
+    }
 }
 
 bool TForm2::fieldChanged(EditorField field) const
@@ -539,22 +564,74 @@ bool TForm2::close()
 
 void TForm2::btnPierwszyClick()
 {
-    m_host.Pierwszy1Click();
+    step(&kolvar::EditorHost::Pierwszy1Click);
 }
 
 void TForm2::btnPoprzedniClick()
 {
-    m_host.Poprzedni1Click();
+    step(&kolvar::EditorHost::Poprzedni1Click);
 }
 
 void TForm2::btnNastepnyClick()
 {
-    m_host.Nastepny1Click();
+    step(&kolvar::EditorHost::Nastepny1Click);
 }
 
 void TForm2::btnOstatniClick()
 {
-    m_host.Ostatni1Click();
+    step(&kolvar::EditorHost::Ostatni1Click);
+}
+
+void TForm2::step(void (kolvar::EditorHost::*command)())
+{
+    const int shownBefore = m_shownCount;
+    (m_host.*command)();
+    if (!isVisible())
+        return;
+    if (m_shownCount != shownBefore) {
+        announceCase();
+    } else if (!isActiveWindow()) {
+        // The unsaved-changes question or a message took the focus to the main window; the
+        // user was working here and goes on here.
+        raise();
+        activateWindow();
+    }
+}
+
+void TForm2::present()
+{
+    show();
+    raise();
+    activateWindow();
+    m_Edit4->setFocus(Qt::OtherFocusReason);
+}
+
+QString TForm2::caseAnnouncement() const
+{
+    const QString stored = m_Edit4->maskedText();
+    const bool empty = m_Edit4->showsFreeText()
+        ? stored.trimmed().isEmpty()
+        : std::none_of(stored.begin(), stored.end(), [](QChar c) { return c.isDigit(); });
+    const QString date = empty ? QStringLiteral("pusto") : m_Edit4->displayText();
+    return QStringLiteral("%1 %2. Rekord %3").arg(m_lbl12->text(), date, m_Label1->text());
+}
+
+void TForm2::announceCase()
+{
+    m_pendingAnnouncement = caseAnnouncement();
+    if (isActiveWindow()) {
+        speakAnnouncement();
+        return;
+    }
+    raise();
+    activateWindow();
+}
+
+void TForm2::speakAnnouncement()
+{
+    const QString text = std::exchange(m_pendingAnnouncement, QString());
+    if (!text.isEmpty())
+        m_announcer->say(text);
 }
 
 void TForm2::btnDodajClick()
@@ -667,13 +744,13 @@ void TForm2::mnuFontyEdycjiClick()
 
 bool TForm2::FormCloseQuery()
 {
-    if (!m_RecordChanged)
+    if (!RecordChanged())
         return true;
     const kolvar::DialogButton answer = kolvar::userDialogs().ask(
         this, ChangedQuestion, { kolvar::DialogButton::Yes, kolvar::DialogButton::No });
     if (answer == kolvar::DialogButton::Yes)
         return false; // the user saves with the tick button; nothing is saved here
-    m_RecordChanged = false;
+    setRecordChanged(false);
     return true;
 }
 
@@ -685,13 +762,8 @@ void TForm2::FormClose()
     m_host.setLblWysCaption(QString::number(height()));
     FormResize();
     m_host.EnableRegeneruj();
-    m_RecordChanged = false;
+    setRecordChanged(false);
     m_host.SaveSettings();
-}
-
-void TForm2::Edit4KeyUp()
-{
-    m_RecordChanged = true;
 }
 
 void TForm2::closeEvent(QCloseEvent* event)
@@ -708,13 +780,35 @@ void TForm2::showEvent(QShowEvent* event)
 {
     FormResize();
     QMainWindow::showEvent(event);
+    // A tool window is not activated by being shown: the focus would stay in the list and a
+    // screen reader would say nothing. Once mapped, the window asks for it.
+    if (!event->spontaneous()) {
+        QMetaObject::invokeMethod(
+            this,
+            [this] {
+                if (isVisible() && !isActiveWindow()) {
+                    raise();
+                    activateWindow();
+                }
+            },
+            Qt::QueuedConnection);
+        if (!m_client->isAncestorOf(QApplication::focusWidget()))
+            m_Edit4->setFocus(Qt::OtherFocusReason);
+    }
+}
+
+bool TForm2::event(QEvent* event)
+{
+    const bool handled = QMainWindow::event(event);
+    // The focus arrives with the activation; what was to be said follows it.
+    if (event->type() == QEvent::WindowActivate && !m_pendingAnnouncement.isEmpty())
+        QMetaObject::invokeMethod(this, &TForm2::speakAnnouncement, Qt::QueuedConnection);
+    return handled;
 }
 
 bool TForm2::eventFilter(QObject* watched, QEvent* event)
 {
     if (watched == m_client && event->type() == QEvent::Resize)
         FormResize();
-    else if (event->type() == QEvent::KeyRelease && watched != m_client)
-        Edit4KeyUp();
     return QMainWindow::eventFilter(watched, event);
 }

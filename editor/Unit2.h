@@ -19,6 +19,7 @@ class QToolButton;
 
 namespace kolvar {
 
+class Announcer;
 class EditorHost;
 class MaskedDateEdit;
 class Panel;
@@ -87,10 +88,22 @@ public:
     [[nodiscard]] QString firstUnencodableField(
         const std::function<bool(QStringView)>& canEncode) const;
 
-    // True once the user has released a key in Edit4, Edit5, edKlient, Memo2 or Memo3 since the
-    // flag was last cleared.
-    [[nodiscard]] bool RecordChanged() const { return m_RecordChanged; }
-    void setRecordChanged(bool changed) { m_RecordChanged = changed; }
+    // True when some field's text differs from what the editor showed, whichever field it is and
+    // however the text got there; reading a field, moving through it or typing a text back to
+    // what it was is no change. setRecordChanged(true) marks the case changed as it stands;
+    // setRecordChanged(false) drops the question for the texts as they now stand (the user
+    // answered "Nie"), while fieldChanged still tells a save which fields differ from the case.
+    [[nodiscard]] bool RecordChanged() const;
+    void setRecordChanged(bool changed);
+
+    // Shows the window in front with the focus in its first field, where a user of the keyboard
+    // or a screen reader expects to go on.
+    void present();
+    // Says the case now shown to a screen reader ("Wpłynęło: 2024.01.29. Rekord 3 z 17"), once
+    // the window is in front again if a question took the focus away.
+    void announceCase();
+    // What announceCase says.
+    [[nodiscard]] QString caseAnnouncement() const;
 
     // Asks the close question when RecordChanged is set, and on a close writes the geometry back
     // into the host and has it save the settings; the window is then hidden. This also happens
@@ -118,6 +131,7 @@ public slots:
     void mnuFontyEdycjiClick();
 
 protected:
+    bool event(QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void showEvent(QShowEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -130,12 +144,21 @@ private:
     void ApplyAppearance();
     [[nodiscard]] bool FormCloseQuery();
     void FormClose();
-    void Edit4KeyUp();
+    // Runs a record command of the host and, when it showed another case, announces it.
+    void step(void (kolvar::EditorHost::*command)());
+    void speakAnnouncement();
     [[nodiscard]] int captionWidth(const QLabel* label) const;
 
     kolvar::EditorHost& m_host;
-    bool m_RecordChanged = false;
+    bool m_markedChanged = false;
     std::array<QString, kolvar::AllEditorFields.size()> m_shownTexts;
+    // The texts the unsaved-changes question is measured against: the shown ones, or those the
+    // user chose to drop.
+    std::array<QString, kolvar::AllEditorFields.size()> m_settledTexts;
+    // Counts markShown calls, so that a step can tell whether it showed another case.
+    int m_shownCount = 0;
+    // Waits here while the window is not active; said once it is.
+    QString m_pendingAnnouncement;
 
     kolvar::Panel* m_client = nullptr;
     kolvar::Panel* m_pnlGorny = nullptr;
@@ -166,6 +189,7 @@ private:
     QPlainTextEdit* m_Memo2 = nullptr;
     QPlainTextEdit* m_Memo3 = nullptr;
 
+    kolvar::Announcer* m_announcer = nullptr;
     QPushButton* m_btnWymazuj = nullptr;
     QPushButton* m_btnClose = nullptr;
     std::array<QToolButton*, 7> m_speedButtons {};

@@ -140,7 +140,8 @@ TPokazuj::TPokazuj(QWidget* owner)
 
     m_Margin = edit(panel, "Margin", { 8, 164, 38, 24 }, QStringLiteral("0"), false);
     m_Margin->setToolTip(QStringLiteral("Aktualna wartosc wybranej niżej pozycji"));
-    m_UpDown1 = new kolvar::UpDown(*m_Margin, 0, 1000, panel);
+    m_UpDown1
+        = new kolvar::UpDown(*m_Margin, 0, 1000, QStringLiteral("wartość wybranej pozycji"), panel);
     m_UpDown1->setObjectName(QStringLiteral("UpDown1"));
     m_UpDown1->move(46, 164);
     m_ckborders = checkBox(panel, "ckborders", { 74, 174, 79, 14 }, QStringLiteral("Ramki"),
@@ -155,7 +156,7 @@ TPokazuj::TPokazuj(QWidget* owner)
 
     m_EditPage = edit(panel, "EditPage", { 8, 388, 38, 24 }, QStringLiteral("1"), false);
     m_EditPage->setToolTip(QStringLiteral("Aktualnie widoczna strona bazy"));
-    m_UpDown2 = new kolvar::UpDown(*m_EditPage, 1, 1000, panel);
+    m_UpDown2 = new kolvar::UpDown(*m_EditPage, 1, 1000, QStringLiteral("numer strony"), panel);
     m_UpDown2->setObjectName(QStringLiteral("UpDown2"));
     m_UpDown2->move(46, 388);
     m_lblpages = new QLabel(QStringLiteral("strona"), panel);
@@ -194,6 +195,8 @@ TPokazuj::TPokazuj(QWidget* owner)
     m_Margins->setAccessibleName(QStringLiteral("Marginesy i rozmiary"));
     m_EditPage->setAccessibleName(m_EditPage->toolTip());
     m_PreviewImage->setAccessibleName(QStringLiteral("Podgląd strony"));
+    // The page's scroll area is where the window's focus starts.
+    m_ScrollBox1->setAccessibleName(QStringLiteral("Podgląd strony"));
 
     connect(m_Headers, &QListWidget::currentRowChanged, this, &TPokazuj::HeadersClick);
     connect(m_Header, &QLineEdit::textChanged, this, &TPokazuj::HeaderChange);

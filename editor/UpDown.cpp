@@ -9,7 +9,7 @@
 
 namespace kolvar {
 
-UpDown::UpDown(QLineEdit& buddy, int minimum, int maximum, QWidget* parent)
+UpDown::UpDown(QLineEdit& buddy, int minimum, int maximum, const QString& subject, QWidget* parent)
     : QWidget(parent)
     , m_buddy(buddy)
     , m_minimum(minimum)
@@ -23,7 +23,7 @@ UpDown::UpDown(QLineEdit& buddy, int minimum, int maximum, QWidget* parent)
              std::tuple { Qt::DownArrow, -1, "Zmniejsz" } }) {
         auto* button = new QToolButton(this);
         button->setArrowType(arrow);
-        button->setAccessibleName(QString::fromUtf8(name));
+        button->setAccessibleName(QString::fromUtf8(name) + QLatin1Char(' ') + subject);
         button->setAutoRepeat(true);
         button->setFixedSize(17, 12);
         connect(button, &QToolButton::clicked, this, [this, step = by] { this->step(step); });

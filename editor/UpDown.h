@@ -12,7 +12,9 @@ class UpDown : public QWidget
 {
     Q_OBJECT
 public:
-    UpDown(QLineEdit& buddy, int minimum, int maximum, QWidget* parent);
+    // subject names what the buttons change ("numer strony"): a screen reader hears
+    // "Zwiększ numer strony", so that two pairs in one window can be told apart.
+    UpDown(QLineEdit& buddy, int minimum, int maximum, const QString& subject, QWidget* parent);
 
     void step(int by);
 

@@ -3,6 +3,10 @@
 #include <algorithm>
 #include <array>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace kolvar::grid {
 
 namespace {
@@ -98,6 +102,45 @@ void CellMatcher::useCompactCode(const std::function<QString(QByteArrayView)>& d
         m_byteUnit[std::size_t(b)] = unit;
         m_byteKind[std::size_t(b)] = unit == 0 && b != 0 ? 2 : unit == m_phrase.front() ? 1 : 0;
     }
+    m_stopCount = 0;
+    for (int b = 0; b < 256; ++b) {
+        if (m_byteKind[std::size_t(b)] == 0)
+            continue;
+        if (m_stopCount == int(m_stops.size())) {
+            m_stopCount = -1; // too many to look for at once: byte by byte
+            break;
+        }
+        m_stops[std::size_t(m_stopCount++)] = std::uint8_t(b);
+    }
+}
+
+qsizetype CellMatcher::nextStop(const std::uint8_t* bytes, qsizetype from, qsizetype size) const
+{
+    if (m_stopCount == 0)
+        return size; // no byte of the code page starts the phrase
+    qsizetype i = from;
+#if defined(__SSE2__)
+    if (m_stopCount > 0) {
+        const auto stop = [this](std::size_t k) {
+            return _mm_set1_epi8(char(m_stops[std::min(k, std::size_t(m_stopCount) - 1)]));
+        };
+        const __m128i s0 = stop(0);
+        const __m128i s1 = stop(1);
+        const __m128i s2 = stop(2);
+        const __m128i s3 = stop(3);
+        for (; i + 16 <= size; i += 16) {
+            const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes + i));
+            const __m128i hits
+                = _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(block, s0), _mm_cmpeq_epi8(block, s1)),
+                    _mm_or_si128(_mm_cmpeq_epi8(block, s2), _mm_cmpeq_epi8(block, s3)));
+            if (const int mask = _mm_movemask_epi8(hits))
+                return i + __builtin_ctz(unsigned(mask));
+        }
+    }
+#endif
+    while (i < size && m_byteKind[bytes[i]] == 0)
+        ++i;
+    return i;
 }
 
 std::optional<bool> CellMatcher::matchesCompact(QByteArrayView cell) const
@@ -109,11 +152,8 @@ std::optional<bool> CellMatcher::matchesCompact(QByteArrayView cell) const
     const auto* bytes = reinterpret_cast<const std::uint8_t*>(cell.data());
     // A character before a match that folds to more than one unit would shift it: such a cell
     // is left to the decoded text as soon as one is met.
-    for (qsizetype i = 0; i < n; ++i) {
-        const std::uint8_t kind = m_byteKind[bytes[i]];
-        if (kind == 0)
-            continue;
-        if (kind == 2)
+    for (qsizetype i = nextStop(bytes, 0, n); i < n; i = nextStop(bytes, i + 1, n)) {
+        if (m_byteKind[bytes[i]] == 2)
             return std::nullopt;
         if (i + m > n)
             continue;

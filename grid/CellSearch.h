@@ -51,6 +51,10 @@ public:
     [[nodiscard]] std::optional<bool> matchesCompact(QByteArrayView cell) const;
 
 private:
+    // The first byte at or after from that may start the phrase or needs the decoded text.
+    [[nodiscard]] qsizetype nextStop(
+        const std::uint8_t* bytes, qsizetype from, qsizetype size) const;
+
     CellMatchRule m_rule;
     QString m_phrase;
     QString m_buffer;
@@ -58,6 +62,11 @@ private:
     // start here, 2 only the decoded text can tell.
     std::array<char16_t, 256> m_byteUnit {};
     std::array<std::uint8_t, 256> m_byteKind {};
+    // The bytes of kind 1 or 2, when they are few enough to be looked for sixteen at a time:
+    // a scan for an absent phrase then reads most of a cell without looking at single bytes.
+    // -1: more than four, looked for byte by byte.
+    std::array<std::uint8_t, 4> m_stops {};
+    int m_stopCount = 0;
     bool m_compact = false;
 };
 

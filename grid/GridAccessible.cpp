@@ -93,6 +93,15 @@ int GridAccessible::childIndex(const CustomGrid& grid, int col, int row)
     return (tableRow + layout.headerRows) * layout.width() + tableCol + layout.headerCols;
 }
 
+int GridAccessible::spokenColumn(const CustomGrid& grid)
+{
+    const std::vector<int> shown = shownColumnsOf(grid);
+    if (shown.empty())
+        return -1;
+    const auto at = std::lower_bound(shown.begin(), shown.end(), grid.col());
+    return at != shown.end() ? *at : shown.back();
+}
+
 void* GridAccessible::interface_cast(QAccessible::InterfaceType type)
 {
     if (type == QAccessible::TableInterface)
@@ -162,7 +171,7 @@ QAccessibleInterface* GridAccessible::focusChild() const
 {
     CustomGrid* g = grid();
     if (g->hasFocus())
-        return cellInterface(g->col(), g->row());
+        return cellInterface(spokenColumn(*g), g->row());
     return QAccessibleWidget::focusChild();
 }
 

@@ -31,6 +31,10 @@ public:
     // The child index of a grid cell, -1 for a cell that is not in the table (a hidden column,
     // outside the grid).
     [[nodiscard]] static int childIndex(const CustomGrid& grid, int col, int row);
+    // The column of the cell a tool is told is current: the current cell's own, or where that
+    // column is hidden (a list of whole rows starts on its hidden key column) the nearest shown
+    // one after it, else before it; -1 when no column is shown.
+    [[nodiscard]] static int spokenColumn(const CustomGrid& grid);
 
     void* interface_cast(QAccessible::InterfaceType type) override;
     [[nodiscard]] QAccessibleInterface* child(int index) const override;

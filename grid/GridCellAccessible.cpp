@@ -89,7 +89,8 @@ QAccessible::State GridCellAccessible::state() const
     state.selectable = true;
     state.focusable = true;
     state.selected = isSelected();
-    state.focused = m_grid->hasFocus() && m_grid->col() == m_col && m_grid->row() == m_row;
+    state.focused = m_grid->hasFocus() && m_grid->row() == m_row
+        && GridAccessible::spokenColumn(*m_grid) == m_col;
     return state;
 }
 

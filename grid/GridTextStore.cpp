@@ -361,6 +361,24 @@ QString GridTextStore::text(int col, int row) const
     return decode(Kind(v.kind()), v.piece(std::uint32_t(col)));
 }
 
+QString GridTextStore::textPrefix(int col, int row, qsizetype maxChars) const
+{
+    if (col < 0 || row < 0 || row >= rowCount() || !m_rows[size_t(row)] || maxChars <= 0)
+        return {};
+    const BlockView v { m_rows[size_t(row)].get() };
+    const Kind kind = Kind(v.kind());
+    const QByteArrayView bytes = v.piece(std::uint32_t(col));
+    if (kind != Kind::Utf16)
+        return decode(kind, bytes.first(std::min(bytes.size(), maxChars)));
+    const qsizetype units = bytes.size() / qsizetype(sizeof(char16_t));
+    if (units <= maxChars)
+        return decode(kind, bytes);
+    char16_t last = 0;
+    std::memcpy(&last, bytes.data() + (maxChars - 1) * qsizetype(sizeof(char16_t)), sizeof last);
+    const qsizetype kept = QChar::isHighSurrogate(last) ? maxChars - 1 : maxChars;
+    return decode(kind, bytes.first(kept * qsizetype(sizeof(char16_t))));
+}
+
 std::optional<QByteArrayView> GridTextStore::compactText(int col, int row) const
 {
     if (col < 0 || row < 0 || row >= rowCount())

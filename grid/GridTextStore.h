@@ -43,6 +43,9 @@ public:
     void resize(int rows); // rows beyond are dropped, new rows are empty
 
     [[nodiscard]] QString text(int col, int row) const;
+    // At most the first maxChars characters of the text (one fewer where the last would be the
+    // first half of a pair): what a cell can show of a text of many megabytes, decoded alone.
+    [[nodiscard]] QString textPrefix(int col, int row, qsizetype maxChars) const;
     void setText(int col, int row, QStringView text);
     // The text as the compact bytes it is kept in, without decoding; nothing when its row is
     // kept in UTF-16. Valid until the row changes.

@@ -4,6 +4,8 @@
 
 #include <QPainter>
 
+#include <algorithm>
+
 namespace kolvar::grid {
 
 struct StringGrid::Store
@@ -28,6 +30,17 @@ QString StringGrid::cells(int col, int row) const
     if (col == m_numberColumn && row >= fixedRows())
         return QString::number(row - fixedRows() + 1);
     return m_store->texts.text(col, row);
+}
+
+QString StringGrid::shownText(int col, int row, int width) const
+{
+    if (row >= rowCount())
+        return {};
+    if (col == m_numberColumn && row >= fixedRows())
+        return cells(col, row);
+    // A character narrower than half a pixel is a mark on another; the slack covers runs of them.
+    constexpr qsizetype Slack = 256;
+    return m_store->texts.textPrefix(col, row, 2 * qsizetype(std::max(width, 0)) + Slack);
 }
 
 void StringGrid::setNumberColumn(int col)
@@ -185,7 +198,7 @@ void StringGrid::drawCell(int col, int row, const QRect& rect, GridDrawState sta
         // Clipping to the cell keeps long texts off the neighbours.
         cv.painter->drawText(
             QRect(rect.left() + 2, rect.top() + 2, rect.width() - 2, rect.height() - 2),
-            Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine, cells(col, row));
+            Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine, shownText(col, row, rect.width()));
     }
     if (onDrawCell)
         onDrawCell(col, row, rect, state);

@@ -11,10 +11,12 @@ kolvar_packages=(
 )
 
 # What test.sh needs on top: a virtual X server, a session bus, the accessibility bus and its
-# Python bindings for the screen-reader test, and a PostgreSQL server the server-register tests
-# start privately.
+# Python bindings for the screen-reader tests, a PostgreSQL server the server-register tests
+# start privately, and for the test that runs Orca: Orca, its speech server, a window manager and
+# a way to press keys.
 kolvar_test_packages=(
   xvfb xauth dbus at-spi2-core python3-pyatspi postgresql
+  orca speech-dispatcher openbox xdotool
 )
 
 kolvar_install_deps() {

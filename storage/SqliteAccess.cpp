@@ -384,6 +384,7 @@ std::uint32_t TSQLiteDatabase::RunQueryRows(
     const QByteArray sqlBytes = toCp1250(sql);
     const StatementPtr statement = Prepare(sql, sqlBytes, "Error executing SQL");
     TSQLiteTable row;
+    row.m_borrowLarge = true;
     std::uint32_t rows = 0;
     while (StepRow(statement.get(), sql)) {
         if (rows == 0)
@@ -535,6 +536,14 @@ void TSQLiteTable::ReadColumns(sqlite3_stmt* statement)
 
 void TSQLiteTable::AppendCell(const void* bytes, qsizetype size, int storedType)
 {
+    // Below this a copy costs less than the look-up of borrowed cells.
+    constexpr qsizetype BorrowFrom = qsizetype(64) * 1024;
+    if (m_borrowLarge && size >= BorrowFrom) {
+        m_borrowed.emplace_back(
+            m_cellStart.size(), QByteArrayView(static_cast<const char*>(bytes), size));
+        m_cellStart.append(static_cast<quint64>(m_arena.size()) | storedTypeBits(storedType));
+        return;
+    }
     m_cellStart.append(static_cast<quint64>(m_arena.size()) | storedTypeBits(storedType));
     m_arena.append(static_cast<const char*>(bytes), size);
 }
@@ -606,6 +615,7 @@ void TSQLiteTable::ClearRows()
 {
     m_arena.clear();
     m_cellStart.clear();
+    m_borrowed.clear();
     m_streams.clear();
     m_rowsHeld = 0;
     m_cursorRow = 0;
@@ -632,6 +642,10 @@ bool TSQLiteTable::SlotEmpty(qsizetype cell) const
 
 QByteArrayView TSQLiteTable::SlotBytes(qsizetype cell) const
 {
+    for (const auto& [borrowedCell, bytes] : m_borrowed) {
+        if (borrowedCell == cell)
+            return bytes;
+    }
     const quint64 begin = m_cellStart[cell] & OffsetMask;
     const quint64 end = m_cellStart[cell + 1] & OffsetMask;
     return QByteArrayView(m_arena.data() + begin, static_cast<qsizetype>(end - begin));

@@ -12,6 +12,8 @@
 #include <cstdint>
 #include <memory>
 #include <unordered_map>
+#include <utility>
+#include <vector>
 
 struct sqlite3;
 struct sqlite3_stmt;
@@ -156,6 +158,11 @@ private:
 
     // Raw bytes of every non-NULL cell, row-major; integers and doubles as 8 native bytes.
     PodBuffer<char> m_arena;
+    // A row handed to RunQueryRows' caller lives only until the next step, and so may the
+    // engine's own copy of its values: a text of fifty megabytes is then read where the engine
+    // holds it instead of being copied (and the arena kept that large for the rest of the load).
+    bool m_borrowLarge = false;
+    std::vector<std::pair<qsizetype, QByteArrayView>> m_borrowed; // cell, the engine's bytes
     // Start of each cell in the arena plus one closing entry, so a cell ends where the next one
     // starts. The top bit marks a NULL cell (a NULL and an empty text both hold no bytes); the
     // three below it hold the value's storage class.

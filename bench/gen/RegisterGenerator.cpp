@@ -292,15 +292,10 @@ void writeRegister(const QString& fileName, int count, std::uint64_t seed,
             if (progress && i % 50000 == 0)
                 progress(i);
         }
-        // Registers written by other programs leave fields NULL; a share of every text column
-        // here does too, spread differently in each.
-        const std::array<std::pair<const char*, int>, 7> nulls { { { "Termin", 97 },
-            { "Nadawca", 53 }, { "Dotyczy", 61 }, { "Tryb", 41 }, { "Odpowiedz", 29 },
-            { "Szczegoly", 23 }, { "Adnotacje", 19 } } };
-        for (const auto& [column, every] : nulls)
+        for (int field = 0; field < int(RegisterGenerator::NullEvery.size()); ++field)
             db->RunStatement(QStringLiteral("UPDATE kolvar SET %1 = NULL WHERE ID % %2 = 7")
-                                 .arg(QLatin1String(column))
-                                 .arg(every));
+                                 .arg(QLatin1String(storage::CaseTable::ColumnNames[field + 1]))
+                                 .arg(RegisterGenerator::NullEvery[std::size_t(field)]));
         db->ConfirmTransaction();
     } catch (...) {
         db->CancelTransaction();

@@ -4,6 +4,8 @@
 
 #include <QString>
 
+#include <array>
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 
@@ -49,6 +51,15 @@ public:
 
     // The next case; its id stays 0, the engine chooses it.
     [[nodiscard]] storage::CaseRecord next();
+
+    // Registers written by other programs leave fields NULL; writeRegister leaves field (0 Termin
+    // .. 6 Adnotacje) of every case whose ID is 7 past a multiple of NullEvery[field] so, which
+    // spreads the NULLs differently in each column.
+    static constexpr std::array<int, 7> NullEvery { 97, 53, 61, 41, 29, 23, 19 };
+    [[nodiscard]] static bool leavesNull(int field, std::int64_t id)
+    {
+        return id % NullEvery[std::size_t(field)] == 7;
+    }
 
     // The texts of the editor's mode-of-settling list, its empty first item included.
     [[nodiscard]] static const QStringList& settlingModes();

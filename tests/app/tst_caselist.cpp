@@ -13,11 +13,17 @@ namespace {
 
 // Sort values that a load places by more than their letters: NULL beside the empty text,
 // numbers held as numbers beside the same digits as text, a blob, letters the code page orders
-// apart from the alphabet, and many repeats.
+// apart from the alphabet, many repeats, and texts alike in their first five thousand letters
+// that differ after them only in case, a mark or length.
 const QStringList Awkward { QStringLiteral("NULL"), QStringLiteral("''"), QStringLiteral("'Ab'"),
     QStringLiteral("'Ąb'"), QStringLiteral("'Az'"), QStringLiteral("'Ćma'"), QStringLiteral("'Cz'"),
     QStringLiteral("'12'"), QStringLiteral("12"), QStringLiteral("7.5"), QStringLiteral("x'4162'"),
-    QStringLiteral("'ab'"), QStringLiteral("'Żak'"), QStringLiteral("'Ab' || char(1)") };
+    QStringLiteral("'ab'"), QStringLiteral("'Żak'"), QStringLiteral("'Ab' || char(1)"),
+    QStringLiteral("replace(hex(zeroblob(2500)), '0', 'a') || 'B'"),
+    QStringLiteral("replace(hex(zeroblob(2500)), '0', 'a') || 'b'"),
+    QStringLiteral("replace(hex(zeroblob(2500)), '0', 'a')"),
+    QStringLiteral("replace(hex(zeroblob(2500)), '0', 'a') || 'ą'"),
+    QStringLiteral("replace(hex(zeroblob(2500)), '0', 'A') || 'b'") };
 
 struct Lists
 {

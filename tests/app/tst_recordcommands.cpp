@@ -7,9 +7,11 @@
 #include "Unit2.h"
 #include "Zarur.h"
 
+#include <QComboBox>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QtTest>
 
 using namespace kolvar;
@@ -231,6 +233,49 @@ private slots:
         QVERIFY(f->form2().RecordChanged());
         QCOMPARE(f->form1().G1()->row(), 1);
         QCOMPARE(f->form1().CurrentId(), std::int64_t(2));
+    }
+
+    // Typing in any field of the editor is asked about before another case is shown; reading
+    // the fields is not.
+    void typingInAnyFieldIsAskedAboutBeforeStepping_data()
+    {
+        QTest::addColumn<EditorField>("field");
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<bool>("asked");
+        QTest::newRow("date") << EditorField::Termin << "1" << true;
+        QTest::newRow("sender") << EditorField::Nadawca << "x" << true;
+        QTest::newRow("subject") << EditorField::Dotyczy << "x" << true;
+        QTest::newRow("mode of settling") << EditorField::Tryb << "x" << true;
+        QTest::newRow("mode of reply") << EditorField::Odpowiedz << "x" << true;
+        QTest::newRow("details") << EditorField::Szczegoly << "x" << true;
+        QTest::newRow("annotations") << EditorField::Adnotacje << "x" << true;
+        QTest::newRow("nothing typed, only moved through") << EditorField::Tryb << "" << false;
+    }
+
+    void typingInAnyFieldIsAskedAboutBeforeStepping()
+    {
+        QFETCH(EditorField, field);
+        QFETCH(QString, typed);
+        QFETCH(bool, asked);
+        startWith(threeCases());
+        f->clickRow(1);
+        f->form1().PokazRekordu1Click();
+        TForm2& editor = f->form2();
+        QWidget* const controls[] = { editor.Edit4(), editor.edKlient(), editor.Edit5(),
+            editor.edKrypto1()->lineEdit(), editor.edKrypto2(), editor.Memo2(), editor.Memo3() };
+        QWidget* control = controls[int(field)];
+        QTest::keyClick(control, Qt::Key_End);
+        QTest::keyClick(control, Qt::Key_Home);
+        QTest::keyClicks(control, typed);
+        f->dialogs.answers.push_back(DialogButton::No);
+
+        f->form1().Nastepny1Click();
+
+        QCOMPARE(f->dialogs.texts(),
+            asked ? QStringList { "W rekordzie dokonano zmian. Czy chcesz je zapisać? " }
+                  : QStringList());
+        QCOMPARE(f->form1().CurrentId(), std::int64_t(3));
+        QVERIFY(!editor.RecordChanged());
     }
 
     void changedRecordQuestionNoDropsTheTypingAndMoves()

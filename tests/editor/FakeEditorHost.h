@@ -4,6 +4,8 @@
 
 #include <QStringList>
 
+#include <functional>
+
 namespace kolvar::test {
 
 // A main window as the editor sees it: values a test sets up, and a log of every command and
@@ -24,15 +26,25 @@ public:
     ColorValue editFontColor = colors::Black;
     int editFontSize = 10;
 
+    // Runs after a record command is logged, as the main window's work on the editor would.
+    std::function<void(const QString&)> onCommand;
+
     [[nodiscard]] int count(const QString& entry) const { return int(log.count(entry)); }
 
-    void Pierwszy1Click() override { log << QStringLiteral("Pierwszy1Click"); }
-    void Poprzedni1Click() override { log << QStringLiteral("Poprzedni1Click"); }
-    void Nastepny1Click() override { log << QStringLiteral("Nastepny1Click"); }
-    void Ostatni1Click() override { log << QStringLiteral("Ostatni1Click"); }
-    void Dodaj1Click() override { log << QStringLiteral("Dodaj1Click"); }
-    void Zniszcz1Click() override { log << QStringLiteral("Zniszcz1Click"); }
-    void Zmiana1Click() override { log << QStringLiteral("Zmiana1Click"); }
+    void command(const QString& name)
+    {
+        log << name;
+        if (onCommand)
+            onCommand(name);
+    }
+
+    void Pierwszy1Click() override { command(QStringLiteral("Pierwszy1Click")); }
+    void Poprzedni1Click() override { command(QStringLiteral("Poprzedni1Click")); }
+    void Nastepny1Click() override { command(QStringLiteral("Nastepny1Click")); }
+    void Ostatni1Click() override { command(QStringLiteral("Ostatni1Click")); }
+    void Dodaj1Click() override { command(QStringLiteral("Dodaj1Click")); }
+    void Zniszcz1Click() override { command(QStringLiteral("Zniszcz1Click")); }
+    void Zmiana1Click() override { command(QStringLiteral("Zmiana1Click")); }
 
     QString lblLewaCaption() const override { return lewa; }
     void setLblLewaCaption(const QString& c) override { lewa = c; }

@@ -1,3 +1,4 @@
+#include "Announcer.h"
 #include "FakeEditorHost.h"
 #include "MaskedDateEdit.h"
 #include "ScriptedDialogs.h"
@@ -16,6 +17,7 @@
 #include <QTest>
 #include <QToolButton>
 
+#include <functional>
 #include <memory>
 
 using kolvar::EditorField;
@@ -61,6 +63,28 @@ QString focusName()
         return combo->objectName();
     return w->objectName();
 }
+
+// Calls back every time a widget is shown.
+class ShowSpy : public QObject
+{
+public:
+    ShowSpy(QWidget* widget, std::function<void()> shown)
+        : m_shown(std::move(shown))
+    {
+        widget->installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        if (event->type() == QEvent::Show)
+            m_shown();
+        return false;
+    }
+
+private:
+    std::function<void()> m_shown;
+};
 
 } // namespace
 
@@ -213,9 +237,10 @@ private slots:
         QFETCH(bool, staysOpen);
         makeForm();
         fillAll(*m_form);
-        const QStringList texts = allTexts(*m_form);
         QVERIFY(showForm());
         QTest::keyClick(child<QLineEdit>("edKlient"), Qt::Key_End);
+        QTest::keyClick(child<QLineEdit>("edKlient"), Qt::Key_X);
+        const QStringList texts = allTexts(*m_form);
         QVERIFY(m_form->RecordChanged());
 
         m_dialogs->answers.push_back(answer);
@@ -231,20 +256,22 @@ private slots:
         QCOMPARE(m_host->count("Zmiana1Click"), 0);
     }
 
-    void clearButtonEmptiesEveryFieldAndLeavesTheFlag_data()
+    void clearButtonEmptiesEveryFieldAndCountsAsAChange_data()
     {
-        QTest::addColumn<bool>("changed");
-        QTest::newRow("unchanged record stays unchanged") << false;
-        QTest::newRow("changed record stays changed") << true;
+        QTest::addColumn<bool>("filled");
+        QTest::newRow("a filled case is changed") << true;
+        QTest::newRow("an empty case stays unchanged") << false;
     }
 
-    void clearButtonEmptiesEveryFieldAndLeavesTheFlag()
+    void clearButtonEmptiesEveryFieldAndCountsAsAChange()
     {
-        QFETCH(bool, changed);
+        QFETCH(bool, filled);
+        const bool changed = filled;
         makeForm();
-        fillAll(*m_form);
+        if (filled)
+            fillAll(*m_form);
         QVERIFY(showForm());
-        m_form->setRecordChanged(changed);
+        QVERIFY(!m_form->RecordChanged());
 
         QTest::mouseClick(child<QPushButton>("btnWymazuj"), Qt::LeftButton);
 
@@ -257,39 +284,64 @@ private slots:
         QCOMPARE(m_dialogs->texts().size(), changed ? 1 : 0);
     }
 
-    void keyReleaseMarksTheRecord_data()
+    // A case is changed when, and only when, some field's text differs from what the editor
+    // showed: keys that read or move change nothing, and every field counts.
+    void onlyADifferentTextIsAChange_data()
     {
         QTest::addColumn<QString>("control");
-        QTest::addColumn<int>("key");
-        QTest::addColumn<bool>("marks");
-        QTest::newRow("digit in the date") << "Edit4" << int(Qt::Key_2) << true;
-        QTest::newRow("letter in the sender") << "edKlient" << int(Qt::Key_A) << true;
-        QTest::newRow("arrow in the subject") << "Edit5" << int(Qt::Key_Left) << true;
-        QTest::newRow("shift alone in the subject") << "Edit5" << int(Qt::Key_Shift) << true;
-        QTest::newRow("letter in the details") << "Memo2" << int(Qt::Key_A) << true;
-        QTest::newRow("letter in the annotations") << "Memo3" << int(Qt::Key_B) << true;
-        QTest::newRow("letter in the mode of settling") << "edKrypto1" << int(Qt::Key_A) << false;
-        QTest::newRow("letter in the mode of reply") << "edKrypto2" << int(Qt::Key_A) << false;
+        QTest::addColumn<QString>("keys");
+        QTest::addColumn<bool>("changed");
+        QTest::newRow("digit in the date") << "Edit4"
+                                           << "^1" << true;
+        QTest::newRow("letter in the sender") << "edKlient"
+                                              << "a" << true;
+        QTest::newRow("letter in the details") << "Memo2"
+                                               << "a" << true;
+        QTest::newRow("letter in the annotations") << "Memo3"
+                                                   << "b" << true;
+        QTest::newRow("letter in the mode of settling") << "edKrypto1"
+                                                        << "a" << true;
+        QTest::newRow("letter in the mode of reply") << "edKrypto2"
+                                                     << "a" << true;
+        QTest::newRow("arrows and Home in the subject") << "Edit5"
+                                                        << "<>^" << false;
+        QTest::newRow("shift alone in the details") << "Memo2"
+                                                    << "S" << false;
+        QTest::newRow("a letter typed and taken back in the sender") << "edKlient"
+                                                                     << "aB" << false;
+        QTest::newRow("a letter typed and taken back in the mode of reply") << "edKrypto2"
+                                                                            << "aB" << false;
     }
 
-    void keyReleaseMarksTheRecord()
+    void onlyADifferentTextIsAChange()
     {
         QFETCH(QString, control);
-        QFETCH(int, key);
-        QFETCH(bool, marks);
+        QFETCH(QString, keys);
+        QFETCH(bool, changed);
         makeForm();
+        fillAll(*m_form);
         QVERIFY(showForm());
         QWidget* target = child<QWidget>(control);
         if (auto* combo = qobject_cast<QComboBox*>(target))
             target = combo->lineEdit();
+        for (const QChar k : keys) {
+            const Qt::Key key = k == u'<' ? Qt::Key_Left
+                : k == u'>'               ? Qt::Key_Right
+                : k == u'^'               ? Qt::Key_Home
+                : k == u'S'               ? Qt::Key_Shift
+                : k == u'B'               ? Qt::Key_Backspace
+                : k.isDigit()             ? Qt::Key(Qt::Key_0 + k.digitValue())
+                                          : Qt::Key(Qt::Key_A + (k.unicode() - u'a'));
+            QTest::keyClick(target, key);
+        }
+        QCOMPARE(m_form->RecordChanged(), changed);
 
-        QTest::keyPress(target, Qt::Key(key));
-        QVERIFY(!m_form->RecordChanged());
-        QTest::keyRelease(target, Qt::Key(key));
-        QCOMPARE(m_form->RecordChanged(), marks);
+        m_dialogs->answers.push_back(kolvar::DialogButton::No);
+        QVERIFY(m_form->close());
+        QCOMPARE(m_dialogs->texts(), changed ? QStringList({ Question }) : QStringList());
     }
 
-    void choosingAnItemOfTheModeOfSettlingDoesNotMark()
+    void choosingAnotherItemOfTheModeOfSettlingIsAChange()
     {
         makeForm();
         QVERIFY(showForm());
@@ -297,25 +349,123 @@ private slots:
         combo->setCurrentIndex(2);
         QCOMPARE(m_form->fieldText(EditorField::Tryb),
             QStringLiteral("Załatwić w trybie administracyjnym w okresie jednego miesiąca"));
+        QVERIFY(m_form->RecordChanged());
+        m_dialogs->answers.push_back(kolvar::DialogButton::No);
+        QVERIFY(m_form->close());
+        QCOMPARE(m_dialogs->texts(), QStringList({ Question }));
+    }
+
+    void tabbingThroughTheFieldsToHearThemChangesNothing()
+    {
+        makeForm();
+        fillAll(*m_form);
+        QVERIFY(activateForm());
+        child<QWidget>("Edit4")->setFocus();
+        QTRY_COMPARE(focusName(), QStringLiteral("Edit4"));
+        for (int i = 0; i < 7; ++i)
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        QCOMPARE(focusName(), QStringLiteral("btnWymazuj"));
         QVERIFY(!m_form->RecordChanged());
         QVERIFY(m_form->close());
         QVERIFY(m_dialogs->shown.isEmpty());
     }
 
-    void tabbingIntoTheDetailsMarksTheRecord()
+    // After "Nie" the typing stays in the fields without the question; typing on asks again.
+    void droppedTypingIsNotAskedAboutTwice()
     {
         makeForm();
-        QVERIFY(activateForm());
-        auto* tryb = child<QWidget>("edKrypto1");
-        tryb->setFocus();
-        QTRY_COMPARE(focusName(), QStringLiteral("edKrypto1"));
-
-        QTest::keyPress(QApplication::focusWidget(), Qt::Key_Tab);
-        QCOMPARE(focusName(), QStringLiteral("Memo2"));
+        fillAll(*m_form);
+        QVERIFY(showForm());
+        QTest::keyClick(child<QLineEdit>("Edit5"), Qt::Key_X);
+        m_form->setRecordChanged(false);
         QVERIFY(!m_form->RecordChanged());
-        QTest::keyRelease(child<QWidget>("Memo2"), Qt::Key_Tab);
+        QVERIFY(m_form->fieldChanged(EditorField::Dotyczy));
+        QTest::keyClick(child<QLineEdit>("Edit5"), Qt::Key_Y);
         QVERIFY(m_form->RecordChanged());
-        QCOMPARE(m_form->fieldText(EditorField::Szczegoly), QString());
+    }
+
+    // A window the user opens gets the focus, in its first field, whatever window had it.
+    void openingTheEditorTakesTheFocusToItsFirstField_data()
+    {
+        QTest::addColumn<bool>("present");
+        QTest::newRow("shown") << false;
+        QTest::newRow("brought back while open") << true;
+    }
+
+    void openingTheEditorTakesTheFocusToItsFirstField()
+    {
+        QFETCH(bool, present);
+        makeForm();
+        if (present) {
+            QVERIFY(activateForm());
+            child<QWidget>("Memo3")->setFocus();
+        }
+        QLineEdit list;
+        list.show();
+        list.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&list));
+
+        if (present)
+            m_form->present();
+        else
+            m_form->show();
+
+        QVERIFY(QTest::qWaitForWindowActive(m_form.get()));
+        QTRY_COMPARE(focusName(), QStringLiteral("Edit4"));
+    }
+
+    // A step that shows another case says it to a screen reader, once, without moving the
+    // focus; one that shows nothing new (the user kept the typing) says nothing.
+    void steppingAnnouncesTheNewCase_data()
+    {
+        QTest::addColumn<QString>("button");
+        QTest::addColumn<QString>("date");
+        QTest::addColumn<bool>("shows");
+        QTest::addColumn<QStringList>("heard");
+        QTest::newRow("next") << "btnNastepny"
+                              << "2024.01.29" << true
+                              << QStringList({ "Wpłynęło: 2024.01.29. Rekord 3 z 17" });
+        QTest::newRow("first, a case without a date")
+            << "btnPierwszy"
+            << "" << true << QStringList({ "Wpłynęło: pusto. Rekord 3 z 17" });
+        QTest::newRow("last, the typing kept") << "btnOstatni"
+                                               << "" << false << QStringList();
+    }
+
+    void steppingAnnouncesTheNewCase()
+    {
+        QFETCH(QString, button);
+        QFETCH(QString, date);
+        QFETCH(bool, shows);
+        QFETCH(QStringList, heard);
+        makeForm();
+        QVERIFY(activateForm());
+        auto* b = child<QToolButton>(button);
+        b->setFocus();
+        QTRY_VERIFY(b->hasFocus());
+        m_host->onCommand = [&](const QString&) {
+            if (!shows)
+                return;
+            m_form->setFieldText(EditorField::Termin, date);
+            m_form->Label1()->setText(QStringLiteral("3 z 17"));
+            m_form->markShown();
+        };
+        // A reader hears the notification each time it appears, so every appearance counts.
+        auto* announcer = m_form->findChild<kolvar::Announcer*>();
+        QVERIFY(announcer);
+        QStringList notices;
+        ShowSpy appearances(announcer, [&] { notices << announcer->text(); });
+
+        QTest::keyClick(b, Qt::Key_Space);
+        QCoreApplication::processEvents();
+
+        QCOMPARE(m_host->log.size(), 1);
+        QCOMPARE(notices, heard);
+        QVERIFY(b->hasFocus());
+        QAccessibleInterface* iface = QAccessible::queryAccessibleInterface(announcer);
+        QCOMPARE(iface->role(), QAccessible::Notification);
+        QCOMPARE(iface->text(QAccessible::Name), heard.value(0));
+        QCOMPARE(announcer->size(), QSize(0, 0));
     }
 
     void tabOrderRunsThroughTheControls()

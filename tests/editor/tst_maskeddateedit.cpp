@@ -1,5 +1,6 @@
 #include "MaskedDateEdit.h"
 
+#include <QLineEdit>
 #include <QLocale>
 #include <QTest>
 
@@ -158,6 +159,58 @@ private slots:
         QCOMPARE(edit.maskedText(), full);
         QTest::keyClicks(&edit, QStringLiteral("x"));
         QCOMPARE(edit.maskedText(), full);
+    }
+
+    // Reached with Tab or Shift+Tab, the date is told as focused before its cursor moves, else
+    // a screen reader takes the focus as told already and is silent; the whole date goes in the
+    // description, and typing starts at the first position as before.
+    void reachedByKeyTheFocusIsToldFirst_data()
+    {
+        QTest::addColumn<QString>("stored");
+        QTest::addColumn<bool>("cursorMovedByUser");
+        QTest::addColumn<bool>("backwards");
+        QTest::newRow("a full date") << "2024.01.29" << false << false;
+        QTest::newRow("a full date, the cursor left inside") << "2024.01.29" << true << false;
+        QTest::newRow("a half-typed date, from behind") << "2024.01.  " << true << true;
+    }
+
+    void reachedByKeyTheFocusIsToldFirst()
+    {
+        QFETCH(QString, stored);
+        QFETCH(bool, cursorMovedByUser);
+        QFETCH(bool, backwards);
+        QWidget window;
+        auto* before = new QLineEdit(&window);
+        auto* edit = new MaskedDateEdit(&window);
+        auto* after = new QLineEdit(&window);
+        edit->setStoredText(stored);
+        window.show();
+        window.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&window));
+        if (cursorMovedByUser) {
+            edit->setFocus();
+            edit->setCursorPosition(6);
+        }
+        QWidget* start = backwards ? after : before;
+        start->setFocus(Qt::OtherFocusReason);
+        QTRY_VERIFY(start->hasFocus());
+
+        // The toolkit tells assistive tools about the focus once the focus change is done; a
+        // cursor move inside it comes first and silences a reader.
+        bool focusTold = false;
+        QList<bool> movesAfterTheFocusWasTold;
+        connect(edit, &QLineEdit::cursorPositionChanged,
+            [&] { movesAfterTheFocusWasTold << focusTold; });
+        QTest::keyClick(start, Qt::Key_Tab, backwards ? Qt::ShiftModifier : Qt::NoModifier);
+        focusTold = true;
+        QCoreApplication::processEvents();
+
+        QVERIFY(!movesAfterTheFocusWasTold.contains(false));
+        QVERIFY(edit->hasFocus());
+        QCOMPARE(edit->cursorPosition(), 0);
+        QCOMPARE(edit->accessibleDescription(), QString(stored).replace(u' ', u'x'));
+        QTest::keyClicks(edit, QStringLiteral("1"));
+        QCOMPARE(edit->maskedText().left(4), QStringLiteral("1024"));
     }
 };
 

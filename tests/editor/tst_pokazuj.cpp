@@ -11,6 +11,7 @@
 #include <QPageSize>
 #include <QProcess>
 #include <QScrollArea>
+#include <QSet>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
@@ -165,6 +166,27 @@ private slots:
         QWidget* widget = m_preview->findChild<QWidget*>(control);
         QVERIFY(widget);
         QCOMPARE(QAccessible::queryAccessibleInterface(widget)->text(QAccessible::Name), name);
+    }
+
+    // Tab reaches every stop under a name of its own, the first stop included: two pairs of
+    // arrows that a reader calls alike cannot be told apart by ear.
+    void everyFocusStopHasANameOfItsOwn()
+    {
+        QStringList names;
+        for (QWidget* w = m_preview->nextInFocusChain(); w != m_preview.get();
+             w = w->nextInFocusChain()) {
+            if ((w->focusPolicy() & Qt::TabFocus) && w->isEnabled()
+                && w->isVisibleTo(m_preview.get()))
+                names << QAccessible::queryAccessibleInterface(w)->text(QAccessible::Name);
+        }
+        QVERIFY(names.size() > 10);
+        QCOMPARE(names.first(), QStringLiteral("Podgląd strony"));
+        QVERIFY2(!names.contains(QString()), qPrintable(names.join(" | ")));
+        QCOMPARE(QSet<QString>(names.begin(), names.end()).size(), names.size());
+        for (const char* name :
+            { "Zwiększ wartość wybranej pozycji", "Zmniejsz wartość wybranej pozycji",
+                "Zwiększ numer strony", "Zmniejsz numer strony" })
+            QVERIFY2(names.contains(QString::fromUtf8(name)), name);
     }
 
     void clicksZoomInBySteps()

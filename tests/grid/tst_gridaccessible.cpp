@@ -113,6 +113,39 @@ private slots:
         QVERIFY(!iface->tableInterface()->cellAt(0, 0)->state().focused);
     }
 
+    // The current cell may sit in a hidden column (a list of whole rows starts on its key
+    // column): a reader is then told of the nearest shown cell of the row instead of nothing.
+    void aCurrentCellInAHiddenColumnIsToldAsTheNearestShownOne_data()
+    {
+        QTest::addColumn<int>("hidden");
+        QTest::addColumn<int>("current");
+        QTest::addColumn<int>("told");
+        QTest::newRow("hidden key column, the next one told") << 2 << 2 << 0;
+        QTest::newRow("hidden last column, the one before told") << 5 << 5 << 2;
+        QTest::newRow("a shown column is told as it is") << 3 << 4 << 1;
+    }
+    void aCurrentCellInAHiddenColumnIsToldAsTheNearestShownOne()
+    {
+        QFETCH(int, hidden);
+        QFETCH(int, current);
+        QFETCH(int, told);
+        TZarur grid;
+        fillList(grid, 4);
+        grid.ShowColumns(5, 5);
+        grid.setColWidth(5, 40);
+        grid.setColWidth(hidden, 0);
+        grid.setCurrentCell(current, 2);
+        grid.show();
+        grid.activateWindow();
+        grid.setFocus();
+        QVERIFY(QTest::qWaitForWindowActive(&grid));
+        QAccessibleInterface* iface = QAccessible::queryAccessibleInterface(&grid);
+        QAccessibleInterface* spoken = iface->tableInterface()->cellAt(1, told);
+        QVERIFY(spoken);
+        QCOMPARE(iface->focusChild(), spoken);
+        QVERIFY(spoken->state().focused);
+    }
+
     void aMillionRowsAreReadOnlyWhereAsked()
     {
         TZarur grid;

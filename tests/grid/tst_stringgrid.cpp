@@ -400,6 +400,32 @@ private slots:
         QVERIFY(inkBox(next).isEmpty());
     }
 
+    void aHugeTextPaintsAsItsBeginningAndReadsWhole_data()
+    {
+        QTest::addColumn<QString>("piece"); // repeated to some two million characters
+        QTest::addRow("code page row") << QStringLiteral("Łódź, ul. Żółwia 5; ");
+        QTest::addRow("UTF-16 row") << QStringLiteral("Жук и Łódź; ");
+        QTest::addRow("pairs of units") << QStringLiteral("a\U0001F600");
+    }
+    void aHugeTextPaintsAsItsBeginningAndReadsWhole()
+    {
+        QFETCH(QString, piece);
+        ProbeStringGrid& grid = shownGrid();
+        installCodec(grid);
+        grid.setCurrentCell(1, 1);
+        const QString huge = piece.repeated(2'000'000 / piece.size());
+        grid.setCells(2, 2, huge);
+        grid.setCells(2, 3, huge.left(300));
+        const int width = grid.cellRect(2, 2).width();
+        const QString shown = grid.shownText(2, 2, width);
+        QVERIFY(huge.startsWith(shown));
+        QVERIFY(shown.size() >= 2 * width && shown.size() < 4 * width + 1024);
+        QVERIFY(!shown.back().isHighSurrogate());
+        QCOMPARE(grid.shownText(2, 3, width), huge.left(300));
+        QCOMPARE(grabCell(grid, 2, 2), grabCell(grid, 2, 3));
+        QCOMPARE(grid.cells(2, 2), huge); // searched and exported whole
+    }
+
     void withoutDefaultDrawingOnlyTheEventPaints()
     {
         ProbeStringGrid& grid = shownGrid();

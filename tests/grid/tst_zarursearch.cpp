@@ -120,6 +120,26 @@ private slots:
         QTest::newRow("phrase running past the end")
             << "żółwie"
             << "mały żółw" << false << true << 1 << all << false;
+        // Cells longer than the sixteen bytes a scan looks at in one step.
+        QTest::newRow("long cell: match across two blocks")
+            << "żółw" << QString(14, u'x') + QStringLiteral("ŻÓŁW i reszta tekstu") << false << true
+            << 1 << all << true;
+        QTest::newRow("long cell: match in the short last block")
+            << "kowal" << QString(35, u'a') + QStringLiteral("Kowal") << false << true << 1 << all
+            << true;
+        QTest::newRow("long cell: first letter met many times before the match")
+            << "kowal" << QString(40, u'k') + QStringLiteral("owal") << false << true << 1 << all
+            << true;
+        QTest::newRow("long cell: first letter everywhere, phrase nowhere")
+            << "ąb" << QString(50, u'Ą') + QStringLiteral("ą") << false << true << 1 << all
+            << false;
+        QTest::newRow("long cell: sharp s far in, after the match")
+            << "zz"
+            << QString(20, u'a') + QStringLiteral("zz") + QString(20, u'b') + QStringLiteral("ß")
+            << false << true << 1 << all << true;
+        QTest::newRow("long cell: case counts, capital first letter only")
+            << "Abc" << QString(33, u'a') + QStringLiteral("bcAbc") << true << true << 1 << all
+            << true;
         QTest::newRow("substring ignores the key part")
             << "def"
             << "abcdef" << false << true << 1 << 3 << true;
@@ -179,7 +199,11 @@ private slots:
         compact.useCompactCode(decode);
         const std::optional<bool> inPlace = compact.matchesCompact(encode(cell));
         QCOMPARE(inPlace.value_or(match), match);
-        QCOMPARE(inPlace.has_value(), substring && !phrase.isEmpty() && !cell.contains(u'ß'));
+        // A sharp s after a match does not matter: the scan stops at the match.
+        const qsizetype sharp = cell.indexOf(u'ß');
+        const bool deferred
+            = sharp >= 0 && !(match && foldCase(cell.left(sharp)).contains(foldCase(phrase)));
+        QCOMPARE(inPlace.has_value(), substring && !phrase.isEmpty() && !deferred);
     }
 
     void bufferedFoldAgreesWithUpperCasingForEveryCharacter()

@@ -47,6 +47,13 @@ void TestQueryRows::init()
     // A text ends at a zero byte; a blob keeps it.
     m_db->RunStatement(
         QStringLiteral("INSERT INTO t VALUES (6, 'ab' || char(0) || 'cd', x'00410042', 1.25)"));
+    // Values of hundreds of kilobytes, which a row read alone takes where the engine holds them,
+    // between short ones; a zero byte far into a text still ends it.
+    m_db->RunStatement(QStringLiteral("INSERT INTO t VALUES (7, replace(hex(zeroblob(100000)), "
+                                      "'00', 'Łą'), zeroblob(70000) || x'41', 3)"));
+    m_db->RunStatement(QStringLiteral("INSERT INTO t VALUES (8, 'Nowak', x'42', 4)"));
+    m_db->RunStatement(QStringLiteral("INSERT INTO t VALUES (9, replace(hex(zeroblob(40000)), "
+                                      "'0', 'b') || char(0) || 'reszta', x'43', 5)"));
 }
 
 void TestQueryRows::cleanup()
@@ -99,7 +106,7 @@ void TestQueryRows::eachRowReadsAsTheWholeSetReadsIt()
         ++rows;
         whole->StepForward();
     });
-    QCOMPARE(rows, 6);
+    QCOMPARE(rows, 9);
     QVERIFY(whole->AtEnd());
 }
 
@@ -109,9 +116,9 @@ void TestQueryRows::rowsComeInTheQueryOrderAndAreCounted()
     const std::uint32_t total
         = m_db->RunQueryRows(QStringLiteral("SELECT ID FROM t ORDER BY Amount DESC"),
             [&ids](const ISQLiteTable& row) { ids.append(row.CellInt64(0)); });
-    QCOMPARE(total, 6u);
+    QCOMPARE(total, 9u);
     // SQLite puts NULL first in ascending order, so last here.
-    QCOMPARE(ids, (QList<std::int64_t> { 3, 1, 6, 4, 5, 2 }));
+    QCOMPARE(ids, (QList<std::int64_t> { 3, 9, 8, 7, 1, 6, 4, 5, 2 }));
 }
 
 void TestQueryRows::emptyResultCallsNothing()
