@@ -151,8 +151,13 @@ bool TForm1::typingKept()
 void TForm1::PokazRekordu1Click()
 {
     guarded([this] {
-        if (!typingKept())
-            showCurrentCase();
+        if (typingKept())
+            return;
+        showCurrentCase();
+        // Opened to work in: in front, with the focus in its first field, also when it was open
+        // behind the list already (a step from the editor's own buttons leaves the focus be).
+        if (editorVisible())
+            m_form2->present();
     });
 }
 
