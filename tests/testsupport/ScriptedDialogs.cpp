@@ -5,8 +5,7 @@
 namespace kolvar::test {
 
 namespace {
-template <typename T>
-T take(std::deque<T>& queue, T fallback)
+template <typename T> T take(std::deque<T>& queue, T fallback)
 {
     if (queue.empty())
         return fallback;
@@ -18,8 +17,7 @@ T take(std::deque<T>& queue, T fallback)
 
 ScriptedDialogs::ScriptedDialogs()
     : m_previous(setUserDialogs(this))
-{
-}
+{ }
 
 ScriptedDialogs::~ScriptedDialogs()
 {
@@ -43,8 +41,8 @@ void ScriptedDialogs::message(QWidget*, const QString& text, MessageIcon icon)
         onShow(shown.last());
 }
 
-DialogButton ScriptedDialogs::ask(QWidget*, const QString& text, const QList<DialogButton>& buttons,
-                                  MessageIcon icon)
+DialogButton ScriptedDialogs::ask(
+    QWidget*, const QString& text, const QList<DialogButton>& buttons, MessageIcon icon)
 {
     shown.append({ Shown::Question, text, icon, buttons, {} });
     if (onShow)
@@ -100,6 +98,19 @@ bool ScriptedDialogs::setUpPrinter(QWidget*, PrinterSetup& setup)
         return false;
     setup = *answer;
     return true;
+}
+
+std::optional<ServerChoice> ScriptedDialogs::chooseServer(
+    QWidget*, const QString& caption, const ServerChoice&)
+{
+    shown.append({ Shown::Server, caption, MessageIcon::None, {}, {} });
+    return take(servers, std::optional<ServerChoice>());
+}
+
+std::optional<QString> ScriptedDialogs::askPassword(QWidget*, const QString& text)
+{
+    shown.append({ Shown::Password, text, MessageIcon::None, {}, {} });
+    return take(passwords, std::optional<QString>());
 }
 
 } // namespace kolvar::test
