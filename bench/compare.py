@@ -53,14 +53,15 @@ def phrase_near_the_end(path):
     db.text_factory = bytes
     senders = [row[0] for row in db.execute(
         "SELECT DISTINCT Nadawca FROM kolvar WHERE substr(CAST(Nadawca AS BLOB), 1, 1) = X'AF'")]
-    last = max(senders, key=lambda s: s.decode("cp1250"))
-    (details,) = db.execute("SELECT Szczegoly FROM kolvar WHERE CAST(Nadawca AS BLOB) = ? AND Szczegoly "
-                            "IS NOT NULL ORDER BY ID DESC LIMIT 1", (last,)).fetchone()
+    alphabet = "aąbcćdeęfghijklłmnńoópqrsśtuvwxyzźż"
+    last = max(senders, key=lambda s: [alphabet.find(c) for c in s.decode("cp1250").lower()])
+    (details,) = db.execute("SELECT Szczegoly FROM kolvar WHERE CAST(Nadawca AS BLOB) = ? AND "
+                            "Szczegoly IS NOT NULL ORDER BY ID DESC LIMIT 1", (last,)).fetchone()
     columns = " OR ".join(f"instr(CAST({c} AS BLOB), ?) > 0" for c in SEARCHED)
-    for end in range(len(details), 30, -10):
-        phrase = details[end - 30:end]
-        if b"\r" in phrase or b"\n" in phrase or not any(chr(b).isdigit() for b in phrase):
-            continue
+    # Its sentences that hold numbers, longest first: a date or a telephone number is rare.
+    sentences = [p for line in details.split(b"\r\n") for p in line.split(b". ")
+                 if any(chr(b).isdigit() for b in p)]
+    for phrase in sorted(sentences, key=len, reverse=True):
         (count,) = db.execute(f"SELECT count(*) FROM kolvar WHERE {columns}",
                               (phrase,) * len(SEARCHED)).fetchone()
         if count == 1:
