@@ -482,7 +482,7 @@ void CustomGrid::announceCurrent()
 {
     if (!QAccessible::isActive())
         return;
-    const int child = GridAccessible::childIndex(*this, col(), row());
+    const int child = GridAccessible::childIndex(*this, GridAccessible::spokenColumn(*this), row());
     if (child < 0)
         return;
     QAccessibleEvent selection(this, QAccessible::Selection);
@@ -507,6 +507,10 @@ void CustomGrid::announceReset()
             QAccessibleTableModelChangeEvent reset(
                 this, QAccessibleTableModelChangeEvent::ModelReset);
             QAccessible::updateAccessibility(&reset);
+            // The reset drops the cell a reader was last told of; with the focus here it is
+            // told of the current one again, or it keeps listening to a cell that is gone.
+            if (hasFocus())
+                announceCurrent();
         },
         Qt::QueuedConnection);
 }

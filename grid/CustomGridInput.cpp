@@ -418,19 +418,23 @@ void CustomGrid::keyDown(int& key, Qt::KeyboardModifiers mods)
         r = stepShown(d->rows, r, 1);
         break;
     case Qt::Key_Left:
-        if (rowSelect) {
-            setLeftCol(d->leftCol - 1);
+    case Qt::Key_Right: {
+        const int step = key == Qt::Key_Right ? 1 : -1;
+        c = stepShown(d->cols, c, step);
+        if (!rowSelect)
+            break;
+        // A row is one whole case: Left and Right go from field to field of it, so that a screen
+        // reader hears each under its column's title. The row stays the same, so nothing is
+        // clicked, and the view scrolls only when a field's start is out of sight: columns in
+        // view are never scrolled away.
+        if (c == d->current.x() || !moveCurrent(c, r, true, false))
             return;
-        }
-        c = stepShown(d->cols, c, -1);
-        break;
-    case Qt::Key_Right:
-        if (rowSelect) {
-            setLeftCol(d->leftCol + 1);
-            return;
-        }
-        c = stepShown(d->cols, c, 1);
-        break;
+        if (c < d->leftCol)
+            setLeftCol(c);
+        else if (cellRect(c, r).isEmpty())
+            setLeftCol(d->cols.firstShowingAtEnd(c, viewport()->width()));
+        return;
+    }
     case Qt::Key_PageUp:
     case Qt::Key_PageDown: {
         const int page = std::max(1, visibleRowCount());
@@ -582,8 +586,16 @@ void CustomGrid::focusInEvent(QFocusEvent* event)
         d->editor->setFocus(event->reason());
     enterFocus();
     viewport()->update();
-    // The tool hears the grid take the focus; the reader wants to hear where in it.
-    announceCurrent();
+    // The toolkit tells assistive tools that the grid took the focus only after this handler
+    // returns, and that news overrides whatever came before it: the current cell is told once
+    // it is out, or a reader says the table and never where in it the user is.
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            if (hasFocus())
+                announceCurrent();
+        },
+        Qt::QueuedConnection);
 }
 
 void CustomGrid::focusOutEvent(QFocusEvent* event)

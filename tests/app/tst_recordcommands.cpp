@@ -245,6 +245,35 @@ private slots:
         QVERIFY(!editor.RecordChanged());
     }
 
+    // F2 or a double click brings the editor to the front with the focus in its first field,
+    // also when it is open behind the list already.
+    void editingTheCurrentCaseTakesTheFocusToTheEditor_data()
+    {
+        QTest::addColumn<bool>("openBefore");
+        QTest::newRow("editor closed") << false;
+        QTest::newRow("editor open behind the list") << true;
+    }
+
+    void editingTheCurrentCaseTakesTheFocusToTheEditor()
+    {
+        QFETCH(bool, openBefore);
+        startWith(threeCases());
+        TForm1& list = f->form1();
+        list.show();
+        if (openBefore) {
+            list.PokazRekordu1Click();
+            QVERIFY(QTest::qWaitForWindowActive(&f->form2()));
+        }
+        list.activateWindow();
+        list.G1()->setFocus();
+        QVERIFY(QTest::qWaitForWindowActive(&list));
+
+        list.PokazRekordu1Click();
+
+        QVERIFY(QTest::qWaitForWindowActive(&f->form2()));
+        QTRY_COMPARE(QApplication::focusWidget(), static_cast<QWidget*>(f->form2().Edit4()));
+    }
+
     void changedRecordQuestionNoDropsTheTypingAndMoves()
     {
         startWith(threeCases());

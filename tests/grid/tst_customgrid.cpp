@@ -367,6 +367,43 @@ private slots:
         QCOMPARE(grid.selection(), (GridRect { 2, 6, 5, 6 }));
     }
 
+    // In a grid of whole rows Left and Right go from field to field of the current row, clicking
+    // nothing, and scroll only to bring a field's start into sight: columns in view stay.
+    void rowSelectArrowsGoFromFieldToField_data()
+    {
+        QTest::addColumn<int>("width");
+        QTest::addColumn<QString>("keys");
+        QTest::addColumn<int>("col");
+        QTest::addColumn<int>("leftCol");
+        QTest::newRow("columns that fit: nothing scrolls") << 60 << "RR" << 3 << 1;
+        QTest::newRow("past the last field nothing moves") << 60 << "RRRRR" << 4 << 1;
+        QTest::newRow("back to the first field") << 60 << "RRLLL" << 1 << 1;
+        QTest::newRow("a cut-off field is not scrolled") << 170 << "R" << 2 << 1;
+        QTest::newRow("a field out of sight scrolls in") << 170 << "RR" << 3 << 3;
+        QTest::newRow("and back") << 170 << "RRL" << 2 << 2;
+    }
+
+    void rowSelectArrowsGoFromFieldToField()
+    {
+        QFETCH(int, width);
+        QFETCH(QString, keys);
+        QFETCH(int, col);
+        QFETCH(int, leftCol);
+        ProbeGrid& grid = shownGrid(5, 10);
+        grid.setOptions(grid.options() | goRowSelect);
+        for (int c = 1; c < 5; ++c)
+            grid.setColWidth(c, width);
+        grid.setCurrentCell(1, 3);
+        int clicks = 0;
+        grid.onClick = [&] { ++clicks; };
+        for (const QChar k : keys)
+            QTest::keyClick(&grid, k == u'R' ? Qt::Key_Right : Qt::Key_Left);
+        QCOMPARE(QPoint(grid.col(), grid.row()), QPoint(col, 3));
+        QCOMPARE(grid.leftCol(), leftCol);
+        QCOMPARE(grid.selection(), (GridRect { 1, 3, 4, 3 }));
+        QCOMPARE(clicks, 0);
+    }
+
     void arrowsStepOverHiddenRowsAndColumns()
     {
         ProbeGrid& grid = shownGrid(6, 6);
