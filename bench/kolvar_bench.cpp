@@ -14,6 +14,7 @@
 // found" box or the case found, and the repainted list; "found-row" then tells the row, 0 for
 // none) or regen (Regeneruj).
 #include "BenchSupport.h"
+#include "FirstFrame.h"
 #include "Program.h"
 #include "ScriptedDialogs.h"
 #include "Unit1.h"
@@ -151,8 +152,7 @@ int main(int argc, char* argv[])
     {
         kolvar::prepareApplication(app);
         kolvar::Program program(folder.path());
-        program.form1().show();
-        QApplication::processEvents(); // the first frame of the list
+        kolvar::bench::showAndWaitForFirstFrame(program.form1()); // the list as first painted
         cases = program.form1().LabelCount()->text().toInt();
         if (dump) {
             const kolvar::grid::TZarur& g1 = *program.form1().G1();
