@@ -236,13 +236,16 @@ private:
             { {}, text.data(), std::uint32_t(text.size()), std::uint32_t(m_groups.size() - 1) });
         if (m_tabled)
             tabulate(m_groups.size() - 1);
-        else if (m_groups.size() == TableFrom)
+        else if (m_groups.size() == TableFrom || text.size() >= LongText)
             useTable();
         return std::uint32_t(m_groups.size() - 1);
     }
 
-    // A few hundred values sort faster by the collator than the table takes to derive.
+    // A few hundred values sort faster by the collator than the table takes to derive; but the
+    // collator reads a text only decoded whole, and every comparison with a text of megabytes
+    // would decode it again.
     static constexpr std::size_t TableFrom = 256;
+    static constexpr qsizetype LongText = qsizetype(64) * 1024;
 
     void useTable()
     {

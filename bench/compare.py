@@ -19,6 +19,8 @@ import time
 
 ORDER_COLUMN = {2: "Termin", 3: "Nadawca", 4: "Dotyczy"}
 ORDER_NAME = {2: "date", 3: "sender", 4: "subject"}
+# The register named so on the command line holds one subject of fifty megabytes (compare.sh).
+HUGE = "huge"
 # Phrases that are nowhere in a generated register, by how often the scan meets their first
 # letter: everywhere, hardly ever, and a Polish one.
 ABSENT = (("common first letter", "zolw xyzzy"), ("rare first letter", "qqq xyzzy"),
@@ -51,14 +53,15 @@ def phrase_near_the_end(path):
     db.text_factory = bytes
     senders = [row[0] for row in db.execute(
         "SELECT DISTINCT Nadawca FROM kolvar WHERE substr(CAST(Nadawca AS BLOB), 1, 1) = X'AF'")]
-    last = max(senders, key=lambda s: s.decode("cp1250"))
-    (details,) = db.execute("SELECT Szczegoly FROM kolvar WHERE CAST(Nadawca AS BLOB) = ? AND Szczegoly "
-                            "IS NOT NULL ORDER BY ID DESC LIMIT 1", (last,)).fetchone()
+    alphabet = "aąbcćdeęfghijklłmnńoópqrsśtuvwxyzźż"
+    last = max(senders, key=lambda s: [alphabet.find(c) for c in s.decode("cp1250").lower()])
+    (details,) = db.execute("SELECT Szczegoly FROM kolvar WHERE CAST(Nadawca AS BLOB) = ? AND "
+                            "Szczegoly IS NOT NULL ORDER BY ID DESC LIMIT 1", (last,)).fetchone()
     columns = " OR ".join(f"instr(CAST({c} AS BLOB), ?) > 0" for c in SEARCHED)
-    for end in range(len(details), 30, -10):
-        phrase = details[end - 30:end]
-        if b"\r" in phrase or b"\n" in phrase or not any(chr(b).isdigit() for b in phrase):
-            continue
+    # Its sentences that hold numbers, longest first: a date or a telephone number is rare.
+    sentences = [p for line in details.split(b"\r\n") for p in line.split(b". ")
+                 if any(chr(b).isdigit() for b in p)]
+    for phrase in sorted(sentences, key=len, reverse=True):
         (count,) = db.execute(f"SELECT count(*) FROM kolvar WHERE {columns}",
                               (phrase,) * len(SEARCHED)).fetchone()
         if count == 1:
@@ -72,7 +75,7 @@ def fields(text):
 
 
 def main():
-    build, data, sizes = sys.argv[1], sys.argv[2], [int(s) for s in sys.argv[3:]]
+    build, data, sizes = sys.argv[1], sys.argv[2], sys.argv[3:]
     bench = os.path.join(build, "bench", "kolvar-bench")
     empty = os.path.join(build, "bench", "kolvar-emptywindow")
     linked = os.path.join(build, "bench", "kolvar-emptywindow-linked")
@@ -125,9 +128,29 @@ def main():
             return f["seconds"], f["peak-after"], extra
         return go
 
-    for size in sizes:
-        path = os.path.join(data, f"kolvar-{size}.db")
+    def huge_text(path, file_mb):
+        """The register of seventeen cases and one subject of fifty megabytes: the loads, the
+        sort commands and a search, which must not take the text's size many times over."""
+        for order in (2, 3, 4):
+            column = ORDER_COLUMN[order]
+            name = ORDER_NAME[order]
+            measure(f"load, list by {name}", 18, whole(path, order),
+                    shell(path, f"SELECT * FROM kolvar ORDER BY {column}"), 7, file_mb)
+            start_order = 3 if order == 2 else 2
+            measure(f"sort command by {name}", 18, command(path, start_order, f"sort{order}"),
+                    shell(path, f"SELECT * FROM kolvar ORDER BY {column}"), 7, file_mb)
+        phrase = ABSENT[0][1]
+        like = " OR ".join(f"{c} LIKE '%{phrase}%'" for c in SEARCHED)
+        measure(f"search, {ABSENT[0][0]}", 18, command(path, 3, "search", phrase=phrase),
+                shell(path, f"SELECT count(*) FROM kolvar WHERE {like}"), 7, file_mb)
+
+    for name in sizes:
+        path = os.path.join(data, f"kolvar-{name}.db")
         file_mb = os.path.getsize(path) / 1e6
+        if name == HUGE:
+            huge_text(path, file_mb)
+            continue
+        size = int(name)
         runs = 5 if size >= 1000000 else 7
         middle = size // 2
         for order in (2, 3, 4):

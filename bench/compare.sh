@@ -5,7 +5,8 @@
 # (ORDER BY, the statement alone, LIKE over the searched columns, VACUUM), taken in turn; and the
 # start-up on the example register beside an empty Qt window with a menu. One table at the end.
 #
-# bench/compare.sh [N ...]       sizes to compare, 100000 and 1000000 when none are given
+# bench/compare.sh [N ...]       sizes to compare, 100000 and 1000000 when none are given; "huge"
+#                                is seventeen cases and one subject of fifty megabytes
 # KOLVAR_BENCH_BUILD, KOLVAR_BENCH_DATA override the build folder and the folder of the registers;
 # KOLVAR_BENCH_ONLY="sort command by subject;start-up" measures only the rows whose work begins so.
 set -euo pipefail
@@ -30,7 +31,14 @@ mkdir -p "$data"
 for n in "${sizes[@]}"; do
   file="$data/kolvar-$n.db"
   if [ ! -f "$file" ]; then
-    "$build/bench/kolvar-gen" "$n" "$file.part"
+    if [ "$n" = huge ]; then
+      # Seventeen ordinary cases and one whose subject is fifty megabytes of text.
+      "$build/bench/kolvar-gen" 17 "$file.part"
+      sqlite3 "$file.part" "INSERT INTO kolvar(Termin, Nadawca, Dotyczy) SELECT '2024.05.06',
+        'Nowak Jan', 'Skarga ' || replace(hex(zeroblob(6250000)), '00', 'wniosek ')"
+    else
+      "$build/bench/kolvar-gen" "$n" "$file.part"
+    fi
     mv "$file.part" "$file"
   fi
 done

@@ -11,8 +11,10 @@
 // (Shift+F1/F2/F3), save (a case in the middle of the list shown, its sender changed, Insert), add
 // (Ctrl+D with that case in the editor), delete (Ctrl+Delete on it, answered Yes), search (Ctrl+F
 // answered with KOLVAR_BENCH_PHRASE, else a phrase that is nowhere, from its OK to the "not
-// found" box and the repainted list; a phrase that is found fails) or regen (Regeneruj).
+// found" box or the case found, and the repainted list; "found-row" then tells the row, 0 for
+// none) or regen (Regeneruj).
 #include "BenchSupport.h"
+#include "FirstFrame.h"
 #include "Program.h"
 #include "ScriptedDialogs.h"
 #include "Unit1.h"
@@ -55,10 +57,12 @@ const QStringList Commands { QStringLiteral("sort2"), QStringLiteral("sort3"),
     QStringLiteral("delete"), QStringLiteral("search"), QStringLiteral("regen") };
 
 // The phrase search as the window runs it: Ctrl+F's dialog answered with the phrase (the clock
-// starts at its OK), the search, the "not found" box, the extra columns hidden again and the
-// list repainted. The phrase is KOLVAR_BENCH_PHRASE, else one that is nowhere in a generated
-// register; false when the phrase is found, as the comparison is for absent phrases.
-bool search(TForm1& form1, kolvar::test::ScriptedDialogs& dialogs, QElapsedTimer& timer)
+// starts at its OK), the search, the case found made current or the "not found" box, the extra
+// columns hidden again and the list repainted. The phrase is KOLVAR_BENCH_PHRASE, else one that
+// is nowhere in a generated register. The row found (0 for none) goes to foundRow; false when
+// the dialog never came or the window showed any other box.
+bool search(
+    TForm1& form1, kolvar::test::ScriptedDialogs& dialogs, QElapsedTimer& timer, int& foundRow)
 {
     const QString phrase = qEnvironmentVariableIsSet("KOLVAR_BENCH_PHRASE")
         ? qEnvironmentVariable("KOLVAR_BENCH_PHRASE")
@@ -78,15 +82,16 @@ bool search(TForm1& form1, kolvar::test::ScriptedDialogs& dialogs, QElapsedTimer
     QApplication::processEvents(); // the repainted list
     const QString notFound
         = QStringLiteral("Frazy   \"") + phrase + QStringLiteral("\"   nie znalazłem");
-    const bool absent = answered && dialogs.texts() == QStringList { notFound };
+    const QStringList shown = dialogs.texts();
     dialogs.clear();
-    return absent;
+    foundRow = shown.isEmpty() ? form1.G1()->row() : 0;
+    return answered && (shown.isEmpty() || shown == QStringList { notFound });
 }
 
 // Runs command on the started program; false when it is not one. The clock runs from timer's
 // start, which the command may set later, where the user's wait begins.
 bool runCommand(const QString& command, TForm1& form1, TForm2& form2,
-    kolvar::test::ScriptedDialogs& dialogs, QElapsedTimer& timer)
+    kolvar::test::ScriptedDialogs& dialogs, QElapsedTimer& timer, int& foundRow)
 {
     if (command.startsWith(QLatin1String("sort"))) {
         const int mode = command.back().digitValue();
@@ -105,7 +110,7 @@ bool runCommand(const QString& command, TForm1& form1, TForm2& form2,
         dialogs.answers.push_back(kolvar::DialogButton::Yes);
         form1.Zniszcz1Click();
     } else if (command == QLatin1String("search")) {
-        return search(form1, dialogs, timer);
+        return search(form1, dialogs, timer, foundRow);
     } else if (command == QLatin1String("regen")) {
         form1.Regeneruj1Click();
     } else {
@@ -147,8 +152,7 @@ int main(int argc, char* argv[])
     {
         kolvar::prepareApplication(app);
         kolvar::Program program(folder.path());
-        program.form1().show();
-        QApplication::processEvents(); // the first frame of the list
+        kolvar::bench::showAndWaitForFirstFrame(program.form1()); // the list as first painted
         cases = program.form1().LabelCount()->text().toInt();
         if (dump) {
             const kolvar::grid::TZarur& g1 = *program.form1().G1();
@@ -173,15 +177,19 @@ int main(int argc, char* argv[])
             const double cpuBefore = processorSeconds();
             QElapsedTimer timer;
             timer.start();
-            if (!runCommand(command, form1, program.form2(), dialogs, timer)) {
+            int foundRow = 0;
+            if (!runCommand(command, form1, program.form2(), dialogs, timer, foundRow)) {
                 std::fprintf(stderr, "kolvar-bench: %s failed\n", argv[1]);
                 return 1;
             }
             const double seconds = double(timer.nsecsElapsed()) / 1e9;
-            std::printf("seconds %.4f cpu %.4f peak-before %.1f peak-after %.1f rss-after %.1f\n",
+            std::printf("seconds %.4f cpu %.4f peak-before %.1f peak-after %.1f rss-after %.1f",
                 seconds, processorSeconds() - cpuBefore, before,
                 double(kolvar::bench::peakResidentBytes()) / 1e6,
                 double(kolvar::bench::residentBytes()) / 1e6);
+            if (command == QLatin1String("search"))
+                std::printf(" found-row %d", foundRow);
+            std::printf("\n");
             // The confirmations the commands show are expected; anything else is not.
             const QStringList expected { QStringLiteral(" zostały zapisane."),
                 QStringLiteral("Rekord dodany do bazy. "), QStringLiteral("jesteś tego pewny ?"),

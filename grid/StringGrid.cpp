@@ -32,15 +32,24 @@ QString StringGrid::cells(int col, int row) const
     return m_store->texts.text(col, row);
 }
 
-QString StringGrid::shownText(int col, int row, int width) const
+QString StringGrid::shownText(int col, int row, int width, bool* cut) const
 {
-    if (row >= rowCount())
-        return {};
-    if (col == m_numberColumn && row >= fixedRows())
+    if (cut)
+        *cut = false;
+    if (row >= rowCount() || (col == m_numberColumn && row >= fixedRows()))
         return cells(col, row);
     // A character narrower than half a pixel is a mark on another; the slack covers runs of them.
     constexpr qsizetype Slack = 256;
-    return m_store->texts.textPrefix(col, row, 2 * qsizetype(std::max(width, 0)) + Slack);
+    const qsizetype limit = 2 * qsizetype(std::max(width, 0)) + Slack;
+    QString shown = m_store->texts.textPrefix(col, row, limit + 1);
+    if (shown.size() <= limit)
+        return shown;
+    if (cut)
+        *cut = true;
+    shown.truncate(limit);
+    if (shown.back().isHighSurrogate())
+        shown.chop(1);
+    return shown;
 }
 
 void StringGrid::setNumberColumn(int col)

@@ -25,8 +25,8 @@ public:
     [[nodiscard]] QString cells(int col, int row) const; // empty outside the store
     // The beginning of the text that a cell width pixels wide can show from its left edge: laying
     // out a text of fifty megabytes to paint a hundred characters of it takes seconds and
-    // gigabytes. Texts that fit are whole.
-    [[nodiscard]] QString shownText(int col, int row, int width) const;
+    // gigabytes. Texts that fit are whole; cut, when given, says whether this one was not.
+    [[nodiscard]] QString shownText(int col, int row, int width, bool* cut = nullptr) const;
     [[nodiscard]] QString accessibleText(int col, int row) const override;
     // A column whose non-fixed cells read as their row's running number (1 for the first row
     // under the fixed rows), whatever moves: a list of a million rows keeps no numbers, and

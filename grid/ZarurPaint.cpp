@@ -91,10 +91,13 @@ void TZarur::drawCell(int col, int row, const QRect& rect, GridDrawState state)
     }
 
     QPainter* p = cv.painter;
-    const QString text = cells(col, row);
+    bool cut = false;
+    const QString text = shownText(col, row, rect.width(), &cut);
     const QFontMetrics metrics(cv.font, p->device());
     const int textWidth = metrics.horizontalAdvance(text);
-    const int dx = horzTextOffset(format.HorzAlign, rect.width(), textWidth);
+    // Of a text far wider than its cell the beginning is shown, whatever the alignment: its
+    // middle, megabytes in, would tell the reader nothing, and finding it means laying it all out.
+    const int dx = cut ? 0 : horzTextOffset(format.HorzAlign, rect.width(), textWidth);
     const int dy = vertTextOffset(format.VertAlign, rect.height(), metrics.height());
 
     p->save();

@@ -73,8 +73,11 @@ public:
             canvas.brush.setColor(m_grid.fixedColor());
         if (m_grid.OnGetCellFormat)
             m_grid.OnGetCellFormat(col, row, m_grid.CellDrawState(col, row), format);
-        return { format.SuppressText ? QString() : m_grid.cells(col, row), *format.CellFont,
-            *format.CellFontColor, format.CellBrush->color(), format.HorzAlign, format.VertAlign };
+        // A page shows no more of a cell than the screen does, at a font down to a quarter.
+        return { format.SuppressText ? QString()
+                                     : m_grid.shownText(col, row, 4 * m_grid.colWidth(col)),
+            *format.CellFont, *format.CellFontColor, format.CellBrush->color(), format.HorzAlign,
+            format.VertAlign };
     }
 
 private:

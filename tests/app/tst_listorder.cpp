@@ -62,6 +62,14 @@ const QStringList Alike { QStringLiteral("NULL"), QStringLiteral("''"), QStringL
     Longer + QStringLiteral("cwika'"), Longer.toUpper() + QStringLiteral("cwika'"),
     Longer + u'\'' };
 
+// Values of eighty thousand letters alike to their last, among a few short ones: too few values
+// for the table by their number, ordered by it for their length.
+const QString Long = QStringLiteral("replace(hex(zeroblob(40000)), '0', '%1')");
+const QStringList Huge { QStringLiteral("NULL"), QStringLiteral("''"), QStringLiteral("'a'"),
+    Long.arg(u'a'), Long.arg(u'a') + QStringLiteral(" || 'b'"),
+    Long.arg(u'a') + QStringLiteral(" || 'B'"), Long.arg(u'a') + QStringLiteral(" || 'ą'"),
+    Long.arg(u'A') + QStringLiteral(" || 'b'"), QStringLiteral("'Ab'") };
+
 // The list's three sort columns with the program's declaration, or as another program may declare
 // them: with no text affinity, number texts are held as numbers, which the engine sorts before
 // every text; declared numeric, they read as numbers.
@@ -127,7 +135,7 @@ private slots:
         QTest::addColumn<QString>("textType");
         QTest::addColumn<int>("sortMode");
         QTest::addColumn<int>("rows");
-        QTest::addColumn<bool>("alike");
+        QTest::addColumn<QStringList>("values");
         // A column declared numeric shows a text as the number it starts with; the engine still
         // orders such texts by their bytes.
         const std::pair<const char*, const char*> types[]
@@ -136,12 +144,15 @@ private slots:
         for (const auto& [name, type] : types) {
             for (const int mode : { 2, 3, 4 })
                 QTest::addRow("%s, sort mode %d", name, mode)
-                    << QString::fromLatin1(type) << mode << 600 << false;
+                    << QString::fromLatin1(type) << mode << 600 << Awkward;
         }
-        for (const int mode : { 2, 3, 4 })
+        for (const int mode : { 2, 3, 4 }) {
             QTest::addRow("long values alike, sort mode %d", mode)
-                << "VARCHAR(40)" << mode << 600 << true;
-        QTest::newRow("one case") << "VARCHAR(40)" << 3 << 1 << false;
+                << "VARCHAR(40)" << mode << 600 << Alike;
+            QTest::addRow("values of 80,000 letters alike, sort mode %d", mode)
+                << "VARCHAR(40)" << mode << 40 << Huge;
+        }
+        QTest::newRow("one case") << "VARCHAR(40)" << 3 << 1 << Awkward;
     }
 
     void listIsTheEngineOrderRearrangedByTheAlphabet()
@@ -149,9 +160,9 @@ private slots:
         QFETCH(QString, textType);
         QFETCH(int, sortMode);
         QFETCH(int, rows);
-        QFETCH(bool, alike);
+        QFETCH(QStringList, values);
         AppFixture f;
-        makeRegister(f.path("rejestr.db"), textType, rows, alike ? Alike : Awkward);
+        makeRegister(f.path("rejestr.db"), textType, rows, values);
         f.rememberRegister("rejestr.db", sortMode);
         f.start();
         QCOMPARE(f.form1().LabelCount()->text(), QString::number(rows));
