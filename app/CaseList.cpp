@@ -466,7 +466,7 @@ CaseList::CaseList(grid::StringGrid& grid)
     : m_grid(grid)
 { }
 
-int CaseList::load(storage::ISQLiteDatabase& db, int sortMode)
+int CaseList::load(storage::ICaseStore& store, int sortMode)
 {
     m_fast = false;
     m_count = 0;
@@ -479,7 +479,7 @@ int CaseList::load(storage::ISQLiteDatabase& db, int sortMode)
     bool listOrders = true;
     bool fastPossible = false;
     {
-        const storage::ISQLiteTablePtr first = CaseTable::QueryFirstCase(db);
+        const storage::ISQLiteTablePtr first = store.firstCaseRow();
         if (first->GoFirst()) {
             ListRowTexts texts;
             (void)texts.read(*first, {});
@@ -487,8 +487,7 @@ int CaseList::load(storage::ISQLiteDatabase& db, int sortMode)
             fastPossible = texts.sortColumnsAsBytes();
         }
     }
-    const QString sql
-        = listOrders ? CaseTable::UnorderedListQuery() : CaseTable::ListQuery(sortMode);
+    const int storeOrder = listOrders ? 0 : sortMode;
 
     grid::StringGrid& g = m_grid;
     const int keptRow = g.row();
@@ -520,7 +519,7 @@ int CaseList::load(storage::ISQLiteDatabase& db, int sortMode)
     };
     int total = 0;
     try {
-        total = int(db.RunQueryRows(sql, takeRow));
+        total = int(store.listRows(storeOrder, takeRow));
     } catch (...) {
         // A failed query shows nothing of what it read.
         for (int r = 1; r <= filled && r < g.rowCount(); ++r)
@@ -552,22 +551,26 @@ int CaseList::load(storage::ISQLiteDatabase& db, int sortMode)
     m_fast = fastPossible && idsRise && listOrders;
     if (!m_fast)
         m_otherClasses.clear();
-    settle(db);
+    settle(store);
     return total;
 }
 
-void CaseList::settle(storage::ISQLiteDatabase& db)
+void CaseList::settle(storage::ICaseStore& store)
 {
     m_gridChanges = m_grid.textChanges();
-    m_dataVersion = db.QueryInteger(QStringLiteral("PRAGMA data_version"));
+    m_changeStamp = store.changeStamp();
 }
 
-bool CaseList::inStep(storage::ISQLiteDatabase& db) const
+bool CaseList::inStep(storage::ICaseStore& store) const
 {
     // Another program that wrote to the file since the load changes what a load shows.
     return m_fast && m_count > 0 && m_grid.textChanges() == m_gridChanges
-        && m_grid.rowCount() == m_count + 1
-        && db.QueryInteger(QStringLiteral("PRAGMA data_version")) == m_dataVersion;
+        && m_grid.rowCount() == m_count + 1 && !staleFor(store);
+}
+
+bool CaseList::staleFor(storage::ICaseStore& store) const
+{
+    return store.changeStamp() != m_changeStamp;
 }
 
 int CaseList::classRank(std::int64_t id, int col) const
@@ -621,9 +624,9 @@ int CaseList::compareRow(int r, QByteArrayView key, int rank, std::int64_t id) c
     return result;
 }
 
-bool CaseList::reorder(storage::ISQLiteDatabase& db, int sortMode)
+bool CaseList::reorder(storage::ICaseStore& store, int sortMode)
 {
-    if (!inStep(db))
+    if (!inStep(store))
         return false;
     const int n = m_count;
     // Each row's ID is read beside its sort text, while its texts are at hand.
@@ -670,22 +673,29 @@ bool CaseList::reorder(storage::ISQLiteDatabase& db, int sortMode)
     if (currentAfter != current)
         m_grid.setRow(currentAfter);
     m_sortMode = sortMode;
-    settle(db);
+    settle(store);
     return true;
 }
 
-bool CaseList::refreshCase(storage::ISQLiteDatabase& db, std::int64_t id)
+bool CaseList::refreshCase(storage::ICaseStore& store, std::int64_t id)
 {
-    if (!inStep(db))
+    if (!inStep(store) || !placeCase(store, id, false))
         return false;
+    settle(store);
+    return true;
+}
+
+bool CaseList::placeCase(storage::ICaseStore& store, std::int64_t id, bool mayBeNew)
+{
     // A case with an ID above every listed one is new: no need to look for its row.
     int row = id > m_maxId ? 0 : rowOfCase(id);
     const bool adding = row == 0;
-    if (adding && id <= m_maxId)
+    // An unlisted case below the highest ID is new only when the store said so.
+    if (adding && id <= m_maxId && !mayBeNew)
         return false;
-    const storage::ISQLiteTablePtr saved = CaseTable::QueryCase(db, id);
+    const storage::ISQLiteTablePtr saved = store.caseRow(id);
     if (!saved->GoFirst())
-        return false;
+        return adding || takeOut(id); // deleted again before it was read
     ListRowTexts texts;
     (void)texts.read(*saved, {});
     if (!texts.sortColumnsAsBytes())
@@ -725,17 +735,24 @@ bool CaseList::refreshCase(storage::ISQLiteDatabase& db, std::int64_t id)
     m_grid.setRowBytes(target, texts.read(*saved, {}));
     rememberClasses(id, *saved, texts.sortResultColumns(), true);
     m_maxId = std::max(m_maxId, id);
-    settle(db);
     return true;
 }
 
-bool CaseList::removeCase(storage::ISQLiteDatabase& db, std::int64_t id)
+bool CaseList::removeCase(storage::ICaseStore& store, std::int64_t id)
 {
-    if (!inStep(db) || m_count <= 1)
+    if (!inStep(store) || m_count <= 1 || !takeOut(id))
         return false;
+    settle(store);
+    return true;
+}
+
+bool CaseList::takeOut(std::int64_t id)
+{
     const int row = rowOfCase(id);
     if (row == 0)
-        return false;
+        return true; // not listed: nothing to take out
+    if (m_count <= 1)
+        return false; // the list keeps its one empty row: a load lays that out
     std::vector<int> sources(std::size_t(m_count - row + 1));
     std::iota(sources.begin(), sources.end(), row);
     std::rotate(sources.begin(), sources.begin() + 1, sources.end());
@@ -744,7 +761,48 @@ bool CaseList::removeCase(storage::ISQLiteDatabase& db, std::int64_t id)
     --m_count;
     m_grid.setRowCount(m_count + 1);
     m_otherClasses.remove(id);
-    settle(db);
+    return true;
+}
+
+bool CaseList::follow(storage::ICaseStore& store, const std::vector<storage::CaseChange>& changes)
+{
+    if (!m_fast || m_count == 0 || m_grid.textChanges() != m_gridChanges
+        || m_grid.rowCount() != m_count + 1)
+        return false;
+    const int current = m_grid.row();
+    const std::optional<std::int64_t> currentId
+        = current >= 1 && current <= m_count ? parseId(m_grid.cellBytes(1, current)) : std::nullopt;
+    // The view stays on the cases it shows: rows put in or taken out above push nothing along.
+    const int top = m_grid.topRow();
+    const std::optional<std::int64_t> topId
+        = top >= 1 && top <= m_count ? parseId(m_grid.cellBytes(1, top)) : std::nullopt;
+    for (const storage::CaseChange& change : changes) {
+        bool followed = false;
+        switch (change.kind) {
+        case storage::CaseChange::Kind::Deleted:
+            followed = takeOut(change.id);
+            break;
+        case storage::CaseChange::Kind::Added:
+        case storage::CaseChange::Kind::Saved:
+            followed = placeCase(store, change.id, true);
+            break;
+        case storage::CaseChange::Kind::Everything:
+            break;
+        }
+        if (!followed)
+            return false;
+    }
+    if (currentId) {
+        const int now = rowOfCase(*currentId);
+        if (now > 0 && now != m_grid.row())
+            m_grid.setRow(now);
+    }
+    if (topId) {
+        const int now = rowOfCase(*topId);
+        if (now > 0 && now != m_grid.topRow())
+            m_grid.setTopRow(now);
+    }
+    settle(store);
     return true;
 }
 

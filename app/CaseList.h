@@ -1,11 +1,13 @@
 #pragma once
 
+#include "CaseStore.h"
 #include "SqliteInterfaces.h"
 
 #include <QHash>
 
 #include <cstdint>
 #include <span>
+#include <vector>
 
 namespace kolvar {
 
@@ -31,20 +33,27 @@ class CaseList
 public:
     explicit CaseList(grid::StringGrid& grid);
 
-    // Reads every case of db into the grid's rows 1 .. count in the order of sortMode (2 Termin,
-    // 3 Nadawca, 4 Dotyczy); the header row and the columns are the caller's. Returns the
+    // Reads every case of the store into the grid's rows 1 .. count in the order of sortMode (2
+    // Termin, 3 Nadawca, 4 Dotyczy); the header row and the columns are the caller's. Returns the
     // number of cases; an empty register leaves one empty row. The current row keeps its number.
     // Throws what the engine throws, with the rows it had filled cleared again.
-    int load(storage::ISQLiteDatabase& db, int sortMode);
+    int load(storage::ICaseStore& store, int sortMode);
 
     // Puts the loaded rows in the order of sortMode, exactly as a load would; the current case
     // stays current at its new row.
-    [[nodiscard]] bool reorder(storage::ISQLiteDatabase& db, int sortMode);
+    [[nodiscard]] bool reorder(storage::ICaseStore& store, int sortMode);
     // Brings the row of case id up to date after it was saved, or gives an added case its row,
     // moving it where a load puts it.
-    [[nodiscard]] bool refreshCase(storage::ISQLiteDatabase& db, std::int64_t id);
+    [[nodiscard]] bool refreshCase(storage::ICaseStore& store, std::int64_t id);
     // Takes the row of a deleted case out.
-    [[nodiscard]] bool removeCase(storage::ISQLiteDatabase& db, std::int64_t id);
+    [[nodiscard]] bool removeCase(storage::ICaseStore& store, std::int64_t id);
+    // Brings the rows of cases another program added, saved or deleted up to date, as the store
+    // announced them: the current case stays current, wherever its row goes. False when the list
+    // has to load anew instead.
+    [[nodiscard]] bool follow(
+        storage::ICaseStore& store, const std::vector<storage::CaseChange>& changes);
+    // The register was changed by another program since the list was read or last followed it.
+    [[nodiscard]] bool staleFor(storage::ICaseStore& store) const;
 
     [[nodiscard]] int count() const { return m_count; }
     [[nodiscard]] int sortMode() const { return m_sortMode; }
@@ -53,7 +62,7 @@ public:
 
 private:
     // The rows are as this list left them and the register as it was read.
-    [[nodiscard]] bool inStep(storage::ISQLiteDatabase& db) const;
+    [[nodiscard]] bool inStep(storage::ICaseStore& store) const;
     // The class the engine holds the sort value of a case in, for sort column col.
     [[nodiscard]] int classRank(std::int64_t id, int col) const;
     // replacing: the case may have been remembered before.
@@ -61,7 +70,10 @@ private:
         std::span<const int, 3> resultColumns, bool replacing);
     // -1, 0 or 1 as the case of row r comes before or after a case with this key, class and ID.
     [[nodiscard]] int compareRow(int r, QByteArrayView key, int rank, std::int64_t id) const;
-    void settle(storage::ISQLiteDatabase& db);
+    void settle(storage::ICaseStore& store);
+    // refreshCase and removeCase without the check that nobody else wrote.
+    [[nodiscard]] bool placeCase(storage::ICaseStore& store, std::int64_t id, bool mayBeNew);
+    [[nodiscard]] bool takeOut(std::int64_t id);
 
     grid::StringGrid& m_grid;
     int m_count = 0;
@@ -70,7 +82,7 @@ private:
     // others, IDs that order rows of equal values as the engine's table does.
     bool m_fast = false;
     std::uint64_t m_gridChanges = 0;
-    std::int64_t m_dataVersion = -1;
+    std::int64_t m_changeStamp = -1;
     std::int64_t m_maxId = 0;
     // Cases with a sort value that is not a text (NULL, a number or a blob), by ID: two bits per
     // sort column. Every other case holds texts there; registers written by this program hold

@@ -7,6 +7,7 @@
 #include "CsvExport.h"
 #include "Program.h"
 #include "RegisterBackup.h"
+#include "ServerStore.h"
 #include "Unit2.h"
 #include "UserDialogs.h"
 #include "Zarur.h"
@@ -34,6 +35,14 @@ using namespace kolvar::form1;
 namespace {
 
 const QString DatabaseFilter = QStringLiteral("Pliki bazowe (*.db)|*.db|Dowolne pliki (*.*)|*.*");
+
+// What files made from the register are named after: the file's name, or the server's database.
+QString baseNameOf(const QString& registerPath)
+{
+    if (const auto server = storage::ServerAddress::fromUri(registerPath))
+        return server->database;
+    return QFileInfo(registerPath).completeBaseName();
+}
 
 } // namespace
 
@@ -185,12 +194,11 @@ void TForm1::Regeneruj1Click()
 
 void TForm1::regenerate()
 {
-    storage::ISQLiteDatabase& db = database();
-    CaseTable::Compact(db);
+    if (refusedReadOnly())
+        return;
+    const QString done = store().compact();
     clearEditor();
-    userDialogs().message(this,
-        QStringLiteral("Plik bazowy  ") + m_Label2->text()
-            + QStringLiteral("  został zregenerowany."));
+    userDialogs().message(this, done);
 }
 
 void TForm1::EksportCsv1Click()
@@ -204,8 +212,9 @@ void TForm1::EksportCsv1Click()
 
 std::optional<QString> TForm1::chooseFileBesideRegister(kolvar::FileDialogRequest request)
 {
-    (void)database(); // nothing to read without an open register: it says so
-    request.folder = QFileInfo(m_DatabasePath).absolutePath();
+    (void)store(); // nothing to read without an open register: it says so
+    request.folder = isServerRegister() ? kolvar::registerFolder(m_ProgramFolder)
+                                        : QFileInfo(m_DatabasePath).absolutePath();
     return userDialogs().saveFile(this, request);
 }
 
@@ -213,12 +222,14 @@ void TForm1::exportCsv()
 {
     kolvar::FileDialogRequest request;
     request.caption = QStringLiteral("Eksport do CSV");
-    request.fileName = QFileInfo(m_DatabasePath).completeBaseName() + QStringLiteral(".csv");
+    request.fileName = baseNameOf(m_DatabasePath) + QStringLiteral(".csv");
     request.filter = QStringLiteral("Pliki CSV (*.csv)|*.csv|Dowolne pliki (*.*)|*.*");
     request.defaultSuffix = QStringLiteral("csv");
     const auto chosen = chooseFileBesideRegister(request);
     if (!chosen)
         return;
+    // The list writes what the register holds, also what another program wrote meanwhile.
+    catchUp();
     // The eight fields in the order the list shows its columns, whatever the user moved; the
     // running number is the list's, not the register's. The last field lies beyond the columns.
     const TZarur& g = *m_G1;
@@ -252,14 +263,14 @@ void TForm1::backUp()
     kolvar::FileDialogRequest request;
     request.caption = QStringLiteral("Kopia zapasowa");
     request.fileName = QStringLiteral("%1-kopia-%2.db")
-                           .arg(QFileInfo(m_DatabasePath).completeBaseName(),
+                           .arg(baseNameOf(m_DatabasePath),
                                QDate::currentDate().toString(QStringLiteral("yyyy-MM-dd")));
     request.filter = DatabaseFilter;
     request.defaultSuffix = QStringLiteral("db");
     const auto chosen = chooseFileBesideRegister(request);
     if (!chosen)
         return;
-    const std::int64_t cases = storage::BackUpRegister(m_DatabasePath, *chosen);
+    const std::int64_t cases = store().backUp(*chosen);
     userDialogs().message(this,
         QStringLiteral("Kopia zapasowa bazy zapisana w pliku\n%1\nRekordów w kopii: %2")
             .arg(QDir::toNativeSeparators(*chosen))
@@ -290,10 +301,11 @@ void TForm1::sortBy(int mode)
     guarded([this, mode] {
         // The list already holds every case: ordering it anew needs no reading of the register.
         // The case the user was on stays current, at its new place.
+        catchUp();
         const QString currentId = m_G1->cells(1, m_G1->row());
-        const bool laidOut = m_Database && columnsAsLaidOut();
+        const bool laidOut = m_store && columnsAsLaidOut();
         m_SortMode = mode;
-        if (laidOut && m_caseList->reorder(database(), mode)) {
+        if (laidOut && m_caseList->reorder(store(), mode)) {
             m_G1->SetSortColumn(m_SortMode);
             m_G1->invalidateGrid();
             G1Click();

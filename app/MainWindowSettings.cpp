@@ -2,6 +2,8 @@
 
 #include "MainWindowShared.h"
 
+#include "ServerStore.h"
+
 #include "ColorValue.h"
 #include "IniFile.h"
 #include "Panel.h"
@@ -119,7 +121,10 @@ void TForm1::applySettings(const kolvar::AppSettings& s)
     setListFixedColor(s.fixedColor);
     m_EditFontSize = s.editFontSize;
     m_databaseName = s.databaseName;
-    showCaptioned(m_Label2, m_StaticText1, QFileInfo(s.databaseName).fileName());
+    // A server register is remembered by its connection URI and named database@host.
+    const auto server = kolvar::storage::ServerAddress::fromUri(s.databaseName);
+    showCaptioned(m_Label2, m_StaticText1,
+        server ? server->displayName() : QFileInfo(s.databaseName).fileName());
     m_Label2->adjustSize();
     m_SortMode = s.sortMode;
     setListFont(fontFrom(s.listFontName, s.listFontSize, s.listFontStyle), s.listFontColor);

@@ -58,6 +58,9 @@ private:
 
 template <typename Command> void TForm1::guarded(Command&& command)
 {
+    // Another desk's announcements wait for the command and every dialog it shows.
+    const bool outermost = !m_commandRunning;
+    m_commandRunning = true;
     try {
         command();
     } catch (const kolvar::storage::ESQLiteException& e) {
@@ -76,13 +79,17 @@ template <typename Command> void TForm1::guarded(Command&& command)
         kolvar::userDialogs().message(
             this, QStringLiteral("Nieznany błąd."), kolvar::MessageIcon::Error);
     }
+    if (!outermost)
+        return;
+    m_commandRunning = false;
+    afterCommand();
 }
 
 template <typename Change> void TForm1::refreshList(Change&& change)
 {
     // Where the list holds the register as a load left it, only the rows that change are
     // touched; anything else (another program's writes, rows the user dragged) takes a load.
-    if (m_Database && columnsAsLaidOut() && change(*m_caseList)) {
+    if (m_store && columnsAsLaidOut() && change(*m_caseList)) {
         kolvar::form1::showCaptioned(
             m_LabelCount, m_StaticText2, QString::number(m_caseList->count()));
         m_LabelCount->adjustSize();

@@ -1,5 +1,7 @@
 #include "Unit1.h"
 
+#include "MainWindowShared.h"
+
 #include "UserDialogs.h"
 #include "Zarur.h"
 #include "asfind.h"
@@ -26,6 +28,8 @@ QAction* TForm1::FindujNast() const
 
 void TForm1::Finduj1Click()
 {
+    // The search looks through the list: it first takes in what others wrote.
+    guarded([this] { catchUp(); });
     {
         // A fresh dialog every time: the one made at start-up keeps nothing between searches.
         Tfinddlg dialog(this);
@@ -66,6 +70,7 @@ void TForm1::findFirstPhrase(const Tfinddlg& dialog)
 
 void TForm1::FindujNastClick()
 {
+    guarded([this] { catchUp(); });
     TZarur& g = *m_G1;
     try {
         int col = -1;

@@ -1,6 +1,7 @@
 #include "Program.h"
 
 #include "CalBrows.h"
+#include "ServerStore.h"
 #include "SettingsFile.h"
 #include "Unit1.h"
 #include "Unit2.h"
@@ -160,9 +161,11 @@ int runProgram(QApplication& app)
     prepareApplication(app);
     const SettingsFile::Folders where = programFolders();
     const QStringList arguments = QCoreApplication::arguments();
-    const QString startRegister = arguments.size() > 1
-        ? QFileInfo(arguments.at(1)).absoluteFilePath()
-        : exampleRegisterForFirstStart(where.work);
+    // A server register is named by its connection URI, which is no path.
+    const QString named = arguments.size() > 1 ? arguments.at(1) : QString();
+    const QString startRegister = named.isEmpty() ? exampleRegisterForFirstStart(where.work)
+        : storage::isServerUri(named)             ? named
+                                                  : QFileInfo(named).absoluteFilePath();
     Program program(where.work, startRegister, where.preset);
     // Closing the main window ends the program even while the calendar is still open.
     QObject::connect(

@@ -78,9 +78,9 @@ void TForm1::SelectCurrentRow()
     G1Click();
 }
 
-void TForm1::ShowResultInEditor()
+void TForm1::showCaseInEditor(const storage::CaseRecord& record)
 {
-    const storage::CaseRecord record = CaseTable::ReadCase(*m_CurrentResult);
+    m_shownCase = record;
     m_CurrentId = record.id;
     m_IDEdit->setText(QString::number(m_CurrentId));
     if (!editor())
@@ -165,7 +165,7 @@ void TForm1::showCurrentCase()
     G1Click();
     bool isNumber = false;
     const std::int64_t id = m_IDEdit->text().toLongLong(&isNumber);
-    if (!isNumber && m_Database && m_LabelCount->text() == QStringLiteral("0")) {
+    if (!isNumber && m_store && m_LabelCount->text() == QStringLiteral("0")) {
         // A register without a case (another program emptied the table): an empty editor, so
         // that the first case can be added.
         if (!editor())
@@ -178,13 +178,12 @@ void TForm1::showCurrentCase()
     if (!isNumber)
         throw CommandError(QStringLiteral("W tym wierszu listy nie ma rekordu."));
     m_CurrentId = id;
-    m_CurrentResult.reset();
-    m_CurrentResult = CaseTable::QueryCase(database(), m_CurrentId);
-    if (!m_CurrentResult->GoFirst())
+    const std::optional<storage::CaseRecord> stored = store().readCase(m_CurrentId);
+    if (!stored)
         throw CommandError(
             QStringLiteral("Rekordu nie ma już w bazie: usunął go inny program. Lista zostanie "
                            "odświeżona przy następnym wczytaniu."));
-    ShowResultInEditor();
+    showCaseInEditor(*stored);
     if (m_form2)
         m_form2->show();
 
@@ -304,11 +303,11 @@ void TForm1::addCase()
                            "dodawania"));
         return;
     }
-    if (!editorTextsStorable())
+    if (refusedReadOnly() || !editorTextsStorable())
         return;
-    m_CurrentId = CaseTable::InsertCase(database(), caseFromEditor());
+    m_CurrentId = store().addCase(caseFromEditor());
     const std::int64_t added = m_CurrentId;
-    refreshList([&](kolvar::CaseList& list) { return list.refreshCase(database(), added); });
+    refreshList([&](kolvar::CaseList& list) { return list.refreshCase(store(), added); });
     userDialogs().message(this, QStringLiteral("Rekord dodany do bazy. "));
     closeEditorWithoutQuestion();
 }
@@ -336,19 +335,17 @@ void TForm1::saveCase()
             MessageIcon::Warning);
         return;
     }
-    if (!editorTextsStorable())
+    if (refusedReadOnly() || !editorTextsStorable())
         return;
     storage::CaseFields changed {};
     for (const EditorField field : kolvar::AllEditorFields)
         changed[std::size_t(field)] = m_form2->fieldChanged(field);
-    if (CaseTable::UpdateCase(database(), m_CurrentId, caseFromEditor(), changed) == 0) {
-        // The typing stays in the editor: it can still be added as a new case.
-        userDialogs().message(this,
-            QStringLiteral("Rekord nie został zapisany: nie ma go już w bazie."),
-            MessageIcon::Warning);
-        ReloadList();
+    const storage::CaseRecord mine = caseFromEditor();
+    const std::int64_t id = m_CurrentId;
+    if (!writeAsking(
+            [&](const storage::CaseRecord& shown) { store().saveCase(id, shown, mine, changed); },
+            false))
         return;
-    }
     // The row of the case saved: the user may have clicked another row since it was shown.
     const int savedRow = m_caseList->rowOfCase(m_CurrentId);
     userDialogs().message(this,
@@ -356,7 +353,7 @@ void TForm1::saveCase()
             + QString::number(savedRow > 0 ? savedRow : m_G1->row())
             + QStringLiteral(" zostały zapisane."));
     const std::int64_t saved = m_CurrentId;
-    refreshList([&](kolvar::CaseList& list) { return list.refreshCase(database(), saved); });
+    refreshList([&](kolvar::CaseList& list) { return list.refreshCase(store(), saved); });
     closeEditorWithoutQuestion();
 }
 
@@ -367,33 +364,30 @@ void TForm1::Zniszcz1Click()
 
 void TForm1::deleteCase()
 {
-    if (m_LabelCount->text().toInt() <= 1)
+    if (refusedReadOnly() || m_LabelCount->text().toInt() <= 1)
         return; // the last case of a register stays
     if (!editorVisible())
         showCurrentCase();
 
     // The question names the case the editor shows, which is the one deleted, even when the
     // user has clicked another row of the list meanwhile.
-    m_CurrentResult.reset();
-    m_CurrentResult = CaseTable::QueryCase(database(), m_CurrentId);
-    if (!m_CurrentResult->GoFirst()) {
+    const std::optional<storage::CaseRecord> stored = store().readCase(m_CurrentId);
+    if (!stored) {
         userDialogs().message(this,
             QStringLiteral("Rekord nie został usunięty: nie ma go już w bazie."),
             MessageIcon::Warning);
     } else {
-        const QString nadawca = CaseTable::ReadCase(*m_CurrentResult).nadawca;
+        const QString nadawca = stored->nadawca;
         const DialogButton answer = userDialogs().ask(this,
             QStringLiteral("Zniszczyć rekord ") + nadawca + QStringLiteral("  jesteś tego pewny ?"),
             { DialogButton::Yes, DialogButton::No, DialogButton::Cancel });
         if (answer == DialogButton::Yes) {
             const std::int64_t deleted = m_CurrentId;
-            if (CaseTable::DeleteCase(database(), deleted) == 0) {
-                userDialogs().message(this,
-                    QStringLiteral("Rekord nie został usunięty: nie ma go już w bazie."),
-                    MessageIcon::Warning);
-            } else {
+            if (writeAsking(
+                    [&](const storage::CaseRecord& shown) { store().deleteCase(deleted, shown); },
+                    true)) {
                 refreshList(
-                    [&](kolvar::CaseList& list) { return list.removeCase(database(), deleted); });
+                    [&](kolvar::CaseList& list) { return list.removeCase(store(), deleted); });
                 closeEditorWithoutQuestion();
                 return;
             }

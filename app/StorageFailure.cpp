@@ -1,5 +1,6 @@
 #include "StorageFailure.h"
 
+#include "ServerStore.h"
 #include "SqliteInterfaces.h"
 
 namespace kolvar {
@@ -25,9 +26,44 @@ QString storageFailureCause(int resultCode)
     return QString();
 }
 
+QString serverFailureCause(storage::ServerFailure kind)
+{
+    using storage::ServerFailure;
+    switch (kind) {
+    case ServerFailure::Connection:
+        return QStringLiteral("Nie ma połączenia z serwerem rejestru (serwer nie odpowiada albo "
+                              "połączenie zostało przerwane); nic nie zostało zapisane.");
+    case ServerFailure::PasswordNeeded:
+        return QStringLiteral("Serwer prosi o hasło.");
+    case ServerFailure::Login:
+        return QStringLiteral("Serwer nie przyjął tego użytkownika albo hasła.");
+    case ServerFailure::Privilege:
+        return QStringLiteral("Serwer nie pozwala temu użytkownikowi na tę zmianę w rejestrze; "
+                              "nic nie zostało zapisane.");
+    case ServerFailure::InUse:
+        return storageFailureCause(5); // the file register's "in use" sentence (SQLITE_BUSY)
+    case ServerFailure::Constraint:
+        return QStringLiteral("Serwer odrzucił zmianę: tekst nie spełnia warunków tabeli rejestru "
+                              "(na przykład jest za długi); nic nie zostało zapisane.");
+    case ServerFailure::NotARegister:
+        return QStringLiteral("Ta baza danych nie zawiera rejestru programu Kolvar w postaci, "
+                              "jaką tworzy program; nic w niej nie zmieniono.");
+    case ServerFailure::Other:
+        break;
+    }
+    return QString();
+}
+
+QString storageFailureCause(const storage::ESQLiteException& failure)
+{
+    if (const auto* server = dynamic_cast<const storage::EServerException*>(&failure))
+        return serverFailureCause(server->kind());
+    return storageFailureCause(failure.resultCode());
+}
+
 QString storageFailureMessage(const storage::ESQLiteException& failure)
 {
-    const QString cause = storageFailureCause(failure.resultCode());
+    const QString cause = storageFailureCause(failure);
     if (cause.isEmpty())
         return failure.message();
     return cause + QStringLiteral("\n\n") + failure.message();

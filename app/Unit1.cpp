@@ -13,6 +13,7 @@
 #include "Panel.h"
 #include "Program.h"
 #include "RegisterBackup.h"
+#include "ServerStore.h"
 #include "StorageFailure.h"
 #include "Unit2.h"
 #include "UnitPokazuj.h"
@@ -31,6 +32,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QScreen>
+#include <QSocketNotifier>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -174,6 +176,11 @@ void TForm1::createControls()
     m_lblWys = makeLabel(QStringLiteral("lblWys"), QStringLiteral("673"), m_PanelTop, 568, 8);
     m_lblTagi = makeLabel(QStringLiteral("lblTagi"), Tagi, m_PanelTop, 624, 8);
     m_lblTagi->hide();
+    m_lblTylkoOdczyt = makeLabel(
+        QStringLiteral("lblTylkoOdczyt"), QStringLiteral("tylko do odczytu"), m_PanelTop, 360, 7);
+    m_lblTylkoOdczyt->setFont(arial(13, true));
+    setTextColour(m_lblTylkoOdczyt, colors::Maroon);
+    m_lblTylkoOdczyt->hide();
 
     m_Panel1 = new kolvar::Panel(QStringLiteral("Panel1"), client);
     m_Panel1->setBevels(Bevel::Lowered, Bevel::Lowered);
@@ -219,6 +226,10 @@ void TForm1::createMenu()
         file, "Nowa1", QStringLiteral("Nowa Baza"), Qt::CTRL | Qt::Key_N, &TForm1::Nowa1Click);
     m_OpenDB1 = item(file, "OpenDB1", QStringLiteral("Otwórz bazę"), Qt::CTRL | Qt::Key_O,
         &TForm1::OtwieramDB1Click);
+    item(file, "OtworzSerwer1", QStringLiteral("Otwórz rejestr na serwerze…"), {},
+        &TForm1::OtworzSerwer1Click);
+    item(file, "NowySerwer1", QStringLiteral("Nowy rejestr na serwerze…"), {},
+        &TForm1::NowySerwer1Click);
     separator(file, "N1");
     m_Regeneruj1 = item(file, "Regeneruj1", QStringLiteral("Regeneruj (odśwież) bazę"),
         Qt::CTRL | Qt::Key_R, &TForm1::Regeneruj1Click);
@@ -228,6 +239,9 @@ void TForm1::createMenu()
         &TForm1::EksportCsv1Click);
     item(file, "KopiaZapasowa1", QStringLiteral("Kopia zapasowa…"), Qt::CTRL | Qt::Key_K,
         &TForm1::KopiaZapasowa1Click);
+    m_PrzeniesNaSerwer1 = item(file, "PrzeniesNaSerwer1", QStringLiteral("Przenieś na serwer…"), {},
+        &TForm1::PrzeniesNaSerwer1Click);
+    m_PrzeniesNaSerwer1->setEnabled(false);
 
     QMenu* edit = menu("Edycja1", QStringLiteral("&Edycja"));
     item(edit, "PokazRekordu1", QStringLiteral("&Edycja aktualnego rekordu"), Qt::Key_F2,
@@ -359,18 +373,29 @@ void TForm1::FormCreate(const QString& startRegister)
         takeStartRegister(startRegister);
     m_G1->SetUseFixed(kolvar::grid::hfNot);
     m_SearchByRows = true;
-    m_Database.reset();
-    m_DatabasePath = QDir(m_ProgramFolder).filePath(m_databaseName);
+    m_store.reset();
+    m_DatabasePath = storage::isServerUri(m_databaseName)
+        ? m_databaseName
+        : QDir(m_ProgramFolder).filePath(m_databaseName);
     layOutEmptyGrid();
     m_G1->SetSortColumn(m_SortMode);
     m_G1->invalidateGrid();
     // A remembered register that is gone is no error at start: the list just stays empty.
-    if (isFile(m_DatabasePath))
+    if (isFile(m_DatabasePath) || isServerRegister())
         LoadList();
 }
 
 void TForm1::takeStartRegister(const QString& path)
 {
+    // A server register is checked when it is opened: reaching the server twice gains nothing.
+    if (storage::isServerUri(path)) {
+        m_databaseName = path;
+        m_Label2->setText(storage::ServerAddress::fromUri(path)
+                              .value_or(storage::ServerAddress {})
+                              .displayName());
+        m_Label2->adjustSize();
+        return;
+    }
     if (!isCaseRegister(path)) {
         userDialogs().message(this, ReadError, MessageIcon::Warning);
         return;
@@ -427,23 +452,36 @@ void TForm1::LoadList()
     try {
         layOutEmptyGrid();
         // The old result and connection go first: a million cases must not be held twice.
-        m_CurrentResult.reset();
-        m_Database.reset();
-        // Opening would create a missing file; only "Nowa Baza" makes registers.
-        if (!isFile(m_DatabasePath))
-            throw CommandError(QStringLiteral("Brak pliku %1").arg(m_DatabasePath));
-        m_Database = storage::OpenDatabase(m_DatabasePath);
-        // The first write checks the whole file, about a millisecond a megabyte: for a register
-        // where that would be felt, the check runs on the other processor while the list loads.
-        if (QFileInfo(m_DatabasePath).size() >= CheckAheadFromBytes)
-            m_Database->CheckAheadOfWriting();
-        CaseTable::VerifyTable(*m_Database);
+        m_shownCase.reset();
+        m_changeNotifier.reset();
+        m_store.reset();
+        if (isServerRegister()) {
+            m_store = openServerStore(m_DatabasePath);
+        } else {
+            // Opening would create a missing file; only "Nowa Baza" makes registers.
+            if (!isFile(m_DatabasePath))
+                throw CommandError(QStringLiteral("Brak pliku %1").arg(m_DatabasePath));
+            storage::ISQLiteDatabasePtr db = storage::OpenDatabase(m_DatabasePath);
+            // The first write checks the whole file, about a millisecond a megabyte: for a
+            // register where that would be felt, the check runs on the other processor while the
+            // list loads.
+            if (QFileInfo(m_DatabasePath).size() >= CheckAheadFromBytes)
+                db->CheckAheadOfWriting();
+            CaseTable::VerifyTable(*db);
+            m_store = storage::FileStoreOn(std::move(db), m_DatabasePath);
+        }
         OpenSortedQuery();
+    } catch (const storage::EServerException& e) {
+        // The server named, the sentence for what happened, and the server's own words.
+        showReadWarning(QStringLiteral("Rejestr na serwerze %1.\n").arg(m_Label2->text())
+            + kolvar::storageFailureCause(e) + QStringLiteral("\n\n") + e.message());
     } catch (const storage::ESQLiteException& e) {
         showReadWarning(kolvar::storageFailureCause(e.resultCode()));
     } catch (...) {
         showReadWarning(QString());
     }
+    watchChanges();
+    showWriteRights();
     updateRegenerujEnabled();
 }
 
@@ -460,7 +498,7 @@ void TForm1::OpenSortedQuery()
         m_G1->SetSortColumn(m_SortMode);
         throw CommandError(QStringLiteral("Nieznany porządek listy: %1").arg(m_SortMode));
     }
-    const int total = m_caseList->load(database(), m_SortMode);
+    const int total = m_caseList->load(store(), m_SortMode);
     showCaptioned(m_LabelCount, m_StaticText2, QString::number(total));
     m_LabelCount->adjustSize();
     m_LoadRow = total + 1;
@@ -500,7 +538,8 @@ void TForm1::ReloadList()
 
 void TForm1::updateRegenerujEnabled()
 {
-    m_Regeneruj1->setEnabled(isFile(m_DatabasePath));
+    m_Regeneruj1->setEnabled((isFile(m_DatabasePath) || (isServerRegister() && m_store))
+        && !(m_store && m_store->readOnly()));
 }
 
 void TForm1::EnableRegeneruj()
@@ -515,11 +554,11 @@ void TForm1::G1MouseUp()
     m_DotyczyWidth = m_G1->colWidth(4);
 }
 
-kolvar::storage::ISQLiteDatabase& TForm1::database() const
+kolvar::storage::ICaseStore& TForm1::store() const
 {
-    if (!m_Database)
+    if (!m_store)
         throw CommandError(QStringLiteral("Nie otwarto żadnej bazy danych."));
-    return *m_Database;
+    return *m_store;
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -528,6 +567,7 @@ kolvar::storage::ISQLiteDatabase& TForm1::database() const
 
 void TForm1::Drukowanie1Click()
 {
+    guarded([this] { catchUp(); });
     m_G1->PreviewPrintout();
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "CaseStore.h"
 #include "CaseTable.h"
 #include "CustomGrid.h"
 #include "EditorHost.h"
@@ -20,6 +21,7 @@ class QAction;
 class QLabel;
 class QLineEdit;
 class QMenu;
+class QSocketNotifier;
 class TForm2;
 class TCalendarBrowser;
 class Tfinddlg;
@@ -121,6 +123,10 @@ public slots:
     void mnuSortuj4Click();
     void EksportCsv1Click();
     void KopiaZapasowa1Click();
+    // The register on a database server.
+    void OtworzSerwer1Click();
+    void NowySerwer1Click();
+    void PrzeniesNaSerwer1Click();
 
     // Record commands; the editor's seven buttons call the first seven.
     void Pierwszy1Click() override;
@@ -194,7 +200,6 @@ private:
     void showCommandFailure(const std::exception& failure);
 
     void SelectCurrentRow();
-    void ShowResultInEditor();
     // Empties the editor and forgets its case: what it held belongs to no register any more.
     void clearEditor();
     // The separator a date typed into the editor takes: the one most of the register's dates
@@ -230,7 +235,34 @@ private:
     void closeEditorWithoutQuestion();
     void useDatabaseFile(const QString& path);
     void updateRegenerujEnabled();
-    [[nodiscard]] kolvar::storage::ISQLiteDatabase& database() const;
+    [[nodiscard]] kolvar::storage::ICaseStore& store() const;
+    // The editor's seven texts from the case, which becomes the case the editor shows.
+    void showCaseInEditor(const kolvar::storage::CaseRecord& record);
+
+    // A register others use at the same time (SharedRegister.cpp).
+    [[nodiscard]] bool isServerRegister() const;
+    // Runs connect with the password of this run, asking for one when the server wants it.
+    template <typename Connect> auto withPassword(const QString& uri, Connect&& connect);
+    [[nodiscard]] kolvar::storage::CaseStorePtr openServerStore(const QString& uri);
+    // The server dialog; the register's connection URI, nothing when cancelled.
+    [[nodiscard]] std::optional<QString> chooseServer(const QString& caption);
+    void useServerRegister(const QString& uri);
+    // True (after telling the user) when the register may not be written by this user.
+    [[nodiscard]] bool refusedReadOnly();
+    void showWriteRights();
+    // Runs write with the case as the editor showed it; when another program changed it
+    // meanwhile, shows what it stored and asks: write over it (write runs again) or keep it
+    // (the editor shows it). False when nothing was written.
+    [[nodiscard]] bool writeAsking(
+        const std::function<void(const kolvar::storage::CaseRecord& shown)>& write, bool deleting);
+    // Follows what the store announces on its socket, made anew after a reconnection.
+    void watchChanges();
+    void followChanges();
+    // Before a command that reads the list: the list takes in what others wrote.
+    void catchUp();
+    void reloadKeepingCurrentCase();
+    // After every command: the socket to watch may be new, and announcements may wait.
+    void afterCommand();
     [[nodiscard]] kolvar::storage::CaseRecord caseFromEditor() const;
     // False (after telling the user which field and character) when a text cannot be stored.
     [[nodiscard]] bool editorTextsStorable();
@@ -247,8 +279,14 @@ private:
     int m_RowHeight = 22;
     std::int64_t m_CurrentId = 0;
     std::optional<QChar> m_dateSeparator;
-    kolvar::storage::ISQLiteDatabasePtr m_Database;
-    kolvar::storage::ISQLiteTablePtr m_CurrentResult;
+    kolvar::storage::CaseStorePtr m_store;
+    // The case as the editor was filled with it: what a save expects still to find stored.
+    std::optional<kolvar::storage::CaseRecord> m_shownCase;
+    // A server's password for this run only.
+    QString m_serverPassword;
+    std::unique_ptr<QSocketNotifier> m_changeNotifier;
+    // Announcements wait while a command (and any dialog it shows) runs.
+    bool m_commandRunning = false;
     int m_EditFontSize = 10;
     kolvar::ColorValue m_EditFontColor = kolvar::colors::Black;
     kolvar::ColorValue m_LabelFontColor = kolvar::colors::Black;
@@ -287,10 +325,12 @@ private:
     QLabel* m_lblSzer = nullptr;
     QLabel* m_lblWys = nullptr;
     QLabel* m_lblTagi = nullptr;
+    QLabel* m_lblTylkoOdczyt = nullptr;
     kolvar::grid::TZarur* m_G1 = nullptr;
     std::unique_ptr<kolvar::CaseList> m_caseList;
 
     QAction* m_Nowa1 = nullptr;
     QAction* m_OpenDB1 = nullptr;
     QAction* m_Regeneruj1 = nullptr;
+    QAction* m_PrzeniesNaSerwer1 = nullptr;
 };

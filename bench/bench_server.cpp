@@ -7,14 +7,16 @@
 //   KOLVAR_BENCH_PG_URI=postgresql://... runs on that server's database (it must hold no table
 //   kolvar); otherwise a private server is started in a temporary folder.
 
-#include "BenchSupport.h"
 #include "CaseStore.h"
 #include "PgTestServer.h"
 #include "RegisterGenerator.h"
 #include "ServerStore.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTextStream>
@@ -34,6 +36,37 @@ using namespace kolvar::storage;
 namespace {
 
 QTextStream out(stdout);
+
+qint64 residentBytes()
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return 0;
+    for (const QByteArray& line : status.readAll().split('\n')) {
+        if (line.startsWith("VmRSS:"))
+            return line.mid(6).trimmed().split(' ').value(0).toLongLong() * 1024;
+    }
+    return 0;
+}
+
+// The generated register of this many cases, kept between runs in KOLVAR_BENCH_DATA (or the
+// temporary folder).
+QString ensureRegister(int cases)
+{
+    const QString folder = qEnvironmentVariable("KOLVAR_BENCH_DATA", QDir::tempPath());
+    const QString path = QDir(folder).filePath(QStringLiteral("serwer-%1.db").arg(cases));
+    if (!QFileInfo::exists(path))
+        bench::writeRegister(path, cases, 1);
+    return path;
+}
+
+double median(std::vector<double> values)
+{
+    if (values.empty())
+        return 0;
+    std::sort(values.begin(), values.end());
+    return values[values.size() / 2];
+}
 
 double since(const QElapsedTimer& timer)
 {
@@ -208,10 +241,10 @@ void loadTest(const QString& uri, int clients, double seconds)
     out.flush();
 }
 
-void measure(const QString& uri, int cases, const QString& folder)
+void measure(const QString& uri, int cases)
 {
     out << "== " << cases << " cases\n";
-    const QString file = bench::ensureRegister(folder, cases);
+    const QString file = ensureRegister(cases);
     QElapsedTimer timer;
     timer.start();
     const std::int64_t moved = MoveToServer(file, uri, {});
@@ -221,16 +254,16 @@ void measure(const QString& uri, int cases, const QString& folder)
     static const std::pair<int, const char*> orders[]
         = { { 2, "termin, id" }, { 3, "nadawca, id" }, { 4, "dotyczy, id" } };
     for (const auto& [mode, order] : orders) {
-        bench::Samples ours, theirs;
+        std::vector<double> ours, theirs;
         for (int run = 0; run < 3; ++run) {
-            theirs.add(psqlCopy(uri, order));
-            ours.add(listLoad(*store, mode, nullptr));
+            theirs.push_back(psqlCopy(uri, order));
+            ours.push_back(listLoad(*store, mode, nullptr));
         }
-        out << "list by " << order << ": store " << QString::number(ours.median(), 'f', 3)
-            << " s, psql COPY " << QString::number(theirs.median(), 'f', 3) << " s, ratio "
-            << QString::number(ours.median() / theirs.median(), 'f', 2) << "\n";
+        out << "list by " << order << ": store " << QString::number(median(ours), 'f', 3)
+            << " s, psql COPY " << QString::number(median(theirs), 'f', 3) << " s, ratio "
+            << QString::number(median(ours) / median(theirs), 'f', 2) << "\n";
     }
-    const qint64 before = bench::residentBytes();
+    const qint64 before = residentBytes();
     qint64 texts = 0;
     {
         std::vector<QByteArray> held;
@@ -241,30 +274,30 @@ void measure(const QString& uri, int cases, const QString& folder)
             texts += r.size();
             held.push_back(std::move(r));
         });
-        out << "memory after load: " << (bench::residentBytes() - before) / 1024 / 1024
-            << " MB for " << texts / 1024 / 1024 << " MB of texts\n";
+        out << "memory after load: " << (residentBytes() - before) / 1024 / 1024 << " MB for "
+            << texts / 1024 / 1024 << " MB of texts\n";
     }
 
-    bench::Samples save, add, remove;
+    std::vector<double> save, add, remove;
     for (int i = 0; i < 100; ++i) {
         CaseRecord record;
         record.nadawca = QStringLiteral("Pomiar %1").arg(i);
         timer.restart();
         const std::int64_t id = store->addCase(record);
-        add.add(since(timer));
+        add.push_back(since(timer));
         const CaseRecord shown = *store->readCase(id);
         record.dotyczy = QStringLiteral("zmiana");
         timer.restart();
         store->saveCase(id, shown, record, AllCaseFields);
-        save.add(since(timer));
+        save.push_back(since(timer));
         const CaseRecord saved = *store->readCase(id);
         timer.restart();
         store->deleteCase(id, saved);
-        remove.add(since(timer));
+        remove.push_back(since(timer));
     }
-    out << "median latency: save " << QString::number(save.median() * 1000, 'f', 2) << " ms, add "
-        << QString::number(add.median() * 1000, 'f', 2) << " ms, delete "
-        << QString::number(remove.median() * 1000, 'f', 2) << " ms\n";
+    out << "median latency: save " << QString::number(median(save) * 1000, 'f', 2) << " ms, add "
+        << QString::number(median(add) * 1000, 'f', 2) << " ms, delete "
+        << QString::number(median(remove) * 1000, 'f', 2) << " ms\n";
 
     const CaseStorePtr watcher = OpenServerStore(uri);
     std::vector<double> heard;
@@ -322,7 +355,7 @@ int main(int argc, char** argv)
     };
     try {
         for (const QString& count : counts)
-            measure(freshDatabase(), count.toInt(), bench::dataFolder());
+            measure(freshDatabase(), count.toInt());
         const QString uri = freshDatabase();
         CreateServerRegister(uri, {}, QStringLiteral("2024-01-01"));
         loadTest(uri, clients, seconds);

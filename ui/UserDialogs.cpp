@@ -1,15 +1,22 @@
 #include "UserDialogs.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QColorDialog>
+#include <QDialog>
+#include <QDialogButtonBox>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QFontDialog>
+#include <QFormLayout>
+#include <QInputDialog>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QPageSetupDialog>
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QPushButton>
+#include <QSpinBox>
 
 namespace kolvar {
 
@@ -176,6 +183,56 @@ public:
     {
         QPageSetupDialog dialog(&printer, parent);
         return dialog.exec() == QDialog::Accepted;
+    }
+
+    std::optional<ServerChoice> chooseServer(
+        QWidget* parent, const QString& caption, const ServerChoice& initial) override
+    {
+        QDialog dialog(parent);
+        dialog.setWindowTitle(caption);
+        auto* form = new QFormLayout(&dialog);
+        auto* host = new QLineEdit(initial.host, &dialog);
+        host->setObjectName(QStringLiteral("serwer"));
+        host->setPlaceholderText(QStringLiteral("np. serwer.urzad.local"));
+        auto* port = new QSpinBox(&dialog);
+        port->setObjectName(QStringLiteral("port"));
+        port->setRange(1, 65535);
+        port->setValue(initial.port);
+        auto* database = new QLineEdit(initial.database, &dialog);
+        database->setObjectName(QStringLiteral("baza"));
+        auto* user = new QLineEdit(initial.user, &dialog);
+        user->setObjectName(QStringLiteral("uzytkownik"));
+        auto* tls = new QCheckBox(QStringLiteral("&Szyfrowanie wymagane"), &dialog);
+        tls->setObjectName(QStringLiteral("szyfrowanie"));
+        tls->setChecked(initial.requireTls);
+        form->addRow(QStringLiteral("S&erwer:"), host);
+        form->addRow(QStringLiteral("&Port:"), port);
+        form->addRow(QStringLiteral("&Baza danych:"), database);
+        form->addRow(QStringLiteral("&Użytkownik:"), user);
+        form->addRow(tls);
+        auto* buttons
+            = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dialog);
+        buttons->button(QDialogButtonBox::Cancel)->setText(QStringLiteral("Anuluj"));
+        QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
+        QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
+        form->addRow(buttons);
+        if (dialog.exec() != QDialog::Accepted)
+            return std::nullopt;
+        return ServerChoice { host->text().trimmed(), port->value(), database->text().trimmed(),
+            user->text().trimmed(), tls->isChecked() };
+    }
+
+    std::optional<QString> askPassword(QWidget* parent, const QString& text) override
+    {
+        QInputDialog dialog(parent);
+        dialog.setWindowTitle(QStringLiteral("Hasło"));
+        dialog.setLabelText(text);
+        dialog.setTextEchoMode(QLineEdit::Password);
+        dialog.setOkButtonText(QStringLiteral("OK"));
+        dialog.setCancelButtonText(QStringLiteral("Anuluj"));
+        if (dialog.exec() != QDialog::Accepted)
+            return std::nullopt;
+        return dialog.textValue();
     }
 };
 

@@ -18,10 +18,20 @@ enum class DialogButton { Ok, Yes, No, Cancel };
 struct FileDialogRequest
 {
     QString caption;
-    QString folder;       // where the dialog starts
-    QString fileName;     // preset name, bare or full
-    QString filter;       // "Pliki bazowe (*.db)|*.db|Dowolne pliki (*.*)|*.*" style, '|'-separated pairs
+    QString folder; // where the dialog starts
+    QString fileName; // preset name, bare or full
+    QString filter; // "Pliki bazowe (*.db)|*.db|Dowolne pliki (*.*)|*.*" style, '|'-separated pairs
     QString defaultSuffix; // appended to a typed name without an extension, without the dot
+};
+
+// A database server holding a register, as the server dialog asks for it.
+struct ServerChoice
+{
+    QString host;
+    int port = 5432;
+    QString database;
+    QString user;
+    bool requireTls = false;
 };
 
 struct FontChoice
@@ -40,11 +50,13 @@ public:
 
     // A message with an OK button: plain (no icon, application title as caption), information,
     // warning or error. The error form is what the user sees when a command fails.
-    virtual void message(QWidget* parent, const QString& text, MessageIcon icon = MessageIcon::None) = 0;
+    virtual void message(QWidget* parent, const QString& text, MessageIcon icon = MessageIcon::None)
+        = 0;
     // A question with the given buttons; returns the one pressed (closing the box counts as the
     // last button given, usually No or Cancel).
-    virtual DialogButton ask(QWidget* parent, const QString& text, const QList<DialogButton>& buttons,
-                             MessageIcon icon = MessageIcon::Question) = 0;
+    virtual DialogButton ask(QWidget* parent, const QString& text,
+        const QList<DialogButton>& buttons, MessageIcon icon = MessageIcon::Question)
+        = 0;
 
     // Full path of the chosen file, or nothing when cancelled.
     virtual std::optional<QString> openFile(QWidget* parent, const FileDialogRequest& request) = 0;
@@ -56,6 +68,13 @@ public:
     // The print dialog (printer, copies) and the printer set-up dialog; false when cancelled.
     virtual bool choosePrinter(QWidget* parent, QPrinter& printer) = 0;
     virtual bool setUpPrinter(QWidget* parent, QPrinter& printer) = 0;
+    // The server register dialog (serwer, port, baza danych, użytkownik, szyfrowanie wymagane);
+    // nothing when cancelled.
+    virtual std::optional<ServerChoice> chooseServer(
+        QWidget* parent, const QString& caption, const ServerChoice& initial)
+        = 0;
+    // A password, typed hidden; nothing when cancelled.
+    virtual std::optional<QString> askPassword(QWidget* parent, const QString& text) = 0;
 };
 
 // The dialogs the program uses. Starts as the real Qt dialogs; tests install their own.

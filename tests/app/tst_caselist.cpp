@@ -29,6 +29,8 @@ struct Lists
 {
     QTemporaryDir dir;
     storage::ISQLiteDatabasePtr db;
+    // The list reads the register through its store, on the same connection as db.
+    storage::CaseStorePtr store;
     grid::StringGrid grid;
     CaseList list { grid };
 
@@ -46,6 +48,7 @@ struct Lists
         for (int i = 0; i < rows; ++i)
             insert(i);
         db->ConfirmTransaction();
+        store = storage::FileStoreOn(db, dir.filePath(QStringLiteral("rejestr.db")));
     }
     void insert(int i)
     {
@@ -78,7 +81,7 @@ struct Lists
         CaseList other(fresh);
         fresh.setRowCount(grid.rowCount());
         fresh.setRow(grid.row());
-        (void)other.load(*db, sortMode);
+        (void)other.load(*store, sortMode);
         QStringList rows;
         for (int r = 1; r < fresh.rowCount(); ++r) {
             QStringList texts;
@@ -124,22 +127,22 @@ private slots:
         for (const int id : { 1, 9, 20, 40 }) {
             Lists l(40);
             l.grid.setRowCount(2);
-            QCOMPARE(l.list.load(*l.db, sortMode), 40);
+            QCOMPARE(l.list.load(*l.store, sortMode), 40);
             l.grid.setRow(l.list.rowOfCase(20));
             bool done = false;
             if (change == Change::Save) {
                 l.db->RunStatement(QStringLiteral("UPDATE kolvar SET %1 = %2 WHERE ID = %3")
                                        .arg(QLatin1String(column), value)
                                        .arg(id));
-                done = l.list.refreshCase(*l.db, id);
+                done = l.list.refreshCase(*l.store, id);
             } else if (change == Change::Add) {
                 l.insert(id);
                 l.db->RunStatement(QStringLiteral("UPDATE kolvar SET %1 = %2 WHERE ID = 41")
                                        .arg(QLatin1String(column), value));
-                done = l.list.refreshCase(*l.db, 41);
+                done = l.list.refreshCase(*l.store, 41);
             } else {
                 l.db->RunStatement(QStringLiteral("DELETE FROM kolvar WHERE ID = %1").arg(id));
-                done = l.list.removeCase(*l.db, id);
+                done = l.list.removeCase(*l.store, id);
             }
             QVERIFY(done);
             QCOMPARE(l.state(), l.loaded(sortMode));
@@ -162,9 +165,9 @@ private slots:
         QFETCH(int, to);
         Lists l(60);
         l.grid.setRowCount(2);
-        (void)l.list.load(*l.db, from);
+        (void)l.list.load(*l.store, from);
         l.grid.setRow(l.list.rowOfCase(33));
-        QVERIFY(l.list.reorder(*l.db, to));
+        QVERIFY(l.list.reorder(*l.store, to));
         QCOMPARE(l.grid.cells(1, l.grid.row()), QStringLiteral("33"));
         QCOMPARE(l.state(), l.loaded(to));
     }
@@ -173,13 +176,13 @@ private slots:
     {
         Lists l(10);
         l.grid.setRowCount(2);
-        (void)l.list.load(*l.db, 3);
+        (void)l.list.load(*l.store, 3);
         l.grid.moveRow(2, 5);
-        QVERIFY(!l.list.reorder(*l.db, 2));
-        (void)l.list.load(*l.db, 3);
+        QVERIFY(!l.list.reorder(*l.store, 2));
+        (void)l.list.load(*l.store, 3);
         const auto other = storage::OpenDatabase(l.dir.filePath(QStringLiteral("rejestr.db")));
         other->RunStatement(QStringLiteral("UPDATE kolvar SET Nadawca = 'Zz' WHERE ID = 2"));
-        QVERIFY(!l.list.refreshCase(*l.db, 3));
+        QVERIFY(!l.list.refreshCase(*l.store, 3));
     }
 };
 

@@ -3,8 +3,7 @@
 namespace kolvar::test {
 
 namespace {
-template <typename T>
-T take(std::deque<T>& queue, T fallback)
+template <typename T> T take(std::deque<T>& queue, T fallback)
 {
     if (queue.empty())
         return fallback;
@@ -16,8 +15,7 @@ T take(std::deque<T>& queue, T fallback)
 
 ScriptedDialogs::ScriptedDialogs()
     : m_previous(setUserDialogs(this))
-{
-}
+{ }
 
 ScriptedDialogs::~ScriptedDialogs()
 {
@@ -41,8 +39,8 @@ void ScriptedDialogs::message(QWidget*, const QString& text, MessageIcon icon)
         onShow(shown.last());
 }
 
-DialogButton ScriptedDialogs::ask(QWidget*, const QString& text, const QList<DialogButton>& buttons,
-                                  MessageIcon icon)
+DialogButton ScriptedDialogs::ask(
+    QWidget*, const QString& text, const QList<DialogButton>& buttons, MessageIcon icon)
 {
     shown.append({ Shown::Question, text, icon, buttons, {} });
     if (onShow)
@@ -84,6 +82,19 @@ bool ScriptedDialogs::setUpPrinter(QWidget*, QPrinter&)
 {
     shown.append({ Shown::PrinterSetup, {}, MessageIcon::None, {}, {} });
     return take(printers, false);
+}
+
+std::optional<ServerChoice> ScriptedDialogs::chooseServer(
+    QWidget*, const QString& caption, const ServerChoice&)
+{
+    shown.append({ Shown::Server, caption, MessageIcon::None, {}, {} });
+    return take(servers, std::optional<ServerChoice>());
+}
+
+std::optional<QString> ScriptedDialogs::askPassword(QWidget*, const QString& text)
+{
+    shown.append({ Shown::Password, text, MessageIcon::None, {}, {} });
+    return take(passwords, std::optional<QString>());
 }
 
 } // namespace kolvar::test

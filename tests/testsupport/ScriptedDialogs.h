@@ -20,12 +20,23 @@ class ScriptedDialogs final : public UserDialogs
 public:
     struct Shown
     {
-        enum Kind { Message, Question, OpenFile, SaveFile, Color, Font, Printer, PrinterSetup };
+        enum Kind {
+            Message,
+            Question,
+            OpenFile,
+            SaveFile,
+            Color,
+            Font,
+            Printer,
+            PrinterSetup,
+            Server,
+            Password
+        };
         Kind kind;
-        QString text;              // message text, or the dialog's preset file name
+        QString text; // message text, or the dialog's preset file name
         MessageIcon icon = MessageIcon::None;
         QList<DialogButton> buttons;
-        FileDialogRequest file;    // for the file dialogs
+        FileDialogRequest file; // for the file dialogs
     };
 
     ScriptedDialogs();
@@ -38,6 +49,8 @@ public:
     std::deque<std::optional<QColor>> colors;
     std::deque<std::optional<FontChoice>> fonts;
     std::deque<bool> printers;
+    std::deque<std::optional<ServerChoice>> servers;
+    std::deque<std::optional<QString>> passwords;
     // Runs while a message or question is "on screen", e.g. to look at the window behind it.
     std::function<void(const Shown&)> onShow;
 
@@ -49,13 +62,16 @@ public:
 
     void message(QWidget* parent, const QString& text, MessageIcon icon) override;
     DialogButton ask(QWidget* parent, const QString& text, const QList<DialogButton>& buttons,
-                     MessageIcon icon) override;
+        MessageIcon icon) override;
     std::optional<QString> openFile(QWidget* parent, const FileDialogRequest& request) override;
     std::optional<QString> saveFile(QWidget* parent, const FileDialogRequest& request) override;
     std::optional<QColor> chooseColor(QWidget* parent, const QColor& initial) override;
     std::optional<FontChoice> chooseFont(QWidget* parent, const FontChoice& initial) override;
     bool choosePrinter(QWidget* parent, QPrinter& printer) override;
     bool setUpPrinter(QWidget* parent, QPrinter& printer) override;
+    std::optional<ServerChoice> chooseServer(
+        QWidget* parent, const QString& caption, const ServerChoice& initial) override;
+    std::optional<QString> askPassword(QWidget* parent, const QString& text) override;
 
 private:
     UserDialogs* m_previous;

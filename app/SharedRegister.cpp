@@ -1,0 +1,320 @@
+// The main window's side of a register others use at the same time: opening a register on a
+// server, moving a file register there, the one question a lost race asks, and the list kept
+// current with what other programs wrote.
+
+#include "MainWindowShared.h"
+
+#include "CaseList.h"
+#include "CaseStore.h"
+#include "ServerStore.h"
+#include "Unit2.h"
+
+#include <QAction>
+#include <QLabel>
+#include <QSocketNotifier>
+
+using kolvar::DialogButton;
+using kolvar::EditorField;
+using kolvar::MessageIcon;
+using kolvar::userDialogs;
+using kolvar::form1::CommandError;
+namespace storage = kolvar::storage;
+
+namespace {
+
+// A text of the other program's case as the question quotes it: a long memo is cut.
+QString quoted(const QString& text)
+{
+    constexpr qsizetype Longest = 160;
+    QString shown = text;
+    shown.replace(QStringLiteral("\r\n"), QStringLiteral(" ⏎ "));
+    return shown.size() > Longest ? shown.left(Longest) + u'…' : shown;
+}
+
+QString describe(const storage::CaseRecord& c)
+{
+    return QStringLiteral("Termin: %1\nNadawca: %2\nDotyczy: %3\nTryb: %4\nOdpowiedz: %5\n"
+                          "Szczegoly: %6\nAdnotacje: %7")
+        .arg(quoted(c.termin), quoted(c.nadawca), quoted(c.dotyczy), quoted(c.tryb),
+            quoted(c.odpowiedz), quoted(c.szczegoly), quoted(c.adnotacje));
+}
+
+kolvar::ServerChoice choiceOf(const storage::ServerAddress& address)
+{
+    return { address.host, address.port, address.database, address.user, address.requireTls };
+}
+
+storage::ServerAddress addressOf(const kolvar::ServerChoice& choice)
+{
+    return { choice.host, choice.port, choice.database, choice.user, choice.requireTls };
+}
+
+} // namespace
+
+bool TForm1::isServerRegister() const
+{
+    return storage::isServerUri(m_DatabasePath);
+}
+
+template <typename Connect> auto TForm1::withPassword(const QString& uri, Connect&& connect)
+{
+    try {
+        return connect(m_serverPassword);
+    } catch (const storage::EServerException& e) {
+        if (e.kind() != storage::ServerFailure::PasswordNeeded
+            && e.kind() != storage::ServerFailure::Login)
+            throw;
+        const storage::ServerAddress address
+            = storage::ServerAddress::fromUri(uri).value_or(storage::ServerAddress {});
+        const std::optional<QString> password = userDialogs().askPassword(this,
+            QStringLiteral("Serwer %1 prosi o hasło użytkownika %2:")
+                .arg(address.displayName(), address.user));
+        if (!password)
+            throw;
+        // Kept for this run only, to open the register again after a reload; never written.
+        m_serverPassword = *password;
+        return connect(m_serverPassword);
+    }
+}
+
+storage::CaseStorePtr TForm1::openServerStore(const QString& uri)
+{
+    return withPassword(
+        uri, [&](const QString& password) { return storage::OpenServerStore(uri, password); });
+}
+
+std::optional<QString> TForm1::chooseServer(const QString& caption)
+{
+    kolvar::ServerChoice initial;
+    if (const auto current = storage::ServerAddress::fromUri(m_DatabasePath))
+        initial = choiceOf(*current);
+    else
+        initial.user = qEnvironmentVariable("USER");
+    const std::optional<kolvar::ServerChoice> chosen
+        = userDialogs().chooseServer(this, caption, initial);
+    if (!chosen)
+        return std::nullopt;
+    if (chosen->database.isEmpty())
+        throw CommandError(QStringLiteral("Nie podano nazwy bazy danych; nic nie otwarto."));
+    return addressOf(*chosen).uri();
+}
+
+void TForm1::useServerRegister(const QString& uri)
+{
+    const storage::ServerAddress address
+        = storage::ServerAddress::fromUri(uri).value_or(storage::ServerAddress {});
+    m_databaseName = uri;
+    kolvar::form1::showCaptioned(m_Label2, m_StaticText1, address.displayName());
+    m_Label2->adjustSize();
+    m_DatabasePath = uri;
+    m_dateSeparator.reset();
+    clearEditor();
+    LoadList();
+}
+
+void TForm1::OtworzSerwer1Click()
+{
+    if (refusedWhileEditing(
+            QStringLiteral("Otwieram bazy tylko przy zamkniętym oknie Edycja i druk \n\r"
+                           "              Proszę uprzednio zamknij to okno. ")))
+        return;
+    guarded([this] {
+        if (const auto uri = chooseServer(QStringLiteral("Otwórz rejestr na serwerze")))
+            useServerRegister(*uri);
+    });
+    updateRegenerujEnabled();
+}
+
+void TForm1::NowySerwer1Click()
+{
+    if (refusedWhileEditing(
+            QStringLiteral("Tworzę nowe bazy tylko przy zamkniętym oknie Edycja i druk \n\r"
+                           "              Proszę uprzednio zamknij to okno. ")))
+        return;
+    guarded([this] {
+        const auto uri = chooseServer(QStringLiteral("Nowy rejestr na serwerze"));
+        if (!uri)
+            return;
+        const QString termin = m_form2 ? m_form2->fieldText(EditorField::Termin) : QString();
+        withPassword(*uri, [&](const QString& password) {
+            storage::CreateServerRegister(*uri, password, termin);
+            return true;
+        });
+        useServerRegister(*uri);
+    });
+    updateRegenerujEnabled();
+}
+
+void TForm1::PrzeniesNaSerwer1Click()
+{
+    if (refusedWhileEditing(
+            QStringLiteral("Przenoszę bazy tylko przy zamkniętym oknie Edycja i druk \n\r"
+                           "              Proszę uprzednio zamknij to okno. ")))
+        return;
+    guarded([this] {
+        if (!m_store || isServerRegister())
+            throw CommandError(QStringLiteral(
+                "Na serwer przenosi się otwarty plik rejestru; otwórz najpierw plik."));
+        const auto uri = chooseServer(QStringLiteral("Przenieś na serwer"));
+        if (!uri)
+            return;
+        const std::int64_t moved = withPassword(*uri, [&](const QString& password) {
+            return storage::MoveToServer(m_DatabasePath, *uri, password);
+        });
+        const QString from = m_Label2->text();
+        useServerRegister(*uri);
+        userDialogs().message(this,
+            QStringLiteral("Rejestr %1 przeniesiono na serwer jako %2.\nRekordów: %3; liczba "
+                           "rekordów i suma kontrolna wszystkich tekstów zgadzają się z plikiem.")
+                .arg(from, m_Label2->text())
+                .arg(moved),
+            MessageIcon::Information);
+    });
+    updateRegenerujEnabled();
+}
+
+bool TForm1::refusedReadOnly()
+{
+    if (!m_store || !m_store->readOnly())
+        return false;
+    userDialogs().message(this,
+        QStringLiteral("Rejestr %1 jest otwarty tylko do odczytu: ten użytkownik serwera nie może "
+                       "go zmieniać. Nic nie zostało zapisane.")
+            .arg(m_Label2->text()),
+        MessageIcon::Warning);
+    return true;
+}
+
+void TForm1::showWriteRights()
+{
+    const bool readOnly = m_store && m_store->readOnly();
+    m_lblTylkoOdczyt->move(m_LabelCount->x() + m_LabelCount->width() + 16, m_LabelCount->y());
+    m_lblTylkoOdczyt->setVisible(readOnly);
+    for (const char* name : { "Nowa1", "Dodaj1", "Zmiana1", "Zniszcz1" }) {
+        if (auto* action = findChild<QAction*>(QLatin1String(name)))
+            action->setEnabled(!readOnly || qstrcmp(name, "Nowa1") == 0);
+    }
+    m_PrzeniesNaSerwer1->setEnabled(m_store && !isServerRegister());
+}
+
+bool TForm1::writeAsking(
+    const std::function<void(const storage::CaseRecord& shown)>& write, bool deleting)
+{
+    storage::CaseRecord shown = m_shownCase.value_or(storage::CaseRecord {});
+    for (;;) {
+        try {
+            write(shown);
+            return true;
+        } catch (const storage::CaseConflict& conflict) {
+            if (!conflict.theirs()) {
+                // The typing stays in the editor: it can still be added as a new case.
+                userDialogs().message(this,
+                    deleting ? QStringLiteral("Rekord nie został usunięty: nie ma go już w bazie.")
+                             : QStringLiteral("Rekord nie został zapisany: nie ma go już w bazie."),
+                    MessageIcon::Warning);
+                if (!deleting)
+                    ReloadList();
+                return false;
+            }
+            const QString question = QStringLiteral("Inny program zmienił ten rekord, odkąd "
+                                                    "został pokazany. Teraz w bazie jest:\n\n")
+                + describe(*conflict.theirs())
+                + (deleting ? QStringLiteral("\n\nZniszczyć go mimo to?")
+                            : QStringLiteral("\n\nZapisać Twoje zmiany w miejsce tamtych?\n"
+                                             "Tak – zapisz moje zmiany; Nie – zostaw zapisane "
+                                             "tam (okno edycji je pokaże)."));
+            if (userDialogs().ask(this, question, { DialogButton::Yes, DialogButton::No })
+                != DialogButton::Yes) {
+                showCaseInEditor(*conflict.theirs());
+                const std::int64_t id = conflict.id();
+                refreshList([&](kolvar::CaseList& list) { return list.refreshCase(*m_store, id); });
+                return false;
+            }
+            shown = *conflict.theirs();
+        }
+    }
+}
+
+void TForm1::watchChanges()
+{
+    const int socket = m_store ? m_store->changeSocket() : -1;
+    if (m_changeNotifier && int(m_changeNotifier->socket()) == socket)
+        return;
+    m_changeNotifier.reset();
+    if (socket < 0)
+        return;
+    // Another desk's change arrives on the connection's socket: no polling.
+    m_changeNotifier = std::make_unique<QSocketNotifier>(socket, QSocketNotifier::Read);
+    connect(m_changeNotifier.get(), &QSocketNotifier::activated, this, [this] {
+        if (m_commandRunning) {
+            // Quiet until the command ends, or a dialog's own loop would spin on the socket.
+            m_changeNotifier->setEnabled(false);
+            return;
+        }
+        guarded([this] { followChanges(); });
+    });
+}
+
+void TForm1::followChanges()
+{
+    if (!m_store)
+        return;
+    const std::vector<storage::CaseChange> changes = m_store->takeChanges();
+    if (changes.empty() && !m_caseList->staleFor(*m_store))
+        return;
+    if (!changes.empty() && columnsAsLaidOut() && m_caseList->follow(*m_store, changes)) {
+        kolvar::form1::showCaptioned(
+            m_LabelCount, m_StaticText2, QString::number(m_caseList->count()));
+        m_LabelCount->adjustSize();
+        m_LoadRow = m_caseList->count() + 1;
+        m_G1->invalidateGrid();
+        G1Click();
+        return;
+    }
+    reloadKeepingCurrentCase();
+}
+
+void TForm1::catchUp()
+{
+    if (!m_store)
+        return;
+    if (m_store->changeSocket() >= 0) {
+        followChanges();
+        return;
+    }
+    // A file register: another program's writes show in its data version.
+    if (m_caseList->staleFor(*m_store))
+        reloadKeepingCurrentCase();
+}
+
+void TForm1::reloadKeepingCurrentCase()
+{
+    const int top = m_G1->topRow();
+    const QString currentId = m_G1->cells(1, m_G1->row());
+    LoadList();
+    bool isNumber = false;
+    const std::int64_t id = currentId.toLongLong(&isNumber);
+    const int row = isNumber ? m_caseList->rowOfCase(id) : 0;
+    if (row > 0)
+        m_G1->setRow(row);
+    if (top < m_G1->rowCount())
+        m_G1->setTopRow(top);
+    G1Click();
+}
+
+void TForm1::afterCommand()
+{
+    watchChanges();
+    if (!m_changeNotifier)
+        return;
+    m_changeNotifier->setEnabled(true);
+    // Announcements read from the socket while the command ran wait in the connection: the
+    // socket will not tell of them again.
+    try {
+        m_commandRunning = true;
+        followChanges();
+    } catch (...) {
+        // The next command or announcement tries again; a background refresh shows no box.
+    }
+    m_commandRunning = false;
+}

@@ -1,0 +1,295 @@
+#include "AppFixture.h"
+
+#include "CaseStore.h"
+#include "PgTestServer.h"
+#include "ServerStore.h"
+#include "Unit1.h"
+#include "Unit2.h"
+#include "Zarur.h"
+
+#include <QAction>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QtTest>
+
+using namespace kolvar;
+using namespace kolvar::test;
+using storage::CaseRecord;
+
+// Two programs on one register, a file or a server's: nobody's save is lost without a word, and
+// every list shows what the register holds.
+class TestSharedRegister : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void cleanupTestCase();
+
+    void secondSaveAsksWithWhatTheFirstStored_data();
+    void secondSaveAsksWithWhatTheFirstStored();
+    void deleteOfACaseChangedElsewhereAsks_data();
+    void deleteOfACaseChangedElsewhereAsks();
+    void commandsSeeCasesAnotherProgramAdded_data();
+    void commandsSeeCasesAnotherProgramAdded();
+    void serverListsShowEachOthersChanges();
+    void readerRoleOpensReadOnly();
+    void serverRegisterIsRememberedWithoutPassword();
+
+private:
+    std::unique_ptr<PgTestServer> m_server;
+    int m_databases = 0;
+    QString serverRegister(const QList<CaseRecord>& cases);
+};
+
+namespace {
+
+// Opens case 1 in the editor of f and types a sender.
+void typeSender(AppFixture& f, const QString& sender)
+{
+    f.clickRow(1);
+    f.form1().PokazRekordu1Click();
+    f.form2().setFieldText(EditorField::Nadawca, sender);
+}
+
+} // namespace
+
+void TestSharedRegister::initTestCase()
+{
+    m_server = std::make_unique<PgTestServer>();
+}
+
+void TestSharedRegister::cleanupTestCase()
+{
+    m_server.reset();
+}
+
+QString TestSharedRegister::serverRegister(const QList<CaseRecord>& cases)
+{
+    if (!m_server->running() && m_server->maySkip())
+        return {};
+    const QString name = QStringLiteral("wspolny%1").arg(++m_databases);
+    m_server->createDatabase(name);
+    const QString uri = m_server->uri(name);
+    storage::CreateServerRegister(uri, {}, QStringLiteral("2024.01.01"));
+    const storage::CaseStorePtr store = storage::OpenServerStore(uri);
+    store->deleteCase(1, *store->readCase(1));
+    for (const CaseRecord& c : cases)
+        (void)store->addCase(c);
+    return uri;
+}
+
+void TestSharedRegister::secondSaveAsksWithWhatTheFirstStored_data()
+{
+    QTest::addColumn<bool>("onServer");
+    QTest::addColumn<DialogButton>("answer");
+    QTest::addColumn<QString>("stored");
+    QTest::addColumn<QString>("editorShows");
+    QTest::newRow("file, keep theirs") << false << DialogButton::No << "Tekst A"
+                                       << "Tekst A";
+    QTest::newRow("file, write mine") << false << DialogButton::Yes << "Tekst B"
+                                      << "Tekst B";
+    QTest::newRow("server, keep theirs") << true << DialogButton::No << "Tekst A"
+                                         << "Tekst A";
+    QTest::newRow("server, write mine") << true << DialogButton::Yes << "Tekst B"
+                                        << "Tekst B";
+}
+
+void TestSharedRegister::secondSaveAsksWithWhatTheFirstStored()
+{
+    QFETCH(bool, onServer);
+    QFETCH(DialogButton, answer);
+    QFETCH(QString, stored);
+    QFETCH(QString, editorShows);
+    AppFixture a;
+    QString where;
+    if (onServer) {
+        where = serverRegister(threeCases());
+        if (where.isEmpty())
+            QSKIP(qPrintable(m_server->failure()));
+    } else {
+        a.makeRegister(QStringLiteral("rejestr.db"), threeCases());
+        where = a.path(QStringLiteral("rejestr.db"));
+    }
+    a.start(where);
+    AppFixture b;
+    b.start(where);
+    typeSender(a, QStringLiteral("Tekst A"));
+    typeSender(b, QStringLiteral("Tekst B"));
+    const std::int64_t id = b.form1().CurrentId();
+    a.form1().Zmiana1Click();
+
+    // Both fixtures' dialogs are B's now: the last one made stands in for every dialog.
+    b.dialogs.clear();
+    b.dialogs.answers.push_back(answer);
+    b.form1().Zmiana1Click();
+    QVERIFY(!b.dialogs.shown.isEmpty());
+    const ScriptedDialogs::Shown question = b.dialogs.shown.first();
+    QCOMPARE(question.kind, ScriptedDialogs::Shown::Question);
+    QVERIFY2(question.text.contains(QStringLiteral("Nadawca: Tekst A")), qPrintable(question.text));
+    const std::optional<CaseRecord> now = onServer ? storage::OpenServerStore(where)->readCase(id)
+                                                   : storage::OpenFileStore(where)->readCase(id);
+    QCOMPARE(now->nadawca, stored);
+    if (b.form2().isVisible())
+        QCOMPARE(b.form2().fieldText(EditorField::Nadawca), editorShows);
+    QVERIFY(b.form1().G1()->cells(3, b.form1().G1()->row()) == stored
+        || b.form1().G1()->cells(3, 1) == stored || b.form1().G1()->cells(3, 2) == stored
+        || b.form1().G1()->cells(3, 3) == stored);
+}
+
+void TestSharedRegister::deleteOfACaseChangedElsewhereAsks_data()
+{
+    QTest::addColumn<bool>("theyDelete");
+    QTest::addColumn<DialogButton>("answer");
+    QTest::addColumn<int>("casesLeft");
+    QTest::newRow("changed, delete anyway") << false << DialogButton::Yes << 2;
+    QTest::newRow("changed, keep it") << false << DialogButton::No << 3;
+    QTest::newRow("deleted already") << true << DialogButton::Yes << 2;
+}
+
+void TestSharedRegister::deleteOfACaseChangedElsewhereAsks()
+{
+    QFETCH(bool, theyDelete);
+    QFETCH(DialogButton, answer);
+    QFETCH(int, casesLeft);
+    AppFixture a;
+    a.makeRegister(QStringLiteral("rejestr.db"), threeCases());
+    const QString where = a.path(QStringLiteral("rejestr.db"));
+    a.start(where);
+    a.clickRow(1);
+    a.form1().PokazRekordu1Click();
+    const std::int64_t id = a.form1().CurrentId();
+    {
+        const storage::CaseStorePtr other = storage::OpenFileStore(where);
+        const CaseRecord shown = *other->readCase(id);
+        if (theyDelete) {
+            other->deleteCase(id, shown);
+        } else {
+            CaseRecord changed = shown;
+            changed.nadawca = QStringLiteral("Zmieniony");
+            other->saveCase(id, shown, changed, storage::AllCaseFields);
+        }
+    }
+    a.dialogs.clear();
+    a.dialogs.answers = { DialogButton::Yes, answer };
+    a.form1().Zniszcz1Click();
+    QCOMPARE(storage::OpenFileStore(where)->count(), casesLeft);
+    QCOMPARE(a.form1().LabelCount()->text(), QString::number(casesLeft));
+    const QString said = a.dialogs.texts().join(u'\n');
+    QVERIFY2(theyDelete ? said.contains(QStringLiteral("nie ma go już w bazie"))
+                        : said.contains(QStringLiteral("Nadawca: Zmieniony")),
+        qPrintable(said));
+}
+
+void TestSharedRegister::commandsSeeCasesAnotherProgramAdded_data()
+{
+    QTest::addColumn<QString>("command");
+    QTest::newRow("export") << "export";
+    QTest::newRow("sort") << "sort";
+    QTest::newRow("search") << "search";
+}
+
+void TestSharedRegister::commandsSeeCasesAnotherProgramAdded()
+{
+    QFETCH(QString, command);
+    AppFixture a;
+    a.makeRegister(QStringLiteral("rejestr.db"), threeCases());
+    const QString where = a.path(QStringLiteral("rejestr.db"));
+    a.start(where);
+    a.clickRow(2);
+    const QString currentId = a.form1().IDEdit()->text();
+    (void)storage::OpenFileStore(where)->addCase(
+        listCase(QStringLiteral("2024.06.01"), QStringLiteral("Dorota"), QStringLiteral("nowa")));
+
+    if (command == QLatin1String("export")) {
+        a.dialogs.files.push_back(a.path(QStringLiteral("eksport.csv")));
+        a.form1().EksportCsv1Click();
+        QVERIFY2(a.dialogs.texts().last().endsWith(QStringLiteral("Rekordów: 4")),
+            qPrintable(a.dialogs.texts().join(u'\n')));
+        QFile csv(a.path(QStringLiteral("eksport.csv")));
+        QVERIFY(csv.open(QIODevice::ReadOnly));
+        QVERIFY(csv.readAll().contains("Dorota"));
+    } else if (command == QLatin1String("sort")) {
+        a.form1().mnuSortuj2Click();
+    } else {
+        a.form1().FindujNastClick();
+    }
+    QCOMPARE(a.form1().LabelCount()->text(), QStringLiteral("4"));
+    QVERIFY(a.column(3).contains(QStringLiteral("Dorota")));
+    // The case the user was on stays current.
+    QCOMPARE(a.form1().IDEdit()->text(), currentId);
+}
+
+void TestSharedRegister::serverListsShowEachOthersChanges()
+{
+    const QString uri = serverRegister(threeCases());
+    if (uri.isEmpty())
+        QSKIP(qPrintable(m_server->failure()));
+    AppFixture a;
+    a.start(uri);
+    AppFixture b;
+    b.start(uri);
+    QCOMPARE(a.form1().Label2()->text(), QStringLiteral("wspolny%1@127.0.0.1").arg(m_databases));
+    b.clickRow(3);
+    const QString bCurrent = b.form1().IDEdit()->text();
+
+    a.clickRow(1);
+    a.form1().PokazRekordu1Click();
+    a.form2().setFieldText(EditorField::Nadawca, QStringLiteral("Aaron"));
+    a.form1().Dodaj1Click();
+    QTRY_COMPARE_WITH_TIMEOUT(b.form1().LabelCount()->text(), QStringLiteral("4"), 1000);
+    QCOMPARE(b.column(3).first(), QStringLiteral("Aaron"));
+    // B's current case stays current, now one row further down.
+    QCOMPARE(b.form1().G1()->cells(1, b.form1().G1()->row()), bCurrent);
+
+    b.clickRow(1);
+    b.form1().PokazRekordu1Click();
+    b.dialogs.answers.push_back(DialogButton::Yes);
+    b.form1().Zniszcz1Click();
+    QTRY_COMPARE_WITH_TIMEOUT(a.form1().LabelCount()->text(), QStringLiteral("3"), 1000);
+    QVERIFY(!a.column(3).contains(QStringLiteral("Aaron")));
+}
+
+void TestSharedRegister::readerRoleOpensReadOnly()
+{
+    const QString uri = serverRegister(threeCases());
+    if (uri.isEmpty())
+        QSKIP(qPrintable(m_server->failure()));
+    m_server->createRole(QStringLiteral("czytelnik%1").arg(m_databases));
+    const QString reader = QStringLiteral("czytelnik%1").arg(m_databases);
+    m_server->psql(QStringLiteral("wspolny%1").arg(m_databases),
+        QStringLiteral("GRANT SELECT ON kolvar TO %1").arg(reader));
+    AppFixture a;
+    a.dialogs.passwords.push_back(QStringLiteral("tajne"));
+    a.start(m_server->uri(QStringLiteral("wspolny%1").arg(m_databases), reader));
+    QCOMPARE(a.form1().LabelCount()->text(), QStringLiteral("3"));
+    const auto* readOnly = a.form1().findChild<QLabel*>(QStringLiteral("lblTylkoOdczyt"));
+    QVERIFY(readOnly && !readOnly->isHidden());
+    QCOMPARE(readOnly->text(), QStringLiteral("tylko do odczytu"));
+    for (const char* name : { "Dodaj1", "Zmiana1", "Zniszcz1", "Regeneruj1" })
+        QVERIFY2(!a.form1().findChild<QAction*>(QLatin1String(name))->isEnabled(), name);
+    // The editor's buttons reach the commands all the same: nothing is written.
+    typeSender(a, QStringLiteral("Nie wolno"));
+    a.form1().Zmiana1Click();
+    QCOMPARE(m_server->psql(QStringLiteral("wspolny%1").arg(m_databases),
+                 QStringLiteral("SELECT count(*) FROM kolvar WHERE nadawca = 'Nie wolno'")),
+        QStringLiteral("0"));
+}
+
+void TestSharedRegister::serverRegisterIsRememberedWithoutPassword()
+{
+    const QString uri = serverRegister(threeCases());
+    if (uri.isEmpty())
+        QSKIP(qPrintable(m_server->failure()));
+    AppFixture a;
+    a.start(uri);
+    QVERIFY(a.form1().close());
+    a.stop();
+    QCOMPARE(a.readIni().readString(QStringLiteral("Plik"), QStringLiteral("Nazwa"), {}), uri);
+    a.start();
+    QCOMPARE(a.form1().LabelCount()->text(), QStringLiteral("3"));
+}
+
+QTEST_MAIN(TestSharedRegister)
+#include "tst_sharedregister.moc"
