@@ -36,6 +36,8 @@ private slots:
     void serverListsShowEachOthersChanges();
     void readerRoleOpensReadOnly();
     void serverRegisterIsRememberedWithoutPassword();
+    void serverFaultsAtStartAreSaidInPolish_data();
+    void serverFaultsAtStartAreSaidInPolish();
 
 private:
     std::unique_ptr<PgTestServer> m_server;
@@ -289,6 +291,52 @@ void TestSharedRegister::serverRegisterIsRememberedWithoutPassword()
     QCOMPARE(a.readIni().readString(QStringLiteral("Plik"), QStringLiteral("Nazwa"), {}), uri);
     a.start();
     QCOMPARE(a.form1().LabelCount()->text(), QStringLiteral("3"));
+}
+
+void TestSharedRegister::serverFaultsAtStartAreSaidInPolish_data()
+{
+    QTest::addColumn<QString>("fault");
+    QTest::addColumn<QString>("sentence");
+    QTest::newRow("server down") << "down"
+                                 << "Nie ma połączenia z serwerem rejestru";
+    QTest::newRow("no register in the database")
+        << "no table"
+        << "Ta baza danych nie zawiera rejestru programu Kolvar";
+}
+
+void TestSharedRegister::serverFaultsAtStartAreSaidInPolish()
+{
+    QFETCH(QString, fault);
+    QFETCH(QString, sentence);
+    if (!m_server->running() && m_server->maySkip())
+        QSKIP(qPrintable(m_server->failure()));
+    QString uri;
+    if (fault == QLatin1String("down")) {
+        // Nothing listens on port 1.
+        uri = storage::ServerAddress { QStringLiteral("127.0.0.1"), 1, QStringLiteral("rejestr"),
+            QStringLiteral("kolvar"), false }
+                  .uri();
+    } else {
+        const QString name = QStringLiteral("pusta%1").arg(++m_databases);
+        m_server->createDatabase(name);
+        uri = m_server->uri(name);
+    }
+    AppFixture a;
+    a.start(uri);
+    const QString said = a.dialogs.texts().join(u'\n');
+    const QString named = fault == QLatin1String("down")
+        ? QStringLiteral("Rejestr na serwerze rejestr@127.0.0.1.")
+        : QStringLiteral("Rejestr na serwerze pusta");
+    const bool warned = said.startsWith(QStringLiteral("Błąd podczas odczytu bazy danych!"));
+    QVERIFY2(warned && said.contains(named), qPrintable(said));
+    QVERIFY2(said.contains(sentence), qPrintable(said));
+    QVERIFY(a.form1().G1()->cells(3, 1).isEmpty());
+    if (fault != QLatin1String("down"))
+        QCOMPARE(m_server->psql(uri.section(u'/', -1),
+                     QStringLiteral("SELECT count(*) FROM "
+                                    "pg_class WHERE relname "
+                                    "= 'kolvar'")),
+            QStringLiteral("0"));
 }
 
 QTEST_MAIN(TestSharedRegister)
