@@ -17,7 +17,9 @@ import time
 
 import pyatspi
 
-DEADLINE = 20.0
+# Qt hands every key to the reader and waits for the answer while the reader may be waiting on
+# the program: such a stall ends with the bus's own 25 s time-out, so a step may take that long.
+DEADLINE = 60.0
 WORK = os.environ["KOLVAR_WORK"]
 LOG = os.environ["KOLVAR_ORCA_LOG"]
 WEEKDAYS = ["poniedziałek", "wtorek", "środa", "czwartek", "piątek", "sobota", "niedziela"]
