@@ -1,5 +1,6 @@
 #include "CalBrows.h"
 
+#include "Announcer.h"
 #include "Calendar.h"
 #include "MonthLayout.h"
 #include "StepGlyph.h"
@@ -64,6 +65,8 @@ TCalendarBrowser::TCalendarBrowser(QWidget* parent)
     m_BitBtn2 = makeButton("BitBtn2", QStringLiteral("Miesiąc"), 160, false);
     m_BitBtn3 = makeButton("BitBtn3", QStringLiteral("Miesiąc"), 321, true);
     m_BitBtn4 = makeButton("BitBtn4", QStringLiteral("Rok"), 466, true);
+    m_announcer = new kolvar::Announcer(this);
+
     connect(m_BitBtn1, &QPushButton::clicked, this, &TCalendarBrowser::BitBtn1Click);
     connect(m_BitBtn2, &QPushButton::clicked, this, &TCalendarBrowser::BitBtn2Click);
     connect(m_BitBtn3, &QPushButton::clicked, this, &TCalendarBrowser::BitBtn3Click);
@@ -111,19 +114,29 @@ void TCalendarBrowser::Calendar1Change()
 void TCalendarBrowser::BitBtn1Click()
 {
     m_Calendar1->YearBack();
+    sayShownDate();
 }
 
 void TCalendarBrowser::BitBtn2Click()
 {
     m_Calendar1->MonthBack();
+    sayShownDate();
 }
 
 void TCalendarBrowser::BitBtn3Click()
 {
     m_Calendar1->MonthForward();
+    sayShownDate();
 }
 
 void TCalendarBrowser::BitBtn4Click()
 {
     m_Calendar1->YearForward();
+    sayShownDate();
+}
+
+void TCalendarBrowser::sayShownDate()
+{
+    m_announcer->say(
+        QLocale().toString(m_Calendar1->ShownDate(), QStringLiteral("dddd, d MMMM yyyy")));
 }

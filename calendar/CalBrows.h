@@ -4,6 +4,9 @@
 
 class QPushButton;
 
+namespace kolvar {
+class Announcer;
+}
 namespace kolvar::calendar {
 class TCalendar;
 }
@@ -37,10 +40,14 @@ public slots:
 private:
     void FormCreate();
     QPushButton* makeButton(const char* name, const QString& caption, int x, bool pointsRight);
+    // The focus stays on the button pressed, so a screen reader hears the date it reached this
+    // way; the title bar's short caption alone is not read out.
+    void sayShownDate();
 
     kolvar::calendar::TCalendar* m_Calendar1 = nullptr;
     QPushButton* m_BitBtn1 = nullptr;
     QPushButton* m_BitBtn2 = nullptr;
     QPushButton* m_BitBtn3 = nullptr;
     QPushButton* m_BitBtn4 = nullptr;
+    kolvar::Announcer* m_announcer = nullptr;
 };

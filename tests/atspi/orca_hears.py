@@ -4,8 +4,8 @@ Orca runs beside the program (orca.sh starts it); every line it speaks is in its
 step sends keys with xdotool and waits for the words it expects among the lines spoken since the
 keys went out: the current case when the list is entered, the editor's first field after F2, no
 unsaved-changes question after merely reading the editor, the new case after "Następny rekord",
-the full date of the day reached in the calendar. Every wait has a deadline. Prints what was heard;
-exits non-zero on a failure.
+the full date of the day reached in the calendar, by the keys and by a month button. Every wait
+has a deadline. Prints what was heard; exits non-zero on a failure.
 """
 
 import datetime
@@ -17,7 +17,9 @@ import time
 
 import pyatspi
 
-DEADLINE = 20.0
+# Qt hands every key to the reader and waits for the answer while the reader may be waiting on
+# the program: such a stall ends with the bus's own 25 s time-out, so a step may take that long.
+DEADLINE = 60.0
 WORK = os.environ["KOLVAR_WORK"]
 LOG = os.environ["KOLVAR_ORCA_LOG"]
 WEEKDAYS = ["poniedziałek", "wtorek", "środa", "czwartek", "piątek", "sobota", "niedziela"]
@@ -181,6 +183,16 @@ def calendar_days(ear):
         "Up", reached - datetime.timedelta(days=7))
     ear.keys(key)
     ear.hears("calendar, " + key, lambda line: day_name(reached) in line)
+    for _ in range(2):
+        ear.keys("Tab")
+        ear.silence(0.5)
+    ear.keys("Tab")
+    ear.hears("Tab to the month button", lambda line: "Miesiąc naprzód" in line)
+    ear.keys("space")
+    year, month = (reached.year + 1, 1) if reached.month == 12 else (reached.year, reached.month + 1)
+    last = (datetime.date(year + (month == 12), month % 12 + 1, 1) - datetime.timedelta(days=1)).day
+    ahead = datetime.date(year, month, min(reached.day, last))
+    ear.hears("Miesiąc naprzód", lambda line: day_name(ahead) in line)
 
 
 def main():

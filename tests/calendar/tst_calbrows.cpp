@@ -1,3 +1,4 @@
+#include "Announcer.h"
 #include "CalBrows.h"
 #include "Calendar.h"
 #include "MonthLayout.h"
@@ -101,28 +102,38 @@ private slots:
         QCOMPARE(m_window->windowTitle(), QStringLiteral("grudzień 6, 2026"));
     }
 
+    // The button keeps the focus, so the date reached is also said to a screen reader in full.
     void buttonsStepTheDate_data()
     {
         QTest::addColumn<QDate>("start");
         QTest::addColumn<QString>("button");
         QTest::addColumn<QString>("title");
+        QTest::addColumn<QString>("heard");
         QTest::newRow("year back from 29 February") << QDate(2024, 2, 29) << "BitBtn1"
-                                                    << "luty 28, 2023";
+                                                    << "luty 28, 2023"
+                                                    << "wtorek, 28 lutego 2023";
         QTest::newRow("month back from 31 March") << QDate(2026, 3, 31) << "BitBtn2"
-                                                  << "luty 28, 2026";
+                                                  << "luty 28, 2026"
+                                                  << "sobota, 28 lutego 2026";
         QTest::newRow("month forward from 31 January, leap") << QDate(2024, 1, 31) << "BitBtn3"
-                                                             << "luty 29, 2024";
+                                                             << "luty 29, 2024"
+                                                             << "czwartek, 29 lutego 2024";
         QTest::newRow("year forward") << QDate(2026, 12, 6) << "BitBtn4"
-                                      << "grudzień 6, 2027";
+                                      << "grudzień 6, 2027"
+                                      << "poniedziałek, 6 grudnia 2027";
     }
     void buttonsStepTheDate()
     {
         QFETCH(QDate, start);
         QFETCH(QString, button);
         QFETCH(QString, title);
+        QFETCH(QString, heard);
         m_window->Calendar1()->SetShownDate(start);
         QTest::mouseClick(this->button(button.toLatin1().constData()), Qt::LeftButton);
         QCOMPARE(m_window->windowTitle(), title);
+        const auto* announcer = m_window->findChild<kolvar::Announcer*>();
+        QVERIFY(announcer);
+        QCOMPARE(announcer->text(), heard);
     }
 
     void clickedDayReachesTheTitle()
