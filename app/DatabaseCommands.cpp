@@ -81,8 +81,23 @@ TCalendarBrowser* TForm1::calendar()
 
 void TForm1::updateEditorPosition()
 {
-    if (m_form2)
-        m_form2->Label1()->setText(m_Label1->text() + QStringLiteral(" z ") + m_LabelCount->text());
+    if (!m_form2)
+        return;
+    // An open editor names the row of the case it shows: a single click only makes another row
+    // current, and the case stays in the editor until it is asked for.
+    const int shown = editorVisible() && m_CurrentId != 0 ? shownCaseRow() : 0;
+    const QString row = shown > 0 ? QString::number(shown) : m_Label1->text();
+    m_form2->Label1()->setText(row + QStringLiteral(" z ") + m_LabelCount->text());
+}
+
+int TForm1::shownCaseRow()
+{
+    // Clicks seldom move the shown case: its row is looked at before the list is walked.
+    const bool stillThere = m_shownCaseRow >= 1 && m_shownCaseRow < m_G1->rowCount()
+        && m_G1->cells(1, m_shownCaseRow) == QString::number(m_CurrentId);
+    if (!stillThere)
+        m_shownCaseRow = m_caseList->rowOfCase(m_CurrentId);
+    return m_shownCaseRow;
 }
 
 bool TForm1::editorVisible() const

@@ -94,6 +94,7 @@ void TForm1::showCaseInEditor(const storage::CaseRecord& record)
     m_form2->setFieldText(EditorField::Szczegoly, record.szczegoly);
     m_form2->setFieldText(EditorField::Adnotacje, record.adnotacje);
     m_form2->markShown();
+    updateEditorPosition();
 }
 
 QChar TForm1::dateSeparator()
@@ -184,8 +185,10 @@ void TForm1::showCurrentCase()
             QStringLiteral("Rekordu nie ma już w bazie: usunął go inny program. Lista zostanie "
                            "odświeżona przy następnym wczytaniu."));
     showCaseInEditor(*stored);
-    if (m_form2)
+    if (m_form2) {
         m_form2->show();
+        updateEditorPosition();
+    }
 
     // The shown case becomes the last visible row when it lies below the first screenful.
     const int visible = m_G1->visibleRowCount();

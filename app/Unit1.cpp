@@ -401,7 +401,7 @@ void TForm1::takeStartRegister(const QString& path)
         return;
     }
     m_databaseName = rememberedName(path, m_ProgramFolder);
-    m_Label2->setText(QFileInfo(path).fileName());
+    showCaptioned(m_Label2, m_StaticText1, QFileInfo(path).fileName());
     m_Label2->adjustSize();
     m_lastOpenedFile = path;
 }

@@ -232,6 +232,7 @@ private:
     [[nodiscard]] bool editorVisible() const;
     // The editor's "N z M": the current row of the list and the count.
     void updateEditorPosition();
+    [[nodiscard]] int shownCaseRow();
     void closeEditorWithoutQuestion();
     void useDatabaseFile(const QString& path);
     void updateRegenerujEnabled();
@@ -278,6 +279,7 @@ private:
     QString m_databaseName;
     int m_RowHeight = 22;
     std::int64_t m_CurrentId = 0;
+    int m_shownCaseRow = 0; // where m_CurrentId was last found in the list
     std::optional<QChar> m_dateSeparator;
     kolvar::storage::CaseStorePtr m_store;
     // The case as the editor was filled with it: what a save expects still to find stored.

@@ -146,7 +146,7 @@ double paintMilliseconds(int rows)
 class NoPrinters final : public kolvar::PrinterAccess
 {
 public:
-    std::unique_ptr<QPrinter> defaultPrinter(QString& error) override
+    std::unique_ptr<QPrinter> printerNamed(const QString&, QString& error) override
     {
         error = kolvar::noPrinterMessage();
         return nullptr;

@@ -12,7 +12,6 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMouseEvent>
-#include <QPageLayout>
 #include <QPrinter>
 #include <QScreen>
 #include <QScrollArea>
@@ -96,6 +95,7 @@ QString TPrintOptions::*const HeaderFields[]
           &TPrintOptions::TimeFormat, &TPrintOptions::Logo };
 
 constexpr int LogoEntry = 4;
+constexpr int PanelWidth = 162;
 
 } // namespace
 
@@ -105,6 +105,7 @@ TPokazuj::TPokazuj(QWidget* owner)
     setObjectName(QStringLiteral("Pokazuj"));
     setWindowTitle(QStringLiteral("Podgląd i druk"));
     setGeometry(230, 92, 780, 560);
+    setWindowFlag(Qt::WindowMaximizeButtonHint, true);
     const QColor shadow = palette().color(QPalette::Dark);
     setColour(this, QPalette::Window, shadow);
     QFont font(QStringLiteral("Arial"));
@@ -113,13 +114,14 @@ TPokazuj::TPokazuj(QWidget* owner)
     setFont(font);
 
     auto* panel = new QWidget(this);
+    m_Panel1 = panel;
     panel->setObjectName(QStringLiteral("Panel1"));
-    panel->setGeometry(0, 0, 162, height());
+    panel->setGeometry(0, 0, PanelWidth, height());
     setColour(panel, QPalette::Window, shadow);
 
     m_ScrollBox1 = new QScrollArea(this);
     m_ScrollBox1->setObjectName(QStringLiteral("ScrollBox1"));
-    m_ScrollBox1->setGeometry(162, 0, width() - 162, height());
+    m_ScrollBox1->setGeometry(PanelWidth, 0, width() - PanelWidth, height());
     setColour(m_ScrollBox1, QPalette::Window, shadow);
     m_ScrollBox1->setFrameShape(QFrame::NoFrame);
     m_PreviewImage = new QLabel;
@@ -234,6 +236,14 @@ void TPokazuj::showPicture(const QImage& picture)
     m_PreviewImage->setPixmap(QPixmap::fromImage(picture));
     m_PreviewImage->resize(picture.size());
     m_lblnote->setText(m_Grid ? m_Grid->RenderedPage().notes.join(u'\n') : QString());
+}
+
+void TPokazuj::resizeEvent(QResizeEvent* event)
+{
+    QDialog::resizeEvent(event);
+    // The panel keeps its width down the left edge; the page takes all the rest of the window.
+    m_Panel1->setGeometry(0, 0, PanelWidth, height());
+    m_ScrollBox1->setGeometry(PanelWidth, 0, std::max(0, width() - PanelWidth), height());
 }
 
 void TPokazuj::showEvent(QShowEvent* event)
@@ -422,12 +432,8 @@ void TPokazuj::btnsetupClick()
 {
     if (!m_Grid)
         return;
-    QPrinter& printer = m_Grid->LayoutPrinter();
-    if (!kolvar::userDialogs().setUpPrinter(this, printer))
+    if (!m_Grid->SetUpPrinter(this))
         return;
-    options().Orientation = printer.pageLayout().orientation() == QPageLayout::Landscape
-        ? kolvar::grid::poLandscape
-        : kolvar::grid::poPortrait;
     countPages();
     liveRefresh();
 }

@@ -59,6 +59,7 @@ public:
 
 protected:
     void showEvent(QShowEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
@@ -77,6 +78,7 @@ private:
     QImage m_PrintImage;
     QImage m_shown;
 
+    QWidget* m_Panel1;
     QScrollArea* m_ScrollBox1;
     QLabel* m_PreviewImage;
     QLineEdit* m_Header;

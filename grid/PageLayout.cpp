@@ -77,17 +77,40 @@ PageLayouter::PageLayouter(
 
 PageLayout PageLayouter::Render(int number, int FirstRow, int LastRow)
 {
+    PageLayout drawn;
+    bool found = false;
+    RenderPages({ number }, FirstRow, LastRow, [&drawn, &found](int, const PageLayout& page) {
+        drawn = page;
+        found = true;
+        return true;
+    });
+    if (!found)
+        drawn = { QSize(m_pw, m_ph), m_source.color(), {}, m_notes };
+    return drawn;
+}
+
+void PageLayouter::RenderPages(
+    const QList<int>& numbers, int FirstRow, int LastRow, const PageSink& onPage)
+{
     m_render = true;
-    m_drawPage = number;
-    m_layout = PageLayout();
+    m_wanted = numbers;
+    m_nextWanted = 0;
+    m_onPage = &onPage;
     LayOutPages(FirstRow, LastRow);
-    return std::move(m_layout);
+    m_onPage = nullptr;
+}
+
+int PageLayouter::CountAsRendered(int FirstRow, int LastRow)
+{
+    RenderPages({ INT_MAX }, FirstRow, LastRow, {});
+    return m_pagesLaidOut;
 }
 
 int PageLayouter::Count(int FirstRow, int LastRow)
 {
     m_render = false;
-    m_drawPage = 0;
+    m_wanted.clear();
+    m_nextWanted = 0;
     LayOutPages(FirstRow, LastRow);
     return m_pagesLaidOut;
 }
@@ -133,12 +156,13 @@ QString PageLayouter::pageLabel() const
 void PageLayouter::loadLogo()
 {
     m_logo = QImage();
+    m_notes.clear();
     const QString& file = m_options.Logo;
     if (file.isEmpty())
         return;
     const auto leftOut = [this, &file](const QString& why) {
         if (m_render)
-            m_layout.notes << QStringLiteral("Logo \"%1\" pominięte: %2").arg(file, why);
+            m_notes << QStringLiteral("Logo \"%1\" pominięte: %2").arg(file, why);
     };
     if (!QFileInfo(file).isFile()) {
         leftOut(QStringLiteral("nie ma takiego pliku."));
@@ -171,10 +195,10 @@ void PageLayouter::LayOutPages(int FirstRow, int LastRow)
         const int ky = std::max(1, m_page.dpiY / m_page.screenDpiY);
         m_pw /= kx;
         m_ph /= ky;
-        m_layout.size = QSize(m_pw, m_ph);
-        m_layout.background = m_source.color();
     }
     loadLogo();
+    if (m_render && m_nextWanted >= m_wanted.size())
+        return;
 
     const int cols = m_source.colCount();
     const int right = m_pw - m_options.MarginRight;
@@ -192,9 +216,7 @@ void PageLayouter::LayOutPages(int FirstRow, int LastRow)
         m_sliced = e < cols - 1 || m_slice > 1;
 
         m_pageInSlice = 1;
-        ++m_pagesLaidOut;
-        m_drawing = m_render && m_pagesLaidOut == m_drawPage;
-        PutPageFrame();
+        beginPage();
         int limit = m_ph - ScaleY(m_options.MarginBottom + FooterGap + m_footerHeight);
         bool rowOnPage = false;
         for (int r = FirstRow; r <= LastRow;) {
@@ -212,19 +234,44 @@ void PageLayouter::LayOutPages(int FirstRow, int LastRow)
                 ++r;
                 continue;
             }
-            if (m_drawing)
+            if (endPage())
                 return;
-            ++m_pagesLaidOut;
             ++m_pageInSlice;
-            m_drawing = m_render && m_pagesLaidOut == m_drawPage;
-            PutPageFrame();
+            beginPage();
             limit = m_ph - ScaleY(m_options.MarginBottom + FooterGap + m_footerHeight);
             rowOnPage = false;
         }
-        if (m_drawing)
+        if (endPage())
             return;
         s = e + 1;
     }
+}
+
+void PageLayouter::beginPage()
+{
+    ++m_pagesLaidOut;
+    while (m_nextWanted < m_wanted.size() && m_wanted.at(m_nextWanted) < m_pagesLaidOut)
+        ++m_nextWanted;
+    m_drawing
+        = m_render && m_nextWanted < m_wanted.size() && m_wanted.at(m_nextWanted) == m_pagesLaidOut;
+    if (m_drawing)
+        m_layout = { QSize(m_pw, m_ph), m_source.color(), {}, m_notes };
+    PutPageFrame();
+}
+
+bool PageLayouter::endPage()
+{
+    if (!m_drawing)
+        return false;
+    m_drawing = false;
+    // Numbers asked for twice, or out of order, are passed over rather than looked for again.
+    while (m_nextWanted < m_wanted.size() && m_wanted.at(m_nextWanted) <= m_pagesLaidOut)
+        ++m_nextWanted;
+    const PageLayout page = std::move(m_layout);
+    m_layout = PageLayout();
+    if (m_onPage && *m_onPage && !(*m_onPage)(m_pagesLaidOut, page))
+        return true;
+    return m_nextWanted >= m_wanted.size();
 }
 
 void PageLayouter::PutPageFrame()

@@ -13,6 +13,7 @@
 #include <QStringList>
 
 #include <climits>
+#include <functional>
 
 class QPainter;
 
@@ -92,13 +93,25 @@ public:
 
     // Draws page number (1-based); a page beyond the last leaves the layout empty but sized.
     [[nodiscard]] PageLayout Render(int number, int FirstRow, int LastRow);
+    // Draws the pages numbered in ascending order in one walk, handing each to onPage as soon as
+    // it is complete; stops after the last of them, or when onPage returns false. Numbers beyond
+    // the last page get nothing. A printout of thousands of pages thus costs one walk, and only
+    // one page is held at a time.
+    using PageSink = std::function<bool(int number, const PageLayout& page)>;
+    void RenderPages(const QList<int>& numbers, int FirstRow, int LastRow, const PageSink& onPage);
     // Walks all pages without drawing and gives their number.
     [[nodiscard]] int Count(int FirstRow, int LastRow);
+    // The number of pages as rendering breaks them, which is what the preview pages through and
+    // what printing prints; counting in printer pixels may round a break differently.
+    [[nodiscard]] int CountAsRendered(int FirstRow, int LastRow);
 
     [[nodiscard]] int PagesLaidOut() const { return m_pagesLaidOut; }
 
 private:
     void LayOutPages(int FirstRow, int LastRow);
+    void beginPage();
+    // Ends the current page; true when the run is over.
+    [[nodiscard]] bool endPage();
     void PutPageFrame();
     void PutRow(int Row);
     void loadLogo();
@@ -113,8 +126,11 @@ private:
     PrintPage m_page;
     QDateTime m_now;
     bool m_render = false;
-    int m_drawPage = 0;
+    QList<int> m_wanted; // the pages to draw, ascending
+    qsizetype m_nextWanted = 0;
+    const PageSink* m_onPage = nullptr;
     PageLayout m_layout;
+    QStringList m_notes;
     int m_pagesLaidOut = 0;
     bool m_drawing = false; // D: the current page is the one drawn
     int m_pw = 0;

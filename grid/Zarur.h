@@ -7,6 +7,7 @@
 #include "PageLayout.h"
 #include "PreviewWindow.h"
 #include "PrintOptions.h"
+#include "PrinterAccess.h"
 #include "ResampleBitmap.h"
 #include "RowMarkSet.h"
 #include "SortKeys.h"
@@ -231,7 +232,8 @@ public:
     // The printout (ZarurPrinting.cpp). The options are the grid's own; the preview edits them in
     // place. PreviewPrintout opens the preview window the program installed (PreviewWindow.h);
     // RenderPreviewPage draws page PrintOptions().PreviewPage into the picture, sizing it to the
-    // page; PrintPreviewPage prints the page drawn last, after the printer dialog.
+    // page; PrintPreviewPage prints, after the print dialog, the pages it chose there: the page
+    // shown unless the user picks all or another range, each laid out as the preview lays it out.
     [[nodiscard]] TPrintOptions& PrintOptions() { return m_printOptions; }
     void PreviewPrintout();
     void RenderPreviewPage(QImage& Canvas);
@@ -241,8 +243,12 @@ public:
     // The page drawn last, with its notes (a logo left out).
     [[nodiscard]] const PageLayout& RenderedPage() const { return m_renderedPage; }
     // The printer the pages are laid out for, taken when the preview opens; without one, a
-    // stand-in that carries the page set-up of an A4 page at 600 dpi.
+    // stand-in that carries the page set-up of the chosen paper (A4) at 600 dpi.
     [[nodiscard]] QPrinter& LayoutPrinter();
+    // The printer set-up: the queue, paper and orientation chosen there lay the pages out and
+    // reach the print job. False when the user cancelled it.
+    bool SetUpPrinter(QWidget* parent);
+    [[nodiscard]] const PrinterSetup& PrinterSetUp() const { return m_printerSetup; }
     static void ResampleBitmap(QImage& Source, QImage& Target);
 
     // Row marking (active with goRangeSelect).
@@ -295,6 +301,8 @@ private:
     friend class ZarurPrintSource;
 
     PageLayout LayOutPages(bool Render, int FirstRow, int LastRow);
+    [[nodiscard]] PageLayouter layouterFor(PrintSource& source, const QPrinter* printer) const;
+    [[nodiscard]] QList<int> chosenPages(const QPrinter& printer, int current, int last) const;
     [[nodiscard]] bool rangeValid(int first, int last, bool forRows) const;
     [[nodiscard]] bool isFooterRow(int row) const;
     [[nodiscard]] bool editorShown() const;
@@ -388,6 +396,7 @@ private:
     PageLayout m_renderedPage;
     std::unique_ptr<QPrinter> m_layoutPrinter;
     bool m_realPrinter = false;
+    PrinterSetup m_printerSetup; // its orientation is the print options' own
 };
 
 } // namespace kolvar::grid

@@ -6,10 +6,12 @@
 #include "UserDialogs.h"
 
 #include <QApplication>
+#include <QPageRanges>
 #include <QPainter>
 #include <QPrinter>
 #include <QScreen>
 
+#include <algorithm>
 #include <cmath>
 
 namespace kolvar::grid {
@@ -112,39 +114,113 @@ void TZarur::PrintPreviewPage()
     FitHiddenRowHeights(0, rowCount() - 1);
     QWidget* parent = dialogParent(this);
     QString error;
-    const std::unique_ptr<QPrinter> printer = printerAccess().defaultPrinter(error);
+    const std::unique_ptr<QPrinter> printer
+        = printerAccess().printerNamed(m_printerSetup.printer, error);
     if (!printer) {
         userDialogs().message(parent, error, MessageIcon::Error);
         return;
     }
     printer->setDocName(m_printOptions.JobTitle);
     printer->setCopyCount(std::max(1, m_printOptions.Copies));
-    printer->setPageOrientation(
-        m_printOptions.Orientation == poLandscape ? QPageLayout::Landscape : QPageLayout::Portrait);
+    PrinterSetup setup = m_printerSetup;
+    setup.orientation = m_printOptions.Orientation == poLandscape ? QPageLayout::Landscape
+                                                                  : QPageLayout::Portrait;
+    applySetup(*printer, setup);
     m_printOptions.ToRow = rowCount() - 1;
+
+    // The dialog offers the pages as the preview counts them and starts at the page shown, so
+    // what it says is what a plain "Drukuj" prints.
+    ZarurPrintSource source(*this);
+    const int pages
+        = std::max(1, layouterFor(source, printer.get()).CountAsRendered(1, rowCount() - 1));
+    const int current = std::clamp(m_printOptions.PreviewPage, 1, pages);
+    printer->setPrintRange(QPrinter::PageRange);
+    printer->setFromTo(current, current);
     // Printing into a file is there in the dialog, as the user's own choice.
-    if (!userDialogs().choosePrinter(parent, *printer))
+    if (!userDialogs().choosePrinter(parent, *printer, pages))
         return;
-    if (m_renderedPage.size.isEmpty())
-        m_renderedPage = LayOutPages(true, 1, rowCount() - 1);
+    const QList<int> chosen = chosenPages(*printer, current, pages);
+    if (chosen.isEmpty())
+        return;
 
     PrintJob job(*printer);
     QString failed = job.begin();
     if (failed.isEmpty()) {
-        // The page drawn for the preview, laid out again over the printer's page at the
-        // printer's resolution rather than the screen picture stretched.
-        paintPage(job.painter(), m_renderedPage, QRectF(0, 0, printer->width(), printer->height()));
+        // Laid out again for the job's printer, which is the preview's unless the dialog changed
+        // it, and painted at the printer's resolution rather than the screen picture stretched.
+        const QRectF sheet(0, 0, printer->width(), printer->height());
+        bool first = true;
+        bool fed = true;
+        layouterFor(source, printer.get())
+            .RenderPages(chosen, 1, rowCount() - 1, [&](int, const PageLayout& page) {
+                if (!first && !job.newPage()) {
+                    fed = false;
+                    return false;
+                }
+                first = false;
+                paintPage(job.painter(), page, sheet);
+                return true;
+            });
         failed = job.finish();
+        if (failed.isEmpty() && !fed)
+            failed = QStringLiteral("Drukarka \"%1\" nie przyjęła kolejnej strony. Wydruk jest "
+                                    "niepełny.")
+                         .arg(printer->printerName());
     }
     if (!failed.isEmpty())
         userDialogs().message(parent, failed, MessageIcon::Error);
+}
+
+QList<int> TZarur::chosenPages(const QPrinter& printer, int current, int last) const
+{
+    QList<int> pages;
+    switch (printer.printRange()) {
+    case QPrinter::AllPages:
+        for (int p = 1; p <= last; ++p)
+            pages << p;
+        break;
+    case QPrinter::PageRange: {
+        QList<QPageRanges::Range> ranges = printer.pageRanges().toRangeList();
+        if (ranges.isEmpty())
+            ranges << QPageRanges::Range { printer.fromPage(), printer.toPage() };
+        for (const QPageRanges::Range& range : ranges)
+            for (int p = std::max(1, range.from); p <= std::min(range.to, last); ++p)
+                pages << p;
+        std::sort(pages.begin(), pages.end());
+        pages.erase(std::unique(pages.begin(), pages.end()), pages.end());
+        break;
+    }
+    case QPrinter::Selection:
+    case QPrinter::CurrentPage:
+        pages << current;
+        break;
+    }
+    return pages;
+}
+
+bool TZarur::SetUpPrinter(QWidget* parent)
+{
+    PrinterSetup setup = m_printerSetup;
+    setup.orientation = m_printOptions.Orientation == poLandscape ? QPageLayout::Landscape
+                                                                  : QPageLayout::Portrait;
+    if (!setup.paper.isValid())
+        setup.paper = LayoutPrinter().pageLayout().pageSize();
+    if (!userDialogs().setUpPrinter(parent, setup))
+        return false;
+    m_printOptions.Orientation
+        = setup.orientation == QPageLayout::Landscape ? poLandscape : poPortrait;
+    setup.orientation = QPageLayout::Portrait;
+    m_printerSetup = setup;
+    // The next layout takes the chosen queue, with its page and resolution.
+    m_layoutPrinter.reset();
+    return true;
 }
 
 QPrinter& TZarur::LayoutPrinter()
 {
     if (!m_layoutPrinter) {
         QString error;
-        m_layoutPrinter = printerAccess().defaultPrinter(error);
+        m_layoutPrinter = printerAccess().printerNamed(m_printerSetup.printer, error);
         m_realPrinter = m_layoutPrinter != nullptr;
         if (!m_realPrinter) {
             // Only to carry the page set-up; nothing is ever printed on it.
@@ -152,25 +228,32 @@ QPrinter& TZarur::LayoutPrinter()
             m_layoutPrinter->setOutputFormat(QPrinter::PdfFormat);
             m_layoutPrinter->setPageSize(QPageSize(QPageSize::A4));
         }
+        if (m_printerSetup.paper.isValid())
+            m_layoutPrinter->setPageSize(m_printerSetup.paper);
     }
     return *m_layoutPrinter;
+}
+
+PageLayouter TZarur::layouterFor(PrintSource& source, const QPrinter* printer) const
+{
+    const bool landscape = m_printOptions.Orientation == poLandscape;
+    const PageGeometry geometry = pageGeometry(printer, landscape, m_printerSetup.paper);
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    const int screenDpiX = screen ? int(std::lround(screen->logicalDotsPerInchX())) : 96;
+    const int screenDpiY = screen ? int(std::lround(screen->logicalDotsPerInchY())) : 96;
+    return PageLayouter(source, m_printOptions,
+        { geometry.size, geometry.dpiX, geometry.dpiY, std::max(1, screenDpiX),
+            std::max(1, screenDpiY) },
+        QDateTime::currentDateTime());
 }
 
 PageLayout TZarur::LayOutPages(bool Render, int FirstRow, int LastRow)
 {
     QPrinter& printer = LayoutPrinter();
-    const bool landscape = m_printOptions.Orientation == poLandscape;
-    printer.setPageOrientation(landscape ? QPageLayout::Landscape : QPageLayout::Portrait);
-    const PageGeometry geometry = pageGeometry(m_realPrinter ? &printer : nullptr, landscape);
-    const QScreen* screen = QGuiApplication::primaryScreen();
-    const int screenDpiX = screen ? int(std::lround(screen->logicalDotsPerInchX())) : 96;
-    const int screenDpiY = screen ? int(std::lround(screen->logicalDotsPerInchY())) : 96;
-
+    printer.setPageOrientation(
+        m_printOptions.Orientation == poLandscape ? QPageLayout::Landscape : QPageLayout::Portrait);
     ZarurPrintSource source(*this);
-    PageLayouter layouter(source, m_printOptions,
-        { geometry.size, geometry.dpiX, geometry.dpiY, std::max(1, screenDpiX),
-            std::max(1, screenDpiY) },
-        QDateTime::currentDateTime());
+    PageLayouter layouter = layouterFor(source, m_realPrinter ? &printer : nullptr);
     if (!Render) {
         m_pagesLaidOut = layouter.Count(FirstRow, LastRow);
         return {};

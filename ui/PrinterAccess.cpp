@@ -54,7 +54,7 @@ bool queueAcceptsJobs(const QString& name)
 class SystemPrinters final : public PrinterAccess
 {
 public:
-    std::unique_ptr<QPrinter> defaultPrinter(QString& error) override
+    std::unique_ptr<QPrinter> printerNamed(const QString& wanted, QString& error) override
     {
         const QString pdf = qEnvironmentVariable("KOLVAR_PRINT_PDF");
         if (!pdf.isEmpty()) {
@@ -64,9 +64,11 @@ public:
             printer->setOutputFileName(pdf);
             return printer;
         }
-        const QPrinterInfo info = QPrinterInfo::defaultPrinter();
+        const QPrinterInfo info
+            = wanted.isEmpty() ? QPrinterInfo::defaultPrinter() : QPrinterInfo::printerInfo(wanted);
         if (info.isNull()) {
-            error = noPrinterMessage();
+            // A queue chosen in the set-up and removed since is not swapped for another.
+            error = wanted.isEmpty() ? noPrinterMessage() : unknownQueueMessage(wanted);
             return nullptr;
         }
         const QString name = info.printerName();
@@ -102,6 +104,11 @@ PrinterAccess*& currentAccess()
 
 } // namespace
 
+std::unique_ptr<QPrinter> PrinterAccess::defaultPrinter(QString& error)
+{
+    return printerNamed({}, error);
+}
+
 PrinterAccess& printerAccess()
 {
     return *currentAccess();
@@ -119,15 +126,22 @@ QString noPrinterMessage()
     return QStringLiteral("Drukarka nie jest podłączona!");
 }
 
-PageGeometry pageGeometry(const QPrinter* printer, bool landscape)
+void applySetup(QPrinter& printer, const PrinterSetup& setup)
+{
+    if (setup.paper.isValid())
+        printer.setPageSize(setup.paper);
+    printer.setPageOrientation(setup.orientation);
+}
+
+PageGeometry pageGeometry(const QPrinter* printer, bool landscape, const QPageSize& paper)
 {
     if (printer)
         return { QSize(printer->width(), printer->height()), printer->logicalDpiX(),
             printer->logicalDpiY() };
-    QSize a4 = QPageSize(QPageSize::A4).sizePixels(FallbackDpi);
+    QSize sheet = (paper.isValid() ? paper : QPageSize(QPageSize::A4)).sizePixels(FallbackDpi);
     if (landscape)
-        a4.transpose();
-    return { a4, FallbackDpi, FallbackDpi };
+        sheet.transpose();
+    return { sheet, FallbackDpi, FallbackDpi };
 }
 
 PrintJob::PrintJob(QPrinter& printer)

@@ -1,5 +1,7 @@
 #include "UserDialogs.h"
 
+#include "PrinterSetupDialog.h"
+
 #include <QApplication>
 #include <QCheckBox>
 #include <QColorDialog>
@@ -12,7 +14,6 @@
 #include <QInputDialog>
 #include <QLineEdit>
 #include <QMessageBox>
-#include <QPageSetupDialog>
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QPushButton>
@@ -173,16 +174,22 @@ public:
         return FontChoice { f, c.isValid() ? c : initial.color };
     }
 
-    bool choosePrinter(QWidget* parent, QPrinter& printer) override
+    bool choosePrinter(QWidget* parent, QPrinter& printer, int pageCount) override
     {
         QPrintDialog dialog(&printer, parent);
+        dialog.setOption(QAbstractPrintDialog::PrintPageRange, true);
+        dialog.setOption(QAbstractPrintDialog::PrintCurrentPage, true);
+        dialog.setMinMax(1, std::max(1, pageCount));
         return dialog.exec() == QDialog::Accepted;
     }
 
-    bool setUpPrinter(QWidget* parent, QPrinter& printer) override
+    bool setUpPrinter(QWidget* parent, PrinterSetup& setup) override
     {
-        QPageSetupDialog dialog(&printer, parent);
-        return dialog.exec() == QDialog::Accepted;
+        PrinterSetupDialog dialog(setup, parent);
+        if (dialog.exec() != QDialog::Accepted)
+            return false;
+        setup = dialog.chosen();
+        return true;
     }
 
     std::optional<ServerChoice> chooseServer(

@@ -12,6 +12,8 @@ class QWidget;
 
 namespace kolvar {
 
+struct PrinterSetup;
+
 enum class MessageIcon { None, Information, Warning, Error, Question };
 enum class DialogButton { Ok, Yes, No, Cancel };
 
@@ -65,9 +67,11 @@ public:
     virtual std::optional<QColor> chooseColor(QWidget* parent, const QColor& initial) = 0;
     virtual std::optional<FontChoice> chooseFont(QWidget* parent, const FontChoice& initial) = 0;
 
-    // The print dialog (printer, copies) and the printer set-up dialog; false when cancelled.
-    virtual bool choosePrinter(QWidget* parent, QPrinter& printer) = 0;
-    virtual bool setUpPrinter(QWidget* parent, QPrinter& printer) = 0;
+    // The print dialog (printer, copies, pages 1 to pageCount), starting from the range printer
+    // holds and leaving the user's choice in it; false when cancelled.
+    virtual bool choosePrinter(QWidget* parent, QPrinter& printer, int pageCount) = 0;
+    // The printer set-up: the queue, the paper and the orientation; false when cancelled.
+    virtual bool setUpPrinter(QWidget* parent, PrinterSetup& setup) = 0;
     // The server register dialog (serwer, port, baza danych, użytkownik, szyfrowanie wymagane);
     // nothing when cancelled.
     virtual std::optional<ServerChoice> chooseServer(

@@ -5,6 +5,7 @@
 #include "Unit2.h"
 #include "Zarur.h"
 
+#include <QAccessible>
 #include <QAction>
 #include <QFile>
 #include <QLabel>
@@ -243,6 +244,10 @@ private slots:
         QCOMPARE(f.dialogs.texts(),
             opened ? QStringList() : QStringList { "Błąd podczas odczytu bazy danych!" });
         QCOMPARE(f.column(3), senders);
+        // A screen reader hears the name the window shows.
+        QCOMPARE(f.form1().Label2()->text(), opened ? name : QString("rejestr.db"));
+        QCOMPARE(QAccessible::queryAccessibleInterface(f.form1().Label2())->text(QAccessible::Name),
+            "Otwarty plik: " + f.form1().Label2()->text());
         QCOMPARE(notes.size(), qint64(14));
         QVERIFY(!QFile::exists(other.filePath("brak.db")));
         QVERIFY(f.form1().close());

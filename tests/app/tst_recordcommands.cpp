@@ -115,6 +115,39 @@ private slots:
         QCOMPARE(f->form2().Label1()->text(), QString("3 z 3"));
     }
 
+    void openEditorNamesTheRowOfTheCaseItShows_data()
+    {
+        QTest::addColumn<int>("shownRow");
+        QTest::addColumn<int>("clickedRow");
+        // 0 nothing more, 1 "Następny" before the click, 2 the clicked case asked for after it
+        QTest::addColumn<int>("then");
+        QTest::addColumn<QString>("label");
+        QTest::newRow("a click on another row") << 1 << 3 << 0 << "1 z 3";
+        QTest::newRow("a click on the shown row") << 2 << 2 << 0 << "2 z 3";
+        QTest::newRow("a click after stepping to the next case") << 1 << 3 << 1 << "2 z 3";
+        QTest::newRow("the clicked case shown") << 1 << 3 << 2 << "3 z 3";
+    }
+    void openEditorNamesTheRowOfTheCaseItShows()
+    {
+        QFETCH(int, shownRow);
+        QFETCH(int, clickedRow);
+        QFETCH(int, then);
+        QFETCH(QString, label);
+        startWith(threeCases());
+        f->clickRow(shownRow);
+        f->form1().PokazRekordu1Click();
+        if (then == 1)
+            f->form1().Nastepny1Click();
+        const QString shown = f->form2().fieldText(EditorField::Nadawca);
+        f->clickRow(clickedRow);
+        if (then == 2)
+            f->form1().PokazRekordu1Click();
+        QCOMPARE(f->form2().Label1()->text(), label);
+        const int row = label.section(u' ', 0, 0).toInt();
+        QCOMPARE(f->form1().G1()->cells(3, row), f->form2().fieldText(EditorField::Nadawca));
+        QCOMPARE(f->form2().fieldText(EditorField::Nadawca) == shown, then != 2);
+    }
+
     void showScrollsTheCaseToTheLastVisibleRow()
     {
         QList<CaseRecord> cases;

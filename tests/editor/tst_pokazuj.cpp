@@ -8,7 +8,9 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QPageSize>
 #include <QProcess>
+#include <QScrollArea>
 #include <QSet>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -30,6 +32,7 @@ class TestPokazuj : public QObject
 private:
     std::unique_ptr<ScriptedDialogs> m_dialogs;
     std::unique_ptr<ScriptedPrinters> m_printers;
+    std::unique_ptr<Recording> m_recording;
     std::unique_ptr<TZarur> m_grid;
     std::unique_ptr<TPokazuj> m_preview;
 
@@ -40,11 +43,50 @@ private:
 
     void click(const char* name) { child<QToolButton>(name)->click(); }
 
+    // Every queue the test offers records into m_recording: an A4 sheet at 600 dpi, the page
+    // the preview lays out without a printer.
+    void offerRecordingPrinters()
+    {
+        m_printers->printer = [this] {
+            return std::make_unique<RecordingPrinter>(
+                *m_recording, QPageSize(QPageSize::A4).sizePixels(600), 600);
+        };
+    }
+
+    // The list's cells on the page numbered, as the preview draws it.
+    QStringList previewCells(int number)
+    {
+        const int kept = m_grid->PrintOptions().PreviewPage;
+        m_grid->PrintOptions().PreviewPage = number;
+        QImage picture;
+        m_grid->RenderPreviewPage(picture);
+        m_grid->PrintOptions().PreviewPage = kept;
+        QStringList cells;
+        for (const kolvar::grid::PageItem& item : m_grid->RenderedPage().items)
+            if (item.kind == kolvar::grid::PageItem::Text && item.text.startsWith(u"Sprawa"))
+                cells << item.text;
+        return cells;
+    }
+
+    // The list's cells on each printed sheet.
+    QList<QStringList> printedCells() const
+    {
+        QList<QStringList> sheets;
+        for (const Recording::Drawn& text : m_recording->drawn) {
+            while (sheets.size() <= text.page)
+                sheets << QStringList();
+            if (text.text.startsWith(u"Sprawa"))
+                sheets[text.page] << text.text;
+        }
+        return sheets;
+    }
+
 private slots:
     void init()
     {
         m_dialogs = std::make_unique<ScriptedDialogs>();
         m_printers = std::make_unique<ScriptedPrinters>();
+        m_recording = std::make_unique<Recording>();
         m_grid = std::make_unique<TZarur>();
         m_grid->setColCount(3);
         m_grid->setRowCount(120);
@@ -64,6 +106,7 @@ private slots:
     {
         m_preview.reset();
         m_grid.reset();
+        m_recording.reset();
         m_printers.reset();
         m_dialogs.reset();
     }
@@ -160,6 +203,145 @@ private slots:
             QCOMPARE(widths[i], int(std::nearbyint(widths[i - 1] / 0.8)));
         QCOMPARE(widths.last(), natural);
         QCOMPARE(m_preview->shownImage().height(), m_preview->PrintImage().height());
+    }
+
+    void printsThePageShownUnlessTheDialogChoseOthers_data()
+    {
+        QTest::addColumn<int>("range"); // what the user picks; -1 leaves the dialog as it opened
+        QTest::addColumn<int>("from");
+        QTest::addColumn<int>("to");
+        QTest::addColumn<QList<int>>("printed");
+        QTest::newRow("the page shown, as the dialog proposes") << -1 << 0 << 0 << QList<int> { 2 };
+        QTest::newRow("Wszystko") << int(QPrinter::AllPages) << 0 << 0 << QList<int> { 1, 2, 3 };
+        QTest::newRow("pages 2 to 3") << int(QPrinter::PageRange) << 2 << 3 << QList<int> { 2, 3 };
+        QTest::newRow("a range past the last page")
+            << int(QPrinter::PageRange) << 3 << 9 << QList<int> { 3 };
+        QTest::newRow("the current page")
+            << int(QPrinter::CurrentPage) << 0 << 0 << QList<int> { 2 };
+    }
+
+    void printsThePageShownUnlessTheDialogChoseOthers()
+    {
+        QFETCH(int, range);
+        QFETCH(int, from);
+        QFETCH(int, to);
+        QFETCH(QList<int>, printed);
+        offerRecordingPrinters();
+        child<QLineEdit>("EditPage")->setText(QStringLiteral("2"));
+        m_dialogs->printers.push_back(true);
+        m_dialogs->choosePrint = [&](QPrinter& printer) {
+            if (range < 0)
+                return;
+            printer.setPrintRange(QPrinter::PrintRange(range));
+            if (range == QPrinter::PageRange)
+                printer.setFromTo(from, to);
+        };
+        click("btnprint");
+
+        QCOMPARE(m_dialogs->shown.size(), 1);
+        const ScriptedDialogs::Shown& dialog = m_dialogs->shown.constFirst();
+        QCOMPARE(dialog.kind, ScriptedDialogs::Shown::Printer);
+        QCOMPARE(dialog.pageCount, 3);
+        QVERIFY(dialog.pageRange);
+        QCOMPARE(dialog.fromPage, 2);
+        QCOMPARE(dialog.toPage, 2);
+
+        QList<QStringList> expected;
+        for (int page : printed)
+            expected << previewCells(page);
+        QCOMPARE(printedCells(), expected);
+        QVERIFY(!expected.constLast().isEmpty());
+    }
+
+    void setUpChoosesThePrinterPaperAndOrientationOfTheJob_data()
+    {
+        QTest::addColumn<QString>("queue");
+        QTest::addColumn<int>("paper");
+        QTest::addColumn<bool>("landscape");
+        QTest::newRow("A5 landscape on another queue") << "Biuro" << int(QPageSize::A5) << true;
+        QTest::newRow("A3 portrait on the default queue") << "" << int(QPageSize::A3) << false;
+    }
+
+    void setUpChoosesThePrinterPaperAndOrientationOfTheJob()
+    {
+        QFETCH(QString, queue);
+        QFETCH(int, paper);
+        QFETCH(bool, landscape);
+        const QPageSize chosen { QPageSize::PageSizeId(paper) };
+        const QPageLayout::Orientation orientation
+            = landscape ? QPageLayout::Landscape : QPageLayout::Portrait;
+        offerRecordingPrinters();
+        m_dialogs->setups.push_back(kolvar::PrinterSetup { queue, chosen, orientation });
+        click("btnsetup");
+
+        // The set-up opened on what the pages were laid out for: A4, upright.
+        QCOMPARE(m_dialogs->shown.size(), 1);
+        QVERIFY(m_dialogs->shown.constFirst().setup.paper.isEquivalentTo(QPageSize(QPageSize::A4)));
+        QCOMPARE(m_dialogs->shown.constFirst().setup.orientation, QPageLayout::Portrait);
+        QCOMPARE(m_printers->names.constLast(), queue);
+        QCOMPARE(m_grid->PrintOptions().Orientation,
+            landscape ? kolvar::grid::poLandscape : kolvar::grid::poPortrait);
+        // The preview shows the chosen sheet in screen pixels (600 dpi over 96 is 6).
+        QSize sheet = chosen.sizePixels(600);
+        if (landscape)
+            sheet.transpose();
+        sheet = QSize(sheet.width() / 6, sheet.height() / 6);
+        QCOMPARE(m_preview->shownImage().size(), sheet);
+
+        m_dialogs->printers.push_back(true);
+        click("btnprint");
+        QCOMPARE(m_dialogs->texts(), QStringList());
+        QCOMPARE(m_printers->names.constLast(), queue);
+        QVERIFY(m_recording->layout.pageSize().isEquivalentTo(chosen));
+        QCOMPARE(m_recording->layout.orientation(), orientation);
+        // The footer sits at the foot of the chosen sheet, not of an A4 one (the printer is
+        // painted in the page's own units, stretched over the sheet).
+        qreal footer = -1;
+        for (const Recording::Drawn& text : m_recording->drawn)
+            if (text.text == QStringLiteral("Strona 1"))
+                footer = text.baseline.y();
+        QVERIFY2(footer > sheet.height() * 0.95 && footer <= sheet.height(),
+            qPrintable(QString::number(footer)));
+    }
+
+    void cancelledSetUpChangesNothing()
+    {
+        offerRecordingPrinters();
+        const QImage before = m_preview->shownImage();
+        click("btnsetup");
+        QCOMPARE(m_grid->PrintOptions().Orientation, kolvar::grid::poPortrait);
+        QCOMPARE(m_preview->shownImage(), before);
+        m_dialogs->printers.push_back(true);
+        click("btnprint");
+        QCOMPARE(m_printers->names.constLast(), QString());
+        QCOMPARE(m_recording->layout.orientation(), QPageLayout::Portrait);
+    }
+
+    void pageAreaFillsTheWindowRightOfThePanel_data()
+    {
+        QTest::addColumn<QSize>("size"); // empty: maximised
+        QTest::newRow("enlarged") << QSize(1200, 900);
+        QTest::newRow("made smaller") << QSize(640, 480);
+        QTest::newRow("maximised") << QSize();
+    }
+
+    void pageAreaFillsTheWindowRightOfThePanel()
+    {
+        QFETCH(QSize, size);
+        if (size.isEmpty()) {
+            m_preview->showMaximized();
+            QTRY_VERIFY(m_preview->windowState() & Qt::WindowMaximized);
+            QTRY_VERIFY(m_preview->width() > 780 && m_preview->height() > 560);
+            size = m_preview->size();
+        } else {
+            m_preview->resize(size);
+        }
+        QCOMPARE(child<QWidget>("ScrollBox1")->geometry(),
+            QRect(162, 0, size.width() - 162, size.height()));
+        QCOMPARE(child<QWidget>("Panel1")->geometry(), QRect(0, 0, 162, size.height()));
+        click("btnfull");
+        QCOMPARE(
+            m_preview->shownImage().width(), child<QScrollArea>("ScrollBox1")->viewport()->width());
     }
 
     void printingSaysWhatBecameOfTheJob_data()

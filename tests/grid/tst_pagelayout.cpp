@@ -188,6 +188,39 @@ private slots:
         }
     }
 
+    void pagesDrawnInOneWalkAreThePagesDrawnAlone_data()
+    {
+        QTest::addColumn<QList<int>>("asked");
+        QTest::addColumn<QList<int>>("given");
+        QTest::newRow("the middle pages") << QList<int> { 2, 3 } << QList<int> { 2, 3 };
+        QTest::newRow("every page") << QList<int> { 1, 2, 3, 4 } << QList<int> { 1, 2, 3, 4 };
+        QTest::newRow("a page twice and one beyond the last")
+            << QList<int> { 2, 2, 9 } << QList<int> { 2 };
+        QTest::newRow("page 0 before a real one") << QList<int> { 0, 3 } << QList<int> { 3 };
+    }
+
+    void pagesDrawnInOneWalkAreThePagesDrawnAlone()
+    {
+        QFETCH(QList<int>, asked);
+        QFETCH(QList<int>, given);
+        // Two slices of two pages each.
+        FakeSource source = tenRows({ 300, 300, 300 });
+        TPrintOptions options;
+        QList<int> numbers;
+        QList<QStringList> drawn;
+        PageLayouter(source, options, Page, Now)
+            .RenderPages(asked, 1, 10, [&](int number, const PageLayout& page) {
+                numbers << number;
+                drawn << texts(page);
+                return true;
+            });
+        QCOMPARE(numbers, given);
+        for (qsizetype i = 0; i < numbers.size(); ++i)
+            QCOMPARE(drawn[i],
+                texts(PageLayouter(source, options, Page, Now).Render(numbers[i], 1, 10)));
+        QCOMPARE(PageLayouter(source, options, Page, Now).CountAsRendered(1, 10), 4);
+    }
+
     void logoFilesThatAreNoPicturesAreLeftOutWithANote_data()
     {
         QTest::addColumn<QByteArray>("content");

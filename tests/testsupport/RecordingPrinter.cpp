@@ -51,12 +51,55 @@ RecordingPrintEngine::RecordingPrintEngine(Recording& out, QSizeF page, int dpi)
 
 void RecordingPrintEngine::setProperty(PrintEnginePropertyKey key, const QVariant& value)
 {
-    m_properties.insert(key, value);
+    switch (key) {
+    case PPK_QPageSize:
+        m_paper = value.value<QPageSize>();
+        break;
+    case PPK_Orientation:
+        m_orientation = QPageLayout::Orientation(value.toInt());
+        break;
+    case PPK_QPageLayout: {
+        const QPageLayout layout = value.value<QPageLayout>();
+        m_paper = layout.pageSize();
+        m_orientation = layout.orientation();
+        break;
+    }
+    default:
+        m_properties.insert(key, value);
+        return;
+    }
+    m_out.layout = pageLayout();
 }
 
 QVariant RecordingPrintEngine::property(PrintEnginePropertyKey key) const
 {
+    switch (key) {
+    case PPK_QPageSize:
+        return QVariant::fromValue(pageLayout().pageSize());
+    case PPK_Orientation:
+        return int(m_orientation);
+    case PPK_QPageLayout:
+        return QVariant::fromValue(pageLayout());
+    default:
+        break;
+    }
     return m_properties.value(key);
+}
+
+QSize RecordingPrintEngine::sheet() const
+{
+    QSize size = m_paper.isValid() ? m_paper.sizePixels(m_dpi) : m_page.toSize();
+    if (m_orientation == QPageLayout::Landscape)
+        size.transpose();
+    return size;
+}
+
+QPageLayout RecordingPrintEngine::pageLayout() const
+{
+    const QPageSize paper = m_paper.isValid()
+        ? m_paper
+        : QPageSize(m_page * 72.0 / m_dpi, QPageSize::Point, QString(), QPageSize::ExactMatch);
+    return QPageLayout(paper, m_orientation, QMarginsF());
 }
 
 bool RecordingPrintEngine::newPage()
@@ -69,13 +112,13 @@ int RecordingPrintEngine::metric(QPaintDevice::PaintDeviceMetric m) const
 {
     switch (m) {
     case QPaintDevice::PdmWidth:
-        return int(m_page.width());
+        return sheet().width();
     case QPaintDevice::PdmHeight:
-        return int(m_page.height());
+        return sheet().height();
     case QPaintDevice::PdmWidthMM:
-        return int(m_page.width() * 25.4 / m_dpi);
+        return int(sheet().width() * 25.4 / m_dpi);
     case QPaintDevice::PdmHeightMM:
-        return int(m_page.height() * 25.4 / m_dpi);
+        return int(sheet().height() * 25.4 / m_dpi);
     case QPaintDevice::PdmDpiX:
     case QPaintDevice::PdmDpiY:
     case QPaintDevice::PdmPhysicalDpiX:
@@ -116,9 +159,10 @@ ScriptedPrinters::~ScriptedPrinters()
     setPrinterAccess(m_previous);
 }
 
-std::unique_ptr<QPrinter> ScriptedPrinters::defaultPrinter(QString& message)
+std::unique_ptr<QPrinter> ScriptedPrinters::printerNamed(const QString& name, QString& message)
 {
     ++asked;
+    names << name;
     std::unique_ptr<QPrinter> made = printer ? printer() : nullptr;
     if (!made)
         message = error.isEmpty() ? noPrinterMessage() : error;

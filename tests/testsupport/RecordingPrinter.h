@@ -5,6 +5,7 @@
 #include <QFont>
 #include <QHash>
 #include <QList>
+#include <QPageLayout>
 #include <QPaintEngine>
 #include <QPrintEngine>
 #include <QPrinter>
@@ -34,6 +35,7 @@ struct Recording
     int page = 0;
     int images = 0;
     QList<Drawn> drawn;
+    QPageLayout layout; // the paper and orientation the printer was given last
 };
 
 class RecordingPaintEngine final : public QPaintEngine
@@ -67,9 +69,16 @@ public:
     QPrinter::PrinterState printerState() const override;
 
 private:
+    // The sheet in pixels: the page given at construction until a paper is set, turned for
+    // landscape, so that a layout sees what a real printer would give it.
+    [[nodiscard]] QSize sheet() const;
+    [[nodiscard]] QPageLayout pageLayout() const;
+
     Recording& m_out;
     QSizeF m_page;
     int m_dpi;
+    QPageSize m_paper;
+    QPageLayout::Orientation m_orientation = QPageLayout::Portrait;
     QHash<PrintEnginePropertyKey, QVariant> m_properties;
 };
 
@@ -105,8 +114,9 @@ public:
     std::function<std::unique_ptr<QPrinter>()> printer;
     QString error;
     int asked = 0;
+    QStringList names; // the queue asked for each time, empty for the default one
 
-    std::unique_ptr<QPrinter> defaultPrinter(QString& message) override;
+    std::unique_ptr<QPrinter> printerNamed(const QString& name, QString& message) override;
 
 private:
     PrinterAccess* m_previous;

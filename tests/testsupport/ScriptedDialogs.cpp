@@ -1,5 +1,7 @@
 #include "ScriptedDialogs.h"
 
+#include <QPrinter>
+
 namespace kolvar::test {
 
 namespace {
@@ -72,16 +74,30 @@ std::optional<FontChoice> ScriptedDialogs::chooseFont(QWidget*, const FontChoice
     return take(fonts, std::optional<FontChoice>());
 }
 
-bool ScriptedDialogs::choosePrinter(QWidget*, QPrinter&)
+bool ScriptedDialogs::choosePrinter(QWidget*, QPrinter& printer, int pageCount)
 {
-    shown.append({ Shown::Printer, {}, MessageIcon::None, {}, {} });
-    return take(printers, false);
+    Shown shown_ { Shown::Printer, {}, MessageIcon::None, {}, {} };
+    shown_.pageCount = pageCount;
+    shown_.pageRange = printer.printRange() == QPrinter::PageRange;
+    shown_.fromPage = printer.fromPage();
+    shown_.toPage = printer.toPage();
+    shown.append(shown_);
+    const bool print = take(printers, false);
+    if (print && choosePrint)
+        choosePrint(printer);
+    return print;
 }
 
-bool ScriptedDialogs::setUpPrinter(QWidget*, QPrinter&)
+bool ScriptedDialogs::setUpPrinter(QWidget*, PrinterSetup& setup)
 {
-    shown.append({ Shown::PrinterSetup, {}, MessageIcon::None, {}, {} });
-    return take(printers, false);
+    Shown shown_ { Shown::PrinterSetup, {}, MessageIcon::None, {}, {} };
+    shown_.setup = setup;
+    shown.append(shown_);
+    const std::optional<PrinterSetup> answer = take(setups, std::optional<PrinterSetup>());
+    if (!answer)
+        return false;
+    setup = *answer;
+    return true;
 }
 
 std::optional<ServerChoice> ScriptedDialogs::chooseServer(

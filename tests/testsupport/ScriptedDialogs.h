@@ -1,5 +1,6 @@
 #pragma once
 
+#include "PrinterAccess.h"
 #include "UserDialogs.h"
 
 #include <QList>
@@ -37,6 +38,12 @@ public:
         MessageIcon icon = MessageIcon::None;
         QList<DialogButton> buttons;
         FileDialogRequest file; // for the file dialogs
+        // The print dialog: the pages it offered and the range it started with.
+        int pageCount = 0;
+        bool pageRange = false;
+        int fromPage = 0;
+        int toPage = 0;
+        kolvar::PrinterSetup setup {}; // what the printer set-up started with
     };
 
     ScriptedDialogs();
@@ -48,7 +55,11 @@ public:
     std::deque<std::optional<QString>> files;
     std::deque<std::optional<QColor>> colors;
     std::deque<std::optional<FontChoice>> fonts;
-    std::deque<bool> printers;
+    std::deque<bool> printers; // answers of the print dialog
+    // What the user changes in the print dialog before pressing its print button.
+    std::function<void(QPrinter&)> choosePrint;
+    // Answers of the printer set-up: the choice confirmed, or nothing for a cancelled one.
+    std::deque<std::optional<kolvar::PrinterSetup>> setups;
     std::deque<std::optional<ServerChoice>> servers;
     std::deque<std::optional<QString>> passwords;
     // Runs while a message or question is "on screen", e.g. to look at the window behind it.
@@ -67,8 +78,8 @@ public:
     std::optional<QString> saveFile(QWidget* parent, const FileDialogRequest& request) override;
     std::optional<QColor> chooseColor(QWidget* parent, const QColor& initial) override;
     std::optional<FontChoice> chooseFont(QWidget* parent, const FontChoice& initial) override;
-    bool choosePrinter(QWidget* parent, QPrinter& printer) override;
-    bool setUpPrinter(QWidget* parent, QPrinter& printer) override;
+    bool choosePrinter(QWidget* parent, QPrinter& printer, int pageCount) override;
+    bool setUpPrinter(QWidget* parent, kolvar::PrinterSetup& setup) override;
     std::optional<ServerChoice> chooseServer(
         QWidget* parent, const QString& caption, const ServerChoice& initial) override;
     std::optional<QString> askPassword(QWidget* parent, const QString& text) override;
