@@ -137,8 +137,13 @@ void TZarur::PrintPreviewPage()
     printer->setPrintRange(QPrinter::PageRange);
     printer->setFromTo(current, current);
     // Printing into a file is there in the dialog, as the user's own choice.
+    const QString offered = printer->printerName();
     if (!userDialogs().choosePrinter(parent, *printer, pages))
         return;
+    // Qt's dialog puts the queue's own paper back; the paper chosen in the set-up stays unless
+    // the user took another printer there.
+    if (setup.paper.isValid() && printer->printerName() == offered)
+        printer->setPageSize(setup.paper);
     const QList<int> chosen = chosenPages(*printer, current, pages);
     if (chosen.isEmpty())
         return;
