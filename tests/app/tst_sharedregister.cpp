@@ -36,6 +36,7 @@ private slots:
     void serverListsShowEachOthersChanges();
     void readerRoleOpensReadOnly();
     void serverRegisterIsRememberedWithoutPassword();
+    void lostConnectionKeepsTheTypingAndTheNextSaveReconnects();
     void serverFaultsAtStartAreSaidInPolish_data();
     void serverFaultsAtStartAreSaidInPolish();
 
@@ -291,6 +292,30 @@ void TestSharedRegister::serverRegisterIsRememberedWithoutPassword()
     QCOMPARE(a.readIni().readString(QStringLiteral("Plik"), QStringLiteral("Nazwa"), {}), uri);
     a.start();
     QCOMPARE(a.form1().LabelCount()->text(), QStringLiteral("3"));
+}
+
+void TestSharedRegister::lostConnectionKeepsTheTypingAndTheNextSaveReconnects()
+{
+    const QString uri = serverRegister(threeCases());
+    if (uri.isEmpty())
+        QSKIP(qPrintable(m_server->failure()));
+    AppFixture a;
+    a.start(uri);
+    typeSender(a, QStringLiteral("Pisane w czasie awarii"));
+    m_server->stop();
+    a.dialogs.clear();
+    a.form1().Zmiana1Click();
+    m_server->start();
+    const QString said = a.dialogs.texts().join(u'\n');
+    QVERIFY2(said.contains(QStringLiteral("nic nie zostało zapisane")), qPrintable(said));
+    QVERIFY(a.form2().isVisible());
+    QCOMPARE(a.form2().fieldText(EditorField::Nadawca), QStringLiteral("Pisane w czasie awarii"));
+    // The server is back: the next save connects again and writes.
+    a.form1().Zmiana1Click();
+    QCOMPARE(m_server->psql(uri.section(u'/', -1),
+                 QStringLiteral("SELECT count(*) FROM kolvar WHERE nadawca = 'Pisane w czasie "
+                                "awarii'")),
+        QStringLiteral("1"));
 }
 
 void TestSharedRegister::serverFaultsAtStartAreSaidInPolish_data()
