@@ -124,10 +124,17 @@ bool TForm1::refusedWhileEditing(const QString& message, bool information)
 
 void TForm1::useDatabaseFile(const QString& path)
 {
-    m_databaseName = rememberedName(path, m_ProgramFolder);
-    showCaptioned(m_Label2, m_StaticText1, QFileInfo(path).fileName());
+    useRegister(rememberedName(path, m_ProgramFolder), QFileInfo(path).fileName(),
+        QFileInfo(path).absoluteFilePath());
+}
+
+void TForm1::useRegister(
+    const QString& remembered, const QString& shownName, const QString& location)
+{
+    m_databaseName = remembered;
+    showCaptioned(m_Label2, m_StaticText1, shownName);
     m_Label2->adjustSize();
-    m_DatabasePath = QFileInfo(path).absoluteFilePath();
+    m_DatabasePath = location;
     m_dateSeparator.reset();
     clearEditor();
     LoadList();

@@ -103,13 +103,7 @@ void TForm1::useServerRegister(const QString& uri)
 {
     const storage::ServerAddress address
         = storage::ServerAddress::fromUri(uri).value_or(storage::ServerAddress {});
-    m_databaseName = uri;
-    kolvar::form1::showCaptioned(m_Label2, m_StaticText1, address.displayName());
-    m_Label2->adjustSize();
-    m_DatabasePath = uri;
-    m_dateSeparator.reset();
-    clearEditor();
-    LoadList();
+    useRegister(uri, address.displayName(), uri);
 }
 
 void TForm1::OtworzSerwer1Click()

@@ -238,6 +238,9 @@ private:
     [[nodiscard]] int shownCaseRow();
     void closeEditorWithoutQuestion();
     void useDatabaseFile(const QString& path);
+    // Makes the register at location (a file path or a server's URI) the open one: remembered
+    // in the settings as remembered, named on the window as shownName.
+    void useRegister(const QString& remembered, const QString& shownName, const QString& location);
     void updateRegenerujEnabled();
     [[nodiscard]] kolvar::storage::ICaseStore& store() const;
     // The editor's seven texts from the case, which becomes the case the editor shows.
