@@ -142,12 +142,10 @@ void TForm1::useRegister(
 
 void TForm1::Nowa1Click()
 {
-    if (refusedWhileEditing(
-            QStringLiteral("Tworzę nowe bazy tylko przy zamkniętym oknie Edycja i druk \n\r"
-                           "              Proszę uprzednio zamknij to okno. ")))
-        return;
-    guarded([this] { createDatabase(); });
-    updateRegenerujEnabled();
+    commandOnRegister(
+        QStringLiteral("Tworzę nowe bazy tylko przy zamkniętym oknie Edycja i druk \n\r"
+                       "              Proszę uprzednio zamknij to okno. "),
+        [this] { createDatabase(); });
 }
 
 void TForm1::createDatabase()
@@ -183,12 +181,9 @@ void TForm1::createDatabase()
 
 void TForm1::OtwieramDB1Click()
 {
-    if (refusedWhileEditing(
-            QStringLiteral("Otwieram bazy tylko przy zamkniętym oknie Edycja i druk \n\r"
-                           "              Proszę uprzednio zamknij to okno. ")))
-        return;
-    guarded([this] { openDatabase(); });
-    updateRegenerujEnabled();
+    commandOnRegister(QStringLiteral("Otwieram bazy tylko przy zamkniętym oknie Edycja i druk \n\r"
+                                     "              Proszę uprzednio zamknij to okno. "),
+        [this] { openDatabase(); });
 }
 
 void TForm1::openDatabase()

@@ -110,3 +110,12 @@ template <typename Change> void TForm1::refreshList(Change&& change)
         ReloadList();
     }
 }
+
+template <typename Command>
+void TForm1::commandOnRegister(const QString& refusal, Command&& command)
+{
+    if (refusedWhileEditing(refusal))
+        return;
+    guarded(std::forward<Command>(command));
+    updateRegenerujEnabled();
+}

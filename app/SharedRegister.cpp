@@ -108,63 +108,56 @@ void TForm1::useServerRegister(const QString& uri)
 
 void TForm1::OtworzSerwer1Click()
 {
-    if (refusedWhileEditing(
-            QStringLiteral("Otwieram bazy tylko przy zamkniętym oknie Edycja i druk \n\r"
-                           "              Proszę uprzednio zamknij to okno. ")))
-        return;
-    guarded([this] {
-        if (const auto uri = chooseServer(QStringLiteral("Otwórz rejestr na serwerze")))
-            useServerRegister(*uri);
-    });
-    updateRegenerujEnabled();
+    commandOnRegister(QStringLiteral("Otwieram bazy tylko przy zamkniętym oknie Edycja i druk \n\r"
+                                     "              Proszę uprzednio zamknij to okno. "),
+        [this] {
+            if (const auto uri = chooseServer(QStringLiteral("Otwórz rejestr na serwerze")))
+                useServerRegister(*uri);
+        });
 }
 
 void TForm1::NowySerwer1Click()
 {
-    if (refusedWhileEditing(
-            QStringLiteral("Tworzę nowe bazy tylko przy zamkniętym oknie Edycja i druk \n\r"
-                           "              Proszę uprzednio zamknij to okno. ")))
-        return;
-    guarded([this] {
-        const auto uri = chooseServer(QStringLiteral("Nowy rejestr na serwerze"));
-        if (!uri)
-            return;
-        const QString termin = m_form2 ? m_form2->fieldText(EditorField::Termin) : QString();
-        withPassword(*uri, [&](const QString& password) {
-            storage::CreateServerRegister(*uri, password, termin);
-            return true;
+    commandOnRegister(
+        QStringLiteral("Tworzę nowe bazy tylko przy zamkniętym oknie Edycja i druk \n\r"
+                       "              Proszę uprzednio zamknij to okno. "),
+        [this] {
+            const auto uri = chooseServer(QStringLiteral("Nowy rejestr na serwerze"));
+            if (!uri)
+                return;
+            const QString termin = m_form2 ? m_form2->fieldText(EditorField::Termin) : QString();
+            withPassword(*uri, [&](const QString& password) {
+                storage::CreateServerRegister(*uri, password, termin);
+                return true;
+            });
+            useServerRegister(*uri);
         });
-        useServerRegister(*uri);
-    });
-    updateRegenerujEnabled();
 }
 
 void TForm1::PrzeniesNaSerwer1Click()
 {
-    if (refusedWhileEditing(
-            QStringLiteral("Przenoszę bazy tylko przy zamkniętym oknie Edycja i druk \n\r"
-                           "              Proszę uprzednio zamknij to okno. ")))
-        return;
-    guarded([this] {
-        if (!m_store || isServerRegister())
-            throw CommandError(QStringLiteral(
-                "Na serwer przenosi się otwarty plik rejestru; otwórz najpierw plik."));
-        const auto uri = chooseServer(QStringLiteral("Przenieś na serwer"));
-        if (!uri)
-            return;
-        const std::int64_t moved = withPassword(*uri, [&](const QString& password) {
-            return storage::MoveToServer(m_DatabasePath, *uri, password);
+    commandOnRegister(QStringLiteral("Przenoszę bazy tylko przy zamkniętym oknie Edycja i druk \n\r"
+                                     "              Proszę uprzednio zamknij to okno. "),
+        [this] {
+            if (!m_store || isServerRegister())
+                throw CommandError(QStringLiteral(
+                    "Na serwer przenosi się otwarty plik rejestru; otwórz najpierw plik."));
+            const auto uri = chooseServer(QStringLiteral("Przenieś na serwer"));
+            if (!uri)
+                return;
+            const std::int64_t moved = withPassword(*uri, [&](const QString& password) {
+                return storage::MoveToServer(m_DatabasePath, *uri, password);
+            });
+            const QString from = m_Label2->text();
+            useServerRegister(*uri);
+            userDialogs().message(this,
+                QStringLiteral(
+                    "Rejestr %1 przeniesiono na serwer jako %2.\nRekordów: %3; liczba "
+                    "rekordów i suma kontrolna wszystkich tekstów zgadzają się z plikiem.")
+                    .arg(from, m_Label2->text())
+                    .arg(moved),
+                MessageIcon::Information);
         });
-        const QString from = m_Label2->text();
-        useServerRegister(*uri);
-        userDialogs().message(this,
-            QStringLiteral("Rejestr %1 przeniesiono na serwer jako %2.\nRekordów: %3; liczba "
-                           "rekordów i suma kontrolna wszystkich tekstów zgadzają się z plikiem.")
-                .arg(from, m_Label2->text())
-                .arg(moved),
-            MessageIcon::Information);
-    });
-    updateRegenerujEnabled();
 }
 
 bool TForm1::refusedReadOnly()

@@ -277,6 +277,9 @@ private:
     // Runs a command and shows whatever it throws as an error message. refused says what a
     // command that writes did not do, for a failure the table's make is to blame for.
     template <typename Command> void guarded(Command&& command, const QString& refused = {});
+    // A command on the register as a whole: refused with refusal while the editor is open, then
+    // run guarded, after which "Regeneruj" follows what is open.
+    template <typename Command> void commandOnRegister(const QString& refusal, Command&& command);
     // Says once for each register opened what of its table Kolvar does not do as the file asks.
     void tellAboutTableShape();
     // Asks before an existing file is replaced; true when it may be.
