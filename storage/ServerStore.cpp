@@ -150,20 +150,11 @@ public:
         const QByteArray sql = QByteArray("COPY (SELECT ") + CaseColumns + " FROM kolvar ORDER BY "
             + sortColumn(sortMode) + ") TO STDOUT";
         CaseRowView row;
-        std::array<QByteArray, 7> texts;
-        std::array<const QByteArray*, 7> present {};
         std::uint32_t rows = 0;
-        m_connection.copyOut(sql, [&](const CopyFields& fields) {
-            if (fields.size() != 8)
+        m_connection.copyOutLines(sql, [&](QByteArrayView line) {
+            if (!row.setCopyLine(line))
                 throw EServerException(
                     QStringLiteral("Unexpected row from the server"), ServerFailure::Other);
-            for (std::size_t i = 0; i < 7; ++i) {
-                const std::optional<QByteArrayView>& field = fields[i + 1];
-                present[i] = field ? &texts[i] : nullptr;
-                if (field)
-                    texts[i] = serverToCp1250(*field);
-            }
-            row.setRow(fields[0].value_or(QByteArrayView()).toLongLong(), present);
             onRow(row);
             ++rows;
         });
