@@ -429,7 +429,7 @@ void TestServerStore::moveIntoADatabaseWithARegisterCopiesNothing()
         (void)MoveToServer(file, uri(), {});
         QFAIL("copied into a database that holds a register");
     } catch (const EServerException& e) {
-        QCOMPARE(e.kind(), ServerFailure::NotARegister);
+        QCOMPARE(e.kind(), ServerFailure::Occupied);
     }
     QCOMPARE(m_server->psql(m_database, QStringLiteral("SELECT count(*) FROM kolvar")),
         QStringLiteral("1"));
