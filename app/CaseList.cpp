@@ -696,6 +696,7 @@ int CaseList::rowOfCase(std::int64_t id) const
     if (current >= 1 && current <= m_count && holds(current))
         return current;
     for (int r = 1; r <= m_count; ++r) {
+        m_grid.prefetchRow(r + 16); // the rows lie anywhere in memory
         if (holds(r))
             return r;
     }

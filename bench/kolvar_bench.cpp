@@ -10,7 +10,8 @@
 // repainted list, printed as "seconds S cpu C peak-before B peak-after A rss-after R" (S wall
 // and C processor seconds, memory in MB, peaks from VmHWM). COMMAND is sort2, sort3 or sort4
 // (Shift+F1/F2/F3), save (a case in the middle of the list shown, its sender changed, Insert), add
-// (Ctrl+D with that case in the editor), delete (Ctrl+Delete on it, answered Yes), search (Ctrl+F
+// (Ctrl+D with that case in the editor), delete (Ctrl+Delete on it, answered Yes; these three show
+// their boxes for real, each answered once painted), search (Ctrl+F
 // answered with KOLVAR_BENCH_PHRASE, else a phrase that is nowhere, from its OK to the "not
 // found" box or the case found, and the repainted list; "found-row" then tells the row, 0 for
 // none) or regen (Regeneruj).
@@ -28,6 +29,8 @@
 #include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
 #include <QTimer>
 
 #include <algorithm>
@@ -89,6 +92,63 @@ bool search(
     return answered && (shown.isEmpty() || shown == QStringList { notFound });
 }
 
+QMessageBox::StandardButton standardButton(kolvar::DialogButton button)
+{
+    switch (button) {
+    case kolvar::DialogButton::Yes:
+        return QMessageBox::Yes;
+    case kolvar::DialogButton::No:
+        return QMessageBox::No;
+    case kolvar::DialogButton::Cancel:
+        return QMessageBox::Cancel;
+    case kolvar::DialogButton::Ok:
+        break;
+    }
+    return QMessageBox::Ok;
+}
+
+// The box a save, add or delete shows, as the user meets it: shown for real through the
+// program's own dialogs and answered (as the script answers it) once it has painted, so that
+// the time a box takes to appear, and the list repainted behind it, are in the figure.
+void showPainted(kolvar::UserDialogs& real, const kolvar::test::ScriptedDialogs::Shown& shown,
+    kolvar::DialogButton answer)
+{
+    class AnswerOnPaint final : public QObject
+    {
+    public:
+        explicit AnswerOnPaint(QMessageBox::StandardButton button)
+            : m_button(button)
+        { }
+        bool eventFilter(QObject* watched, QEvent* event) override
+        {
+            auto* widget = qobject_cast<QWidget*>(watched);
+            auto* box = widget ? qobject_cast<QMessageBox*>(widget->window()) : nullptr;
+            if (event->type() == QEvent::Paint && box && !m_answered) {
+                m_answered = true;
+                // After the paint, the flush to the screen included.
+                QTimer::singleShot(0, box, [box, button = m_button] {
+                    if (QAbstractButton* pressed = box->button(button))
+                        pressed->click();
+                    else
+                        box->reject();
+                });
+            }
+            return false;
+        }
+
+    private:
+        QMessageBox::StandardButton m_button;
+        bool m_answered = false;
+    } answerer(standardButton(answer));
+    QCoreApplication::instance()->installEventFilter(&answerer);
+    QWidget* parent = QApplication::activeWindow();
+    if (shown.kind == kolvar::test::ScriptedDialogs::Shown::Question)
+        (void)real.ask(parent, shown.text, shown.buttons, shown.icon);
+    else
+        real.message(parent, shown.text, shown.icon);
+    QCoreApplication::instance()->removeEventFilter(&answerer);
+}
+
 // Runs command on the started program; false when it is not one. The clock runs from timer's
 // start, which the command may set later, where the user's wait begins.
 bool runCommand(const QString& command, TForm1& form1, TForm2& form2,
@@ -148,6 +208,7 @@ int main(int argc, char* argv[])
     // KOLVAR_BENCH_FOLDER keeps the program folder from one run to the next.
     const kolvar::bench::ProgramFolder folder(
         registerPath, sortMode, qEnvironmentVariable("KOLVAR_BENCH_FOLDER"));
+    kolvar::UserDialogs& realDialogs = kolvar::userDialogs();
     kolvar::test::ScriptedDialogs dialogs;
     int cases = 0;
     {
@@ -182,6 +243,11 @@ int main(int argc, char* argv[])
                 form1.G1()->setRow(cases / 2);
                 form1.PokazRekordu1Click();
                 QApplication::processEvents();
+                dialogs.onShow = [&](const kolvar::test::ScriptedDialogs::Shown& shown) {
+                    showPainted(realDialogs, shown,
+                        dialogs.answers.empty() ? kolvar::DialogButton::Ok
+                                                : dialogs.answers.front());
+                };
             }
             const double before = double(kolvar::bench::peakResidentBytes()) / 1e6;
             const double cpuBefore = processorSeconds();
