@@ -472,6 +472,7 @@ void TForm1::LoadList()
         // The old result and connection go first: a million cases must not be held twice.
         m_shownCase.reset();
         m_changeNotifier.reset();
+        m_caseList->forgetStore();
         m_store.reset();
         m_tableShape = {};
         if (isServerRegister()) {

@@ -3,6 +3,7 @@
 #include "Cp1250.h"
 #include "SqliteInterfaces.h"
 #include "StringGrid.h"
+#include "Zarur.h"
 
 #include <QTemporaryDir>
 #include <QtTest>
@@ -31,10 +32,12 @@ struct Lists
     storage::ISQLiteDatabasePtr db;
     // The list reads the register through its store, on the same connection as db.
     storage::CaseStorePtr store;
-    grid::StringGrid grid;
-    CaseList list { grid };
+    grid::TZarur grid;
+    CaseList list;
 
-    explicit Lists(int rows)
+    // Texts longer than kept bytes are cut in the list.
+    explicit Lists(int rows, qsizetype kept = CaseList::KeptBytes)
+        : list(grid, kept)
     {
         grid.setNumberColumn(0);
         grid.setCompactCodec([](QStringView t) { return storage::toCp1250(t); },
@@ -108,13 +111,21 @@ private slots:
         QTest::addColumn<int>("sortMode");
         QTest::addColumn<Change>("change");
         QTest::addColumn<QString>("value"); // the new sort value of the saved or added case
-        for (const int mode : { 2, 3, 4 }) {
-            for (const QString& value : Awkward)
-                QTest::addRow("mode %d, saved as %s", mode, qPrintable(value))
-                    << mode << Change::Save << value;
-            QTest::addRow("mode %d, added NULL", mode) << mode << Change::Add << "NULL";
-            QTest::addRow("mode %d, added 'Ąb'", mode) << mode << Change::Add << "'Ąb'";
-            QTest::addRow("mode %d, deleted", mode) << mode << Change::Delete << QString();
+        QTest::addColumn<qsizetype>("kept");
+        for (const qsizetype kept : { CaseList::KeptBytes, qsizetype(3) }) {
+            const QByteArray cut
+                = kept == CaseList::KeptBytes ? "" : ", texts cut to " + QByteArray::number(kept);
+            for (const int mode : { 2, 3, 4 }) {
+                for (const QString& value : Awkward)
+                    QTest::addRow("mode %d, saved as %s%s", mode, qPrintable(value), cut.data())
+                        << mode << Change::Save << value << kept;
+                QTest::addRow("mode %d, added NULL%s", mode, cut.data())
+                    << mode << Change::Add << "NULL" << kept;
+                QTest::addRow("mode %d, added 'Ąb'%s", mode, cut.data())
+                    << mode << Change::Add << "'Ąb'" << kept;
+                QTest::addRow("mode %d, deleted%s", mode, cut.data())
+                    << mode << Change::Delete << QString() << kept;
+            }
         }
     }
 
@@ -123,9 +134,10 @@ private slots:
         QFETCH(int, sortMode);
         QFETCH(Change, change);
         QFETCH(QString, value);
+        QFETCH(qsizetype, kept);
         const char* column = storage::CaseTable::ColumnNames[sortMode - 1];
         for (const int id : { 1, 9, 20, 40 }) {
-            Lists l(40);
+            Lists l(40, kept);
             l.grid.setRowCount(2);
             QCOMPARE(l.list.load(*l.store, sortMode), 40);
             l.grid.setRow(l.list.rowOfCase(20));
@@ -153,9 +165,13 @@ private slots:
     {
         QTest::addColumn<int>("from");
         QTest::addColumn<int>("to");
-        for (const int from : { 2, 3, 4 }) {
-            for (const int to : { 2, 3, 4 })
-                QTest::addRow("%d to %d", from, to) << from << to;
+        QTest::addColumn<qsizetype>("kept");
+        for (const qsizetype kept : { CaseList::KeptBytes, qsizetype(3), qsizetype(4000) }) {
+            for (const int from : { 2, 3, 4 }) {
+                for (const int to : { 2, 3, 4 })
+                    QTest::addRow("%d to %d, texts cut to %lld", from, to, qlonglong(kept))
+                        << from << to << kept;
+            }
         }
     }
 
@@ -163,13 +179,55 @@ private slots:
     {
         QFETCH(int, from);
         QFETCH(int, to);
-        Lists l(60);
+        QFETCH(qsizetype, kept);
+        Lists l(60, kept);
         l.grid.setRowCount(2);
         (void)l.list.load(*l.store, from);
+        QCOMPARE(l.state(), l.loaded(from));
         l.grid.setRow(l.list.rowOfCase(33));
         QVERIFY(l.list.reorder(*l.store, to));
         QCOMPARE(l.grid.cells(1, l.grid.row()), QStringLiteral("33"));
         QCOMPARE(l.state(), l.loaded(to));
+    }
+
+    void searchFindsWhatTheWholeTextsHold_data()
+    {
+        QTest::addColumn<QString>("phrase");
+        QTest::addColumn<bool>("byRows");
+        QTest::addColumn<bool>("caseSensitive");
+        QTest::newRow("in every beginning") << "aaaa" << true << false;
+        QTest::newRow("at the end of a long text, down the columns") << "aB" << false << true;
+        QTest::newRow("a Polish letter at the end, any case") << "AĄ" << true << false;
+        QTest::newRow("the end of cut details") << "GÓŁY" << true << false;
+        QTest::newRow("nowhere") << "xyzzy" << true << true;
+    }
+
+    // Every hit of a search and its continuations, in order, with the list's texts cut to a few
+    // bytes and whole.
+    void searchFindsWhatTheWholeTextsHold()
+    {
+        QFETCH(QString, phrase);
+        QFETCH(bool, byRows);
+        QFETCH(bool, caseSensitive);
+        const auto hits = [&](qsizetype kept) {
+            Lists l(40, kept);
+            l.grid.setRowCount(2);
+            l.grid.setColCount(8);
+            l.grid.setFixedCols(2);
+            (void)l.list.load(*l.store, 4);
+            l.grid.SetSearchSubstring(true);
+            l.grid.SetKeyType(caseSensitive ? grid::soStringCaseSensitive : grid::soString);
+            QStringList found;
+            int col = -1;
+            int row = -1;
+            for (bool hit = l.grid.FindFirst(phrase, byRows, col, row); hit;
+                 hit = l.grid.FindNext(col, row))
+                found.append(QStringLiteral("%1,%2").arg(col).arg(row));
+            return found;
+        };
+        const QStringList whole = hits(CaseList::KeptBytes);
+        QCOMPARE(hits(4), whole);
+        QCOMPARE(whole.isEmpty(), phrase == QStringLiteral("xyzzy"));
     }
 
     void rowsChangedByOthersTakeALoad()
