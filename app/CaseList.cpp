@@ -132,8 +132,10 @@ public:
 
     // The order of two texts where their beginnings at hand decide it (a text not whole is only
     // the beginning of one): a first-level difference between letters of the alphabet, or a
-    // whole text ending where the other goes on, with nothing outside the alphabet before and a
-    // letter of it after on both sides (another character could combine with it).
+    // whole text ending where the other goes on with one, with nothing outside the alphabet
+    // before (the collator may pass over such a character). The code page has no combining
+    // marks, and the Polish alphabet no letter of two characters, so what follows cannot undo a
+    // difference.
     [[nodiscard]] std::optional<int> compareBeginnings(
         QByteArrayView a, bool aWhole, QByteArrayView b, bool bWhole) const
     {
@@ -141,20 +143,14 @@ public:
         const auto letterAt = [&weights](QByteArrayView text, qsizetype i) {
             return weights[std::uint8_t(text[i])][0] != 0;
         };
-        const auto endsOrGoesOn = [&](QByteArrayView text, bool whole, qsizetype i) {
-            return i < text.size() ? letterAt(text, i) : whole;
-        };
         const qsizetype common = std::min(a.size(), b.size());
         for (qsizetype i = 0; i < common; ++i) {
             const std::uint8_t x = weights[std::uint8_t(a[i])][0];
             const std::uint8_t y = weights[std::uint8_t(b[i])][0];
             if (x == 0 || y == 0)
                 return std::nullopt;
-            if (x != y) {
-                if (!endsOrGoesOn(a, aWhole, i + 1) || !endsOrGoesOn(b, bWhole, i + 1))
-                    return std::nullopt;
+            if (x != y)
                 return x < y ? -1 : 1;
-            }
         }
         if (a.size() == common && aWhole && b.size() > common && letterAt(b, common))
             return -1;
