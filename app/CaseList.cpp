@@ -18,6 +18,7 @@
 #include <optional>
 #include <span>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 namespace kolvar {
@@ -231,17 +232,17 @@ public:
     {
         std::vector<std::uint64_t>().swap(m_slots);
         std::vector<int> sequence;
-        if (m_cutGroups) {
+        if (!m_cutRows.empty()) {
             // Cut texts that turn out equal stand as rows of one value do: in the sequence's order.
             sequence = sequenceOf();
             for (std::size_t place = 0; place < sequence.size(); ++place) {
-                Group& group = m_groups[m_groupOfRow[std::size_t(sequence[place])]];
-                if (group.cut)
-                    group.tie = std::uint32_t(place);
+                const std::uint32_t g = m_groupOfRow[std::size_t(sequence[place])];
+                if (m_groups[g].cut)
+                    m_cutRows[g].tie = std::uint32_t(place);
             }
         }
         std::vector<std::uint32_t> nextPlace = firstPlaces();
-        if (!m_cutGroups)
+        if (m_cutRows.empty())
             sequence = sequenceOf();
         std::vector<int> sources(m_groupOfRow.size());
         for (const int i : sequence)
@@ -257,9 +258,12 @@ private:
         std::uint32_t rows = 0;
         std::uint8_t rank = 0;
         bool known = false;
-        // A group of one row whose key is the beginning of its text; row as added, tie its place
-        // in the sequence.
+        // A group of one row whose key is the beginning of its text (see m_cutRows).
         bool cut = false;
+    };
+    // A cut group's row as added and its place in the sequence.
+    struct CutRow
+    {
         std::uint32_t row = 0;
         std::uint32_t tie = 0;
     };
@@ -267,9 +271,9 @@ private:
     // Two cut texts equal in their beginnings may still differ: never one group.
     std::uint32_t cutGroup(QByteArrayView text, int rank)
     {
-        ++m_cutGroups;
-        m_groups.push_back(
-            { 0, 1, std::uint8_t(rank), false, true, std::uint32_t(m_groupOfRow.size()), 0 });
+        m_cutRows.emplace(
+            std::uint32_t(m_groups.size()), CutRow { std::uint32_t(m_groupOfRow.size()), 0 });
+        m_groups.push_back({ 0, 1, std::uint8_t(rank), false, true });
         m_keyed.push_back(
             { {}, text.data(), std::uint32_t(text.size()), std::uint32_t(m_groups.size() - 1) });
         if (m_tabled)
@@ -298,7 +302,7 @@ private:
             }
         }
         m_slots[slot] = slotOf(hash, m_groups.size());
-        m_groups.push_back({ hash, 1, std::uint8_t(rank), false, false, 0, 0 });
+        m_groups.push_back({ hash, 1, std::uint8_t(rank), false, false });
         m_keyed.push_back(
             { {}, text.data(), std::uint32_t(text.size()), std::uint32_t(m_groups.size() - 1) });
         if (m_tabled)
@@ -384,7 +388,7 @@ private:
         const QByteArrayView xText = textOf(a);
         const QByteArrayView yText = textOf(b);
         if (x.cut || y.cut)
-            return compareCut(x, xText, y, yText) < 0;
+            return compareCut(a.group, xText, b.group, yText) < 0;
         // The table agrees with the collator on every text it knows, so the two mix into one
         // consistent order; a text outside it costs a collator call, others a look-up.
         int r = x.known && y.known ? collation.compareKnown(xText, yText)
@@ -397,20 +401,24 @@ private:
     // Where the beginnings leave the order open, the whole texts decide, as a load of whole texts
     // would: alphabet, class, bytes, then the sequence.
     [[nodiscard]] int compareCut(
-        const Group& x, QByteArrayView xText, const Group& y, QByteArrayView yText) const
+        std::uint32_t a, QByteArrayView xText, std::uint32_t b, QByteArrayView yText) const
     {
+        const Group& x = m_groups[a];
+        const Group& y = m_groups[b];
+        const CutRow xCut = x.cut ? m_cutRows.at(a) : CutRow {};
+        const CutRow yCut = y.cut ? m_cutRows.at(b) : CutRow {};
         const PolishCollation& collation = PolishCollation::instance();
         if (const std::optional<int> r = collation.compareBeginnings(xText, !x.cut, yText, !y.cut))
             return *r;
-        const QByteArray xWhole = x.cut ? m_whole(int(x.row)) : QByteArray();
-        const QByteArray yWhole = y.cut ? m_whole(int(y.row)) : QByteArray();
+        const QByteArray xWhole = x.cut ? m_whole(int(xCut.row)) : QByteArray();
+        const QByteArray yWhole = y.cut ? m_whole(int(yCut.row)) : QByteArray();
         const QByteArrayView xs = x.cut ? QByteArrayView(xWhole) : xText;
         const QByteArrayView ys = y.cut ? QByteArrayView(yWhole) : yText;
         int r = collation.compare(xs, ys);
         if (r == 0)
             r = x.rank != y.rank ? (x.rank < y.rank ? -1 : 1) : compareBytes(xs, ys);
         if (r == 0)
-            r = x.tie < y.tie ? -1 : x.tie > y.tie ? 1 : 0;
+            r = xCut.tie < yCut.tie ? -1 : xCut.tie > yCut.tie ? 1 : 0;
         return r;
     }
 
@@ -483,7 +491,7 @@ private:
     }
 
     bool m_tabled = false;
-    std::size_t m_cutGroups = 0;
+    std::unordered_map<std::uint32_t, CutRow> m_cutRows;
     std::function<QByteArray(int row)> m_whole;
     std::vector<Group> m_groups;
     std::vector<Keyed> m_keyed;
