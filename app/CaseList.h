@@ -41,6 +41,7 @@ public:
 
     // The store the list was read from is going: nothing more is read from it.
     void forgetStore();
+    [[nodiscard]] bool anyCut() const override { return !m_cut.isEmpty(); }
     [[nodiscard]] bool isCut(int col, int row) const override;
     void useWhole(
         int col, int row, const std::function<void(QByteArrayView text)>& use) const override;

@@ -19,6 +19,7 @@ class PartialTexts
 {
 public:
     virtual ~PartialTexts() = default;
+    [[nodiscard]] virtual bool anyCut() const = 0;
     [[nodiscard]] virtual bool isCut(int col, int row) const = 0;
     // Hands use the whole text, valid during the call: a text of megabytes is not copied.
     virtual void useWhole(
@@ -41,6 +42,8 @@ public:
     void setPartialTexts(const PartialTexts* texts) { m_partial = texts; }
     // The whole text of a cell that keeps only its beginning; nothing for any other cell.
     [[nodiscard]] std::optional<QByteArray> wholeCellBytes(int col, int row) const;
+    // Whether any cell keeps only its beginning: a scan over a million cells asks once.
+    [[nodiscard]] bool anyCellCut() const { return m_partial && m_partial->anyCut(); }
     // The same handed to use, valid during the call; false, use not called, for any other cell.
     bool useWholeCell(int col, int row, const std::function<void(QByteArrayView text)>& use) const;
     // The beginning of the text that a cell width pixels wide can show from its left edge: laying

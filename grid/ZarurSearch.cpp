@@ -55,6 +55,7 @@ bool TZarur::FindNext(int& Col, int& Row)
     const CellRange range { m_searchFirstCol, m_searchFirstRow, m_searchLastCol, m_searchLastRow,
         m_scanRowWise };
     const detail::WaitCursor wait;
+    const bool mayBeCut = anyCellCut();
     while (range.contains(m_searchCol, m_searchRow)) {
         const int col = m_searchCol;
         const int row = m_searchRow;
@@ -71,7 +72,7 @@ bool TZarur::FindNext(int& Col, int& Row)
         };
         // A cell that keeps only the beginning of its text is searched through the whole text.
         bool hit = false;
-        if (!useWholeCell(col, row, [&](QByteArrayView whole) { hit = test(whole); }))
+        if (!mayBeCut || !useWholeCell(col, row, [&](QByteArrayView whole) { hit = test(whole); }))
             hit = test(cellBytes(col, row));
         if (hit) {
             Col = col;

@@ -230,6 +230,31 @@ private slots:
         QCOMPARE(whole.isEmpty(), phrase == QStringLiteral("xyzzy"));
     }
 
+    void cellShowsWhatTheWholeTextBeginsWith_data()
+    {
+        QTest::addColumn<qsizetype>("kept");
+        QTest::addColumn<int>("width");
+        QTest::newRow("cut beyond what the cell shows") << qsizetype(3000) << 100;
+        QTest::newRow("cut within what it shows") << qsizetype(3) << 100;
+        QTest::newRow("a column wider than every text") << qsizetype(3) << 3000;
+    }
+
+    void cellShowsWhatTheWholeTextBeginsWith()
+    {
+        QFETCH(qsizetype, kept);
+        QFETCH(int, width);
+        Lists cut(20, kept);
+        Lists whole(20);
+        for (Lists* l : { &cut, &whole }) {
+            l->grid.setRowCount(2);
+            (void)l->list.load(*l->store, 4);
+        }
+        for (int r = 1; r <= 20; ++r) {
+            for (int c = 2; c <= 7; ++c)
+                QCOMPARE(cut.grid.shownText(c, r, width), whole.grid.shownText(c, r, width));
+        }
+    }
+
     void rowsChangedByOthersTakeALoad()
     {
         Lists l(10);
