@@ -66,6 +66,8 @@ QString serverFailureCause(storage::ServerFailure kind)
     case ServerFailure::NotARegister:
         return QStringLiteral("Ta baza danych nie zawiera rejestru programu Kolvar w postaci, "
                               "jaką tworzy program; nic w niej nie zmieniono.");
+    case ServerFailure::Occupied:
+        return QStringLiteral("Ta baza danych zawiera już rejestr; nic w niej nie zmieniono.");
     case ServerFailure::Other:
         break;
     }

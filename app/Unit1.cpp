@@ -469,29 +469,14 @@ void TForm1::LoadList()
 {
     try {
         layOutEmptyGrid();
-        // The old result and connection go first: a million cases must not be held twice.
         m_shownCase.reset();
-        m_changeNotifier.reset();
+        // Whatever becomes of the store, the list reads from it again only once loaded anew.
         m_caseList->forgetStore();
-        m_store.reset();
         m_tableShape = {};
-        if (isServerRegister()) {
-            m_store = openServerStore(m_DatabasePath);
-        } else {
-            // Opening would create a missing file; only "Nowa Baza" makes registers.
-            if (!isFile(m_DatabasePath))
-                throw CommandError(
-                    QStringLiteral("Pliku %1 nie ma: został usunięty albo przeniesiony.")
-                        .arg(QDir::toNativeSeparators(m_DatabasePath)));
-            storage::ISQLiteDatabasePtr db = storage::OpenDatabase(m_DatabasePath);
-            // The first write checks the whole file, about a millisecond a megabyte: for a
-            // register where that would be felt, the check runs on the other processor while the
-            // list loads.
-            if (QFileInfo(m_DatabasePath).size() >= CheckAheadFromBytes)
-                db->CheckAheadOfWriting();
-            m_tableShape = CaseTable::VerifyTable(*db);
-            m_store = storage::FileStoreOn(std::move(db), m_DatabasePath);
-        }
+        if (isServerRegister() && m_store && m_storeAddress == m_DatabasePath)
+            recheckServerStore();
+        else
+            openStore();
         OpenSortedQuery();
         tellAboutTableShape();
     } catch (const storage::EServerException& e) {
@@ -508,6 +493,46 @@ void TForm1::LoadList()
     watchChanges();
     showWriteRights();
     updateRegenerujEnabled();
+}
+
+void TForm1::recheckServerStore()
+{
+    // The open connection serves the reload: a new one would cost a login (perhaps a password
+    // asked again) and a server process, and announcements would go unheard while none listens.
+    try {
+        m_store->recheck();
+        // The load reads what they announced.
+        (void)m_store->takeChanges();
+    } catch (...) {
+        m_changeNotifier.reset();
+        m_store.reset();
+        m_storeAddress.clear();
+        throw;
+    }
+}
+
+void TForm1::openStore()
+{
+    // The old connection goes first: a million cases must not be held twice.
+    m_changeNotifier.reset();
+    m_store.reset();
+    m_storeAddress.clear();
+    if (isServerRegister()) {
+        m_store = openServerStore(m_DatabasePath);
+        m_storeAddress = m_DatabasePath;
+        return;
+    }
+    // Opening would create a missing file; only "Nowa Baza" makes registers.
+    if (!isFile(m_DatabasePath))
+        throw CommandError(QStringLiteral("Pliku %1 nie ma: został usunięty albo przeniesiony.")
+                               .arg(QDir::toNativeSeparators(m_DatabasePath)));
+    storage::ISQLiteDatabasePtr db = storage::OpenDatabase(m_DatabasePath);
+    // The first write checks the whole file, about a millisecond a megabyte: for a register
+    // where that would be felt, the check runs on the other processor while the list loads.
+    if (QFileInfo(m_DatabasePath).size() >= CheckAheadFromBytes)
+        db->CheckAheadOfWriting();
+    m_tableShape = CaseTable::VerifyTable(*db);
+    m_store = storage::FileStoreOn(std::move(db), m_DatabasePath);
 }
 
 void TForm1::showReadWarning(const QString& cause)

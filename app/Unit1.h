@@ -190,6 +190,9 @@ private:
     template <typename Change> void refreshList(Change&& change);
     // The list's warning, with the cause's sentence under it when there is one.
     void showReadWarning(const QString& cause);
+    // LoadList's two ways to a store: the one open, checked anew, or the register opened.
+    void recheckServerStore();
+    void openStore();
     void ApplyRowHeights();
     void G1MouseUp();
 
@@ -298,6 +301,8 @@ private:
     int m_shownCaseRow = 0; // where m_CurrentId was last found in the list
     std::optional<QChar> m_dateSeparator;
     kolvar::storage::CaseStorePtr m_store;
+    // The server register m_store is connected to; empty for a file.
+    QString m_storeAddress;
     // What the open register file's table is like beside the ones the program makes.
     kolvar::storage::CaseTable::TableShape m_tableShape;
     // The register whose table the user was last told about.

@@ -4,15 +4,22 @@
 //
 //   bench_server [cases ...]          default 100000 1000000
 //   KOLVAR_BENCH_CLIENTS=20 KOLVAR_BENCH_SECONDS=60 (the load test)
-//   KOLVAR_BENCH_PG_URI=postgresql://... runs on that server's database (it must hold no table
-//   kolvar); otherwise a private server is started in a temporary folder.
+//   KOLVAR_BENCH_PG_URI=postgresql://... runs on that server's database (one without table
+//   kolvar, or one holding the same generated register from an earlier run); otherwise a
+//   private server is started in a temporary folder.
+//   KOLVAR_BENCH_ONLY=list: the list loads alone, once each, for a profiler.
+//   bench_server --memory URI: one list load in this process, its peak memory (internal).
 
+#include "BenchSupport.h"
+#include "CaseList.h"
 #include "CaseStore.h"
+#include "Cp1250.h"
 #include "PgTestServer.h"
 #include "RegisterGenerator.h"
 #include "ServerStore.h"
+#include "StringGrid.h"
 
-#include <QCoreApplication>
+#include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
@@ -37,24 +44,12 @@ namespace {
 
 QTextStream out(stdout);
 
-qint64 residentBytes()
-{
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly))
-        return 0;
-    for (const QByteArray& line : status.readAll().split('\n')) {
-        if (line.startsWith("VmRSS:"))
-            return line.mid(6).trimmed().split(' ').value(0).toLongLong() * 1024;
-    }
-    return 0;
-}
-
 // The generated register of this many cases, kept between runs in KOLVAR_BENCH_DATA (or the
 // temporary folder).
 QString ensureRegister(int cases)
 {
     const QString folder = qEnvironmentVariable("KOLVAR_BENCH_DATA", QDir::tempPath());
-    const QString path = QDir(folder).filePath(QStringLiteral("serwer-%1.db").arg(cases));
+    const QString path = QDir(folder).filePath(QStringLiteral("kolvar-%1.db").arg(cases));
     if (!QFileInfo::exists(path))
         bench::writeRegister(path, cases, 1);
     return path;
@@ -97,25 +92,80 @@ double psqlCopy(const QString& uri, const char* order)
     return since(timer);
 }
 
-// The load as the list makes it: every row's texts copied into one block of its own.
-double listLoad(ICaseStore& store, int sortMode, qint64* bytesHeld)
+// The grid as the main window lays it out for the list, without the window.
+void layOutListGrid(grid::StringGrid& grid)
+{
+    grid.setColCount(8);
+    grid.setFixedRows(1);
+    grid.setNumberColumn(0);
+    grid.setCompactCodec([](QStringView text) { return toCp1250(text); },
+        [](QByteArrayView bytes) { return fromCp1250(bytes); },
+        [](QStringView text) { return canEncodeCp1250(text); });
+}
+
+// The list as the window loads it: every case streamed into the grid's rows and put in order.
+double listLoad(ICaseStore& store, int sortMode)
+{
+    grid::StringGrid grid;
+    layOutListGrid(grid);
+    CaseList list(grid);
+    QElapsedTimer timer;
+    timer.start();
+    (void)list.load(store, sortMode);
+    return since(timer);
+}
+
+// The store's rows alone, read and dropped: what the list load adds to it is the list's own work.
+double storeRows(ICaseStore& store, int sortMode)
 {
     QElapsedTimer timer;
     timer.start();
-    std::vector<QByteArray> rows;
     (void)store.listRows(sortMode, [&](const ISQLiteTable& row) {
-        QByteArray texts;
         for (int col = 0; col < 8; ++col)
-            texts += row.CellBytes(col);
-        rows.push_back(std::move(texts));
+            (void)row.CellBytes(col);
     });
-    const double seconds = since(timer);
-    if (bytesHeld) {
-        *bytesHeld = 0;
-        for (const QByteArray& r : rows)
-            *bytesHeld += r.size();
+    return since(timer);
+}
+
+// In a process of its own, so the peak is this load's and not that of loads before it: the peak
+// before and after one list load, and the size of the texts it holds.
+int measureMemory(const QString& uri)
+{
+    const CaseStorePtr store = OpenServerStore(uri);
+    grid::StringGrid grid;
+    layOutListGrid(grid);
+    CaseList list(grid);
+    const qint64 before = bench::peakResidentBytes();
+    (void)list.load(*store, 3);
+    const qint64 after = bench::peakResidentBytes();
+    qint64 texts = 0;
+    (void)store->listRows(0, [&](const ISQLiteTable& row) {
+        for (int col = 0; col < 8; ++col)
+            texts += row.CellBytes(col).size();
+    });
+    out << before << ' ' << after << ' ' << texts << ' ' << qint64(grid.storedTextBytes()) << '\n';
+    out.flush();
+    return 0;
+}
+
+void reportMemory(const QString& uri)
+{
+    QProcess child;
+    child.start(QCoreApplication::applicationFilePath(), { QStringLiteral("--memory"), uri });
+    child.waitForFinished(-1);
+    const QList<QByteArray> figures = child.readAllStandardOutput().trimmed().split(' ');
+    if (child.exitCode() != 0 || figures.size() != 4) {
+        out << "memory after load: not measured (" << child.readAllStandardError() << ")\n";
+        return;
     }
-    return seconds;
+    const double mb = 1024.0 * 1024.0;
+    const qint64 added = figures[1].toLongLong() - figures[0].toLongLong();
+    const qint64 texts = figures[2].toLongLong();
+    out << "memory after load (peak added by one load, fresh process): "
+        << QString::number(double(added) / mb, 'f', 1) << " MB for "
+        << QString::number(double(texts) / mb, 'f', 1) << " MB of texts, ratio "
+        << QString::number(double(added) / double(texts), 'f', 2) << "; grid's text store "
+        << QString::number(figures[3].toDouble() / mb, 'f', 1) << " MB\n";
 }
 
 struct Written
@@ -241,42 +291,47 @@ void loadTest(const QString& uri, int clients, double seconds)
     out.flush();
 }
 
-void measure(const QString& uri, int cases)
+// A register already on the server from an earlier run on the same database is kept.
+bool onServerAlready(const QString& uri, int cases)
+{
+    try {
+        return OpenServerStore(uri)->count() == cases;
+    } catch (const ESQLiteException&) {
+        return false;
+    }
+}
+
+void measure(const QString& uri, int cases, bool listOnly)
 {
     out << "== " << cases << " cases\n";
-    const QString file = ensureRegister(cases);
     QElapsedTimer timer;
-    timer.start();
-    const std::int64_t moved = MoveToServer(file, uri, {});
-    out << "move to the server (COPY, checked): " << moved << " cases, "
-        << QString::number(since(timer), 'f', 2) << " s\n";
+    if (!onServerAlready(uri, cases)) {
+        const QString file = ensureRegister(cases);
+        timer.start();
+        const std::int64_t moved = MoveToServer(file, uri, {});
+        out << "move to the server (COPY, checked): " << moved << " cases, "
+            << QString::number(since(timer), 'f', 2) << " s\n";
+    }
     const CaseStorePtr store = OpenServerStore(uri);
     static const std::pair<int, const char*> orders[]
         = { { 2, "termin, id" }, { 3, "nadawca, id" }, { 4, "dotyczy, id" } };
+    const int runs = listOnly ? 1 : 3;
     for (const auto& [mode, order] : orders) {
-        std::vector<double> ours, theirs;
-        for (int run = 0; run < 3; ++run) {
+        std::vector<double> list, rows, theirs;
+        for (int run = 0; run < runs; ++run) {
             theirs.push_back(psqlCopy(uri, order));
-            ours.push_back(listLoad(*store, mode, nullptr));
+            list.push_back(listLoad(*store, mode));
+            rows.push_back(storeRows(*store, mode));
         }
-        out << "list by " << order << ": store " << QString::number(median(ours), 'f', 3)
+        out << "list by " << order << ": list loaded " << QString::number(median(list), 'f', 3)
+            << " s, store's rows alone " << QString::number(median(rows), 'f', 3)
             << " s, psql COPY " << QString::number(median(theirs), 'f', 3) << " s, ratio "
-            << QString::number(median(ours) / median(theirs), 'f', 2) << "\n";
+            << QString::number(median(list) / median(theirs), 'f', 2) << "\n";
+        out.flush();
     }
-    const qint64 before = residentBytes();
-    qint64 texts = 0;
-    {
-        std::vector<QByteArray> held;
-        (void)store->listRows(0, [&](const ISQLiteTable& row) {
-            QByteArray r;
-            for (int col = 0; col < 8; ++col)
-                r += row.CellBytes(col);
-            texts += r.size();
-            held.push_back(std::move(r));
-        });
-        out << "memory after load: " << (residentBytes() - before) / 1024 / 1024 << " MB for "
-            << texts / 1024 / 1024 << " MB of texts\n";
-    }
+    if (listOnly)
+        return;
+    reportMemory(uri);
 
     std::vector<double> save, add, remove;
     for (int i = 0; i < 100; ++i) {
@@ -325,7 +380,13 @@ void measure(const QString& uri, int cases)
 
 int main(int argc, char** argv)
 {
-    QCoreApplication app(argc, argv);
+    // The grid is a widget; no window is shown.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    if (app.arguments().value(1) == QLatin1String("--memory"))
+        return measureMemory(app.arguments().value(2));
+    const bool listOnly = qEnvironmentVariable("KOLVAR_BENCH_ONLY") == QLatin1String("list");
     QStringList counts = app.arguments().mid(1);
     if (counts.isEmpty())
         counts = { QStringLiteral("100000"), QStringLiteral("1000000") };
@@ -355,7 +416,9 @@ int main(int argc, char** argv)
     };
     try {
         for (const QString& count : counts)
-            measure(freshDatabase(), count.toInt());
+            measure(freshDatabase(), count.toInt(), listOnly);
+        if (listOnly)
+            return 0;
         const QString uri = freshDatabase();
         CreateServerRegister(uri, {}, QStringLiteral("2024-01-01"));
         loadTest(uri, clients, seconds);

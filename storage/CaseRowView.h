@@ -24,6 +24,10 @@ public:
     CaseRowView& operator=(const CaseRowView&) = delete;
 
     void setRow(std::int64_t id, const std::array<const QByteArray*, Columns - 1>& texts);
+    // A line of COPY ... TO STDOUT's text output of the eight columns, the server's UTF-8 turned
+    // into the code page's bytes as the texts are split and unescaped: one pass, written into the
+    // buffer this row keeps from line to line. False, and no row, when the line is not such a row.
+    [[nodiscard]] bool setCopyLine(QByteArrayView line);
     void clear() { m_hasRow = false; }
 
     [[nodiscard]] QString CellText(int col) const override;
@@ -52,13 +56,25 @@ public:
 
 private:
     void check(int col) const;
+    // Room for a row of at most size bytes; the columns are then written in place, each closed
+    // by endColumn, and finishRow reads the ID from the first.
+    [[nodiscard]] char* startRow(qsizetype size);
+    void endColumn(int col, const char* end, bool null);
+    [[nodiscard]] bool finishRow();
+    [[nodiscard]] QByteArrayView column(int col) const
+    {
+        return QByteArrayView(m_bytes.constData() + m_starts[std::size_t(col)],
+            m_starts[std::size_t(col) + 1] - m_starts[std::size_t(col)]);
+    }
 
     bool m_hasRow = false;
     std::uint32_t m_cursor = 0;
     std::int64_t m_id = 0;
-    QByteArray m_idText;
-    std::array<QByteArray, Columns - 1> m_texts;
-    std::array<bool, Columns - 1> m_null {};
+    // The eight columns one after another, ID first, as the code page's bytes. It only grows, so
+    // a streamed list allocates once, not once a row.
+    QByteArray m_bytes;
+    std::array<qsizetype, Columns + 1> m_starts {};
+    std::array<bool, Columns> m_null {};
     mutable TMemoryStream m_stream;
 };
 

@@ -50,6 +50,9 @@ public:
     // The register may be read but not written (a server role without the right to write, a
     // file whose ID is not the row key); every write raises then.
     [[nodiscard]] virtual bool readOnly() const = 0;
+    // Before the list loads again from this store: what opening checked (the table's shape, the
+    // right to write) is checked anew, another program may have changed it meanwhile.
+    virtual void recheck() { }
 
     // Hands every case to onRow, one row at a time, ordered by sort mode 2 (Termin), 3
     // (Nadawca) or 4 (Dotyczy), or by ID for mode 0. The row is valid only during the call; no

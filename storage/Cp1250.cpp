@@ -61,11 +61,28 @@ constexpr std::array<Reverse, 128> makeEncodeTable()
 
 constexpr std::array<Reverse, 128> EncodeTable = makeEncodeTable();
 
+// Latin-1 and Latin Extended-A, where every Polish letter is, looked up directly: a list from
+// the server converts each of its letters on the way in. 0 marks a character with no byte.
+constexpr char32_t DirectBelow = 0x180;
+constexpr std::array<unsigned char, DirectBelow> makeDirectTable()
+{
+    std::array<unsigned char, DirectBelow> table {};
+    for (unsigned i = 0; i < HighHalf.size(); ++i) {
+        if (HighHalf[i] < DirectBelow)
+            table[HighHalf[i]] = static_cast<unsigned char>(0x80 + i);
+    }
+    return table;
+}
+
+constexpr std::array<unsigned char, DirectBelow> DirectTable = makeDirectTable();
+
 // The byte for a UTF-16 unit, or -1 when the code page has none.
 int encodeUnit(char16_t unit)
 {
     if (unit < 0x80)
         return unit;
+    if (unit < DirectBelow)
+        return DirectTable[unit] ? DirectTable[unit] : -1;
     const auto it = std::lower_bound(EncodeTable.begin(), EncodeTable.end(), unit,
         [](const Reverse& r, char16_t u) { return r.unicode < u; });
     if (it == EncodeTable.end() || it->unicode != unit)
@@ -116,6 +133,11 @@ QByteArray toCp1250(QStringView text)
         out[i] = static_cast<char>(byte < 0 ? '?' : byte);
     }
     return bytes;
+}
+
+int cp1250ByteOf(char32_t character)
+{
+    return character > 0xFFFF ? -1 : encodeUnit(static_cast<char16_t>(character));
 }
 
 bool canEncodeCp1250(QStringView text, qsizetype* firstBad)

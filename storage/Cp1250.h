@@ -17,5 +17,7 @@ namespace kolvar::storage {
 // would, and where the first one is.
 [[nodiscard]] QByteArray toCp1250(QStringView text);
 [[nodiscard]] bool canEncodeCp1250(QStringView text, qsizetype* firstBad = nullptr);
+// The code page's byte for one character, or -1 when it has none.
+[[nodiscard]] int cp1250ByteOf(char32_t character);
 
 } // namespace kolvar::storage

@@ -61,8 +61,10 @@ public:
     PgResult exec(const QByteArray& sql, const PgParams& params = {});
     // Runs a statement and returns the warnings the server sent while it ran.
     QStringList execCollectingWarnings(const QByteArray& sql);
-    // Streams the rows of a COPY ... TO STDOUT, one at a time.
+    // Streams the rows of a COPY ... TO STDOUT, one at a time: split into fields, or as the
+    // lines the server sent (a line lasts until onLine returns).
     void copyOut(const QByteArray& sql, const std::function<void(const CopyFields&)>& onRow);
+    void copyOutLines(const QByteArray& sql, const std::function<void(QByteArrayView)>& onLine);
 
     // Run after the connection was made again (settings, LISTEN).
     void onReconnect(std::function<void()> hook) { m_onReconnect = std::move(hook); }

@@ -130,19 +130,25 @@ public:
     {
         m_connection.onReconnect([this] { afterConnecting(); });
         afterConnecting();
-        const PgResult shape = m_connection.exec(
-            "SELECT column_name::text, data_type::text FROM information_schema.columns "
-            "WHERE table_schema = current_schema() AND table_name = 'kolvar' "
-            "ORDER BY ordinal_position");
-        CheckShape(shape);
-        const PgResult rights = m_connection.exec(
-            "SELECT has_table_privilege('kolvar', 'INSERT') OR has_table_privilege('kolvar', "
-            "'UPDATE') OR has_table_privilege('kolvar', 'DELETE')");
-        m_readOnly = rights.text(0, 0) != "t";
+        checkTable();
     }
 
     [[nodiscard]] QString displayName() const override { return m_name; }
     [[nodiscard]] bool readOnly() const override { return m_readOnly; }
+
+    void recheck() override
+    {
+        // The connection may have died while the list stood idle (the server restarted, the
+        // network dropped): a check only reads, so it may run once more on a connection made
+        // anew, and the desk's reload goes on.
+        try {
+            checkTable();
+        } catch (const EServerException& e) {
+            if (e.kind() != ServerFailure::Connection || m_connection.socket() >= 0)
+                throw;
+            checkTable();
+        }
+    }
 
     std::uint32_t listRows(
         int sortMode, const std::function<void(const ISQLiteTable& row)>& onRow) override
@@ -150,20 +156,11 @@ public:
         const QByteArray sql = QByteArray("COPY (SELECT ") + CaseColumns + " FROM kolvar ORDER BY "
             + sortColumn(sortMode) + ") TO STDOUT";
         CaseRowView row;
-        std::array<QByteArray, 7> texts;
-        std::array<const QByteArray*, 7> present {};
         std::uint32_t rows = 0;
-        m_connection.copyOut(sql, [&](const CopyFields& fields) {
-            if (fields.size() != 8)
+        m_connection.copyOutLines(sql, [&](QByteArrayView line) {
+            if (!row.setCopyLine(line))
                 throw EServerException(
                     QStringLiteral("Unexpected row from the server"), ServerFailure::Other);
-            for (std::size_t i = 0; i < 7; ++i) {
-                const std::optional<QByteArrayView>& field = fields[i + 1];
-                present[i] = field ? &texts[i] : nullptr;
-                if (field)
-                    texts[i] = serverToCp1250(*field);
-            }
-            row.setRow(fields[0].value_or(QByteArrayView()).toLongLong(), present);
             onRow(row);
             ++rows;
         });
@@ -316,6 +313,19 @@ private:
         (void)m_connection.exec("SET lock_timeout = '5s'; LISTEN kolvar");
         // Whatever was announced while the connection was down is lost: the list reloads.
         ++m_stamp;
+    }
+
+    void checkTable()
+    {
+        const PgResult shape = m_connection.exec(
+            "SELECT column_name::text, data_type::text FROM information_schema.columns "
+            "WHERE table_schema = current_schema() AND table_name = 'kolvar' "
+            "ORDER BY ordinal_position");
+        CheckShape(shape);
+        const PgResult rights = m_connection.exec(
+            "SELECT has_table_privilege('kolvar', 'INSERT') OR has_table_privilege('kolvar', "
+            "'UPDATE') OR has_table_privilege('kolvar', 'DELETE')");
+        m_readOnly = rights.text(0, 0) != "t";
     }
 
     static void CheckShape(const PgResult& shape)
@@ -489,7 +499,7 @@ void CreateServerRegister(const QString& uri, const QString& password, const QSt
     PgTransaction transaction(connection);
     if (!connection.exec("SELECT to_regclass('kolvar') IS NULL").text(0, 0).startsWith('t'))
         throw EServerException(QStringLiteral("W tej bazie danych jest już tabela kolvar."),
-            ServerFailure::NotARegister);
+            ServerFailure::Occupied);
     (void)connection.exec(CreateTableSql);
     (void)connection.exec(
         "INSERT INTO kolvar (termin, nadawca) VALUES ($1, 'Pusty')", { textToServer(seedTermin) });
@@ -506,7 +516,7 @@ std::int64_t MoveToServer(const QString& filePath, const QString& uri, const QSt
     if (!connection.exec("SELECT to_regclass('kolvar') IS NULL").text(0, 0).startsWith('t'))
         throw EServerException(QStringLiteral("W tej bazie danych jest już tabela kolvar: "
                                               "rejestr przenosi się tylko do pustej bazy."),
-            ServerFailure::NotARegister);
+            ServerFailure::Occupied);
     (void)connection.exec(CreateTableSql);
     // One announcement for the whole copy instead of one per case.
     (void)connection.exec("SET LOCAL kolvar.przenoszenie = 'tak'");

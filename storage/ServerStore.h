@@ -39,6 +39,7 @@ enum class ServerFailure {
     InUse, // 55P03 lock wait or 57014 statement time-out
     Constraint, // class 23
     NotARegister, // no table kolvar, or one of another shape
+    Occupied, // a register is to be made where a table kolvar is already
 };
 [[nodiscard]] ServerFailure ServerFailureOf(const QByteArray& sqlstate);
 

@@ -1,6 +1,7 @@
 #include "AppFixture.h"
 
 #include "CaseStore.h"
+#include "Cp1250.h"
 #include "PgTestServer.h"
 #include "ServerStore.h"
 #include "Unit1.h"
@@ -11,6 +12,7 @@
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
+#include <QTemporaryDir>
 #include <QtTest>
 
 using namespace kolvar;
@@ -39,11 +41,18 @@ private slots:
     void lostConnectionKeepsTheTypingAndTheNextSaveReconnects();
     void serverFaultsAtStartAreSaidInPolish_data();
     void serverFaultsAtStartAreSaidInPolish();
+    void reloadKeepsTheServerConnectionWhileItLives_data();
+    void reloadKeepsTheServerConnectionWhileItLives();
+    void moveToServerCopiesAllOrNothing_data();
+    void moveToServerCopiesAllOrNothing();
+    void backupOfAServerRegisterIsARegisterFile();
 
 private:
     std::unique_ptr<PgTestServer> m_server;
     int m_databases = 0;
     QString serverRegister(const QList<CaseRecord>& cases);
+    // The server process serving the window's connection to database; empty when none does.
+    [[nodiscard]] QString backendOf(const QString& database) const;
 };
 
 namespace {
@@ -54,6 +63,40 @@ void typeSender(AppFixture& f, const QString& sender)
     f.clickRow(1);
     f.form1().PokazRekordu1Click();
     f.form2().setFieldText(EditorField::Nadawca, sender);
+}
+
+// A case holding what a register's texts may: Polish letters of both cases, line breaks, a tab,
+// backslashes and a NUL.
+CaseRecord hostileCase()
+{
+    CaseRecord c;
+    c.termin = QStringLiteral("2024.05.06");
+    c.nadawca = QStringLiteral("Źdźbło Łąckie\tśćń");
+    c.dotyczy = QStringLiteral("wiersz 1\r\nwiersz 2\rstary Mac\nUnix \\N \\");
+    c.szczegoly = QString(QChar(u'\0')) + QStringLiteral("po NUL: ĄĆĘŁŃÓŚŹŻ ąćęłńóśźż € „”");
+    return c;
+}
+
+// Every case of a register as the list reads it: the ID, then each text's code-page bytes, a
+// NULL told from an empty text by what is stored (an empty memo of a file reads as NULL).
+QList<QByteArrayList> casesAsStored(storage::ICaseStore& store)
+{
+    QList<QByteArrayList> cases;
+    (void)store.listRows(0, [&](const storage::ISQLiteTable& row) {
+        QByteArrayList texts { QByteArray::number(row.CellInt64(0)) };
+        for (int col = 1; col < 8; ++col)
+            texts += row.CellStoredType(col) == storage::StoredType::Null
+                ? QByteArray("NULL")
+                : "'" + row.CellBytes(col).toByteArray() + "'";
+        cases += texts;
+    });
+    return cases;
+}
+
+ServerChoice choiceFor(const QString& uri)
+{
+    const storage::ServerAddress address = *storage::ServerAddress::fromUri(uri);
+    return { address.host, address.port, address.database, address.user, address.requireTls };
 }
 
 } // namespace
@@ -362,6 +405,135 @@ void TestSharedRegister::serverFaultsAtStartAreSaidInPolish()
                                     "pg_class WHERE relname "
                                     "= 'kolvar'")),
             QStringLiteral("0"));
+}
+
+QString TestSharedRegister::backendOf(const QString& database) const
+{
+    return m_server->psql(database,
+        QStringLiteral("SELECT string_agg(pid::text, ' ') FROM pg_stat_activity WHERE "
+                       "application_name = 'Kolvar' AND datname = current_database()"));
+}
+
+void TestSharedRegister::reloadKeepsTheServerConnectionWhileItLives_data()
+{
+    QTest::addColumn<bool>("serverEndsIt");
+    QTest::newRow("connection alive") << false;
+    QTest::newRow("connection ended by the server meanwhile") << true;
+}
+
+void TestSharedRegister::reloadKeepsTheServerConnectionWhileItLives()
+{
+    QFETCH(bool, serverEndsIt);
+    const QString uri = serverRegister(threeCases());
+    if (uri.isEmpty())
+        QSKIP(qPrintable(m_server->failure()));
+    const QString database = uri.section(u'/', -1);
+    AppFixture a;
+    a.start(uri);
+    const QString before = backendOf(database);
+    QVERIFY2(!before.isEmpty() && !before.contains(u' '), qPrintable(before));
+    if (serverEndsIt)
+        (void)m_server->psql(
+            database, QStringLiteral("SELECT pg_terminate_backend(%1)").arg(before));
+    // Ordering by another column from a list it cannot reorder in place loads it anew.
+    a.form1().G1()->setCells(2, 0, QStringLiteral("zmieniony tytuł"));
+    a.dialogs.clear();
+    a.form1().mnuSortuj2Click();
+    QCOMPARE(a.dialogs.texts(), QStringList());
+    QCOMPARE(a.form1().LabelCount()->text(), QStringLiteral("3"));
+    const QString after = backendOf(database);
+    QVERIFY2(!after.isEmpty() && !after.contains(u' '), qPrintable(after));
+    QCOMPARE(after == before, !serverEndsIt);
+    // The connection the list reloaded on still hears the other desks.
+    (void)storage::OpenServerStore(uri)->addCase(listCase("2024.04.04", "Dorota", "wezwanie"));
+    QTRY_COMPARE_WITH_TIMEOUT(a.form1().LabelCount()->text(), QStringLiteral("4"), 1000);
+}
+
+void TestSharedRegister::moveToServerCopiesAllOrNothing_data()
+{
+    QTest::addColumn<QString>("target"); // what the chosen database holds, or the file
+    QTest::addColumn<QString>("said");
+    QTest::addColumn<QString>("tableOnServer"); // the server's count, or "none"
+    QTest::newRow("empty database")
+        << "empty"
+        << "Rekordów: 4; liczba rekordów i suma kontrolna wszystkich tekstów zgadzają się z "
+           "plikiem."
+        << "4";
+    QTest::newRow("database holding a register")
+        << "register"
+        << "Ta baza danych zawiera już rejestr; nic w niej nie zmieniono.\n\nW tej bazie danych "
+           "jest już tabela kolvar: rejestr przenosi się tylko do pustej bazy."
+        << "1";
+    QTest::newRow("a sender longer than the server allows") << "long sender"
+                                                            << "nadawca_check"
+                                                            << "none";
+}
+
+void TestSharedRegister::moveToServerCopiesAllOrNothing()
+{
+    QFETCH(QString, target);
+    QFETCH(QString, said);
+    QFETCH(QString, tableOnServer);
+    if (!m_server->running() && m_server->maySkip())
+        QSKIP(qPrintable(m_server->failure()));
+    const QString database = QStringLiteral("cel%1").arg(++m_databases);
+    m_server->createDatabase(database);
+    const QString uri = m_server->uri(database);
+    if (target == QLatin1String("register"))
+        storage::CreateServerRegister(uri, {}, QStringLiteral("2024.01.01"));
+    QList<CaseRecord> cases = threeCases() << hostileCase();
+    if (target == QLatin1String("long sender"))
+        cases.last().nadawca = QString(41, u'ż');
+    AppFixture a;
+    a.makeRegister(QStringLiteral("rejestr.db"), cases);
+    a.start(a.path(QStringLiteral("rejestr.db")));
+    a.dialogs.clear();
+    a.dialogs.servers.push_back(choiceFor(uri));
+    a.form1().PrzeniesNaSerwer1Click();
+
+    const QString told = a.dialogs.texts().join(u'\n');
+    QVERIFY2(told.contains(said), qPrintable(told));
+    const bool hasTable
+        = m_server->psql(database, QStringLiteral("SELECT to_regclass('kolvar') IS NOT NULL"))
+        == QLatin1String("t");
+    QCOMPARE(hasTable ? m_server->psql(database, QStringLiteral("SELECT count(*) FROM kolvar"))
+                      : QStringLiteral("none"),
+        tableOnServer);
+    const storage::CaseStorePtr file = storage::OpenFileStore(a.path(QStringLiteral("rejestr.db")));
+    if (target == QLatin1String("empty")) {
+        QCOMPARE(told.section(u'\n', 0, 0),
+            QStringLiteral("Rejestr rejestr.db przeniesiono na serwer jako %1@127.0.0.1.")
+                .arg(database));
+        // The window works on the server's register now, which holds the file's cases exactly.
+        QCOMPARE(a.form1().Label2()->text(), database + QStringLiteral("@127.0.0.1"));
+        QCOMPARE(casesAsStored(*storage::OpenServerStore(uri)), casesAsStored(*file));
+    } else {
+        QCOMPARE(a.form1().Label2()->text(), QStringLiteral("rejestr.db"));
+        QCOMPARE(a.form1().LabelCount()->text(), QStringLiteral("4"));
+    }
+}
+
+void TestSharedRegister::backupOfAServerRegisterIsARegisterFile()
+{
+    const QString uri = serverRegister(threeCases() << hostileCase());
+    if (uri.isEmpty())
+        QSKIP(qPrintable(m_server->failure()));
+    // A NULL, which the editor never writes but another client may.
+    (void)m_server->psql(uri.section(u'/', -1),
+        QStringLiteral("UPDATE kolvar SET tryb = NULL WHERE nadawca = 'Adam'"));
+    AppFixture a;
+    a.start(uri);
+    QTemporaryDir other;
+    const QString copy = other.filePath(QStringLiteral("kopia.db"));
+    a.dialogs.clear();
+    a.dialogs.files.push_back(copy);
+    a.form1().KopiaZapasowa1Click();
+    QCOMPARE(a.dialogs.texts().last(),
+        QStringLiteral("Kopia zapasowa bazy zapisana w pliku\n%1\nRekordów w kopii: 4").arg(copy));
+    const QList<QByteArrayList> onServer = casesAsStored(*storage::OpenServerStore(uri));
+    QCOMPARE(onServer.size(), 4);
+    QCOMPARE(onServer.last().value(6), "'" + storage::toCp1250(hostileCase().szczegoly) + "'");
+    QCOMPARE(casesAsStored(*storage::OpenFileStore(copy)), onServer);
 }
 
 QTEST_MAIN(TestSharedRegister)

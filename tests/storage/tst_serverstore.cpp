@@ -1,5 +1,6 @@
 #include "CaseStore.h"
 #include "Cp1250.h"
+#include "PgConnection.h"
 #include "PgTestServer.h"
 #include "ServerStore.h"
 #include "StorageTestSupport.h"
@@ -35,6 +36,8 @@ private slots:
     void databasesThatHoldNoRegisterAreRefusedUnchanged_data();
     void databasesThatHoldNoRegisterAreRefusedUnchanged();
     void hostileRegisterMovesToTheServerAndBackByteForByte();
+    void listedTextsAreWhatTheEditorWouldStore_data();
+    void listedTextsAreWhatTheEditorWouldStore();
     void moveIntoADatabaseWithARegisterCopiesNothing();
     void addressSurvivesItsUri_data();
     void addressSurvivesItsUri();
@@ -361,6 +364,58 @@ void TestServerStore::hostileRegisterMovesToTheServerAndBackByteForByte()
     }
 }
 
+void TestServerStore::listedTextsAreWhatTheEditorWouldStore_data()
+{
+    QTest::addColumn<QString>("text"); // a null QString stands for NULL
+
+    QTest::newRow("NULL") << QString();
+    QTest::newRow("empty") << QStringLiteral("");
+    QTest::newRow("NUL bytes") << QStringView(u"\0a\0\0b\0", 6).toString();
+    QTest::newRow("CR/LF and lone breaks") << QStringLiteral("a\r\nb\rc\nd\r\n");
+    QTest::newRow("tabs and backslashes COPY escapes") << QStringLiteral("\\N\t\\\\t\\\tx\\");
+    QTest::newRow("controls COPY escapes") << QStringLiteral("\b\f\v\x01\x1b\x7f");
+    QTest::newRow("every byte of the code page") << fromCp1250(everyByte());
+    QTest::newRow("characters the code page cannot hold") << QStringLiteral("ÿ✓Ω\\😀ǅ\t€ł");
+}
+
+void TestServerStore::listedTextsAreWhatTheEditorWouldStore()
+{
+    QFETCH(QString, text);
+    // Written as another client would, so that NULL and every character reach the server.
+    const QString value = text.isNull() ? QStringLiteral("NULL")
+                                        : QStringLiteral("convert_from(decode('%1', 'hex'), "
+                                                         "'UTF8')")
+                                              .arg(QString::fromLatin1(textToServer(text).toHex()));
+    QCOMPARE(m_server->psql(m_database,
+                 QStringLiteral("INSERT INTO kolvar (id, termin, szczegoly, adnotacje) VALUES "
+                                "(5, 'x', %1, 'koniec')")
+                     .arg(value)),
+        QString());
+    // What the list held before it was read in one pass: the server's texts as the editor's text,
+    // then that in the code page.
+    const QByteArray expected = toCp1250(text);
+    QCOMPARE(serverToCp1250(textToServer(text)), expected);
+
+    const CaseStorePtr store = OpenServerStore(uri());
+    for (const int order : { 0, 2, 3, 4 }) {
+        bool seen = false;
+        (void)store->listRows(order, [&](const ISQLiteTable& row) {
+            if (row.CellInt64(0) != 5)
+                return;
+            seen = true;
+            QCOMPARE(row.CellIsNull(6), text.isNull());
+            QCOMPARE(row.CellBytes(6).toByteArray(), expected);
+            QCOMPARE(row.CellBytes(7).toByteArray(), QByteArray("koniec"));
+            QVERIFY(row.CellIsNull(3));
+        });
+        QVERIFY2(seen, qPrintable(QStringLiteral("order %1").arg(order)));
+    }
+    const ISQLiteTablePtr one = store->caseRow(5);
+    QVERIFY(one->GoFirst());
+    QCOMPARE(one->CellBytes(6).toByteArray(), expected);
+    QCOMPARE(one->CellIsNull(6), text.isNull());
+}
+
 void TestServerStore::moveIntoADatabaseWithARegisterCopiesNothing()
 {
     QTemporaryDir dir;
@@ -374,7 +429,7 @@ void TestServerStore::moveIntoADatabaseWithARegisterCopiesNothing()
         (void)MoveToServer(file, uri(), {});
         QFAIL("copied into a database that holds a register");
     } catch (const EServerException& e) {
-        QCOMPARE(e.kind(), ServerFailure::NotARegister);
+        QCOMPARE(e.kind(), ServerFailure::Occupied);
     }
     QCOMPARE(m_server->psql(m_database, QStringLiteral("SELECT count(*) FROM kolvar")),
         QStringLiteral("1"));
