@@ -97,9 +97,12 @@ def main():
     # KOLVAR_BENCH_ONLY="sort command by subject;start-up" measures only the rows so named.
     only = [start for start in os.environ.get("KOLVAR_BENCH_ONLY", "").split(";") if start]
 
+    def wanted(label):
+        return not only or any(label.startswith(start) for start in only)
+
     def measure(label, size, kolvar, shell, runs, file_mb):
         """kolvar() and shell() each give (seconds, peak MB, extra text); run in turn."""
-        if only and not any(label.startswith(start) for start in only):
+        if not wanted(label):
             return
         ours, theirs, peaks, notes = [], [], [], []
         for _ in range(runs):
@@ -174,7 +177,9 @@ def main():
                               ("delete", f"DELETE FROM kolvar WHERE ID = (SELECT max(ID) FROM kolvar)")):
                 measure(f"{work} one case, by {name}", size, command(path, order, work),
                         shell(path, sql), runs, file_mb)
-        for what, phrase in ABSENT + (("found near the end", phrase_near_the_end(path)),):
+        near_the_end = (("found near the end", phrase_near_the_end(path)),) \
+            if wanted("search, found near the end") else ()
+        for what, phrase in ABSENT + near_the_end:
             like = " OR ".join(f"{c} LIKE '%{phrase}%'" for c in SEARCHED)
             measure(f"search, {what}", size, command(path, 3, "search", phrase=phrase),
                     shell(path, f"SELECT count(*) FROM kolvar WHERE {like}"), runs, file_mb)
