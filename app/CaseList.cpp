@@ -18,7 +18,10 @@
 #include <optional>
 #include <span>
 #include <string_view>
+#include <system_error>
+#include <thread>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 namespace kolvar {
@@ -30,6 +33,7 @@ namespace CaseTable = storage::CaseTable;
 constexpr int ListFields = 8; // ID .. Adnotacje, grid columns 1 .. 8
 constexpr int FirstSortColumn = 2; // Termin; Nadawca and Dotyczy follow
 constexpr int SortColumns = 3;
+constexpr int TextRank = 2;
 constexpr std::uint8_t AllTexts = 0b101010; // the text class in each column's two bits
 
 // ORDER BY puts NULL first, then numbers (integers and reals alike), texts, blobs. A NULL and an
@@ -43,7 +47,7 @@ int rankOf(storage::StoredType type)
     case storage::StoredType::Float:
         return 1;
     case storage::StoredType::Text:
-        return 2;
+        return TextRank;
     case storage::StoredType::Blob:
         return 3;
     }
@@ -111,6 +115,16 @@ public:
                 w = 1;
             key = (key << 8) | w;
         }
+        return key;
+    }
+
+    // The first-level weights of eight characters, all there, as prefix() packs them.
+    [[nodiscard]] std::uint64_t weightsOf8(const char* text) const
+    {
+        const Weights& weights = this->weights();
+        std::uint64_t key = 0;
+        for (int i = 0; i < 8; ++i)
+            key = (key << 8) | weights[std::uint8_t(text[i])][0];
         return key;
     }
 
@@ -210,12 +224,18 @@ private:
 class RowOrder
 {
 public:
-    // The sort text of the next row, which must stay where it is until the order is known. A cut
+    // Values that seldom repeat, as subjects, cost more to group than they save: each row then
+    // stands for itself, and rows of equal values take the order of their places.
+    void keepRowsApart() { m_apart = true; }
+    // The sort text of the next row, which must stay where it is until the order is known, and
+    // the row's place in the sequence sources() is given (read only for rows kept apart). A cut
     // key is only the beginning of the row's text: whole(row) reads the rest where the beginnings
     // do not decide, row numbered from 0 as added.
-    void add(QByteArrayView key, int rank, bool cut = false)
+    void add(QByteArrayView key, int rank, std::int64_t place = 0, bool cut = false)
     {
-        m_groupOfRow.push_back(cut ? cutGroup(key, rank) : groupOf(key, rank));
+        m_groupOfRow.push_back(cut ? cutGroup(key, rank)
+                : m_apart          ? newGroup(key, rank, placeKey(place))
+                                   : groupOf(key, rank));
     }
     void setWholeTexts(std::function<QByteArray(int row)> whole) { m_whole = std::move(whole); }
     // Room for rows that may all differ. Memory the system hands out is resident only once
@@ -254,7 +274,7 @@ private:
     // A distinct value; its text stands in its item of m_keyed.
     struct Group
     {
-        std::size_t hash = 0;
+        std::size_t hash = 0; // for a row kept apart, its placeKey
         std::uint32_t rows = 0;
         std::uint8_t rank = 0;
         bool known = false;
@@ -273,19 +293,16 @@ private:
     {
         m_cutRows.emplace(
             std::uint32_t(m_groups.size()), CutRow { std::uint32_t(m_groupOfRow.size()), 0 });
-        m_groups.push_back({ 0, 1, std::uint8_t(rank), false, true });
-        m_keyed.push_back(
-            { {}, text.data(), std::uint32_t(text.size()), std::uint32_t(m_groups.size() - 1) });
-        if (m_tabled)
-            tabulate(m_groups.size() - 1);
-        return std::uint32_t(m_groups.size() - 1);
+        return newGroup(text, rank, 0, true);
     }
 
     std::uint32_t groupOf(QByteArrayView text, int rank)
     {
         if (2 * m_groups.size() >= m_slots.size())
             grow();
-        const std::size_t hash = qHash(text, std::size_t(rank));
+        // Not qHash's seed: with one, Qt asks the processor for its features on every short
+        // text, which a virtual machine answers slowly (a quarter of a microsecond a row).
+        const std::size_t hash = qHash(text) ^ (std::size_t(rank) * 0x9E3779B97F4A7C15U);
         const std::size_t mask = m_slots.size() - 1;
         std::size_t slot = hash & mask;
         for (;; slot = (slot + 1) & mask) {
@@ -302,7 +319,12 @@ private:
             }
         }
         m_slots[slot] = slotOf(hash, m_groups.size());
-        m_groups.push_back({ hash, 1, std::uint8_t(rank), false, false });
+        return newGroup(text, rank, hash);
+    }
+
+    std::uint32_t newGroup(QByteArrayView text, int rank, std::size_t hash, bool cut = false)
+    {
+        m_groups.push_back({ hash, 1, std::uint8_t(rank), false, cut });
         m_keyed.push_back(
             { {}, text.data(), std::uint32_t(text.size()), std::uint32_t(m_groups.size() - 1) });
         if (m_tabled)
@@ -310,6 +332,12 @@ private:
         else if (m_groups.size() == TableFrom || text.size() >= LongText)
             useTable();
         return std::uint32_t(m_groups.size() - 1);
+    }
+
+    // Places as unsigned numbers in the same order.
+    static std::size_t placeKey(std::int64_t place)
+    {
+        return std::size_t(std::uint64_t(place) ^ (std::uint64_t(1) << 63));
     }
 
     // A few hundred values sort faster by the collator than the table takes to derive; but the
@@ -359,9 +387,10 @@ private:
     // Forty first-level weights of a text from some depth on, the text and its group. The text
     // stands beside its key so that going deeper reads only the text, which the next few items
     // can have fetched ahead of their turn.
+    using Key = std::array<std::uint64_t, 5>;
     struct Keyed
     {
-        std::array<std::uint64_t, 5> key {};
+        Key key {};
         const char* text = nullptr;
         std::uint32_t length = 0;
         std::uint32_t group = 0;
@@ -373,8 +402,25 @@ private:
     {
         const PolishCollation& collation = PolishCollation::instance();
         const QByteArrayView text = textOf(keyed);
+        if (depth + KeyedChars <= text.size()) {
+            // The text goes on past the key: no end to look out for.
+            const char* at = text.data() + depth;
+            for (std::size_t w = 0; w < keyed.key.size(); ++w, at += 8)
+                keyed.key[w] = collation.weightsOf8(at);
+            return;
+        }
         for (std::size_t w = 0; w < keyed.key.size(); ++w)
             keyed.key[w] = collation.prefix(text, depth + qsizetype(8 * w));
+    }
+
+    // The key order, word by word: std::array's own goes through a three-way comparison.
+    static bool keyLess(const Key& a, const Key& b)
+    {
+        for (std::size_t w = 0; w < a.size(); ++w) {
+            if (a[w] != b[w])
+                return a[w] < b[w];
+        }
+        return false;
     }
 
     static QByteArrayView textOf(const Keyed& keyed) { return { keyed.text, keyed.length }; }
@@ -391,10 +437,16 @@ private:
             return compareCut(a.group, xText, b.group, yText) < 0;
         // The table agrees with the collator on every text it knows, so the two mix into one
         // consistent order; a text outside it costs a collator call, others a look-up.
-        int r = x.known && y.known ? collation.compareKnown(xText, yText)
+        // Rows kept apart meet their own value again, which the bytes tell at once.
+        int r = 0;
+        if (xText != yText) {
+            r = x.known && y.known ? collation.compareKnown(xText, yText)
                                    : collation.compareByCollator(xText, yText);
+        }
         if (r == 0)
             r = x.rank != y.rank ? (x.rank < y.rank ? -1 : 1) : compareBytes(xText, yText);
+        if (r == 0 && m_apart)
+            return x.hash < y.hash;
         return r < 0;
     }
 
@@ -437,7 +489,8 @@ private:
     void refine(std::vector<Keyed>::iterator first, std::vector<Keyed>::iterator last,
         qsizetype depth) const
     {
-        std::sort(first, last, [](const Keyed& a, const Keyed& b) { return a.key < b.key; });
+        std::sort(
+            first, last, [](const Keyed& a, const Keyed& b) { return keyLess(a.key, b.key); });
         while (first != last) {
             auto run = first + 1;
             while (run != last && run->key == first->key)
@@ -461,6 +514,35 @@ private:
         }
     }
 
+    // A long list is split at a value near its middle and the halves ordered on two threads:
+    // the rows of one value never straddle the split, so the halves never meet. Only texts the
+    // table knows come here, so no collator is shared between the threads.
+    void refineInHalves(std::vector<Keyed>::iterator first, std::vector<Keyed>::iterator last) const
+    {
+        constexpr std::ptrdiff_t Split = 200000;
+        constexpr std::ptrdiff_t Samples = 1024;
+        if (last - first < Split) {
+            refine(first, last, 0);
+            return;
+        }
+        std::vector<Key> sample(static_cast<std::size_t>(Samples));
+        for (std::ptrdiff_t i = 0; i < Samples; ++i)
+            sample[std::size_t(i)] = (first + (last - first) * i / Samples)->key;
+        std::nth_element(sample.begin(), sample.begin() + Samples / 2, sample.end());
+        const Key pivot = sample[std::size_t(Samples / 2)];
+        const auto middle = std::partition(
+            first, last, [&pivot](const Keyed& k) { return keyLess(k.key, pivot); });
+        try {
+            std::thread lower([&] { refine(first, middle, 0); });
+            refine(middle, last, 0);
+            lower.join();
+        } catch (const std::system_error&) {
+            // No thread to be had: one does both.
+            refine(first, middle, 0);
+            refine(middle, last, 0);
+        }
+    }
+
     // Each group's first place in the list.
     [[nodiscard]] std::vector<std::uint32_t> firstPlaces()
     {
@@ -470,7 +552,7 @@ private:
                 return g.known;
             })) {
             std::vector<Keyed>& keyed = m_keyed;
-            refine(keyed.begin(), keyed.end(), 0);
+            refineInHalves(keyed.begin(), keyed.end());
             for (std::size_t i = 0; i < keyed.size(); ++i)
                 sorted[i] = keyed[i].group;
             std::vector<Keyed>().swap(m_keyed);
@@ -491,6 +573,7 @@ private:
     }
 
     bool m_tabled = false;
+    bool m_apart = false;
     std::unordered_map<std::uint32_t, CutRow> m_cutRows;
     std::function<QByteArray(int row)> m_whole;
     std::vector<Group> m_groups;
@@ -698,7 +781,7 @@ int CaseList::load(storage::ICaseStore& store, int sortMode)
         const std::optional<QByteArrayView> key = g.cellBytes(sortMode, gridRow);
         orderable = orderable && key;
         if (orderable)
-            order.add(*key, rankOf(result.CellStoredType(texts.resultColumn(sortMode))),
+            order.add(*key, rankOf(result.CellStoredType(texts.resultColumn(sortMode))), filled,
                 isCut(sortMode, gridRow));
         filled = gridRow;
     };
@@ -790,6 +873,7 @@ int CaseList::rowOfCase(std::int64_t id) const
     if (current >= 1 && current <= m_count && holds(current))
         return current;
     for (int r = 1; r <= m_count; ++r) {
+        m_grid.prefetchRow(r + 16); // the rows lie anywhere in memory
         if (holds(r))
             return r;
     }
@@ -818,6 +902,39 @@ int CaseList::compareRow(int r, QByteArrayView key, int rank, std::int64_t id) c
     return result;
 }
 
+bool CaseList::mostlyDistinct(int sortMode) const
+{
+    // Subjects seldom repeat, senders and dates do: a sample of the rows tells which the column
+    // is like. A few thousand rows drawn from a list of a few thousand values repeat about half
+    // of them.
+    constexpr int Samples = 4096;
+    const int samples = std::min(m_count, Samples);
+    std::unordered_set<std::string_view> seen;
+    seen.reserve(std::size_t(samples));
+    for (int s = 0; s < samples; ++s) {
+        const int r = 1 + int(std::int64_t(s) * m_count / samples);
+        const std::optional<QByteArrayView> key = m_grid.cellBytes(sortMode, r);
+        if (!key)
+            return false;
+        seen.emplace(key->data(), std::size_t(key->size()));
+    }
+    return 4 * seen.size() >= 3 * std::size_t(samples);
+}
+
+std::vector<bool> CaseList::casesOfOtherClasses(int rows) const
+{
+    // IDs as many as the rows, give or take deleted ones, fit a bit each; others are looked up.
+    std::vector<bool> bits;
+    if (m_maxId < 0 || m_maxId > 4 * std::int64_t(rows) + 1024)
+        return bits;
+    bits.resize(std::size_t(m_maxId) + 1);
+    for (auto it = m_otherClasses.cbegin(); it != m_otherClasses.cend(); ++it) {
+        if (it.key() >= 0 && it.key() <= m_maxId)
+            bits[std::size_t(it.key())] = true;
+    }
+    return bits;
+}
+
 bool CaseList::reorder(storage::ICaseStore& store, int sortMode)
 {
     if (!inStep(store))
@@ -828,15 +945,25 @@ bool CaseList::reorder(storage::ICaseStore& store, int sortMode)
     RowOrder order;
     order.reserve(std::size_t(n));
     order.setWholeTexts([this, sortMode](int i) { return wholeBytes(sortMode, i + 1); });
+    if (mostlyDistinct(sortMode))
+        order.keepRowsApart();
+    const std::vector<bool> otherClass = casesOfOtherClasses(n);
+    // The rows lie anywhere in memory: each is asked for well before it is read, the header
+    // first, then the sort text the header locates.
+    constexpr int Ahead = 12;
     for (int i = 0; i < n; ++i) {
+        m_grid.prefetchRow(i + 1 + 2 * Ahead);
+        m_grid.prefetchCellBytes(sortMode, i + 1 + Ahead);
         const std::optional<std::int64_t> id = parseId(m_grid.cellBytes(1, i + 1));
         const std::optional<QByteArrayView> key = m_grid.cellBytes(sortMode, i + 1);
         if (!id || !key)
             return false;
         ids[std::size_t(i)] = *id;
+        const bool text
+            = *id >= 0 && std::uint64_t(*id) < otherClass.size() && !otherClass[std::size_t(*id)];
         const bool cut
             = !m_cut.isEmpty() && (m_cut.value(*id, 0) >> (sortMode - FirstSortColumn) & 1);
-        order.add(*key, classRank(*id, sortMode), cut);
+        order.add(*key, text ? TextRank : classRank(*id, sortMode), *id, cut);
     }
     std::vector<int> sources = order.sources([&] {
         // Rows of one value stand by ID, as the table's own order gives them to a load.

@@ -76,6 +76,11 @@ public:
 private:
     // The rows are as this list left them and the register as it was read.
     [[nodiscard]] bool inStep(storage::ICaseStore& store) const;
+    // Whether the values of sort column col nearly all differ.
+    [[nodiscard]] bool mostlyDistinct(int col) const;
+    // A bit per ID up to the highest, set for the cases of m_otherClasses; none when the IDs
+    // spread too far beyond that many rows.
+    [[nodiscard]] std::vector<bool> casesOfOtherClasses(int rows) const;
     // The class the engine holds the sort value of a case in, for sort column col.
     [[nodiscard]] int classRank(std::int64_t id, int col) const;
     // replacing: the case may have been remembered before.

@@ -389,9 +389,11 @@ void TForm1::deleteCase()
             if (writeAsking(
                     [&](const storage::CaseRecord& shown) { store().deleteCase(deleted, shown); },
                     true)) {
+                // Closed first, the editor asks for no row of the case now gone, which the list
+                // would look for through every row.
+                closeEditorWithoutQuestion();
                 refreshList(
                     [&](kolvar::CaseList& list) { return list.removeCase(store(), deleted); });
-                closeEditorWithoutQuestion();
                 return;
             }
         }

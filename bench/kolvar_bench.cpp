@@ -3,13 +3,15 @@
 // Timed from outside (hyperfine) against the sqlite3 shell's ordered query on the same file.
 //
 // kolvar-bench dump FILE: the same start, then every text of the list, a row a line and the
-// texts separated by tabs, to compare what two builds show.
+// texts separated by tabs, to compare what two builds show, or a list ordered by a sort command
+// (KOLVAR_BENCH_RESORT) with one loaded in that order.
 //
 // kolvar-bench COMMAND FILE: the same start, then one user command timed from the key to the
 // repainted list, printed as "seconds S cpu C peak-before B peak-after A rss-after R" (S wall
 // and C processor seconds, memory in MB, peaks from VmHWM). COMMAND is sort2, sort3 or sort4
 // (Shift+F1/F2/F3), save (a case in the middle of the list shown, its sender changed, Insert), add
-// (Ctrl+D with that case in the editor), delete (Ctrl+Delete on it, answered Yes), search (Ctrl+F
+// (Ctrl+D with that case in the editor), delete (Ctrl+Delete on it, answered Yes; these three show
+// their boxes for real, each answered once painted), search (Ctrl+F
 // answered with KOLVAR_BENCH_PHRASE, else a phrase that is nowhere, from its OK to the "not
 // found" box or the case found, and the repainted list; "found-row" then tells the row, 0 for
 // none) or regen (Regeneruj).
@@ -27,6 +29,8 @@
 #include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
 #include <QTimer>
 
 #include <algorithm>
@@ -88,6 +92,63 @@ bool search(
     return answered && (shown.isEmpty() || shown == QStringList { notFound });
 }
 
+QMessageBox::StandardButton standardButton(kolvar::DialogButton button)
+{
+    switch (button) {
+    case kolvar::DialogButton::Yes:
+        return QMessageBox::Yes;
+    case kolvar::DialogButton::No:
+        return QMessageBox::No;
+    case kolvar::DialogButton::Cancel:
+        return QMessageBox::Cancel;
+    case kolvar::DialogButton::Ok:
+        break;
+    }
+    return QMessageBox::Ok;
+}
+
+// The box a save, add or delete shows, as the user meets it: shown for real through the
+// program's own dialogs and answered (as the script answers it) once it has painted, so that
+// the time a box takes to appear, and the list repainted behind it, are in the figure.
+void showPainted(kolvar::UserDialogs& real, const kolvar::test::ScriptedDialogs::Shown& shown,
+    kolvar::DialogButton answer)
+{
+    class AnswerOnPaint final : public QObject
+    {
+    public:
+        explicit AnswerOnPaint(QMessageBox::StandardButton button)
+            : m_button(button)
+        { }
+        bool eventFilter(QObject* watched, QEvent* event) override
+        {
+            auto* widget = qobject_cast<QWidget*>(watched);
+            auto* box = widget ? qobject_cast<QMessageBox*>(widget->window()) : nullptr;
+            if (event->type() == QEvent::Paint && box && !m_answered) {
+                m_answered = true;
+                // After the paint, the flush to the screen included.
+                QTimer::singleShot(0, box, [box, button = m_button] {
+                    if (QAbstractButton* pressed = box->button(button))
+                        pressed->click();
+                    else
+                        box->reject();
+                });
+            }
+            return false;
+        }
+
+    private:
+        QMessageBox::StandardButton m_button;
+        bool m_answered = false;
+    } answerer(standardButton(answer));
+    QCoreApplication::instance()->installEventFilter(&answerer);
+    QWidget* parent = QApplication::activeWindow();
+    if (shown.kind == kolvar::test::ScriptedDialogs::Shown::Question)
+        (void)real.ask(parent, shown.text, shown.buttons, shown.icon);
+    else
+        real.message(parent, shown.text, shown.icon);
+    QCoreApplication::instance()->removeEventFilter(&answerer);
+}
+
 // Runs command on the started program; false when it is not one. The clock runs from timer's
 // start, which the command may set later, where the user's wait begins.
 bool runCommand(const QString& command, TForm1& form1, TForm2& form2,
@@ -147,6 +208,7 @@ int main(int argc, char* argv[])
     // KOLVAR_BENCH_FOLDER keeps the program folder from one run to the next.
     const kolvar::bench::ProgramFolder folder(
         registerPath, sortMode, qEnvironmentVariable("KOLVAR_BENCH_FOLDER"));
+    kolvar::UserDialogs& realDialogs = kolvar::userDialogs();
     kolvar::test::ScriptedDialogs dialogs;
     int cases = 0;
     {
@@ -155,6 +217,15 @@ int main(int argc, char* argv[])
         kolvar::bench::showAndWaitForFirstFrame(program.form1()); // the list as first painted
         cases = program.form1().LabelCount()->text().toInt();
         if (dump) {
+            // KOLVAR_BENCH_RESORT=2, 3 or 4 orders the loaded list by that command first: its
+            // dump must equal the dump of a list loaded in that order.
+            const int resort = qEnvironmentVariableIntValue("KOLVAR_BENCH_RESORT");
+            if (resort >= 2 && resort <= 4) {
+                int ignored = 0;
+                QElapsedTimer unused;
+                (void)runCommand(QStringLiteral("sort%1").arg(resort), program.form1(),
+                    program.form2(), dialogs, unused, ignored);
+            }
             const kolvar::grid::TZarur& g1 = *program.form1().G1();
             for (int r = 0; r < g1.rowCount(); ++r) {
                 QStringList texts;
@@ -172,6 +243,11 @@ int main(int argc, char* argv[])
                 form1.G1()->setRow(cases / 2);
                 form1.PokazRekordu1Click();
                 QApplication::processEvents();
+                dialogs.onShow = [&](const kolvar::test::ScriptedDialogs::Shown& shown) {
+                    showPainted(realDialogs, shown,
+                        dialogs.answers.empty() ? kolvar::DialogButton::Ok
+                                                : dialogs.answers.front());
+                };
             }
             const double before = double(kolvar::bench::peakResidentBytes()) / 1e6;
             const double cpuBefore = processorSeconds();

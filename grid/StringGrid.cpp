@@ -91,6 +91,16 @@ std::optional<QByteArrayView> StringGrid::cellBytes(int col, int row) const
     return m_store->texts.compactText(col, row);
 }
 
+void StringGrid::prefetchRow(int row) const
+{
+    m_store->texts.prefetchRow(row);
+}
+
+void StringGrid::prefetchCellBytes(int col, int row) const
+{
+    m_store->texts.prefetchText(col, row);
+}
+
 QString StringGrid::decodeCellBytes(QByteArrayView bytes) const
 {
     return m_store->texts.decodeCompact(bytes);

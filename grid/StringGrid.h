@@ -62,6 +62,10 @@ public:
     // decode a million texts. Nothing when the row holds a text outside the code page, and in
     // the number column. Only the beginning of a cut text (see wholeCellBytes).
     [[nodiscard]] std::optional<QByteArrayView> cellBytes(int col, int row) const;
+    // Hints that cellBytes will soon be asked for the row, or for the cell; the row first, some
+    // rows ahead of the cell: a pass over a long list then reads from the cache, not memory.
+    void prefetchRow(int row) const;
+    void prefetchCellBytes(int col, int row) const;
     // The text of such bytes.
     [[nodiscard]] QString decodeCellBytes(QByteArrayView bytes) const;
 

@@ -35,9 +35,12 @@ struct Lists
     grid::TZarur grid;
     CaseList list;
 
-    // Texts longer than kept bytes are cut in the list.
-    explicit Lists(int rows, qsizetype kept = CaseList::KeptBytes)
+    // Texts longer than kept bytes are cut in the list. distinct: most sort values differ from
+    // row to row, as subjects do, some repeat the row before, and every eighth row takes an
+    // awkward value.
+    explicit Lists(int rows, qsizetype kept = CaseList::KeptBytes, bool distinctValues = false)
         : list(grid, kept)
+        , distinct(distinctValues)
     {
         grid.setNumberColumn(0);
         grid.setCompactCodec([](QStringView t) { return storage::toCp1250(t); },
@@ -53,9 +56,20 @@ struct Lists
         db->ConfirmTransaction();
         store = storage::FileStoreOn(db, dir.filePath(QStringLiteral("rejestr.db")));
     }
+    bool distinct = false;
     void insert(int i)
     {
-        const auto pick = [](int k) { return Awkward[k % Awkward.size()]; };
+        // Letters the code page and the alphabet order apart, case, digits, and texts alike
+        // for forty letters and more.
+        static const QStringList Words { QStringLiteral("żółw"), QStringLiteral("Żółw"),
+            QStringLiteral("zolw"), QStringLiteral("Łąka"), QStringLiteral("laka"),
+            QStringLiteral("Wniosek o wydanie zaświadczenia o niezaleganiu w podatkach") };
+        const auto pick = [this, i](int k) {
+            if (!distinct || i % 8 == 0)
+                return Awkward[k % Awkward.size()];
+            const int n = i % 8 == 4 ? i - 1 : i;
+            return QStringLiteral("'%1 %2'").arg(Words[(n + k) % Words.size()]).arg(n * 7 % 100);
+        };
         db->RunStatement(QStringLiteral("INSERT INTO kolvar VALUES (NULL, %1, %2, %3, 't', NULL, "
                                         "'szczegóły', NULL)")
                              .arg(pick(i * 5 + 1), pick(i * 3), pick(i * 7 + 2)));
@@ -166,11 +180,15 @@ private slots:
         QTest::addColumn<int>("from");
         QTest::addColumn<int>("to");
         QTest::addColumn<qsizetype>("kept");
+        QTest::addColumn<bool>("distinct");
         for (const qsizetype kept : { CaseList::KeptBytes, qsizetype(3), qsizetype(4000) }) {
-            for (const int from : { 2, 3, 4 }) {
-                for (const int to : { 2, 3, 4 })
-                    QTest::addRow("%d to %d, texts cut to %lld", from, to, qlonglong(kept))
-                        << from << to << kept;
+            for (const bool distinct : { false, true }) {
+                for (const int from : { 2, 3, 4 }) {
+                    for (const int to : { 2, 3, 4 })
+                        QTest::addRow("%d to %d, texts cut to %lld%s", from, to, qlonglong(kept),
+                            distinct ? ", values mostly distinct" : "")
+                            << from << to << kept << distinct;
+                }
             }
         }
     }
@@ -180,7 +198,8 @@ private slots:
         QFETCH(int, from);
         QFETCH(int, to);
         QFETCH(qsizetype, kept);
-        Lists l(60, kept);
+        QFETCH(bool, distinct);
+        Lists l(distinct ? 200 : 60, kept, distinct);
         l.grid.setRowCount(2);
         (void)l.list.load(*l.store, from);
         QCOMPARE(l.state(), l.loaded(from));
