@@ -6,6 +6,8 @@
 
 #include <algorithm>
 #include <charconv>
+#include <cstdint>
+#include <cstring>
 
 namespace kolvar::storage {
 
@@ -51,6 +53,16 @@ bool CaseRowView::finishRow()
 }
 
 namespace {
+
+constexpr std::uint64_t LowBits = 0x0101010101010101ULL;
+constexpr std::uint64_t HighBits = 0x8080808080808080ULL;
+
+// Non-zero when one of the eight bytes of word is byte (its high bit clear).
+constexpr std::uint64_t holdsByte(std::uint64_t word, unsigned char byte)
+{
+    const std::uint64_t zeroWhereEqual = word ^ (LowBits * byte);
+    return (zeroWhereEqual - LowBits) & ~zeroWhereEqual & HighBits;
+}
 
 // The escapes COPY's text output writes for control characters; any other escaped byte stands
 // for itself.
@@ -114,6 +126,23 @@ bool CaseRowView::setCopyLine(QByteArrayView line)
             continue;
         }
         while (in != end) {
+            // Most of a register's text is plain ASCII: eight bytes at a time while no byte is a
+            // tab, a backslash or part of a longer character. Writing never overtakes reading,
+            // so the eight bytes fit.
+            while (end - in >= 8) {
+                std::uint64_t word;
+                std::memcpy(&word, in, sizeof word);
+                if ((word & HighBits) | holdsByte(word, '\t') | holdsByte(word, '\\'))
+                    break;
+                std::memcpy(out, &word, sizeof word);
+                in += 8;
+                out += 8;
+            }
+            // The rest of the run, up to the byte that stopped it.
+            while (in != end && *in < 0x80 && *in != '\t' && *in != '\\')
+                *out++ = char(*in++);
+            if (in == end)
+                break;
             const unsigned char c = *in;
             if (c < 0x80) {
                 if (c == '\t')

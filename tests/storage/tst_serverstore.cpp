@@ -373,6 +373,8 @@ void TestServerStore::listedTextsAreWhatTheEditorWouldStore_data()
     QTest::newRow("NUL bytes") << QStringView(u"\0a\0\0b\0", 6).toString();
     QTest::newRow("CR/LF and lone breaks") << QStringLiteral("a\r\nb\rc\nd\r\n");
     QTest::newRow("tabs and backslashes COPY escapes") << QStringLiteral("\\N\t\\\\t\\\tx\\");
+    QTest::newRow("long plain runs broken by a tab, a backslash, a letter")
+        << QStringLiteral("abcdefghi\tjklmnopqrs\\tuvwxyz0123łabcdefgh12345678\r\n");
     QTest::newRow("controls COPY escapes") << QStringLiteral("\b\f\v\x01\x1b\x7f");
     QTest::newRow("every byte of the code page") << fromCp1250(everyByte());
     QTest::newRow("characters the code page cannot hold") << QStringLiteral("ÿ✓Ω\\😀ǅ\t€ł");
