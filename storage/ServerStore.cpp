@@ -511,6 +511,8 @@ std::int64_t MoveToServer(const QString& filePath, const QString& uri, const QSt
     const ISQLiteDatabasePtr file = OpenDatabase(filePath);
     CaseTable::VerifyTable(*file);
 
+    // A connection of the copy's own, ended with its transaction: the window then opens the new
+    // register as every desk does, its shape and rights checked, and keeps that connection.
     PgConnection connection(uri, password);
     PgTransaction transaction(connection);
     if (!connection.exec("SELECT to_regclass('kolvar') IS NULL").text(0, 0).startsWith('t'))
