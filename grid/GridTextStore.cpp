@@ -620,6 +620,18 @@ bool GridTextStore::permuteRows(int first, std::span<const int> sources)
     const int count = int(sources.size());
     if (count == 0 || first < 0)
         return false;
+    // A row put in or taken out of an ordered list shifts every row between by one place: a
+    // rotation, done in place without a second list of a million rows.
+    const int shift = sources[0] - first;
+    bool rotation = shift >= 0 && shift < count;
+    for (int i = 0; rotation && i < count; ++i)
+        rotation = sources[size_t(i)] == first + (i + shift) % count;
+    if (rotation) {
+        ensureRow(first + count - 1);
+        std::rotate(
+            m_rows.begin() + first, m_rows.begin() + first + shift, m_rows.begin() + first + count);
+        return true;
+    }
     std::vector<bool> seen(sources.size(), false);
     for (const int source : sources) {
         const int i = source - first;

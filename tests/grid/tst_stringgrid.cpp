@@ -137,6 +137,37 @@ private slots:
         QVERIFY(!grid.cellBytes(0, 2));
     }
 
+    void permutedRowsTakeTheirSourcesTexts_data()
+    {
+        QTest::addColumn<QList<int>>("sources"); // for rows 2 .. 6
+        QTest::addColumn<QString>("shown"); // the texts of rows 1 .. 7 after
+        QTest::newRow("row moved down") << QList<int> { 3, 4, 5, 6, 2 } << "a c d e f b g";
+        QTest::newRow("row moved up") << QList<int> { 6, 2, 3, 4, 5 } << "a f b c d e g";
+        QTest::newRow("rotated by two") << QList<int> { 4, 5, 6, 2, 3 } << "a d e f b c g";
+        QTest::newRow("unchanged") << QList<int> { 2, 3, 4, 5, 6 } << "a b c d e f g";
+        QTest::newRow("reversed") << QList<int> { 6, 5, 4, 3, 2 } << "a f e d c b g";
+        QTest::newRow("rotation but for one row, refused")
+            << QList<int> { 3, 4, 5, 6, 3 } << "a b c d e f g";
+        QTest::newRow("a row from outside, refused")
+            << QList<int> { 3, 4, 5, 6, 7 } << "a b c d e f g";
+    }
+
+    void permutedRowsTakeTheirSourcesTexts()
+    {
+        QFETCH(QList<int>, sources);
+        QFETCH(QString, shown);
+        StringGrid grid;
+        grid.setColCount(2);
+        grid.setRowCount(8);
+        for (int r = 1; r < 8; ++r)
+            grid.setCells(1, r, QString(QChar(u'a' + r - 1)));
+        grid.permuteRows(2, sources);
+        QStringList texts;
+        for (int r = 1; r < 8; ++r)
+            texts.append(grid.cells(1, r));
+        QCOMPARE(texts.join(u' '), shown);
+    }
+
     // --- the store --------------------------------------------------------------------------
 
     void textsRoundTripInTheNarrowestForm_data()
