@@ -104,7 +104,7 @@ public:
         m_hash.addData(QByteArray::number(id) + '|');
         ++m_count;
     }
-    void addText(const std::optional<QByteArray>& text)
+    void addText(std::optional<QByteArrayView> text)
     {
         if (!text) {
             m_hash.addData(QByteArrayView("N|"));
@@ -498,8 +498,8 @@ void CreateServerRegister(const QString& uri, const QString& password, const QSt
     PgConnection connection(uri, password);
     PgTransaction transaction(connection);
     if (!connection.exec("SELECT to_regclass('kolvar') IS NULL").text(0, 0).startsWith('t'))
-        throw EServerException(QStringLiteral("W tej bazie danych jest już tabela kolvar."),
-            ServerFailure::Occupied);
+        throw EServerException(
+            QStringLiteral("W tej bazie danych jest już tabela kolvar."), ServerFailure::Occupied);
     (void)connection.exec(CreateTableSql);
     (void)connection.exec(
         "INSERT INTO kolvar (termin, nadawca) VALUES ($1, 'Pusty')", { textToServer(seedTermin) });
@@ -511,6 +511,8 @@ std::int64_t MoveToServer(const QString& filePath, const QString& uri, const QSt
     const ISQLiteDatabasePtr file = OpenDatabase(filePath);
     CaseTable::VerifyTable(*file);
 
+    // A connection of the copy's own, ended with its transaction: the window then opens the new
+    // register as every desk does, its shape and rights checked, and keeps that connection.
     PgConnection connection(uri, password);
     PgTransaction transaction(connection);
     if (!connection.exec("SELECT to_regclass('kolvar') IS NULL").text(0, 0).startsWith('t'))
@@ -531,7 +533,7 @@ std::int64_t MoveToServer(const QString& filePath, const QString& uri, const QSt
             for (const char* column : TextColumns) {
                 const std::optional<QByteArray> text
                     = fileCell(row, row.ColumnNumber(QString::fromLatin1(column)));
-                sent.addText(text);
+                sent.addText(text ? std::optional<QByteArrayView>(*text) : std::nullopt);
                 line += '\t';
                 line += text ? copyEscaped(cp1250ToServer(*text)) : QByteArray("\\N");
             }
@@ -544,13 +546,17 @@ std::int64_t MoveToServer(const QString& filePath, const QString& uri, const QSt
                           "coalesce(max(id), 0) + 1, false) FROM kolvar");
 
     CaseChecksum received;
-    connection.copyOut(
+    CaseRowView row;
+    connection.copyOutLines(
         QByteArray("COPY (SELECT ") + CaseColumns + " FROM kolvar ORDER BY id) TO STDOUT",
-        [&](const CopyFields& fields) {
-            received.addId(fields[0].value_or(QByteArrayView()).toLongLong());
-            for (std::size_t i = 1; i < fields.size(); ++i)
+        [&](QByteArrayView line) {
+            if (!row.setCopyLine(line))
+                throw EServerException(
+                    QStringLiteral("Unexpected row from the server"), ServerFailure::Other);
+            received.addId(row.CellInt64(0));
+            for (int col = 1; col < CaseRowView::Columns; ++col)
                 received.addText(
-                    fields[i] ? std::optional(serverToCp1250(*fields[i])) : std::nullopt);
+                    row.CellIsNull(col) ? std::nullopt : std::optional(row.CellBytes(col)));
         });
     if (received.count() != sent.count() || received.result() != sent.result())
         throw EServerException(
