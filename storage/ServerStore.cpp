@@ -95,6 +95,13 @@ std::optional<QByteArray> fileCell(const ISQLiteTable& row, int col)
     return toCp1250(row.CellText(col));
 }
 
+void readCopyLine(CaseRowView& row, QByteArrayView line)
+{
+    if (!row.setCopyLine(line))
+        throw EServerException(
+            QStringLiteral("Unexpected row from the server"), ServerFailure::Other);
+}
+
 // What the copy is compared by: each case's ID and its texts, NULL told from empty.
 class CaseChecksum
 {
@@ -158,9 +165,7 @@ public:
         CaseRowView row;
         std::uint32_t rows = 0;
         m_connection.copyOutLines(sql, [&](QByteArrayView line) {
-            if (!row.setCopyLine(line))
-                throw EServerException(
-                    QStringLiteral("Unexpected row from the server"), ServerFailure::Other);
+            readCopyLine(row, line);
             onRow(row);
             ++rows;
         });
@@ -550,9 +555,7 @@ std::int64_t MoveToServer(const QString& filePath, const QString& uri, const QSt
     connection.copyOutLines(
         QByteArray("COPY (SELECT ") + CaseColumns + " FROM kolvar ORDER BY id) TO STDOUT",
         [&](QByteArrayView line) {
-            if (!row.setCopyLine(line))
-                throw EServerException(
-                    QStringLiteral("Unexpected row from the server"), ServerFailure::Other);
+            readCopyLine(row, line);
             received.addId(row.CellInt64(0));
             for (int col = 1; col < CaseRowView::Columns; ++col)
                 received.addText(
