@@ -12,12 +12,15 @@
 #include <array>
 #include <charconv>
 #include <cstring>
+#include <functional>
+#include <limits>
 #include <numeric>
 #include <optional>
 #include <span>
 #include <string_view>
 #include <system_error>
 #include <thread>
+#include <unordered_map>
 #include <unordered_set>
 #include <vector>
 
@@ -142,6 +145,35 @@ public:
         return 0;
     }
 
+    // The order of two texts where their beginnings at hand decide it (a text not whole is only
+    // the beginning of one): a first-level difference between letters of the alphabet, or a
+    // whole text ending where the other goes on with one, with nothing outside the alphabet
+    // before (the collator may pass over such a character). The code page has no combining
+    // marks, and the Polish alphabet no letter of two characters, so what follows cannot undo a
+    // difference.
+    [[nodiscard]] std::optional<int> compareBeginnings(
+        QByteArrayView a, bool aWhole, QByteArrayView b, bool bWhole) const
+    {
+        const Weights& weights = this->weights();
+        const auto letterAt = [&weights](QByteArrayView text, qsizetype i) {
+            return weights[std::uint8_t(text[i])][0] != 0;
+        };
+        const qsizetype common = std::min(a.size(), b.size());
+        for (qsizetype i = 0; i < common; ++i) {
+            const std::uint8_t x = weights[std::uint8_t(a[i])][0];
+            const std::uint8_t y = weights[std::uint8_t(b[i])][0];
+            if (x == 0 || y == 0)
+                return std::nullopt;
+            if (x != y)
+                return x < y ? -1 : 1;
+        }
+        if (a.size() == common && aWhole && b.size() > common && letterAt(b, common))
+            return -1;
+        if (b.size() == common && bWhole && a.size() > common && letterAt(a, common))
+            return 1;
+        return std::nullopt;
+    }
+
     [[nodiscard]] int compare(QByteArrayView a, QByteArrayView b) const
     {
         if (known(a) && known(b))
@@ -196,11 +228,16 @@ public:
     // stands for itself, and rows of equal values take the order of their places.
     void keepRowsApart() { m_apart = true; }
     // The sort text of the next row, which must stay where it is until the order is known, and
-    // the row's place in the sequence sources() is given (read only for rows kept apart).
-    void add(QByteArrayView key, int rank, std::int64_t place = 0)
+    // the row's place in the sequence sources() is given (read only for rows kept apart). A cut
+    // key is only the beginning of the row's text: whole(row) reads the rest where the beginnings
+    // do not decide, row numbered from 0 as added.
+    void add(QByteArrayView key, int rank, std::int64_t place = 0, bool cut = false)
     {
-        m_groupOfRow.push_back(m_apart ? newGroup(key, rank, placeKey(place)) : groupOf(key, rank));
+        m_groupOfRow.push_back(cut ? cutGroup(key, rank)
+                : m_apart          ? newGroup(key, rank, placeKey(place))
+                                   : groupOf(key, rank));
     }
+    void setWholeTexts(std::function<QByteArray(int row)> whole) { m_whole = std::move(whole); }
     // Room for rows that may all differ. Memory the system hands out is resident only once
     // written, so room a register of few distinct values never fills costs nothing, while
     // growing by doubling would hold the old and the new copy at once.
@@ -214,9 +251,21 @@ public:
     template <typename SequenceOf> [[nodiscard]] std::vector<int> sources(SequenceOf sequenceOf)
     {
         std::vector<std::uint64_t>().swap(m_slots);
+        std::vector<int> sequence;
+        if (!m_cutRows.empty()) {
+            // Cut texts that turn out equal stand as rows of one value do: in the sequence's order.
+            sequence = sequenceOf();
+            for (std::size_t place = 0; place < sequence.size(); ++place) {
+                const std::uint32_t g = m_groupOfRow[std::size_t(sequence[place])];
+                if (m_groups[g].cut)
+                    m_cutRows[g].tie = std::uint32_t(place);
+            }
+        }
         std::vector<std::uint32_t> nextPlace = firstPlaces();
+        if (m_cutRows.empty())
+            sequence = sequenceOf();
         std::vector<int> sources(m_groupOfRow.size());
-        for (const int i : sequenceOf())
+        for (const int i : sequence)
             sources[nextPlace[m_groupOfRow[std::size_t(i)]]++] = i;
         return sources;
     }
@@ -229,7 +278,23 @@ private:
         std::uint32_t rows = 0;
         std::uint8_t rank = 0;
         bool known = false;
+        // A group of one row whose key is the beginning of its text (see m_cutRows).
+        bool cut = false;
     };
+    // A cut group's row as added and its place in the sequence.
+    struct CutRow
+    {
+        std::uint32_t row = 0;
+        std::uint32_t tie = 0;
+    };
+
+    // Two cut texts equal in their beginnings may still differ: never one group.
+    std::uint32_t cutGroup(QByteArrayView text, int rank)
+    {
+        m_cutRows.emplace(
+            std::uint32_t(m_groups.size()), CutRow { std::uint32_t(m_groupOfRow.size()), 0 });
+        return newGroup(text, rank, 0, true);
+    }
 
     std::uint32_t groupOf(QByteArrayView text, int rank)
     {
@@ -257,9 +322,9 @@ private:
         return newGroup(text, rank, hash);
     }
 
-    std::uint32_t newGroup(QByteArrayView text, int rank, std::size_t hash)
+    std::uint32_t newGroup(QByteArrayView text, int rank, std::size_t hash, bool cut = false)
     {
-        m_groups.push_back({ hash, 1, std::uint8_t(rank), false });
+        m_groups.push_back({ hash, 1, std::uint8_t(rank), false, cut });
         m_keyed.push_back(
             { {}, text.data(), std::uint32_t(text.size()), std::uint32_t(m_groups.size() - 1) });
         if (m_tabled)
@@ -293,7 +358,8 @@ private:
     void tabulate(std::size_t g)
     {
         Keyed& keyed = m_keyed[g];
-        m_groups[g].known = PolishCollation::instance().known(textOf(keyed));
+        // A cut text is ordered by comparisons that may read it whole, never by its keys alone.
+        m_groups[g].known = !m_groups[g].cut && PolishCollation::instance().known(textOf(keyed));
         keyAt(keyed, 0);
     }
 
@@ -309,6 +375,8 @@ private:
         m_slots.assign(std::max<std::size_t>(64, 2 * m_slots.size()), 0);
         const std::size_t mask = m_slots.size() - 1;
         for (std::size_t g = 0; g < m_groups.size(); ++g) {
+            if (m_groups[g].cut)
+                continue;
             std::size_t slot = m_groups[g].hash & mask;
             while (m_slots[slot] != 0)
                 slot = (slot + 1) & mask;
@@ -365,6 +433,8 @@ private:
         const Group& y = m_groups[b.group];
         const QByteArrayView xText = textOf(a);
         const QByteArrayView yText = textOf(b);
+        if (x.cut || y.cut)
+            return compareCut(a.group, xText, b.group, yText) < 0;
         // The table agrees with the collator on every text it knows, so the two mix into one
         // consistent order; a text outside it costs a collator call, others a look-up.
         // Rows kept apart meet their own value again, which the bytes tell at once.
@@ -378,6 +448,30 @@ private:
         if (r == 0 && m_apart)
             return x.hash < y.hash;
         return r < 0;
+    }
+
+    // Where the beginnings leave the order open, the whole texts decide, as a load of whole texts
+    // would: alphabet, class, bytes, then the sequence.
+    [[nodiscard]] int compareCut(
+        std::uint32_t a, QByteArrayView xText, std::uint32_t b, QByteArrayView yText) const
+    {
+        const Group& x = m_groups[a];
+        const Group& y = m_groups[b];
+        const CutRow xCut = x.cut ? m_cutRows.at(a) : CutRow {};
+        const CutRow yCut = y.cut ? m_cutRows.at(b) : CutRow {};
+        const PolishCollation& collation = PolishCollation::instance();
+        if (const std::optional<int> r = collation.compareBeginnings(xText, !x.cut, yText, !y.cut))
+            return *r;
+        const QByteArray xWhole = x.cut ? m_whole(int(xCut.row)) : QByteArray();
+        const QByteArray yWhole = y.cut ? m_whole(int(yCut.row)) : QByteArray();
+        const QByteArrayView xs = x.cut ? QByteArrayView(xWhole) : xText;
+        const QByteArrayView ys = y.cut ? QByteArrayView(yWhole) : yText;
+        int r = collation.compare(xs, ys);
+        if (r == 0)
+            r = x.rank != y.rank ? (x.rank < y.rank ? -1 : 1) : compareBytes(xs, ys);
+        if (r == 0)
+            r = xCut.tie < yCut.tie ? -1 : xCut.tie > yCut.tie ? 1 : 0;
+        return r;
     }
 
     static void fetchAhead(const Keyed& keyed, qsizetype depth)
@@ -480,6 +574,8 @@ private:
 
     bool m_tabled = false;
     bool m_apart = false;
+    std::unordered_map<std::uint32_t, CutRow> m_cutRows;
+    std::function<QByteArray(int row)> m_whole;
     std::vector<Group> m_groups;
     std::vector<Keyed> m_keyed;
     std::vector<std::uint32_t> m_groupOfRow;
@@ -494,6 +590,11 @@ private:
 class ListRowTexts
 {
 public:
+    // Texts longer than keptBytes are cut to their beginning, in rows with a readable ID.
+    explicit ListRowTexts(qsizetype keptBytes)
+        : m_keptBytes(keptBytes)
+    { }
+
     [[nodiscard]] std::span<const QByteArrayView> read(
         const storage::ISQLiteTable& result, QByteArrayView number)
     {
@@ -520,8 +621,23 @@ public:
                 m_texts[i + 1] = m_converted[i];
             }
         }
+        m_whole = m_texts;
+        m_cut = 0;
+        if (parseId(m_texts[1])) {
+            for (int col = FirstSortColumn; col <= ListFields; ++col) {
+                QByteArrayView& text = m_texts[std::size_t(col)];
+                if (text.size() > m_keptBytes) {
+                    text = text.first(m_keptBytes);
+                    m_cut |= std::uint8_t(1U << (col - FirstSortColumn));
+                }
+            }
+        }
         return m_texts;
     }
+    // The columns (bit 0 Termin ... 6 Adnotacje) cut by the last read.
+    [[nodiscard]] std::uint8_t cutColumns() const { return m_cut; }
+    // Column col of the last row read, uncut.
+    [[nodiscard]] QByteArrayView wholeText(int col) const { return m_whole[std::size_t(col)]; }
     // Column col of the list (1 = ID ... 8 = Adnotacje) of the last row read.
     [[nodiscard]] QByteArrayView text(int col) const { return m_texts[std::size_t(col)]; }
     // The result's column of list column col, once a row is read.
@@ -545,18 +661,71 @@ public:
     }
 
 private:
+    qsizetype m_keptBytes;
     std::array<int, ListFields> m_column {};
     std::array<bool, ListFields> m_asBytes {};
     bool m_columnsKnown = false;
     std::array<QByteArray, ListFields> m_converted;
     std::array<QByteArrayView, ListFields + 1> m_texts;
+    std::array<QByteArrayView, ListFields + 1> m_whole;
+    std::uint8_t m_cut = 0;
 };
 
 } // namespace
 
-CaseList::CaseList(grid::StringGrid& grid)
+CaseList::CaseList(grid::StringGrid& grid, qsizetype keptBytes)
     : m_grid(grid)
-{ }
+    , m_keptBytes(std::max<qsizetype>(keptBytes, 1))
+{
+    m_grid.setPartialTexts(this);
+}
+
+CaseList::~CaseList()
+{
+    m_grid.setPartialTexts(nullptr);
+}
+
+void CaseList::forgetStore()
+{
+    m_store = nullptr;
+    m_cut.clear();
+    m_cut.squeeze();
+}
+
+std::uint8_t CaseList::cutColumns(int row) const
+{
+    if (m_cut.isEmpty() || row < 1)
+        return 0;
+    const std::optional<std::int64_t> id = parseId(m_grid.cellBytes(1, row));
+    return id ? m_cut.value(*id, 0) : 0;
+}
+
+bool CaseList::isCut(int col, int row) const
+{
+    return col >= FirstSortColumn && col <= ListFields
+        && (cutColumns(row) >> (col - FirstSortColumn) & 1) != 0;
+}
+
+void CaseList::useWhole(int col, int row, const std::function<void(QByteArrayView text)>& use) const
+{
+    const std::optional<std::int64_t> id = parseId(m_grid.cellBytes(1, row));
+    // A case deleted by another program meanwhile reads as the empty text it now is.
+    if (!m_store || !id || !m_store->useCaseText(*id, col - 1, use))
+        use({});
+}
+
+QByteArray CaseList::wholeBytes(int col, int row) const
+{
+    return m_grid.wholeCellBytes(col, row).value_or(QByteArray());
+}
+
+void CaseList::rememberCut(std::int64_t id, std::uint8_t columns)
+{
+    if (columns != 0)
+        m_cut.insert(id, columns);
+    else
+        m_cut.remove(id);
+}
 
 int CaseList::load(storage::ICaseStore& store, int sortMode)
 {
@@ -565,6 +734,8 @@ int CaseList::load(storage::ICaseStore& store, int sortMode)
     m_sortMode = sortMode;
     m_otherClasses.clear();
     m_otherClasses.squeeze();
+    forgetStore();
+    m_store = &store;
 
     // A sort column another program declared numeric shows a text as the number it starts with,
     // and ORDER BY orders such texts by bytes the list never reads: there the engine sorts.
@@ -573,7 +744,7 @@ int CaseList::load(storage::ICaseStore& store, int sortMode)
     {
         const storage::ISQLiteTablePtr first = store.firstCaseRow();
         if (first->GoFirst()) {
-            ListRowTexts texts;
+            ListRowTexts texts(m_keptBytes);
             (void)texts.read(*first, {});
             listOrders = texts.readAsBytes(sortMode);
             fastPossible = texts.sortColumnsAsBytes();
@@ -587,8 +758,10 @@ int CaseList::load(storage::ICaseStore& store, int sortMode)
     // The rows go straight from the query into the grid, in the query's order and without their
     // numbers, which only the order gives; the result itself is never held. A million cases thus
     // stand once in memory, not twice.
-    ListRowTexts texts;
+    // Where an ID may stand for two cases, a cut text could be read back from the other one.
+    ListRowTexts texts(store.readOnly() ? std::numeric_limits<qsizetype>::max() : m_keptBytes);
     RowOrder order;
+    order.setWholeTexts([this, sortMode](int i) { return wholeBytes(sortMode, i + 1); });
     bool orderable = true;
     std::int64_t lastId = 0;
     bool idsRise = true;
@@ -603,10 +776,13 @@ int CaseList::load(storage::ICaseStore& store, int sortMode)
         lastId = id.value_or(lastId);
         if (fastPossible && id)
             rememberClasses(*id, result, texts.sortResultColumns(), false);
+        if (id && texts.cutColumns() != 0)
+            m_cut.insert(*id, texts.cutColumns());
         const std::optional<QByteArrayView> key = g.cellBytes(sortMode, gridRow);
         orderable = orderable && key;
         if (orderable)
-            order.add(*key, rankOf(result.CellStoredType(texts.resultColumn(sortMode))));
+            order.add(*key, rankOf(result.CellStoredType(texts.resultColumn(sortMode))), filled,
+                isCut(sortMode, gridRow));
         filled = gridRow;
     };
     int total = 0;
@@ -618,6 +794,7 @@ int CaseList::load(storage::ICaseStore& store, int sortMode)
             g.clearRow(r);
         g.setRowCount(rowsBefore);
         m_otherClasses.clear();
+        forgetStore();
         throw;
     }
     // An empty register still shows one empty data row under the titles.
@@ -705,8 +882,16 @@ int CaseList::rowOfCase(std::int64_t id) const
 
 int CaseList::compareRow(int r, QByteArrayView key, int rank, std::int64_t id) const
 {
-    const QByteArrayView other = m_grid.cellBytes(m_sortMode, r).value_or(QByteArrayView());
+    QByteArrayView other = m_grid.cellBytes(m_sortMode, r).value_or(QByteArrayView());
     const std::int64_t otherId = parseId(m_grid.cellBytes(1, r)).value_or(0);
+    QByteArray whole;
+    if (isCut(m_sortMode, r)) {
+        if (const std::optional<int> decided
+            = PolishCollation::instance().compareBeginnings(other, false, key, true))
+            return *decided;
+        whole = wholeBytes(m_sortMode, r);
+        other = whole;
+    }
     int result = PolishCollation::instance().compare(other, key);
     if (result == 0) {
         const int otherRank = classRank(otherId, m_sortMode);
@@ -759,6 +944,7 @@ bool CaseList::reorder(storage::ICaseStore& store, int sortMode)
     std::vector<std::int64_t> ids(static_cast<std::size_t>(n));
     RowOrder order;
     order.reserve(std::size_t(n));
+    order.setWholeTexts([this, sortMode](int i) { return wholeBytes(sortMode, i + 1); });
     if (mostlyDistinct(sortMode))
         order.keepRowsApart();
     const std::vector<bool> otherClass = casesOfOtherClasses(n);
@@ -775,7 +961,9 @@ bool CaseList::reorder(storage::ICaseStore& store, int sortMode)
         ids[std::size_t(i)] = *id;
         const bool text
             = *id >= 0 && std::uint64_t(*id) < otherClass.size() && !otherClass[std::size_t(*id)];
-        order.add(*key, text ? TextRank : classRank(*id, sortMode), *id);
+        const bool cut
+            = !m_cut.isEmpty() && (m_cut.value(*id, 0) >> (sortMode - FirstSortColumn) & 1);
+        order.add(*key, text ? TextRank : classRank(*id, sortMode), *id, cut);
     }
     std::vector<int> sources = order.sources([&] {
         // Rows of one value stand by ID, as the table's own order gives them to a load.
@@ -832,11 +1020,11 @@ bool CaseList::placeCase(storage::ICaseStore& store, std::int64_t id, bool mayBe
     const storage::ISQLiteTablePtr saved = store.caseRow(id);
     if (!saved->GoFirst())
         return adding || takeOut(id); // deleted again before it was read
-    ListRowTexts texts;
+    ListRowTexts texts(m_keptBytes);
     (void)texts.read(*saved, {});
     if (!texts.sortColumnsAsBytes())
         return false;
-    const QByteArray key = texts.text(m_sortMode).toByteArray();
+    const QByteArray key = texts.wholeText(m_sortMode).toByteArray();
     const int rank = rankOf(saved->CellStoredType(texts.resultColumn(m_sortMode)));
 
     // The list without the leaving row is in order: count the rows that come first.
@@ -869,6 +1057,7 @@ bool CaseList::placeCase(storage::ICaseStore& store, std::int64_t id, bool mayBe
         m_grid.permuteRows(first, sources);
     }
     m_grid.setRowBytes(target, texts.read(*saved, {}));
+    rememberCut(id, texts.cutColumns());
     rememberClasses(id, *saved, texts.sortResultColumns(), true);
     m_maxId = std::max(m_maxId, id);
     return true;
@@ -897,6 +1086,7 @@ bool CaseList::takeOut(std::int64_t id)
     --m_count;
     m_grid.setRowCount(m_count + 1);
     m_otherClasses.remove(id);
+    m_cut.remove(id);
     return true;
 }
 

@@ -2,6 +2,7 @@
 
 #include "CaseStore.h"
 #include "SqliteInterfaces.h"
+#include "StringGrid.h"
 
 #include <QHash>
 
@@ -10,10 +11,6 @@
 #include <vector>
 
 namespace kolvar {
-
-namespace grid {
-class StringGrid;
-}
 
 // The list of every case of a register, as the main window's grid holds it: row k (from 1) is
 // the k-th case in the list's order, its texts ID, Termin, Nadawca, Dotyczy, Tryb, Odpowiedz,
@@ -28,10 +25,26 @@ class StringGrid;
 // saved, added or deleted case where a load would, without reading the register again. It does
 // that only while nobody else changed the rows or the register since; otherwise its fast
 // commands answer false and the caller loads the list anew.
-class CaseList
+//
+// A text longer than keptBytes (a subject of fifty megabytes) is kept as its beginning, which is
+// more than any cell shows; the grid reads the whole text from the store for the commands that
+// need it (search, export), and the order is the one whole texts give.
+class CaseList final : public grid::PartialTexts
 {
 public:
-    explicit CaseList(grid::StringGrid& grid);
+    static constexpr qsizetype KeptBytes = 16 * 1024;
+
+    explicit CaseList(grid::StringGrid& grid, qsizetype keptBytes = KeptBytes);
+    ~CaseList() override;
+    CaseList(const CaseList&) = delete;
+    CaseList& operator=(const CaseList&) = delete;
+
+    // The store the list was read from is going: nothing more is read from it.
+    void forgetStore();
+    [[nodiscard]] bool anyCut() const override { return !m_cut.isEmpty(); }
+    [[nodiscard]] bool isCut(int col, int row) const override;
+    void useWhole(
+        int col, int row, const std::function<void(QByteArrayView text)>& use) const override;
 
     // Reads every case of the store into the grid's rows 1 .. count in the order of sortMode (2
     // Termin, 3 Nadawca, 4 Dotyczy); the header row and the columns are the caller's. Returns the
@@ -79,8 +92,16 @@ private:
     // refreshCase and removeCase without the check that nobody else wrote.
     [[nodiscard]] bool placeCase(storage::ICaseStore& store, std::int64_t id, bool mayBeNew);
     [[nodiscard]] bool takeOut(std::int64_t id);
+    [[nodiscard]] QByteArray wholeBytes(int col, int row) const;
+    // The cut columns of the case in row (bit 0 Termin ... 6 Adnotacje).
+    [[nodiscard]] std::uint8_t cutColumns(int row) const;
+    void rememberCut(std::int64_t id, std::uint8_t columns);
 
     grid::StringGrid& m_grid;
+    qsizetype m_keptBytes;
+    // The store the rows were read from, while it lasts, and the cases with cut texts in them.
+    storage::ICaseStore* m_store = nullptr;
+    QHash<std::int64_t, std::uint8_t> m_cut;
     int m_count = 0;
     int m_sortMode = 3;
     // What the fast commands rely on: the rows as this list left them, the register unchanged by

@@ -470,6 +470,8 @@ void TForm1::LoadList()
     try {
         layOutEmptyGrid();
         m_shownCase.reset();
+        // Whatever becomes of the store, the list reads from it again only once loaded anew.
+        m_caseList->forgetStore();
         m_tableShape = {};
         if (isServerRegister() && m_store && m_storeAddress == m_DatabasePath)
             recheckServerStore();

@@ -6,7 +6,8 @@
 # start-up on the example register beside an empty Qt window with a menu. One table at the end.
 #
 # bench/compare.sh [N ...]       sizes to compare, 100000 and 1000000 when none are given; "huge"
-#                                is seventeen cases and one subject of fifty megabytes
+#                                is seventeen cases and one subject of fifty megabytes, "huge4"
+#                                the same with four such texts
 # KOLVAR_BENCH_BUILD, KOLVAR_BENCH_DATA override the build folder and the folder of the registers;
 # KOLVAR_BENCH_ONLY="sort command by subject;start-up" measures only the rows whose work begins so.
 set -euo pipefail
@@ -36,6 +37,18 @@ for n in "${sizes[@]}"; do
       "$build/bench/kolvar-gen" 17 "$file.part"
       sqlite3 "$file.part" "INSERT INTO kolvar(Termin, Nadawca, Dotyczy) SELECT '2024.05.06',
         'Nowak Jan', 'Skarga ' || replace(hex(zeroblob(6250000)), '00', 'wniosek ')"
+    elif [ "$n" = huge4 ]; then
+      # Four such texts: a sender, two subjects alike in their first fifty megabytes but the
+      # last letter, and details.
+      "$build/bench/kolvar-gen" 17 "$file.part"
+      # The register's code page is Windows-1250: "Łąka " written as its bytes.
+      sqlite3 "$file.part" "CREATE TEMP TABLE t AS SELECT replace(hex(zeroblob(6250000)), '00',
+        'wniosek ') AS w; INSERT INTO kolvar(Termin, Nadawca, Dotyczy) SELECT '2024.05.06',
+        CAST(X'A3B96B6120' AS TEXT) || w, 'Skarga' FROM t; INSERT INTO kolvar(Termin, Nadawca,
+        Dotyczy) SELECT '2024.05.07', 'Nowak Jan', 'Skarga ' || w || 'b' FROM t; INSERT INTO
+        kolvar(Termin, Nadawca, Dotyczy) SELECT '2024.05.08', 'Nowak Jan', 'Skarga ' || w || 'a'
+        FROM t; INSERT INTO kolvar(Termin, Nadawca, Dotyczy, Szczegoly) SELECT '2024.05.09',
+        'Kowal', 'Wniosek', w FROM t"
     else
       "$build/bench/kolvar-gen" "$n" "$file.part"
     fi

@@ -29,7 +29,27 @@ QString StringGrid::cells(int col, int row) const
         return {};
     if (col == m_numberColumn && row >= fixedRows())
         return QString::number(row - fixedRows() + 1);
+    if (const std::optional<QByteArray> whole = wholeCellBytes(col, row))
+        return decodeCellBytes(*whole);
     return m_store->texts.text(col, row);
+}
+
+std::optional<QByteArray> StringGrid::wholeCellBytes(int col, int row) const
+{
+    std::optional<QByteArray> whole;
+    if (!useWholeCell(col, row, [&](QByteArrayView text) { whole = text.toByteArray(); }))
+        return std::nullopt;
+    return whole.value_or(QByteArray());
+}
+
+bool StringGrid::useWholeCell(
+    int col, int row, const std::function<void(QByteArrayView text)>& use) const
+{
+    if (row < 0 || row >= rowCount() || (col == m_numberColumn && row >= fixedRows())
+        || !isCut(col, row))
+        return false;
+    m_partial->useWhole(col, row, use);
+    return true;
 }
 
 QString StringGrid::shownText(int col, int row, int width, bool* cut) const
@@ -42,6 +62,12 @@ QString StringGrid::shownText(int col, int row, int width, bool* cut) const
     constexpr qsizetype Slack = 256;
     const qsizetype limit = 2 * qsizetype(std::max(width, 0)) + Slack;
     QString shown = m_store->texts.textPrefix(col, row, limit + 1);
+    if (shown.size() <= limit && isCut(col, row)) {
+        // Wider than the beginning the cell keeps: a column dragged across several screens.
+        m_partial->useWhole(col, row, [&](QByteArrayView whole) {
+            shown = decodeCellBytes(whole.first(std::min(whole.size(), limit + 1)));
+        });
+    }
     if (shown.size() <= limit)
         return shown;
     if (cut)

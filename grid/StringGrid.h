@@ -12,6 +12,20 @@
 
 namespace kolvar::grid {
 
+// A holder of the rows that keeps only the beginning of a text of megabytes in its cell (what a
+// cell can show and what ordering needs) tells the grid which cells are cut so, and reads their
+// whole texts, in the compact code page, where a command needs them.
+class PartialTexts
+{
+public:
+    virtual ~PartialTexts() = default;
+    [[nodiscard]] virtual bool anyCut() const = 0;
+    [[nodiscard]] virtual bool isCut(int col, int row) const = 0;
+    // Hands use the whole text, valid during the call: a text of megabytes is not copied.
+    virtual void useWhole(
+        int col, int row, const std::function<void(QByteArrayView text)>& use) const = 0;
+};
+
 // A CustomGrid that holds a text in every cell and draws it. A text may be stored in a column at
 // or beyond colCount(): it is kept with its row (moved, cleared and deleted with it) and read
 // back through cells(), but never shown.
@@ -22,7 +36,16 @@ public:
     explicit StringGrid(QWidget* parent = nullptr);
     ~StringGrid() override;
 
-    [[nodiscard]] QString cells(int col, int row) const; // empty outside the store
+    // Empty outside the store; the whole text also where the cell keeps only its beginning.
+    [[nodiscard]] QString cells(int col, int row) const;
+    // Nothing (the default) lets every cell hold its whole text. The holder outlives its use.
+    void setPartialTexts(const PartialTexts* texts) { m_partial = texts; }
+    // The whole text of a cell that keeps only its beginning; nothing for any other cell.
+    [[nodiscard]] std::optional<QByteArray> wholeCellBytes(int col, int row) const;
+    // Whether any cell keeps only its beginning: a scan over a million cells asks once.
+    [[nodiscard]] bool anyCellCut() const { return m_partial && m_partial->anyCut(); }
+    // The same handed to use, valid during the call; false, use not called, for any other cell.
+    bool useWholeCell(int col, int row, const std::function<void(QByteArrayView text)>& use) const;
     // The beginning of the text that a cell width pixels wide can show from its left edge: laying
     // out a text of fifty megabytes to paint a hundred characters of it takes seconds and
     // gigabytes. Texts that fit are whole; cut, when given, says whether this one was not.
@@ -37,7 +60,7 @@ public:
     void setCells(int col, int row, const QString& text); // repaints the cell when it is shown
     // A text in the compact code page, read in place: ordering a long list by a column must not
     // decode a million texts. Nothing when the row holds a text outside the code page, and in
-    // the number column.
+    // the number column. Only the beginning of a cut text (see wholeCellBytes).
     [[nodiscard]] std::optional<QByteArrayView> cellBytes(int col, int row) const;
     // Hints that cellBytes will soon be asked for the row, or for the cell; the row first, some
     // rows ahead of the cell: a pass over a long list then reads from the cache, not memory.
@@ -100,8 +123,14 @@ protected:
 
 private:
     struct Store;
+    [[nodiscard]] bool isCut(int col, int row) const
+    {
+        return m_partial && m_partial->isCut(col, row);
+    }
+
     std::unique_ptr<Store> m_store;
     int m_numberColumn = -1;
+    const PartialTexts* m_partial = nullptr;
 };
 
 } // namespace kolvar::grid

@@ -55,6 +55,7 @@ bool TZarur::FindNext(int& Col, int& Row)
     const CellRange range { m_searchFirstCol, m_searchFirstRow, m_searchLastCol, m_searchLastRow,
         m_scanRowWise };
     const detail::WaitCursor wait;
+    const bool mayBeCut = anyCellCut();
     while (range.contains(m_searchCol, m_searchRow)) {
         const int col = m_searchCol;
         const int row = m_searchRow;
@@ -63,9 +64,17 @@ bool TZarur::FindNext(int& Col, int& Row)
         // not even for an empty phrase.
         if (col < 0 || row < 0 || col >= colCount() || row >= rowCount())
             continue;
-        const std::optional<QByteArrayView> bytes = cellBytes(col, row);
-        const std::optional<bool> inPlace = bytes ? matcher.matchesCompact(*bytes) : std::nullopt;
-        if (inPlace ? *inPlace : matcher.matches(cells(col, row))) {
+        const auto test = [&](std::optional<QByteArrayView> bytes) {
+            const std::optional<bool> inPlace
+                = bytes ? matcher.matchesCompact(*bytes) : std::nullopt;
+            return inPlace ? *inPlace
+                           : matcher.matches(bytes ? decodeCellBytes(*bytes) : cells(col, row));
+        };
+        // A cell that keeps only the beginning of its text is searched through the whole text.
+        bool hit = false;
+        if (!mayBeCut || !useWholeCell(col, row, [&](QByteArrayView whole) { hit = test(whole); }))
+            hit = test(cellBytes(col, row));
+        if (hit) {
             Col = col;
             Row = row;
             return true;

@@ -64,6 +64,12 @@ public:
     [[nodiscard]] virtual ISQLiteTablePtr caseRow(std::int64_t id) = 0;
     [[nodiscard]] virtual ISQLiteTablePtr firstCaseRow() = 0;
     [[nodiscard]] virtual std::optional<CaseRecord> readCase(std::int64_t id);
+    // Hands use one text of case id, column as in CaseTable::ColumnNames, as the list reads it:
+    // the stored bytes, or a stored number written as text; valid during the call. False, use
+    // not called, when the case is missing or the value NULL. Where the list keeps only the
+    // beginning of a text of megabytes, the rest comes from here.
+    virtual bool useCaseText(
+        std::int64_t id, int column, const std::function<void(QByteArrayView text)>& use);
 
     // Writes the marked fields of mine into case id, provided it still holds shown (as
     // readCase gave it); otherwise throws CaseConflict. To write over what another program

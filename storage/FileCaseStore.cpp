@@ -1,5 +1,6 @@
 #include "CaseStore.h"
 
+#include "Cp1250.h"
 #include "RegisterBackup.h"
 
 #include <QFileInfo>
@@ -20,6 +21,39 @@ std::optional<CaseRecord> ICaseStore::readCase(std::int64_t id)
     if (!row->GoFirst())
         return std::nullopt;
     return CaseTable::ReadCase(*row);
+}
+
+namespace {
+
+// Hands use the text of one column at the cursor as the list reads it: the stored bytes, or, in
+// a column the engine hands out as numbers, the number written as text.
+bool useColumnText(
+    const ISQLiteTable& row, int col, const std::function<void(QByteArrayView text)>& use)
+{
+    if (row.CellIsNull(col))
+        return false;
+    QByteArrayView bytes;
+    QByteArray converted;
+    try {
+        bytes = row.CellBytes(col);
+    } catch (const ESQLiteException&) {
+        converted = toCp1250(row.CellText(col));
+        bytes = converted;
+    }
+    use(bytes);
+    return true;
+}
+
+} // namespace
+
+bool ICaseStore::useCaseText(
+    std::int64_t id, int column, const std::function<void(QByteArrayView text)>& use)
+{
+    const ISQLiteTablePtr row = caseRow(id);
+    if (column < 0 || column >= 8 || !row->GoFirst())
+        return false;
+    return useColumnText(
+        *row, row->ColumnNumber(QString::fromLatin1(CaseTable::ColumnNames[column])), use);
 }
 
 namespace {
@@ -89,6 +123,20 @@ public:
     [[nodiscard]] ISQLiteTablePtr firstCaseRow() override
     {
         return CaseTable::QueryFirstCase(*m_db);
+    }
+
+    // The one column, read where the engine holds it: a text of fifty megabytes is not copied.
+    bool useCaseText(
+        std::int64_t id, int column, const std::function<void(QByteArrayView text)>& use) override
+    {
+        if (column < 0 || column >= 8)
+            return false;
+        bool found = false;
+        (void)m_db->RunQueryRows(QStringLiteral("SELECT %1 FROM kolvar WHERE ID=%2")
+                                     .arg(QLatin1String(CaseTable::ColumnNames[column]))
+                                     .arg(id),
+            [&](const ISQLiteTable& row) { found = useColumnText(row, 0, use) || found; });
+        return found;
     }
 
     void saveCase(std::int64_t id, const CaseRecord& shown, const CaseRecord& mine,

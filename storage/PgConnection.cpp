@@ -246,66 +246,6 @@ QStringList PgConnection::execCollectingWarnings(const QByteArray& sql)
     return m_warnings;
 }
 
-void PgConnection::copyOut(
-    const QByteArray& sql, const std::function<void(const CopyFields&)>& onRow)
-{
-    CopyFields fields;
-    std::vector<QByteArray> unescaped(16);
-    copyOutLines(sql, [&](QByteArrayView line) {
-        fields.clear();
-        qsizetype start = 0;
-        const qsizetype end = line.endsWith('\n') ? line.size() - 1 : line.size();
-        while (start <= end) {
-            qsizetype stop = start;
-            while (stop < end && line[stop] != '\t')
-                ++stop;
-            const QByteArrayView field = line.sliced(start, stop - start);
-            if (field == "\\N") {
-                fields.emplace_back(std::nullopt);
-            } else if (!field.contains('\\')) {
-                fields.emplace_back(field);
-            } else {
-                if (unescaped.size() < fields.size() + 1)
-                    unescaped.resize(fields.size() + 1);
-                QByteArray& plain = unescaped[fields.size()];
-                plain.clear();
-                for (qsizetype i = 0; i < field.size(); ++i) {
-                    if (field[i] != '\\' || i + 1 == field.size()) {
-                        plain += field[i];
-                        continue;
-                    }
-                    const char next = field[++i];
-                    switch (next) {
-                    case 'n':
-                        plain += '\n';
-                        break;
-                    case 'r':
-                        plain += '\r';
-                        break;
-                    case 't':
-                        plain += '\t';
-                        break;
-                    case 'b':
-                        plain += '\b';
-                        break;
-                    case 'f':
-                        plain += '\f';
-                        break;
-                    case 'v':
-                        plain += '\v';
-                        break;
-                    default:
-                        plain += next;
-                    }
-                }
-                fields.emplace_back(QByteArrayView(plain));
-            }
-            start = stop + 1;
-        }
-        onRow(fields);
-    });
-}
-
 void PgConnection::copyOutLines(
     const QByteArray& sql, const std::function<void(QByteArrayView)>& onLine)
 {

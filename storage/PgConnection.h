@@ -25,8 +25,6 @@ namespace kolvar::storage {
 [[nodiscard]] QByteArray copyEscaped(const QByteArray& utf8);
 
 using PgParams = std::vector<std::optional<QByteArray>>;
-// The fields of one COPY row; a view lasts until the callback returns.
-using CopyFields = std::vector<std::optional<QByteArrayView>>;
 
 class PgResult
 {
@@ -61,9 +59,8 @@ public:
     PgResult exec(const QByteArray& sql, const PgParams& params = {});
     // Runs a statement and returns the warnings the server sent while it ran.
     QStringList execCollectingWarnings(const QByteArray& sql);
-    // Streams the rows of a COPY ... TO STDOUT, one at a time: split into fields, or as the
-    // lines the server sent (a line lasts until onLine returns).
-    void copyOut(const QByteArray& sql, const std::function<void(const CopyFields&)>& onRow);
+    // Streams the rows of a COPY ... TO STDOUT, one at a time, as the lines the server sent (a
+    // line lasts until onLine returns).
     void copyOutLines(const QByteArray& sql, const std::function<void(QByteArrayView)>& onLine);
 
     // Run after the connection was made again (settings, LISTEN).

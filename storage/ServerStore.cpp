@@ -95,6 +95,13 @@ std::optional<QByteArray> fileCell(const ISQLiteTable& row, int col)
     return toCp1250(row.CellText(col));
 }
 
+void readCopyLine(CaseRowView& row, QByteArrayView line)
+{
+    if (!row.setCopyLine(line))
+        throw EServerException(
+            QStringLiteral("Unexpected row from the server"), ServerFailure::Other);
+}
+
 // What the copy is compared by: each case's ID and its texts, NULL told from empty.
 class CaseChecksum
 {
@@ -104,7 +111,7 @@ public:
         m_hash.addData(QByteArray::number(id) + '|');
         ++m_count;
     }
-    void addText(const std::optional<QByteArray>& text)
+    void addText(std::optional<QByteArrayView> text)
     {
         if (!text) {
             m_hash.addData(QByteArrayView("N|"));
@@ -158,9 +165,7 @@ public:
         CaseRowView row;
         std::uint32_t rows = 0;
         m_connection.copyOutLines(sql, [&](QByteArrayView line) {
-            if (!row.setCopyLine(line))
-                throw EServerException(
-                    QStringLiteral("Unexpected row from the server"), ServerFailure::Other);
+            readCopyLine(row, line);
             onRow(row);
             ++rows;
         });
@@ -498,8 +503,8 @@ void CreateServerRegister(const QString& uri, const QString& password, const QSt
     PgConnection connection(uri, password);
     PgTransaction transaction(connection);
     if (!connection.exec("SELECT to_regclass('kolvar') IS NULL").text(0, 0).startsWith('t'))
-        throw EServerException(QStringLiteral("W tej bazie danych jest już tabela kolvar."),
-            ServerFailure::Occupied);
+        throw EServerException(
+            QStringLiteral("W tej bazie danych jest już tabela kolvar."), ServerFailure::Occupied);
     (void)connection.exec(CreateTableSql);
     (void)connection.exec(
         "INSERT INTO kolvar (termin, nadawca) VALUES ($1, 'Pusty')", { textToServer(seedTermin) });
@@ -511,6 +516,8 @@ std::int64_t MoveToServer(const QString& filePath, const QString& uri, const QSt
     const ISQLiteDatabasePtr file = OpenDatabase(filePath);
     CaseTable::VerifyTable(*file);
 
+    // A connection of the copy's own, ended with its transaction: the window then opens the new
+    // register as every desk does, its shape and rights checked, and keeps that connection.
     PgConnection connection(uri, password);
     PgTransaction transaction(connection);
     if (!connection.exec("SELECT to_regclass('kolvar') IS NULL").text(0, 0).startsWith('t'))
@@ -531,7 +538,7 @@ std::int64_t MoveToServer(const QString& filePath, const QString& uri, const QSt
             for (const char* column : TextColumns) {
                 const std::optional<QByteArray> text
                     = fileCell(row, row.ColumnNumber(QString::fromLatin1(column)));
-                sent.addText(text);
+                sent.addText(text ? std::optional<QByteArrayView>(*text) : std::nullopt);
                 line += '\t';
                 line += text ? copyEscaped(cp1250ToServer(*text)) : QByteArray("\\N");
             }
@@ -544,13 +551,15 @@ std::int64_t MoveToServer(const QString& filePath, const QString& uri, const QSt
                           "coalesce(max(id), 0) + 1, false) FROM kolvar");
 
     CaseChecksum received;
-    connection.copyOut(
+    CaseRowView row;
+    connection.copyOutLines(
         QByteArray("COPY (SELECT ") + CaseColumns + " FROM kolvar ORDER BY id) TO STDOUT",
-        [&](const CopyFields& fields) {
-            received.addId(fields[0].value_or(QByteArrayView()).toLongLong());
-            for (std::size_t i = 1; i < fields.size(); ++i)
+        [&](QByteArrayView line) {
+            readCopyLine(row, line);
+            received.addId(row.CellInt64(0));
+            for (int col = 1; col < CaseRowView::Columns; ++col)
                 received.addText(
-                    fields[i] ? std::optional(serverToCp1250(*fields[i])) : std::nullopt);
+                    row.CellIsNull(col) ? std::nullopt : std::optional(row.CellBytes(col)));
         });
     if (received.count() != sent.count() || received.result() != sent.result())
         throw EServerException(

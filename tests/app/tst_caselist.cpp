@@ -3,6 +3,7 @@
 #include "Cp1250.h"
 #include "SqliteInterfaces.h"
 #include "StringGrid.h"
+#include "Zarur.h"
 
 #include <QTemporaryDir>
 #include <QtTest>
@@ -31,13 +32,15 @@ struct Lists
     storage::ISQLiteDatabasePtr db;
     // The list reads the register through its store, on the same connection as db.
     storage::CaseStorePtr store;
-    grid::StringGrid grid;
-    CaseList list { grid };
+    grid::TZarur grid;
+    CaseList list;
 
-    // distinct: most sort values differ from row to row, as subjects do, some repeat the row
-    // before, and every eighth row takes an awkward value.
-    explicit Lists(int rows, bool distinctValues = false)
-        : distinct(distinctValues)
+    // Texts longer than kept bytes are cut in the list. distinct: most sort values differ from
+    // row to row, as subjects do, some repeat the row before, and every eighth row takes an
+    // awkward value.
+    explicit Lists(int rows, qsizetype kept = CaseList::KeptBytes, bool distinctValues = false)
+        : list(grid, kept)
+        , distinct(distinctValues)
     {
         grid.setNumberColumn(0);
         grid.setCompactCodec([](QStringView t) { return storage::toCp1250(t); },
@@ -122,13 +125,21 @@ private slots:
         QTest::addColumn<int>("sortMode");
         QTest::addColumn<Change>("change");
         QTest::addColumn<QString>("value"); // the new sort value of the saved or added case
-        for (const int mode : { 2, 3, 4 }) {
-            for (const QString& value : Awkward)
-                QTest::addRow("mode %d, saved as %s", mode, qPrintable(value))
-                    << mode << Change::Save << value;
-            QTest::addRow("mode %d, added NULL", mode) << mode << Change::Add << "NULL";
-            QTest::addRow("mode %d, added 'Ąb'", mode) << mode << Change::Add << "'Ąb'";
-            QTest::addRow("mode %d, deleted", mode) << mode << Change::Delete << QString();
+        QTest::addColumn<qsizetype>("kept");
+        for (const qsizetype kept : { CaseList::KeptBytes, qsizetype(3) }) {
+            const QByteArray cut
+                = kept == CaseList::KeptBytes ? "" : ", texts cut to " + QByteArray::number(kept);
+            for (const int mode : { 2, 3, 4 }) {
+                for (const QString& value : Awkward)
+                    QTest::addRow("mode %d, saved as %s%s", mode, qPrintable(value), cut.data())
+                        << mode << Change::Save << value << kept;
+                QTest::addRow("mode %d, added NULL%s", mode, cut.data())
+                    << mode << Change::Add << "NULL" << kept;
+                QTest::addRow("mode %d, added 'Ąb'%s", mode, cut.data())
+                    << mode << Change::Add << "'Ąb'" << kept;
+                QTest::addRow("mode %d, deleted%s", mode, cut.data())
+                    << mode << Change::Delete << QString() << kept;
+            }
         }
     }
 
@@ -137,9 +148,10 @@ private slots:
         QFETCH(int, sortMode);
         QFETCH(Change, change);
         QFETCH(QString, value);
+        QFETCH(qsizetype, kept);
         const char* column = storage::CaseTable::ColumnNames[sortMode - 1];
         for (const int id : { 1, 9, 20, 40 }) {
-            Lists l(40);
+            Lists l(40, kept);
             l.grid.setRowCount(2);
             QCOMPARE(l.list.load(*l.store, sortMode), 40);
             l.grid.setRow(l.list.rowOfCase(20));
@@ -167,13 +179,16 @@ private slots:
     {
         QTest::addColumn<int>("from");
         QTest::addColumn<int>("to");
+        QTest::addColumn<qsizetype>("kept");
         QTest::addColumn<bool>("distinct");
-        for (const bool distinct : { false, true }) {
-            for (const int from : { 2, 3, 4 }) {
-                for (const int to : { 2, 3, 4 })
-                    QTest::addRow(
-                        "%d to %d%s", from, to, distinct ? ", values mostly distinct" : "")
-                        << from << to << distinct;
+        for (const qsizetype kept : { CaseList::KeptBytes, qsizetype(3), qsizetype(4000) }) {
+            for (const bool distinct : { false, true }) {
+                for (const int from : { 2, 3, 4 }) {
+                    for (const int to : { 2, 3, 4 })
+                        QTest::addRow("%d to %d, texts cut to %lld%s", from, to, qlonglong(kept),
+                            distinct ? ", values mostly distinct" : "")
+                            << from << to << kept << distinct;
+                }
             }
         }
     }
@@ -182,14 +197,81 @@ private slots:
     {
         QFETCH(int, from);
         QFETCH(int, to);
+        QFETCH(qsizetype, kept);
         QFETCH(bool, distinct);
-        Lists l(distinct ? 200 : 60, distinct);
+        Lists l(distinct ? 200 : 60, kept, distinct);
         l.grid.setRowCount(2);
         (void)l.list.load(*l.store, from);
+        QCOMPARE(l.state(), l.loaded(from));
         l.grid.setRow(l.list.rowOfCase(33));
         QVERIFY(l.list.reorder(*l.store, to));
         QCOMPARE(l.grid.cells(1, l.grid.row()), QStringLiteral("33"));
         QCOMPARE(l.state(), l.loaded(to));
+    }
+
+    void searchFindsWhatTheWholeTextsHold_data()
+    {
+        QTest::addColumn<QString>("phrase");
+        QTest::addColumn<bool>("byRows");
+        QTest::addColumn<bool>("caseSensitive");
+        QTest::newRow("in every beginning") << "aaaa" << true << false;
+        QTest::newRow("at the end of a long text, down the columns") << "aB" << false << true;
+        QTest::newRow("a Polish letter at the end, any case") << "AĄ" << true << false;
+        QTest::newRow("the end of cut details") << "GÓŁY" << true << false;
+        QTest::newRow("nowhere") << "xyzzy" << true << true;
+    }
+
+    // Every hit of a search and its continuations, in order, with the list's texts cut to a few
+    // bytes and whole.
+    void searchFindsWhatTheWholeTextsHold()
+    {
+        QFETCH(QString, phrase);
+        QFETCH(bool, byRows);
+        QFETCH(bool, caseSensitive);
+        const auto hits = [&](qsizetype kept) {
+            Lists l(40, kept);
+            l.grid.setRowCount(2);
+            l.grid.setColCount(8);
+            l.grid.setFixedCols(2);
+            (void)l.list.load(*l.store, 4);
+            l.grid.SetSearchSubstring(true);
+            l.grid.SetKeyType(caseSensitive ? grid::soStringCaseSensitive : grid::soString);
+            QStringList found;
+            int col = -1;
+            int row = -1;
+            for (bool hit = l.grid.FindFirst(phrase, byRows, col, row); hit;
+                 hit = l.grid.FindNext(col, row))
+                found.append(QStringLiteral("%1,%2").arg(col).arg(row));
+            return found;
+        };
+        const QStringList whole = hits(CaseList::KeptBytes);
+        QCOMPARE(hits(4), whole);
+        QCOMPARE(whole.isEmpty(), phrase == QStringLiteral("xyzzy"));
+    }
+
+    void cellShowsWhatTheWholeTextBeginsWith_data()
+    {
+        QTest::addColumn<qsizetype>("kept");
+        QTest::addColumn<int>("width");
+        QTest::newRow("cut beyond what the cell shows") << qsizetype(3000) << 100;
+        QTest::newRow("cut within what it shows") << qsizetype(3) << 100;
+        QTest::newRow("a column wider than every text") << qsizetype(3) << 3000;
+    }
+
+    void cellShowsWhatTheWholeTextBeginsWith()
+    {
+        QFETCH(qsizetype, kept);
+        QFETCH(int, width);
+        Lists cut(20, kept);
+        Lists whole(20);
+        for (Lists* l : { &cut, &whole }) {
+            l->grid.setRowCount(2);
+            (void)l->list.load(*l->store, 4);
+        }
+        for (int r = 1; r <= 20; ++r) {
+            for (int c = 2; c <= 7; ++c)
+                QCOMPARE(cut.grid.shownText(c, r, width), whole.grid.shownText(c, r, width));
+        }
     }
 
     void rowsChangedByOthersTakeALoad()

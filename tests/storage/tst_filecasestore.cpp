@@ -1,4 +1,5 @@
 #include "CaseStore.h"
+#include "Cp1250.h"
 #include "StorageTestSupport.h"
 
 #include <QTemporaryDir>
@@ -20,6 +21,8 @@ private slots:
     void writingOverTheirsNeedsWhatTheyStored();
     void unmarkedFieldsKeepWhatTheOtherStored();
     void changeStampMovesOnlyForTheOthersWrites();
+    void oneTextReadsAsTheWholeCase_data();
+    void oneTextReadsAsTheWholeCase();
 
 private:
     [[nodiscard]] QString path() const { return m_dir->filePath(QStringLiteral("rejestr.db")); }
@@ -145,6 +148,37 @@ void TestFileCaseStore::changeStampMovesOnlyForTheOthersWrites()
     QCOMPARE(m_mine->changeStamp(), before);
     (void)m_theirs->addCase(shown);
     QVERIFY(m_mine->changeStamp() != before);
+}
+
+void TestFileCaseStore::oneTextReadsAsTheWholeCase_data()
+{
+    QTest::addColumn<QString>("stored"); // an SQL value for Nadawca of case 1
+    QTest::addColumn<int>("id");
+    QTest::addColumn<QByteArray>("read"); // what the list reads; "-" for nothing
+    QTest::newRow("Polish letters") << "'Łódź'" << 1 << toCp1250(u"Łódź");
+    QTest::newRow("a number") << "12" << 1 << QByteArray("12");
+    QTest::newRow("a blob, to its first zero byte") << "x'41006200'" << 1 << QByteArray("A");
+    QTest::newRow("NULL") << "NULL" << 1 << QByteArray("-");
+    QTest::newRow("no such case") << "'x'" << 9 << QByteArray("-");
+}
+
+// The register reads one column alone as the list reads it in the whole case.
+void TestFileCaseStore::oneTextReadsAsTheWholeCase()
+{
+    QFETCH(QString, stored);
+    QFETCH(int, id);
+    QFETCH(QByteArray, read);
+    const ISQLiteDatabasePtr db = OpenDatabase(path());
+    db->RunStatement(QStringLiteral("UPDATE kolvar SET Nadawca = %1 WHERE ID = 1").arg(stored));
+    const auto readBy = [&](bool alone) {
+        QByteArray text = "-";
+        const auto use = [&](QByteArrayView bytes) { text = bytes.toByteArray(); };
+        (void)(alone ? m_mine->useCaseText(id, 2, use)
+                     : m_mine->ICaseStore::useCaseText(id, 2, use));
+        return text;
+    };
+    QCOMPARE(readBy(true), read);
+    QCOMPARE(readBy(false), read);
 }
 
 QTEST_APPLESS_MAIN(TestFileCaseStore)
