@@ -7,11 +7,11 @@ namespace kolvar::test {
 namespace {
 template <typename T> T take(std::deque<T>& queue, T fallback)
 {
-    if (queue.empty())
-        return fallback;
-    T value = queue.front();
-    queue.pop_front();
-    return value;
+    if (!queue.empty()) {
+        fallback = std::move(queue.front());
+        queue.pop_front();
+    }
+    return fallback;
 }
 } // namespace
 
