@@ -204,6 +204,33 @@ int CaseList::load(storage::ICaseStore& store, int sortMode)
     ListRowTexts texts(store.readOnly() ? std::numeric_limits<qsizetype>::max() : m_keptBytes);
     RowOrder order;
     order.setWholeTexts([this, sortMode](int i) { return wholeBytes(sortMode, i + 1); });
+    // A long list's first rows tell, as a sample, whether its sort values repeat (dates,
+    // senders) or seldom do (subjects), where grouping them costs more than it saves. Rows come
+    // by ID, in no order of their values, so the first rows are as fair a sample as any.
+    struct Held
+    {
+        int rank;
+        bool cut;
+    };
+    std::vector<Held> held;
+    bool decided = false;
+    const auto addHeld = [&](int rows) {
+        if (rows >= DistinctSample) {
+            std::unordered_set<std::string_view> seen;
+            seen.reserve(std::size_t(rows));
+            for (int i = 0; i < rows; ++i) {
+                const QByteArrayView key = *g.cellBytes(sortMode, i + 1);
+                seen.emplace(key.data(), std::size_t(key.size()));
+            }
+            if (4 * seen.size() >= 3 * std::size_t(rows))
+                order.keepRowsApart();
+        }
+        for (int i = 0; i < rows; ++i)
+            order.add(*g.cellBytes(sortMode, i + 1), held[std::size_t(i)].rank, i,
+                held[std::size_t(i)].cut);
+        std::vector<Held>().swap(held);
+        decided = true;
+    };
     bool orderable = true;
     std::int64_t lastId = 0;
     bool idsRise = true;
@@ -222,9 +249,16 @@ int CaseList::load(storage::ICaseStore& store, int sortMode)
             m_cut.insert(*id, texts.cutColumns());
         const std::optional<QByteArrayView> key = g.cellBytes(sortMode, gridRow);
         orderable = orderable && key;
-        if (orderable)
-            order.add(*key, rankOf(result.CellStoredType(texts.resultColumn(sortMode))), filled,
-                isCut(sortMode, gridRow));
+        if (orderable) {
+            const int rank = rankOf(result.CellStoredType(texts.resultColumn(sortMode)));
+            if (decided) {
+                order.add(*key, rank, filled, isCut(sortMode, gridRow));
+            } else {
+                held.push_back({ rank, isCut(sortMode, gridRow) });
+                if (int(held.size()) == DistinctSample)
+                    addHeld(DistinctSample);
+            }
+        }
         filled = gridRow;
     };
     int total = 0;
@@ -247,6 +281,8 @@ int CaseList::load(storage::ICaseStore& store, int sortMode)
 
     // Rows of one value keep the order they came in: the table's own, or the engine's.
     if (orderable) {
+        if (!decided)
+            addHeld(int(held.size()));
         std::vector<int> sources = order.sources([total] {
             std::vector<int> sequence(static_cast<std::size_t>(total));
             std::iota(sequence.begin(), sequence.end(), 0);
@@ -347,10 +383,8 @@ int CaseList::compareRow(int r, QByteArrayView key, int rank, std::int64_t id) c
 bool CaseList::mostlyDistinct(int sortMode) const
 {
     // Subjects seldom repeat, senders and dates do: a sample of the rows tells which the column
-    // is like. A few thousand rows drawn from a list of a few thousand values repeat about half
-    // of them.
-    constexpr int Samples = 4096;
-    const int samples = std::min(m_count, Samples);
+    // is like.
+    const int samples = std::min(m_count, DistinctSample);
     std::unordered_set<std::string_view> seen;
     seen.reserve(std::size_t(samples));
     for (int s = 0; s < samples; ++s) {

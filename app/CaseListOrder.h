@@ -37,6 +37,9 @@ inline constexpr int ListFields = 8; // ID .. Adnotacje, grid columns 1 .. 8
 inline constexpr int FirstSortColumn = 2; // Termin; Nadawca and Dotyczy follow
 inline constexpr int SortColumns = 3;
 inline constexpr int TextRank = 2;
+// The rows sampled to tell whether a column's values seldom repeat: a few thousand rows drawn
+// from a list of a few thousand values repeat about half of them.
+inline constexpr int DistinctSample = 4096;
 inline constexpr std::uint8_t AllTexts = 0b101010; // the text class in each column's two bits
 
 // ORDER BY puts NULL first, then numbers (integers and reals alike), texts, blobs. A NULL and an

@@ -73,8 +73,8 @@ const QStringList Huge { QStringLiteral("NULL"), QStringLiteral("''"), QStringLi
 // The list's three sort columns with the program's declaration, or as another program may declare
 // them: with no text affinity, number texts are held as numbers, which the engine sorts before
 // every text; declared numeric, they read as numbers.
-void makeRegister(
-    const QString& file, const QString& textType, int rows, const QStringList& values = Awkward)
+void makeRegister(const QString& file, const QString& textType, int rows,
+    const QStringList& values = Awkward, bool mostlyDistinct = false)
 {
     const auto db = storage::OpenDatabase(file, storage::OpenMode::Create);
     db->RunStatement(QStringLiteral("CREATE TABLE kolvar(ID INTEGER PRIMARY KEY, Termin %1, "
@@ -88,8 +88,9 @@ void makeRegister(
         // Beyond the awkward values, many distinct ones, so the grouping has to grow; past a few
         // hundred values (600 cases) the list orders by a table, below (300) by the collator.
         const auto pick = [&] {
-            return random.bounded(2) == 0 ? QStringLiteral("'sprawa %1'").arg(i)
-                                          : values[random.bounded(int(values.size()))];
+            const bool distinct = mostlyDistinct ? random.bounded(8) != 0 : random.bounded(2) == 0;
+            return distinct ? QStringLiteral("'sprawa %1'").arg(i)
+                            : values[random.bounded(int(values.size()))];
         };
         const QString termin = pick();
         const QString nadawca = pick();
@@ -136,6 +137,7 @@ private slots:
         QTest::addColumn<int>("sortMode");
         QTest::addColumn<int>("rows");
         QTest::addColumn<QStringList>("values");
+        QTest::addColumn<bool>("mostlyDistinct");
         // A column declared numeric shows a text as the number it starts with; the engine still
         // orders such texts by their bytes.
         const std::pair<const char*, const char*> types[]
@@ -144,15 +146,19 @@ private slots:
         for (const auto& [name, type] : types) {
             for (const int mode : { 2, 3, 4 })
                 QTest::addRow("%s, sort mode %d", name, mode)
-                    << QString::fromLatin1(type) << mode << 600 << Awkward;
+                    << QString::fromLatin1(type) << mode << 600 << Awkward << false;
         }
         for (const int mode : { 2, 3, 4 }) {
             QTest::addRow("long values alike, sort mode %d", mode)
-                << "VARCHAR(40)" << mode << 600 << Alike;
+                << "VARCHAR(40)" << mode << 600 << Alike << false;
             QTest::addRow("values of 80,000 letters alike, sort mode %d", mode)
-                << "VARCHAR(40)" << mode << 40 << Huge;
+                << "VARCHAR(40)" << mode << 40 << Huge << false;
+            // Past the first few thousand cases the list has told whether the values repeat.
+            for (const char* type : { "VARCHAR(40)", "STRING" })
+                QTest::addRow("values mostly distinct, 6,000 cases, %s, sort mode %d", type, mode)
+                    << QString::fromLatin1(type) << mode << 6000 << Awkward << true;
         }
-        QTest::newRow("one case") << "VARCHAR(40)" << 3 << 1 << Awkward;
+        QTest::newRow("one case") << "VARCHAR(40)" << 3 << 1 << Awkward << false;
     }
 
     void listIsTheEngineOrderRearrangedByTheAlphabet()
@@ -161,8 +167,9 @@ private slots:
         QFETCH(int, sortMode);
         QFETCH(int, rows);
         QFETCH(QStringList, values);
+        QFETCH(bool, mostlyDistinct);
         AppFixture f;
-        makeRegister(f.path("rejestr.db"), textType, rows, values);
+        makeRegister(f.path("rejestr.db"), textType, rows, values, mostlyDistinct);
         f.rememberRegister("rejestr.db", sortMode);
         f.start();
         QCOMPARE(f.form1().LabelCount()->text(), QString::number(rows));
