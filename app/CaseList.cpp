@@ -215,16 +215,8 @@ int CaseList::load(storage::ICaseStore& store, int sortMode)
     std::vector<Held> held;
     bool decided = false;
     const auto addHeld = [&](int rows) {
-        if (rows >= DistinctSample) {
-            std::unordered_set<std::string_view> seen;
-            seen.reserve(std::size_t(rows));
-            for (int i = 0; i < rows; ++i) {
-                const QByteArrayView key = *g.cellBytes(sortMode, i + 1);
-                seen.emplace(key.data(), std::size_t(key.size()));
-            }
-            if (4 * seen.size() >= 3 * std::size_t(rows))
-                order.keepRowsApart();
-        }
+        if (rows >= DistinctSample && mostlyDistinct(sortMode, rows))
+            order.keepRowsApart();
         for (int i = 0; i < rows; ++i)
             order.add(*g.cellBytes(sortMode, i + 1), held[std::size_t(i)].rank, i,
                 held[std::size_t(i)].cut);
@@ -380,15 +372,15 @@ int CaseList::compareRow(int r, QByteArrayView key, int rank, std::int64_t id) c
     return result;
 }
 
-bool CaseList::mostlyDistinct(int sortMode) const
+bool CaseList::mostlyDistinct(int sortMode, int rows) const
 {
     // Subjects seldom repeat, senders and dates do: a sample of the rows tells which the column
     // is like.
-    const int samples = std::min(m_count, DistinctSample);
+    const int samples = std::min(rows, DistinctSample);
     std::unordered_set<std::string_view> seen;
     seen.reserve(std::size_t(samples));
     for (int s = 0; s < samples; ++s) {
-        const int r = 1 + int(std::int64_t(s) * m_count / samples);
+        const int r = 1 + int(std::int64_t(s) * rows / samples);
         const std::optional<QByteArrayView> key = m_grid.cellBytes(sortMode, r);
         if (!key)
             return false;
@@ -421,7 +413,7 @@ bool CaseList::reorder(storage::ICaseStore& store, int sortMode)
     RowOrder order;
     order.reserve(std::size_t(n));
     order.setWholeTexts([this, sortMode](int i) { return wholeBytes(sortMode, i + 1); });
-    if (mostlyDistinct(sortMode))
+    if (mostlyDistinct(sortMode, m_count))
         order.keepRowsApart();
     const std::vector<bool> otherClass = casesOfOtherClasses(n);
     // The rows lie anywhere in memory: each is asked for well before it is read, the header

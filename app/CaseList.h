@@ -76,8 +76,8 @@ public:
 private:
     // The rows are as this list left them and the register as it was read.
     [[nodiscard]] bool inStep(storage::ICaseStore& store) const;
-    // Whether the values of sort column col nearly all differ.
-    [[nodiscard]] bool mostlyDistinct(int col) const;
+    // Whether the values of sort column col in grid rows 1 .. rows nearly all differ.
+    [[nodiscard]] bool mostlyDistinct(int col, int rows) const;
     // A bit per ID up to the highest, set for the cases of m_otherClasses; none when the IDs
     // spread too far beyond that many rows.
     [[nodiscard]] std::vector<bool> casesOfOtherClasses(int rows) const;
