@@ -372,11 +372,7 @@ void TForm1::sortBy(int mode)
         } else {
             m_G1->SetSortDirection(kolvar::grid::sdAscending);
             LoadList();
-            bool isNumber = false;
-            const std::int64_t id = currentId.toLongLong(&isNumber);
-            const int row = isNumber ? m_caseList->rowOfCase(id) : 0;
-            if (row > 0)
-                m_G1->setRow(row);
+            selectCase(currentId);
             G1Click();
         }
         ApplyRowHeights();

@@ -277,16 +277,21 @@ void TForm1::catchUp()
         reloadKeepingCurrentCase();
 }
 
+void TForm1::selectCase(const QString& id)
+{
+    bool isNumber = false;
+    const std::int64_t number = id.toLongLong(&isNumber);
+    const int row = isNumber ? m_caseList->rowOfCase(number) : 0;
+    if (row > 0)
+        m_G1->setRow(row);
+}
+
 void TForm1::reloadKeepingCurrentCase()
 {
     const int top = m_G1->topRow();
     const QString currentId = m_G1->cells(1, m_G1->row());
     LoadList();
-    bool isNumber = false;
-    const std::int64_t id = currentId.toLongLong(&isNumber);
-    const int row = isNumber ? m_caseList->rowOfCase(id) : 0;
-    if (row > 0)
-        m_G1->setRow(row);
+    selectCase(currentId);
     if (top < m_G1->rowCount())
         m_G1->setTopRow(top);
     G1Click();

@@ -270,6 +270,8 @@ private:
     void followChanges();
     // Before a command that reads the list: the list takes in what others wrote.
     void catchUp();
+    // Makes the row of the case with this ID current, when the list shows it.
+    void selectCase(const QString& id);
     void reloadKeepingCurrentCase();
     // After every command: the socket to watch may be new, and announcements may wait.
     void afterCommand();
