@@ -266,8 +266,10 @@ public:
         std::vector<T> all = std::move(m_first);
         if (!m_blocks.empty()) {
             all.reserve(m_size);
-            for (std::vector<T>& block : m_blocks)
-                all.insert(all.end(), block.begin(), block.end()), std::vector<T>().swap(block);
+            for (std::vector<T>& block : m_blocks) {
+                all.insert(all.end(), block.begin(), block.end());
+                std::vector<T>().swap(block);
+            }
         }
         *this = {};
         return all;
