@@ -8,6 +8,16 @@
 
 namespace kolvar::bench {
 
+// Returns once what the events so far asked to draw is on the screen. On a real display a window
+// uncovered by a closed box or editor repaints only when the server tells it to, a round trip
+// later, and the server draws a frame after the program has sent it: a user waits for both.
+inline void finishDrawing()
+{
+    QApplication::processEvents();
+    QGuiApplication::sync(); // the exposures, delivered and painted
+    QGuiApplication::sync(); // the frames sent, drawn by the server
+}
+
 // Shows window and returns once it has painted its first frame. On a real display the server maps
 // and exposes a window some time after show(), so a single round of events can end before
 // anything was drawn: a start-up timed that way, or the empty window it is compared with, would
@@ -30,8 +40,8 @@ inline void showAndWaitForFirstFrame(QWidget& window)
     const QDeadlineTimer deadline(10000);
     while (!paints.seen && !deadline.hasExpired())
         QApplication::processEvents(QEventLoop::WaitForMoreEvents, 20);
-    QApplication::processEvents(); // what the paint scheduled, the flush to the screen included
     QCoreApplication::instance()->removeEventFilter(&paints);
+    finishDrawing();
 }
 
 } // namespace kolvar::bench
