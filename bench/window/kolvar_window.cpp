@@ -8,16 +8,16 @@
 // phrase typed, Enter), save (a case in the middle shown with F2, its sender retyped, Insert), add
 // (Ctrl+D with that case shown) or delete (Ctrl+Delete on it). Printed, in seconds and MB:
 //   start S seconds C peak P boxes B
-// S runs from the exec to the last drawing of the main window before the program rests; C from
-// the command's key to the last drawing of the main window or of a window it opened, before the
-// program rests again. Where a box asks to be answered (save, add, delete), Enter answers it as
-// soon as it has been drawn and the wait after that Enter is added: the time the user spends
-// reading is not the program's. B counts the windows the command opened (the "not found" box of
-// a search, the box of a save).
+// S runs from the exec to the last drawing of the main window before the program rests. C runs
+// from the command's key to the last drawing of the main window before the program rests again;
+// or, where the command opens a box (the "not found" box of a search, the box of a save, add or
+// delete), to the box's first drawing, when the user can read it, and Enter answers it then and
+// the wait from that Enter to the last drawing is added: the time a user takes to read is not
+// the program's. B counts those boxes.
 //
 // "Rests": nothing watched is drawn for a quarter of a second and the program's main thread has
-// not run meanwhile. The last drawing, not the first, ends the wait, since a window may repaint
-// a part (the menu, the place a dialog left) before the work whose result the user waits for.
+// not run meanwhile. The last drawing, not the first, ends a wait, since a window may repaint a
+// part (the place a dialog left) before the work whose result the user waits for.
 #include <X11/XKBlib.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
@@ -159,17 +159,26 @@ public:
         int height = 0;
     };
 
-    // Waits until the program rests and returns the time of the last drawing, after since, of a
-    // window watched() accepts; 0 when none was drawn.
-    double settle(const Program& program, double since, const std::function<bool(Window)>& watched)
+    struct Drawn
     {
-        double drawn = 0;
+        double last = 0; // the last drawing of a watched window
+        double box = 0; // the first drawing of a window mapped meanwhile
+    };
+
+    // Waits until the program rests; what watched() accepts is seen from since on.
+    Drawn settle(const Program& program, double since, const std::function<bool(Window)>& watched)
+    {
+        Drawn drawn;
         auto [ticks, running] = program.mainThread();
         double lastRun = now();
         for (;;) {
             for (const auto& [window, at] : pump(0.005)) {
-                if (at >= since && watched(window))
-                    drawn = at;
+                if (at < since || !watched(window))
+                    continue;
+                drawn.last = at;
+                const auto top = m_tops.find(window);
+                if (drawn.box == 0 && top != m_tops.end() && top->second.mappedAt >= since)
+                    drawn.box = at;
             }
             const auto [t, r] = program.mainThread();
             const double time = now();
@@ -177,7 +186,7 @@ public:
                 ticks = t;
                 lastRun = time;
             }
-            if (time - std::max(drawn, since) >= Quiet && time - lastRun >= Quiet)
+            if (time - std::max(drawn.last, since) >= Quiet && time - lastRun >= Quiet)
                 return drawn;
             if (time - since > Limit)
                 fail("the program did not rest within two minutes");
@@ -258,14 +267,6 @@ public:
                 return window;
         }
         return None;
-    }
-
-    [[nodiscard]] int mappedSince(double since) const
-    {
-        int count = 0;
-        for (const auto& [window, top] : m_tops)
-            count += top.mapped && top.mappedAt >= since;
-        return count;
     }
 
 private:
@@ -402,7 +403,7 @@ int run(const char* path, const std::string& command, const std::string& phrase)
     const double exec = now();
     Program program(path);
     const auto any = [](Window) { return true; };
-    const double started = screen.settle(program, exec, any);
+    const double started = screen.settle(program, exec, any).last;
     const Window main = screen.mainWindow(exec);
     if (main == None || started == 0)
         fail("the main window was never drawn");
@@ -416,15 +417,23 @@ int run(const char* path, const std::string& command, const std::string& phrase)
         };
     };
     // The key, then the wait for the program's last drawing of what the user looks at.
+    // The key, then the wait for what the user looks at: a box the command opens, as soon as it
+    // is drawn, which Enter then answers, and the wait after that Enter added (the time a user
+    // takes to read is not the program's); else the program's last drawing before it rests.
+    int boxes = 0;
     const auto timed = [&](KeySym sym, std::vector<KeySym> modifiers = {}) {
         const double sent = screen.key(sym, std::move(modifiers));
-        const double drawn = screen.settle(program, sent, opened(sent));
-        if (drawn == 0)
+        const Watcher::Drawn drawn = screen.settle(program, sent, opened(sent));
+        if (drawn.last == 0)
             fail("nothing was drawn after " + command + "'s key");
-        return drawn - sent;
+        if (drawn.box == 0)
+            return drawn.last - sent;
+        ++boxes;
+        const double enter = screen.key(XK_Return);
+        const Watcher::Drawn after = screen.settle(program, enter, opened(enter));
+        return drawn.box - sent + std::max(after.last - enter, 0.0);
     };
     double seconds = 0;
-    int boxes = 0;
     if (command.rfind("sort", 0) == 0) {
         seconds = timed(XK_F1 + KeySym(command.back() - '2'), { XK_Shift_L });
     } else if (command == "search") {
@@ -432,9 +441,7 @@ int run(const char* path, const std::string& command, const std::string& phrase)
         screen.settle(program, now(), opened(now()));
         screen.type(fromUtf8(phrase));
         screen.settle(program, now(), [](Window) { return false; });
-        const double enter = now();
         seconds = timed(XK_Return);
-        boxes = screen.mappedSince(enter);
     } else if (command != "load") {
         // A case in the middle of the list: the middle button on the middle of the scroll bar,
         // which runs from under the menu and the panel (54 pixels) to the window's bottom, moves
@@ -455,17 +462,14 @@ int run(const char* path, const std::string& command, const std::string& phrase)
         }
         screen.focus(main);
         screen.settle(program, now(), [](Window) { return false; });
-        const double before = now();
         if (command == "save")
             seconds = timed(XK_Insert);
         else if (command == "add")
             seconds = timed(XK_d, { XK_Control_L });
         else
             seconds = timed(XK_Delete, { XK_Control_L });
-        boxes = screen.mappedSince(before);
         if (boxes == 0)
             fail(command + " showed no box");
-        seconds += timed(XK_Return);
     }
     std::printf("start %.4f seconds %.4f peak %.1f boxes %d\n", started - exec, seconds,
         program.peakMegabytes(), boxes);
