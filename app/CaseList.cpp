@@ -8,6 +8,7 @@
 #include <charconv>
 #include <cstring>
 #include <functional>
+#include <iterator>
 #include <limits>
 #include <numeric>
 #include <optional>
@@ -408,13 +409,15 @@ bool CaseList::reorder(storage::ICaseStore& store, int sortMode)
     if (!inStep(store))
         return false;
     const int n = m_count;
-    // Each row's ID is read beside its sort text, while its texts are at hand.
-    std::vector<std::int64_t> ids(static_cast<std::size_t>(n));
     RowOrder order;
-    order.reserve(std::size_t(n));
-    order.setWholeTexts([this, sortMode](int i) { return wholeBytes(sortMode, i + 1); });
     if (mostlyDistinct(sortMode, m_count))
         order.keepRowsApart();
+    order.reserve(std::size_t(n));
+    order.setWholeTexts([this, sortMode](int i) { return wholeBytes(sortMode, i + 1); });
+    // Each row's ID is read beside its sort text, while its texts are at hand; rows kept apart
+    // carry theirs as their places, and need the sequence by ID only where a text was cut.
+    const bool sequenceByIds = !order.keptApart() || !m_cut.isEmpty();
+    std::vector<std::int64_t> ids(sequenceByIds ? std::size_t(n) : 0);
     const std::vector<bool> otherClass = casesOfOtherClasses(n);
     // The rows lie anywhere in memory: each is asked for well before it is read, the header
     // first, then the sort text the header locates.
@@ -426,7 +429,8 @@ bool CaseList::reorder(storage::ICaseStore& store, int sortMode)
         const std::optional<QByteArrayView> key = m_grid.cellBytes(sortMode, i + 1);
         if (!id || !key)
             return false;
-        ids[std::size_t(i)] = *id;
+        if (sequenceByIds)
+            ids[std::size_t(i)] = *id;
         const bool text
             = *id >= 0 && std::uint64_t(*id) < otherClass.size() && !otherClass[std::size_t(*id)];
         const bool cut
@@ -435,8 +439,8 @@ bool CaseList::reorder(storage::ICaseStore& store, int sortMode)
     }
     std::vector<int> sources = order.sources([&] {
         // Rows of one value stand by ID, as the table's own order gives them to a load.
-        std::vector<int> sequence(static_cast<std::size_t>(n));
-        std::iota(sequence.begin(), sequence.end(), 0);
+        Q_ASSERT(sequenceByIds);
+        std::vector<int> sequence;
         const auto [lowest, highest] = std::minmax_element(ids.begin(), ids.end());
         if (*lowest >= 0 && *highest < 2 * std::int64_t(n)) {
             // The IDs differ (they rose through the load) and are about as many as the rows:
@@ -444,11 +448,17 @@ bool CaseList::reorder(storage::ICaseStore& store, int sortMode)
             std::vector<int> rowOfId(std::size_t(*highest) + 1, -1);
             for (int i = 0; i < n; ++i)
                 rowOfId[std::size_t(ids[std::size_t(i)])] = i;
-            std::copy_if(
-                rowOfId.begin(), rowOfId.end(), sequence.begin(), [](int row) { return row >= 0; });
-        } else if (!std::is_sorted(ids.begin(), ids.end())) {
-            std::sort(sequence.begin(), sequence.end(),
-                [&](int a, int b) { return ids[std::size_t(a)] < ids[std::size_t(b)]; });
+            std::vector<std::int64_t>().swap(ids);
+            sequence.reserve(std::size_t(n));
+            std::copy_if(rowOfId.begin(), rowOfId.end(), std::back_inserter(sequence),
+                [](int row) { return row >= 0; });
+        } else {
+            sequence.resize(std::size_t(n));
+            std::iota(sequence.begin(), sequence.end(), 0);
+            if (!std::is_sorted(ids.begin(), ids.end())) {
+                std::sort(sequence.begin(), sequence.end(),
+                    [&](int a, int b) { return ids[std::size_t(a)] < ids[std::size_t(b)]; });
+            }
         }
         std::vector<std::int64_t>().swap(ids);
         return sequence;

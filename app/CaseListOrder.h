@@ -223,6 +223,63 @@ private:
     QCollator m_collator;
 };
 
+// A list that grows a block at a time. A vector that doubles holds its old and its new copy at
+// once, which at the end of a long load is a third of the memory the order takes at its peak.
+// Room reserved before the first item is one block of that size, so a list whose length is
+// known is one array as before.
+template <typename T> class BlockList
+{
+public:
+    void reserve(std::size_t items)
+    {
+        if (m_first.empty() && m_blocks.empty())
+            m_first.reserve(items);
+    }
+
+    void push_back(const T& item)
+    {
+        if (m_blocks.empty() && m_first.size() < m_first.capacity()) {
+            m_first.push_back(item);
+        } else {
+            if (m_blocks.empty() || m_blocks.back().size() == BlockItems) {
+                m_blocks.emplace_back();
+                m_blocks.back().reserve(BlockItems);
+            }
+            m_blocks.back().push_back(item);
+        }
+        ++m_size;
+    }
+
+    [[nodiscard]] std::size_t size() const { return m_size; }
+    T& operator[](std::size_t i)
+    {
+        if (i < m_first.size())
+            return m_first[i];
+        i -= m_first.size();
+        return m_blocks[i / BlockItems][i % BlockItems];
+    }
+    const T& operator[](std::size_t i) const { return const_cast<BlockList&>(*this)[i]; }
+
+    // The items as one array, each block given back as soon as it is copied.
+    [[nodiscard]] std::vector<T> take()
+    {
+        std::vector<T> all = std::move(m_first);
+        if (!m_blocks.empty()) {
+            all.reserve(m_size);
+            for (std::vector<T>& block : m_blocks)
+                all.insert(all.end(), block.begin(), block.end()), std::vector<T>().swap(block);
+        }
+        *this = {};
+        return all;
+    }
+
+private:
+    static constexpr std::size_t BlockItems = std::size_t(1) << 14;
+    std::vector<T> m_first;
+    std::vector<std::vector<T>> m_blocks;
+    std::size_t m_size = 0;
+};
+
 // The order of the rows added: sources[i] is the row (numbered from 0 as added) shown at place i.
 // Rows are grouped by their value as they are added, while their text is at hand, so each
 // distinct text is placed once (a register names the same senders over and over); the rows of
@@ -232,16 +289,24 @@ class RowOrder
 public:
     // Values that seldom repeat, as subjects, cost more to group than they save: each row then
     // stands for itself, and rows of equal values take the order of their places.
-    void keepRowsApart() { m_apart = true; }
+    void keepRowsApart()
+    {
+        Q_ASSERT(m_rows == 0);
+        m_apart = true;
+    }
     // The sort text of the next row, which must stay where it is until the order is known, and
     // the row's place in the sequence sources() is given (read only for rows kept apart). A cut
     // key is only the beginning of the row's text: whole(row) reads the rest where the beginnings
     // do not decide, row numbered from 0 as added.
     void add(QByteArrayView key, int rank, std::int64_t place = 0, bool cut = false)
     {
-        m_groupOfRow.push_back(cut ? cutGroup(key, rank)
-                : m_apart          ? newGroup(key, rank, placeKey(place))
-                                   : groupOf(key, rank));
+        // Rows kept apart are each a group of their own, numbered as the rows are.
+        const std::uint32_t group = cut ? cutGroup(key, rank)
+            : m_apart                   ? newGroup(key, rank, placeKey(place))
+                                        : groupOf(key, rank);
+        if (!m_apart)
+            m_groupOfRow.push_back(group);
+        ++m_rows;
     }
     void setWholeTexts(std::function<QByteArray(int row)> whole) { m_whole = std::move(whole); }
     // Room for rows that may all differ. Memory the system hands out is resident only once
@@ -249,34 +314,50 @@ public:
     // growing by doubling would hold the old and the new copy at once.
     void reserve(std::size_t rows)
     {
-        m_groupOfRow.reserve(rows);
+        if (!m_apart)
+            m_groupOfRow.reserve(rows);
         m_groups.reserve(rows);
         m_keyed.reserve(rows);
     }
+
+    // Rows kept apart, none of them cut, are ordered by their values and places alone: the
+    // sequence is not asked for.
+    [[nodiscard]] bool keptApart() const { return m_apart; }
+    [[nodiscard]] bool sequenceNeeded() const { return !m_apart || !m_cutRows.empty(); }
 
     template <typename SequenceOf> [[nodiscard]] std::vector<int> sources(SequenceOf sequenceOf)
     {
         std::vector<std::uint64_t>().swap(m_slots);
         std::vector<int> sequence;
-        if (!m_cutRows.empty()) {
-            // Cut texts that turn out equal stand as rows of one value do: in the sequence's order.
-            sequence = sequenceOf();
-            for (std::size_t place = 0; place < sequence.size(); ++place) {
-                const std::uint32_t g = m_groupOfRow[std::size_t(sequence[place])];
-                if (m_groups[g].cut)
-                    m_cutRows[g].tie = std::uint32_t(place);
-            }
+        if (!sequenceNeeded()) {
+            std::vector<std::uint32_t> place = firstPlaces();
+            std::vector<int> sources(m_rows);
+            for (std::size_t row = 0; row < m_rows; ++row)
+                sources[place[row]] = int(row);
+            return sources;
+        }
+        // The sequence first: what the caller makes it from is given back before the order is
+        // found, when the order's own memory is at its peak.
+        sequence = sequenceOf();
+        // Cut texts that turn out equal stand as rows of one value do: in the sequence's order.
+        for (std::size_t place = 0; !m_cutRows.empty() && place < sequence.size(); ++place) {
+            const std::uint32_t g = groupOfRow(sequence[place]);
+            if (m_groups[g].cut)
+                m_cutRows[g].tie = std::uint32_t(place);
         }
         std::vector<std::uint32_t> nextPlace = firstPlaces();
-        if (m_cutRows.empty())
-            sequence = sequenceOf();
-        std::vector<int> sources(m_groupOfRow.size());
+        std::vector<int> sources(m_rows);
         for (const int i : sequence)
-            sources[nextPlace[m_groupOfRow[std::size_t(i)]]++] = i;
+            sources[nextPlace[groupOfRow(i)]++] = i;
         return sources;
     }
 
 private:
+    [[nodiscard]] std::uint32_t groupOfRow(int row) const
+    {
+        return m_apart ? std::uint32_t(row) : m_groupOfRow[std::size_t(row)];
+    }
+
     // A distinct value; its text stands in its item of m_keyed.
     struct Group
     {
@@ -297,8 +378,7 @@ private:
     // Two cut texts equal in their beginnings may still differ: never one group.
     std::uint32_t cutGroup(QByteArrayView text, int rank)
     {
-        m_cutRows.emplace(
-            std::uint32_t(m_groups.size()), CutRow { std::uint32_t(m_groupOfRow.size()), 0 });
+        m_cutRows.emplace(std::uint32_t(m_groups.size()), CutRow { std::uint32_t(m_rows), 0 });
         return newGroup(text, rank, 0, true);
     }
 
@@ -390,10 +470,10 @@ private:
         }
     }
 
-    // Forty first-level weights of a text from some depth on, the text and its group. The text
+    // Sixteen first-level weights of a text from some depth on, the text and its group. The text
     // stands beside its key so that going deeper reads only the text, which the next few items
     // can have fetched ahead of their turn.
-    using Key = std::array<std::uint64_t, 5>;
+    using Key = std::array<std::uint64_t, 2>;
     struct Keyed
     {
         Key key {};
@@ -401,7 +481,7 @@ private:
         std::uint32_t length = 0;
         std::uint32_t group = 0;
     };
-    static constexpr qsizetype KeyedChars = 40;
+    static constexpr qsizetype KeyedChars = 16;
     static constexpr std::ptrdiff_t FetchAhead = 8;
 
     static void keyAt(Keyed& keyed, qsizetype depth)
@@ -549,32 +629,38 @@ private:
         }
     }
 
-    // Each group's first place in the list.
+    // Each group's first place in the list. The places take the room of the groups' row counts,
+    // so that nothing beside the keys is held while they are sorted.
     [[nodiscard]] std::vector<std::uint32_t> firstPlaces()
     {
-        std::vector<std::uint32_t> sorted(m_groups.size());
-        std::iota(sorted.begin(), sorted.end(), 0);
-        if (m_tabled && std::all_of(m_groups.begin(), m_groups.end(), [](const Group& g) {
-                return g.known;
-            })) {
-            std::vector<Keyed>& keyed = m_keyed;
+        std::uint32_t next = 0;
+        const auto placeGroup = [this, &next](std::uint32_t g) {
+            const std::uint32_t rows = m_groups[g].rows;
+            m_groups[g].rows = next;
+            next += rows;
+        };
+        bool allKnown = m_tabled;
+        for (std::size_t g = 0; allKnown && g < m_groups.size(); ++g)
+            allKnown = m_groups[g].known;
+        if (allKnown) {
+            std::vector<Keyed> keyed = m_keyed.take();
             refineInHalves(keyed.begin(), keyed.end());
-            for (std::size_t i = 0; i < keyed.size(); ++i)
-                sorted[i] = keyed[i].group;
-            std::vector<Keyed>().swap(m_keyed);
+            for (const Keyed& k : keyed)
+                placeGroup(k.group);
         } else {
             // The items still stand in the order of their groups.
+            std::vector<std::uint32_t> sorted(m_groups.size());
+            std::iota(sorted.begin(), sorted.end(), 0);
             std::sort(sorted.begin(), sorted.end(), [this](std::uint32_t a, std::uint32_t b) {
                 return before(m_keyed[a], m_keyed[b]);
             });
-            std::vector<Keyed>().swap(m_keyed);
+            m_keyed = {};
+            for (const std::uint32_t g : sorted)
+                placeGroup(g);
         }
         std::vector<std::uint32_t> place(m_groups.size());
-        std::uint32_t next = 0;
-        for (const std::uint32_t g : sorted) {
-            place[g] = next;
-            next += m_groups[g].rows;
-        }
+        for (std::size_t g = 0; g < m_groups.size(); ++g)
+            place[g] = m_groups[g].rows;
         return place;
     }
 
@@ -582,9 +668,10 @@ private:
     bool m_apart = false;
     std::unordered_map<std::uint32_t, CutRow> m_cutRows;
     std::function<QByteArray(int row)> m_whole;
-    std::vector<Group> m_groups;
-    std::vector<Keyed> m_keyed;
-    std::vector<std::uint32_t> m_groupOfRow;
+    BlockList<Group> m_groups;
+    BlockList<Keyed> m_keyed;
+    BlockList<std::uint32_t> m_groupOfRow; // empty for rows kept apart
+    std::size_t m_rows = 0;
     // Index + 1 of the group in each slot's lower half, 0 when free: open addressing over a power
     // of two.
     std::vector<std::uint64_t> m_slots;

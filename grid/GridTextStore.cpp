@@ -97,6 +97,10 @@ public:
     // million rows scattered over 700 MB then finds each row's page in the processor's table
     // rather than walking the page tables for nearly every row.
     static constexpr std::size_t ChunkBytes = std::size_t(2) << 20;
+    // A huge page is resident whole once touched, so the first chunks stay in small pages, of
+    // which only those written count: the half-filled last chunk of a small list would otherwise
+    // weigh as much as a sixth of a register of ten thousand cases.
+    static constexpr std::size_t SmallPagedChunks = 8;
     // A longer row gets a heap block of its own rather than leave much of a chunk unused.
     static constexpr std::size_t LargestPiece = std::size_t(64) << 10;
 
@@ -166,7 +170,7 @@ private:
                 [](const std::byte* p, const Chunk& c) { return std::less<>()(p, c.base); });
             closed = m_closed.insert(at, m_open);
         }
-        auto* base = allocateChunk();
+        auto* base = allocateChunk(m_closed.size() >= SmallPagedChunks);
         if (!base) {
             if (closed != m_closed.end())
                 m_closed.erase(closed);
@@ -176,7 +180,7 @@ private:
         m_open = Chunk { base, 0, 0 };
     }
 
-    static std::byte* allocateChunk()
+    static std::byte* allocateChunk(bool hugePage)
     {
 #if defined(__linux__)
         // Twice the size is mapped, and what lies outside the aligned middle given back.
@@ -191,9 +195,11 @@ private:
         if (aligned + ChunkBytes < start + 2 * ChunkBytes)
             munmap(reinterpret_cast<void*>(aligned + ChunkBytes),
                 start + 2 * ChunkBytes - aligned - ChunkBytes);
-        madvise(reinterpret_cast<void*>(aligned), ChunkBytes, MADV_HUGEPAGE);
+        if (hugePage)
+            madvise(reinterpret_cast<void*>(aligned), ChunkBytes, MADV_HUGEPAGE);
         return reinterpret_cast<std::byte*>(aligned);
 #else
+        (void)hugePage;
         return static_cast<std::byte*>(std::malloc(ChunkBytes));
 #endif
     }

@@ -89,8 +89,13 @@ void makeRegister(const QString& file, const QString& textType, int rows,
         // hundred values (600 cases) the list orders by a table, below (300) by the collator.
         const auto pick = [&] {
             const bool distinct = mostlyDistinct ? random.bounded(8) != 0 : random.bounded(2) == 0;
-            return distinct ? QStringLiteral("'sprawa %1'").arg(i)
-                            : values[random.bounded(int(values.size()))];
+            // Half the distinct values alike in their first fifty letters, which the order must
+            // read past.
+            const QString distinctText = i % 2 == 0
+                ? QStringLiteral("'sprawa %1'").arg(i)
+                : QStringLiteral("'Wniosek o wydanie zaświadczenia o niezaleganiu, sprawa %1'")
+                      .arg(random.bounded(rows));
+            return distinct ? distinctText : values[random.bounded(int(values.size()))];
         };
         const QString termin = pick();
         const QString nadawca = pick();
@@ -157,6 +162,9 @@ private slots:
             for (const char* type : { "VARCHAR(40)", "STRING" })
                 QTest::addRow("values mostly distinct, 6,000 cases, %s, sort mode %d", type, mode)
                     << QString::fromLatin1(type) << mode << 6000 << Awkward << true;
+            // All in the alphabet, so ordered by the table's keys alone, level after level.
+            QTest::addRow("long values mostly distinct, 6,000 cases, sort mode %d", mode)
+                << "VARCHAR(40)" << mode << 6000 << Alike << true;
         }
         QTest::newRow("one case") << "VARCHAR(40)" << 3 << 1 << Awkward << false;
     }
@@ -187,11 +195,13 @@ private slots:
         QTest::addColumn<int>("from");
         QTest::addColumn<int>("to");
         QTest::addColumn<bool>("alike");
+        QTest::addColumn<int>("rows");
         for (const int from : { 2, 3, 4 }) {
             for (const int to : { 2, 3, 4 })
-                QTest::addRow("%d to %d", from, to) << from << to << false;
+                QTest::addRow("%d to %d", from, to) << from << to << false << 300;
         }
-        QTest::newRow("long values alike, 2 to 4") << 2 << 4 << true;
+        QTest::newRow("long values alike, 2 to 4") << 2 << 4 << true << 300;
+        QTest::newRow("long values mostly distinct, 6,000 cases, 2 to 4") << 2 << 4 << true << 6000;
     }
 
     void sortCommandShowsWhatALoadShowsAndKeepsTheCase()
@@ -199,9 +209,10 @@ private slots:
         QFETCH(int, from);
         QFETCH(int, to);
         QFETCH(bool, alike);
+        QFETCH(int, rows);
         AppFixture f;
-        makeRegister(
-            f.path("rejestr.db"), QStringLiteral("VARCHAR(40)"), 300, alike ? Alike : Awkward);
+        makeRegister(f.path("rejestr.db"), QStringLiteral("VARCHAR(40)"), rows,
+            alike ? Alike : Awkward, rows > 300);
         f.rememberRegister("rejestr.db", from);
         f.start();
         f.clickRow(123);
@@ -217,7 +228,7 @@ private slots:
         QCOMPARE(f.form1().IDEdit()->text(), id);
         QCOMPARE(f.column(1).at(f.form1().G1()->row() - 1), id);
         QCOMPARE(f.column(0).first(), QStringLiteral("1"));
-        QCOMPARE(f.column(0).last(), QStringLiteral("300"));
+        QCOMPARE(f.column(0).last(), QString::number(rows));
     }
 
     // Ą and Ć are letters of their own after A and C, not A and C with a mark.
