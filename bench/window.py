@@ -19,6 +19,16 @@ import time
 import compare
 
 
+HEADING = (f"{'cases':>9}  {'work':<34} {'window min/median s':>21}  "
+           f"{'harness min/median s':>21}  {'ratio':>5} {'diff ms':>7}  {'peak MB window':>14} "
+           f"{'harness':>8}")
+
+
+def row(size, label, wmin, wmed, hmin, hmed, wpeak, hpeak):
+    return (f"{size:>9}  {label:<34} {wmin:10.4f} {wmed:10.4f}  {hmin:10.4f} {hmed:10.4f}  "
+            f"{wmed / hmed:5.2f} {(wmed - hmed) * 1000:7.1f}  {wpeak:14.1f} {hpeak:8.1f}")
+
+
 def main():
     build, data, sizes = sys.argv[1], sys.argv[2], sys.argv[3:]
     bench = os.path.join(build, "bench", "kolvar-bench")
@@ -26,6 +36,7 @@ def main():
     program = os.path.join(build, "app", "kolvar")
     only = [start for start in os.environ.get("KOLVAR_BENCH_ONLY", "").split(";") if start]
     compare.print_heading("bench/window.sh")
+    print(HEADING, flush=True)
     rows = []
 
     def measure(label, size, outside, inside, runs):
@@ -39,8 +50,7 @@ def main():
         peaks = [statistics.median(p for _, p in side) for side in (ours, theirs)]
         rows.append((size, label, min(seconds[0]), statistics.median(seconds[0]),
                      min(seconds[1]), statistics.median(seconds[1]), *peaks))
-        print(f"{size:>9} {label:<34} window {statistics.median(seconds[0]):8.4f} s  "
-              f"harness {statistics.median(seconds[1]):8.4f} s", flush=True)
+        print(row(*rows[-1]), flush=True)
 
     def in_window(folder, command, phrase=None):
         """The program in folder under kolvar-window: (seconds, peak MB)."""
@@ -72,9 +82,9 @@ def main():
             size = int(name)
             runs = 5 if size >= 1000000 else 7
             # The saves, adds and deletes write: a copy of the register takes them.
+            original = os.path.join(data, f"kolvar-{size}.db")
             path = os.path.join(work, f"kolvar-{size}.db")
-            subprocess.run(["cp", "--reflink=auto", os.path.join(data, f"kolvar-{size}.db"), path],
-                           check=True)
+            subprocess.run(["cp", "--reflink=auto", original, path], check=True)
             folders = {}
             for order in (2, 3, 4):
                 # A program folder as a user's is: the program, and kolvar.ini naming the
@@ -84,6 +94,14 @@ def main():
                 shutil.copy2(program, folder)
                 env = dict(os.environ, KOLVAR_BENCH_SORT=str(order), KOLVAR_BENCH_FOLDER=folder)
                 compare.run([bench, "load", path], env, capture=False)
+            # Before any case is written: the phrase is one case's only in the register as
+            # generated.
+            near_the_end = (("found near the end", compare.phrase_near_the_end(original)),) \
+                if not only or any("search, found near the end".startswith(s) for s in only) \
+                else ()
+            for what, phrase in compare.ABSENT + near_the_end:
+                measure(f"search, {what}", size, in_window(folders[3], "search", phrase),
+                        in_harness(folders[3], path, 3, "search", phrase), runs)
             for order in (2, 3, 4):
                 what = compare.ORDER_NAME[order]
                 start = 3 if order == 2 else 2
@@ -96,20 +114,11 @@ def main():
                     measure(f"{work_name} one case, by {what}", size,
                             in_window(folders[order], work_name),
                             in_harness(folders[order], path, order, work_name), runs)
-            near_the_end = (("found near the end", compare.phrase_near_the_end(path)),) \
-                if not only or any("search, found near the end".startswith(s) for s in only) \
-                else ()
-            for what, phrase in compare.ABSENT + near_the_end:
-                measure(f"search, {what}", size, in_window(folders[3], "search", phrase),
-                        in_harness(folders[3], path, 3, "search", phrase), runs)
-
     load = os.getloadavg()
     print(f"\nload after {load[0]:.2f} {load[1]:.2f} {load[2]:.2f}")
-    print(f"{'cases':>9}  {'work':<34} {'window min/median s':>21}  {'harness min/median s':>21}"
-          f"  {'ratio':>5} {'diff ms':>7}  {'peak MB window':>14} {'harness':>8}")
-    for size, label, wmin, wmed, hmin, hmed, wpeak, hpeak in rows:
-        print(f"{size:>9}  {label:<34} {wmin:10.4f} {wmed:10.4f}  {hmin:10.4f} {hmed:10.4f}  "
-              f"{wmed / hmed:5.2f} {(wmed - hmed) * 1000:7.1f}  {wpeak:14.1f} {hpeak:8.1f}")
+    print(HEADING)
+    for r in rows:
+        print(row(*r))
 
 
 if __name__ == "__main__":
