@@ -25,7 +25,6 @@
 #include "asfind.h"
 
 #include <QApplication>
-#include <QDeadlineTimer>
 #include <QElapsedTimer>
 #include <QFileInfo>
 #include <QLabel>
@@ -60,9 +59,7 @@ double monotonicSeconds()
 // quicker than any the window meets.
 void restLikeAUser()
 {
-    const QDeadlineTimer rest(300);
-    while (!rest.hasExpired())
-        QApplication::processEvents(QEventLoop::WaitForMoreEvents, int(rest.remainingTime()));
+    kolvar::bench::runEventsUntil([] { return false; }, 300);
 }
 
 // The processor time this process has had: on a machine shared with other work, the part of a
@@ -265,9 +262,7 @@ int main(int argc, char* argv[])
             // commands then take the focus from it, and the list repaints as inactive behind
             // them.
             form1.activateWindow();
-            const QDeadlineTimer deadline(5000);
-            while (!form1.isActiveWindow() && !deadline.hasExpired())
-                QApplication::processEvents(QEventLoop::WaitForMoreEvents, 20);
+            kolvar::bench::runEventsUntil([&form1] { return form1.isActiveWindow(); }, 5000);
             kolvar::bench::finishDrawing();
             if (command == QLatin1String("save") || command == QLatin1String("add")
                 || command == QLatin1String("delete")) {

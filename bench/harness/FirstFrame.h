@@ -1,12 +1,27 @@
 #pragma once
 
 #include <QApplication>
-#include <QDeadlineTimer>
 #include <QEvent>
+#include <QEventLoop>
 #include <QObject>
+#include <QTimer>
 #include <QWidget>
 
 namespace kolvar::bench {
+
+// Runs the events, asleep between them, until done() holds or ms have passed. A loop of
+// processEvents with a time limit never sleeps: it would take a processor from the X server and
+// the program's own threads while the window waits for them.
+template <typename Done> inline void runEventsUntil(Done done, int ms)
+{
+    QEventLoop loop;
+    QTimer timeout;
+    timeout.setSingleShot(true);
+    QObject::connect(&timeout, &QTimer::timeout, &loop, &QEventLoop::quit);
+    timeout.start(ms);
+    while (!done() && timeout.isActive())
+        loop.processEvents(QEventLoop::WaitForMoreEvents);
+}
 
 // Returns once what the events so far asked to draw is on the screen. On a real display a window
 // uncovered by a closed box or editor repaints only when the server tells it to, a round trip
@@ -37,9 +52,7 @@ inline void showAndWaitForFirstFrame(QWidget& window)
     } paints;
     QCoreApplication::instance()->installEventFilter(&paints);
     window.show();
-    const QDeadlineTimer deadline(10000);
-    while (!paints.seen && !deadline.hasExpired())
-        QApplication::processEvents(QEventLoop::WaitForMoreEvents, 20);
+    runEventsUntil([&paints] { return paints.seen; }, 10000);
     QCoreApplication::instance()->removeEventFilter(&paints);
     finishDrawing();
 }
