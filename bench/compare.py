@@ -59,10 +59,12 @@ def phrase_near_the_end(path):
     (details,) = db.execute("SELECT Szczegoly FROM kolvar WHERE CAST(Nadawca AS BLOB) = ? AND "
                             "Szczegoly IS NOT NULL ORDER BY ID DESC LIMIT 1", (last,)).fetchone()
     columns = " OR ".join(f"instr(CAST({c} AS BLOB), ?) > 0" for c in SEARCHED)
-    # Its sentences that hold numbers, longest first: a date or a telephone number is rare.
-    sentences = [p for line in details.split(b"\r\n") for p in line.split(b". ")
-                 if any(chr(b).isdigit() for b in p)]
-    for phrase in sorted(sentences, key=len, reverse=True):
+    # Its sentences that hold numbers, longest first: a date or a telephone number is rare. A
+    # million cases repeat every such sentence somewhere; two running sentences they do not.
+    lines = [line.split(b". ") for line in details.split(b"\r\n")]
+    sentences = [p for line in lines for p in line if any(chr(b).isdigit() for b in p)]
+    pairs = [b". ".join(line[i:i + 2]) for line in lines for i in range(len(line) - 1)]
+    for phrase in sorted(sentences, key=len, reverse=True) + sorted(pairs, key=len, reverse=True):
         (count,) = db.execute(f"SELECT count(*) FROM kolvar WHERE {columns}",
                               (phrase,) * len(SEARCHED)).fetchone()
         if count == 1:
