@@ -23,6 +23,10 @@ if ! command -v sqlite3 >/dev/null; then
   echo "installing sqlite3" >&2
   apt-get install -y sqlite3 >/dev/null
 fi
+if [ -z "${DISPLAY:-}" ] && ! command -v xvfb-run >/dev/null; then
+  echo "installing xvfb" >&2
+  apt-get install -y xvfb xauth >/dev/null
+fi
 
 cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DKOLVAR_BENCH=ON \
   -DKOLVAR_TESTS=OFF >/dev/null
@@ -56,4 +60,10 @@ for n in "${sizes[@]}"; do
   fi
 done
 
-python3 "$here/compare.py" "$build" "$data" "${sizes[@]}"
+# The programs draw on a screen, a virtual one of their own unless one is given.
+if [ -n "${DISPLAY:-}" ]; then
+  python3 "$here/compare.py" "$build" "$data" "${sizes[@]}"
+else
+  xvfb-run -a -s "-screen 0 1600x1000x24 -nolisten tcp" \
+    python3 "$here/compare.py" "$build" "$data" "${sizes[@]}"
+fi

@@ -17,7 +17,12 @@ kolvar_packages=(
 kolvar_test_packages=(
   xvfb xauth dbus at-spi2-core python3-pyatspi postgresql
   orca speech-dispatcher openbox xdotool python3
+  libx11-dev libxtst-dev libxdamage-dev
 )
+
+# What bench/window.sh needs to time the real window from outside: the X libraries' keys
+# (XTEST) and drawing reports (DAMAGE) for kolvar-window, and a virtual X server.
+kolvar_window_packages=(libx11-dev libxtst-dev libxdamage-dev xvfb xauth)
 
 kolvar_install_deps() {
   local missing=()

@@ -1,0 +1,128 @@
+#!/usr/bin/env python3
+"""The real window timed from outside against kolvar-bench's own clock, work by work.
+
+window.py BUILD DATA SIZE... runs, on the X display named by DISPLAY, the program itself
+(BUILD/app/kolvar) under kolvar-window, which sends the keys through XTest and sees the drawing
+through XDamage, and kolvar-bench on the same display for the same work on the same register,
+in turn (window, harness, window, harness ...). It prints one table: for each piece of work the
+window's and the harness's min and median, the ratio and the difference of the medians, and the
+peaks of both (VmHWM). Called by window.sh, which builds the programs and starts the display.
+"""
+import os
+import shutil
+import statistics
+import subprocess
+import sys
+import tempfile
+import time
+
+import compare
+
+
+# Ratio and difference of the medians, then of the minima: on a machine shared with other work
+# the minima are the two clocks' nearest to the work alone.
+HEADING = (f"{'cases':>9}  {'work':<34} {'window min/median s':>21}  "
+           f"{'harness min/median s':>21}  {'ratio':>5} {'diff ms':>7}  {'min ratio':>9} "
+           f"{'diff ms':>7}  {'peak MB window':>14} {'harness':>8}")
+
+
+def row(size, label, wmin, wmed, hmin, hmed, wpeak, hpeak):
+    return (f"{size:>9}  {label:<34} {wmin:10.4f} {wmed:10.4f}  {hmin:10.4f} {hmed:10.4f}  "
+            f"{wmed / hmed:5.2f} {(wmed - hmed) * 1000:7.1f}  {wmin / hmin:9.2f} "
+            f"{(wmin - hmin) * 1000:7.1f}  {wpeak:14.1f} {hpeak:8.1f}")
+
+
+def main():
+    build, data, sizes = sys.argv[1], sys.argv[2], sys.argv[3:]
+    bench = os.path.join(build, "bench", "kolvar-bench")
+    window = os.path.join(build, "bench", "kolvar-window")
+    program = os.path.join(build, "app", "kolvar")
+    only = [start for start in os.environ.get("KOLVAR_BENCH_ONLY", "").split(";") if start]
+    compare.print_heading("bench/window.sh")
+    print(HEADING, flush=True)
+    rows = []
+
+    def measure(label, size, outside, inside, runs):
+        if only and not any(label.startswith(start) for start in only):
+            return
+        ours, theirs = [], []
+        for _ in range(runs):
+            ours.append(outside())
+            theirs.append(inside())
+        seconds = [[s for s, _ in side] for side in (ours, theirs)]
+        peaks = [statistics.median(p for _, p in side) for side in (ours, theirs)]
+        rows.append((size, label, min(seconds[0]), statistics.median(seconds[0]),
+                     min(seconds[1]), statistics.median(seconds[1]), *peaks))
+        print(row(*rows[-1]), flush=True)
+
+    def in_window(folder, command, phrase=None):
+        """The program in folder under kolvar-window: (seconds, peak MB)."""
+        def go():
+            cmd = [window, os.path.join(folder, "kolvar"), command]
+            out = subprocess.run(cmd + ([phrase] if phrase is not None else []), check=True,
+                                 capture_output=True, text=True).stdout
+            f = compare.fields(out)
+            return f["start" if command == "load" else "seconds"], f["peak"]
+        return go
+
+    def in_harness(folder, path, order, command, phrase=None):
+        """kolvar-bench on the same display, folder and register: (seconds, peak MB)."""
+        def go():
+            env = dict(os.environ, QT_QPA_PLATFORM="xcb", KOLVAR_BENCH_SORT=str(order),
+                       KOLVAR_BENCH_FOLDER=folder)
+            if phrase is not None:
+                env["KOLVAR_BENCH_PHRASE"] = phrase
+            if command == "load":
+                # Its clock starts with the exec, as the window's does; the ending is no wait.
+                env["KOLVAR_BENCH_EXEC"] = repr(time.monotonic())
+            _, peak, text = compare.run([bench, command, path], env)
+            f = compare.fields(text)
+            return f["seconds"], f.get("peak-after", peak)
+        return go
+
+    with tempfile.TemporaryDirectory(dir=data, prefix=".window-") as work:
+        for name in sizes:
+            size = int(name)
+            runs = 5 if size >= 1000000 else 7
+            # The saves, adds and deletes write: a copy of the register takes them.
+            original = os.path.join(data, f"kolvar-{size}.db")
+            path = os.path.join(work, f"kolvar-{size}.db")
+            subprocess.run(["cp", "--reflink=auto", original, path], check=True)
+            folders = {}
+            for order in (2, 3, 4):
+                # A program folder as a user's is: the program, and kolvar.ini naming the
+                # register and the order, made by a first untimed run.
+                folder = folders[order] = os.path.join(work, f"program-{size}-{order}")
+                os.mkdir(folder)
+                shutil.copy2(program, folder)
+                env = dict(os.environ, KOLVAR_BENCH_SORT=str(order), KOLVAR_BENCH_FOLDER=folder)
+                compare.run([bench, "load", path], env, capture=False)
+            # Before any case is written: the phrase is one case's only in the register as
+            # generated.
+            near_the_end = (("found near the end", compare.phrase_near_the_end(original)),) \
+                if not only or any("search, found near the end".startswith(s) for s in only) \
+                else ()
+            for what, phrase in compare.ABSENT + near_the_end:
+                measure(f"search, {what}", size, in_window(folders[3], "search", phrase),
+                        in_harness(folders[3], path, 3, "search", phrase), runs)
+            for order in (2, 3, 4):
+                what = compare.ORDER_NAME[order]
+                start = 3 if order == 2 else 2
+                measure(f"load, list by {what}", size, in_window(folders[order], "load"),
+                        in_harness(folders[order], path, order, "load"), runs)
+                measure(f"sort command by {what}", size,
+                        in_window(folders[start], f"sort{order}"),
+                        in_harness(folders[start], path, start, f"sort{order}"), runs)
+                for work_name in ("save", "add", "delete"):
+                    measure(f"{work_name} one case, by {what}", size,
+                            in_window(folders[order], work_name),
+                            in_harness(folders[order], path, order, work_name), runs)
+    load = os.getloadavg()
+    print(f"\nload after {load[0]:.2f} {load[1]:.2f} {load[2]:.2f}")
+    print(HEADING)
+    for r in rows:
+        print(row(*r))
+
+
+if __name__ == "__main__":
+    main()
