@@ -19,11 +19,13 @@
 #include "FirstFrame.h"
 #include "Program.h"
 #include "ScriptedDialogs.h"
+#include "ServerKeys.h"
 #include "Unit1.h"
 #include "Unit2.h"
 #include "Zarur.h"
 #include "asfind.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QFileInfo>
@@ -52,6 +54,28 @@ double monotonicSeconds()
     timespec t {};
     clock_gettime(CLOCK_MONOTONIC, &t);
     return double(t.tv_sec) + double(t.tv_nsec) / 1e9;
+}
+
+// Runs the command behind the action named name by its keys, pressed through the X server as a
+// keyboard presses them where the program draws on one: the figure then holds the key's way to
+// the shortcut, as the window's does. Elsewhere the command is called. False when the keys
+// brought nothing within half a minute.
+bool byKeys(TForm1& form1, const char* name, std::initializer_list<const char*> keys,
+    void (TForm1::*command)())
+{
+    auto* action = form1.findChild<QAction*>(QString::fromLatin1(name));
+    if (!action || !kolvar::bench::serverKeysUsable()) {
+        (form1.*command)();
+        return true;
+    }
+    bool done = false;
+    // Connected after the window's own handler, so it runs once the command has returned.
+    const QMetaObject::Connection seen
+        = QObject::connect(action, &QAction::triggered, [&done] { done = true; });
+    kolvar::bench::pressServerKeys(keys);
+    kolvar::bench::runEventsUntil([&done] { return done; }, 30000);
+    QObject::disconnect(seen);
+    return done;
 }
 
 // A user's key comes to a program that has waited for it, its processor asleep or at other work
@@ -140,18 +164,30 @@ void showPainted(kolvar::UserDialogs& real, const kolvar::test::ScriptedDialogs:
             auto* box = widget ? qobject_cast<QMessageBox*>(widget->window()) : nullptr;
             if (event->type() == QEvent::Paint && box && !m_answered) {
                 m_answered = true;
-                // After the paint, the flush to the screen included.
+                // After the paint, the flush to the screen included. Enter answers with the
+                // default button, the one each of these boxes is answered with, as the user's
+                // Enter does; a box that has not got the keys is answered by a click a second
+                // later.
                 QTimer::singleShot(0, box, [box, button = m_button] {
-                    if (QAbstractButton* pressed = box->button(button))
-                        pressed->click();
-                    else
-                        box->reject();
+                    if (kolvar::bench::serverKeysUsable()) {
+                        kolvar::bench::pressServerKeys({ "Return" });
+                        QTimer::singleShot(1000, box, [box, button] { answer(*box, button); });
+                    } else {
+                        answer(*box, button);
+                    }
                 });
             }
             return false;
         }
 
     private:
+        static void answer(QMessageBox& box, QMessageBox::StandardButton button)
+        {
+            if (QAbstractButton* pressed = box.button(button))
+                pressed->click();
+            else
+                box.reject();
+        }
         QMessageBox::StandardButton m_button;
         bool m_answered = false;
     } answerer(standardButton(answer));
@@ -169,22 +205,23 @@ void showPainted(kolvar::UserDialogs& real, const kolvar::test::ScriptedDialogs:
 bool runCommand(const QString& command, TForm1& form1, TForm2& form2,
     kolvar::test::ScriptedDialogs& dialogs, QElapsedTimer& timer, int& foundRow)
 {
+    bool ran = true;
     if (command.startsWith(QLatin1String("sort"))) {
         const int mode = command.back().digitValue();
         if (mode == 2)
-            form1.mnuSortuj2Click();
+            ran = byKeys(form1, "mnuSortuj2", { "Shift_L", "F1" }, &TForm1::mnuSortuj2Click);
         else if (mode == 3)
-            form1.mnuSortuj3Click();
+            ran = byKeys(form1, "mnuSortuj3", { "Shift_L", "F2" }, &TForm1::mnuSortuj3Click);
         else
-            form1.mnuSortuj4Click();
+            ran = byKeys(form1, "mnuSortuj4", { "Shift_L", "F3" }, &TForm1::mnuSortuj4Click);
     } else if (command == QLatin1String("save")) {
         form2.setFieldText(kolvar::EditorField::Nadawca, QStringLiteral("Ćwik Łucja"));
-        form1.Zmiana1Click();
+        ran = byKeys(form1, "Zmiana1", { "Insert" }, &TForm1::Zmiana1Click);
     } else if (command == QLatin1String("add")) {
-        form1.Dodaj1Click();
+        ran = byKeys(form1, "Dodaj1", { "Control_L", "d" }, &TForm1::Dodaj1Click);
     } else if (command == QLatin1String("delete")) {
         dialogs.answers.push_back(kolvar::DialogButton::Yes);
-        form1.Zniszcz1Click();
+        ran = byKeys(form1, "Zniszcz1", { "Control_L", "Delete" }, &TForm1::Zniszcz1Click);
     } else if (command == QLatin1String("search")) {
         return search(form1, dialogs, timer, foundRow);
     } else if (command == QLatin1String("regen")) {
@@ -193,7 +230,7 @@ bool runCommand(const QString& command, TForm1& form1, TForm2& form2,
         return false;
     }
     kolvar::bench::finishDrawing(); // the repainted list
-    return true;
+    return ran;
 }
 
 } // namespace
@@ -268,6 +305,10 @@ int main(int argc, char* argv[])
                 || command == QLatin1String("delete")) {
                 form1.G1()->setRow(cases / 2);
                 form1.PokazRekordu1Click();
+                kolvar::bench::finishDrawing();
+                // The user clicks the main window again, whose keys the commands are.
+                form1.activateWindow();
+                kolvar::bench::runEventsUntil([&form1] { return form1.isActiveWindow(); }, 5000);
                 kolvar::bench::finishDrawing();
             }
             if (command == QLatin1String("save") || command == QLatin1String("add")
