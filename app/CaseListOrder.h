@@ -472,10 +472,10 @@ private:
         }
     }
 
-    // Sixteen first-level weights of a text from some depth on, the text and its group. The text
+    // Eight first-level weights of a text from some depth on, the text and its group. The text
     // stands beside its key so that going deeper reads only the text, which the next few items
     // can have fetched ahead of their turn.
-    using Key = std::array<std::uint64_t, 2>;
+    using Key = std::array<std::uint64_t, 1>;
     struct Keyed
     {
         Key key {};
@@ -483,7 +483,7 @@ private:
         std::uint32_t length = 0;
         std::uint32_t group = 0;
     };
-    static constexpr qsizetype KeyedChars = 16;
+    static constexpr qsizetype KeyedChars = 8;
     static constexpr std::ptrdiff_t FetchAhead = 8;
 
     static void keyAt(Keyed& keyed, qsizetype depth)
