@@ -33,6 +33,8 @@
 #include <QMenuBar>
 #include <QScreen>
 #include <QSocketNotifier>
+#include <QStyle>
+#include <QTimer>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -434,6 +436,20 @@ void TForm1::showEvent(QShowEvent* event)
     QMainWindow::showEvent(event);
     if (!event->spontaneous())
         FormShow();
+    if (!m_firstUsePrepared) {
+        m_firstUsePrepared = true;
+        QTimer::singleShot(200, this, &TForm1::prepareFirstUse);
+    }
+}
+
+// What the first sort, search or box would read from the desktop's themes while the user waits
+// for it, the busy cursor and the buttons' icons, is read once the list is up and nothing is
+// asked of the program.
+void TForm1::prepareFirstUse()
+{
+    QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+    QGuiApplication::restoreOverrideCursor();
+    (void)style()->standardIcon(QStyle::SP_DialogOkButton).pixmap(16, 16);
 }
 
 void TForm1::ApplyRowHeights()

@@ -172,6 +172,7 @@ private:
     // list load would report it and leaves the remembered one in place.
     void takeStartRegister(const QString& path);
     void FormShow();
+    void prepareFirstUse();
     [[nodiscard]] bool FormCloseQuery();
     void FormClose();
 
@@ -316,6 +317,7 @@ private:
     std::unique_ptr<QSocketNotifier> m_changeNotifier;
     // Announcements wait while a command (and any dialog it shows) runs.
     bool m_commandRunning = false;
+    bool m_firstUsePrepared = false;
     int m_EditFontSize = 10;
     kolvar::ColorValue m_EditFontColor = kolvar::colors::Black;
     kolvar::ColorValue m_LabelFontColor = kolvar::colors::Black;
