@@ -13,11 +13,7 @@
 set -euo pipefail
 
 here=$(cd "$(dirname "$0")" && pwd)
-root=$(dirname "$here")
-build=${KOLVAR_BENCH_BUILD:-$root/build-bench}
-data=${KOLVAR_BENCH_DATA:-$here/data}
-sizes=("$@")
-[ ${#sizes[@]} -gt 0 ] || sizes=(100000 1000000)
+source "$here/settings.sh"
 
 if ! command -v sqlite3 >/dev/null; then
   echo "installing sqlite3" >&2

@@ -10,11 +10,7 @@
 set -euo pipefail
 
 here=$(cd "$(dirname "$0")" && pwd)
-root=$(dirname "$here")
-build=${KOLVAR_BENCH_BUILD:-$root/build-bench}
-data=${KOLVAR_BENCH_DATA:-$here/data}
-sizes=("$@")
-[ ${#sizes[@]} -gt 0 ] || sizes=(100000 1000000)
+source "$here/settings.sh"
 
 # kolvar-window is built only where the X libraries' development files are.
 source "$root/scripts/deps.sh"
