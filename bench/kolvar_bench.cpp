@@ -319,6 +319,7 @@ int main(int argc, char* argv[])
                                                 : dialogs.answers.front());
                 };
             }
+            (void)kolvar::bench::serverKeysUsable();
             restLikeAUser();
             const double before = double(kolvar::bench::peakResidentBytes()) / 1e6;
             const double cpuBefore = processorSeconds();

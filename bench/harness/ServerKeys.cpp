@@ -17,9 +17,16 @@ namespace {
 
 Display* display()
 {
-    // Opened once and kept for the process: a command presses a key or two.
-    static Display* const opened
-        = QGuiApplication::platformName() == QLatin1String("xcb") ? XOpenDisplay(nullptr) : nullptr;
+    // Opened once and kept for the process: a command presses a key or two. The keyboard's
+    // mapping is asked for at once, a round trip to the server that the first key would
+    // otherwise wait for inside the command's time, as the window's keyboard never does.
+    static Display* const opened = [] {
+        Display* d = QGuiApplication::platformName() == QLatin1String("xcb") ? XOpenDisplay(nullptr)
+                                                                             : nullptr;
+        if (d)
+            (void)XKeysymToKeycode(d, XStringToKeysym("Return"));
+        return d;
+    }();
     return opened;
 }
 
