@@ -18,11 +18,20 @@ namespace {
 Display* display()
 {
     // Opened once and kept for the process: a command presses a key or two. The keyboard's
-    // mapping is asked for at once, a round trip to the server that the first key would
-    // otherwise wait for inside the command's time, as the window's keyboard never does.
+    // mapping and the XTEST extension are asked for at once, round trips to the server that the
+    // first key would otherwise wait for inside the command's time, as the window's keyboard
+    // never does.
     static Display* const opened = [] {
         Display* d = QGuiApplication::platformName() == QLatin1String("xcb") ? XOpenDisplay(nullptr)
                                                                              : nullptr;
+        int event = 0;
+        int error = 0;
+        int major = 0;
+        int minor = 0;
+        if (d && !XTestQueryExtension(d, &event, &error, &major, &minor)) {
+            XCloseDisplay(d);
+            d = nullptr;
+        }
         if (d)
             (void)XKeysymToKeycode(d, XStringToKeysym("Return"));
         return d;
