@@ -304,8 +304,16 @@ private:
                 top.width = e.xconfigure.width;
                 top.height = e.xconfigure.height;
             } else if (e.type == MapNotify && m_tops.count(e.xmap.window)) {
-                m_tops[e.xmap.window].mapped = true;
-                m_tops[e.xmap.window].mappedAt = at;
+                Top& top = m_tops[e.xmap.window];
+                top.mapped = true;
+                top.mappedAt = at;
+                // A desktop's window manager gives a new main window the keyboard as it maps it;
+                // with none, the program makes itself active only about half a second later and
+                // repaints its list then, a drawing no user of a desktop waits for.
+                if (!m_focusGiven && top.width >= 200 && top.height >= 200) {
+                    m_focusGiven = true;
+                    focus(e.xmap.window);
+                }
                 if (m_verbose)
                     std::fprintf(stderr, "%.4f mapped 0x%lx\n", at, e.xmap.window);
             } else if (e.type == UnmapNotify && m_tops.count(e.xunmap.window)) {
@@ -351,6 +359,7 @@ private:
     int m_minKeycode = 0;
     int m_maxKeycode = 0;
     KeyCode m_spare = 0;
+    bool m_focusGiven = false;
     // KOLVAR_WINDOW_VERBOSE: every key, map and drawing on stderr, to see where a wait goes.
     bool m_verbose = std::getenv("KOLVAR_WINDOW_VERBOSE") != nullptr;
     std::map<Window, Top> m_tops;
@@ -407,16 +416,12 @@ int run(const char* path, const std::string& command, const std::string& phrase)
     const Window main = screen.mainWindow(exec);
     if (main == None || started == 0)
         fail("the main window was never drawn");
-    // With no window manager nobody gives the new window the keyboard; a user clicks it.
-    screen.focus(main);
-    screen.settle(program, now(), [](Window) { return false; });
     const auto opened = [&](double since) {
         return [&screen, main, since](Window w) {
             const auto top = screen.tops().find(w);
             return w == main || (top != screen.tops().end() && top->second.mappedAt >= since);
         };
     };
-    // The key, then the wait for the program's last drawing of what the user looks at.
     // The key, then the wait for what the user looks at: a box the command opens, as soon as it
     // is drawn, which Enter then answers, and the wait after that Enter added (the time a user
     // takes to read is not the program's); else the program's last drawing before it rests.
