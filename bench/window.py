@@ -4,9 +4,10 @@
 window.py BUILD DATA SIZE... runs, on the X display named by DISPLAY, the program itself
 (BUILD/app/kolvar) under kolvar-window, which sends the keys through XTest and sees the drawing
 through XDamage, and kolvar-bench on the same display for the same work on the same register,
-in turn (window, harness, harness, window, window ...). It prints one table: for each piece of work the
-window's and the harness's min and median, the ratio and the difference of the medians, and the
-peaks of both (VmHWM). Called by window.sh, which builds the programs and starts the display.
+in turn (window, harness, harness, window, window ...). It prints one table: for each piece of
+work the window's and the harness's min and median, the ratio and the difference of the
+medians, and the peaks of both (VmHWM). Called by window.sh, which builds the programs and
+starts the display.
 """
 import os
 import shutil
