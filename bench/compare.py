@@ -80,9 +80,10 @@ def fields(text):
 def print_heading(script):
     """What a table is to be read with: the command, when, on what, beside what other work."""
     load = os.getloadavg()
-    print(f"{script} {' '.join(sys.argv[3:])}" + (
-        f" with KOLVAR_BENCH_ONLY=\"{os.environ['KOLVAR_BENCH_ONLY']}\""
-        if os.environ.get("KOLVAR_BENCH_ONLY") else ""))
+    settings = [f"{name}=\"{os.environ[name]}\""
+                for name in ("KOLVAR_BENCH_ONLY", "KOLVAR_BENCH_SELF") if os.environ.get(name)]
+    print(f"{script} {' '.join(sys.argv[3:])}"
+          + (" with " + " ".join(settings) if settings else ""))
     print(f"{datetime.datetime.now(datetime.timezone.utc):%Y-%m-%d %H:%M} UTC, "
           f"{platform.node()}, {os.cpu_count()} processors, "
           f"load before {load[0]:.2f} {load[1]:.2f} {load[2]:.2f}", flush=True)

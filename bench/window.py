@@ -43,9 +43,13 @@ def main():
     print(HEADING, flush=True)
     rows = []
 
-    def measure(label, size, outside, inside, runs):
+    def measure(label, size, outside, inside, runs, pause=0.0):
         if only and not any(label.startswith(start) for start in only):
             return
+
+        def after_pause(go):
+            time.sleep(pause)
+            return go()
         ours, theirs = [], []
         # Which goes first changes every round. On a virtual machine whose host takes back the
         # memory a process frees, a start of a million cases was 0.6 s slower every other
@@ -53,11 +57,11 @@ def main():
         # met every slow start.
         for round in range(runs):
             if round % 2:
-                theirs.append(inside())
-                ours.append(outside())
+                theirs.append(after_pause(inside))
+                ours.append(after_pause(outside))
             else:
-                ours.append(outside())
-                theirs.append(inside())
+                ours.append(after_pause(outside))
+                theirs.append(after_pause(inside))
         seconds = [[s for s, _ in side] for side in (ours, theirs)]
         peaks = [statistics.median(p for _, p in side) for side in (ours, theirs)]
         rows.append((size, label, min(seconds[0]), statistics.median(seconds[0]),
@@ -74,8 +78,15 @@ def main():
             return f["start" if command == "load" else "seconds"], f["peak"]
         return go
 
+    # KOLVAR_BENCH_SELF=1 sets the window against itself, for how far two runs of one clock
+    # differ on this machine.
+    against_itself = os.environ.get("KOLVAR_BENCH_SELF") == "1"
+
     def in_harness(folder, path, order, command, phrase=None):
         """kolvar-bench on the same display, folder and register: (seconds, peak MB)."""
+        if against_itself:
+            return in_window(folder, command, phrase)
+
         def go():
             env = dict(os.environ, QT_QPA_PLATFORM="xcb", KOLVAR_BENCH_SORT=str(order),
                        KOLVAR_BENCH_FOLDER=folder)
@@ -117,8 +128,10 @@ def main():
             for order in (2, 3, 4):
                 what = compare.ORDER_NAME[order]
                 start = 3 if order == 2 else 2
+                # Each start 1.5 s after the last process ended, as the host has begun to take
+                # its memory back: a start right after it was up to 0.7 s quicker.
                 measure(f"load, list by {what}", size, in_window(folders[order], "load"),
-                        in_harness(folders[order], path, order, "load"), runs)
+                        in_harness(folders[order], path, order, "load"), runs, pause=1.5)
                 measure(f"sort command by {what}", size,
                         in_window(folders[start], f"sort{order}"),
                         in_harness(folders[start], path, start, f"sort{order}"), runs)
