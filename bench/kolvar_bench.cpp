@@ -281,9 +281,16 @@ int main(int argc, char* argv[])
         cases = program.form1().LabelCount()->text().toInt();
         // Given the monotonic clock's reading when this process was started, a load tells how
         // long the user waited for the list, without the ending that nobody waits for.
-        if (command == QLatin1String("load") && qEnvironmentVariableIsSet("KOLVAR_BENCH_EXEC"))
+        if (command == QLatin1String("load") && qEnvironmentVariableIsSet("KOLVAR_BENCH_EXEC")) {
             std::printf("seconds %.4f\n",
                 monotonicSeconds() - qEnvironmentVariable("KOLVAR_BENCH_EXEC").toDouble());
+            std::fflush(stdout);
+            // KOLVAR_BENCH_LINGER=MS keeps the window up that long after, for kolvar-window to
+            // see the program rest and time the same start from outside.
+            if (qEnvironmentVariableIsSet("KOLVAR_BENCH_LINGER"))
+                kolvar::bench::runEventsUntil(
+                    [] { return false; }, qEnvironmentVariableIntValue("KOLVAR_BENCH_LINGER"));
+        }
         if (dump) {
             // KOLVAR_BENCH_RESORT=2, 3 or 4 orders the loaded list by that command first: its
             // dump must equal the dump of a list loaded in that order.

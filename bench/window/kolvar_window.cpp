@@ -75,8 +75,12 @@ int ignoreErrors(Display*, XErrorEvent*)
 class Program
 {
 public:
-    explicit Program(const char* path)
+    // Started at exec, the monotonic clock's reading, which the program is given as
+    // KOLVAR_BENCH_EXEC: kolvar-bench started so times its own start from the same moment, and
+    // the two clocks can be set side by side on one process.
+    Program(const char* path, double exec)
     {
+        setenv("KOLVAR_BENCH_EXEC", std::to_string(exec).c_str(), 1);
         char* argv[] = { const_cast<char*>(path), nullptr };
         if (posix_spawn(&m_pid, path, nullptr, nullptr, argv, environ) != 0)
             fail(std::string("cannot start ") + path + ": " + std::strerror(errno));
@@ -410,7 +414,7 @@ int run(const char* path, const std::string& command, const std::string& phrase)
 {
     Watcher screen;
     const double exec = now();
-    Program program(path);
+    Program program(path, exec);
     const auto any = [](Window) { return true; };
     const double started = screen.settle(program, exec, any).last;
     const Window main = screen.mainWindow(exec);
