@@ -81,7 +81,8 @@ def print_heading(script):
     """What a table is to be read with: the command, when, on what, beside what other work."""
     load = os.getloadavg()
     settings = [f"{name}=\"{os.environ[name]}\""
-                for name in ("KOLVAR_BENCH_ONLY", "KOLVAR_BENCH_SELF", "KOLVAR_BENCH_ROUNDS") if os.environ.get(name)]
+                for name in ("KOLVAR_BENCH_ONLY", "KOLVAR_BENCH_SELF", "KOLVAR_BENCH_ROUNDS")
+                if os.environ.get(name)]
     print(f"{script} {' '.join(sys.argv[3:])}"
           + (" with " + " ".join(settings) if settings else ""))
     print(f"{datetime.datetime.now(datetime.timezone.utc):%Y-%m-%d %H:%M} UTC, "

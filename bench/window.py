@@ -19,6 +19,10 @@ import time
 
 import compare
 
+# Each start comes this long after the process before it ended, as this machine's host has begun
+# to take that process's memory back: a start right after it was up to 0.7 s quicker.
+START_PAUSE = 1.5
+
 
 # Ratio and difference of the medians, then of the minima: on a machine shared with other work
 # the minima are the two clocks' nearest to the work alone.
@@ -43,8 +47,17 @@ def main():
     print(HEADING, flush=True)
     rows = []
 
+    def wanted(label):
+        return not only or any(label.startswith(start) for start in only)
+
+    def record(size, label, ours, theirs, peaks):
+        """One row of the table from both sides' seconds and the peaks' medians."""
+        rows.append((size, label, min(ours), statistics.median(ours), min(theirs),
+                     statistics.median(theirs), *peaks))
+        print(row(*rows[-1]), flush=True)
+
     def measure(label, size, outside, inside, runs, pause=0.0):
-        if only and not any(label.startswith(start) for start in only):
+        if not wanted(label):
             return
 
         def after_pause(go):
@@ -62,11 +75,8 @@ def main():
             else:
                 ours.append(after_pause(outside))
                 theirs.append(after_pause(inside))
-        seconds = [[s for s, _ in side] for side in (ours, theirs)]
-        peaks = [statistics.median(p for _, p in side) for side in (ours, theirs)]
-        rows.append((size, label, min(seconds[0]), statistics.median(seconds[0]),
-                     min(seconds[1]), statistics.median(seconds[1]), *peaks))
-        print(row(*rows[-1]), flush=True)
+        record(size, label, [s for s, _ in ours], [s for s, _ in theirs],
+               [statistics.median(p for _, p in side) for side in (ours, theirs)])
 
     def in_window(folder, command, phrase=None):
         """The program in folder under kolvar-window: (seconds, peak MB)."""
@@ -105,7 +115,7 @@ def main():
         script naming its command) and gives it the moment of its exec, kolvar-bench times its
         start from that moment. Two processes differ by what the machine gives them; one
         process timed twice differs only by the clocks."""
-        if only and not any(label.startswith(start) for start in only):
+        if not wanted(label):
             return
         script = os.path.join(folder, "harness.sh")
         with open(script, "w") as out:
@@ -115,16 +125,13 @@ def main():
         os.chmod(script, 0o755)
         ours, theirs, peaks = [], [], []
         for _ in range(runs):
-            time.sleep(1.5)
+            time.sleep(START_PAUSE)
             words = subprocess.run([window, script, "load"], check=True, capture_output=True,
                                    text=True).stdout.split()
             theirs.append(float(words[words.index("seconds") + 1]))
             ours.append(float(words[words.index("start") + 1]))
             peaks.append(float(words[words.index("peak") + 1]))
-        peak = statistics.median(peaks)
-        rows.append((size, label, min(ours), statistics.median(ours), min(theirs),
-                     statistics.median(theirs), peak, peak))
-        print(row(*rows[-1]), flush=True)
+        record(size, label, ours, theirs, [statistics.median(peaks)] * 2)
 
     with tempfile.TemporaryDirectory(dir=data, prefix=".window-") as work:
         for name in sizes:
@@ -155,10 +162,9 @@ def main():
             for order in (2, 3, 4):
                 what = compare.ORDER_NAME[order]
                 start = 3 if order == 2 else 2
-                # Each start 1.5 s after the last process ended, as the host has begun to take
-                # its memory back: a start right after it was up to 0.7 s quicker.
                 measure(f"load, list by {what}", size, in_window(folders[order], "load"),
-                        in_harness(folders[order], path, order, "load"), runs, pause=1.5)
+                        in_harness(folders[order], path, order, "load"), runs,
+                        pause=START_PAUSE)
                 one_process(f"load by {what}, one process", size, folders[order], path, order,
                             runs)
                 measure(f"sort command by {what}", size,
