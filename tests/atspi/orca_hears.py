@@ -17,9 +17,12 @@ import time
 
 import pyatspi
 
-# Qt hands every key to the reader and waits for the answer while the reader may be waiting on
-# the program: such a stall ends with the bus's own 25 s time-out, so a step may take that long.
-DEADLINE = 60.0
+# How long a step waits for the words it expects. Orca follows a key within a second or two; the
+# margin is for a loaded machine.
+DEADLINE = 20.0
+# Orca's debug log grows with every key it is sent, many lines a key, whether or not it speaks.
+# A log that stays the same size this long after keys belongs to a reader that stopped listening.
+STALL = 10.0
 WORK = os.environ["KOLVAR_WORK"]
 LOG = os.environ["KOLVAR_ORCA_LOG"]
 WEEKDAYS = ["poniedziałek", "wtorek", "środa", "czwartek", "piątek", "sobota", "niedziela"]
@@ -42,29 +45,51 @@ def spoken():
         return []
 
 
+def log_size():
+    try:
+        return os.path.getsize(LOG)
+    except FileNotFoundError:
+        return 0
+
+
 class Ear:
     """What Orca said since the last step."""
 
     def __init__(self):
         self.heard = len(spoken())
+        self.size = log_size()
 
     def keys(self, *keys):
         self.heard = len(spoken())
+        self.size = log_size()
         subprocess.run(["xdotool", "key", "--clearmodifiers", *keys], check=True)
 
     def hears(self, what, wanted, quiet=0.0):
         """Waits until a line spoken since the last keys satisfies wanted(line); then listens
-        `quiet` seconds more, so that a later line can be checked too. Returns the lines heard."""
-        end = time.monotonic() + DEADLINE
-        while time.monotonic() < end:
+        `quiet` seconds more, so that a later line can be checked too. Returns the lines heard.
+        A reader that hung is told apart from a program that said the wrong thing."""
+        start = time.monotonic()
+        while time.monotonic() < start + DEADLINE:
             lines = spoken()[self.heard:]
             if any(wanted(line) for line in lines):
                 time.sleep(quiet)
                 lines = spoken()[self.heard:]
-                print("%s: heard %r" % (what, lines))
+                print("%s: heard %r after %.1f s" % (what, lines, time.monotonic() - start))
                 return lines
+            if log_size() == self.size and time.monotonic() - start > STALL:
+                self.stopped(what)
             time.sleep(0.3)
+        # A Shift press changes nothing in the program, and a listening reader logs it.
+        size = log_size()
+        subprocess.run(["xdotool", "key", "shift"], check=True)
+        time.sleep(3)
+        if log_size() == size:
+            self.stopped(what)
         fail("%s: Orca said only %r" % (what, spoken()[self.heard:]))
+
+    def stopped(self, what):
+        fail("%s: the screen reader stopped speaking (its log no longer grows with the keys); "
+             "it said %r" % (what, spoken()[self.heard:]))
 
     def silence(self, seconds):
         time.sleep(seconds)
