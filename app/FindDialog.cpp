@@ -1,4 +1,4 @@
-#include "asfind.h"
+#include "FindDialog.h"
 
 #include "ColorValue.h"
 
@@ -36,12 +36,12 @@ template <typename Widget> Widget* namedAt(Widget* widget, const char* name, int
 
 } // namespace
 
-Tfinddlg::Tfinddlg(QWidget* parent)
+FindDialog::FindDialog(QWidget* parent)
     : QDialog(parent,
         Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
             | Qt::WindowCloseButtonHint)
 {
-    setObjectName(QStringLiteral("finddlg"));
+    setObjectName(QStringLiteral("findDialog"));
     setWindowTitle(QStringLiteral("Szukanie"));
     QFont font(QStringLiteral("Arial"));
     font.setPixelSize(15);
@@ -53,46 +53,47 @@ Tfinddlg::Tfinddlg(QWidget* parent)
     setAutoFillBackground(true);
     setFixedSize(376, 252);
 
-    m_Bevel1 = named(new QFrame(this), "Bevel1", QRect(12, 8, 349, 236));
-    m_Bevel1->setFrameStyle(QFrame::Panel | QFrame::Raised);
+    m_bevel = named(new QFrame(this), "bevel", QRect(12, 8, 349, 236));
+    m_bevel->setFrameStyle(QFrame::Panel | QFrame::Raised);
 
-    m_Label1 = namedAt(new QLabel(QStringLiteral("Szukana fraza:"), this), "Label1", 65, 28);
-    m_Search = new QLineEdit(this);
-    m_Search->setObjectName(QStringLiteral("Search"));
-    m_Search->setGeometry(176, 24, 137, m_Search->sizeHint().height());
-    m_Label1->setBuddy(m_Search);
+    m_phraseLabel
+        = namedAt(new QLabel(QStringLiteral("Szukana fraza:"), this), "phraseLabel", 65, 28);
+    m_phraseEdit = new QLineEdit(this);
+    m_phraseEdit->setObjectName(QStringLiteral("phraseEdit"));
+    m_phraseEdit->setGeometry(176, 24, 137, m_phraseEdit->sizeHint().height());
+    m_phraseLabel->setBuddy(m_phraseEdit);
 
-    m_chkLitery = namedAt(
-        new QCheckBox(QStringLiteral("Uwzględnij wielkość liter"), this), "chkLitery", 56, 60);
-    m_chkSlowa = namedAt(
-        new QCheckBox(QStringLiteral("Uwzględnij tylko całe wyrazy"), this), "chkSlowa", 56, 86);
+    m_matchCaseCheck = namedAt(
+        new QCheckBox(QStringLiteral("Uwzględnij wielkość liter"), this), "matchCaseCheck", 56, 60);
+    m_wholeWordsCheck = namedAt(new QCheckBox(QStringLiteral("Uwzględnij tylko całe wyrazy"), this),
+        "wholeWordsCheck", 56, 86);
 
-    m_RadioGroup1 = named(new QGroupBox(this), "RadioGroup1", QRect(48, 106, 289, 84));
+    m_orderGroup = named(new QGroupBox(this), "orderGroup", QRect(48, 106, 289, 84));
     m_items = new QButtonGroup(this);
     const QStringList items { QStringLiteral("Szukaj kolejno rekordami"),
         QStringLiteral("Szukaj kolejno kolumnami") };
     for (int i = 0; i < items.size(); ++i) {
-        auto* item = new QRadioButton(items[i], m_RadioGroup1);
-        item->setObjectName(QStringLiteral("RadioGroup1Item%1").arg(i));
+        auto* item = new QRadioButton(items[i], m_orderGroup);
+        item->setObjectName(QStringLiteral("orderItem%1").arg(i));
         item->setGeometry(8, 12 + i * 32, 273, 28);
         m_items->addButton(item, i);
     }
-    setItemIndex(0);
+    setOrderIndex(0);
 
-    m_Button1
-        = named(new QPushButton(QStringLiteral("OK"), this), "Button1", QRect(72, 208, 110, 28));
-    m_Button1->setDefault(true);
-    connect(m_Button1, &QPushButton::clicked, this, &QDialog::accept);
-    m_Button2 = named(
-        new QPushButton(QStringLiteral("Anuluj"), this), "Button2", QRect(208, 208, 110, 28));
-    connect(m_Button2, &QPushButton::clicked, this, &QDialog::reject);
+    m_okButton
+        = named(new QPushButton(QStringLiteral("OK"), this), "okButton", QRect(72, 208, 110, 28));
+    m_okButton->setDefault(true);
+    connect(m_okButton, &QPushButton::clicked, this, &QDialog::accept);
+    m_cancelButton = named(
+        new QPushButton(QStringLiteral("Anuluj"), this), "cancelButton", QRect(208, 208, 110, 28));
+    connect(m_cancelButton, &QPushButton::clicked, this, &QDialog::reject);
 
-    setTabOrder(m_Search, m_chkLitery);
-    setTabOrder(m_chkLitery, m_chkSlowa);
-    setTabOrder(m_chkSlowa, m_items->button(0));
-    setTabOrder(m_items->button(0), m_Button1);
-    setTabOrder(m_Button1, m_Button2);
-    m_Search->setFocus();
+    setTabOrder(m_phraseEdit, m_matchCaseCheck);
+    setTabOrder(m_matchCaseCheck, m_wholeWordsCheck);
+    setTabOrder(m_wholeWordsCheck, m_items->button(0));
+    setTabOrder(m_items->button(0), m_okButton);
+    setTabOrder(m_okButton, m_cancelButton);
+    m_phraseEdit->setFocus();
 
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
         QRect frame(QPoint(0, 0), size());
@@ -101,12 +102,12 @@ Tfinddlg::Tfinddlg(QWidget* parent)
     }
 }
 
-int Tfinddlg::ItemIndex() const
+int FindDialog::orderIndex() const
 {
     return m_items->checkedId();
 }
 
-void Tfinddlg::setItemIndex(int index)
+void FindDialog::setOrderIndex(int index)
 {
     if (QAbstractButton* item = m_items->button(index))
         item->setChecked(true);

@@ -14,32 +14,32 @@ class QRadioButton;
 // The find dialog of the phrase search: the phrase, whether letter case counts, whether the phrase
 // must be the whole cell, and whether the list is searched row by row or column by column. It
 // only asks; the main window searches with the answers once it closes with OK.
-class Tfinddlg : public QDialog
+class FindDialog : public QDialog
 {
     Q_OBJECT
 public:
-    explicit Tfinddlg(QWidget* parent = nullptr);
+    explicit FindDialog(QWidget* parent = nullptr);
 
-    [[nodiscard]] QLineEdit* Search() const { return m_Search; }
-    [[nodiscard]] QCheckBox* chkLitery() const { return m_chkLitery; }
-    [[nodiscard]] QCheckBox* chkSlowa() const { return m_chkSlowa; }
-    [[nodiscard]] QGroupBox* RadioGroup1() const { return m_RadioGroup1; }
-    [[nodiscard]] QPushButton* Button1() const { return m_Button1; }
-    [[nodiscard]] QPushButton* Button2() const { return m_Button2; }
+    [[nodiscard]] QLineEdit* phraseEdit() const { return m_phraseEdit; }
+    [[nodiscard]] QCheckBox* matchCaseCheck() const { return m_matchCaseCheck; }
+    [[nodiscard]] QCheckBox* wholeWordsCheck() const { return m_wholeWordsCheck; }
+    [[nodiscard]] QGroupBox* orderGroup() const { return m_orderGroup; }
+    [[nodiscard]] QPushButton* okButton() const { return m_okButton; }
+    [[nodiscard]] QPushButton* cancelButton() const { return m_cancelButton; }
 
     // The radio group's selected item: 0 for "Szukaj kolejno rekordami", 1 for
     // "Szukaj kolejno kolumnami".
-    [[nodiscard]] int ItemIndex() const;
-    void setItemIndex(int index);
+    [[nodiscard]] int orderIndex() const;
+    void setOrderIndex(int index);
 
 private:
-    QFrame* m_Bevel1 = nullptr;
-    QLabel* m_Label1 = nullptr;
-    QLineEdit* m_Search = nullptr;
-    QCheckBox* m_chkLitery = nullptr;
-    QCheckBox* m_chkSlowa = nullptr;
-    QGroupBox* m_RadioGroup1 = nullptr;
+    QFrame* m_bevel = nullptr;
+    QLabel* m_phraseLabel = nullptr;
+    QLineEdit* m_phraseEdit = nullptr;
+    QCheckBox* m_matchCaseCheck = nullptr;
+    QCheckBox* m_wholeWordsCheck = nullptr;
+    QGroupBox* m_orderGroup = nullptr;
     QButtonGroup* m_items = nullptr;
-    QPushButton* m_Button1 = nullptr;
-    QPushButton* m_Button2 = nullptr;
+    QPushButton* m_okButton = nullptr;
+    QPushButton* m_cancelButton = nullptr;
 };

@@ -1,25 +1,25 @@
-#include "Unit1.h"
+#include "MainWindow.h"
 
 #include "MainWindowShared.h"
 
-#include "CalBrows.h"
+#include "CalendarWindow.h"
+#include "CaseEditor.h"
 #include "CaseList.h"
 #include "CaseTable.h"
 #include "ColorValue.h"
 #include "Cp1250.h"
 #include "CsvExport.h"
+#include "HintsWindow.h"
 #include "IniFile.h"
+#include "ListPreview.h"
 #include "MaskedDateEdit.h"
 #include "Panel.h"
 #include "Program.h"
 #include "RegisterBackup.h"
 #include "ServerStore.h"
+#include "SortableGrid.h"
 #include "StorageFailure.h"
-#include "Unit2.h"
-#include "UnitPokazuj.h"
 #include "UserDialogs.h"
-#include "Zarur.h"
-#include "help.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -49,11 +49,11 @@ using kolvar::Align;
 using kolvar::Bevel;
 using kolvar::MessageIcon;
 using kolvar::userDialogs;
-using kolvar::grid::TZarur;
+using kolvar::grid::SortableGrid;
 namespace colors = kolvar::colors;
 namespace storage = kolvar::storage;
 namespace CaseTable = kolvar::storage::CaseTable;
-using namespace kolvar::form1;
+using namespace kolvar::mainwindow;
 
 namespace {
 
@@ -62,7 +62,7 @@ const QString ReadError = QStringLiteral("Błąd podczas odczytu bazy danych!");
 constexpr qint64 CheckAheadFromBytes = 8 << 20;
 
 // The fifteen subjects the office files its letters under; kept with the window, never read.
-const QString Tagi = QStringLiteral(
+const QString SubjectList = QStringLiteral(
     "skarga,wniosek,petycja,odwołanie,zażalenie,informacja,zaproszenie,oferta,zawiadomienie,"
     "podziękowanie,zapytanie,interwencja,zgłoszenie,rezygnacja,uzgodnienie");
 
@@ -116,13 +116,13 @@ QString whyNoRegister(const QString& path)
 
 } // namespace
 
-TForm1::TForm1(const QString& programFolder, const QString& startRegister,
+MainWindow::MainWindow(const QString& programFolder, const QString& startRegister,
     const QString& presetFolder, QWidget* parent)
     : QMainWindow(parent)
-    , m_ProgramFolder(programFolder)
+    , m_programFolder(programFolder)
     , m_presetFolder(presetFolder)
 {
-    setObjectName(QStringLiteral("Form1"));
+    setObjectName(QStringLiteral("mainWindow"));
     setWindowTitle(QStringLiteral("Kolvar wer.1.3"));
     setFont(arial(13, true));
     QPalette palette = this->palette();
@@ -136,14 +136,14 @@ TForm1::TForm1(const QString& programFolder, const QString& startRegister,
     createControls();
     createMenu();
     designGrid();
-    m_caseList = std::make_unique<kolvar::CaseList>(*m_G1);
+    m_caseList = std::make_unique<kolvar::CaseList>(*m_caseGrid);
     installPrintPreview();
-    FormCreate(startRegister);
+    initialize(startRegister);
 }
 
-TForm1::~TForm1() = default;
+MainWindow::~MainWindow() = default;
 
-void TForm1::createControls()
+void MainWindow::createControls()
 {
     auto* client = new QWidget(this);
     client->setObjectName(QStringLiteral("client"));
@@ -152,61 +152,65 @@ void TForm1::createControls()
     layout->setSpacing(0);
     setCentralWidget(client);
 
-    m_PanelTop = new kolvar::Panel(QStringLiteral("PanelTop"), client);
-    m_PanelTop->setBevels(Bevel::Lowered, Bevel::Lowered);
-    m_PanelTop->setFixedHeight(32);
-    layout->addWidget(m_PanelTop);
+    m_topPanel = new kolvar::Panel(QStringLiteral("topPanel"), client);
+    m_topPanel->setBevels(Bevel::Lowered, Bevel::Lowered);
+    m_topPanel->setFixedHeight(32);
+    layout->addWidget(m_topPanel);
 
-    m_StaticText1 = makeLabel(
-        QStringLiteral("StaticText1"), QStringLiteral("Otwarty plik:"), m_PanelTop, 7, 7);
-    m_Label2 = makeLabel(QStringLiteral("Label2"), QStringLiteral("brak"), m_PanelTop, 93, 7);
-    m_Label2->setFont(arial(13, true));
-    setTextColour(m_Label2, colors::Maroon);
-    m_Label1 = makeLabel(QStringLiteral("Label1"), QStringLiteral("0"), m_PanelTop, 153, 7);
-    m_Label1->setFont(arial(11, false));
-    setTextColour(m_Label1, colors::Blue);
-    m_Label1->hide();
-    m_IDEdit = new QLineEdit(QStringLiteral("11"), m_PanelTop);
-    m_IDEdit->setObjectName(QStringLiteral("IDEdit"));
-    m_IDEdit->setGeometry(168, 0, 33, m_IDEdit->sizeHint().height());
-    m_IDEdit->setReadOnly(true);
-    m_IDEdit->hide();
-    connect(m_IDEdit, &QLineEdit::textChanged, this, &TForm1::IDEditChange);
-    m_StaticText2
-        = makeLabel(QStringLiteral("StaticText2"), QStringLiteral("Rekordów:"), m_PanelTop, 237, 7);
-    m_LabelCount
-        = makeLabel(QStringLiteral("LabelCount"), QStringLiteral("00"), m_PanelTop, 316, 7);
-    m_LabelCount->setFont(arial(13, true));
-    setTextColour(m_LabelCount, colors::Maroon);
-    m_lblLewa = makeLabel(QStringLiteral("lblLewa"), QStringLiteral("10"), m_PanelTop, 408, 8);
-    m_lblTop = makeLabel(QStringLiteral("lblTop"), QStringLiteral("10"), m_PanelTop, 464, 8);
-    m_lblSzer = makeLabel(QStringLiteral("lblSzer"), QStringLiteral("602"), m_PanelTop, 520, 8);
-    m_lblWys = makeLabel(QStringLiteral("lblWys"), QStringLiteral("673"), m_PanelTop, 568, 8);
-    m_lblTagi = makeLabel(QStringLiteral("lblTagi"), Tagi, m_PanelTop, 624, 8);
-    m_lblTagi->hide();
-    m_lblTylkoOdczyt = makeLabel(
-        QStringLiteral("lblTylkoOdczyt"), QStringLiteral("tylko do odczytu"), m_PanelTop, 360, 7);
-    m_lblTylkoOdczyt->setFont(arial(13, true));
-    setTextColour(m_lblTylkoOdczyt, colors::Maroon);
-    m_lblTylkoOdczyt->hide();
+    m_fileCaptionLabel = makeLabel(
+        QStringLiteral("fileCaptionLabel"), QStringLiteral("Otwarty plik:"), m_topPanel, 7, 7);
+    m_fileLabel = makeLabel(QStringLiteral("fileLabel"), QStringLiteral("brak"), m_topPanel, 93, 7);
+    m_fileLabel->setFont(arial(13, true));
+    setTextColour(m_fileLabel, colors::Maroon);
+    m_rowLabel = makeLabel(QStringLiteral("rowLabel"), QStringLiteral("0"), m_topPanel, 153, 7);
+    m_rowLabel->setFont(arial(11, false));
+    setTextColour(m_rowLabel, colors::Blue);
+    m_rowLabel->hide();
+    m_idEdit = new QLineEdit(QStringLiteral("11"), m_topPanel);
+    m_idEdit->setObjectName(QStringLiteral("idEdit"));
+    m_idEdit->setGeometry(168, 0, 33, m_idEdit->sizeHint().height());
+    m_idEdit->setReadOnly(true);
+    m_idEdit->hide();
+    connect(m_idEdit, &QLineEdit::textChanged, this, &MainWindow::idEditChanged);
+    m_countCaptionLabel = makeLabel(
+        QStringLiteral("countCaptionLabel"), QStringLiteral("Rekordów:"), m_topPanel, 237, 7);
+    m_countLabel
+        = makeLabel(QStringLiteral("countLabel"), QStringLiteral("00"), m_topPanel, 316, 7);
+    m_countLabel->setFont(arial(13, true));
+    setTextColour(m_countLabel, colors::Maroon);
+    m_editorLeftLabel
+        = makeLabel(QStringLiteral("editorLeftLabel"), QStringLiteral("10"), m_topPanel, 408, 8);
+    m_editorTopLabel
+        = makeLabel(QStringLiteral("editorTopLabel"), QStringLiteral("10"), m_topPanel, 464, 8);
+    m_editorWidthLabel
+        = makeLabel(QStringLiteral("editorWidthLabel"), QStringLiteral("602"), m_topPanel, 520, 8);
+    m_editorHeightLabel
+        = makeLabel(QStringLiteral("editorHeightLabel"), QStringLiteral("673"), m_topPanel, 568, 8);
+    m_subjectsLabel = makeLabel(QStringLiteral("subjectsLabel"), SubjectList, m_topPanel, 624, 8);
+    m_subjectsLabel->hide();
+    m_readOnlyLabel = makeLabel(
+        QStringLiteral("readOnlyLabel"), QStringLiteral("tylko do odczytu"), m_topPanel, 360, 7);
+    m_readOnlyLabel->setFont(arial(13, true));
+    setTextColour(m_readOnlyLabel, colors::Maroon);
+    m_readOnlyLabel->hide();
 
-    m_Panel1 = new kolvar::Panel(QStringLiteral("Panel1"), client);
-    m_Panel1->setBevels(Bevel::Lowered, Bevel::Lowered);
-    layout->addWidget(m_Panel1, 1);
+    m_gridPanel = new kolvar::Panel(QStringLiteral("gridPanel"), client);
+    m_gridPanel->setBevels(Bevel::Lowered, Bevel::Lowered);
+    layout->addWidget(m_gridPanel, 1);
 
-    m_G1 = new TZarur(m_Panel1);
-    m_G1->setObjectName(QStringLiteral("G1"));
-    m_G1->setAccessibleName(QStringLiteral("Lista spraw"));
-    m_Panel1->dock(m_G1, Align::Client);
+    m_caseGrid = new SortableGrid(m_gridPanel);
+    m_caseGrid->setObjectName(QStringLiteral("caseGrid"));
+    m_caseGrid->setAccessibleName(QStringLiteral("Lista spraw"));
+    m_gridPanel->dock(m_caseGrid, Align::Client);
 }
 
-void TForm1::createMenu()
+void MainWindow::createMenu()
 {
     QMenuBar* bar = menuBar();
-    bar->setObjectName(QStringLiteral("MainMenu1"));
+    bar->setObjectName(QStringLiteral("menuBar"));
 
     const auto item = [this](QMenu* menu, const char* name, const QString& caption,
-                          const QKeySequence& shortcut, void (TForm1::*handler)()) {
+                          const QKeySequence& shortcut, void (MainWindow::*handler)()) {
         QAction* action = menu->addAction(caption);
         action->setObjectName(QString::fromLatin1(name));
         action->setShortcut(shortcut);
@@ -220,7 +224,7 @@ void TForm1::createMenu()
         return m;
     };
     const auto command
-        = [this, bar](const char* name, const QString& caption, void (TForm1::*handler)()) {
+        = [this, bar](const char* name, const QString& caption, void (MainWindow::*handler)()) {
               QAction* action = bar->addAction(caption);
               action->setObjectName(QString::fromLatin1(name));
               connect(action, &QAction::triggered, this, handler);
@@ -229,83 +233,84 @@ void TForm1::createMenu()
         m->addSeparator()->setObjectName(QString::fromLatin1(name));
     };
 
-    QMenu* file = menu("File1", QStringLiteral("&Baza"));
-    m_Nowa1 = item(
-        file, "Nowa1", QStringLiteral("Nowa Baza"), Qt::CTRL | Qt::Key_N, &TForm1::Nowa1Click);
-    m_OpenDB1 = item(file, "OpenDB1", QStringLiteral("Otwórz bazę"), Qt::CTRL | Qt::Key_O,
-        &TForm1::OtwieramDB1Click);
-    item(file, "OtworzSerwer1", QStringLiteral("Otwórz rejestr na serwerze…"), {},
-        &TForm1::OtworzSerwer1Click);
-    item(file, "NowySerwer1", QStringLiteral("Nowy rejestr na serwerze…"), {},
-        &TForm1::NowySerwer1Click);
-    separator(file, "N1");
-    m_Regeneruj1 = item(file, "Regeneruj1", QStringLiteral("Regeneruj (odśwież) bazę"),
-        Qt::CTRL | Qt::Key_R, &TForm1::Regeneruj1Click);
-    m_Regeneruj1->setEnabled(false);
-    separator(file, "N8");
-    item(file, "EksportCsv1", QStringLiteral("Eksport do CSV…"), Qt::CTRL | Qt::Key_E,
-        &TForm1::EksportCsv1Click);
-    item(file, "KopiaZapasowa1", QStringLiteral("Kopia zapasowa…"), Qt::CTRL | Qt::Key_K,
-        &TForm1::KopiaZapasowa1Click);
-    m_PrzeniesNaSerwer1 = item(file, "PrzeniesNaSerwer1", QStringLiteral("Przenieś na serwer…"), {},
-        &TForm1::PrzeniesNaSerwer1Click);
-    m_PrzeniesNaSerwer1->setEnabled(false);
+    QMenu* file = menu("registerMenu", QStringLiteral("&Baza"));
+    m_newRegisterAction = item(file, "newRegister", QStringLiteral("Nowa Baza"),
+        Qt::CTRL | Qt::Key_N, &MainWindow::newRegister);
+    m_openRegisterAction = item(file, "openRegister", QStringLiteral("Otwórz bazę"),
+        Qt::CTRL | Qt::Key_O, &MainWindow::openRegister);
+    item(file, "openServerRegister", QStringLiteral("Otwórz rejestr na serwerze…"), {},
+        &MainWindow::openServerRegister);
+    item(file, "newServerRegister", QStringLiteral("Nowy rejestr na serwerze…"), {},
+        &MainWindow::newServerRegister);
+    separator(file, "registerSeparator1");
+    m_regenerateAction
+        = item(file, "regenerateRegister", QStringLiteral("Regeneruj (odśwież) bazę"),
+            Qt::CTRL | Qt::Key_R, &MainWindow::regenerateRegister);
+    m_regenerateAction->setEnabled(false);
+    separator(file, "registerSeparator2");
+    item(file, "exportToCsv", QStringLiteral("Eksport do CSV…"), Qt::CTRL | Qt::Key_E,
+        &MainWindow::exportToCsv);
+    item(file, "backUpRegister", QStringLiteral("Kopia zapasowa…"), Qt::CTRL | Qt::Key_K,
+        &MainWindow::backUpRegister);
+    m_moveToServerAction = item(
+        file, "moveToServer", QStringLiteral("Przenieś na serwer…"), {}, &MainWindow::moveToServer);
+    m_moveToServerAction->setEnabled(false);
 
-    QMenu* edit = menu("Edycja1", QStringLiteral("&Edycja"));
-    item(edit, "PokazRekordu1", QStringLiteral("&Edycja aktualnego rekordu"), Qt::Key_F2,
-        &TForm1::PokazRekordu1Click);
-    separator(edit, "N5");
-    item(edit, "Pierwszy1", QStringLiteral("&Pierwszy rekord"), Qt::CTRL | Qt::Key_P,
-        &TForm1::Pierwszy1Click);
-    item(edit, "Poprzedni1", QStringLiteral("P&oprzedni rekord"), {}, &TForm1::Poprzedni1Click);
-    item(edit, "Nastepny1", QStringLiteral("&Następny rekord"), {}, &TForm1::Nastepny1Click);
-    item(edit, "Ostatni1", QStringLiteral("O&statni rekord"), {}, &TForm1::Ostatni1Click);
-    separator(edit, "N3");
-    item(edit, "Dodaj1", QStringLiteral("&Dodaj nowy rekord"), Qt::CTRL | Qt::Key_D,
-        &TForm1::Dodaj1Click);
-    item(edit, "Zmiana1", QStringLiteral("&Zapisz zmiany w rekordzie"), Qt::Key_Insert,
-        &TForm1::Zmiana1Click);
-    separator(edit, "N4");
-    item(edit, "Zniszcz1", QStringLiteral("Zniszcz wybrany re&kord"), Qt::CTRL | Qt::Key_Delete,
-        &TForm1::Zniszcz1Click);
+    QMenu* edit = menu("editMenu", QStringLiteral("&Edycja"));
+    item(edit, "editCurrentCase", QStringLiteral("&Edycja aktualnego rekordu"), Qt::Key_F2,
+        &MainWindow::editCurrentCase);
+    separator(edit, "editSeparator1");
+    item(edit, "firstCase", QStringLiteral("&Pierwszy rekord"), Qt::CTRL | Qt::Key_P,
+        &MainWindow::firstCase);
+    item(edit, "previousCase", QStringLiteral("P&oprzedni rekord"), {}, &MainWindow::previousCase);
+    item(edit, "nextCase", QStringLiteral("&Następny rekord"), {}, &MainWindow::nextCase);
+    item(edit, "lastCase", QStringLiteral("O&statni rekord"), {}, &MainWindow::lastCase);
+    separator(edit, "editSeparator2");
+    item(edit, "addNewCase", QStringLiteral("&Dodaj nowy rekord"), Qt::CTRL | Qt::Key_D,
+        &MainWindow::addNewCase);
+    item(edit, "saveChanges", QStringLiteral("&Zapisz zmiany w rekordzie"), Qt::Key_Insert,
+        &MainWindow::saveChanges);
+    separator(edit, "editSeparator3");
+    item(edit, "deleteCurrentCase", QStringLiteral("Zniszcz wybrany re&kord"),
+        Qt::CTRL | Qt::Key_Delete, &MainWindow::deleteCurrentCase);
 
-    QMenu* search = menu("mnuSzukaj", QStringLiteral("&Szukaj"));
-    item(search, "Finduj1", QStringLiteral("Znajdź &frazę"), Qt::CTRL | Qt::Key_F,
-        &TForm1::Finduj1Click);
-    separator(search, "N6");
-    item(search, "FindujNast", QStringLiteral("Znajdź następną"), Qt::Key_F3,
-        &TForm1::FindujNastClick);
+    QMenu* search = menu("searchMenu", QStringLiteral("&Szukaj"));
+    item(search, "findPhrase", QStringLiteral("Znajdź &frazę"), Qt::CTRL | Qt::Key_F,
+        &MainWindow::findPhrase);
+    separator(search, "searchSeparator");
+    item(search, "findNextPhrase", QStringLiteral("Znajdź następną"), Qt::Key_F3,
+        &MainWindow::findNextPhrase);
 
-    command("Drukowanie1", QStringLiteral("&Drukowanie"), &TForm1::Drukowanie1Click);
+    command("printList", QStringLiteral("&Drukowanie"), &MainWindow::printList);
 
-    QMenu* settings = menu("mnuUstaw", QStringLiteral("&Ustawienia"));
-    item(settings, "mnuSortuj2", QStringLiteral("Sortuj według terminu"), Qt::SHIFT | Qt::Key_F1,
-        &TForm1::mnuSortuj2Click);
-    item(settings, "mnuSortuj3", QStringLiteral("Sortuj według Nadawcy"), Qt::SHIFT | Qt::Key_F2,
-        &TForm1::mnuSortuj3Click);
-    item(settings, "mnuSortuj4", QStringLiteral("Sortuj według czego dotyczy"),
-        Qt::SHIFT | Qt::Key_F3, &TForm1::mnuSortuj4Click);
-    separator(settings, "N2");
-    item(settings, "mnuFixed", QStringLiteral("Kolor tytułów kolumn bazy"), Qt::CTRL | Qt::Key_T,
-        &TForm1::mnuFixedClick);
-    item(settings, "mnuFonty", QStringLiteral("Fonty pola bazy"), Qt::CTRL | Qt::Key_B,
-        &TForm1::mnuFontyClick);
+    QMenu* settings = menu("settingsMenu", QStringLiteral("&Ustawienia"));
+    item(settings, "sortByDate", QStringLiteral("Sortuj według terminu"), Qt::SHIFT | Qt::Key_F1,
+        &MainWindow::sortByDate);
+    item(settings, "sortBySender", QStringLiteral("Sortuj według Nadawcy"), Qt::SHIFT | Qt::Key_F2,
+        &MainWindow::sortBySender);
+    item(settings, "sortBySubject", QStringLiteral("Sortuj według czego dotyczy"),
+        Qt::SHIFT | Qt::Key_F3, &MainWindow::sortBySubject);
+    separator(settings, "settingsSeparator");
+    item(settings, "chooseTitleColor", QStringLiteral("Kolor tytułów kolumn bazy"),
+        Qt::CTRL | Qt::Key_T, &MainWindow::chooseTitleColor);
+    item(settings, "chooseListFont", QStringLiteral("Fonty pola bazy"), Qt::CTRL | Qt::Key_B,
+        &MainWindow::chooseListFont);
 
-    command("nmuKalendarz", QStringLiteral("K&alendarz"), &TForm1::nmuKalendarzClick);
+    command("showCalendar", QStringLiteral("K&alendarz"), &MainWindow::showCalendar);
 
-    QMenu* help = menu("mnuHelp", QStringLiteral("Po&moc"));
-    item(
-        help, "mnuFAQ", QStringLiteral("Wskazówki merytoryczne"), Qt::Key_F1, &TForm1::mnuFAQClick);
-    separator(help, "N7");
-    item(help, "mnuAuthor", QStringLiteral("Autor"), {}, &TForm1::mnuAuthorClick);
+    QMenu* help = menu("helpMenu", QStringLiteral("Po&moc"));
+    item(help, "showHints", QStringLiteral("Wskazówki merytoryczne"), Qt::Key_F1,
+        &MainWindow::showHints);
+    separator(help, "helpSeparator");
+    item(help, "showAuthor", QStringLiteral("Autor"), {}, &MainWindow::showAuthor);
 
-    command("Koniec1", QStringLiteral("&Koniec"), &TForm1::Koniec1Click);
+    command("quitProgram", QStringLiteral("&Koniec"), &MainWindow::quitProgram);
 }
 
-void TForm1::designGrid()
+void MainWindow::designGrid()
 {
     using namespace kolvar::grid;
-    TZarur& g = *m_G1;
+    SortableGrid& g = *m_caseGrid;
     g.setColCount(3);
     g.setRowCount(3);
     g.setFixedRows(1);
@@ -318,29 +323,29 @@ void TForm1::designGrid()
     g.setOptions(goFixedVertLine | goFixedHorzLine | goVertLine | goHorzLine | goRowSizing
         | goColSizing | goRowMoving | goColMoving | goRowSelect);
     g.setScrollBars(ScrollStyle::ssVertical);
-    g.SetKeyType(soString);
-    g.SetKeyPos(1);
-    g.SetKeyLen(2147483647);
-    g.SetUseFixed(hfNot);
-    g.SetSearchSubstring(true);
-    g.SetSavedFixedRows(1);
-    g.SetSavedFixedCols(1);
-    g.SetCaseSensitive(false);
-    g.SetAlignmentHorz(taCenter);
-    g.SetAlignmentVert(taMiddle);
-    g.SetProportionalScrollBars(true);
-    g.SetExtendedKeys(false);
-    g.SetSortSymbol(sgGlyph);
-    g.SetSortColumn(2);
-    g.SetSortOnClick(true);
-    g.SetFooterColor(colors::Maroon);
-    g.SetWordWrap(false);
+    g.setKeyType(soString);
+    g.setKeyPos(1);
+    g.setKeyLen(2147483647);
+    g.setUseFixed(hfNot);
+    g.setSearchSubstring(true);
+    g.setSavedFixedRows(1);
+    g.setSavedFixedCols(1);
+    g.setCaseSensitive(false);
+    g.setAlignmentHorz(taCenter);
+    g.setAlignmentVert(taMiddle);
+    g.setProportionalScrollBars(true);
+    g.setExtendedKeys(false);
+    g.setSortSymbol(sgGlyph);
+    g.setSortColumn(2);
+    g.setSortOnClick(true);
+    g.setFooterColor(colors::Maroon);
+    g.setWordWrap(false);
     QFont footer(QStringLiteral("MS Sans Serif"));
     footer.setPixelSize(11);
-    g.SetFooterFont(footer);
+    g.setFooterFont(footer);
     // The printout as the form gives it; the other print options start as the grid's defaults.
-    g.PrintOptions().HeaderSize = 10;
-    g.PrintOptions().FooterSize = 7;
+    g.printOptions().headerSize = 10;
+    g.printOptions().footerSize = 7;
 
     // A million cases stay in memory as one byte per character of the register's code page.
     // The running numbers are the rows' own: a case moved by a save renumbers nothing.
@@ -349,67 +354,69 @@ void TForm1::designGrid()
         [](QByteArrayView bytes) { return storage::fromCp1250(bytes); },
         [](QStringView text) { return storage::canEncodeCp1250(text); });
 
-    g.onClick = [this] { G1Click(); };
-    g.onDblClick = [this] { G1DblClick(); };
-    g.onMouseUp = [this](Qt::MouseButton, Qt::KeyboardModifiers, const QPoint&) { G1MouseUp(); };
+    g.onClick = [this] { caseGridClicked(); };
+    g.onDblClick = [this] { caseGridDoubleClicked(); };
+    g.onMouseUp
+        = [this](Qt::MouseButton, Qt::KeyboardModifiers, const QPoint&) { rememberColumnWidths(); };
     g.onDrawCell = [this](int col, int row, const QRect& rect, kolvar::grid::GridDrawState state) {
-        G1DrawCell(col, row, rect, state);
+        drawCaseGridCell(col, row, rect, state);
     };
 }
 
 // ---------------------------------------------------------------------------------------------
 // Start-up and the list
 
-void TForm1::FormCreate(const QString& startRegister)
+void MainWindow::initialize(const QString& startRegister)
 {
-    m_G1->setFixedCols(2);
-    m_TerminWidth = 86;
-    m_NadawcaWidth = 166;
-    m_DotyczyWidth = 520;
-    m_RowHeight = 22;
-    for (QLabel* label : { m_lblLewa, m_lblTop, m_lblSzer, m_lblWys })
+    m_caseGrid->setFixedCols(2);
+    m_terminWidth = 86;
+    m_nadawcaWidth = 166;
+    m_dotyczyWidth = 520;
+    m_rowHeight = 22;
+    for (QLabel* label :
+        { m_editorLeftLabel, m_editorTopLabel, m_editorWidthLabel, m_editorHeightLabel })
         label->hide();
-    m_EditFontColor = colors::Black;
-    m_LabelFontColor = colors::Black;
-    m_PanelColor = colors::Silver;
-    m_EditBoxColor = colors::Window;
-    m_EditFontSize = 10;
-    m_SortMode = 3;
-    m_G1->SetSortColumn(m_SortMode);
-    LoadSettings();
+    m_editFontColor = colors::Black;
+    m_labelFontColor = colors::Black;
+    m_panelColor = colors::Silver;
+    m_editBoxColor = colors::Window;
+    m_editFontSize = 10;
+    m_sortMode = 3;
+    m_caseGrid->setSortColumn(m_sortMode);
+    loadSettings();
     if (!startRegister.isEmpty())
         takeStartRegister(startRegister);
-    m_G1->SetUseFixed(kolvar::grid::hfNot);
-    m_SearchByRows = true;
+    m_caseGrid->setUseFixed(kolvar::grid::hfNot);
+    m_searchByRows = true;
     m_store.reset();
-    m_DatabasePath = storage::isServerUri(m_databaseName)
+    m_databasePath = storage::isServerUri(m_databaseName)
         ? m_databaseName
-        : QDir(m_ProgramFolder).filePath(m_databaseName);
+        : QDir(m_programFolder).filePath(m_databaseName);
     layOutEmptyGrid();
-    m_G1->SetSortColumn(m_SortMode);
-    m_G1->invalidateGrid();
+    m_caseGrid->setSortColumn(m_sortMode);
+    m_caseGrid->invalidateGrid();
     // A remembered register that is gone is no error at start: the list just stays empty, and
     // says so as it does for an empty register, under the missing file's name ("brak" is the
     // name of none, which a first run keeps).
-    if (isFile(m_DatabasePath) || isServerRegister()) {
-        LoadList();
+    if (isFile(m_databasePath) || isServerRegister()) {
+        loadList();
     } else if (!m_databaseName.isEmpty() && m_databaseName != QLatin1String("brak")) {
-        showCaptioned(m_Label2, m_StaticText1, QFileInfo(m_DatabasePath).fileName());
-        m_Label2->adjustSize();
-        showCaptioned(m_LabelCount, m_StaticText2, QStringLiteral("0"));
-        m_LabelCount->adjustSize();
+        showCaptioned(m_fileLabel, m_fileCaptionLabel, QFileInfo(m_databasePath).fileName());
+        m_fileLabel->adjustSize();
+        showCaptioned(m_countLabel, m_countCaptionLabel, QStringLiteral("0"));
+        m_countLabel->adjustSize();
     }
 }
 
-void TForm1::takeStartRegister(const QString& path)
+void MainWindow::takeStartRegister(const QString& path)
 {
     // A server register is checked when it is opened: reaching the server twice gains nothing.
     if (storage::isServerUri(path)) {
         m_databaseName = path;
-        m_Label2->setText(storage::ServerAddress::fromUri(path)
-                              .value_or(storage::ServerAddress {})
-                              .displayName());
-        m_Label2->adjustSize();
+        m_fileLabel->setText(storage::ServerAddress::fromUri(path)
+                                 .value_or(storage::ServerAddress {})
+                                 .displayName());
+        m_fileLabel->adjustSize();
         return;
     }
     // The list goes on showing the remembered register, so the message names the file refused.
@@ -420,47 +427,47 @@ void TForm1::takeStartRegister(const QString& path)
             MessageIcon::Warning);
         return;
     }
-    m_databaseName = rememberedName(path, m_ProgramFolder);
-    showCaptioned(m_Label2, m_StaticText1, QFileInfo(path).fileName());
-    m_Label2->adjustSize();
+    m_databaseName = rememberedName(path, m_programFolder);
+    showCaptioned(m_fileLabel, m_fileCaptionLabel, QFileInfo(path).fileName());
+    m_fileLabel->adjustSize();
     m_lastOpenedFile = path;
 }
 
-void TForm1::FormShow()
+void MainWindow::prepareShowing()
 {
-    ApplyRowHeights();
+    applyRowHeight();
 }
 
-void TForm1::showEvent(QShowEvent* event)
+void MainWindow::showEvent(QShowEvent* event)
 {
     QMainWindow::showEvent(event);
     if (!event->spontaneous())
-        FormShow();
+        prepareShowing();
     if (!m_firstUsePrepared) {
         m_firstUsePrepared = true;
-        QTimer::singleShot(200, this, &TForm1::prepareFirstUse);
+        QTimer::singleShot(200, this, &MainWindow::prepareFirstUse);
     }
 }
 
 // What the first sort, search or box would read from the desktop's themes while the user waits
 // for it, the busy cursor and the buttons' icons, is read once the list is up and nothing is
 // asked of the program.
-void TForm1::prepareFirstUse()
+void MainWindow::prepareFirstUse()
 {
     QGuiApplication::setOverrideCursor(Qt::WaitCursor);
     QGuiApplication::restoreOverrideCursor();
     (void)style()->standardIcon(QStyle::SP_DialogOkButton).pixmap(16, 16);
 }
 
-void TForm1::ApplyRowHeights()
+void MainWindow::applyRowHeight()
 {
-    m_G1->setDefaultRowHeight(m_RowHeight);
+    m_caseGrid->setDefaultRowHeight(m_rowHeight);
 }
 
-void TForm1::layOutEmptyGrid()
+void MainWindow::layOutEmptyGrid()
 {
-    TZarur& g = *m_G1;
-    g.ClearAllRows();
+    SortableGrid& g = *m_caseGrid;
+    g.clearAllRows();
     g.setFixedRows(1);
     g.setColCount(ListColumns);
     g.setCells(0, 0, QStringLiteral("Nr"));
@@ -468,20 +475,20 @@ void TForm1::layOutEmptyGrid()
     g.setCells(1, 0, QStringLiteral("ID"));
     g.setColWidth(1, 0);
     g.setCells(2, 0, QStringLiteral(" Termin "));
-    g.setColWidth(2, m_TerminWidth);
+    g.setColWidth(2, m_terminWidth);
     g.setCells(3, 0, QStringLiteral("  Nadawca   "));
-    g.setColWidth(3, m_NadawcaWidth);
+    g.setColWidth(3, m_nadawcaWidth);
     g.setCells(4, 0, QStringLiteral("   Dotyczy    "));
-    g.setColWidth(4, m_DotyczyWidth);
+    g.setColWidth(4, m_dotyczyWidth);
     g.setCells(5, 0, QStringLiteral("Tryb"));
     g.setCells(6, 0, QStringLiteral("Odpowiedz"));
     g.setCells(7, 0, QStringLiteral("Szczegoly"));
     g.setCells(8, 0, QStringLiteral("Adnotacje"));
     g.setColWidth(5, 80);
-    g.HideColumns(5, g.colCount() - 1);
+    g.hideColumns(5, g.colCount() - 1);
 }
 
-void TForm1::LoadList()
+void MainWindow::loadList()
 {
     try {
         layOutEmptyGrid();
@@ -489,15 +496,15 @@ void TForm1::LoadList()
         // Whatever becomes of the store, the list reads from it again only once loaded anew.
         m_caseList->forgetStore();
         m_tableShape = {};
-        if (isServerRegister() && m_store && m_storeAddress == m_DatabasePath)
+        if (isServerRegister() && m_store && m_storeAddress == m_databasePath)
             recheckServerStore();
         else
             openStore();
-        OpenSortedQuery();
+        loadSortedList();
         tellAboutTableShape();
     } catch (const storage::EServerException& e) {
         // The server named, the sentence for what happened, and the server's own words.
-        showReadWarning(QStringLiteral("Rejestr na serwerze %1.\n").arg(m_Label2->text())
+        showReadWarning(QStringLiteral("Rejestr na serwerze %1.\n").arg(m_fileLabel->text())
             + kolvar::storageFailureCause(e) + QStringLiteral("\n\n") + e.message());
     } catch (const storage::ESQLiteException& e) {
         showReadWarning(kolvar::storageFailureCause(e.resultCode()));
@@ -508,10 +515,10 @@ void TForm1::LoadList()
     }
     watchChanges();
     showWriteRights();
-    updateRegenerujEnabled();
+    updateRegenerateEnabled();
 }
 
-void TForm1::recheckServerStore()
+void MainWindow::recheckServerStore()
 {
     // The open connection serves the reload: a new one would cost a login (perhaps a password
     // asked again) and a server process, and announcements would go unheard while none listens.
@@ -527,66 +534,66 @@ void TForm1::recheckServerStore()
     }
 }
 
-void TForm1::openStore()
+void MainWindow::openStore()
 {
     // The old connection goes first: a million cases must not be held twice.
     m_changeNotifier.reset();
     m_store.reset();
     m_storeAddress.clear();
     if (isServerRegister()) {
-        m_store = openServerStore(m_DatabasePath);
-        m_storeAddress = m_DatabasePath;
+        m_store = openServerStore(m_databasePath);
+        m_storeAddress = m_databasePath;
         return;
     }
     // Opening would create a missing file; only "Nowa Baza" makes registers.
-    if (!isFile(m_DatabasePath))
+    if (!isFile(m_databasePath))
         throw CommandError(QStringLiteral("Pliku %1 nie ma: został usunięty albo przeniesiony.")
-                               .arg(QDir::toNativeSeparators(m_DatabasePath)));
-    storage::ISQLiteDatabasePtr db = storage::OpenDatabase(m_DatabasePath);
+                               .arg(QDir::toNativeSeparators(m_databasePath)));
+    storage::ISQLiteDatabasePtr db = storage::OpenDatabase(m_databasePath);
     // The first write checks the whole file, about a millisecond a megabyte: for a register
     // where that would be felt, the check runs on the other processor while the list loads.
-    if (QFileInfo(m_DatabasePath).size() >= CheckAheadFromBytes)
+    if (QFileInfo(m_databasePath).size() >= CheckAheadFromBytes)
         db->CheckAheadOfWriting();
     m_tableShape = CaseTable::VerifyTable(*db);
-    m_store = storage::FileStoreOn(std::move(db), m_DatabasePath);
+    m_store = storage::FileStoreOn(std::move(db), m_databasePath);
 }
 
-void TForm1::showReadWarning(const QString& cause)
+void MainWindow::showReadWarning(const QString& cause)
 {
     userDialogs().message(
         this, cause.isEmpty() ? ReadError : ReadError + u'\n' + cause, MessageIcon::Warning);
-    m_G1->HideColumns(5, m_G1->colCount() - 1);
+    m_caseGrid->hideColumns(5, m_caseGrid->colCount() - 1);
 }
 
-void TForm1::OpenSortedQuery()
+void MainWindow::loadSortedList()
 {
-    if (CaseTable::ListQuery(m_SortMode).isEmpty()) {
-        m_G1->SetSortColumn(m_SortMode);
-        throw CommandError(QStringLiteral("Nieznany porządek listy: %1").arg(m_SortMode));
+    if (CaseTable::ListQuery(m_sortMode).isEmpty()) {
+        m_caseGrid->setSortColumn(m_sortMode);
+        throw CommandError(QStringLiteral("Nieznany porządek listy: %1").arg(m_sortMode));
     }
-    const int total = m_caseList->load(store(), m_SortMode);
-    showCaptioned(m_LabelCount, m_StaticText2, QString::number(total));
-    m_LabelCount->adjustSize();
-    m_LoadRow = total + 1;
-    m_G1->SetSortOnClick(false);
+    const int total = m_caseList->load(store(), m_sortMode);
+    showCaptioned(m_countLabel, m_countCaptionLabel, QString::number(total));
+    m_countLabel->adjustSize();
+    m_loadRow = total + 1;
+    m_caseGrid->setSortOnClick(false);
     // The rows are put in order as they are filled in; the grid only marks the column.
-    m_G1->SetSortColumn(m_SortMode);
-    m_G1->invalidateGrid();
+    m_caseGrid->setSortColumn(m_sortMode);
+    m_caseGrid->invalidateGrid();
 }
 
-bool TForm1::columnsAsLaidOut() const
+bool MainWindow::columnsAsLaidOut() const
 {
-    const TZarur& g = *m_G1;
+    const SortableGrid& g = *m_caseGrid;
     if (g.colCount() != ListColumns || g.fixedRows() != 1
-        || g.SortDirection() != kolvar::grid::sdAscending || g.SortColumn() != m_SortMode
-        || g.SortOnClick())
+        || g.sortDirection() != kolvar::grid::sdAscending || g.sortColumn() != m_sortMode
+        || g.sortOnClick())
         return false;
     static const std::array<QString, ListColumns + 1> titles { QStringLiteral("Nr"),
         QStringLiteral("ID"), QStringLiteral(" Termin "), QStringLiteral("  Nadawca   "),
         QStringLiteral("   Dotyczy    "), QStringLiteral("Tryb"), QStringLiteral("Odpowiedz"),
         QStringLiteral("Szczegoly"), QStringLiteral("Adnotacje") };
-    const std::array<int, ListColumns> widths { 38, 0, m_TerminWidth, m_NadawcaWidth,
-        m_DotyczyWidth, 0, 0, 0 };
+    const std::array<int, ListColumns> widths { 38, 0, m_terminWidth, m_nadawcaWidth,
+        m_dotyczyWidth, 0, 0, 0 };
     for (int c = 0; c <= ListColumns; ++c) {
         if (g.cells(c, 0) != titles[std::size_t(c)])
             return false;
@@ -596,11 +603,11 @@ bool TForm1::columnsAsLaidOut() const
     return true;
 }
 
-void TForm1::tellAboutTableShape()
+void MainWindow::tellAboutTableShape()
 {
-    if (m_shapeToldFor == m_DatabasePath)
+    if (m_shapeToldFor == m_databasePath)
         return;
-    m_shapeToldFor = m_DatabasePath;
+    m_shapeToldFor = m_databasePath;
     QStringList told;
     if (!m_tableShape.idIsRowKey)
         told << readOnlyFileSentence();
@@ -612,31 +619,31 @@ void TForm1::tellAboutTableShape()
         userDialogs().message(this, told.join(QStringLiteral("\n\n")), MessageIcon::Information);
 }
 
-void TForm1::ReloadList()
+void MainWindow::reloadList()
 {
-    LoadList();
-    G1Click();
+    loadList();
+    caseGridClicked();
 }
 
-void TForm1::updateRegenerujEnabled()
+void MainWindow::updateRegenerateEnabled()
 {
-    m_Regeneruj1->setEnabled((isFile(m_DatabasePath) || (isServerRegister() && m_store))
+    m_regenerateAction->setEnabled((isFile(m_databasePath) || (isServerRegister() && m_store))
         && !(m_store && m_store->readOnly()));
 }
 
-void TForm1::EnableRegeneruj()
+void MainWindow::enableRegenerate()
 {
-    m_Regeneruj1->setEnabled(true);
+    m_regenerateAction->setEnabled(true);
 }
 
-void TForm1::G1MouseUp()
+void MainWindow::rememberColumnWidths()
 {
-    m_TerminWidth = m_G1->colWidth(2);
-    m_NadawcaWidth = m_G1->colWidth(3);
-    m_DotyczyWidth = m_G1->colWidth(4);
+    m_terminWidth = m_caseGrid->colWidth(2);
+    m_nadawcaWidth = m_caseGrid->colWidth(3);
+    m_dotyczyWidth = m_caseGrid->colWidth(4);
 }
 
-kolvar::storage::ICaseStore& TForm1::store() const
+kolvar::storage::ICaseStore& MainWindow::store() const
 {
     if (!m_store)
         throw CommandError(QStringLiteral("Nie otwarto żadnej bazy danych."));
@@ -647,13 +654,13 @@ kolvar::storage::ICaseStore& TForm1::store() const
 // Printing, calendar and hints; the phrase search and the list's look are in PhraseSearch.cpp and
 // ListAppearance.cpp
 
-void TForm1::Drukowanie1Click()
+void MainWindow::printList()
 {
     guarded([this] { catchUp(); });
-    m_G1->PreviewPrintout();
+    m_caseGrid->previewPrintout();
 }
 
-void TForm1::nmuKalendarzClick()
+void MainWindow::showCalendar()
 {
     if (!calendar())
         return;
@@ -662,9 +669,9 @@ void TForm1::nmuKalendarzClick()
     m_calendar->activateWindow();
 }
 
-void TForm1::mnuFAQClick()
+void MainWindow::showHints()
 {
     // A fresh window each time: the hints file may have changed since the last look.
-    TFhelp help(kolvar::hintsFolder(m_ProgramFolder), this);
+    HintsWindow help(kolvar::hintsFolder(m_programFolder), this);
     help.exec();
 }

@@ -22,9 +22,9 @@ class QLabel;
 class QLineEdit;
 class QMenu;
 class QSocketNotifier;
-class TForm2;
-class TCalendarBrowser;
-class Tfinddlg;
+class CaseEditor;
+class CalendarWindow;
+class FindDialog;
 
 namespace kolvar {
 class CaseList;
@@ -32,16 +32,16 @@ class Panel;
 struct FileDialogRequest;
 struct ChosenFile;
 namespace grid {
-class TZarur;
+class SortableGrid;
 }
 } // namespace kolvar
 
 // The main window: the list of every case of the open register, the menus, the database and
 // record commands, and the settings file. It alone talks to the database; the record editor
-// (TForm2) calls its record commands through EditorHost.
+// (CaseEditor) calls its record commands through EditorHost.
 //
 // Every command catches its own failures and shows them; none reaches Qt's event loop.
-class TForm1 : public QMainWindow, public kolvar::EditorHost
+class MainWindow : public QMainWindow, public kolvar::EditorHost
 {
     Q_OBJECT
 public:
@@ -50,111 +50,111 @@ public:
     // as programFolder has none. The window reads the settings and lists the remembered register
     // at once, before the editor exists: startRegister when it is given and is a register (kept
     // as the last register then), else the remembered one.
-    explicit TForm1(const QString& programFolder, const QString& startRegister = {},
+    explicit MainWindow(const QString& programFolder, const QString& startRegister = {},
         const QString& presetFolder = {}, QWidget* parent = nullptr);
-    ~TForm1() override;
-    TForm1(const TForm1&) = delete;
-    TForm1& operator=(const TForm1&) = delete;
+    ~MainWindow() override;
+    MainWindow(const MainWindow&) = delete;
+    MainWindow& operator=(const MainWindow&) = delete;
 
     // The record editor and the calendar are made the first time they are needed, by these
     // makers: a start that only lists the register pays for no window the user has not opened.
     // An empty maker detaches the window.
-    void attachEditor(std::function<TForm2*()> make);
-    void attachCalendar(std::function<TCalendarBrowser*()> make);
+    void attachEditor(std::function<CaseEditor*()> make);
+    void attachCalendar(std::function<CalendarWindow*()> make);
     // The editor, made now when it was not yet; null without a maker.
-    [[nodiscard]] TForm2* editor();
-    [[nodiscard]] TCalendarBrowser* calendar();
+    [[nodiscard]] CaseEditor* editor();
+    [[nodiscard]] CalendarWindow* calendar();
 
-    [[nodiscard]] kolvar::grid::TZarur* G1() const { return m_G1; }
-    [[nodiscard]] QLabel* Label1() const { return m_Label1; }
-    [[nodiscard]] QLabel* Label2() const { return m_Label2; }
-    [[nodiscard]] QLabel* LabelCount() const { return m_LabelCount; }
-    [[nodiscard]] QLineEdit* IDEdit() const { return m_IDEdit; }
-    [[nodiscard]] QAction* Regeneruj1() const { return m_Regeneruj1; }
-    [[nodiscard]] QAction* FindujNast() const;
+    [[nodiscard]] kolvar::grid::SortableGrid* caseGrid() const { return m_caseGrid; }
+    [[nodiscard]] QLabel* rowLabel() const { return m_rowLabel; }
+    [[nodiscard]] QLabel* fileLabel() const { return m_fileLabel; }
+    [[nodiscard]] QLabel* countLabel() const { return m_countLabel; }
+    [[nodiscard]] QLineEdit* idEdit() const { return m_idEdit; }
+    [[nodiscard]] QAction* regenerateAction() const { return m_regenerateAction; }
+    [[nodiscard]] QAction* findNextAction() const;
 
-    [[nodiscard]] QString ProgramFolder() const { return m_ProgramFolder; }
-    [[nodiscard]] QString DatabasePath() const { return m_DatabasePath; }
-    [[nodiscard]] int SortMode() const { return m_SortMode; }
-    [[nodiscard]] std::int64_t CurrentId() const { return m_CurrentId; }
-    [[nodiscard]] int CurrentListRow() const { return m_CurrentListRow; }
-    [[nodiscard]] int RowHeight() const { return m_RowHeight; }
-    [[nodiscard]] bool SearchByRows() const { return m_SearchByRows; }
+    [[nodiscard]] QString programFolder() const { return m_programFolder; }
+    [[nodiscard]] QString databasePath() const { return m_databasePath; }
+    [[nodiscard]] int sortMode() const { return m_sortMode; }
+    [[nodiscard]] std::int64_t currentId() const { return m_currentId; }
+    [[nodiscard]] int currentListRow() const { return m_currentListRow; }
+    [[nodiscard]] int rowHeight() const { return m_rowHeight; }
+    [[nodiscard]] bool searchByRows() const { return m_searchByRows; }
 
     // The list's look as the settings file keeps it: colours as their 32-bit values, which a
     // QColor cannot carry for the desktop's system colours.
-    [[nodiscard]] kolvar::ColorValue ListFixedColor() const { return m_listFixedColor; }
+    [[nodiscard]] kolvar::ColorValue listFixedColor() const { return m_listFixedColor; }
     void setListFixedColor(kolvar::ColorValue color);
-    [[nodiscard]] kolvar::ColorValue ListFontColor() const { return m_listFontColor; }
+    [[nodiscard]] kolvar::ColorValue listFontColor() const { return m_listFontColor; }
     void setListFont(const QFont& font, kolvar::ColorValue color);
 
     // EditorHost.
-    [[nodiscard]] QString lblLewaCaption() const override;
-    void setLblLewaCaption(const QString& caption) override;
-    [[nodiscard]] QString lblTopCaption() const override;
-    void setLblTopCaption(const QString& caption) override;
-    [[nodiscard]] QString lblSzerCaption() const override;
-    void setLblSzerCaption(const QString& caption) override;
-    [[nodiscard]] QString lblWysCaption() const override;
-    void setLblWysCaption(const QString& caption) override;
-    [[nodiscard]] kolvar::ColorValue PanelColor() const override { return m_PanelColor; }
-    void setPanelColor(kolvar::ColorValue color) override { m_PanelColor = color; }
-    [[nodiscard]] kolvar::ColorValue EditBoxColor() const override { return m_EditBoxColor; }
-    void setEditBoxColor(kolvar::ColorValue color) override { m_EditBoxColor = color; }
-    [[nodiscard]] kolvar::ColorValue LabelFontColor() const override { return m_LabelFontColor; }
-    void setLabelFontColor(kolvar::ColorValue color) override { m_LabelFontColor = color; }
-    [[nodiscard]] kolvar::ColorValue EditFontColor() const override { return m_EditFontColor; }
-    void setEditFontColor(kolvar::ColorValue color) override { m_EditFontColor = color; }
-    [[nodiscard]] int EditFontSize() const override { return m_EditFontSize; }
-    void setEditFontSize(int points) override { m_EditFontSize = points; }
-    void EnableRegeneruj() override;
-    void SaveSettings() override;
+    [[nodiscard]] QString editorLeftCaption() const override;
+    void setEditorLeftCaption(const QString& caption) override;
+    [[nodiscard]] QString editorTopCaption() const override;
+    void setEditorTopCaption(const QString& caption) override;
+    [[nodiscard]] QString editorWidthCaption() const override;
+    void setEditorWidthCaption(const QString& caption) override;
+    [[nodiscard]] QString editorHeightCaption() const override;
+    void setEditorHeightCaption(const QString& caption) override;
+    [[nodiscard]] kolvar::ColorValue panelColor() const override { return m_panelColor; }
+    void setPanelColor(kolvar::ColorValue color) override { m_panelColor = color; }
+    [[nodiscard]] kolvar::ColorValue editBoxColor() const override { return m_editBoxColor; }
+    void setEditBoxColor(kolvar::ColorValue color) override { m_editBoxColor = color; }
+    [[nodiscard]] kolvar::ColorValue labelFontColor() const override { return m_labelFontColor; }
+    void setLabelFontColor(kolvar::ColorValue color) override { m_labelFontColor = color; }
+    [[nodiscard]] kolvar::ColorValue editFontColor() const override { return m_editFontColor; }
+    void setEditFontColor(kolvar::ColorValue color) override { m_editFontColor = color; }
+    [[nodiscard]] int editFontSize() const override { return m_editFontSize; }
+    void setEditFontSize(int points) override { m_editFontSize = points; }
+    void enableRegenerate() override;
+    void saveSettings() override;
 
 signals:
     // The window has closed for good and written its settings: the program ends.
-    void formClosed();
+    void windowClosed();
 
 public slots:
     // Database file commands.
-    void Nowa1Click();
-    void OtwieramDB1Click();
-    void Regeneruj1Click();
-    void mnuSortuj2Click();
-    void mnuSortuj3Click();
-    void mnuSortuj4Click();
-    void EksportCsv1Click();
-    void KopiaZapasowa1Click();
+    void newRegister();
+    void openRegister();
+    void regenerateRegister();
+    void sortByDate();
+    void sortBySender();
+    void sortBySubject();
+    void exportToCsv();
+    void backUpRegister();
     // The register on a database server.
-    void OtworzSerwer1Click();
-    void NowySerwer1Click();
-    void PrzeniesNaSerwer1Click();
+    void openServerRegister();
+    void newServerRegister();
+    void moveToServer();
 
     // Record commands; the editor's seven buttons call the first seven.
-    void Pierwszy1Click() override;
-    void Poprzedni1Click() override;
-    void Nastepny1Click() override;
-    void Ostatni1Click() override;
-    void Dodaj1Click() override;
-    void Zniszcz1Click() override;
-    void Zmiana1Click() override;
-    void PokazRekordu1Click();
-    void Koniec1Click();
+    void firstCase() override;
+    void previousCase() override;
+    void nextCase() override;
+    void lastCase() override;
+    void addNewCase() override;
+    void deleteCurrentCase() override;
+    void saveChanges() override;
+    void editCurrentCase();
+    void quitProgram();
 
     // Search, printing (not here yet), appearance, calendar and help.
-    void Finduj1Click();
-    void FindujNastClick();
-    void Drukowanie1Click();
-    void mnuFixedClick();
-    void mnuFontyClick();
-    void nmuKalendarzClick();
-    void mnuFAQClick();
-    void mnuAuthorClick();
+    void findPhrase();
+    void findNextPhrase();
+    void printList();
+    void chooseTitleColor();
+    void chooseListFont();
+    void showCalendar();
+    void showHints();
+    void showAuthor();
 
     // The list's events.
-    void G1Click();
-    void G1DblClick();
-    void IDEditChange();
-    void G1DrawCell(int ACol, int ARow, const QRect& Rect, kolvar::grid::GridDrawState State);
+    void caseGridClicked();
+    void caseGridDoubleClicked();
+    void idEditChanged();
+    void drawCaseGridCell(int ACol, int ARow, const QRect& Rect, kolvar::grid::GridDrawState State);
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -167,23 +167,23 @@ private:
     void createMenu();
     void designGrid();
 
-    void FormCreate(const QString& startRegister);
+    void initialize(const QString& startRegister);
     // A register named at start replaces the remembered one; anything else is reported as the
     // list load would report it and leaves the remembered one in place.
     void takeStartRegister(const QString& path);
-    void FormShow();
+    void prepareShowing();
     void prepareFirstUse();
-    [[nodiscard]] bool FormCloseQuery();
-    void FormClose();
+    [[nodiscard]] bool mayClose();
+    void finishClosing();
 
-    void LoadSettings();
+    void loadSettings();
     void applySettings(const kolvar::AppSettings& settings);
     [[nodiscard]] kolvar::AppSettings currentSettings() const;
 
-    void LoadList();
-    void ReloadList();
+    void loadList();
+    void reloadList();
     void layOutEmptyGrid();
-    void OpenSortedQuery();
+    void loadSortedList();
     // The list's titles and widths are what a load lays out.
     [[nodiscard]] bool columnsAsLaidOut() const;
     // Brings the list up to date after a change of one case: change (on the case list) does it in
@@ -191,20 +191,20 @@ private:
     template <typename Change> void refreshList(Change&& change);
     // The list's warning, with the cause's sentence under it when there is one.
     void showReadWarning(const QString& cause);
-    // LoadList's two ways to a store: the one open, checked anew, or the register opened.
+    // loadList's two ways to a store: the one open, checked anew, or the register opened.
     void recheckServerStore();
     void openStore();
-    void ApplyRowHeights();
-    void G1MouseUp();
+    void applyRowHeight();
+    void rememberColumnWidths();
 
     // The phrase search.
-    void findFirstPhrase(const Tfinddlg& dialog);
+    void findFirstPhrase(const FindDialog& dialog);
     void showFoundCell(int col, int row);
     // Tryb, Odpowiedz and Szczegoly stay out of sight even when a search made one current.
     void hideExtraFields();
     void showCommandFailure(const std::exception& failure);
 
-    void SelectCurrentRow();
+    void selectCurrentRow();
     // Empties the editor and forgets its case: what it held belongs to no register any more.
     void clearEditor();
     // The separator a date typed into the editor takes: the one most of the register's dates
@@ -245,7 +245,7 @@ private:
     // Makes the register at location (a file path or a server's URI) the open one: remembered
     // in the settings as remembered, named on the window as shownName.
     void useRegister(const QString& remembered, const QString& shownName, const QString& location);
-    void updateRegenerujEnabled();
+    void updateRegenerateEnabled();
     [[nodiscard]] kolvar::storage::ICaseStore& store() const;
     // The editor's seven texts from the case, which becomes the case the editor shows.
     void showCaseInEditor(const kolvar::storage::CaseRecord& record);
@@ -294,14 +294,14 @@ private:
     [[nodiscard]] int titleWidth(const QString& title) const;
 
     // State of the window.
-    QString m_ProgramFolder;
+    QString m_programFolder;
     QString m_presetFolder;
-    QString m_DatabasePath;
+    QString m_databasePath;
     // What kolvar.ini remembers of the register: bare in the program folder, a path elsewhere.
     QString m_databaseName;
-    int m_RowHeight = 22;
-    std::int64_t m_CurrentId = 0;
-    int m_shownCaseRow = 0; // where m_CurrentId was last found in the list
+    int m_rowHeight = 22;
+    std::int64_t m_currentId = 0;
+    int m_shownCaseRow = 0; // where m_currentId was last found in the list
     std::optional<QChar> m_dateSeparator;
     kolvar::storage::CaseStorePtr m_store;
     // The server register m_store is connected to; empty for a file.
@@ -318,50 +318,50 @@ private:
     // Announcements wait while a command (and any dialog it shows) runs.
     bool m_commandRunning = false;
     bool m_firstUsePrepared = false;
-    int m_EditFontSize = 10;
-    kolvar::ColorValue m_EditFontColor = kolvar::colors::Black;
-    kolvar::ColorValue m_LabelFontColor = kolvar::colors::Black;
-    kolvar::ColorValue m_PanelColor = kolvar::colors::Silver;
-    kolvar::ColorValue m_EditBoxColor = kolvar::colors::Window;
+    int m_editFontSize = 10;
+    kolvar::ColorValue m_editFontColor = kolvar::colors::Black;
+    kolvar::ColorValue m_labelFontColor = kolvar::colors::Black;
+    kolvar::ColorValue m_panelColor = kolvar::colors::Silver;
+    kolvar::ColorValue m_editBoxColor = kolvar::colors::Window;
     kolvar::ColorValue m_listFixedColor = kolvar::colors::Silver;
     kolvar::ColorValue m_listFontColor = kolvar::colors::WindowText;
-    kolvar::grid::TSortOptions m_SortSettings;
-    int m_TerminWidth = 86;
-    int m_NadawcaWidth = 166;
-    int m_DotyczyWidth = 520;
-    int m_CurrentListRow = 0;
-    int m_LoadRow = 0;
-    int m_SortMode = 3;
-    bool m_SearchByRows = true;
+    kolvar::grid::SortOptions m_sortSettings;
+    int m_terminWidth = 86;
+    int m_nadawcaWidth = 166;
+    int m_dotyczyWidth = 520;
+    int m_currentListRow = 0;
+    int m_loadRow = 0;
+    int m_sortMode = 3;
+    bool m_searchByRows = true;
     // The open dialog offers the file chosen last.
     QString m_lastOpenedFile;
 
     // The editor once made; null before the first need of it.
-    TForm2* m_form2 = nullptr;
-    std::function<TForm2*()> m_makeEditor;
-    TCalendarBrowser* m_calendar = nullptr;
-    std::function<TCalendarBrowser*()> m_makeCalendar;
+    CaseEditor* m_caseEditor = nullptr;
+    std::function<CaseEditor*()> m_makeEditor;
+    CalendarWindow* m_calendar = nullptr;
+    std::function<CalendarWindow*()> m_makeCalendar;
 
     // Controls.
-    kolvar::Panel* m_PanelTop = nullptr;
-    kolvar::Panel* m_Panel1 = nullptr;
-    QLabel* m_StaticText1 = nullptr;
-    QLabel* m_Label2 = nullptr;
-    QLabel* m_Label1 = nullptr;
-    QLineEdit* m_IDEdit = nullptr;
-    QLabel* m_StaticText2 = nullptr;
-    QLabel* m_LabelCount = nullptr;
-    QLabel* m_lblLewa = nullptr;
-    QLabel* m_lblTop = nullptr;
-    QLabel* m_lblSzer = nullptr;
-    QLabel* m_lblWys = nullptr;
-    QLabel* m_lblTagi = nullptr;
-    QLabel* m_lblTylkoOdczyt = nullptr;
-    kolvar::grid::TZarur* m_G1 = nullptr;
+    kolvar::Panel* m_topPanel = nullptr;
+    kolvar::Panel* m_gridPanel = nullptr;
+    QLabel* m_fileCaptionLabel = nullptr;
+    QLabel* m_fileLabel = nullptr;
+    QLabel* m_rowLabel = nullptr;
+    QLineEdit* m_idEdit = nullptr;
+    QLabel* m_countCaptionLabel = nullptr;
+    QLabel* m_countLabel = nullptr;
+    QLabel* m_editorLeftLabel = nullptr;
+    QLabel* m_editorTopLabel = nullptr;
+    QLabel* m_editorWidthLabel = nullptr;
+    QLabel* m_editorHeightLabel = nullptr;
+    QLabel* m_subjectsLabel = nullptr;
+    QLabel* m_readOnlyLabel = nullptr;
+    kolvar::grid::SortableGrid* m_caseGrid = nullptr;
     std::unique_ptr<kolvar::CaseList> m_caseList;
 
-    QAction* m_Nowa1 = nullptr;
-    QAction* m_OpenDB1 = nullptr;
-    QAction* m_Regeneruj1 = nullptr;
-    QAction* m_PrzeniesNaSerwer1 = nullptr;
+    QAction* m_newRegisterAction = nullptr;
+    QAction* m_openRegisterAction = nullptr;
+    QAction* m_regenerateAction = nullptr;
+    QAction* m_moveToServerAction = nullptr;
 };

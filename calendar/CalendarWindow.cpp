@@ -1,7 +1,7 @@
-#include "CalBrows.h"
+#include "CalendarWindow.h"
 
 #include "Announcer.h"
-#include "Calendar.h"
+#include "MonthGrid.h"
 #include "MonthLayout.h"
 #include "StepGlyph.h"
 
@@ -11,7 +11,7 @@
 #include <QPushButton>
 #include <QScreen>
 
-using kolvar::calendar::TCalendar;
+using kolvar::calendar::MonthGrid;
 
 namespace {
 
@@ -33,13 +33,13 @@ QFont windowFont()
 
 } // namespace
 
-TCalendarBrowser::TCalendarBrowser(QWidget* parent)
+CalendarWindow::CalendarWindow(QWidget* parent)
     : QWidget(parent,
         Qt::Window | Qt::MSWindowsFixedSizeDialogHint | Qt::CustomizeWindowHint
             | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint
             | Qt::WindowCloseButtonHint)
 {
-    setObjectName(QStringLiteral("CalendarBrowser"));
+    setObjectName(QStringLiteral("calendarWindow"));
     setWindowTitle(QStringLiteral("Kalendarz"));
     // A calendar closed last must not end the program; only the main window does.
     setAttribute(Qt::WA_QuitOnClose, false);
@@ -50,39 +50,39 @@ TCalendarBrowser::TCalendarBrowser(QWidget* parent)
     setPalette(windowPalette);
     setAutoFillBackground(true);
 
-    m_Calendar1 = new TCalendar(this);
-    m_Calendar1->setObjectName(QStringLiteral("Calendar1"));
-    m_Calendar1->setAccessibleName(QStringLiteral("Kalendarz"));
-    m_Calendar1->setColor(Qt::yellow);
-    m_Calendar1->setFontColor(Qt::black);
-    m_Calendar1->setGridLineWidth(2);
-    m_Calendar1->SetUseCurrentDate(false);
-    m_Calendar1->SetStartOfWeek(0);
-    m_Calendar1->setGeometry(CalendarGeometry);
-    m_Calendar1->OnChange = [this] { Calendar1Change(); };
+    m_monthGrid = new MonthGrid(this);
+    m_monthGrid->setObjectName(QStringLiteral("monthGrid"));
+    m_monthGrid->setAccessibleName(QStringLiteral("Kalendarz"));
+    m_monthGrid->setColor(Qt::yellow);
+    m_monthGrid->setFontColor(Qt::black);
+    m_monthGrid->setGridLineWidth(2);
+    m_monthGrid->setUseCurrentDate(false);
+    m_monthGrid->setStartOfWeek(0);
+    m_monthGrid->setGeometry(CalendarGeometry);
+    m_monthGrid->onChange = [this] { showDateInTitle(); };
 
-    m_BitBtn1 = makeButton("BitBtn1", QStringLiteral("Rok"), 24, false);
-    m_BitBtn2 = makeButton("BitBtn2", QStringLiteral("Miesiąc"), 160, false);
-    m_BitBtn3 = makeButton("BitBtn3", QStringLiteral("Miesiąc"), 321, true);
-    m_BitBtn4 = makeButton("BitBtn4", QStringLiteral("Rok"), 466, true);
+    m_yearBackButton = makeButton("yearBackButton", QStringLiteral("Rok"), 24, false);
+    m_monthBackButton = makeButton("monthBackButton", QStringLiteral("Miesiąc"), 160, false);
+    m_monthForwardButton = makeButton("monthForwardButton", QStringLiteral("Miesiąc"), 321, true);
+    m_yearForwardButton = makeButton("yearForwardButton", QStringLiteral("Rok"), 466, true);
     m_announcer = new kolvar::Announcer(this);
 
-    connect(m_BitBtn1, &QPushButton::clicked, this, &TCalendarBrowser::BitBtn1Click);
-    connect(m_BitBtn2, &QPushButton::clicked, this, &TCalendarBrowser::BitBtn2Click);
-    connect(m_BitBtn3, &QPushButton::clicked, this, &TCalendarBrowser::BitBtn3Click);
-    connect(m_BitBtn4, &QPushButton::clicked, this, &TCalendarBrowser::BitBtn4Click);
+    connect(m_yearBackButton, &QPushButton::clicked, this, &CalendarWindow::stepYearBack);
+    connect(m_monthBackButton, &QPushButton::clicked, this, &CalendarWindow::stepMonthBack);
+    connect(m_monthForwardButton, &QPushButton::clicked, this, &CalendarWindow::stepMonthForward);
+    connect(m_yearForwardButton, &QPushButton::clicked, this, &CalendarWindow::stepYearForward);
 
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
         const QRect area = screen->geometry();
         move(area.center() - QPoint(ClientSize.width() / 2, ClientSize.height() / 2));
     }
 
-    FormCreate();
+    initialize();
 }
 
-TCalendarBrowser::~TCalendarBrowser() = default;
+CalendarWindow::~CalendarWindow() = default;
 
-QPushButton* TCalendarBrowser::makeButton(
+QPushButton* CalendarWindow::makeButton(
     const char* name, const QString& caption, int x, bool pointsRight)
 {
     auto* button = new QPushButton(caption, this);
@@ -101,42 +101,42 @@ QPushButton* TCalendarBrowser::makeButton(
     return button;
 }
 
-void TCalendarBrowser::FormCreate()
+void CalendarWindow::initialize()
 {
-    Calendar1Change();
+    showDateInTitle();
 }
 
-void TCalendarBrowser::Calendar1Change()
+void CalendarWindow::showDateInTitle()
 {
-    setWindowTitle(kolvar::calendar::dateCaption(m_Calendar1->ShownDate(), QLocale()));
+    setWindowTitle(kolvar::calendar::dateCaption(m_monthGrid->shownDate(), QLocale()));
 }
 
-void TCalendarBrowser::BitBtn1Click()
+void CalendarWindow::stepYearBack()
 {
-    m_Calendar1->YearBack();
+    m_monthGrid->yearBack();
     sayShownDate();
 }
 
-void TCalendarBrowser::BitBtn2Click()
+void CalendarWindow::stepMonthBack()
 {
-    m_Calendar1->MonthBack();
+    m_monthGrid->monthBack();
     sayShownDate();
 }
 
-void TCalendarBrowser::BitBtn3Click()
+void CalendarWindow::stepMonthForward()
 {
-    m_Calendar1->MonthForward();
+    m_monthGrid->monthForward();
     sayShownDate();
 }
 
-void TCalendarBrowser::BitBtn4Click()
+void CalendarWindow::stepYearForward()
 {
-    m_Calendar1->YearForward();
+    m_monthGrid->yearForward();
     sayShownDate();
 }
 
-void TCalendarBrowser::sayShownDate()
+void CalendarWindow::sayShownDate()
 {
     m_announcer->say(
-        QLocale().toString(m_Calendar1->ShownDate(), QStringLiteral("dddd, d MMMM yyyy")));
+        QLocale().toString(m_monthGrid->shownDate(), QStringLiteral("dddd, d MMMM yyyy")));
 }

@@ -1,4 +1,4 @@
-#include "Calendar.h"
+#include "MonthGrid.h"
 
 #include "MonthLayout.h"
 
@@ -35,7 +35,7 @@ private:
 
 } // namespace
 
-TCalendar::TCalendar(QWidget* parent)
+MonthGrid::MonthGrid(QWidget* parent)
     : grid::CustomGrid(parent)
 {
     setFixedCols(0);
@@ -46,19 +46,19 @@ TCalendar::TCalendar(QWidget* parent)
     setOptions(grid::goFixedVertLine | grid::goFixedHorzLine | grid::goVertLine | grid::goHorzLine
         | grid::goDrawFocusSelected);
     m_shownDate = today();
-    RebuildMonth();
+    rebuildMonth();
 }
 
-TCalendar::~TCalendar() = default;
+MonthGrid::~MonthGrid() = default;
 
-void TCalendar::SetShownDate(const QDate& date)
+void MonthGrid::setShownDate(const QDate& date)
 {
     m_shownDate = date;
-    RebuildMonth();
-    NotifyChange();
+    rebuildMonth();
+    notifyChange();
 }
 
-int TCalendar::GetDatePart(int index) const
+int MonthGrid::datePart(int index) const
 {
     switch (index) {
     case YearPart:
@@ -72,7 +72,7 @@ int TCalendar::GetDatePart(int index) const
     }
 }
 
-void TCalendar::SetDatePart(int index, int value)
+void MonthGrid::setDatePart(int index, int value)
 {
     if (value < 1)
         return;
@@ -91,7 +91,7 @@ void TCalendar::SetDatePart(int index, int value)
         month = value;
         break;
     case DayPart:
-        if (value > CurrentMonthLength() || value == day)
+        if (value > daysInShownMonth() || value == day)
             return;
         day = value;
         break;
@@ -104,66 +104,66 @@ void TCalendar::SetDatePart(int index, int value)
     m_shownDate = date;
     // Stored directly: switching it off must not re-read today's date.
     m_useCurrentDate = false;
-    RebuildMonth();
-    NotifyChange();
+    rebuildMonth();
+    notifyChange();
 }
 
-void TCalendar::SetStartOfWeek(int value)
+void MonthGrid::setStartOfWeek(int value)
 {
     if (value < 0 || value >= DaysInWeek || value == m_startOfWeek)
         return;
     m_startOfWeek = value;
-    RebuildMonth();
+    rebuildMonth();
 }
 
-void TCalendar::SetUseCurrentDate(bool value)
+void MonthGrid::setUseCurrentDate(bool value)
 {
     if (value == m_useCurrentDate)
         return;
     m_useCurrentDate = value;
     if (value) {
         m_shownDate = today();
-        RebuildMonth();
+        rebuildMonth();
     }
 }
 
-void TCalendar::StepMonth(int step)
+void MonthGrid::stepMonth(int step)
 {
-    SetShownDate(steppedMonth(m_shownDate, step));
+    setShownDate(steppedMonth(m_shownDate, step));
 }
 
-void TCalendar::YearForward()
+void MonthGrid::yearForward()
 {
-    if (YearIsLeap(Year()) && Month() == 2 && Day() == 29)
-        SetDay(28);
-    SetYear(Year() + 1);
+    if (isLeapYear(year()) && month() == 2 && day() == 29)
+        setDay(28);
+    setYear(year() + 1);
 }
 
-void TCalendar::YearBack()
+void MonthGrid::yearBack()
 {
-    if (YearIsLeap(Year()) && Month() == 2 && Day() == 29)
-        SetDay(28);
-    SetYear(Year() - 1);
+    if (isLeapYear(year()) && month() == 2 && day() == 29)
+        setDay(28);
+    setYear(year() - 1);
 }
 
-int TCalendar::MonthLength(int year, int month) const
+int MonthGrid::daysInMonth(int year, int month) const
 {
     return monthLength(year, month);
 }
 
-int TCalendar::CurrentMonthLength() const
+int MonthGrid::daysInShownMonth() const
 {
-    return MonthLength(Year(), Month());
+    return daysInMonth(year(), month());
 }
 
-bool TCalendar::YearIsLeap(int year) const
+bool MonthGrid::isLeapYear(int year) const
 {
     return yearIsLeap(year);
 }
 
-void TCalendar::RebuildMonth()
+void MonthGrid::rebuildMonth()
 {
-    // While set, selectCell lets the current cell move even with ReadOnly.
+    // While set, selectCell lets the current cell move even with readOnly.
     const FlagGuard rebuilding(m_rebuilding);
     m_dayShift = dayShiftFor(m_shownDate.year(), m_shownDate.month(), m_startOfWeek);
     const QPoint cell = cellOfDay(m_shownDate.day(), m_dayShift);
@@ -185,7 +185,7 @@ void TCalendar::RebuildMonth()
     }
 }
 
-QString TCalendar::accessibleText(int col, int row) const
+QString MonthGrid::accessibleText(int col, int row) const
 {
     // A reader hears the whole date and the weekday in full, not a bare "8" under "wt.".
     const QLocale locale;
@@ -194,33 +194,33 @@ QString TCalendar::accessibleText(int col, int row) const
         return locale.standaloneDayName(weekday == 0 ? 7 : weekday);
     }
     const int day = dayAtCell(col, row, m_dayShift);
-    if (day < 1 || day > CurrentMonthLength())
+    if (day < 1 || day > daysInShownMonth())
         return {};
     const QDate date(m_shownDate.year(), m_shownDate.month(), day);
     return locale.toString(date, QStringLiteral("dddd, d MMMM yyyy"));
 }
 
-QString TCalendar::CellCaption(int col, int row) const
+QString MonthGrid::cellCaption(int col, int row) const
 {
     if (row == 0)
         return shortDayName(weekdayOfColumn(col, m_startOfWeek), QLocale());
     const int day = dayAtCell(col, row, m_dayShift);
-    if (day < 1 || day > CurrentMonthLength())
+    if (day < 1 || day > daysInShownMonth())
         return {};
     return QString::number(day);
 }
 
-void TCalendar::NotifyChange()
+void MonthGrid::notifyChange()
 {
-    if (OnChange)
-        OnChange();
+    if (onChange)
+        onChange();
 }
 
-void TCalendar::drawCell(int col, int row, const QRect& rect, grid::GridDrawState state)
+void MonthGrid::drawCell(int col, int row, const QRect& rect, grid::GridDrawState state)
 {
     grid::CustomGrid::drawCell(col, row, rect, state);
     QPainter* painter = canvas().painter;
-    const QString text = CellCaption(col, row);
+    const QString text = cellCaption(col, row);
     if (!painter || text.isEmpty())
         return;
     const QFontMetrics metrics(canvas().font);
@@ -234,24 +234,24 @@ void TCalendar::drawCell(int col, int row, const QRect& rect, grid::GridDrawStat
     painter->restore();
 }
 
-bool TCalendar::selectCell(int col, int row)
+bool MonthGrid::selectCell(int col, int row)
 {
     if (m_readOnly && !m_rebuilding)
         return false;
-    if (CellCaption(col, row).isEmpty())
+    if (cellCaption(col, row).isEmpty())
         return false;
     return grid::CustomGrid::selectCell(col, row);
 }
 
-void TCalendar::click()
+void MonthGrid::click()
 {
     grid::CustomGrid::click();
-    const QString caption = CellCaption(col(), row());
+    const QString caption = cellCaption(col(), row());
     if (!caption.isEmpty())
-        SetDay(caption.toInt());
+        setDay(caption.toInt());
 }
 
-void TCalendar::resizeEvent(QResizeEvent* event)
+void MonthGrid::resizeEvent(QResizeEvent* event)
 {
     grid::CustomGrid::resizeEvent(event);
     // Every column and row takes an equal share of the client area, day names included.

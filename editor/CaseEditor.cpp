@@ -1,4 +1,4 @@
-#include "Unit2.h"
+#include "CaseEditor.h"
 
 #include "Announcer.h"
 #include "ColorValue.h"
@@ -66,8 +66,8 @@ const QString ChangedQuestion
     = QStringLiteral("W rekordzie dokonano zmian. Czy chcesz je zapisać? ");
 
 constexpr int EditHeight = 22;
-constexpr int GornyHeight = 112;
-constexpr int KlawiszyHeight = 44;
+constexpr int TopPanelHeight = 112;
+constexpr int ButtonPanelHeight = 44;
 
 QFont arialBold(int pixels)
 {
@@ -144,11 +144,11 @@ void setMemoText(QPlainTextEdit* memo, QString text)
 
 } // namespace
 
-TForm2::TForm2(kolvar::EditorHost& host, QWidget* parent)
+CaseEditor::CaseEditor(kolvar::EditorHost& host, QWidget* parent)
     : QMainWindow(parent, Qt::Tool)
     , m_host(host)
 {
-    setObjectName(QStringLiteral("Form2"));
+    setObjectName(QStringLiteral("caseEditor"));
     setWindowTitle(QStringLiteral("Edycja i druk"));
     setFont(arialBold(13));
     setColour(this, QPalette::Window, kolvar::toQColor(kolvar::colors::Silver));
@@ -156,12 +156,12 @@ TForm2::TForm2(kolvar::EditorHost& host, QWidget* parent)
     createControls();
     createMenu();
     setTabOrderChain();
-    FormCreate();
+    initialize();
 }
 
-TForm2::~TForm2() = default;
+CaseEditor::~CaseEditor() = default;
 
-void TForm2::createControls()
+void CaseEditor::createControls()
 {
     auto* client = new Panel(QStringLiteral("ClientArea"), this);
     client->setAutoFillBackground(false);
@@ -170,119 +170,123 @@ void TForm2::createControls()
     client->installEventFilter(this);
 
     // Top panel: the title, the date, the sender and the subject.
-    m_pnlGorny = new Panel(QStringLiteral("pnlGorny"), client);
-    m_pnlGorny->setBevels(Bevel::Lowered, Bevel::Lowered);
-    m_pnlGorny->resize(width(), GornyHeight);
+    m_topPanel = new Panel(QStringLiteral("topPanel"), client);
+    m_topPanel->setBevels(Bevel::Lowered, Bevel::Lowered);
+    m_topPanel->resize(width(), TopPanelHeight);
 
-    m_lbl11 = new QLabel(QStringLiteral("Dane Szczegółowe Kolvar"), m_pnlGorny);
-    m_lbl11->setObjectName(QStringLiteral("lbl11"));
-    m_lbl11->setFont(arialBold(21));
-    m_lbl11->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
-    m_lbl11->resize(m_lbl11->width(), QFontMetrics(m_lbl11->font()).height());
-    m_pnlGorny->dock(m_lbl11, Align::Top);
+    m_titleLabel = new QLabel(QStringLiteral("Dane Szczegółowe Kolvar"), m_topPanel);
+    m_titleLabel->setObjectName(QStringLiteral("titleLabel"));
+    m_titleLabel->setFont(arialBold(21));
+    m_titleLabel->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+    m_titleLabel->resize(m_titleLabel->width(), QFontMetrics(m_titleLabel->font()).height());
+    m_topPanel->dock(m_titleLabel, Align::Top);
 
-    m_lbl12 = makeLabel(QStringLiteral("lbl12"), QStringLiteral("Wpłynęło:"), m_pnlGorny, 80, 43);
-    m_lbl12->setAlignment(Qt::AlignRight | Qt::AlignTop);
-    m_Edit4 = new kolvar::MaskedDateEdit(m_pnlGorny);
-    m_Edit4->setObjectName(QStringLiteral("Edit4"));
-    m_Edit4->setGeometry(160, 40, 84, EditHeight);
-    m_lblklient
-        = makeLabel(QStringLiteral("lblklient"), QStringLiteral("Nadawca:"), m_pnlGorny, 264, 43);
-    m_edKlient = makeEdit(QStringLiteral("edKlient"), m_pnlGorny, { 336, 40, 209, EditHeight });
-    m_lblSprawa
-        = makeLabel(QStringLiteral("lblSprawa"), QStringLiteral("Dotyczy:"), m_pnlGorny, 16, 79);
-    m_Edit5 = makeEdit(QStringLiteral("Edit5"), m_pnlGorny, { 80, 76, 465, EditHeight });
+    m_dateLabel
+        = makeLabel(QStringLiteral("dateLabel"), QStringLiteral("Wpłynęło:"), m_topPanel, 80, 43);
+    m_dateLabel->setAlignment(Qt::AlignRight | Qt::AlignTop);
+    m_dateEdit = new kolvar::MaskedDateEdit(m_topPanel);
+    m_dateEdit->setObjectName(QStringLiteral("dateEdit"));
+    m_dateEdit->setGeometry(160, 40, 84, EditHeight);
+    m_senderLabel
+        = makeLabel(QStringLiteral("senderLabel"), QStringLiteral("Nadawca:"), m_topPanel, 264, 43);
+    m_senderEdit = makeEdit(QStringLiteral("senderEdit"), m_topPanel, { 336, 40, 209, EditHeight });
+    m_subjectLabel
+        = makeLabel(QStringLiteral("subjectLabel"), QStringLiteral("Dotyczy:"), m_topPanel, 16, 79);
+    m_subjectEdit
+        = makeEdit(QStringLiteral("subjectEdit"), m_topPanel, { 80, 76, 465, EditHeight });
 
     // Upper half: the mode of settling and the details.
-    m_pnl1 = new Panel(QStringLiteral("pnl1"), client);
-    m_pnl1->setBevels(Bevel::Lowered, Bevel::Lowered);
-    m_pnl1->resize(width(), 220);
+    m_upperPanel = new Panel(QStringLiteral("upperPanel"), client);
+    m_upperPanel->setBevels(Bevel::Lowered, Bevel::Lowered);
+    m_upperPanel->resize(width(), 220);
 
-    m_pnlTryb = new Panel(QStringLiteral("pnlTryb"), m_pnl1);
-    m_pnlTryb->setBevels(Bevel::Raised, Bevel::None);
-    m_pnlTryb->resize(width(), 41);
-    m_lblTryb = makeLabel(
-        QStringLiteral("lblTryb"), QStringLiteral("Tryb załatwienia kolvar:"), m_pnlTryb, 20, 11);
-    m_edKrypto1 = new QComboBox(m_pnlTryb);
-    m_edKrypto1->setObjectName(QStringLiteral("edKrypto1"));
-    m_edKrypto1->setEditable(true);
+    m_settlementPanel = new Panel(QStringLiteral("settlementPanel"), m_upperPanel);
+    m_settlementPanel->setBevels(Bevel::Raised, Bevel::None);
+    m_settlementPanel->resize(width(), 41);
+    m_settlementLabel = makeLabel(QStringLiteral("settlementLabel"),
+        QStringLiteral("Tryb załatwienia kolvar:"), m_settlementPanel, 20, 11);
+    m_settlementCombo = new QComboBox(m_settlementPanel);
+    m_settlementCombo->setObjectName(QStringLiteral("settlementCombo"));
+    m_settlementCombo->setEditable(true);
     // Whatever is typed stays a free text; the list keeps its four fixed items.
-    m_edKrypto1->setInsertPolicy(QComboBox::NoInsert);
-    m_edKrypto1->addItems({
+    m_settlementCombo->setInsertPolicy(QComboBox::NoInsert);
+    m_settlementCombo->addItems({
         QString(),
         QStringLiteral("Sprawa nieskomplikowana i będzie załatwiona bezzwłocznie"),
         QStringLiteral("Załatwić w trybie administracyjnym w okresie jednego miesiąca"),
         QStringLiteral("Termin dwóch miesięcy z powodu skomplikowania kolvar"),
     });
-    m_edKrypto1->setGeometry(200, 8, 345, EditHeight);
-    m_pnl1->dock(m_pnlTryb, Align::Top);
+    m_settlementCombo->setGeometry(200, 8, 345, EditHeight);
+    m_upperPanel->dock(m_settlementPanel, Align::Top);
 
-    m_pnlDane = new Panel(QStringLiteral("pnlDane"), m_pnl1);
-    m_pnlDane->setBevels(Bevel::Raised, Bevel::None);
-    m_pnlDane->resize(width(), 29);
-    m_lblDane = makeLabel(
-        QStringLiteral("lblDane"), QStringLiteral("Dane szczegółowe kolvar"), m_pnlDane, 20, 7);
-    m_pnl1->dock(m_pnlDane, Align::Top);
+    m_detailsPanel = new Panel(QStringLiteral("detailsPanel"), m_upperPanel);
+    m_detailsPanel->setBevels(Bevel::Raised, Bevel::None);
+    m_detailsPanel->resize(width(), 29);
+    m_detailsLabel = makeLabel(QStringLiteral("detailsLabel"),
+        QStringLiteral("Dane szczegółowe kolvar"), m_detailsPanel, 20, 7);
+    m_upperPanel->dock(m_detailsPanel, Align::Top);
 
-    m_Memo2 = makeMemo(QStringLiteral("Memo2"), m_pnl1);
-    m_Memo2->setFont(arialBold(13));
-    m_pnl1->dock(m_Memo2, Align::Client);
+    m_detailsMemo = makeMemo(QStringLiteral("detailsMemo"), m_upperPanel);
+    m_detailsMemo->setFont(arialBold(13));
+    m_upperPanel->dock(m_detailsMemo, Align::Client);
 
     // Lower half: the official annotations and the mode of reply.
-    m_pnl2 = new Panel(QStringLiteral("pnl2"), client);
-    m_pnl2->setBevels(Bevel::Raised, Bevel::None);
+    m_lowerPanel = new Panel(QStringLiteral("lowerPanel"), client);
+    m_lowerPanel->setBevels(Bevel::Raised, Bevel::None);
 
-    m_pnl22 = new Panel(QStringLiteral("pnl22"), m_pnl2);
-    m_pnl22->setBevels(Bevel::None, Bevel::Lowered);
+    m_annotationsPanel = new Panel(QStringLiteral("annotationsPanel"), m_lowerPanel);
+    m_annotationsPanel->setBevels(Bevel::None, Bevel::Lowered);
     // Not one of the panels the colour commands paint: it keeps the window's own colour.
-    setColour(m_pnl22, QPalette::Window, kolvar::toQColor(kolvar::colors::Silver));
-    m_pnl22->resize(width(), 29);
-    m_lbl113 = makeLabel(
-        QStringLiteral("lbl113"), QStringLiteral("Adnotacje urzędowe."), m_pnl22, 20, 7);
-    m_pnl2->dock(m_pnl22, Align::Top);
+    setColour(m_annotationsPanel, QPalette::Window, kolvar::toQColor(kolvar::colors::Silver));
+    m_annotationsPanel->resize(width(), 29);
+    m_annotationsLabel = makeLabel(QStringLiteral("annotationsLabel"),
+        QStringLiteral("Adnotacje urzędowe."), m_annotationsPanel, 20, 7);
+    m_lowerPanel->dock(m_annotationsPanel, Align::Top);
 
-    m_pnlUrzedowy = new Panel(QStringLiteral("pnlUrzedowy"), m_pnl2);
-    m_pnlUrzedowy->setBevels(Bevel::Raised, Bevel::None);
-    m_pnlUrzedowy->resize(width(), 42);
-    m_lblOdpowiada = makeLabel(QStringLiteral("lblOdpowiada"),
-        QStringLiteral("Tryb udzielenia odpowiedzi:"), m_pnlUrzedowy, 20, 11);
-    m_edKrypto2 = makeEdit(QStringLiteral("edKrypto2"), m_pnlUrzedowy, { 216, 8, 337, EditHeight });
-    m_pnl2->dock(m_pnlUrzedowy, Align::Bottom);
+    m_replyModePanel = new Panel(QStringLiteral("replyModePanel"), m_lowerPanel);
+    m_replyModePanel->setBevels(Bevel::Raised, Bevel::None);
+    m_replyModePanel->resize(width(), 42);
+    m_replyModeLabel = makeLabel(QStringLiteral("replyModeLabel"),
+        QStringLiteral("Tryb udzielenia odpowiedzi:"), m_replyModePanel, 20, 11);
+    m_replyModeEdit
+        = makeEdit(QStringLiteral("replyModeEdit"), m_replyModePanel, { 216, 8, 337, EditHeight });
+    m_lowerPanel->dock(m_replyModePanel, Align::Bottom);
 
-    m_Memo3 = makeMemo(QStringLiteral("Memo3"), m_pnl2);
-    m_pnl2->dock(m_Memo3, Align::Client);
+    m_annotationsMemo = makeMemo(QStringLiteral("annotationsMemo"), m_lowerPanel);
+    m_lowerPanel->dock(m_annotationsMemo, Align::Client);
 
     // Bottom panel: the buttons.
-    m_pnlKlawiszy = new Panel(QStringLiteral("pnlKlawiszy"), client);
-    m_pnlKlawiszy->setBevels(Bevel::Lowered, Bevel::Lowered, 2);
-    m_pnlKlawiszy->resize(width(), KlawiszyHeight);
+    m_buttonPanel = new Panel(QStringLiteral("buttonPanel"), client);
+    m_buttonPanel->setBevels(Bevel::Lowered, Bevel::Lowered, 2);
+    m_buttonPanel->resize(width(), ButtonPanelHeight);
 
-    m_btnWymazuj = new QPushButton(QStringLiteral("Czyść"), m_pnlKlawiszy);
-    m_btnWymazuj->setObjectName(QStringLiteral("btnWymazuj"));
-    m_btnWymazuj->setGeometry(24, 10, 89, 25);
-    m_btnWymazuj->setToolTip(QStringLiteral("Czyści z tekstu wszystkie pola edycyjne"));
-    connect(m_btnWymazuj, &QPushButton::clicked, this, &TForm2::btnWymazujClick);
+    m_clearButton = new QPushButton(QStringLiteral("Czyść"), m_buttonPanel);
+    m_clearButton->setObjectName(QStringLiteral("clearButton"));
+    m_clearButton->setGeometry(24, 10, 89, 25);
+    m_clearButton->setToolTip(QStringLiteral("Czyści z tekstu wszystkie pola edycyjne"));
+    connect(m_clearButton, &QPushButton::clicked, this, &CaseEditor::clearFields);
 
     struct SpeedButton
     {
         const char* name;
         const char* hint;
         kolvar::Glyph glyph;
-        void (TForm2::*handler)();
+        void (CaseEditor::*handler)();
     };
     const std::array<SpeedButton, 7> speedButtons { {
-        { "btnPierwszy", "Na Pierwszy rekord", kolvar::Glyph::First, &TForm2::btnPierwszyClick },
-        { "btnPoprzedni", "Poprzedni rekord", kolvar::Glyph::Prior, &TForm2::btnPoprzedniClick },
-        { "btnNastepny", "Następny rekord", kolvar::Glyph::Next, &TForm2::btnNastepnyClick },
-        { "btnOstatni", "Na ostatni rekord", kolvar::Glyph::Last, &TForm2::btnOstatniClick },
-        { "btnDodaj", "Dodaje rekord", kolvar::Glyph::Plus, &TForm2::btnDodajClick },
-        { "btnZniszcz", "Usuwa zaznaczony rekord", kolvar::Glyph::Minus, &TForm2::btnZniszczClick },
-        { "btnZmiana", "Zatwierdza zmiany w tekście rekordu", kolvar::Glyph::Tick,
-            &TForm2::btnZmianaClick },
+        { "firstButton", "Na Pierwszy rekord", kolvar::Glyph::First, &CaseEditor::firstCase },
+        { "previousButton", "Poprzedni rekord", kolvar::Glyph::Prior, &CaseEditor::previousCase },
+        { "nextButton", "Następny rekord", kolvar::Glyph::Next, &CaseEditor::nextCase },
+        { "lastButton", "Na ostatni rekord", kolvar::Glyph::Last, &CaseEditor::lastCase },
+        { "addButton", "Dodaje rekord", kolvar::Glyph::Plus, &CaseEditor::addNewCase },
+        { "deleteButton", "Usuwa zaznaczony rekord", kolvar::Glyph::Minus,
+            &CaseEditor::deleteCurrentCase },
+        { "saveButton", "Zatwierdza zmiany w tekście rekordu", kolvar::Glyph::Tick,
+            &CaseEditor::saveChanges },
     } };
     for (std::size_t i = 0; i < speedButtons.size(); ++i) {
         const SpeedButton& b = speedButtons[i];
-        auto* button = new QToolButton(m_pnlKlawiszy);
+        auto* button = new QToolButton(m_buttonPanel);
         button->setObjectName(QString::fromLatin1(b.name));
         button->setToolTip(QString::fromUtf8(b.hint));
         button->setIcon(kolvar::glyphIcon(b.glyph));
@@ -297,219 +301,227 @@ void TForm2::createControls()
         m_speedButtons[i] = button;
     }
 
-    m_StaticText6 = makeLabel(
-        QStringLiteral("StaticText6"), QStringLiteral("Rekord:"), m_pnlKlawiszy, 363, 13);
+    m_positionCaptionLabel = makeLabel(
+        QStringLiteral("positionCaptionLabel"), QStringLiteral("Rekord:"), m_buttonPanel, 363, 13);
     // Created before btnClose, so that a long position text runs under the button rather than
     // over it.
-    m_Label1 = makeLabel(QStringLiteral("Label1"), QStringLiteral("00"), m_pnlKlawiszy, 433, 13);
-    m_Label1->resize(120, m_Label1->height());
+    m_positionLabel
+        = makeLabel(QStringLiteral("positionLabel"), QStringLiteral("00"), m_buttonPanel, 433, 13);
+    m_positionLabel->resize(120, m_positionLabel->height());
 
-    m_announcer = new kolvar::Announcer(m_pnlKlawiszy);
+    m_announcer = new kolvar::Announcer(m_buttonPanel);
     m_announcer->setObjectName(QStringLiteral("Announcer"));
 
-    m_btnClose = new QPushButton(QStringLiteral("&Zamknij"), m_pnlKlawiszy);
-    m_btnClose->setObjectName(QStringLiteral("btnClose"));
-    m_btnClose->setGeometry(480, 10, 89, 25);
-    connect(m_btnClose, &QPushButton::clicked, this, &TForm2::btnCloseClick);
+    m_closeButton = new QPushButton(QStringLiteral("&Zamknij"), m_buttonPanel);
+    m_closeButton->setObjectName(QStringLiteral("closeButton"));
+    m_closeButton->setGeometry(480, 10, 89, 25);
+    connect(m_closeButton, &QPushButton::clicked, this, &CaseEditor::closeWindow);
 
     // Docking order decides the stacking from the top: the title panel, then the details half;
     // the buttons at the bottom; the annotations half takes what is left.
-    client->dock(m_pnlGorny, Align::Top);
-    client->dock(m_pnl1, Align::Top);
-    client->dock(m_pnlKlawiszy, Align::Bottom);
-    client->dock(m_pnl2, Align::Client);
+    client->dock(m_topPanel, Align::Top);
+    client->dock(m_upperPanel, Align::Top);
+    client->dock(m_buttonPanel, Align::Bottom);
+    client->dock(m_lowerPanel, Align::Client);
 
     // Each field is known by its caption, also where the caption sits on a panel of its own.
-    const std::array<std::pair<QLabel*, QWidget*>, 7> captions { { { m_lbl12, m_Edit4 },
-        { m_lblklient, m_edKlient }, { m_lblSprawa, m_Edit5 }, { m_lblTryb, m_edKrypto1 },
-        { m_lblDane, m_Memo2 }, { m_lbl113, m_Memo3 }, { m_lblOdpowiada, m_edKrypto2 } } };
+    const std::array<std::pair<QLabel*, QWidget*>, 7> captions { { { m_dateLabel, m_dateEdit },
+        { m_senderLabel, m_senderEdit }, { m_subjectLabel, m_subjectEdit },
+        { m_settlementLabel, m_settlementCombo }, { m_detailsLabel, m_detailsMemo },
+        { m_annotationsLabel, m_annotationsMemo }, { m_replyModeLabel, m_replyModeEdit } } };
     for (const auto& [label, field] : captions) {
         label->setBuddy(field);
         field->setAccessibleName(label->text());
     }
 }
 
-void TForm2::createMenu()
+void CaseEditor::createMenu()
 {
-    m_MainMenu1 = new QMenuBar(this);
-    m_MainMenu1->setObjectName(QStringLiteral("MainMenu1"));
-    setMenuBar(m_MainMenu1);
+    m_menuBar = new QMenuBar(this);
+    m_menuBar->setObjectName(QStringLiteral("menuBar"));
+    setMenuBar(m_menuBar);
 
-    m_mnuDruk22 = m_MainMenu1->addAction(QStringLiteral("&Drukowanie"));
-    m_mnuDruk22->setObjectName(QStringLiteral("mnuDruk22"));
-    connect(m_mnuDruk22, &QAction::triggered, this, &TForm2::mnuDruk22Click);
+    m_printAction = m_menuBar->addAction(QStringLiteral("&Drukowanie"));
+    m_printAction->setObjectName(QStringLiteral("printCase"));
+    connect(m_printAction, &QAction::triggered, this, &CaseEditor::printCase);
 
-    m_mnuUstaw = m_MainMenu1->addMenu(QStringLiteral("&Ustawienia"));
-    m_mnuUstaw->setObjectName(QStringLiteral("mnuUstaw"));
-    m_mnuKolorFormy = m_mnuUstaw->addAction(QStringLiteral("Kolor Formatki (planszy)"));
-    m_mnuKolorFormy->setObjectName(QStringLiteral("mnuKolorFormy"));
-    connect(m_mnuKolorFormy, &QAction::triggered, this, &TForm2::mnuKolorFormyClick);
-    m_mnuKolorOkien = m_mnuUstaw->addAction(QStringLiteral("Kolor okien edycji"));
-    m_mnuKolorOkien->setObjectName(QStringLiteral("mnuKolorOkien"));
-    connect(m_mnuKolorOkien, &QAction::triggered, this, &TForm2::mnuKolorOkienClick);
-    m_mnuUstaw->addSeparator();
-    m_mnuFontyOpisu = m_mnuUstaw->addAction(QStringLiteral("Kolor fontów opisów"));
-    m_mnuFontyOpisu->setObjectName(QStringLiteral("mnuFontyOpisu"));
-    connect(m_mnuFontyOpisu, &QAction::triggered, this, &TForm2::mnuFontyOpisuClick);
-    m_mnuFontyEdycji = m_mnuUstaw->addAction(QStringLiteral("Kolor i rozmiar fontów pól edycji"));
-    m_mnuFontyEdycji->setObjectName(QStringLiteral("mnuFontyEdycji"));
-    connect(m_mnuFontyEdycji, &QAction::triggered, this, &TForm2::mnuFontyEdycjiClick);
+    m_settingsMenu = m_menuBar->addMenu(QStringLiteral("&Ustawienia"));
+    m_settingsMenu->setObjectName(QStringLiteral("settingsMenu"));
+    m_windowColorAction = m_settingsMenu->addAction(QStringLiteral("Kolor Formatki (planszy)"));
+    m_windowColorAction->setObjectName(QStringLiteral("chooseWindowColor"));
+    connect(m_windowColorAction, &QAction::triggered, this, &CaseEditor::chooseWindowColor);
+    m_fieldColorAction = m_settingsMenu->addAction(QStringLiteral("Kolor okien edycji"));
+    m_fieldColorAction->setObjectName(QStringLiteral("chooseFieldColor"));
+    connect(m_fieldColorAction, &QAction::triggered, this, &CaseEditor::chooseFieldColor);
+    m_settingsMenu->addSeparator();
+    m_captionColorAction = m_settingsMenu->addAction(QStringLiteral("Kolor fontów opisów"));
+    m_captionColorAction->setObjectName(QStringLiteral("chooseCaptionColor"));
+    connect(m_captionColorAction, &QAction::triggered, this, &CaseEditor::chooseCaptionColor);
+    m_fieldFontAction
+        = m_settingsMenu->addAction(QStringLiteral("Kolor i rozmiar fontów pól edycji"));
+    m_fieldFontAction->setObjectName(QStringLiteral("chooseFieldFont"));
+    connect(m_fieldFontAction, &QAction::triggered, this, &CaseEditor::chooseFieldFont);
 }
 
-void TForm2::setTabOrderChain()
+void CaseEditor::setTabOrderChain()
 {
     // As the window reads: top to bottom, left to right.
-    const std::array<QWidget*, 16> order { m_Edit4, m_edKlient, m_Edit5, m_edKrypto1, m_Memo2,
-        m_Memo3, m_edKrypto2, m_btnWymazuj, m_speedButtons[0], m_speedButtons[1], m_speedButtons[2],
-        m_speedButtons[3], m_speedButtons[4], m_speedButtons[5], m_speedButtons[6], m_btnClose };
+    const std::array<QWidget*, 16> order { m_dateEdit, m_senderEdit, m_subjectEdit,
+        m_settlementCombo, m_detailsMemo, m_annotationsMemo, m_replyModeEdit, m_clearButton,
+        m_speedButtons[0], m_speedButtons[1], m_speedButtons[2], m_speedButtons[3],
+        m_speedButtons[4], m_speedButtons[5], m_speedButtons[6], m_closeButton };
     for (std::size_t i = 0; i + 1 < order.size(); ++i)
         setTabOrder(order[i], order[i + 1]);
 }
 
-void TForm2::FormCreate()
+void CaseEditor::initialize()
 {
     // A limit that cuts no stored text: a Termin the mask cannot show is free text.
-    kolvar::InputLengthLimit::install(m_Edit4, 15);
-    kolvar::InputLengthLimit::install(m_edKlient, 40);
-    kolvar::InputLengthLimit::install(m_Edit5, 120);
-    kolvar::InputLengthLimit::install(m_edKrypto1->lineEdit(), 120);
-    kolvar::InputLengthLimit::install(m_edKrypto2, 120);
+    kolvar::InputLengthLimit::install(m_dateEdit, 15);
+    kolvar::InputLengthLimit::install(m_senderEdit, 40);
+    kolvar::InputLengthLimit::install(m_subjectEdit, 120);
+    kolvar::InputLengthLimit::install(m_settlementCombo->lineEdit(), 120);
+    kolvar::InputLengthLimit::install(m_replyModeEdit, 120);
 
-    move(m_host.lblLewaCaption().toInt(), m_host.lblTopCaption().toInt());
-    resize(m_host.lblSzerCaption().toInt(), m_host.lblWysCaption().toInt());
+    move(m_host.editorLeftCaption().toInt(), m_host.editorTopCaption().toInt());
+    resize(m_host.editorWidthCaption().toInt(), m_host.editorHeightCaption().toInt());
 
-    for (QLabel* label :
-        { m_lbl12, m_lblklient, m_lblSprawa, m_lblTryb, m_lblDane, m_lbl113, m_lblOdpowiada })
+    for (QLabel* label : { m_dateLabel, m_senderLabel, m_subjectLabel, m_settlementLabel,
+             m_detailsLabel, m_annotationsLabel, m_replyModeLabel })
         label->resize(captionWidth(label), label->height());
 
     // The top panel spans the whole window; it is not laid out before the window is shown.
     const int w = width();
-    m_pnlGorny->resize(w, GornyHeight);
-    m_Edit4->move(w / 2, m_Edit4->y());
-    m_lbl12->move(w / 2 - m_lbl12->width() - 10, m_lbl12->y());
-    m_Edit5->move(m_lblSprawa->width() + 10, m_Edit5->y());
-    m_Edit5->resize(w - m_lblSprawa->width() - 25, m_Edit5->height());
+    m_topPanel->resize(w, TopPanelHeight);
+    m_dateEdit->move(w / 2, m_dateEdit->y());
+    m_dateLabel->move(w / 2 - m_dateLabel->width() - 10, m_dateLabel->y());
+    m_subjectEdit->move(m_subjectLabel->width() + 10, m_subjectEdit->y());
+    m_subjectEdit->resize(w - m_subjectLabel->width() - 25, m_subjectEdit->height());
 
-    ApplyAppearance();
+    applyAppearance();
     markShown();
     update();
 }
 
-void TForm2::ApplyAppearance()
+void CaseEditor::applyAppearance()
 {
-    const QColor panel = kolvar::toQColor(m_host.PanelColor());
-    for (QWidget* w :
-        { m_pnlGorny, m_pnlKlawiszy, m_pnl1, m_pnl2, m_pnlTryb, m_pnlDane, m_pnlUrzedowy })
+    const QColor panel = kolvar::toQColor(m_host.panelColor());
+    for (QWidget* w : { m_topPanel, m_buttonPanel, m_upperPanel, m_lowerPanel, m_settlementPanel,
+             m_detailsPanel, m_replyModePanel })
         setColour(w, QPalette::Window, panel);
 
-    const std::array<QWidget*, 7> edits { m_Memo3, m_Memo2, m_Edit4, m_Edit5, m_edKlient,
-        m_edKrypto1, m_edKrypto2 };
-    const QColor box = kolvar::toQColor(m_host.EditBoxColor());
+    const std::array<QWidget*, 7> edits { m_annotationsMemo, m_detailsMemo, m_dateEdit,
+        m_subjectEdit, m_senderEdit, m_settlementCombo, m_replyModeEdit };
+    const QColor box = kolvar::toQColor(m_host.editBoxColor());
     for (QWidget* w : edits)
         setColour(w, QPalette::Base, box);
 
-    const QColor labels = kolvar::toQColor(m_host.LabelFontColor());
-    for (QWidget* w : { static_cast<QWidget*>(m_pnl1), static_cast<QWidget*>(m_pnl2),
-             static_cast<QWidget*>(m_pnlGorny), static_cast<QWidget*>(m_pnlKlawiszy),
-             static_cast<QWidget*>(m_lbl11) })
+    const QColor labels = kolvar::toQColor(m_host.labelFontColor());
+    for (QWidget* w : { static_cast<QWidget*>(m_upperPanel), static_cast<QWidget*>(m_lowerPanel),
+             static_cast<QWidget*>(m_topPanel), static_cast<QWidget*>(m_buttonPanel),
+             static_cast<QWidget*>(m_titleLabel) })
         setColour(w, QPalette::WindowText, labels);
 
-    const QColor text = kolvar::toQColor(m_host.EditFontColor());
+    const QColor text = kolvar::toQColor(m_host.editFontColor());
     for (QWidget* w : edits)
         setColour(w, QPalette::Text, text);
 
-    const int size = m_host.EditFontSize();
+    const int size = m_host.editFontSize();
     for (QWidget* w : edits)
         setPointSize(w, size);
 }
 
-int TForm2::captionWidth(const QLabel* label) const
+int CaseEditor::captionWidth(const QLabel* label) const
 {
     return QFontMetrics(font()).horizontalAdvance(label->text());
 }
 
-void TForm2::FormResize()
+void CaseEditor::layOutPanels()
 {
-    m_pnl22->resize(m_pnl22->width(), 29);
-    m_pnl2->realign();
+    m_annotationsPanel->resize(m_annotationsPanel->width(), 29);
+    m_lowerPanel->realign();
 
     const int clientHeight = m_client->height();
-    m_pnl1->resize(
-        m_pnl1->width(), (clientHeight - m_pnlGorny->height() - m_pnlKlawiszy->height()) / 2);
+    m_upperPanel->resize(
+        m_upperPanel->width(), (clientHeight - m_topPanel->height() - m_buttonPanel->height()) / 2);
     m_client->realign();
 
-    const int gornyWidth = m_pnlGorny->width();
-    m_lbl12->move(m_pnlGorny->x() + 20, m_lbl12->y());
-    m_Edit4->move(m_lbl12->x() + captionWidth(m_lbl12) + 10, m_Edit4->y());
+    const int gornyWidth = m_topPanel->width();
+    m_dateLabel->move(m_topPanel->x() + 20, m_dateLabel->y());
+    m_dateEdit->move(m_dateLabel->x() + captionWidth(m_dateLabel) + 10, m_dateEdit->y());
 
-    m_lblSprawa->move(m_pnlGorny->x() + 20, m_lblSprawa->y());
-    m_Edit5->move(m_lblSprawa->x() + captionWidth(m_lblSprawa) + 10, m_Edit5->y());
-    m_Edit5->resize(gornyWidth - m_Edit5->x() - 25, m_Edit5->height());
+    m_subjectLabel->move(m_topPanel->x() + 20, m_subjectLabel->y());
+    m_subjectEdit->move(
+        m_subjectLabel->x() + captionWidth(m_subjectLabel) + 10, m_subjectEdit->y());
+    m_subjectEdit->resize(gornyWidth - m_subjectEdit->x() - 25, m_subjectEdit->height());
 
-    m_lblklient->move(m_Edit4->x() + m_Edit4->width() + 20, m_lblklient->y());
-    m_edKlient->move(m_lblklient->x() + captionWidth(m_lblklient) + 10, m_edKlient->y());
-    m_edKlient->resize(gornyWidth - m_edKlient->x() - 25, m_edKlient->height());
+    m_senderLabel->move(m_dateEdit->x() + m_dateEdit->width() + 20, m_senderLabel->y());
+    m_senderEdit->move(m_senderLabel->x() + captionWidth(m_senderLabel) + 10, m_senderEdit->y());
+    m_senderEdit->resize(gornyWidth - m_senderEdit->x() - 25, m_senderEdit->height());
 
-    m_lblTryb->move(m_pnlTryb->x() + 20, m_lblTryb->y());
-    m_edKrypto1->move(m_lblTryb->x() + captionWidth(m_lblTryb) + 10, m_edKrypto1->y());
-    m_edKrypto1->resize(m_pnlTryb->width() - captionWidth(m_lblTryb) - 55, m_edKrypto1->height());
+    m_settlementLabel->move(m_settlementPanel->x() + 20, m_settlementLabel->y());
+    m_settlementCombo->move(
+        m_settlementLabel->x() + captionWidth(m_settlementLabel) + 10, m_settlementCombo->y());
+    m_settlementCombo->resize(m_settlementPanel->width() - captionWidth(m_settlementLabel) - 55,
+        m_settlementCombo->height());
 
-    m_lblOdpowiada->move(m_pnlUrzedowy->x() + 20, m_lblOdpowiada->y());
-    m_edKrypto2->move(m_lblOdpowiada->x() + captionWidth(m_lblOdpowiada) + 10, m_edKrypto2->y());
-    m_edKrypto2->resize(
-        m_pnlUrzedowy->width() - captionWidth(m_lblOdpowiada) - 55, m_edKrypto2->height());
+    m_replyModeLabel->move(m_replyModePanel->x() + 20, m_replyModeLabel->y());
+    m_replyModeEdit->move(
+        m_replyModeLabel->x() + captionWidth(m_replyModeLabel) + 10, m_replyModeEdit->y());
+    m_replyModeEdit->resize(
+        m_replyModePanel->width() - captionWidth(m_replyModeLabel) - 55, m_replyModeEdit->height());
 }
 
-QString TForm2::fieldText(EditorField field) const
+QString CaseEditor::fieldText(EditorField field) const
 {
     switch (field) {
     case EditorField::Termin:
-        return m_Edit4->maskedText();
+        return m_dateEdit->maskedText();
     case EditorField::Nadawca:
-        return m_edKlient->text();
+        return m_senderEdit->text();
     case EditorField::Dotyczy:
-        return m_Edit5->text();
+        return m_subjectEdit->text();
     case EditorField::Tryb:
-        return m_edKrypto1->currentText();
+        return m_settlementCombo->currentText();
     case EditorField::Odpowiedz:
-        return m_edKrypto2->text();
+        return m_replyModeEdit->text();
     case EditorField::Szczegoly:
-        return memoText(m_Memo2);
+        return memoText(m_detailsMemo);
     case EditorField::Adnotacje:
-        return memoText(m_Memo3);
+        return memoText(m_annotationsMemo);
     }
     return {};
 }
 
-void TForm2::setFieldText(EditorField field, const QString& text)
+void CaseEditor::setFieldText(EditorField field, const QString& text)
 {
     switch (field) {
     case EditorField::Termin:
-        m_Edit4->setStoredText(text);
+        m_dateEdit->setStoredText(text);
         break;
     case EditorField::Nadawca:
-        kolvar::InputLengthLimit::setText(m_edKlient, text);
+        kolvar::InputLengthLimit::setText(m_senderEdit, text);
         break;
     case EditorField::Dotyczy:
-        kolvar::InputLengthLimit::setText(m_Edit5, text);
+        kolvar::InputLengthLimit::setText(m_subjectEdit, text);
         break;
     case EditorField::Tryb:
-        kolvar::InputLengthLimit::setText(m_edKrypto1->lineEdit(), text);
+        kolvar::InputLengthLimit::setText(m_settlementCombo->lineEdit(), text);
         break;
     case EditorField::Odpowiedz:
-        kolvar::InputLengthLimit::setText(m_edKrypto2, text);
+        kolvar::InputLengthLimit::setText(m_replyModeEdit, text);
         break;
     case EditorField::Szczegoly:
-        setMemoText(m_Memo2, text);
+        setMemoText(m_detailsMemo, text);
         break;
     case EditorField::Adnotacje:
-        setMemoText(m_Memo3, text);
+        setMemoText(m_annotationsMemo, text);
         break;
     }
     m_settledTexts[std::size_t(field)] = fieldText(field);
 }
 
-void TForm2::markShown()
+void CaseEditor::markShown()
 {
     for (const EditorField field : kolvar::AllEditorFields)
         m_shownTexts[std::size_t(field)] = fieldText(field);
@@ -518,7 +530,7 @@ void TForm2::markShown()
     ++m_shownCount;
 }
 
-bool TForm2::RecordChanged() const
+bool CaseEditor::recordChanged() const
 {
     if (m_markedChanged)
         return true;
@@ -529,7 +541,7 @@ bool TForm2::RecordChanged() const
     return false;
 }
 
-void TForm2::setRecordChanged(bool changed)
+void CaseEditor::setRecordChanged(bool changed)
 {
     m_markedChanged = changed;
     if (!changed) {
@@ -538,12 +550,12 @@ void TForm2::setRecordChanged(bool changed)
     }
 }
 
-bool TForm2::fieldChanged(EditorField field) const
+bool CaseEditor::fieldChanged(EditorField field) const
 {
     return fieldText(field) != m_shownTexts[std::size_t(field)];
 }
 
-QString TForm2::firstUnencodableField(const std::function<bool(QStringView)>& canEncode) const
+QString CaseEditor::firstUnencodableField(const std::function<bool(QStringView)>& canEncode) const
 {
     for (EditorField field : kolvar::AllEditorFields) {
         if (!canEncode(fieldText(field)))
@@ -552,37 +564,37 @@ QString TForm2::firstUnencodableField(const std::function<bool(QStringView)>& ca
     return {};
 }
 
-bool TForm2::close()
+bool CaseEditor::close()
 {
     if (isVisible())
         return QMainWindow::close();
-    if (!FormCloseQuery())
+    if (!mayClose())
         return false;
-    FormClose();
+    finishClosing();
     return true;
 }
 
-void TForm2::btnPierwszyClick()
+void CaseEditor::firstCase()
 {
-    step(&kolvar::EditorHost::Pierwszy1Click);
+    step(&kolvar::EditorHost::firstCase);
 }
 
-void TForm2::btnPoprzedniClick()
+void CaseEditor::previousCase()
 {
-    step(&kolvar::EditorHost::Poprzedni1Click);
+    step(&kolvar::EditorHost::previousCase);
 }
 
-void TForm2::btnNastepnyClick()
+void CaseEditor::nextCase()
 {
-    step(&kolvar::EditorHost::Nastepny1Click);
+    step(&kolvar::EditorHost::nextCase);
 }
 
-void TForm2::btnOstatniClick()
+void CaseEditor::lastCase()
 {
-    step(&kolvar::EditorHost::Ostatni1Click);
+    step(&kolvar::EditorHost::lastCase);
 }
 
-void TForm2::step(void (kolvar::EditorHost::*command)())
+void CaseEditor::step(void (kolvar::EditorHost::*command)())
 {
     const int shownBefore = m_shownCount;
     (m_host.*command)();
@@ -598,25 +610,26 @@ void TForm2::step(void (kolvar::EditorHost::*command)())
     }
 }
 
-void TForm2::present()
+void CaseEditor::present()
 {
     show();
     raise();
     activateWindow();
-    m_Edit4->setFocus(Qt::OtherFocusReason);
+    m_dateEdit->setFocus(Qt::OtherFocusReason);
 }
 
-QString TForm2::caseAnnouncement() const
+QString CaseEditor::caseAnnouncement() const
 {
-    const QString stored = m_Edit4->maskedText();
-    const bool empty = m_Edit4->showsFreeText()
+    const QString stored = m_dateEdit->maskedText();
+    const bool empty = m_dateEdit->showsFreeText()
         ? stored.trimmed().isEmpty()
         : std::none_of(stored.begin(), stored.end(), [](QChar c) { return c.isDigit(); });
-    const QString date = empty ? QStringLiteral("pusto") : m_Edit4->displayText();
-    return QStringLiteral("%1 %2. Rekord %3").arg(m_lbl12->text(), date, m_Label1->text());
+    const QString date = empty ? QStringLiteral("pusto") : m_dateEdit->displayText();
+    return QStringLiteral("%1 %2. Rekord %3")
+        .arg(m_dateLabel->text(), date, m_positionLabel->text());
 }
 
-void TForm2::announceCase()
+void CaseEditor::announceCase()
 {
     m_pendingAnnouncement = caseAnnouncement();
     if (isActiveWindow()) {
@@ -627,45 +640,45 @@ void TForm2::announceCase()
     activateWindow();
 }
 
-void TForm2::speakAnnouncement()
+void CaseEditor::speakAnnouncement()
 {
     const QString text = std::exchange(m_pendingAnnouncement, QString());
     if (!text.isEmpty())
         m_announcer->say(text);
 }
 
-void TForm2::btnDodajClick()
+void CaseEditor::addNewCase()
 {
-    m_host.Dodaj1Click();
+    m_host.addNewCase();
 }
 
-void TForm2::btnZniszczClick()
+void CaseEditor::deleteCurrentCase()
 {
-    m_host.Zniszcz1Click();
+    m_host.deleteCurrentCase();
 }
 
-void TForm2::btnZmianaClick()
+void CaseEditor::saveChanges()
 {
-    m_host.Zmiana1Click();
+    m_host.saveChanges();
 }
 
-void TForm2::btnCloseClick()
+void CaseEditor::closeWindow()
 {
     close();
 }
 
-void TForm2::btnWymazujClick()
+void CaseEditor::clearFields()
 {
-    m_Edit4->setStoredText(QString());
-    m_edKlient->clear();
-    m_Edit5->clear();
-    m_edKrypto1->clearEditText();
-    m_edKrypto2->clear();
-    m_Memo2->clear();
-    m_Memo3->clear();
+    m_dateEdit->setStoredText(QString());
+    m_senderEdit->clear();
+    m_subjectEdit->clear();
+    m_settlementCombo->clearEditText();
+    m_replyModeEdit->clear();
+    m_detailsMemo->clear();
+    m_annotationsMemo->clear();
 }
 
-void TForm2::mnuDruk22Click()
+void CaseEditor::printCase()
 {
     // The texts as they stand in the controls, so unsaved typing is printed too.
     const QString error
@@ -674,77 +687,77 @@ void TForm2::mnuDruk22Click()
         kolvar::userDialogs().message(this, error, kolvar::MessageIcon::Error);
 }
 
-void TForm2::mnuKolorFormyClick()
+void CaseEditor::chooseWindowColor()
 {
     const std::optional<QColor> chosen
-        = kolvar::userDialogs().chooseColor(this, m_pnlGorny->palette().color(QPalette::Window));
+        = kolvar::userDialogs().chooseColor(this, m_topPanel->palette().color(QPalette::Window));
     if (!chosen)
         return;
-    for (QWidget* w :
-        { m_pnl1, m_pnl2, m_pnlGorny, m_pnlTryb, m_pnlUrzedowy, m_pnlDane, m_pnlKlawiszy })
+    for (QWidget* w : { m_upperPanel, m_lowerPanel, m_topPanel, m_settlementPanel, m_replyModePanel,
+             m_detailsPanel, m_buttonPanel })
         setColour(w, QPalette::Window, *chosen);
     m_host.setPanelColor(kolvar::fromQColor(*chosen));
 }
 
-void TForm2::mnuKolorOkienClick()
+void CaseEditor::chooseFieldColor()
 {
     const std::optional<QColor> chosen
-        = kolvar::userDialogs().chooseColor(this, m_Memo2->palette().color(QPalette::Base));
+        = kolvar::userDialogs().chooseColor(this, m_detailsMemo->palette().color(QPalette::Base));
     if (!chosen)
         return;
-    for (QWidget* w : { static_cast<QWidget*>(m_Memo2), static_cast<QWidget*>(m_Edit4),
-             static_cast<QWidget*>(m_Edit5), static_cast<QWidget*>(m_edKlient) })
+    for (QWidget* w : { static_cast<QWidget*>(m_detailsMemo), static_cast<QWidget*>(m_dateEdit),
+             static_cast<QWidget*>(m_subjectEdit), static_cast<QWidget*>(m_senderEdit) })
         setColour(w, QPalette::Base, *chosen);
     m_host.setEditBoxColor(kolvar::fromQColor(*chosen));
-    for (QWidget* w : { static_cast<QWidget*>(m_edKrypto1), static_cast<QWidget*>(m_edKrypto2),
-             static_cast<QWidget*>(m_Memo3) })
+    for (QWidget* w : { static_cast<QWidget*>(m_settlementCombo),
+             static_cast<QWidget*>(m_replyModeEdit), static_cast<QWidget*>(m_annotationsMemo) })
         setColour(w, QPalette::Base, *chosen);
 }
 
-void TForm2::mnuFontyOpisuClick()
+void CaseEditor::chooseCaptionColor()
 {
     // The label shows the panel's colour behind its text.
     const std::optional<QColor> chosen
-        = kolvar::userDialogs().chooseColor(this, m_lbl11->palette().color(QPalette::Window));
+        = kolvar::userDialogs().chooseColor(this, m_titleLabel->palette().color(QPalette::Window));
     if (!chosen)
         return;
     m_host.setLabelFontColor(kolvar::fromQColor(*chosen));
-    for (QWidget* w : { static_cast<QWidget*>(m_pnlGorny), static_cast<QWidget*>(m_pnlKlawiszy),
-             static_cast<QWidget*>(m_pnl22), static_cast<QWidget*>(m_lbl11),
-             static_cast<QWidget*>(m_lblTryb), static_cast<QWidget*>(m_lblDane),
-             static_cast<QWidget*>(m_lblOdpowiada) })
+    for (QWidget* w : { static_cast<QWidget*>(m_topPanel), static_cast<QWidget*>(m_buttonPanel),
+             static_cast<QWidget*>(m_annotationsPanel), static_cast<QWidget*>(m_titleLabel),
+             static_cast<QWidget*>(m_settlementLabel), static_cast<QWidget*>(m_detailsLabel),
+             static_cast<QWidget*>(m_replyModeLabel) })
         setColour(w, QPalette::WindowText, *chosen);
 }
 
-void TForm2::mnuFontyEdycjiClick()
+void CaseEditor::chooseFieldFont()
 {
     QFont preset(m_fontDialogFamily.isEmpty() ? font().family() : m_fontDialogFamily);
-    preset.setPointSize(pointSizeOf(m_Memo2->font()));
+    preset.setPointSize(pointSizeOf(m_detailsMemo->font()));
     const std::optional<kolvar::FontChoice> chosen = kolvar::userDialogs().chooseFont(
-        this, { preset, m_Memo2->palette().color(QPalette::Text) });
+        this, { preset, m_detailsMemo->palette().color(QPalette::Text) });
     if (!chosen)
         return;
     m_fontDialogFamily = chosen->font.family();
 
     // Only the colour and the size count: the edits stay in the window's typeface and weight.
-    const std::array<QWidget*, 7> edits { m_Memo2, m_Memo3, m_Edit4, m_Edit5, m_edKlient,
-        m_edKrypto1, m_edKrypto2 };
+    const std::array<QWidget*, 7> edits { m_detailsMemo, m_annotationsMemo, m_dateEdit,
+        m_subjectEdit, m_senderEdit, m_settlementCombo, m_replyModeEdit };
     for (QWidget* w : edits)
         setColour(w, QPalette::Text, chosen->color);
     m_host.setEditFontColor(kolvar::fromQColor(chosen->color));
 
     const int size = pointSizeOf(chosen->font);
-    for (QWidget* w : { static_cast<QWidget*>(m_Memo2), static_cast<QWidget*>(m_Memo3),
-             static_cast<QWidget*>(m_edKrypto1), static_cast<QWidget*>(m_edKrypto2),
-             static_cast<QWidget*>(m_Edit4), static_cast<QWidget*>(m_Edit5),
-             static_cast<QWidget*>(m_edKlient) })
+    for (QWidget* w : { static_cast<QWidget*>(m_detailsMemo),
+             static_cast<QWidget*>(m_annotationsMemo), static_cast<QWidget*>(m_settlementCombo),
+             static_cast<QWidget*>(m_replyModeEdit), static_cast<QWidget*>(m_dateEdit),
+             static_cast<QWidget*>(m_subjectEdit), static_cast<QWidget*>(m_senderEdit) })
         setPointSize(w, size);
     m_host.setEditFontSize(size);
 }
 
-bool TForm2::FormCloseQuery()
+bool CaseEditor::mayClose()
 {
-    if (!RecordChanged())
+    if (!recordChanged())
         return true;
     const kolvar::DialogButton answer = kolvar::userDialogs().ask(
         this, ChangedQuestion, { kolvar::DialogButton::Yes, kolvar::DialogButton::No });
@@ -754,31 +767,31 @@ bool TForm2::FormCloseQuery()
     return true;
 }
 
-void TForm2::FormClose()
+void CaseEditor::finishClosing()
 {
-    m_host.setLblLewaCaption(QString::number(x()));
-    m_host.setLblTopCaption(QString::number(y()));
-    m_host.setLblSzerCaption(QString::number(width()));
-    m_host.setLblWysCaption(QString::number(height()));
-    FormResize();
-    m_host.EnableRegeneruj();
+    m_host.setEditorLeftCaption(QString::number(x()));
+    m_host.setEditorTopCaption(QString::number(y()));
+    m_host.setEditorWidthCaption(QString::number(width()));
+    m_host.setEditorHeightCaption(QString::number(height()));
+    layOutPanels();
+    m_host.enableRegenerate();
     setRecordChanged(false);
-    m_host.SaveSettings();
+    m_host.saveSettings();
 }
 
-void TForm2::closeEvent(QCloseEvent* event)
+void CaseEditor::closeEvent(QCloseEvent* event)
 {
-    if (!FormCloseQuery()) {
+    if (!mayClose()) {
         event->ignore();
         return;
     }
-    FormClose();
+    finishClosing();
     event->accept();
 }
 
-void TForm2::showEvent(QShowEvent* event)
+void CaseEditor::showEvent(QShowEvent* event)
 {
-    FormResize();
+    layOutPanels();
     QMainWindow::showEvent(event);
     // A tool window is not activated by being shown: the focus would stay in the list and a
     // screen reader would say nothing. Once mapped, the window asks for it.
@@ -793,22 +806,22 @@ void TForm2::showEvent(QShowEvent* event)
             },
             Qt::QueuedConnection);
         if (!m_client->isAncestorOf(QApplication::focusWidget()))
-            m_Edit4->setFocus(Qt::OtherFocusReason);
+            m_dateEdit->setFocus(Qt::OtherFocusReason);
     }
 }
 
-bool TForm2::event(QEvent* event)
+bool CaseEditor::event(QEvent* event)
 {
     const bool handled = QMainWindow::event(event);
     // The focus arrives with the activation; what was to be said follows it.
     if (event->type() == QEvent::WindowActivate && !m_pendingAnnouncement.isEmpty())
-        QMetaObject::invokeMethod(this, &TForm2::speakAnnouncement, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(this, &CaseEditor::speakAnnouncement, Qt::QueuedConnection);
     return handled;
 }
 
-bool TForm2::eventFilter(QObject* watched, QEvent* event)
+bool CaseEditor::eventFilter(QObject* watched, QEvent* event)
 {
     if (watched == m_client && event->type() == QEvent::Resize)
-        FormResize();
+        layOutPanels();
     return QMainWindow::eventFilter(watched, event);
 }

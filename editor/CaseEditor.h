@@ -46,34 +46,34 @@ inline constexpr std::array<EditorField, 7> AllEditorFields = {
 
 // The record editor window "Edycja i druk": one case at a time, the seven record buttons that
 // call the main window, and the editor's own appearance commands. Closing it only hides it.
-class TForm2 : public QMainWindow
+class CaseEditor : public QMainWindow
 {
     Q_OBJECT
 public:
     // Takes its geometry and appearance from the host at once; hidden until shown.
-    explicit TForm2(kolvar::EditorHost& host, QWidget* parent = nullptr);
-    ~TForm2() override;
-    TForm2(const TForm2&) = delete;
-    TForm2& operator=(const TForm2&) = delete;
+    explicit CaseEditor(kolvar::EditorHost& host, QWidget* parent = nullptr);
+    ~CaseEditor() override;
+    CaseEditor(const CaseEditor&) = delete;
+    CaseEditor& operator=(const CaseEditor&) = delete;
 
     // The seven edit controls under their component names. Texts go in through setFieldText,
     // which keeps a stored text longer than a control's typing limit whole.
-    [[nodiscard]] kolvar::MaskedDateEdit* Edit4() const { return m_Edit4; }
-    [[nodiscard]] QLineEdit* edKlient() const { return m_edKlient; }
-    [[nodiscard]] QLineEdit* Edit5() const { return m_Edit5; }
-    [[nodiscard]] QComboBox* edKrypto1() const { return m_edKrypto1; }
-    [[nodiscard]] QLineEdit* edKrypto2() const { return m_edKrypto2; }
-    [[nodiscard]] QPlainTextEdit* Memo2() const { return m_Memo2; }
-    [[nodiscard]] QPlainTextEdit* Memo3() const { return m_Memo3; }
+    [[nodiscard]] kolvar::MaskedDateEdit* dateEdit() const { return m_dateEdit; }
+    [[nodiscard]] QLineEdit* senderEdit() const { return m_senderEdit; }
+    [[nodiscard]] QLineEdit* subjectEdit() const { return m_subjectEdit; }
+    [[nodiscard]] QComboBox* settlementCombo() const { return m_settlementCombo; }
+    [[nodiscard]] QLineEdit* replyModeEdit() const { return m_replyModeEdit; }
+    [[nodiscard]] QPlainTextEdit* detailsMemo() const { return m_detailsMemo; }
+    [[nodiscard]] QPlainTextEdit* annotationsMemo() const { return m_annotationsMemo; }
     // The record position the main window writes, e.g. "3 z 17".
-    [[nodiscard]] QLabel* Label1() const { return m_Label1; }
+    [[nodiscard]] QLabel* positionLabel() const { return m_positionLabel; }
 
     // A field's text as the case record holds it: the date with its two separators and a blank
     // in every empty digit position ("    .  .  " when nothing is typed), memo lines joined with
     // "\r\n".
     [[nodiscard]] QString fieldText(kolvar::EditorField field) const;
     // Memo lines may be separated by "\r\n" or "\n". Filling the controls is not typing: it
-    // leaves RecordChanged as it is.
+    // leaves recordChanged as it is.
     void setFieldText(kolvar::EditorField field, const QString& text);
 
     // The texts now in the controls are the case as stored. From here on a field counts as
@@ -93,7 +93,7 @@ public:
     // what it was is no change. setRecordChanged(true) marks the case changed as it stands;
     // setRecordChanged(false) drops the question for the texts as they now stand (the user
     // answered "Nie"), while fieldChanged still tells a save which fields differ from the case.
-    [[nodiscard]] bool RecordChanged() const;
+    [[nodiscard]] bool recordChanged() const;
     void setRecordChanged(bool changed);
 
     // Shows the window in front with the focus in its first field, where a user of the keyboard
@@ -105,30 +105,30 @@ public:
     // What announceCase says.
     [[nodiscard]] QString caseAnnouncement() const;
 
-    // Asks the close question when RecordChanged is set, and on a close writes the geometry back
+    // Asks the close question when recordChanged is set, and on a close writes the geometry back
     // into the host and has it save the settings; the window is then hidden. This also happens
     // when the window is already hidden (the save command closes the editor either way), which
     // QWidget::close() does not do for a window that has been shown once.
     bool close();
 
 public slots:
-    void FormResize();
+    void layOutPanels();
 
-    void btnPierwszyClick();
-    void btnPoprzedniClick();
-    void btnNastepnyClick();
-    void btnOstatniClick();
-    void btnDodajClick();
-    void btnZniszczClick();
-    void btnZmianaClick();
-    void btnCloseClick();
-    void btnWymazujClick();
+    void firstCase();
+    void previousCase();
+    void nextCase();
+    void lastCase();
+    void addNewCase();
+    void deleteCurrentCase();
+    void saveChanges();
+    void closeWindow();
+    void clearFields();
 
-    void mnuDruk22Click();
-    void mnuKolorFormyClick();
-    void mnuKolorOkienClick();
-    void mnuFontyOpisuClick();
-    void mnuFontyEdycjiClick();
+    void printCase();
+    void chooseWindowColor();
+    void chooseFieldColor();
+    void chooseCaptionColor();
+    void chooseFieldFont();
 
 protected:
     bool event(QEvent* event) override;
@@ -140,10 +140,10 @@ private:
     void createControls();
     void createMenu();
     void setTabOrderChain();
-    void FormCreate();
-    void ApplyAppearance();
-    [[nodiscard]] bool FormCloseQuery();
-    void FormClose();
+    void initialize();
+    void applyAppearance();
+    [[nodiscard]] bool mayClose();
+    void finishClosing();
     // Runs a record command of the host and, when it showed another case, announces it.
     void step(void (kolvar::EditorHost::*command)());
     void speakAnnouncement();
@@ -161,46 +161,46 @@ private:
     QString m_pendingAnnouncement;
 
     kolvar::Panel* m_client = nullptr;
-    kolvar::Panel* m_pnlGorny = nullptr;
-    kolvar::Panel* m_pnlKlawiszy = nullptr;
-    kolvar::Panel* m_pnl1 = nullptr;
-    kolvar::Panel* m_pnl2 = nullptr;
-    kolvar::Panel* m_pnlTryb = nullptr;
-    kolvar::Panel* m_pnlDane = nullptr;
-    kolvar::Panel* m_pnl22 = nullptr;
-    kolvar::Panel* m_pnlUrzedowy = nullptr;
+    kolvar::Panel* m_topPanel = nullptr;
+    kolvar::Panel* m_buttonPanel = nullptr;
+    kolvar::Panel* m_upperPanel = nullptr;
+    kolvar::Panel* m_lowerPanel = nullptr;
+    kolvar::Panel* m_settlementPanel = nullptr;
+    kolvar::Panel* m_detailsPanel = nullptr;
+    kolvar::Panel* m_annotationsPanel = nullptr;
+    kolvar::Panel* m_replyModePanel = nullptr;
 
-    QLabel* m_lbl11 = nullptr;
-    QLabel* m_lbl12 = nullptr;
-    QLabel* m_lblklient = nullptr;
-    QLabel* m_lblSprawa = nullptr;
-    QLabel* m_lblTryb = nullptr;
-    QLabel* m_lblDane = nullptr;
-    QLabel* m_lbl113 = nullptr;
-    QLabel* m_lblOdpowiada = nullptr;
-    QLabel* m_StaticText6 = nullptr;
-    QLabel* m_Label1 = nullptr;
+    QLabel* m_titleLabel = nullptr;
+    QLabel* m_dateLabel = nullptr;
+    QLabel* m_senderLabel = nullptr;
+    QLabel* m_subjectLabel = nullptr;
+    QLabel* m_settlementLabel = nullptr;
+    QLabel* m_detailsLabel = nullptr;
+    QLabel* m_annotationsLabel = nullptr;
+    QLabel* m_replyModeLabel = nullptr;
+    QLabel* m_positionCaptionLabel = nullptr;
+    QLabel* m_positionLabel = nullptr;
 
-    kolvar::MaskedDateEdit* m_Edit4 = nullptr;
-    QLineEdit* m_edKlient = nullptr;
-    QLineEdit* m_Edit5 = nullptr;
-    QComboBox* m_edKrypto1 = nullptr;
-    QLineEdit* m_edKrypto2 = nullptr;
-    QPlainTextEdit* m_Memo2 = nullptr;
-    QPlainTextEdit* m_Memo3 = nullptr;
+    kolvar::MaskedDateEdit* m_dateEdit = nullptr;
+    QLineEdit* m_senderEdit = nullptr;
+    QLineEdit* m_subjectEdit = nullptr;
+    QComboBox* m_settlementCombo = nullptr;
+    QLineEdit* m_replyModeEdit = nullptr;
+    QPlainTextEdit* m_detailsMemo = nullptr;
+    QPlainTextEdit* m_annotationsMemo = nullptr;
 
     kolvar::Announcer* m_announcer = nullptr;
-    QPushButton* m_btnWymazuj = nullptr;
-    QPushButton* m_btnClose = nullptr;
+    QPushButton* m_clearButton = nullptr;
+    QPushButton* m_closeButton = nullptr;
     std::array<QToolButton*, 7> m_speedButtons {};
 
-    QMenuBar* m_MainMenu1 = nullptr;
-    QAction* m_mnuDruk22 = nullptr;
-    QMenu* m_mnuUstaw = nullptr;
-    QAction* m_mnuKolorFormy = nullptr;
-    QAction* m_mnuKolorOkien = nullptr;
-    QAction* m_mnuFontyOpisu = nullptr;
-    QAction* m_mnuFontyEdycji = nullptr;
+    QMenuBar* m_menuBar = nullptr;
+    QAction* m_printAction = nullptr;
+    QMenu* m_settingsMenu = nullptr;
+    QAction* m_windowColorAction = nullptr;
+    QAction* m_fieldColorAction = nullptr;
+    QAction* m_captionColorAction = nullptr;
+    QAction* m_fieldFontAction = nullptr;
 
     // The font dialog remembers the typeface last picked, as a dialog kept for the window does.
     QString m_fontDialogFamily;

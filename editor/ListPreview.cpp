@@ -1,9 +1,9 @@
-#include "UnitPokazuj.h"
+#include "ListPreview.h"
 
 #include "ColorValue.h"
+#include "SortableGrid.h"
 #include "UpDown.h"
 #include "UserDialogs.h"
-#include "Zarur.h"
 
 #include <QCheckBox>
 #include <QEvent>
@@ -20,7 +20,7 @@
 
 #include <cmath>
 
-using kolvar::grid::TPrintOptions;
+using kolvar::grid::PrintOptions;
 
 namespace {
 
@@ -84,25 +84,24 @@ QCheckBox* checkBox(
 }
 
 // The Margins entries in list order.
-int TPrintOptions::*const MarginFields[]
-    = { &TPrintOptions::MarginTop, &TPrintOptions::PageTitleMargin, &TPrintOptions::MarginLeft,
-          &TPrintOptions::MarginRight, &TPrintOptions::MarginBottom, &TPrintOptions::Leftpadding,
-          &TPrintOptions::HeaderSize, &TPrintOptions::FooterSize };
+int PrintOptions::*const MarginFields[]
+    = { &PrintOptions::marginTop, &PrintOptions::pageTitleMargin, &PrintOptions::marginLeft,
+          &PrintOptions::marginRight, &PrintOptions::marginBottom, &PrintOptions::leftPadding,
+          &PrintOptions::headerSize, &PrintOptions::footerSize };
 
 // The Headers entries in list order.
-QString TPrintOptions::*const HeaderFields[]
-    = { &TPrintOptions::PageTitle, &TPrintOptions::PageFooter, &TPrintOptions::DateFormat,
-          &TPrintOptions::TimeFormat, &TPrintOptions::Logo };
+QString PrintOptions::*const HeaderFields[] = { &PrintOptions::pageTitle, &PrintOptions::pageFooter,
+    &PrintOptions::dateFormat, &PrintOptions::timeFormat, &PrintOptions::logo };
 
 constexpr int LogoEntry = 4;
 constexpr int PanelWidth = 162;
 
 } // namespace
 
-TPokazuj::TPokazuj(QWidget* owner)
+ListPreview::ListPreview(QWidget* owner)
     : QDialog(owner)
 {
-    setObjectName(QStringLiteral("Pokazuj"));
+    setObjectName(QStringLiteral("listPreview"));
     setWindowTitle(QStringLiteral("Podgląd i druk"));
     setGeometry(230, 92, 780, 560);
     setWindowFlag(Qt::WindowMaximizeButtonHint, true);
@@ -114,187 +113,187 @@ TPokazuj::TPokazuj(QWidget* owner)
     setFont(font);
 
     auto* panel = new QWidget(this);
-    m_Panel1 = panel;
-    panel->setObjectName(QStringLiteral("Panel1"));
+    m_controlPanel = panel;
+    panel->setObjectName(QStringLiteral("controlPanel"));
     panel->setGeometry(0, 0, PanelWidth, height());
     setColour(panel, QPalette::Window, shadow);
 
-    m_ScrollBox1 = new QScrollArea(this);
-    m_ScrollBox1->setObjectName(QStringLiteral("ScrollBox1"));
-    m_ScrollBox1->setGeometry(PanelWidth, 0, width() - PanelWidth, height());
-    setColour(m_ScrollBox1, QPalette::Window, shadow);
-    m_ScrollBox1->setFrameShape(QFrame::NoFrame);
-    m_PreviewImage = new QLabel;
-    m_PreviewImage->setObjectName(QStringLiteral("PreviewImage"));
-    m_PreviewImage->installEventFilter(this);
-    m_ScrollBox1->setWidget(m_PreviewImage);
+    m_scrollArea = new QScrollArea(this);
+    m_scrollArea->setObjectName(QStringLiteral("scrollArea"));
+    m_scrollArea->setGeometry(PanelWidth, 0, width() - PanelWidth, height());
+    setColour(m_scrollArea, QPalette::Window, shadow);
+    m_scrollArea->setFrameShape(QFrame::NoFrame);
+    m_pageView = new QLabel;
+    m_pageView->setObjectName(QStringLiteral("pageView"));
+    m_pageView->installEventFilter(this);
+    m_scrollArea->setWidget(m_pageView);
 
-    m_Header = edit(panel, "Header", { 7, 18, 114, 24 }, QStringLiteral("Szanowny"), true);
-    m_btnpic = speedButton(panel, "btnpic", { 130, 18, 25, 25 },
+    m_headerEdit = edit(panel, "headerEdit", { 7, 18, 114, 24 }, QStringLiteral("Szanowny"), true);
+    m_logoButton = speedButton(panel, "logoButton", { 130, 18, 25, 25 },
         QStringLiteral("Załadowuje obraz jako Logo"), QStyle::SP_DirOpenIcon, true);
-    m_btnpic->setEnabled(false);
-    m_Headers = list(panel, "Headers", { 7, 63, 146, 90 }, QColor(206, 250, 253),
+    m_logoButton->setEnabled(false);
+    m_headerList = list(panel, "headerList", { 7, 63, 146, 90 }, QColor(206, 250, 253),
         { QStringLiteral("Tekst nagłówka"), QStringLiteral("Tekst stopki"),
             QStringLiteral("Format daty"), QStringLiteral("Format czasu"),
             QStringLiteral("Logo (obraz)") });
 
-    m_Margin = edit(panel, "Margin", { 8, 164, 38, 24 }, QStringLiteral("0"), false);
-    m_Margin->setToolTip(QStringLiteral("Aktualna wartosc wybranej niżej pozycji"));
-    m_UpDown1
-        = new kolvar::UpDown(*m_Margin, 0, 1000, QStringLiteral("wartość wybranej pozycji"), panel);
-    m_UpDown1->setObjectName(QStringLiteral("UpDown1"));
-    m_UpDown1->move(46, 164);
-    m_ckborders = checkBox(panel, "ckborders", { 74, 174, 79, 14 }, QStringLiteral("Ramki"),
+    m_marginEdit = edit(panel, "marginEdit", { 8, 164, 38, 24 }, QStringLiteral("0"), false);
+    m_marginEdit->setToolTip(QStringLiteral("Aktualna wartosc wybranej niżej pozycji"));
+    m_marginUpDown = new kolvar::UpDown(
+        *m_marginEdit, 0, 1000, QStringLiteral("wartość wybranej pozycji"), panel);
+    m_marginUpDown->setObjectName(QStringLiteral("marginUpDown"));
+    m_marginUpDown->move(46, 164);
+    m_bordersCheck = checkBox(panel, "bordersCheck", { 74, 174, 79, 14 }, QStringLiteral("Ramki"),
         QStringLiteral("Ramki widoczne / niewidoczne"));
-    m_Margins = list(panel, "Margins", { 7, 205, 148, 140 }, QColor(255, 255, 200),
+    m_marginList = list(panel, "marginList", { 7, 205, 148, 140 }, QColor(255, 255, 200),
         { QStringLiteral("Margines Górny"), QStringLiteral("Margines Nagłówka"),
             QStringLiteral("Margines Lewy"), QStringLiteral("Margines Prawy"),
             QStringLiteral("Margines Dolny"), QStringLiteral("Znaki w ramkach"),
             QStringLiteral("Rozmiar Nagłówka"), QStringLiteral("Rozmiar Stopki") });
-    m_cklive = checkBox(panel, "cklive", { 7, 362, 138, 14 }, QStringLiteral("Aktualizuj stronę"),
-        QStringLiteral("zawsze aktualny wygląd strony"));
+    m_liveCheck = checkBox(panel, "liveCheck", { 7, 362, 138, 14 },
+        QStringLiteral("Aktualizuj stronę"), QStringLiteral("zawsze aktualny wygląd strony"));
 
-    m_EditPage = edit(panel, "EditPage", { 8, 388, 38, 24 }, QStringLiteral("1"), false);
-    m_EditPage->setToolTip(QStringLiteral("Aktualnie widoczna strona bazy"));
-    m_UpDown2 = new kolvar::UpDown(*m_EditPage, 1, 1000, QStringLiteral("numer strony"), panel);
-    m_UpDown2->setObjectName(QStringLiteral("UpDown2"));
-    m_UpDown2->move(46, 388);
-    m_lblpages = new QLabel(QStringLiteral("strona"), panel);
-    m_lblpages->setObjectName(QStringLiteral("lblpages"));
-    m_lblpages->setGeometry(70, 392, 90, 16);
+    m_pageEdit = edit(panel, "pageEdit", { 8, 388, 38, 24 }, QStringLiteral("1"), false);
+    m_pageEdit->setToolTip(QStringLiteral("Aktualnie widoczna strona bazy"));
+    m_pageUpDown = new kolvar::UpDown(*m_pageEdit, 1, 1000, QStringLiteral("numer strony"), panel);
+    m_pageUpDown->setObjectName(QStringLiteral("pageUpDown"));
+    m_pageUpDown->move(46, 388);
+    m_pageCountLabel = new QLabel(QStringLiteral("strona"), panel);
+    m_pageCountLabel->setObjectName(QStringLiteral("pageCountLabel"));
+    m_pageCountLabel->setGeometry(70, 392, 90, 16);
 
-    m_btnShow = speedButton(panel, "btnShow", { 12, 429, 25, 25 },
+    m_showButton = speedButton(panel, "showButton", { 12, 429, 25, 25 },
         QStringLiteral("Pokaż w naturalnym rozmiarze"), QStyle::SP_FileDialogContentsView, false);
-    m_btnfull = speedButton(panel, "btnfull", { 45, 429, 25, 25 },
+    m_fullWidthButton = speedButton(panel, "fullWidthButton", { 45, 429, 25, 25 },
         QStringLiteral("Podgląd całej strony"), QStyle::SP_TitleBarMaxButton, true);
-    m_btnsetup = speedButton(panel, "btnsetup", { 79, 429, 25, 25 },
+    m_printerButton = speedButton(panel, "printerButton", { 79, 429, 25, 25 },
         QStringLiteral("Ustawienie drukarki"), QStyle::SP_FileDialogDetailedView, true);
-    m_btnprint = speedButton(panel, "btnprint", { 114, 429, 25, 25 }, QStringLiteral("Druk"),
+    m_printButton = speedButton(panel, "printButton", { 114, 429, 25, 25 }, QStringLiteral("Druk"),
         QStyle::SP_DialogSaveButton, true);
-    m_btnClose = new QToolButton(panel);
-    m_btnClose->setObjectName(QStringLiteral("btnClose"));
-    m_btnClose->setText(QStringLiteral("&Zamknij"));
-    m_btnClose->setToolTip(QStringLiteral("Zamyka to okno"));
-    m_btnClose->setGeometry(32, 480, 97, 28);
+    m_closeButton = new QToolButton(panel);
+    m_closeButton->setObjectName(QStringLiteral("closeButton"));
+    m_closeButton->setText(QStringLiteral("&Zamknij"));
+    m_closeButton->setToolTip(QStringLiteral("Zamyka to okno"));
+    m_closeButton->setGeometry(32, 480, 97, 28);
     // Why a page lacks its logo; the page is drawn all the same.
-    m_lblnote = new QLabel(panel);
-    m_lblnote->setObjectName(QStringLiteral("lblnote"));
-    m_lblnote->setGeometry(4, 510, 156, 48);
-    m_lblnote->setWordWrap(true);
+    m_noteLabel = new QLabel(panel);
+    m_noteLabel->setObjectName(QStringLiteral("noteLabel"));
+    m_noteLabel->setGeometry(4, 510, 156, 48);
+    m_noteLabel->setWordWrap(true);
     QFont noteFont = font;
     noteFont.setPixelSize(10);
     noteFont.setBold(false);
-    m_lblnote->setFont(noteFont);
-    setColour(m_lblnote, QPalette::WindowText, Qt::darkRed);
-    m_lblnote->setAutoFillBackground(false);
+    m_noteLabel->setFont(noteFont);
+    setColour(m_noteLabel, QPalette::WindowText, Qt::darkRed);
+    m_noteLabel->setAutoFillBackground(false);
 
     // A screen reader names each input by its hint where it has one, else by what it holds.
-    m_Header->setAccessibleName(QStringLiteral("Tekst wybranej pozycji"));
-    m_Headers->setAccessibleName(QStringLiteral("Teksty strony"));
-    m_Margin->setAccessibleName(m_Margin->toolTip());
-    m_Margins->setAccessibleName(QStringLiteral("Marginesy i rozmiary"));
-    m_EditPage->setAccessibleName(m_EditPage->toolTip());
-    m_PreviewImage->setAccessibleName(QStringLiteral("Podgląd strony"));
+    m_headerEdit->setAccessibleName(QStringLiteral("Tekst wybranej pozycji"));
+    m_headerList->setAccessibleName(QStringLiteral("Teksty strony"));
+    m_marginEdit->setAccessibleName(m_marginEdit->toolTip());
+    m_marginList->setAccessibleName(QStringLiteral("Marginesy i rozmiary"));
+    m_pageEdit->setAccessibleName(m_pageEdit->toolTip());
+    m_pageView->setAccessibleName(QStringLiteral("Podgląd strony"));
     // The page's scroll area is where the window's focus starts.
-    m_ScrollBox1->setAccessibleName(QStringLiteral("Podgląd strony"));
+    m_scrollArea->setAccessibleName(QStringLiteral("Podgląd strony"));
 
-    connect(m_Headers, &QListWidget::currentRowChanged, this, &TPokazuj::HeadersClick);
-    connect(m_Header, &QLineEdit::textChanged, this, &TPokazuj::HeaderChange);
-    connect(m_Margins, &QListWidget::currentRowChanged, this, &TPokazuj::MarginsClick);
-    connect(m_Margin, &QLineEdit::textChanged, this, &TPokazuj::SpinMarginChange);
-    connect(m_ckborders, &QCheckBox::toggled, this, &TPokazuj::ckbordersClick);
-    connect(m_EditPage, &QLineEdit::textChanged, this, &TPokazuj::SpinPageChange);
-    connect(m_cklive, &QCheckBox::toggled, this, &TPokazuj::ckliveClick);
-    connect(m_btnShow, &QToolButton::clicked, this, &TPokazuj::btnshowClick);
-    connect(m_btnfull, &QToolButton::clicked, this, &TPokazuj::btnfullClick);
-    connect(m_btnpic, &QToolButton::clicked, this, &TPokazuj::btnpicClick);
-    connect(m_btnsetup, &QToolButton::clicked, this, &TPokazuj::btnsetupClick);
-    connect(m_btnprint, &QToolButton::clicked, this, &TPokazuj::btnprintClick);
-    connect(m_btnClose, &QToolButton::clicked, this, &TPokazuj::btnCloseClick);
+    connect(m_headerList, &QListWidget::currentRowChanged, this, &ListPreview::headerChosen);
+    connect(m_headerEdit, &QLineEdit::textChanged, this, &ListPreview::headerEdited);
+    connect(m_marginList, &QListWidget::currentRowChanged, this, &ListPreview::marginChosen);
+    connect(m_marginEdit, &QLineEdit::textChanged, this, &ListPreview::marginEdited);
+    connect(m_bordersCheck, &QCheckBox::toggled, this, &ListPreview::bordersToggled);
+    connect(m_pageEdit, &QLineEdit::textChanged, this, &ListPreview::pageEdited);
+    connect(m_liveCheck, &QCheckBox::toggled, this, &ListPreview::liveToggled);
+    connect(m_showButton, &QToolButton::clicked, this, &ListPreview::showPage);
+    connect(m_fullWidthButton, &QToolButton::clicked, this, &ListPreview::showFullWidth);
+    connect(m_logoButton, &QToolButton::clicked, this, &ListPreview::chooseLogo);
+    connect(m_printerButton, &QToolButton::clicked, this, &ListPreview::choosePrinter);
+    connect(m_printButton, &QToolButton::clicked, this, &ListPreview::printPages);
+    connect(m_closeButton, &QToolButton::clicked, this, &ListPreview::closeWindow);
 }
 
-TPokazuj::~TPokazuj() = default;
+ListPreview::~ListPreview() = default;
 
-TPrintOptions& TPokazuj::options() const
+PrintOptions& ListPreview::options() const
 {
-    return m_Grid->PrintOptions();
+    return m_grid->printOptions();
 }
 
-void TPokazuj::ShowPrintImage()
+void ListPreview::showPrintImage()
 {
-    showPicture(m_PrintImage);
+    showPicture(m_printImage);
 }
 
-void TPokazuj::ShowModal()
+void ListPreview::showModal()
 {
     exec();
 }
 
-void TPokazuj::showPicture(const QImage& picture)
+void ListPreview::showPicture(const QImage& picture)
 {
     m_shown = picture;
-    m_PreviewImage->setPixmap(QPixmap::fromImage(picture));
-    m_PreviewImage->resize(picture.size());
-    m_lblnote->setText(m_Grid ? m_Grid->RenderedPage().notes.join(u'\n') : QString());
+    m_pageView->setPixmap(QPixmap::fromImage(picture));
+    m_pageView->resize(picture.size());
+    m_noteLabel->setText(m_grid ? m_grid->renderedPage().notes.join(u'\n') : QString());
 }
 
-void TPokazuj::resizeEvent(QResizeEvent* event)
+void ListPreview::resizeEvent(QResizeEvent* event)
 {
     QDialog::resizeEvent(event);
     // The panel keeps its width down the left edge; the page takes all the rest of the window.
-    m_Panel1->setGeometry(0, 0, PanelWidth, height());
-    m_ScrollBox1->setGeometry(PanelWidth, 0, std::max(0, width() - PanelWidth), height());
+    m_controlPanel->setGeometry(0, 0, PanelWidth, height());
+    m_scrollArea->setGeometry(PanelWidth, 0, std::max(0, width() - PanelWidth), height());
 }
 
-void TPokazuj::showEvent(QShowEvent* event)
+void ListPreview::showEvent(QShowEvent* event)
 {
     QDialog::showEvent(event);
     if (!event->spontaneous())
-        FormShow();
+        loadOptions();
 }
 
-bool TPokazuj::eventFilter(QObject* watched, QEvent* event)
+bool ListPreview::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched == m_PreviewImage && event->type() == QEvent::MouseButtonRelease
+    if (watched == m_pageView && event->type() == QEvent::MouseButtonRelease
         && static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton)
-        PreviewImageClick();
+        zoomPage();
     return QDialog::eventFilter(watched, event);
 }
 
-void TPokazuj::FormShow()
+void ListPreview::loadOptions()
 {
     const QScreen* screen = QGuiApplication::primaryScreen();
     move(screen ? screen->availableGeometry().topLeft() : QPoint(0, 0));
-    if (!m_Grid)
+    if (!m_grid)
         return;
-    m_Header->setText(options().PageTitle);
+    m_headerEdit->setText(options().pageTitle);
     {
-        const QSignalBlocker quiet(m_Headers);
-        m_Headers->setCurrentRow(0);
+        const QSignalBlocker quiet(m_headerList);
+        m_headerList->setCurrentRow(0);
     }
-    m_Margin->setText(QString::number(options().MarginTop));
+    m_marginEdit->setText(QString::number(options().marginTop));
     {
-        const QSignalBlocker quiet(m_Margins);
-        m_Margins->setCurrentRow(0);
+        const QSignalBlocker quiet(m_marginList);
+        m_marginList->setCurrentRow(0);
     }
     countPages();
-    options().PreviewPage = 1;
-    m_EditPage->setText(QStringLiteral("1"));
-    m_ckborders->setChecked(options().BorderStyle == kolvar::grid::bsSingle);
+    options().previewPage = 1;
+    m_pageEdit->setText(QStringLiteral("1"));
+    m_bordersCheck->setChecked(options().borderStyle == kolvar::grid::bsSingle);
 }
 
-void TPokazuj::countPages()
+void ListPreview::countPages()
 {
-    m_lblpages->setText(QStringLiteral("strona z %1").arg(m_Grid->CountPrintPages()));
+    m_pageCountLabel->setText(QStringLiteral("strona z %1").arg(m_grid->countPrintPages()));
 }
 
-void TPokazuj::liveRefresh()
+void ListPreview::liveRefresh()
 {
-    if (m_cklive->isChecked())
-        btnshowClick();
+    if (m_liveCheck->isChecked())
+        showPage();
 }
 
-std::optional<int> TPokazuj::typedNumber(QLineEdit* edit)
+std::optional<int> ListPreview::typedNumber(QLineEdit* edit)
 {
     bool ok = false;
     const int value = edit->text().trimmed().toInt(&ok);
@@ -306,115 +305,115 @@ std::optional<int> TPokazuj::typedNumber(QLineEdit* edit)
     return std::nullopt;
 }
 
-void TPokazuj::HeadersClick()
+void ListPreview::headerChosen()
 {
-    const int entry = m_Headers->currentRow();
-    if (entry < 0 || !m_Grid)
+    const int entry = m_headerList->currentRow();
+    if (entry < 0 || !m_grid)
         return;
-    m_btnpic->setEnabled(false);
+    m_logoButton->setEnabled(false);
     if (entry == LogoEntry)
-        m_btnpic->setEnabled(true);
-    m_Header->setText(options().*HeaderFields[entry]);
+        m_logoButton->setEnabled(true);
+    m_headerEdit->setText(options().*HeaderFields[entry]);
 }
 
-void TPokazuj::HeaderChange()
+void ListPreview::headerEdited()
 {
-    const int entry = m_Headers->currentRow();
-    if (entry < 0 || !m_Grid)
+    const int entry = m_headerList->currentRow();
+    if (entry < 0 || !m_grid)
         return;
-    options().*HeaderFields[entry] = m_Header->text();
+    options().*HeaderFields[entry] = m_headerEdit->text();
     liveRefresh();
 }
 
-void TPokazuj::MarginsClick()
+void ListPreview::marginChosen()
 {
-    const int entry = m_Margins->currentRow();
-    if (entry < 0 || !m_Grid)
+    const int entry = m_marginList->currentRow();
+    if (entry < 0 || !m_grid)
         return;
-    m_Margin->setText(QString::number(options().*MarginFields[entry]));
+    m_marginEdit->setText(QString::number(options().*MarginFields[entry]));
 }
 
-void TPokazuj::SpinMarginChange()
+void ListPreview::marginEdited()
 {
-    const std::optional<int> value = typedNumber(m_Margin);
-    const int entry = m_Margins->currentRow();
-    if (!value || entry < 0 || !m_Grid)
+    const std::optional<int> value = typedNumber(m_marginEdit);
+    const int entry = m_marginList->currentRow();
+    if (!value || entry < 0 || !m_grid)
         return;
     options().*MarginFields[entry] = *value;
     liveRefresh();
 }
 
-void TPokazuj::ckbordersClick()
+void ListPreview::bordersToggled()
 {
-    if (!m_Grid)
+    if (!m_grid)
         return;
-    options().BorderStyle
-        = m_ckborders->isChecked() ? kolvar::grid::bsSingle : kolvar::grid::bsNone;
+    options().borderStyle
+        = m_bordersCheck->isChecked() ? kolvar::grid::bsSingle : kolvar::grid::bsNone;
     liveRefresh();
 }
 
-void TPokazuj::SpinPageChange()
+void ListPreview::pageEdited()
 {
-    const std::optional<int> value = typedNumber(m_EditPage);
-    if (!value || !m_Grid)
+    const std::optional<int> value = typedNumber(m_pageEdit);
+    if (!value || !m_grid)
         return;
-    options().PreviewPage = *value;
+    options().previewPage = *value;
     liveRefresh();
 }
 
-void TPokazuj::ckliveClick()
+void ListPreview::liveToggled()
 {
-    if (m_cklive->isChecked())
-        btnshowClick();
+    if (m_liveCheck->isChecked())
+        showPage();
 }
 
-void TPokazuj::btnshowClick()
+void ListPreview::showPage()
 {
-    if (!m_Grid)
+    if (!m_grid)
         return;
-    m_Grid->RenderPreviewPage(m_PrintImage);
-    showPicture(m_PrintImage);
+    m_grid->renderPreviewPage(m_printImage);
+    showPicture(m_printImage);
 }
 
-void TPokazuj::btnfullClick()
+void ListPreview::showFullWidth()
 {
-    FitPageToWidth();
+    fitPageToWidth();
 }
 
-void TPokazuj::FitPageToWidth()
+void ListPreview::fitPageToWidth()
 {
-    showScaledTo(m_ScrollBox1->viewport()->width());
+    showScaledTo(m_scrollArea->viewport()->width());
 }
 
-void TPokazuj::ShowScaled(double factor)
+void ListPreview::showScaled(double factor)
 {
-    showScaledTo(roundEven(m_PrintImage.width() * factor));
+    showScaledTo(roundEven(m_printImage.width() * factor));
 }
 
-void TPokazuj::showScaledTo(int width)
+void ListPreview::showScaledTo(int width)
 {
-    const int w = m_PrintImage.width();
-    const int h = m_PrintImage.height();
+    const int w = m_printImage.width();
+    const int h = m_printImage.height();
     if (w <= 0 || h <= 0 || width <= 0)
         return;
     QImage scaled(width, roundEven(width * (double(h) / w)), QImage::Format_RGB888);
-    kolvar::grid::TZarur::ResampleBitmap(m_PrintImage, scaled);
+    kolvar::grid::SortableGrid::resampleBitmap(m_printImage, scaled);
     showPicture(scaled);
 }
 
-void TPokazuj::PreviewImageClick()
+void ListPreview::zoomPage()
 {
     const int s = m_shown.width();
-    const int f = m_PrintImage.width();
+    const int f = m_printImage.width();
     if (f <= 0)
         return;
     if (s > roundEven(f * 0.8))
-        showPicture(m_PrintImage);
+        showPicture(m_printImage);
     else
-        ShowScaled((double(s) / f) / 0.8);
+        showScaled((double(s) / f) / 0.8);
 }
 
-void TPokazuj::btnpicClick()
+void ListPreview::chooseLogo()
 {
     kolvar::FileDialogRequest request;
     request.caption = QStringLiteral("Otwarcie obrazu dla Logo");
@@ -422,29 +421,29 @@ void TPokazuj::btnpicClick()
     request.filter = QStringLiteral(
         "Pliki - Bitmapy (*.BMP)|*.bmp|Obrazy PNG i JPEG (*.png *.jpg *.jpeg)|*.png;*.jpg;*.jpeg");
     const std::optional<QString> chosen = kolvar::userDialogs().openFile(this, request);
-    if (!chosen || m_Headers->currentRow() != LogoEntry || !m_Grid)
+    if (!chosen || m_headerList->currentRow() != LogoEntry || !m_grid)
         return;
-    m_Header->setText(*chosen);
-    options().Logo = *chosen;
+    m_headerEdit->setText(*chosen);
+    options().logo = *chosen;
 }
 
-void TPokazuj::btnsetupClick()
+void ListPreview::choosePrinter()
 {
-    if (!m_Grid)
+    if (!m_grid)
         return;
-    if (!m_Grid->SetUpPrinter(this))
+    if (!m_grid->setUpPrinter(this))
         return;
     countPages();
     liveRefresh();
 }
 
-void TPokazuj::btnprintClick()
+void ListPreview::printPages()
 {
-    if (m_Grid)
-        m_Grid->PrintPreviewPage();
+    if (m_grid)
+        m_grid->printPreviewPage();
 }
 
-void TPokazuj::btnCloseClick()
+void ListPreview::closeWindow()
 {
     close();
 }
@@ -452,5 +451,5 @@ void TPokazuj::btnCloseClick()
 void installPrintPreview()
 {
     kolvar::grid::setPreviewWindowFactory(
-        [](QWidget* owner) { return std::make_unique<TPokazuj>(owner); });
+        [](QWidget* owner) { return std::make_unique<ListPreview>(owner); });
 }

@@ -19,43 +19,43 @@ class UpDown;
 }
 
 namespace kolvar::grid {
-class TZarur;
-struct TPrintOptions;
+class SortableGrid;
+struct PrintOptions;
 } // namespace kolvar::grid
 
 // "Podgląd i druk": one page of a grid's printout as a picture, beside the controls that edit the
 // grid's print options in place (texts, logo, margins, sizes, frames), step through the pages,
 // zoom, set up the printer and print. The grid lays out and draws; this window scales the
 // finished picture.
-class TPokazuj : public QDialog, public kolvar::grid::PreviewWindow
+class ListPreview : public QDialog, public kolvar::grid::PreviewWindow
 {
     Q_OBJECT
 public:
-    explicit TPokazuj(QWidget* owner = nullptr);
-    ~TPokazuj() override;
+    explicit ListPreview(QWidget* owner = nullptr);
+    ~ListPreview() override;
 
-    void SetGrid(kolvar::grid::TZarur* grid) override { m_Grid = grid; }
-    QImage& PrintImage() override { return m_PrintImage; }
-    void ShowPrintImage() override;
-    void ShowModal() override;
+    void setGrid(kolvar::grid::SortableGrid* grid) override { m_grid = grid; }
+    QImage& printImage() override { return m_printImage; }
+    void showPrintImage() override;
+    void showModal() override;
 
     // The picture shown now, natural or scaled.
     [[nodiscard]] QImage shownImage() const { return m_shown; }
 
-    void HeadersClick();
-    void HeaderChange();
-    void MarginsClick();
-    void SpinMarginChange();
-    void ckbordersClick();
-    void SpinPageChange();
-    void ckliveClick();
-    void btnshowClick();
-    void btnfullClick();
-    void PreviewImageClick();
-    void btnpicClick();
-    void btnsetupClick();
-    void btnprintClick();
-    void btnCloseClick();
+    void headerChosen();
+    void headerEdited();
+    void marginChosen();
+    void marginEdited();
+    void bordersToggled();
+    void pageEdited();
+    void liveToggled();
+    void showPage();
+    void showFullWidth();
+    void zoomPage();
+    void chooseLogo();
+    void choosePrinter();
+    void printPages();
+    void closeWindow();
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -63,42 +63,42 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    void FormShow();
-    void FitPageToWidth();
-    void ShowScaled(double factor);
+    void loadOptions();
+    void fitPageToWidth();
+    void showScaled(double factor);
     void showScaledTo(int width);
     void showPicture(const QImage& picture);
     void liveRefresh();
     void countPages();
-    [[nodiscard]] kolvar::grid::TPrintOptions& options() const;
+    [[nodiscard]] kolvar::grid::PrintOptions& options() const;
     // The number in edit, or nothing after telling the user it is none.
     [[nodiscard]] std::optional<int> typedNumber(QLineEdit* edit);
 
-    kolvar::grid::TZarur* m_Grid = nullptr;
-    QImage m_PrintImage;
+    kolvar::grid::SortableGrid* m_grid = nullptr;
+    QImage m_printImage;
     QImage m_shown;
 
-    QWidget* m_Panel1;
-    QScrollArea* m_ScrollBox1;
-    QLabel* m_PreviewImage;
-    QLineEdit* m_Header;
-    QToolButton* m_btnpic;
-    QListWidget* m_Headers;
-    QLineEdit* m_Margin;
-    kolvar::UpDown* m_UpDown1;
-    QCheckBox* m_ckborders;
-    QListWidget* m_Margins;
-    QCheckBox* m_cklive;
-    QLineEdit* m_EditPage;
-    kolvar::UpDown* m_UpDown2;
-    QLabel* m_lblpages;
-    QLabel* m_lblnote;
-    QToolButton* m_btnShow;
-    QToolButton* m_btnfull;
-    QToolButton* m_btnsetup;
-    QToolButton* m_btnprint;
-    QToolButton* m_btnClose;
+    QWidget* m_controlPanel;
+    QScrollArea* m_scrollArea;
+    QLabel* m_pageView;
+    QLineEdit* m_headerEdit;
+    QToolButton* m_logoButton;
+    QListWidget* m_headerList;
+    QLineEdit* m_marginEdit;
+    kolvar::UpDown* m_marginUpDown;
+    QCheckBox* m_bordersCheck;
+    QListWidget* m_marginList;
+    QCheckBox* m_liveCheck;
+    QLineEdit* m_pageEdit;
+    kolvar::UpDown* m_pageUpDown;
+    QLabel* m_pageCountLabel;
+    QLabel* m_noteLabel;
+    QToolButton* m_showButton;
+    QToolButton* m_fullWidthButton;
+    QToolButton* m_printerButton;
+    QToolButton* m_printButton;
+    QToolButton* m_closeButton;
 };
 
-// Opens TPokazuj for every grid's PreviewPrintout.
+// Opens ListPreview for every grid's previewPrintout.
 void installPrintPreview();

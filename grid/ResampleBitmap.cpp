@@ -5,7 +5,7 @@
 
 namespace kolvar::grid {
 
-void ResampleBitmap(QImage& Source, QImage& Target)
+void resampleBitmap(QImage& Source, QImage& Target)
 {
     if (Source.format() != QImage::Format_RGB888)
         Source = Source.convertToFormat(QImage::Format_RGB888);

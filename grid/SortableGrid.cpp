@@ -1,8 +1,8 @@
-#include "Zarur.h"
+#include "SortableGrid.h"
 
 #include "GridAxis.h"
 #include "SortGlyph.h"
-#include "ZarurGuards.h"
+#include "SortableGridGuards.h"
 #include <QCollator>
 #include <QFile>
 #include <QFontMetrics>
@@ -62,7 +62,7 @@ int pointSizeOf(const QFont& font)
 
 } // namespace
 
-TZarur::TZarur(QWidget* parent)
+SortableGrid::SortableGrid(QWidget* parent)
     : StringGrid(parent)
     , m_markedRows(fixedRows())
     , m_markAnchor(fixedRows())
@@ -75,50 +75,50 @@ TZarur::TZarur(QWidget* parent)
     m_measureCanvas.fontColor = fontColor();
     m_defaultCanvasFont = font();
     m_defaultCanvasBrush = QBrush(color());
-    m_printOptions.HeaderSize = pointSizeOf(font()) + 2;
-    m_printOptions.FooterSize = pointSizeOf(m_footerFont) - 1;
-    RememberEditCell();
+    m_printOptions.headerSize = pointSizeOf(font()) + 2;
+    m_printOptions.footerSize = pointSizeOf(m_footerFont) - 1;
+    rememberEditCell();
 }
 
-TZarur::~TZarur() = default;
+SortableGrid::~SortableGrid() = default;
 
 // ---- Properties -------------------------------------------------------------------------------
 
-int TZarur::SavedFixedRows() const
+int SortableGrid::savedFixedRows() const
 {
     return m_fixedSaved ? m_savedFixedRows : fixedRows();
 }
 
-int TZarur::SavedFixedCols() const
+int SortableGrid::savedFixedCols() const
 {
     return m_fixedSaved ? m_savedFixedCols : fixedCols();
 }
 
-void TZarur::SetAlignmentHorz(TAlignment value)
+void SortableGrid::setAlignmentHorz(HorzAlignment value)
 {
     m_alignmentHorz = value;
     invalidateGrid();
 }
 
-void TZarur::SetAlignmentVert(TVertAlignment value)
+void SortableGrid::setAlignmentVert(VertAlignment value)
 {
     m_alignmentVert = value;
     invalidateGrid();
 }
 
-void TZarur::SetBevelStyle(TCellBevelStyle value)
+void SortableGrid::setBevelStyle(CellBevelStyle value)
 {
     m_bevelStyle = value;
     invalidateGrid();
 }
 
-void TZarur::SetProportionalScrollBars(bool value)
+void SortableGrid::setProportionalScrollBars(bool value)
 {
     m_proportionalScrollBars = value;
-    AdjustScrollThumbs();
+    adjustScrollThumbs();
 }
 
-void TZarur::SetWordWrap(bool value)
+void SortableGrid::setWordWrap(bool value)
 {
     if (value == m_wordWrap)
         return;
@@ -126,77 +126,77 @@ void TZarur::SetWordWrap(bool value)
     invalidateGrid();
 }
 
-void TZarur::SetSortSymbol(TSortSymbol value)
+void SortableGrid::setSortSymbol(SortSymbol value)
 {
     if (value == m_sortSymbol)
         return;
     m_sortSymbol = value;
-    LoadSortGlyph();
-    RepaintRow(0);
+    loadSortGlyph();
+    repaintRow(0);
 }
 
-void TZarur::SetSortSpacingHor(int value)
+void SortableGrid::setSortSpacingHor(int value)
 {
     if (value == m_sortSpacingHor)
         return;
     m_sortSpacingHor = value;
-    RepaintRow(0);
+    repaintRow(0);
 }
 
-void TZarur::SetSortSpacingVert(int value)
+void SortableGrid::setSortSpacingVert(int value)
 {
     if (value == m_sortSpacingVert)
         return;
     m_sortSpacingVert = value;
-    RepaintRow(0);
+    repaintRow(0);
 }
 
-void TZarur::SetSortDirection(TSortDirection value)
+void SortableGrid::setSortDirection(SortDirection value)
 {
     if (value == m_sortDirection)
         return;
     m_sortDirection = value;
-    LoadSortGlyph();
-    RepaintRow(0);
+    loadSortGlyph();
+    repaintRow(0);
 }
 
-void TZarur::SetSortBitMapA(const QImage& value)
+void SortableGrid::setSortBitMapA(const QImage& value)
 {
     m_sortBitMapA = value;
-    LoadSortGlyph();
-    RepaintRow(0);
+    loadSortGlyph();
+    repaintRow(0);
 }
 
-void TZarur::SetSortBitMapD(const QImage& value)
+void SortableGrid::setSortBitMapD(const QImage& value)
 {
     m_sortBitMapD = value;
-    LoadSortGlyph();
-    RepaintRow(0);
+    loadSortGlyph();
+    repaintRow(0);
 }
 
-void TZarur::SetSortColumn(int value)
+void SortableGrid::setSortColumn(int value)
 {
     if (value == m_sortColumn || value < 0 || value >= colCount())
         return;
     m_sortColumn = value;
-    RepaintRow(0);
+    repaintRow(0);
 }
 
-void TZarur::SetSortOnClick(bool value)
+void SortableGrid::setSortOnClick(bool value)
 {
     if (value == m_sortOnClick)
         return;
     m_sortOnClick = value;
-    RepaintRow(0);
+    repaintRow(0);
 }
 
-void TZarur::SetSortFooter(bool value)
+void SortableGrid::setSortFooter(bool value)
 {
     m_sortFooter = value;
     m_unsortedTailRows = value ? 0 : m_footerRows;
 }
 
-void TZarur::SetFooterRows(int value)
+void SortableGrid::setFooterRows(int value)
 {
     if (value >= 0 && value <= rowCount() - fixedRows() && value != m_footerRows) {
         repaintFooterRows(std::max(m_footerRows, value));
@@ -206,7 +206,7 @@ void TZarur::SetFooterRows(int value)
         m_unsortedTailRows = m_footerRows;
 }
 
-void TZarur::SetFooterColor(ColorValue value)
+void SortableGrid::setFooterColor(ColorValue value)
 {
     if (value == m_footerColor)
         return;
@@ -214,19 +214,19 @@ void TZarur::SetFooterColor(ColorValue value)
     repaintFooterRows(m_footerRows);
 }
 
-void TZarur::SetFooterFont(const QFont& value)
+void SortableGrid::setFooterFont(const QFont& value)
 {
     m_footerFont = value;
     repaintFooterRows(m_footerRows);
 }
 
-void TZarur::SetFooterFontColor(ColorValue value)
+void SortableGrid::setFooterFontColor(ColorValue value)
 {
     m_footerFontColor = value;
     repaintFooterRows(m_footerRows);
 }
 
-void TZarur::SetFooterBevelStyle(TCellBevelStyle value)
+void SortableGrid::setFooterBevelStyle(CellBevelStyle value)
 {
     if (value == m_footerBevelStyle)
         return;
@@ -234,37 +234,37 @@ void TZarur::SetFooterBevelStyle(TCellBevelStyle value)
     repaintFooterRows(m_footerRows);
 }
 
-void TZarur::repaintFooterRows(int count)
+void SortableGrid::repaintFooterRows(int count)
 {
     for (int r = std::max(0, rowCount() - count); r < rowCount(); ++r)
         invalidateRow(r);
 }
 
-bool TZarur::isFooterRow(int row) const
+bool SortableGrid::isFooterRow(int row) const
 {
     return row > rowCount() - 1 - m_footerRows;
 }
 
-bool TZarur::rangeValid(int first, int last, bool forRows) const
+bool SortableGrid::rangeValid(int first, int last, bool forRows) const
 {
     const int n = forRows ? rowCount() : colCount();
     return first >= 0 && first < n && first <= last && last < n;
 }
 
-bool TZarur::editorShown() const
+bool SortableGrid::editorShown() const
 {
     const QLineEdit* editor = inplaceEditor();
     return editor && editor->isVisible();
 }
 
-int TZarur::lastSortableRow() const
+int SortableGrid::lastSortableRow() const
 {
     return rowCount() - 1 - m_unsortedTailRows;
 }
 
 // ---- Rows and columns -------------------------------------------------------------------------
 
-void TZarur::SuspendAlwaysShowEditor(bool suspend)
+void SortableGrid::suspendAlwaysShowEditor(bool suspend)
 {
     if (suspend) {
         if (options() & goAlwaysShowEditor) {
@@ -277,7 +277,7 @@ void TZarur::SuspendAlwaysShowEditor(bool suspend)
     }
 }
 
-void TZarur::FocusCell(int Col, int Row)
+void SortableGrid::focusCell(int Col, int Row)
 {
     Col = std::max(Col, fixedCols());
     Row = std::max(Row, fixedRows());
@@ -285,17 +285,17 @@ void TZarur::FocusCell(int Col, int Row)
         setCurrentCell(Col, Row);
 }
 
-void TZarur::ClearAllRows()
+void SortableGrid::clearAllRows()
 {
-    ClearRowRange(0, rowCount() - 1);
+    clearRowRange(0, rowCount() - 1);
 }
 
-void TZarur::ClearRowsFrom(int Row)
+void SortableGrid::clearRowsFrom(int Row)
 {
-    ClearRowRange(Row, rowCount() - 1);
+    clearRowRange(Row, rowCount() - 1);
 }
 
-bool TZarur::ClearRowRange(int First, int Last)
+bool SortableGrid::clearRowRange(int First, int Last)
 {
     if (!rangeValid(First, Last, true))
         return false;
@@ -306,11 +306,11 @@ bool TZarur::ClearRowRange(int First, int Last)
     m_rowsSorted = false;
     // Emptied by the program, not edited by the user.
     if (m_entryRow >= First && m_entryRow <= Last)
-        RememberEditCell();
+        rememberEditCell();
     return true;
 }
 
-bool TZarur::ClearColumnRange(int First, int Last)
+bool SortableGrid::clearColumnRange(int First, int Last)
 {
     if (!rangeValid(First, Last, false))
         return false;
@@ -319,7 +319,7 @@ bool TZarur::ClearColumnRange(int First, int Last)
     return true;
 }
 
-void TZarur::setColumnEmpty(int col)
+void SortableGrid::setColumnEmpty(int col)
 {
     for (int r = 0; r < rowCount(); ++r) {
         if (!cells(col, r).isEmpty())
@@ -327,166 +327,166 @@ void TZarur::setColumnEmpty(int col)
     }
 }
 
-void TZarur::ShiftRow(int From, int To)
+void SortableGrid::shiftRow(int From, int To)
 {
-    SuspendAlwaysShowEditor(true);
-    const detail::AtScopeEnd resume([this] { SuspendAlwaysShowEditor(false); });
+    suspendAlwaysShowEditor(true);
+    const detail::AtScopeEnd resume([this] { suspendAlwaysShowEditor(false); });
     moveRow(From, To);
     m_rowsSorted = false;
 }
 
-void TZarur::ShiftColumn(int From, int To)
+void SortableGrid::shiftColumn(int From, int To)
 {
-    SuspendAlwaysShowEditor(true);
-    const detail::AtScopeEnd resume([this] { SuspendAlwaysShowEditor(false); });
+    suspendAlwaysShowEditor(true);
+    const detail::AtScopeEnd resume([this] { suspendAlwaysShowEditor(false); });
     moveColumn(From, To);
 }
 
-void TZarur::ExchangeRows(int A, int B)
+void SortableGrid::exchangeRows(int A, int B)
 {
     if (!rangeValid(A, A, true) || !rangeValid(B, B, true))
         return;
     if (A < B) {
-        ShiftRow(B, A);
-        ShiftRow(A + 1, B);
+        shiftRow(B, A);
+        shiftRow(A + 1, B);
     } else if (B < A) {
-        ShiftRow(A, B);
-        ShiftRow(B + 1, A);
+        shiftRow(A, B);
+        shiftRow(B + 1, A);
     }
 }
 
-void TZarur::ExchangeColumns(int A, int B)
+void SortableGrid::exchangeColumns(int A, int B)
 {
     if (!rangeValid(A, A, false) || !rangeValid(B, B, false))
         return;
     if (A < B) {
-        ShiftColumn(B, A);
-        ShiftColumn(A + 1, B);
+        shiftColumn(B, A);
+        shiftColumn(A + 1, B);
     } else if (B < A) {
-        ShiftColumn(A, B);
-        ShiftColumn(B + 1, A);
+        shiftColumn(A, B);
+        shiftColumn(B + 1, A);
     }
 }
 
-void TZarur::AddRowAt(int Row)
+void SortableGrid::addRowAt(int Row)
 {
     if (Row < 0 || Row > rowCount())
         return;
     setRowCount(rowCount() + 1);
-    m_hiddenSizes.ShiftAfterInsert(Row, szRow);
-    ShiftRow(rowCount() - 1, Row);
+    m_hiddenSizes.shiftAfterInsert(Row, szRow);
+    shiftRow(rowCount() - 1, Row);
     clearRow(Row);
     setRow(Row);
     m_rowsSorted = false;
-    if (OnRowInsert)
-        OnRowInsert(Row);
+    if (onRowInsert)
+        onRowInsert(Row);
 }
 
-bool TZarur::AddRowsAt(int Row, int Count)
+bool SortableGrid::addRowsAt(int Row, int Count)
 {
     if (!rangeValid(Row, Row, true))
         return false;
     for (int k = 0; k < Count; ++k) {
         setRowCount(rowCount() + 1);
-        m_hiddenSizes.ShiftAfterInsert(Row + k, szRow);
-        ShiftRow(rowCount() - 1, Row);
+        m_hiddenSizes.shiftAfterInsert(Row + k, szRow);
+        shiftRow(rowCount() - 1, Row);
         clearRow(Row);
         setRow(Row);
-        if (OnRowInsert)
-            OnRowInsert(Row);
+        if (onRowInsert)
+            onRowInsert(Row);
     }
     return true;
 }
 
-void TZarur::AddColumnAt(int Col)
+void SortableGrid::addColumnAt(int Col)
 {
     if (Col < 0 || Col > colCount())
         return;
     setColCount(colCount() + 1);
-    m_hiddenSizes.ShiftAfterInsert(Col, szCol);
-    ShiftColumn(colCount() - 1, Col);
+    m_hiddenSizes.shiftAfterInsert(Col, szCol);
+    shiftColumn(colCount() - 1, Col);
     setColumnEmpty(Col);
     setCol(Col);
-    if (OnColumnInsert)
-        OnColumnInsert(Col);
+    if (onColumnInsert)
+        onColumnInsert(Col);
 }
 
-bool TZarur::AddColumnsAt(int Col, int Count)
+bool SortableGrid::addColumnsAt(int Col, int Count)
 {
     if (!rangeValid(Col, Col, false))
         return false;
     for (int k = 0; k < Count; ++k) {
         setColCount(colCount() + 1);
-        m_hiddenSizes.ShiftAfterInsert(Col + k, szCol);
-        ShiftColumn(colCount() - 1, Col);
+        m_hiddenSizes.shiftAfterInsert(Col + k, szCol);
+        shiftColumn(colCount() - 1, Col);
         setColumnEmpty(Col);
         setCol(Col);
-        if (OnColumnInsert)
-            OnColumnInsert(Col);
+        if (onColumnInsert)
+            onColumnInsert(Col);
     }
     return true;
 }
 
-void TZarur::RemoveRowAt(int Row)
+void SortableGrid::removeRowAt(int Row)
 {
     // The last row is never deleted, so it is not emptied either.
     if (!rangeValid(Row, Row, true) || rowCount() == 1)
         return;
     m_markedRows.removeRow(Row);
     clearRow(Row);
-    m_hiddenSizes.ForgetSize(Row, szRow);
-    m_hiddenSizes.ShiftAfterDelete(Row, szRow);
+    m_hiddenSizes.forgetSize(Row, szRow);
+    m_hiddenSizes.shiftAfterDelete(Row, szRow);
     {
-        SuspendAlwaysShowEditor(true);
-        const detail::AtScopeEnd resume([this] { SuspendAlwaysShowEditor(false); });
+        suspendAlwaysShowEditor(true);
+        const detail::AtScopeEnd resume([this] { suspendAlwaysShowEditor(false); });
         deleteRow(Row);
     }
-    if (OnRowDelete)
-        OnRowDelete(Row);
+    if (onRowDelete)
+        onRowDelete(Row);
     if (rowCount() - fixedRows() < m_footerRows)
-        SetFooterRows(rowCount() - fixedRows());
+        setFooterRows(rowCount() - fixedRows());
 }
 
-bool TZarur::RemoveRowRange(int First, int Last)
+bool SortableGrid::removeRowRange(int First, int Last)
 {
     if (!rangeValid(First, Last, true))
         return false;
     for (int r = Last; r >= First; --r)
-        RemoveRowAt(r);
+        removeRowAt(r);
     return true;
 }
 
-void TZarur::RemoveColumnAt(int Col)
+void SortableGrid::removeColumnAt(int Col)
 {
     if (!rangeValid(Col, Col, false) || colCount() == 1)
         return;
     setColumnEmpty(Col);
-    m_hiddenSizes.ForgetSize(Col, szCol);
-    m_hiddenSizes.ShiftAfterDelete(Col, szCol);
+    m_hiddenSizes.forgetSize(Col, szCol);
+    m_hiddenSizes.shiftAfterDelete(Col, szCol);
     {
-        SuspendAlwaysShowEditor(true);
-        const detail::AtScopeEnd resume([this] { SuspendAlwaysShowEditor(false); });
+        suspendAlwaysShowEditor(true);
+        const detail::AtScopeEnd resume([this] { suspendAlwaysShowEditor(false); });
         deleteColumn(Col);
     }
-    if (OnColumnDelete)
-        OnColumnDelete(Col);
+    if (onColumnDelete)
+        onColumnDelete(Col);
 }
 
-bool TZarur::RemoveColumnRange(int First, int Last)
+bool SortableGrid::removeColumnRange(int First, int Last)
 {
     if (!rangeValid(First, Last, false))
         return false;
     for (int c = Last; c >= First; --c)
-        RemoveColumnAt(c);
+        removeColumnAt(c);
     return true;
 }
 
-void TZarur::rememberHiddenAndZero(int first, int last, int kind)
+void SortableGrid::rememberHiddenAndZero(int first, int last, int kind)
 {
     const bool rows = kind == szRow;
     const int count = rows ? rowCount() : colCount();
     for (int i = std::max(0, first); i <= last && i < count; ++i) {
-        m_hiddenSizes.RememberSize(i, rows ? rowHeight(i) : colWidth(i), kind);
+        m_hiddenSizes.rememberSize(i, rows ? rowHeight(i) : colWidth(i), kind);
         if (rows)
             setRowHeight(i, 0);
         else
@@ -494,47 +494,47 @@ void TZarur::rememberHiddenAndZero(int first, int last, int kind)
     }
 }
 
-void TZarur::showHidden(int first, int last, int kind)
+void SortableGrid::showHidden(int first, int last, int kind)
 {
     const bool rows = kind == szRow;
     const int count = rows ? rowCount() : colCount();
     for (int i = std::max(0, first); i <= last && i < count; ++i) {
         if ((rows ? rowHeight(i) : colWidth(i)) != 0)
             continue;
-        const int size = m_hiddenSizes.RecallSize(i, kind);
+        const int size = m_hiddenSizes.recallSize(i, kind);
         if (size == -1)
             continue;
         if (rows)
             setRowHeight(i, size);
         else
             setColWidth(i, size);
-        m_hiddenSizes.ForgetSize(i, kind);
+        m_hiddenSizes.forgetSize(i, kind);
     }
 }
 
-void TZarur::HideRows(int First, int Last)
+void SortableGrid::hideRows(int First, int Last)
 {
     rememberHiddenAndZero(First, Last, szRow);
 }
 
-void TZarur::ShowRows(int First, int Last)
+void SortableGrid::showRows(int First, int Last)
 {
     showHidden(First, Last, szRow);
 }
 
-void TZarur::HideColumns(int First, int Last)
+void SortableGrid::hideColumns(int First, int Last)
 {
     rememberHiddenAndZero(First, Last, szCol);
 }
 
-void TZarur::ShowColumns(int First, int Last)
+void SortableGrid::showColumns(int First, int Last)
 {
     showHidden(First, Last, szCol);
 }
 
 // ---- Texts ------------------------------------------------------------------------------------
 
-bool TZarur::LocateText(const QString& Value, int& Col, int& Row)
+bool SortableGrid::locateText(const QString& Value, int& Col, int& Row)
 {
     QCollator collator { QLocale() };
     collator.setCaseSensitivity(Qt::CaseInsensitive);
@@ -550,9 +550,9 @@ bool TZarur::LocateText(const QString& Value, int& Col, int& Row)
     return false;
 }
 
-void TZarur::ReadDelimitedFile(const QString& FileName, QChar Delimiter)
+void SortableGrid::readDelimitedFile(const QString& FileName, QChar Delimiter)
 {
-    ClearAllRows();
+    clearAllRows();
     QFile file(FileName);
     if (!file.open(QIODevice::ReadOnly))
         throw fileError(QStringLiteral("Cannot open file"), file);
@@ -568,7 +568,7 @@ void TZarur::ReadDelimitedFile(const QString& FileName, QChar Delimiter)
     }
 }
 
-void TZarur::WriteDelimitedFile(const QString& FileName, QChar Delimiter)
+void SortableGrid::writeDelimitedFile(const QString& FileName, QChar Delimiter)
 {
     QFile file(FileName);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
@@ -586,7 +586,7 @@ void TZarur::WriteDelimitedFile(const QString& FileName, QChar Delimiter)
         throw fileError(QStringLiteral("Cannot write file"), file);
 }
 
-int TZarur::ModifyRow(int Row, const QString& Text, const QString& Separator)
+int SortableGrid::modifyRow(int Row, const QString& Text, const QString& Separator)
 {
     if (Separator.isEmpty()) {
         setCells(0, Row, Text);
@@ -602,7 +602,7 @@ int TZarur::ModifyRow(int Row, const QString& Text, const QString& Separator)
     return written;
 }
 
-int TZarur::ModifyCol(int Col, const QString& Text, const QString& Separator)
+int SortableGrid::modifyCol(int Col, const QString& Text, const QString& Separator)
 {
     if (Separator.isEmpty()) {
         setCells(Col, 0, Text);
@@ -620,99 +620,99 @@ int TZarur::ModifyCol(int Col, const QString& Text, const QString& Separator)
 
 // ---- Row marking ------------------------------------------------------------------------------
 
-void TZarur::ToggleRowMark(int Row)
+void SortableGrid::toggleRowMark(int Row)
 {
     m_markedRows.toggle(Row);
-    RepaintRow(Row);
+    repaintRow(Row);
 }
 
-void TZarur::SetRowMark(int Row, bool Marked)
+void SortableGrid::setRowMark(int Row, bool Marked)
 {
     if (m_markedRows.set(Row, Marked))
-        RepaintRow(Row);
+        repaintRow(Row);
 }
 
-void TZarur::SetRowMarkRange(int A, int B, bool Marked)
+void SortableGrid::setRowMarkRange(int A, int B, bool Marked)
 {
     for (int r = std::min(A, B); r <= std::max(A, B); ++r)
-        SetRowMark(r, Marked);
+        setRowMark(r, Marked);
 }
 
 // ---- Notifications ----------------------------------------------------------------------------
 
-void TZarur::colWidthsChanged()
+void SortableGrid::colWidthsChanged()
 {
     StringGrid::colWidthsChanged();
-    if (OnColumnWidthsChanged)
-        OnColumnWidthsChanged();
-    AdjustScrollThumbs();
+    if (onColumnWidthsChanged)
+        onColumnWidthsChanged();
+    adjustScrollThumbs();
 }
 
-void TZarur::rowHeightsChanged()
+void SortableGrid::rowHeightsChanged()
 {
     StringGrid::rowHeightsChanged();
-    if (OnRowHeightsChanged)
-        OnRowHeightsChanged();
-    AdjustScrollThumbs();
+    if (onRowHeightsChanged)
+        onRowHeightsChanged();
+    adjustScrollThumbs();
 }
 
-void TZarur::sizeChanged(int oldColCount, int oldRowCount)
+void SortableGrid::sizeChanged(int oldColCount, int oldRowCount)
 {
     StringGrid::sizeChanged(oldColCount, oldRowCount);
     if (m_entryRow >= rowCount() || m_entryCol >= colCount())
-        RememberEditCell();
-    if (OnSizeChanged)
-        OnSizeChanged(oldColCount, oldRowCount);
-    AdjustScrollThumbs();
+        rememberEditCell();
+    if (onSizeChanged)
+        onSizeChanged(oldColCount, oldRowCount);
+    adjustScrollThumbs();
 }
 
-void TZarur::resizeEvent(QResizeEvent* event)
+void SortableGrid::resizeEvent(QResizeEvent* event)
 {
     StringGrid::resizeEvent(event);
     if (m_proportionalScrollBars)
-        AdjustScrollThumbs();
+        adjustScrollThumbs();
 }
 
 // The toolkit sets its own page steps whenever the geometry changes; proportional thumbs must
 // survive that.
-void TZarur::scrollBarsUpdated()
+void SortableGrid::scrollBarsUpdated()
 {
     StringGrid::scrollBarsUpdated();
     if (m_proportionalScrollBars)
-        AdjustScrollThumbs();
+        adjustScrollThumbs();
 }
 
-void TZarur::rowMoved(int from, int to)
+void SortableGrid::rowMoved(int from, int to)
 {
     StringGrid::rowMoved(from, to);
     m_entryRow = followMove(m_entryRow, from, to);
 }
 
-void TZarur::columnMoved(int from, int to)
+void SortableGrid::columnMoved(int from, int to)
 {
     StringGrid::columnMoved(from, to);
     m_entryCol = followMove(m_entryCol, from, to);
 }
 
-void TZarur::rowDeleted(int row)
+void SortableGrid::rowDeleted(int row)
 {
     StringGrid::rowDeleted(row);
     if (m_entryRow > row)
         --m_entryRow;
     else if (m_entryRow == row)
-        RememberEditCell(); // the edited text went with its row
+        rememberEditCell(); // the edited text went with its row
 }
 
-void TZarur::columnDeleted(int col)
+void SortableGrid::columnDeleted(int col)
 {
     StringGrid::columnDeleted(col);
     if (m_entryCol > col)
         --m_entryCol;
     else if (m_entryCol == col)
-        RememberEditCell();
+        rememberEditCell();
 }
 
-void TZarur::rowsPermuted(int first, std::span<const int> sources)
+void SortableGrid::rowsPermuted(int first, std::span<const int> sources)
 {
     StringGrid::rowsPermuted(first, sources);
     const auto at = std::find(sources.begin(), sources.end(), m_entryRow);
@@ -720,18 +720,18 @@ void TZarur::rowsPermuted(int first, std::span<const int> sources)
         m_entryRow = first + int(at - sources.begin());
 }
 
-void TZarur::mouseEntered()
+void SortableGrid::mouseEntered()
 {
     StringGrid::mouseEntered();
-    if (OnMouseEnter)
-        OnMouseEnter();
+    if (onMouseEnter)
+        onMouseEnter();
 }
 
-void TZarur::mouseLeft()
+void SortableGrid::mouseLeft()
 {
     StringGrid::mouseLeft();
-    if (OnMouseLeave)
-        OnMouseLeave();
+    if (onMouseLeave)
+        onMouseLeave();
 }
 
 } // namespace kolvar::grid

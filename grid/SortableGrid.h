@@ -24,248 +24,249 @@ class QPrinter;
 
 namespace kolvar::grid {
 
-enum TMSortType { soString, soStringCaseSensitive };
+enum SearchKeyType { soString, soStringCaseSensitive };
 enum HandleFixed { hfNot, hfYes };
-enum TCellBevelStyle { cbNone, cbRaised, cbLowered };
-enum TSortSymbol { sgNone, sgArrow, sgGlyph, sgCustom };
+enum CellBevelStyle { cbNone, cbRaised, cbLowered };
+enum SortSymbol { sgNone, sgArrow, sgGlyph, sgCustom };
 
 // How one cell is painted. The brush, font and font colour are the canvas's own, so a handler of
-// OnGetCellFormat that changes them changes what is painted.
-struct TFormatOptions
+// onGetCellFormat that changes them changes what is painted.
+struct CellFormat
 {
-    QBrush* CellBrush = nullptr;
-    QFont* CellFont = nullptr;
-    QColor* CellFontColor = nullptr;
-    TAlignment HorzAlign = taLeftJustify;
-    TVertAlignment VertAlign = taTopJustify;
-    TCellBevelStyle CellBevel = cbNone;
-    ColorValue TopLeftColor = colors::Window; // top and left bevel edges
-    ColorValue BottomRightColor = colors::Window; // bottom and right bevel edges
-    bool SuppressText = false;
+    QBrush* cellBrush = nullptr;
+    QFont* cellFont = nullptr;
+    QColor* cellFontColor = nullptr;
+    HorzAlignment horzAlign = taLeftJustify;
+    VertAlignment vertAlign = taTopJustify;
+    CellBevelStyle cellBevel = cbNone;
+    ColorValue topLeftColor = colors::Window; // top and left bevel edges
+    ColorValue bottomRightColor = colors::Window; // bottom and right bevel edges
+    bool suppressText = false;
 };
 
-using TFormatDrawCellEvent
-    = std::function<void(int Col, int Row, GridDrawState State, TFormatOptions& FormatOptions)>;
-using TClickSortEvent = std::function<void(int Col, int Row, TSortOptions& SortOptions)>;
-using TUpdateGridEvent = std::function<void(int Index)>;
-using TNotifyEvent = std::function<void()>;
-using TSizeChangedEvent = std::function<void(int OldColCount, int OldRowCount)>;
-using TBeginSortEvent = std::function<void(int Col, TSortOptions& SortOptions)>;
-using TEndSortEvent = std::function<void(int Col)>;
-using TCellValidateEvent = std::function<void(int Col, int Row, QString& Value, bool& Valid)>;
+using CellFormatEvent
+    = std::function<void(int Col, int Row, GridDrawState State, CellFormat& FormatOptions)>;
+using ClickSortEvent = std::function<void(int Col, int Row, SortOptions& SortOptions)>;
+using IndexEvent = std::function<void(int Index)>;
+using NotifyEvent = std::function<void()>;
+using SizeChangedEvent = std::function<void(int OldColCount, int OldRowCount)>;
+using BeginSortEvent = std::function<void(int Col, SortOptions& SortOptions)>;
+using EndSortEvent = std::function<void(int Col)>;
+using CellValidateEvent = std::function<void(int Col, int Row, QString& Value, bool& Valid)>;
 
 // The program's list grid: a string grid that sorts its rows by a column (by click or on
 // request, stable, undoable), paints cells with alignment, bevels, footer rows and a sort glyph,
 // lets the user mark rows, insert and delete rows and columns from the keyboard, validates
 // in-place edits, and keeps hidden rows' and columns' sizes to give them back.
 //
-// Rows 0 .. FixedRows-1 are the title rows; the last FooterRows rows are footer rows.
-class TZarur : public StringGrid
+// Rows 0 .. fixedRows()-1 are the title rows; the last footerRows rows are footer rows.
+class SortableGrid : public StringGrid
 {
     Q_OBJECT
 public:
-    explicit TZarur(QWidget* parent = nullptr);
-    ~TZarur() override;
+    explicit SortableGrid(QWidget* parent = nullptr);
+    ~SortableGrid() override;
 
     // Search settings.
-    [[nodiscard]] TMSortType KeyType() const { return m_keyType; }
-    void SetKeyType(TMSortType value) { m_keyType = value; }
-    [[nodiscard]] int KeyPos() const { return m_keyPos; }
-    void SetKeyPos(int value) { m_keyPos = value; }
-    [[nodiscard]] int KeyLen() const { return m_keyLen; }
-    void SetKeyLen(int value) { m_keyLen = value; }
-    [[nodiscard]] HandleFixed UseFixed() const { return m_useFixed; }
-    void SetUseFixed(HandleFixed value) { m_useFixed = value; }
-    [[nodiscard]] bool SearchSubstring() const { return m_searchSubstring; }
-    void SetSearchSubstring(bool value) { m_searchSubstring = value; }
-    [[nodiscard]] bool SearchExists() const { return m_searchExists; }
+    [[nodiscard]] SearchKeyType keyType() const { return m_keyType; }
+    void setKeyType(SearchKeyType value) { m_keyType = value; }
+    [[nodiscard]] int keyPos() const { return m_keyPos; }
+    void setKeyPos(int value) { m_keyPos = value; }
+    [[nodiscard]] int keyLen() const { return m_keyLen; }
+    void setKeyLen(int value) { m_keyLen = value; }
+    [[nodiscard]] HandleFixed useFixed() const { return m_useFixed; }
+    void setUseFixed(HandleFixed value) { m_useFixed = value; }
+    [[nodiscard]] bool searchSubstring() const { return m_searchSubstring; }
+    void setSearchSubstring(bool value) { m_searchSubstring = value; }
+    [[nodiscard]] bool searchExists() const { return m_searchExists; }
 
     // The fixed counts a form stored; they read as the current counts.
-    [[nodiscard]] int SavedFixedRows() const;
-    void SetSavedFixedRows(int value) { m_savedFixedRows = value; }
-    [[nodiscard]] int SavedFixedCols() const;
-    void SetSavedFixedCols(int value) { m_savedFixedCols = value; }
+    [[nodiscard]] int savedFixedRows() const;
+    void setSavedFixedRows(int value) { m_savedFixedRows = value; }
+    [[nodiscard]] int savedFixedCols() const;
+    void setSavedFixedCols(int value) { m_savedFixedCols = value; }
 
-    [[nodiscard]] bool CaseSensitive() const { return m_caseSensitive; }
-    void SetCaseSensitive(bool value) { m_caseSensitive = value; }
+    [[nodiscard]] bool caseSensitive() const { return m_caseSensitive; }
+    void setCaseSensitive(bool value) { m_caseSensitive = value; }
 
     // Appearance.
-    [[nodiscard]] TAlignment AlignmentHorz() const { return m_alignmentHorz; }
-    void SetAlignmentHorz(TAlignment value);
-    [[nodiscard]] TVertAlignment AlignmentVert() const { return m_alignmentVert; }
-    void SetAlignmentVert(TVertAlignment value);
-    [[nodiscard]] TCellBevelStyle BevelStyle() const { return m_bevelStyle; }
-    void SetBevelStyle(TCellBevelStyle value);
-    [[nodiscard]] bool ProportionalScrollBars() const { return m_proportionalScrollBars; }
-    void SetProportionalScrollBars(bool value);
-    [[nodiscard]] bool ExtendedKeys() const { return m_extendedKeys; }
-    void SetExtendedKeys(bool value) { m_extendedKeys = value; }
-    [[nodiscard]] bool WordWrap() const { return m_wordWrap; }
-    void SetWordWrap(bool value);
+    [[nodiscard]] HorzAlignment alignmentHorz() const { return m_alignmentHorz; }
+    void setAlignmentHorz(HorzAlignment value);
+    [[nodiscard]] VertAlignment alignmentVert() const { return m_alignmentVert; }
+    void setAlignmentVert(VertAlignment value);
+    [[nodiscard]] CellBevelStyle bevelStyle() const { return m_bevelStyle; }
+    void setBevelStyle(CellBevelStyle value);
+    [[nodiscard]] bool proportionalScrollBars() const { return m_proportionalScrollBars; }
+    void setProportionalScrollBars(bool value);
+    [[nodiscard]] bool extendedKeys() const { return m_extendedKeys; }
+    void setExtendedKeys(bool value) { m_extendedKeys = value; }
+    [[nodiscard]] bool wordWrap() const { return m_wordWrap; }
+    void setWordWrap(bool value);
 
     // Sorting and the sort glyph.
-    [[nodiscard]] TSortSymbol SortSymbol() const { return m_sortSymbol; }
-    void SetSortSymbol(TSortSymbol value);
-    [[nodiscard]] int SortSpacingHor() const { return m_sortSpacingHor; }
-    void SetSortSpacingHor(int value);
-    [[nodiscard]] int SortSpacingVert() const { return m_sortSpacingVert; }
-    void SetSortSpacingVert(int value);
-    [[nodiscard]] TSortDirection SortDirection() const { return m_sortDirection; }
-    void SetSortDirection(TSortDirection value);
+    [[nodiscard]] SortSymbol sortSymbol() const { return m_sortSymbol; }
+    void setSortSymbol(SortSymbol value);
+    [[nodiscard]] int sortSpacingHor() const { return m_sortSpacingHor; }
+    void setSortSpacingHor(int value);
+    [[nodiscard]] int sortSpacingVert() const { return m_sortSpacingVert; }
+    void setSortSpacingVert(int value);
+    [[nodiscard]] SortDirection sortDirection() const { return m_sortDirection; }
+    void setSortDirection(SortDirection value);
     // The glyphs of sgCustom; their top-left pixel's colour is painted transparent.
-    [[nodiscard]] const QImage& SortBitMapA() const { return m_sortBitMapA; }
-    void SetSortBitMapA(const QImage& value);
-    [[nodiscard]] const QImage& SortBitMapD() const { return m_sortBitMapD; }
-    void SetSortBitMapD(const QImage& value);
-    [[nodiscard]] int SortColumn() const { return m_sortColumn; }
-    void SetSortColumn(int value); // ignored outside 0 .. ColCount-1
-    [[nodiscard]] bool SortOnClick() const { return m_sortOnClick; }
-    void SetSortOnClick(bool value);
-    [[nodiscard]] bool SortFooter() const { return m_sortFooter; }
-    void SetSortFooter(bool value);
+    [[nodiscard]] const QImage& sortBitMapA() const { return m_sortBitMapA; }
+    void setSortBitMapA(const QImage& value);
+    [[nodiscard]] const QImage& sortBitMapD() const { return m_sortBitMapD; }
+    void setSortBitMapD(const QImage& value);
+    [[nodiscard]] int sortColumn() const { return m_sortColumn; }
+    void setSortColumn(int value); // ignored outside 0 .. colCount()-1
+    [[nodiscard]] bool sortOnClick() const { return m_sortOnClick; }
+    void setSortOnClick(bool value);
+    [[nodiscard]] bool sortFooter() const { return m_sortFooter; }
+    void setSortFooter(bool value);
 
     // Footer rows.
-    [[nodiscard]] int FooterRows() const { return m_footerRows; }
-    void SetFooterRows(int value); // ignored outside 0 .. RowCount-FixedRows
-    [[nodiscard]] ColorValue FooterColor() const { return m_footerColor; }
-    void SetFooterColor(ColorValue value);
-    [[nodiscard]] const QFont& FooterFont() const { return m_footerFont; }
-    void SetFooterFont(const QFont& value);
-    [[nodiscard]] ColorValue FooterFontColor() const { return m_footerFontColor; }
-    void SetFooterFontColor(ColorValue value);
-    [[nodiscard]] TCellBevelStyle FooterBevelStyle() const { return m_footerBevelStyle; }
-    void SetFooterBevelStyle(TCellBevelStyle value);
+    [[nodiscard]] int footerRows() const { return m_footerRows; }
+    void setFooterRows(int value); // ignored outside 0 .. rowCount()-fixedRows()
+    [[nodiscard]] ColorValue footerColor() const { return m_footerColor; }
+    void setFooterColor(ColorValue value);
+    [[nodiscard]] const QFont& footerFont() const { return m_footerFont; }
+    void setFooterFont(const QFont& value);
+    [[nodiscard]] ColorValue footerFontColor() const { return m_footerFontColor; }
+    void setFooterFontColor(ColorValue value);
+    [[nodiscard]] CellBevelStyle footerBevelStyle() const { return m_footerBevelStyle; }
+    void setFooterBevelStyle(CellBevelStyle value);
 
     // Events. The grid is always the sender, so no handler gets it.
-    TFormatDrawCellEvent OnGetCellFormat;
-    TClickSortEvent OnClickSort;
-    TUpdateGridEvent OnRowInsert;
-    TUpdateGridEvent OnRowDelete;
-    TUpdateGridEvent OnColumnInsert;
-    TUpdateGridEvent OnColumnDelete;
-    TNotifyEvent OnColumnWidthsChanged;
-    TNotifyEvent OnRowHeightsChanged;
-    TSizeChangedEvent OnSizeChanged;
-    TBeginSortEvent OnBeginSort;
-    TEndSortEvent OnEndSort;
-    TCellValidateEvent OnCellValidate;
-    TNotifyEvent OnMouseEnter;
-    TNotifyEvent OnMouseLeave;
+    CellFormatEvent onGetCellFormat;
+    ClickSortEvent onClickSort;
+    IndexEvent onRowInsert;
+    IndexEvent onRowDelete;
+    IndexEvent onColumnInsert;
+    IndexEvent onColumnDelete;
+    NotifyEvent onColumnWidthsChanged;
+    NotifyEvent onRowHeightsChanged;
+    SizeChangedEvent onSizeChanged;
+    BeginSortEvent onBeginSort;
+    EndSortEvent onEndSort;
+    CellValidateEvent onCellValidate;
+    NotifyEvent onMouseEnter;
+    NotifyEvent onMouseLeave;
 
-    // Sorting. OrderByColumn reads the caller's options and never changes them; it does nothing
+    // Sorting. orderByColumn reads the caller's options and never changes them; it does nothing
     // while the in-place editor is shown or with fewer than two data rows.
-    virtual void RearrangeRows(int Col, const TSortOptions& Options);
-    [[nodiscard]] virtual TSortKeyKind GuessKeyKind(int Col);
-    virtual void OrderByColumn(int Col, const TSortOptions& Options);
-    [[nodiscard]] virtual bool PreSortOrderKnown(); // releases the entries when it says no
-    virtual void RestorePreSortOrder();
-    void LoadSortGlyph();
+    virtual void rearrangeRows(int Col, const SortOptions& Options);
+    [[nodiscard]] virtual SortKeyKind guessColumnKeyKind(int Col);
+    virtual void orderByColumn(int Col, const SortOptions& Options);
+    [[nodiscard]] virtual bool preSortOrderKnown(); // releases the entries when it says no
+    virtual void restorePreSortOrder();
+    void loadSortGlyph();
     // The rows of the last sort, in sorted order.
-    [[nodiscard]] const TSortedList& SortEntries() const { return m_sortEntries; }
+    [[nodiscard]] const SortedRowList& sortEntries() const { return m_sortEntries; }
 
-    virtual void AdjustScrollThumbs();
-    virtual void RememberEditCell();
-    virtual void ConfirmEditCell();
-    virtual void FocusCell(int Col, int Row);
+    virtual void adjustScrollThumbs();
+    virtual void rememberEditCell();
+    virtual void confirmEditCell();
+    virtual void focusCell(int Col, int Row);
 
     // Rows and columns. Range operations answer false for an invalid range and change nothing.
-    virtual void ClearAllRows();
-    virtual void ClearRowsFrom(int Row);
-    virtual void AddRowAt(int Row);
-    virtual void AddColumnAt(int Col);
-    virtual void RemoveRowAt(int Row);
-    virtual void RemoveColumnAt(int Col);
-    virtual void ShiftRow(int From, int To);
-    virtual void ShiftColumn(int From, int To);
-    virtual void ExchangeRows(int A, int B);
-    virtual void ExchangeColumns(int A, int B);
-    virtual bool AddRowsAt(int Row, int Count);
-    virtual bool AddColumnsAt(int Col, int Count);
-    virtual bool ClearRowRange(int First, int Last);
-    virtual bool RemoveRowRange(int First, int Last);
-    virtual bool RemoveColumnRange(int First, int Last);
-    virtual bool ClearColumnRange(int First, int Last);
+    virtual void clearAllRows();
+    virtual void clearRowsFrom(int Row);
+    virtual void addRowAt(int Row);
+    virtual void addColumnAt(int Col);
+    virtual void removeRowAt(int Row);
+    virtual void removeColumnAt(int Col);
+    virtual void shiftRow(int From, int To);
+    virtual void shiftColumn(int From, int To);
+    virtual void exchangeRows(int A, int B);
+    virtual void exchangeColumns(int A, int B);
+    virtual bool addRowsAt(int Row, int Count);
+    virtual bool addColumnsAt(int Col, int Count);
+    virtual bool clearRowRange(int First, int Last);
+    virtual bool removeRowRange(int First, int Last);
+    virtual bool removeColumnRange(int First, int Last);
+    virtual bool clearColumnRange(int First, int Last);
     // Hidden rows and columns keep their texts; showing gives back the remembered sizes.
-    virtual void ShowRows(int First, int Last);
-    virtual void HideRows(int First, int Last);
-    virtual void ShowColumns(int First, int Last);
-    virtual void HideColumns(int First, int Last);
-    [[nodiscard]] const TOldRowColValueList& HiddenSizes() const { return m_hiddenSizes; }
+    virtual void showRows(int First, int Last);
+    virtual void hideRows(int First, int Last);
+    virtual void showColumns(int First, int Last);
+    virtual void hideColumns(int First, int Last);
+    [[nodiscard]] const HiddenSizeList& hiddenSizes() const { return m_hiddenSizes; }
 
     // Sizes from the texts.
-    virtual void FitColumnWidth(int Col);
-    virtual void FitAllColumns(bool IncludeFixed, int Extra);
-    virtual void FitRowHeight(int Row);
-    virtual void FitRowHeights(int First, int Last);
-    virtual void FitShownRowHeights(int First, int Last);
-    virtual void FitHiddenRowHeights(int First, int Last);
+    virtual void fitColumnWidth(int Col);
+    virtual void fitAllColumns(bool IncludeFixed, int Extra);
+    virtual void fitRowHeight(int Row);
+    virtual void fitRowHeights(int First, int Last);
+    virtual void fitShownRowHeights(int First, int Last);
+    virtual void fitHiddenRowHeights(int First, int Last);
 
-    // Cell search. A search covers the grid (FindFirst, along rows or down columns), one row or
-    // one column, from after the fixed rows and columns unless UseFixed is hfYes; FindNext goes on
+    // Cell search. A search covers the grid (findFirst, along rows or down columns), one row or
+    // one column, from after the fixed rows and columns unless useFixed is hfYes; findNext goes on
     // after the last match. A hit gives its cell; none gives false and -1, -1, and so does every
-    // FindNext after it until a new search starts. Hidden rows and columns are searched; texts
+    // findNext after it until a new search starts. Hidden rows and columns are searched; texts
     // kept beyond colCount() are not, nor cells the grid has lost since the search started.
-    // Matching follows KeyType, SearchSubstring, KeyPos and KeyLen as they are at each call.
-    bool FindFirst(const QString& Text, bool ByRows, int& Col, int& Row);
-    bool FindFirstInRow(const QString& Text, int ARow, int& Col, int& Row);
-    bool FindFirstInCol(const QString& Text, int ACol, int& Col, int& Row);
-    bool FindNext(int& Col, int& Row);
+    // Matching follows keyType, searchSubstring, keyPos and keyLen as they are at each call.
+    bool findFirst(const QString& Text, bool ByRows, int& Col, int& Row);
+    bool findFirstInRow(const QString& Text, int ARow, int& Col, int& Row);
+    bool findFirstInCol(const QString& Text, int ACol, int& Col, int& Row);
+    bool findNext(int& Col, int& Row);
 
-    // Texts. LocateText finds the first cell, column by column, equal to Value ignoring case.
-    [[nodiscard]] virtual bool LocateText(const QString& Value, int& Col, int& Row);
+    // Texts. locateText finds the first cell, column by column, equal to Value ignoring case.
+    [[nodiscard]] virtual bool locateText(const QString& Value, int& Col, int& Row);
     // Delimited files are UTF-8 text, one row per line. Errors opening a file throw
     // std::runtime_error.
-    virtual void ReadDelimitedFile(const QString& FileName, QChar Delimiter);
-    virtual void WriteDelimitedFile(const QString& FileName, QChar Delimiter);
+    virtual void readDelimitedFile(const QString& FileName, QChar Delimiter);
+    virtual void writeDelimitedFile(const QString& FileName, QChar Delimiter);
     // Split Text at every Separator into the row's (column's) cells from column (row) 0 on;
     // answer the number of cells written. The grid's size stays.
-    int ModifyRow(int Row, const QString& Text, const QString& Separator);
-    int ModifyCol(int Col, const QString& Text, const QString& Separator);
+    int modifyRow(int Row, const QString& Text, const QString& Separator);
+    int modifyCol(int Col, const QString& Text, const QString& Separator);
 
     // Painting. The canvas is the owner's to paint on in onDrawCell, as the grid left it.
     using CustomGrid::canvas;
-    void PrepareCellFormat(int Col, int Row, TFormatOptions& Format);
-    void RepaintRow(int Row);
+    void prepareCellFormat(int Col, int Row, CellFormat& Format);
+    void repaintRow(int Row);
     // The flags a cell would be painted with, for handlers outside painting.
-    [[nodiscard]] GridDrawState CellDrawState(int Col, int Row) const;
+    [[nodiscard]] GridDrawState cellDrawState(int Col, int Row) const;
 
-    // The printout (ZarurPrinting.cpp). The options are the grid's own; the preview edits them in
-    // place. PreviewPrintout opens the preview window the program installed (PreviewWindow.h);
-    // RenderPreviewPage draws page PrintOptions().PreviewPage into the picture, sizing it to the
-    // page; PrintPreviewPage prints, after the print dialog, the pages it chose there: the page
-    // shown unless the user picks all or another range, each laid out as the preview lays it out.
-    [[nodiscard]] TPrintOptions& PrintOptions() { return m_printOptions; }
-    void PreviewPrintout();
-    void RenderPreviewPage(QImage& Canvas);
-    [[nodiscard]] int CountPrintPages();
-    void PrintPreviewPage();
-    [[nodiscard]] int PagesLaidOut() const { return m_pagesLaidOut; }
+    // The printout (SortableGridPrinting.cpp). The options are the grid's own; the preview edits
+    // them in place. previewPrintout opens the preview window the program installed
+    // (PreviewWindow.h); renderPreviewPage draws page printOptions().previewPage into the picture,
+    // sizing it to the page; printPreviewPage prints, after the print dialog, the pages it chose
+    // there: the page shown unless the user picks all or another range, each laid out as the
+    // preview lays it out.
+    [[nodiscard]] PrintOptions& printOptions() { return m_printOptions; }
+    void previewPrintout();
+    void renderPreviewPage(QImage& Canvas);
+    [[nodiscard]] int countPrintPages();
+    void printPreviewPage();
+    [[nodiscard]] int pagesLaidOut() const { return m_pagesLaidOut; }
     // The page drawn last, with its notes (a logo left out).
-    [[nodiscard]] const PageLayout& RenderedPage() const { return m_renderedPage; }
+    [[nodiscard]] const PageLayout& renderedPage() const { return m_renderedPage; }
     // The printer the pages are laid out for, taken when the preview opens; without one, a
     // stand-in that carries the page set-up of the chosen paper (A4) at 600 dpi.
-    [[nodiscard]] QPrinter& LayoutPrinter();
+    [[nodiscard]] QPrinter& layoutPrinter();
     // The printer set-up: the queue, paper and orientation chosen there lay the pages out and
     // reach the print job. False when the user cancelled it.
-    bool SetUpPrinter(QWidget* parent);
-    [[nodiscard]] const PrinterSetup& PrinterSetUp() const { return m_printerSetup; }
-    static void ResampleBitmap(QImage& Source, QImage& Target);
+    bool setUpPrinter(QWidget* parent);
+    [[nodiscard]] const PrinterSetup& printerSetup() const { return m_printerSetup; }
+    static void resampleBitmap(QImage& Source, QImage& Target);
 
     // Row marking (active with goRangeSelect).
-    [[nodiscard]] bool RowMarked(int Row) const { return m_markedRows.contains(Row); }
-    [[nodiscard]] int MarkedRowCount() const { return m_markedRows.count(); }
-    void ToggleRowMark(int Row);
-    void SetRowMark(int Row, bool Marked);
-    void SetRowMarkRange(int A, int B, bool Marked);
+    [[nodiscard]] bool rowMarked(int Row) const { return m_markedRows.contains(Row); }
+    [[nodiscard]] int markedRowCount() const { return m_markedRows.count(); }
+    void toggleRowMark(int Row);
+    void setRowMark(int Row, bool Marked);
+    void setRowMarkRange(int A, int B, bool Marked);
 
 protected:
-    void PaintSortGlyph(int X, int Y);
-    [[nodiscard]] const QImage& SortGlyph() const { return m_sortGlyph; }
-    [[nodiscard]] bool RowsSorted() const { return m_rowsSorted; }
-    [[nodiscard]] bool SortRunning() const { return m_sortRunning; }
-    [[nodiscard]] bool CellsModified() const { return m_cellsModified; }
-    [[nodiscard]] bool FocusHeld() const { return m_focusHeld; }
-    void SuspendAlwaysShowEditor(bool suspend);
+    void paintSortGlyph(int X, int Y);
+    [[nodiscard]] const QImage& sortGlyph() const { return m_sortGlyph; }
+    [[nodiscard]] bool rowsSorted() const { return m_rowsSorted; }
+    [[nodiscard]] bool sortRunning() const { return m_sortRunning; }
+    [[nodiscard]] bool cellsModified() const { return m_cellsModified; }
+    [[nodiscard]] bool focusHeld() const { return m_focusHeld; }
+    void suspendAlwaysShowEditor(bool suspend);
 
     void drawCell(int col, int row, const QRect& rect, GridDrawState state) override;
     void mouseDown(Qt::MouseButton button, Qt::KeyboardModifiers mods, const QPoint& pos) override;
@@ -298,9 +299,9 @@ protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
 
 private:
-    friend class ZarurPrintSource;
+    friend class GridPrintSource;
 
-    PageLayout LayOutPages(bool Render, int FirstRow, int LastRow);
+    PageLayout layOutPages(bool Render, int FirstRow, int LastRow);
     [[nodiscard]] PageLayouter layouterFor(PrintSource& source, const QPrinter* printer) const;
     [[nodiscard]] QList<int> chosenPages(const QPrinter& printer, int current, int last) const;
     [[nodiscard]] bool rangeValid(int first, int last, bool forRows) const;
@@ -308,7 +309,7 @@ private:
     [[nodiscard]] bool editorShown() const;
     [[nodiscard]] int lastSortableRow() const;
     void repaintFooterRows(int count);
-    void prepareCellFormat(GridCanvas& canvas, int col, int row, TFormatOptions& format);
+    void prepareCellFormat(GridCanvas& canvas, int col, int row, CellFormat& format);
     void clickSort(Qt::MouseButton button, Qt::KeyboardModifiers mods, const QPoint& pos);
     void setColumnEmpty(int col);
     void moveRowTexts(const std::vector<int>& sourceOfRow, int firstRow);
@@ -317,13 +318,13 @@ private:
     void fitRowsWhere(int first, int last, const std::function<bool(int height)>& take);
     bool startSearch(const QString& text, const CellRange& range, int& col, int& row);
 
-    TMSortType m_keyType = soString;
+    SearchKeyType m_keyType = soString;
     int m_keyPos = 1;
     int m_keyLen = 2147483647;
     HandleFixed m_useFixed = hfNot;
     bool m_searchSubstring = false;
     bool m_searchExists = false;
-    // The running search: its phrase (upper-cased by FindNext for a case-blind substring
+    // The running search: its phrase (upper-cased by findNext for a case-blind substring
     // search), its range and the next cell to test. Nothing is left to test before the first.
     QString m_searchText;
     int m_searchFirstRow = 0;
@@ -338,17 +339,17 @@ private:
     bool m_fixedSaved = false;
     bool m_caseSensitive = false;
 
-    TAlignment m_alignmentHorz = taLeftJustify;
-    TVertAlignment m_alignmentVert = taTopJustify;
-    TCellBevelStyle m_bevelStyle = cbNone;
+    HorzAlignment m_alignmentHorz = taLeftJustify;
+    VertAlignment m_alignmentVert = taTopJustify;
+    CellBevelStyle m_bevelStyle = cbNone;
     bool m_proportionalScrollBars = true;
     bool m_extendedKeys = false;
     bool m_wordWrap = false;
 
-    TSortSymbol m_sortSymbol = sgNone;
+    SortSymbol m_sortSymbol = sgNone;
     int m_sortSpacingHor = 2;
     int m_sortSpacingVert = 0;
-    TSortDirection m_sortDirection = sdAscending;
+    SortDirection m_sortDirection = sdAscending;
     QImage m_sortBitMapA;
     QImage m_sortBitMapD;
     QImage m_sortGlyph; // null when there is none
@@ -356,7 +357,7 @@ private:
     int m_sortColumn = 1;
     bool m_sortOnClick = true;
     bool m_sortFooter = false;
-    TSortedList m_sortEntries;
+    SortedRowList m_sortEntries;
     bool m_sortRunning = false;
     bool m_rowsSorted = false;
 
@@ -365,7 +366,7 @@ private:
     ColorValue m_footerColor = colors::Aqua;
     QFont m_footerFont;
     ColorValue m_footerFontColor = colors::WindowText;
-    TCellBevelStyle m_footerBevelStyle = cbNone;
+    CellBevelStyle m_footerBevelStyle = cbNone;
 
     bool m_cellsModified = false;
     bool m_modifiedAtEntry = false;
@@ -381,7 +382,7 @@ private:
     bool m_markDragging = false;
     Qt::MouseButtons m_buttonsAtRelease;
 
-    TOldRowColValueList m_hiddenSizes;
+    HiddenSizeList m_hiddenSizes;
     bool m_editorOptionSuspended = false;
 
     // The canvas of cell formats asked for outside painting (fitting, handlers).
@@ -391,7 +392,7 @@ private:
     QFont m_defaultCanvasFont;
     QBrush m_defaultCanvasBrush;
 
-    TPrintOptions m_printOptions;
+    PrintOptions m_printOptions;
     int m_pagesLaidOut = 0;
     PageLayout m_renderedPage;
     std::unique_ptr<QPrinter> m_layoutPrinter;

@@ -1,7 +1,8 @@
 #pragma once
 
-// Small guards that more than one of TZarur's files (Zarur.cpp, ZarurSorting.cpp,
-// ZarurSearch.cpp, ZarurPaint.cpp, ZarurInput.cpp) use.
+// Small guards that more than one of SortableGrid's files (SortableGrid.cpp,
+// SortableGridSorting.cpp, SortableGridSearch.cpp, SortableGridPaint.cpp, SortableGridInput.cpp)
+// use.
 
 #include <QGuiApplication>
 

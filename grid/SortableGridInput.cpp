@@ -1,7 +1,7 @@
-#include "Zarur.h"
+#include "SortableGrid.h"
 
 #include "GridAxis.h"
-#include "ZarurGuards.h"
+#include "SortableGridGuards.h"
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QScrollBar>
@@ -11,7 +11,7 @@ namespace kolvar::grid {
 
 // ---- Mouse and keyboard -----------------------------------------------------------------------
 
-void TZarur::mouseDown(Qt::MouseButton button, Qt::KeyboardModifiers mods, const QPoint& pos)
+void SortableGrid::mouseDown(Qt::MouseButton button, Qt::KeyboardModifiers mods, const QPoint& pos)
 {
     StringGrid::mouseDown(button, mods, pos);
     if (button != Qt::LeftButton || !(options() & goRangeSelect))
@@ -23,16 +23,16 @@ void TZarur::mouseDown(Qt::MouseButton button, Qt::KeyboardModifiers mods, const
     m_markDragging = true;
     m_markLastRow = r;
     if (mods & Qt::ControlModifier) {
-        ToggleRowMark(r);
+        toggleRowMark(r);
         m_markAnchor = r;
     } else if (mods & Qt::ShiftModifier) {
         const int first = std::min(m_markAnchor, r);
         const int last = std::max(m_markAnchor, r);
         for (const int marked : m_markedRows.rows()) {
             if (marked < first || marked > last)
-                SetRowMark(marked, false);
+                setRowMark(marked, false);
         }
-        SetRowMarkRange(first, last, true);
+        setRowMarkRange(first, last, true);
     } else {
         m_markedRows = RowMarkSet(r);
         m_markAnchor = r;
@@ -40,7 +40,8 @@ void TZarur::mouseDown(Qt::MouseButton button, Qt::KeyboardModifiers mods, const
     }
 }
 
-void TZarur::mouseMove(Qt::MouseButtons buttons, Qt::KeyboardModifiers mods, const QPoint& pos)
+void SortableGrid::mouseMove(
+    Qt::MouseButtons buttons, Qt::KeyboardModifiers mods, const QPoint& pos)
 {
     StringGrid::mouseMove(buttons, mods, pos);
     if (!m_markDragging)
@@ -55,28 +56,28 @@ void TZarur::mouseMove(Qt::MouseButtons buttons, Qt::KeyboardModifiers mods, con
     if (r == m_markLastRow)
         return;
     for (const MarkSpan& span : dragMarkSpans(m_markAnchor, m_markLastRow, r))
-        SetRowMarkRange(span.first, span.last, span.marked);
+        setRowMarkRange(span.first, span.last, span.marked);
     m_markLastRow = r;
 }
 
-void TZarur::topLeftChanged()
+void SortableGrid::topLeftChanged()
 {
     StringGrid::topLeftChanged();
     if (m_markDragging && topRow() > m_markPrevTopRow) {
         m_markLastRow = std::min(topRow() + visibleRowCount() - 1, rowCount() - 1);
-        SetRowMark(m_markLastRow, true);
+        setRowMark(m_markLastRow, true);
     }
     m_markPrevTopRow = topRow();
 }
 
-void TZarur::mouseUp(Qt::MouseButton button, Qt::KeyboardModifiers mods, const QPoint& pos)
+void SortableGrid::mouseUp(Qt::MouseButton button, Qt::KeyboardModifiers mods, const QPoint& pos)
 {
     clickSort(button, mods, pos);
     StringGrid::mouseUp(button, mods, pos);
     m_markDragging = false;
 }
 
-void TZarur::mouseReleaseEvent(QMouseEvent* event)
+void SortableGrid::mouseReleaseEvent(QMouseEvent* event)
 {
     // The click sort needs to know whether another button is still held.
     m_buttonsAtRelease = event->buttons();
@@ -84,7 +85,7 @@ void TZarur::mouseReleaseEvent(QMouseEvent* event)
     StringGrid::mouseReleaseEvent(event);
 }
 
-void TZarur::keyDown(int& key, Qt::KeyboardModifiers mods)
+void SortableGrid::keyDown(int& key, Qt::KeyboardModifiers mods)
 {
     StringGrid::keyDown(key, mods);
     if (!m_extendedKeys || editorShown())
@@ -92,27 +93,27 @@ void TZarur::keyDown(int& key, Qt::KeyboardModifiers mods)
     const Qt::KeyboardModifiers held = mods & ~Qt::KeypadModifier;
     if (held == Qt::ControlModifier) {
         if (key == Qt::Key_Insert)
-            AddRowAt(row());
+            addRowAt(row());
         else if (key == Qt::Key_Delete && fixedRows() + 1 < rowCount())
-            RemoveRowAt(row());
+            removeRowAt(row());
     } else if (held == (Qt::ControlModifier | Qt::ShiftModifier)) {
         if (key == Qt::Key_Insert)
-            AddColumnAt(col());
+            addColumnAt(col());
         else if (key == Qt::Key_Delete && fixedCols() + 1 < colCount())
-            RemoveColumnAt(col());
+            removeColumnAt(col());
     }
 }
 
-void TZarur::keyPress(QChar& key)
+void SortableGrid::keyPress(QChar& key)
 {
     if (key == u'\r' || key == u'\n')
-        ConfirmEditCell();
+        confirmEditCell();
     StringGrid::keyPress(key);
 }
 
 // ---- In-place editing -------------------------------------------------------------------------
 
-void TZarur::RememberEditCell()
+void SortableGrid::rememberEditCell()
 {
     m_entryCol = col();
     m_entryRow = row();
@@ -120,14 +121,14 @@ void TZarur::RememberEditCell()
     m_modifiedAtEntry = m_cellsModified;
 }
 
-void TZarur::ConfirmEditCell()
+void SortableGrid::confirmEditCell()
 {
     const QString edited = cells(m_entryCol, m_entryRow);
     if (edited != m_entryText) {
         QString value = edited;
         bool valid = true;
-        if (OnCellValidate)
-            OnCellValidate(m_entryCol, m_entryRow, value, valid);
+        if (onCellValidate)
+            onCellValidate(m_entryCol, m_entryRow, value, valid);
         if (valid) {
             if (value != cells(m_entryCol, m_entryRow))
                 setCells(m_entryCol, m_entryRow, value);
@@ -137,38 +138,38 @@ void TZarur::ConfirmEditCell()
             m_cellsModified = m_modifiedAtEntry;
         }
     }
-    RememberEditCell();
+    rememberEditCell();
 }
 
-void TZarur::setEditText(int col, int row, const QString& value)
+void SortableGrid::setEditText(int col, int row, const QString& value)
 {
     if (value != cells(col, row))
         m_cellsModified = true;
     StringGrid::setEditText(col, row, value);
 }
 
-void TZarur::click()
+void SortableGrid::click()
 {
     // A failing OnClick handler must not leave an edit unconfirmed.
     try {
         StringGrid::click();
     } catch (...) {
         if (m_focusHeld)
-            ConfirmEditCell();
+            confirmEditCell();
         throw;
     }
     if (m_focusHeld)
-        ConfirmEditCell();
+        confirmEditCell();
 }
 
-void TZarur::doEnter()
+void SortableGrid::doEnter()
 {
     StringGrid::doEnter();
     m_focusHeld = true;
-    RememberEditCell();
+    rememberEditCell();
 }
 
-void TZarur::doExit()
+void SortableGrid::doExit()
 {
     // The main window learns of the last edit through OnClick, so leaving the grid clicks it.
     const detail::AtScopeEnd leave([this] {

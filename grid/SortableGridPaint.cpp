@@ -1,8 +1,8 @@
-#include "Zarur.h"
+#include "SortableGrid.h"
 
 #include "GridAxis.h"
 #include "SortGlyph.h"
-#include "ZarurGuards.h"
+#include "SortableGridGuards.h"
 #include <QFontMetrics>
 #include <QLineEdit>
 #include <QPainter>
@@ -16,63 +16,63 @@ namespace kolvar::grid {
 
 // ---- Painting ---------------------------------------------------------------------------------
 
-void TZarur::RepaintRow(int Row)
+void SortableGrid::repaintRow(int Row)
 {
     for (int c = fixedCols(); c < colCount(); ++c)
         invalidateCell(c, Row);
 }
 
-void TZarur::PrepareCellFormat(int Col, int Row, TFormatOptions& Format)
+void SortableGrid::prepareCellFormat(int Col, int Row, CellFormat& Format)
 {
     prepareCellFormat(m_painting ? canvas() : m_measureCanvas, Col, Row, Format);
 }
 
-void TZarur::prepareCellFormat(GridCanvas& canvas, int col, int row, TFormatOptions& format)
+void SortableGrid::prepareCellFormat(GridCanvas& canvas, int col, int row, CellFormat& format)
 {
     Q_UNUSED(col);
     if (isFooterRow(row)) {
         canvas.font = m_footerFont;
         canvas.fontColor = toQColor(m_footerFontColor);
         canvas.brush.setColor(toQColor(m_footerColor));
-        format.CellBevel = m_footerBevelStyle;
+        format.cellBevel = m_footerBevelStyle;
     } else {
-        format.CellBevel = m_bevelStyle;
+        format.cellBevel = m_bevelStyle;
     }
-    format.SuppressText = false;
-    format.CellFont = &canvas.font;
-    format.CellFontColor = &canvas.fontColor;
-    format.CellBrush = &canvas.brush;
-    format.HorzAlign = m_alignmentHorz;
-    format.VertAlign = m_alignmentVert;
-    switch (format.CellBevel) {
+    format.suppressText = false;
+    format.cellFont = &canvas.font;
+    format.cellFontColor = &canvas.fontColor;
+    format.cellBrush = &canvas.brush;
+    format.horzAlign = m_alignmentHorz;
+    format.vertAlign = m_alignmentVert;
+    switch (format.cellBevel) {
     case cbRaised:
-        format.TopLeftColor = colors::BtnHighlight;
-        format.BottomRightColor = colors::BtnShadow;
+        format.topLeftColor = colors::BtnHighlight;
+        format.bottomRightColor = colors::BtnShadow;
         break;
     case cbLowered:
-        format.TopLeftColor = colors::BtnShadow;
-        format.BottomRightColor = colors::BtnHighlight;
+        format.topLeftColor = colors::BtnShadow;
+        format.bottomRightColor = colors::BtnHighlight;
         break;
     case cbNone:
-        format.TopLeftColor = colors::Window;
-        format.BottomRightColor = colors::Window;
+        format.topLeftColor = colors::Window;
+        format.bottomRightColor = colors::Window;
         break;
     }
 }
 
-void TZarur::PaintSortGlyph(int X, int Y)
+void SortableGrid::paintSortGlyph(int X, int Y)
 {
     if (m_sortGlyphMasked.isNull() || !m_painting)
         return;
     canvas().painter->drawImage(QPoint(X, Y), m_sortGlyphMasked);
 }
 
-void TZarur::drawCell(int col, int row, const QRect& rect, GridDrawState state)
+void SortableGrid::drawCell(int col, int row, const QRect& rect, GridDrawState state)
 {
     m_painting = true;
     const detail::AtScopeEnd done([this] { m_painting = false; });
     GridCanvas& cv = canvas();
-    TFormatOptions format;
+    CellFormat format;
     prepareCellFormat(cv, col, row, format);
 
     const bool marked = m_markedRows.contains(row);
@@ -82,8 +82,8 @@ void TZarur::drawCell(int col, int row, const QRect& rect, GridDrawState state)
         cv.brush.setColor(toQColor(marked ? colors::Highlight : colors::Window));
         cv.fontColor = toQColor(marked ? colors::HighlightText : colors::WindowText);
     }
-    if (OnGetCellFormat)
-        OnGetCellFormat(col, row, state, format);
+    if (onGetCellFormat)
+        onGetCellFormat(col, row, state, format);
 
     if (!defaultDrawing()) {
         StringGrid::drawCell(col, row, rect, shown);
@@ -97,30 +97,30 @@ void TZarur::drawCell(int col, int row, const QRect& rect, GridDrawState state)
     const int textWidth = metrics.horizontalAdvance(text);
     // Of a text far wider than its cell the beginning is shown, whatever the alignment: its
     // middle, megabytes in, would tell the reader nothing, and finding it means laying it all out.
-    const int dx = cut ? 0 : horzTextOffset(format.HorzAlign, rect.width(), textWidth);
-    const int dy = vertTextOffset(format.VertAlign, rect.height(), metrics.height());
+    const int dx = cut ? 0 : horzTextOffset(format.horzAlign, rect.width(), textWidth);
+    const int dy = vertTextOffset(format.vertAlign, rect.height(), metrics.height());
 
     p->save();
     p->setClipRect(rect, Qt::IntersectClip);
     p->setRenderHint(QPainter::Antialiasing, false);
     p->fillRect(rect, cv.brush);
-    if (!format.SuppressText && !text.isEmpty()) {
+    if (!format.suppressText && !text.isEmpty()) {
         p->setFont(cv.font);
         p->setPen(cv.fontColor);
         p->drawText(QPoint(rect.left() + dx, rect.top() + dy + metrics.ascent()), text);
     }
     if (m_sortSymbol != sgNone && row == 0 && col == m_sortColumn && fixedRows() > 0)
-        PaintSortGlyph(
+        paintSortGlyph(
             rect.left() + dx + textWidth + m_sortSpacingHor, rect.top() + dy + m_sortSpacingVert);
 
-    if (format.CellBevel != cbNone && col >= fixedCols() && row >= fixedRows()) {
+    if (format.cellBevel != cbNone && col >= fixedCols() && row >= fixedRows()) {
         // Right and bottom edges first, so that the light edges win the corners they share.
         const int left = rect.left();
         const int top = rect.top();
         const int right = rect.left() + rect.width();
         const int bottom = rect.top() + rect.height();
-        const QColor light = toQColor(format.TopLeftColor);
-        const QColor dark = toQColor(format.BottomRightColor);
+        const QColor light = toQColor(format.topLeftColor);
+        const QColor dark = toQColor(format.bottomRightColor);
         const GridOptions opts = options();
         if (opts & goFixedVertLine) {
             p->setPen(QPen(dark, 0));
@@ -145,7 +145,7 @@ void TZarur::drawCell(int col, int row, const QRect& rect, GridDrawState state)
         onDrawCell(col, row, rect, shown);
 }
 
-GridDrawState TZarur::CellDrawState(int Col, int Row) const
+GridDrawState SortableGrid::cellDrawState(int Col, int Row) const
 {
     GridDrawState state = 0;
     if (Row < fixedRows() && Col < fixedCols())
@@ -160,25 +160,25 @@ GridDrawState TZarur::CellDrawState(int Col, int Row) const
     return state;
 }
 
-void TZarur::FitColumnWidth(int Col)
+void SortableGrid::fitColumnWidth(int Col)
 {
     GridCanvas& cv = m_measureCanvas;
     cv.font = font();
     int widest = 0;
     for (int r = 0; r < rowCount(); ++r) {
-        TFormatOptions format;
+        CellFormat format;
         prepareCellFormat(cv, Col, r, format);
-        if (OnGetCellFormat)
-            OnGetCellFormat(Col, r, CellDrawState(Col, r), format);
+        if (onGetCellFormat)
+            onGetCellFormat(Col, r, cellDrawState(Col, r), format);
         widest = std::max(widest, QFontMetrics(cv.font).horizontalAdvance(cells(Col, r)));
     }
     setColWidth(Col, widest + QFontMetrics(cv.font).horizontalAdvance(QStringLiteral("x")));
 }
 
-void TZarur::FitAllColumns(bool IncludeFixed, int Extra)
+void SortableGrid::fitAllColumns(bool IncludeFixed, int Extra)
 {
     const auto fit = [this, Extra](int c) {
-        FitColumnWidth(c);
+        fitColumnWidth(c);
         if (Extra != 0)
             setColWidth(c, colWidth(c) + Extra);
     };
@@ -190,7 +190,7 @@ void TZarur::FitAllColumns(bool IncludeFixed, int Extra)
         fit(c);
 }
 
-void TZarur::FitRowHeight(int Row)
+void SortableGrid::fitRowHeight(int Row)
 {
     const QFontMetrics metrics(font());
     int height = defaultRowHeight();
@@ -205,38 +205,38 @@ void TZarur::FitRowHeight(int Row)
             = metrics.boundingRect(QRect(0, 0, width, INT_MAX / 2), Qt::TextWordWrap, text);
         height = std::max(height, bounds.height() + 1);
     }
-    if (m_hiddenSizes.RecallSize(Row, szRow) != -1) {
-        m_hiddenSizes.ForgetSize(Row, szRow);
-        m_hiddenSizes.RememberSize(Row, height, szRow);
+    if (m_hiddenSizes.recallSize(Row, szRow) != -1) {
+        m_hiddenSizes.forgetSize(Row, szRow);
+        m_hiddenSizes.rememberSize(Row, height, szRow);
     } else {
         setRowHeight(Row, height);
     }
 }
 
-void TZarur::fitRowsWhere(int first, int last, const std::function<bool(int)>& take)
+void SortableGrid::fitRowsWhere(int first, int last, const std::function<bool(int)>& take)
 {
     for (int r = std::max(0, first); r <= last && r < rowCount(); ++r) {
         if (take(rowHeight(r)))
-            FitRowHeight(r);
+            fitRowHeight(r);
     }
 }
 
-void TZarur::FitRowHeights(int First, int Last)
+void SortableGrid::fitRowHeights(int First, int Last)
 {
     fitRowsWhere(First, Last, [](int) { return true; });
 }
 
-void TZarur::FitShownRowHeights(int First, int Last)
+void SortableGrid::fitShownRowHeights(int First, int Last)
 {
     fitRowsWhere(First, Last, [](int height) { return height != 0; });
 }
 
-void TZarur::FitHiddenRowHeights(int First, int Last)
+void SortableGrid::fitHiddenRowHeights(int First, int Last)
 {
     fitRowsWhere(First, Last, [](int height) { return height == 0; });
 }
 
-void TZarur::AdjustScrollThumbs()
+void SortableGrid::adjustScrollThumbs()
 {
     const ScrollStyle bars = scrollBars();
     if (bars == ScrollStyle::ssVertical || bars == ScrollStyle::ssBoth) {

@@ -1,6 +1,6 @@
-// TZarur's printout: the grid gives its cells to the page layout and sends the page drawn for the
-// preview to the printer.
-#include "Zarur.h"
+// SortableGrid's printout: the grid gives its cells to the page layout and sends the page drawn for
+// the preview to the printer.
+#include "SortableGrid.h"
 
 #include "PrinterAccess.h"
 #include "UserDialogs.h"
@@ -41,11 +41,11 @@ PreviewWindowFactory setPreviewWindowFactory(PreviewWindowFactory factory)
 
 // The grid's cells as the printout asks for them: the canvas reset to what it was at
 // construction, the cell's format prepared as for painting, data cells on the grid's colour and
-// fixed ones on the fixed colour, then the owner's OnGetCellFormat.
-class ZarurPrintSource final : public PrintSource
+// fixed ones on the fixed colour, then the owner's onGetCellFormat.
+class GridPrintSource final : public PrintSource
 {
 public:
-    explicit ZarurPrintSource(TZarur& grid)
+    explicit GridPrintSource(SortableGrid& grid)
         : m_grid(grid)
     { }
 
@@ -54,7 +54,7 @@ public:
     int rowHeight(int row) const override { return m_grid.rowHeight(row); }
     int fixedCols() const override { return m_grid.fixedCols(); }
     int fixedRows() const override { return m_grid.fixedRows(); }
-    bool wordWrap() const override { return m_grid.WordWrap(); }
+    bool wordWrap() const override { return m_grid.wordWrap(); }
     QFont font() const override { return m_grid.font(); }
     QColor color() const override { return m_grid.color(); }
 
@@ -64,27 +64,27 @@ public:
         canvas.font = m_grid.m_defaultCanvasFont;
         canvas.brush = m_grid.m_defaultCanvasBrush;
         canvas.fontColor = Qt::black;
-        TFormatOptions format;
+        CellFormat format;
         m_grid.prepareCellFormat(canvas, col, row, format);
         const bool footer = m_grid.isFooterRow(row);
         if (row >= m_grid.fixedRows() && !footer)
             canvas.brush.setColor(m_grid.color());
         if (row < m_grid.fixedRows() || (col < m_grid.fixedCols() && !footer))
             canvas.brush.setColor(m_grid.fixedColor());
-        if (m_grid.OnGetCellFormat)
-            m_grid.OnGetCellFormat(col, row, m_grid.CellDrawState(col, row), format);
+        if (m_grid.onGetCellFormat)
+            m_grid.onGetCellFormat(col, row, m_grid.cellDrawState(col, row), format);
         // A page shows no more of a cell than the screen does, at a font down to a quarter.
-        return { format.SuppressText ? QString()
+        return { format.suppressText ? QString()
                                      : m_grid.shownText(col, row, 4 * m_grid.colWidth(col)),
-            *format.CellFont, *format.CellFontColor, format.CellBrush->color(), format.HorzAlign,
-            format.VertAlign };
+            *format.cellFont, *format.cellFontColor, format.cellBrush->color(), format.horzAlign,
+            format.vertAlign };
     }
 
 private:
-    TZarur& m_grid;
+    SortableGrid& m_grid;
 };
 
-void TZarur::PreviewPrintout()
+void SortableGrid::previewPrintout()
 {
     m_pagesLaidOut = 0;
     // A printer connected or changed since the last preview is taken now.
@@ -92,29 +92,29 @@ void TZarur::PreviewPrintout()
     if (!previewFactory())
         return;
     const std::unique_ptr<PreviewWindow> preview = previewFactory()(window());
-    preview->SetGrid(this);
-    RenderPreviewPage(preview->PrintImage());
-    preview->ShowPrintImage();
-    preview->ShowModal();
+    preview->setGrid(this);
+    renderPreviewPage(preview->printImage());
+    preview->showPrintImage();
+    preview->showModal();
 }
 
-void TZarur::RenderPreviewPage(QImage& Canvas)
+void SortableGrid::renderPreviewPage(QImage& Canvas)
 {
-    m_renderedPage = LayOutPages(true, 1, rowCount() - 1);
+    m_renderedPage = layOutPages(true, 1, rowCount() - 1);
     Canvas = QImage(m_renderedPage.size, QImage::Format_RGB32);
     QPainter painter(&Canvas);
     paintPage(painter, m_renderedPage, QRectF(QPointF(0, 0), m_renderedPage.size));
 }
 
-int TZarur::CountPrintPages()
+int SortableGrid::countPrintPages()
 {
-    LayOutPages(false, 1, rowCount() - 1);
+    layOutPages(false, 1, rowCount() - 1);
     return m_pagesLaidOut;
 }
 
-void TZarur::PrintPreviewPage()
+void SortableGrid::printPreviewPage()
 {
-    FitHiddenRowHeights(0, rowCount() - 1);
+    fitHiddenRowHeights(0, rowCount() - 1);
     QWidget* parent = dialogParent(this);
     QString error;
     const std::unique_ptr<QPrinter> printer
@@ -123,20 +123,20 @@ void TZarur::PrintPreviewPage()
         userDialogs().message(parent, error, MessageIcon::Error);
         return;
     }
-    printer->setDocName(m_printOptions.JobTitle);
-    printer->setCopyCount(std::max(1, m_printOptions.Copies));
+    printer->setDocName(m_printOptions.jobTitle);
+    printer->setCopyCount(std::max(1, m_printOptions.copies));
     PrinterSetup setup = m_printerSetup;
-    setup.orientation = m_printOptions.Orientation == poLandscape ? QPageLayout::Landscape
+    setup.orientation = m_printOptions.orientation == poLandscape ? QPageLayout::Landscape
                                                                   : QPageLayout::Portrait;
     applySetup(*printer, setup);
-    m_printOptions.ToRow = rowCount() - 1;
+    m_printOptions.toRow = rowCount() - 1;
 
     // The dialog offers the pages as the preview counts them and starts at the page shown, so
     // what it says is what a plain "Drukuj" prints.
-    ZarurPrintSource source(*this);
+    GridPrintSource source(*this);
     const int pages
-        = std::max(1, layouterFor(source, printer.get()).CountAsRendered(1, rowCount() - 1));
-    const int current = std::clamp(m_printOptions.PreviewPage, 1, pages);
+        = std::max(1, layouterFor(source, printer.get()).countAsRendered(1, rowCount() - 1));
+    const int current = std::clamp(m_printOptions.previewPage, 1, pages);
     printer->setPrintRange(QPrinter::PageRange);
     printer->setFromTo(current, current);
     // Printing into a file is there in the dialog, as the user's own choice.
@@ -160,7 +160,7 @@ void TZarur::PrintPreviewPage()
         bool first = true;
         bool fed = true;
         layouterFor(source, printer.get())
-            .RenderPages(chosen, 1, rowCount() - 1, [&](int, const PageLayout& page) {
+            .renderPages(chosen, 1, rowCount() - 1, [&](int, const PageLayout& page) {
                 if (!first && !job.newPage()) {
                     fed = false;
                     return false;
@@ -179,7 +179,7 @@ void TZarur::PrintPreviewPage()
         userDialogs().message(parent, failed, MessageIcon::Error);
 }
 
-QList<int> TZarur::chosenPages(const QPrinter& printer, int current, int last) const
+QList<int> SortableGrid::chosenPages(const QPrinter& printer, int current, int last) const
 {
     QList<int> pages;
     switch (printer.printRange()) {
@@ -206,16 +206,16 @@ QList<int> TZarur::chosenPages(const QPrinter& printer, int current, int last) c
     return pages;
 }
 
-bool TZarur::SetUpPrinter(QWidget* parent)
+bool SortableGrid::setUpPrinter(QWidget* parent)
 {
     PrinterSetup setup = m_printerSetup;
-    setup.orientation = m_printOptions.Orientation == poLandscape ? QPageLayout::Landscape
+    setup.orientation = m_printOptions.orientation == poLandscape ? QPageLayout::Landscape
                                                                   : QPageLayout::Portrait;
     if (!setup.paper.isValid())
-        setup.paper = LayoutPrinter().pageLayout().pageSize();
+        setup.paper = layoutPrinter().pageLayout().pageSize();
     if (!userDialogs().setUpPrinter(parent, setup))
         return false;
-    m_printOptions.Orientation
+    m_printOptions.orientation
         = setup.orientation == QPageLayout::Landscape ? poLandscape : poPortrait;
     setup.orientation = QPageLayout::Portrait;
     m_printerSetup = setup;
@@ -224,7 +224,7 @@ bool TZarur::SetUpPrinter(QWidget* parent)
     return true;
 }
 
-QPrinter& TZarur::LayoutPrinter()
+QPrinter& SortableGrid::layoutPrinter()
 {
     if (!m_layoutPrinter) {
         QString error;
@@ -242,9 +242,9 @@ QPrinter& TZarur::LayoutPrinter()
     return *m_layoutPrinter;
 }
 
-PageLayouter TZarur::layouterFor(PrintSource& source, const QPrinter* printer) const
+PageLayouter SortableGrid::layouterFor(PrintSource& source, const QPrinter* printer) const
 {
-    const bool landscape = m_printOptions.Orientation == poLandscape;
+    const bool landscape = m_printOptions.orientation == poLandscape;
     const PageGeometry geometry = pageGeometry(printer, landscape, m_printerSetup.paper);
     const QScreen* screen = QGuiApplication::primaryScreen();
     const int screenDpiX = screen ? int(std::lround(screen->logicalDotsPerInchX())) : 96;
@@ -255,25 +255,25 @@ PageLayouter TZarur::layouterFor(PrintSource& source, const QPrinter* printer) c
         QDateTime::currentDateTime());
 }
 
-PageLayout TZarur::LayOutPages(bool Render, int FirstRow, int LastRow)
+PageLayout SortableGrid::layOutPages(bool Render, int FirstRow, int LastRow)
 {
-    QPrinter& printer = LayoutPrinter();
+    QPrinter& printer = layoutPrinter();
     printer.setPageOrientation(
-        m_printOptions.Orientation == poLandscape ? QPageLayout::Landscape : QPageLayout::Portrait);
-    ZarurPrintSource source(*this);
+        m_printOptions.orientation == poLandscape ? QPageLayout::Landscape : QPageLayout::Portrait);
+    GridPrintSource source(*this);
     PageLayouter layouter = layouterFor(source, m_realPrinter ? &printer : nullptr);
     if (!Render) {
-        m_pagesLaidOut = layouter.Count(FirstRow, LastRow);
+        m_pagesLaidOut = layouter.count(FirstRow, LastRow);
         return {};
     }
-    PageLayout page = layouter.Render(m_printOptions.PreviewPage, FirstRow, LastRow);
-    m_pagesLaidOut = layouter.PagesLaidOut();
+    PageLayout page = layouter.render(m_printOptions.previewPage, FirstRow, LastRow);
+    m_pagesLaidOut = layouter.pagesLaidOut();
     return page;
 }
 
-void TZarur::ResampleBitmap(QImage& Source, QImage& Target)
+void SortableGrid::resampleBitmap(QImage& Source, QImage& Target)
 {
-    grid::ResampleBitmap(Source, Target);
+    grid::resampleBitmap(Source, Target);
 }
 
 } // namespace kolvar::grid

@@ -1,6 +1,6 @@
-#include "Zarur.h"
+#include "SortableGrid.h"
 
-#include "ZarurGuards.h"
+#include "SortableGridGuards.h"
 
 #include <QCollator>
 #include <QLineEdit>
@@ -10,28 +10,28 @@ namespace kolvar::grid {
 
 // ---- Search ----------------------------------------------------------------------------------
 
-bool TZarur::FindFirst(const QString& Text, bool ByRows, int& Col, int& Row)
+bool SortableGrid::findFirst(const QString& Text, bool ByRows, int& Col, int& Row)
 {
     const bool all = m_useFixed == hfYes;
     return startSearch(Text,
-        { all ? 0 : SavedFixedCols(), all ? 0 : SavedFixedRows(), colCount() - 1, rowCount() - 1,
+        { all ? 0 : savedFixedCols(), all ? 0 : savedFixedRows(), colCount() - 1, rowCount() - 1,
             ByRows },
         Col, Row);
 }
 
-bool TZarur::FindFirstInRow(const QString& Text, int ARow, int& Col, int& Row)
+bool SortableGrid::findFirstInRow(const QString& Text, int ARow, int& Col, int& Row)
 {
-    const int firstCol = m_useFixed == hfYes ? 0 : SavedFixedCols();
+    const int firstCol = m_useFixed == hfYes ? 0 : savedFixedCols();
     return startSearch(Text, { firstCol, ARow, colCount() - 1, ARow, true }, Col, Row);
 }
 
-bool TZarur::FindFirstInCol(const QString& Text, int ACol, int& Col, int& Row)
+bool SortableGrid::findFirstInCol(const QString& Text, int ACol, int& Col, int& Row)
 {
-    const int firstRow = m_useFixed == hfYes ? 0 : SavedFixedRows();
+    const int firstRow = m_useFixed == hfYes ? 0 : savedFixedRows();
     return startSearch(Text, { ACol, firstRow, ACol, rowCount() - 1, false }, Col, Row);
 }
 
-bool TZarur::startSearch(const QString& text, const CellRange& range, int& col, int& row)
+bool SortableGrid::startSearch(const QString& text, const CellRange& range, int& col, int& row)
 {
     m_searchText = text;
     m_searchExists = true;
@@ -42,10 +42,10 @@ bool TZarur::startSearch(const QString& text, const CellRange& range, int& col, 
     m_scanRowWise = range.rowWise;
     m_searchRow = range.firstRow;
     m_searchCol = range.firstCol;
-    return FindNext(col, row);
+    return findNext(col, row);
 }
 
-bool TZarur::FindNext(int& Col, int& Row)
+bool SortableGrid::findNext(int& Col, int& Row)
 {
     if (m_keyType == soString && m_searchSubstring)
         m_searchText = foldCase(m_searchText);

@@ -1,8 +1,8 @@
-#include "Zarur.h"
+#include "SortableGrid.h"
 
 #include "GridAxis.h"
 #include "SortGlyph.h"
-#include "ZarurGuards.h"
+#include "SortableGridGuards.h"
 
 #include <QCollator>
 #include <QLineEdit>
@@ -14,7 +14,7 @@ namespace kolvar::grid {
 
 // ---- Sorting ----------------------------------------------------------------------------------
 
-TSortKeyKind TZarur::GuessKeyKind(int Col)
+SortKeyKind SortableGrid::guessColumnKeyKind(int Col)
 {
     const int first = fixedRows();
     const int count = std::max(0, lastSortableRow() - first + 1);
@@ -22,29 +22,29 @@ TSortKeyKind TZarur::GuessKeyKind(int Col)
         count, [&](qsizetype i) { return cells(Col, first + int(i)); }, KeyFormat());
 }
 
-void TZarur::OrderByColumn(int Col, const TSortOptions& Options)
+void SortableGrid::orderByColumn(int Col, const SortOptions& Options)
 {
     if (editorShown() || rowCount() <= fixedRows() + 1)
         return;
-    TSortOptions options = Options;
-    if (options.KeyKind == skDetect)
-        options.KeyKind = GuessKeyKind(Col);
-    if (OnBeginSort)
-        OnBeginSort(Col, options);
-    RearrangeRows(Col, options);
-    if (OnEndSort)
-        OnEndSort(Col);
+    SortOptions options = Options;
+    if (options.keyKind == skDetect)
+        options.keyKind = guessColumnKeyKind(Col);
+    if (onBeginSort)
+        onBeginSort(Col, options);
+    rearrangeRows(Col, options);
+    if (onEndSort)
+        onEndSort(Col);
 }
 
-void TZarur::RearrangeRows(int Col, const TSortOptions& Options)
+void SortableGrid::rearrangeRows(int Col, const SortOptions& Options)
 {
     m_sortRunning = true;
     const detail::AtScopeEnd finish([this] {
         m_sortRunning = false;
         m_rowsSorted = true;
     });
-    m_sortEntries.ReleaseEntries();
-    SetSortDirection(Options.Direction);
+    m_sortEntries.releaseEntries();
+    setSortDirection(Options.direction);
     m_sortColumn = Col;
 
     const int first = fixedRows();
@@ -54,11 +54,11 @@ void TZarur::RearrangeRows(int Col, const TSortOptions& Options)
         keys[std::size_t(i)] = cells(Col, first + i);
     const std::vector<int> order = sortedKeyOrder(keys, Options, KeyFormat());
 
-    m_sortEntries.Reserve(count);
+    m_sortEntries.reserve(count);
     std::vector<int> sourceOfRow(order.size());
     for (std::size_t i = 0; i < order.size(); ++i) {
         const std::size_t k = std::size_t(order[i]);
-        m_sortEntries.Add({ std::move(keys[k]), first + order[i] });
+        m_sortEntries.add({ std::move(keys[k]), first + order[i] });
         sourceOfRow[i] = first + order[i];
     }
     moveRowTexts(sourceOfRow, first);
@@ -66,45 +66,45 @@ void TZarur::RearrangeRows(int Col, const TSortOptions& Options)
     const int current = row();
     if (current >= first && current < first + count) {
         const auto at = std::find(sourceOfRow.begin(), sourceOfRow.end(), current);
-        FocusCell(col(), first + int(at - sourceOfRow.begin()));
+        focusCell(col(), first + int(at - sourceOfRow.begin()));
     }
     // The glyph may have moved to another column even when the direction stayed.
-    RepaintRow(0);
+    repaintRow(0);
 }
 
 // Row i from firstRow on receives the texts row sourceOfRow[i] had. Heights, hidden-row records
 // and marks stay where they are: only the texts move.
-void TZarur::moveRowTexts(const std::vector<int>& sourceOfRow, int firstRow)
+void SortableGrid::moveRowTexts(const std::vector<int>& sourceOfRow, int firstRow)
 {
     permuteRows(firstRow, sourceOfRow);
 }
 
-bool TZarur::PreSortOrderKnown()
+bool SortableGrid::preSortOrderKnown()
 {
-    if (m_sortEntries.Count() == rowCount() - fixedRows())
+    if (m_sortEntries.count() == rowCount() - fixedRows())
         return true;
-    m_sortEntries.ReleaseEntries();
+    m_sortEntries.releaseEntries();
     return false;
 }
 
-void TZarur::RestorePreSortOrder()
+void SortableGrid::restorePreSortOrder()
 {
-    if (PreSortOrderKnown()) {
+    if (preSortOrderKnown()) {
         const int first = fixedRows();
-        const int count = m_sortEntries.Count();
+        const int count = m_sortEntries.count();
         std::vector<int> sourceOfRow(static_cast<std::size_t>(count));
         for (int i = 0; i < count; ++i)
-            sourceOfRow[std::size_t(m_sortEntries.EntryAt(i).SourceRow - first)] = first + i;
+            sourceOfRow[std::size_t(m_sortEntries.entryAt(i).sourceRow - first)] = first + i;
         moveRowTexts(sourceOfRow, first);
         const int index = row() - first;
         if (index >= 0 && index < count)
-            FocusCell(col(), m_sortEntries.EntryAt(index).SourceRow);
-        m_sortEntries.ReleaseEntries();
+            focusCell(col(), m_sortEntries.entryAt(index).sourceRow);
+        m_sortEntries.releaseEntries();
     }
     m_rowsSorted = false;
 }
 
-void TZarur::LoadSortGlyph()
+void SortableGrid::loadSortGlyph()
 {
     m_sortGlyph = QImage();
     m_sortGlyphMasked = QImage();
@@ -129,7 +129,7 @@ void TZarur::LoadSortGlyph()
         m_sortGlyphMasked = maskedGlyph(m_sortGlyph, transparent);
 }
 
-void TZarur::clickSort(Qt::MouseButton button, Qt::KeyboardModifiers mods, const QPoint& pos)
+void SortableGrid::clickSort(Qt::MouseButton button, Qt::KeyboardModifiers mods, const QPoint& pos)
 {
     const QLineEdit* editor = inplaceEditor();
     const bool focused = hasFocus() || (editor && editor->hasFocus());
@@ -143,14 +143,14 @@ void TZarur::clickSort(Qt::MouseButton button, Qt::KeyboardModifiers mods, const
     int r = 0;
     if (!mouseToCell(pos, c, r) || r < 0 || r > fixedRows() - 1)
         return;
-    TSortOptions options;
-    options.KeyKind = skDetect;
-    options.Direction = button == Qt::RightButton ? sdDescending : sdAscending;
-    options.MatchCase = m_caseSensitive;
-    if (OnClickSort)
-        OnClickSort(c, r, options);
+    SortOptions options;
+    options.keyKind = skDetect;
+    options.direction = button == Qt::RightButton ? sdDescending : sdAscending;
+    options.matchCase = m_caseSensitive;
+    if (onClickSort)
+        onClickSort(c, r, options);
     const detail::WaitCursor wait;
-    OrderByColumn(c, options);
+    orderByColumn(c, options);
 }
 
 } // namespace kolvar::grid

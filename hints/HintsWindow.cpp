@@ -1,4 +1,4 @@
-#include "help.h"
+#include "HintsWindow.h"
 
 #include "BevelPanel.h"
 #include "BuiltInGuide.h"
@@ -41,16 +41,17 @@ QFont textFont()
 
 } // namespace
 
-TFhelp::TFhelp(const QString& settingsFolder, QWidget* parent)
-    : TFhelp(QCoreApplication::applicationDirPath(), settingsFolder, parent)
+HintsWindow::HintsWindow(const QString& settingsFolder, QWidget* parent)
+    : HintsWindow(QCoreApplication::applicationDirPath(), settingsFolder, parent)
 { }
 
-TFhelp::TFhelp(const QString& executableFolder, const QString& settingsFolder, QWidget* parent)
+HintsWindow::HintsWindow(
+    const QString& executableFolder, const QString& settingsFolder, QWidget* parent)
     : QDialog(parent)
     , m_executableFolder(executableFolder)
     , m_settingsFolder(settingsFolder)
 {
-    setObjectName(QStringLiteral("Fhelp"));
+    setObjectName(QStringLiteral("hintsWindow"));
     setWindowTitle(QStringLiteral("Plik pomocy"));
     setToolTip(QStringLiteral("Klawisz <ESC> zamyka to okno"));
     // Closing the hints must never end the program, even when no other window is visible.
@@ -60,28 +61,28 @@ TFhelp::TFhelp(const QString& executableFolder, const QString& settingsFolder, Q
     setPalette(windowPalette);
     setAutoFillBackground(true);
 
-    m_Panel1 = new BevelPanel(QStringLiteral("Panel1"), BevelWidth, this);
-    m_RichEdit1 = new QTextEdit(m_Panel1);
-    m_RichEdit1->setObjectName(QStringLiteral("RichEdit1"));
-    m_RichEdit1->setReadOnly(true);
-    m_RichEdit1->setFrameShape(QFrame::NoFrame);
-    m_RichEdit1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    m_RichEdit1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    m_RichEdit1->setLineWrapMode(QTextEdit::WidgetWidth);
-    m_RichEdit1->setFont(textFont());
-    m_RichEdit1->setPlainText(kolvar::hints::builtInGuide());
-    m_RichEdit1->installEventFilter(this);
-    m_Panel1->setClient(m_RichEdit1);
+    m_textPanel = new BevelPanel(QStringLiteral("textPanel"), BevelWidth, this);
+    m_textView = new QTextEdit(m_textPanel);
+    m_textView->setObjectName(QStringLiteral("textView"));
+    m_textView->setReadOnly(true);
+    m_textView->setFrameShape(QFrame::NoFrame);
+    m_textView->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    m_textView->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    m_textView->setLineWrapMode(QTextEdit::WidgetWidth);
+    m_textView->setFont(textFont());
+    m_textView->setPlainText(kolvar::hints::builtInGuide());
+    m_textView->installEventFilter(this);
+    m_textPanel->setClient(m_textView);
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
-    layout->addWidget(m_Panel1);
+    layout->addWidget(m_textPanel);
     resize(ClientSize);
 }
 
-TFhelp::~TFhelp() = default;
+HintsWindow::~HintsWindow() = default;
 
-QString TFhelp::hintsFilePath() const
+QString HintsWindow::hintsFilePath() const
 {
     // An installed program keeps its hints beside itself even when the settings have moved to
     // the user's folder; a user who has no say over the program's folder may keep their own.
@@ -90,28 +91,28 @@ QString TFhelp::hintsFilePath() const
     return QFileInfo(besideProgram).isFile() ? besideProgram : withSettings;
 }
 
-void TFhelp::FormShow()
+void HintsWindow::loadHints()
 {
-    m_RichEdit1->setAcceptRichText(true);
-    m_RichEdit1->setLineWrapMode(QTextEdit::WidgetWidth);
-    m_RichEdit1->setReadOnly(true);
+    m_textView->setAcceptRichText(true);
+    m_textView->setLineWrapMode(QTextEdit::WidgetWidth);
+    m_textView->setReadOnly(true);
     // Read-only still lets the reader move through the text and select with the keys.
-    m_RichEdit1->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+    m_textView->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
 
     // Indents in points, for the paragraph under the selection; loading a file replaces them
     // along with the text. No right indent: one taken from the window's width squeezed the
     // paragraph the reader had clicked into down to a word per line.
-    const double pixelsPerPoint = m_RichEdit1->logicalDpiX() / 72.0;
+    const double pixelsPerPoint = m_textView->logicalDpiX() / 72.0;
     QTextBlockFormat indents;
     indents.setTextIndent(-15 * pixelsPerPoint);
     indents.setLeftMargin((25 + 15) * pixelsPerPoint);
-    QTextCursor selection = m_RichEdit1->textCursor();
+    QTextCursor selection = m_textView->textCursor();
     selection.mergeBlockFormat(indents);
 
     const QString path = hintsFilePath();
     if (!QFileInfo(path).isFile())
         return;
-    m_RichEdit1->clear();
+    m_textView->clear();
     QFile file(path);
     QByteArray bytes;
     if (file.open(QIODevice::ReadOnly))
@@ -124,31 +125,31 @@ void TFhelp::FormShow()
     }
     // Built apart from the view, the document is laid out once when it is shown instead of after
     // every run of text, which made a long file take minutes.
-    auto* document = new QTextDocument(m_RichEdit1);
+    auto* document = new QTextDocument(m_textView);
     // Nobody edits the hints: a step to undo for every run of text is time and memory spent for
     // nothing.
     document->setUndoRedoEnabled(false);
-    document->setDefaultFont(m_RichEdit1->font());
+    document->setDefaultFont(m_textView->font());
     kolvar::hints::readRichOrPlainText(bytes, *document);
     // The control deletes the document it made itself; one read earlier is ours to delete.
-    const QPointer<QTextDocument> previous = m_RichEdit1->document();
-    m_RichEdit1->setDocument(document);
-    if (previous && previous->parent() == m_RichEdit1)
+    const QPointer<QTextDocument> previous = m_textView->document();
+    m_textView->setDocument(document);
+    if (previous && previous->parent() == m_textView)
         delete previous;
-    m_RichEdit1->moveCursor(QTextCursor::Start);
-    m_RichEdit1->verticalScrollBar()->setValue(0);
+    m_textView->moveCursor(QTextCursor::Start);
+    m_textView->verticalScrollBar()->setValue(0);
 }
 
-void TFhelp::FormResize()
+void HintsWindow::followWidth()
 {
     // The window's own width: the text's follows it, but is laid out a moment later.
     if (width() == m_shownWidth)
         return;
     m_shownWidth = width();
-    FormShow();
+    loadHints();
 }
 
-bool TFhelp::FormKeyDown(int key)
+bool HintsWindow::handleKey(int key)
 {
     if (key != Qt::Key_Escape)
         return false;
@@ -156,41 +157,41 @@ bool TFhelp::FormKeyDown(int key)
     return true;
 }
 
-void TFhelp::FormClose()
+void HintsWindow::finishClosing()
 {
     done(QDialog::Accepted);
 }
 
-void TFhelp::reject()
+void HintsWindow::reject()
 {
     close();
 }
 
-bool TFhelp::eventFilter(QObject* watched, QEvent* event)
+bool HintsWindow::eventFilter(QObject* watched, QEvent* event)
 {
     // The window sees the keys before the text does, as its own key handler would with key
     // preview.
-    if (watched == m_RichEdit1 && event->type() == QEvent::KeyPress
-        && FormKeyDown(static_cast<QKeyEvent*>(event)->key()))
+    if (watched == m_textView && event->type() == QEvent::KeyPress
+        && handleKey(static_cast<QKeyEvent*>(event)->key()))
         return true;
     return QDialog::eventFilter(watched, event);
 }
 
-void TFhelp::keyPressEvent(QKeyEvent* event)
+void HintsWindow::keyPressEvent(QKeyEvent* event)
 {
-    if (FormKeyDown(event->key()))
+    if (handleKey(event->key()))
         return;
     QDialog::keyPressEvent(event);
 }
 
-void TFhelp::resizeEvent(QResizeEvent* event)
+void HintsWindow::resizeEvent(QResizeEvent* event)
 {
     QDialog::resizeEvent(event);
-    FormResize();
+    followWidth();
 }
 
-void TFhelp::closeEvent(QCloseEvent* event)
+void HintsWindow::closeEvent(QCloseEvent* event)
 {
-    FormClose();
+    finishClosing();
     event->accept();
 }

@@ -14,34 +14,34 @@ class BevelPanel;
 // guide built into the window otherwise.
 // Shown modally, a fresh window for each use; Escape, the close box and the system's close keys
 // close it, always with the result Accepted.
-class TFhelp : public QDialog
+class HintsWindow : public QDialog
 {
     Q_OBJECT
 public:
     // The hints file is looked for beside the executable first, then in settingsFolder (the
     // program's folder, or the per-user one when the program's is not writable); the working
     // folder plays no part.
-    explicit TFhelp(const QString& settingsFolder, QWidget* parent = nullptr);
-    TFhelp(const QString& executableFolder, const QString& settingsFolder, QWidget* parent);
-    ~TFhelp() override;
-    TFhelp(const TFhelp&) = delete;
-    TFhelp& operator=(const TFhelp&) = delete;
+    explicit HintsWindow(const QString& settingsFolder, QWidget* parent = nullptr);
+    HintsWindow(const QString& executableFolder, const QString& settingsFolder, QWidget* parent);
+    ~HintsWindow() override;
+    HintsWindow(const HintsWindow&) = delete;
+    HintsWindow& operator=(const HintsWindow&) = delete;
 
-    [[nodiscard]] kolvar::hints::BevelPanel* Panel1() const { return m_Panel1; }
-    [[nodiscard]] QTextEdit* RichEdit1() const { return m_RichEdit1; }
+    [[nodiscard]] kolvar::hints::BevelPanel* textPanel() const { return m_textPanel; }
+    [[nodiscard]] QTextEdit* textView() const { return m_textView; }
     // The hints file shown: the one beside the executable when it exists, else the one in the
     // settings folder (which may not exist either).
     [[nodiscard]] QString hintsFilePath() const;
 
     // Prepares the text and loads the hints file when it exists, showing it from its start.
-    void FormShow();
-    // Runs FormShow when the text's width changed: only a new width can change what the file's
+    void loadHints();
+    // Runs loadHints when the text's width changed: only a new width can change what the file's
     // layout needs, and a reload throws away where the reader was.
-    void FormResize();
+    void followWidth();
     // Returns whether the key was used: Escape closes the window, other keys are left to the
     // control they were meant for.
-    bool FormKeyDown(int key);
-    void FormClose();
+    bool handleKey(int key);
+    void finishClosing();
 
     // Closing by any road ends the modal loop with Accepted.
     void reject() override;
@@ -56,6 +56,6 @@ private:
     QString m_executableFolder;
     QString m_settingsFolder;
     int m_shownWidth = -1;
-    kolvar::hints::BevelPanel* m_Panel1 = nullptr;
-    QTextEdit* m_RichEdit1 = nullptr;
+    kolvar::hints::BevelPanel* m_textPanel = nullptr;
+    QTextEdit* m_textView = nullptr;
 };

@@ -1,6 +1,6 @@
 #include "Announcer.h"
-#include "CalBrows.h"
-#include "Calendar.h"
+#include "CalendarWindow.h"
+#include "MonthGrid.h"
 #include "MonthLayout.h"
 #include "StepGlyph.h"
 
@@ -34,11 +34,11 @@ int tallestDarkColumn(const QImage& image)
 
 } // namespace
 
-class tst_CalBrows : public QObject
+class tst_CalendarWindow : public QObject
 {
     Q_OBJECT
 private:
-    std::unique_ptr<TCalendarBrowser> m_window;
+    std::unique_ptr<CalendarWindow> m_window;
 
     [[nodiscard]] QPushButton* button(const char* name) const
     {
@@ -49,7 +49,7 @@ private slots:
     void init()
     {
         setTodaySource([] { return QDate(2026, 12, 6); });
-        m_window = std::make_unique<TCalendarBrowser>();
+        m_window = std::make_unique<CalendarWindow>();
     }
     void cleanup()
     {
@@ -68,14 +68,14 @@ private slots:
         QCOMPARE(m_window->font().pixelSize(), 16);
         QVERIFY(m_window->font().bold());
 
-        auto* calendar = m_window->findChild<TCalendar*>(QStringLiteral("Calendar1"));
+        auto* calendar = m_window->findChild<MonthGrid*>(QStringLiteral("monthGrid"));
         QVERIFY(calendar);
         QCOMPARE(calendar->geometry(), QRect(0, 0, 610, 206));
         QCOMPARE(calendar->color(), QColor(Qt::yellow));
         QCOMPARE(calendar->gridLineWidth(), 2);
-        QCOMPARE(calendar->StartOfWeek(), 0);
-        QVERIFY(!calendar->UseCurrentDate());
-        QCOMPARE(calendar->ShownDate(), QDate(2026, 12, 6));
+        QCOMPARE(calendar->startOfWeek(), 0);
+        QVERIFY(!calendar->useCurrentDate());
+        QCOMPARE(calendar->shownDate(), QDate(2026, 12, 6));
 
         const struct
         {
@@ -83,10 +83,10 @@ private slots:
             int x;
             const char* caption;
             Qt::LayoutDirection direction;
-        } buttons[] = { { "BitBtn1", 24, "Rok", Qt::LeftToRight },
-            { "BitBtn2", 160, "Miesiąc", Qt::LeftToRight },
-            { "BitBtn3", 321, "Miesiąc", Qt::RightToLeft },
-            { "BitBtn4", 466, "Rok", Qt::RightToLeft } };
+        } buttons[] = { { "yearBackButton", 24, "Rok", Qt::LeftToRight },
+            { "monthBackButton", 160, "Miesiąc", Qt::LeftToRight },
+            { "monthForwardButton", 321, "Miesiąc", Qt::RightToLeft },
+            { "yearForwardButton", 466, "Rok", Qt::RightToLeft } };
         for (const auto& expected : buttons) {
             QPushButton* b = button(expected.name);
             QVERIFY2(b, expected.name);
@@ -109,16 +109,17 @@ private slots:
         QTest::addColumn<QString>("button");
         QTest::addColumn<QString>("title");
         QTest::addColumn<QString>("heard");
-        QTest::newRow("year back from 29 February") << QDate(2024, 2, 29) << "BitBtn1"
+        QTest::newRow("year back from 29 February") << QDate(2024, 2, 29) << "yearBackButton"
                                                     << "luty 28, 2023"
                                                     << "wtorek, 28 lutego 2023";
-        QTest::newRow("month back from 31 March") << QDate(2026, 3, 31) << "BitBtn2"
+        QTest::newRow("month back from 31 March") << QDate(2026, 3, 31) << "monthBackButton"
                                                   << "luty 28, 2026"
                                                   << "sobota, 28 lutego 2026";
-        QTest::newRow("month forward from 31 January, leap") << QDate(2024, 1, 31) << "BitBtn3"
-                                                             << "luty 29, 2024"
-                                                             << "czwartek, 29 lutego 2024";
-        QTest::newRow("year forward") << QDate(2026, 12, 6) << "BitBtn4"
+        QTest::newRow("month forward from 31 January, leap")
+            << QDate(2024, 1, 31) << "monthForwardButton"
+            << "luty 29, 2024"
+            << "czwartek, 29 lutego 2024";
+        QTest::newRow("year forward") << QDate(2026, 12, 6) << "yearForwardButton"
                                       << "grudzień 6, 2027"
                                       << "poniedziałek, 6 grudnia 2027";
     }
@@ -128,7 +129,7 @@ private slots:
         QFETCH(QString, button);
         QFETCH(QString, title);
         QFETCH(QString, heard);
-        m_window->Calendar1()->SetShownDate(start);
+        m_window->monthGrid()->setShownDate(start);
         QTest::mouseClick(this->button(button.toLatin1().constData()), Qt::LeftButton);
         QCOMPARE(m_window->windowTitle(), title);
         const auto* announcer = m_window->findChild<kolvar::Announcer*>();
@@ -139,7 +140,7 @@ private slots:
     void clickedDayReachesTheTitle()
     {
         m_window->show();
-        TCalendar* calendar = m_window->Calendar1();
+        MonthGrid* calendar = m_window->monthGrid();
         // December 2026 starts on a Tuesday: column 2 of week row 1 is the 1st.
         QTest::mouseClick(
             calendar->viewport(), Qt::LeftButton, {}, calendar->cellRect(2, 1).center());
@@ -149,23 +150,23 @@ private slots:
     void closingHidesAndKeepsTheDate()
     {
         m_window->show();
-        m_window->BitBtn3Click();
+        m_window->stepMonthForward();
         QVERIFY(m_window->close());
         QVERIFY(m_window->isHidden());
         m_window->show();
-        QCOMPARE(m_window->Calendar1()->ShownDate(), QDate(2027, 1, 6));
+        QCOMPARE(m_window->monthGrid()->shownDate(), QDate(2027, 1, 6));
     }
 
     void arrowsPointAwayFromTheCaption()
     {
         QCOMPARE(stepGlyph(true).toImage(), stepGlyph(false).toImage().mirrored(true, false));
         m_window->show();
-        for (const char* name : { "BitBtn1", "BitBtn2" })
+        for (const char* name : { "yearBackButton", "monthBackButton" })
             QVERIFY2(tallestDarkColumn(button(name)->grab().toImage()) < 60, name);
-        for (const char* name : { "BitBtn3", "BitBtn4" })
+        for (const char* name : { "monthForwardButton", "yearForwardButton" })
             QVERIFY2(tallestDarkColumn(button(name)->grab().toImage()) > 60, name);
     }
 };
 
-QTEST_MAIN(tst_CalBrows)
-#include "tst_calbrows.moc"
+QTEST_MAIN(tst_CalendarWindow)
+#include "tst_calendarwindow.moc"

@@ -1,4 +1,4 @@
-#include "Calendar.h"
+#include "MonthGrid.h"
 #include "MonthLayout.h"
 
 #include <QAccessible>
@@ -11,23 +11,23 @@ using namespace kolvar::calendar;
 using DateList = QList<QDate>;
 using KeyList = QList<int>;
 
-class tst_Calendar : public QObject
+class tst_MonthGrid : public QObject
 {
     Q_OBJECT
 private:
-    std::unique_ptr<TCalendar> m_calendar;
-    DateList m_changes; // ShownDate at every OnChange
+    std::unique_ptr<MonthGrid> m_calendar;
+    DateList m_changes; // shownDate at every onChange
 
-    // A calendar on screen at the window's size, showing `date`, with OnChange recorded from
+    // A calendar on screen at the window's size, showing `date`, with onChange recorded from
     // then on.
-    TCalendar& shown(const QDate& date)
+    MonthGrid& shown(const QDate& date)
     {
-        m_calendar = std::make_unique<TCalendar>();
+        m_calendar = std::make_unique<MonthGrid>();
         m_calendar->setGridLineWidth(2);
         m_calendar->resize(610, 206);
         m_calendar->show();
-        m_calendar->SetShownDate(date);
-        m_calendar->OnChange = [this] { m_changes << m_calendar->ShownDate(); };
+        m_calendar->setShownDate(date);
+        m_calendar->onChange = [this] { m_changes << m_calendar->shownDate(); };
         return *m_calendar;
     }
     [[nodiscard]] QPoint currentCell() const { return { m_calendar->col(), m_calendar->row() }; }
@@ -51,15 +51,15 @@ private slots:
 
     void startsOnTodayInItsMonth()
     {
-        const TCalendar calendar;
-        QCOMPARE(calendar.ShownDate(), QDate(2026, 5, 13));
-        QVERIFY(calendar.UseCurrentDate());
+        const MonthGrid calendar;
+        QCOMPARE(calendar.shownDate(), QDate(2026, 5, 13));
+        QVERIFY(calendar.useCurrentDate());
         QCOMPARE(QPoint(calendar.col(), calendar.row()), QPoint(3, 3));
-        QCOMPARE(calendar.CellCaption(0, 0), QStringLiteral("niedz."));
-        QCOMPARE(calendar.CellCaption(4, 1), QString());
-        QCOMPARE(calendar.CellCaption(5, 1), QStringLiteral("1"));
-        QCOMPARE(calendar.CellCaption(0, 6), QStringLiteral("31"));
-        QCOMPARE(calendar.CellCaption(1, 6), QString());
+        QCOMPARE(calendar.cellCaption(0, 0), QStringLiteral("niedz."));
+        QCOMPARE(calendar.cellCaption(4, 1), QString());
+        QCOMPARE(calendar.cellCaption(5, 1), QStringLiteral("1"));
+        QCOMPARE(calendar.cellCaption(0, 6), QStringLiteral("31"));
+        QCOMPARE(calendar.cellCaption(1, 6), QString());
     }
 
     void readerHearsFullDatesAndWeekdays_data()
@@ -85,9 +85,9 @@ private slots:
         QFETCH(int, row);
         QFETCH(int, column);
         QFETCH(QString, expected);
-        TCalendar& calendar = shown(date);
+        MonthGrid& calendar = shown(date);
         if (probe == "month on")
-            calendar.MonthForward();
+            calendar.monthForward();
         QAccessibleInterface* iface = QAccessible::queryAccessibleInterface(&calendar);
         QAccessibleTableInterface* table = iface->tableInterface();
         QCOMPARE(table->rowCount(), 6);
@@ -118,7 +118,7 @@ private slots:
         QTest::newRow("same day ignored") << QDate(2026, 1, 31) << 3 << 31 << QDate();
         QTest::newRow("other index ignored") << QDate(2026, 1, 31) << 4 << 2 << QDate();
     }
-    // A write that takes changes the date, switches UseCurrentDate off and raises one OnChange;
+    // A write that takes changes the date, switches useCurrentDate off and raises one onChange;
     // any other leaves all three alone (an invalid `expected` means "unchanged").
     void datePartWrites()
     {
@@ -126,14 +126,14 @@ private slots:
         QFETCH(int, index);
         QFETCH(int, value);
         QFETCH(QDate, expected);
-        TCalendar& calendar = shown(start);
-        calendar.SetDatePart(index, value);
+        MonthGrid& calendar = shown(start);
+        calendar.setDatePart(index, value);
         const bool takes = expected.isValid();
-        QCOMPARE(calendar.ShownDate(), takes ? expected : start);
+        QCOMPARE(calendar.shownDate(), takes ? expected : start);
         QCOMPARE(m_changes, takes ? DateList { expected } : DateList {});
-        QCOMPARE(calendar.UseCurrentDate(), !takes);
+        QCOMPARE(calendar.useCurrentDate(), !takes);
         QCOMPARE(currentCell(),
-            cellOfDay(calendar.Day(), dayShiftFor(calendar.Year(), calendar.Month(), 0)));
+            cellOfDay(calendar.day(), dayShiftFor(calendar.year(), calendar.month(), 0)));
     }
 
     void yearStepsAvoidTheMissing29February_data()
@@ -155,40 +155,40 @@ private slots:
         QFETCH(QDate, start);
         QFETCH(bool, forward);
         QFETCH(DateList, changes);
-        TCalendar& calendar = shown(start);
-        forward ? calendar.YearForward() : calendar.YearBack();
+        MonthGrid& calendar = shown(start);
+        forward ? calendar.yearForward() : calendar.yearBack();
         QCOMPARE(m_changes, changes);
-        QCOMPARE(calendar.ShownDate(), changes.last());
+        QCOMPARE(calendar.shownDate(), changes.last());
     }
 
     void monthStepMovesTheSelectionOnce()
     {
-        TCalendar& calendar = shown({ 2026, 1, 31 });
-        calendar.MonthForward();
+        MonthGrid& calendar = shown({ 2026, 1, 31 });
+        calendar.monthForward();
         QCOMPARE(m_changes, DateList { QDate(2026, 2, 28) });
         QCOMPARE(currentCell(), QPoint(6, 4));
-        calendar.MonthBack();
-        QCOMPARE(calendar.ShownDate(), QDate(2026, 1, 28));
+        calendar.monthBack();
+        QCOMPARE(calendar.shownDate(), QDate(2026, 1, 28));
     }
 
     void switchingUseCurrentDateOnRereadsTodayQuietly()
     {
-        TCalendar& calendar = shown({ 2026, 5, 13 });
-        calendar.SetDay(20);
-        QVERIFY(!calendar.UseCurrentDate());
+        MonthGrid& calendar = shown({ 2026, 5, 13 });
+        calendar.setDay(20);
+        QVERIFY(!calendar.useCurrentDate());
         setTodaySource([] { return QDate(2027, 1, 1); });
-        calendar.SetUseCurrentDate(true);
-        QCOMPARE(calendar.ShownDate(), QDate(2027, 1, 1));
+        calendar.setUseCurrentDate(true);
+        QCOMPARE(calendar.shownDate(), QDate(2027, 1, 1));
         QCOMPARE(currentCell(), cellOfDay(1, dayShiftFor(2027, 1, 0)));
         QCOMPARE(m_changes.size(), 1);
     }
 
     void startOfWeekReflowsTheMonthQuietly()
     {
-        TCalendar& calendar = shown({ 2026, 3, 15 });
-        calendar.SetStartOfWeek(1);
-        QCOMPARE(calendar.CellCaption(0, 0), QStringLiteral("pon."));
-        QCOMPARE(calendar.CellCaption(6, 1), QStringLiteral("1"));
+        MonthGrid& calendar = shown({ 2026, 3, 15 });
+        calendar.setStartOfWeek(1);
+        QCOMPARE(calendar.cellCaption(0, 0), QStringLiteral("pon."));
+        QCOMPARE(calendar.cellCaption(6, 1), QStringLiteral("1"));
         QCOMPARE(currentCell(), QPoint(6, 3));
         QVERIFY(m_changes.isEmpty());
     }
@@ -206,10 +206,10 @@ private slots:
     {
         QFETCH(QPoint, cell);
         QFETCH(QDate, expected);
-        TCalendar& calendar = shown({ 2026, 5, 13 });
+        MonthGrid& calendar = shown({ 2026, 5, 13 });
         clickCell(cell);
         const bool takes = expected.isValid();
-        QCOMPARE(calendar.ShownDate(), takes ? expected : QDate(2026, 5, 13));
+        QCOMPARE(calendar.shownDate(), takes ? expected : QDate(2026, 5, 13));
         QCOMPARE(m_changes, takes ? DateList { expected } : DateList {});
         QCOMPARE(currentCell(), takes ? cell : QPoint(3, 3));
     }
@@ -238,23 +238,23 @@ private slots:
         QFETCH(QDate, start);
         QFETCH(KeyList, keys);
         QFETCH(DateList, changes);
-        TCalendar& calendar = shown(start);
+        MonthGrid& calendar = shown(start);
         for (int key : keys)
             QTest::keyClick(&calendar, Qt::Key(key));
         QCOMPARE(m_changes, changes);
         const QDate now = changes.isEmpty() ? start : changes.last();
-        QCOMPARE(calendar.ShownDate(), now);
+        QCOMPARE(calendar.shownDate(), now);
         QCOMPARE(currentCell(), cellOfDay(now.day(), dayShiftFor(now.year(), now.month(), 0)));
     }
 
     void readOnlyStopsTheUserButNotTheOperations()
     {
-        TCalendar& calendar = shown({ 2026, 5, 13 });
-        calendar.SetReadOnly(true);
+        MonthGrid& calendar = shown({ 2026, 5, 13 });
+        calendar.setReadOnly(true);
         clickCell({ 1, 4 });
         QTest::keyClick(&calendar, Qt::Key_Right);
         QVERIFY(m_changes.isEmpty());
-        calendar.SetDay(20);
+        calendar.setDay(20);
         QCOMPARE(currentCell(), QPoint(3, 4));
     }
 
@@ -270,7 +270,7 @@ private slots:
     {
         QFETCH(QSize, size);
         QFETCH(int, lineWidth);
-        TCalendar& calendar = shown({ 2026, 5, 13 });
+        MonthGrid& calendar = shown({ 2026, 5, 13 });
         calendar.setGridLineWidth(lineWidth);
         calendar.resize(size);
         QTRY_COMPARE(calendar.size(), size);
@@ -283,7 +283,7 @@ private slots:
 
     void dayNumbersAreCentredInTheirCells()
     {
-        TCalendar& calendar = shown({ 2026, 3, 1 });
+        MonthGrid& calendar = shown({ 2026, 3, 1 });
         const QImage image = calendar.viewport()->grab().toImage();
         auto inkOf = [&](int col, int row) {
             QRect ink;
@@ -302,5 +302,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(tst_Calendar)
-#include "tst_calendar.moc"
+QTEST_MAIN(tst_MonthGrid)
+#include "tst_monthgrid.moc"

@@ -1,8 +1,8 @@
 #include "Announcer.h"
+#include "CaseEditor.h"
 #include "FakeEditorHost.h"
 #include "MaskedDateEdit.h"
 #include "ScriptedDialogs.h"
-#include "Unit2.h"
 
 #include <QAccessible>
 #include <QAction>
@@ -29,12 +29,12 @@ namespace {
 const QString Question = QStringLiteral("W rekordzie dokonano zmian. Czy chcesz je zapisać? ");
 const QString EmptyDate = QStringLiteral("    .  .  ");
 
-const QStringList SevenPanels
-    = { "pnlGorny", "pnlKlawiszy", "pnl1", "pnl2", "pnlTryb", "pnlDane", "pnlUrzedowy" };
-const QStringList SevenEdits
-    = { "Edit4", "edKlient", "Edit5", "edKrypto1", "edKrypto2", "Memo2", "Memo3" };
+const QStringList SevenPanels = { "topPanel", "buttonPanel", "upperPanel", "lowerPanel",
+    "settlementPanel", "detailsPanel", "replyModePanel" };
+const QStringList SevenEdits = { "dateEdit", "senderEdit", "subjectEdit", "settlementCombo",
+    "replyModeEdit", "detailsMemo", "annotationsMemo" };
 
-void fillAll(TForm2& form)
+void fillAll(CaseEditor& form)
 {
     form.setFieldText(EditorField::Termin, QStringLiteral("2024.03.15"));
     form.setFieldText(EditorField::Nadawca, QStringLiteral("Urząd Gminy"));
@@ -45,7 +45,7 @@ void fillAll(TForm2& form)
     form.setFieldText(EditorField::Adnotacje, QStringLiteral("uwaga"));
 }
 
-QStringList allTexts(const TForm2& form)
+QStringList allTexts(const CaseEditor& form)
 {
     QStringList out;
     for (EditorField f : kolvar::AllEditorFields)
@@ -88,14 +88,14 @@ private:
 
 } // namespace
 
-class TestEditorWindow : public QObject
+class TestCaseEditor : public QObject
 {
     Q_OBJECT
 
 private:
     std::unique_ptr<FakeEditorHost> m_host;
     std::unique_ptr<ScriptedDialogs> m_dialogs;
-    std::unique_ptr<TForm2> m_form;
+    std::unique_ptr<CaseEditor> m_form;
 
     template <typename T> T* child(const QString& name) const
     {
@@ -105,7 +105,7 @@ private:
         return w;
     }
 
-    void makeForm() { m_form = std::make_unique<TForm2>(*m_host); }
+    void makeForm() { m_form = std::make_unique<CaseEditor>(*m_host); }
 
     bool showForm()
     {
@@ -169,12 +169,12 @@ private slots:
         m_form->move(200, 150);
         m_form->resize(640, 480);
         QTRY_COMPARE(m_form->pos(), QPoint(200, 150));
-        QTest::mouseClick(child<QPushButton>("btnClose"), Qt::LeftButton);
+        QTest::mouseClick(child<QPushButton>("closeButton"), Qt::LeftButton);
 
         QVERIFY(!m_form->isVisible());
         QCOMPARE(QStringList({ m_host->lewa, m_host->top, m_host->szer, m_host->wys }),
             QStringList({ "200", "150", "640", "480" }));
-        QCOMPARE(m_host->log, QStringList({ "EnableRegeneruj", "SaveSettings" }));
+        QCOMPARE(m_host->log, QStringList({ "enableRegenerate", "saveSettings" }));
         QVERIFY(m_dialogs->shown.isEmpty());
     }
 
@@ -200,8 +200,8 @@ private slots:
         m_dialogs->answers.push_back(kolvar::DialogButton::No);
         QVERIFY(m_form->close());
         QCOMPARE(m_dialogs->texts(), QStringList({ Question }));
-        QCOMPARE(m_host->log, QStringList({ "EnableRegeneruj", "SaveSettings" }));
-        QVERIFY(!m_form->RecordChanged());
+        QCOMPARE(m_host->log, QStringList({ "enableRegenerate", "saveSettings" }));
+        QVERIFY(!m_form->recordChanged());
         QVERIFY(!m_form->isVisible());
     }
 
@@ -218,7 +218,7 @@ private slots:
         QVERIFY(static_cast<QWidget*>(m_form.get())->close());
         QVERIFY(!m_form->isVisible());
         QCOMPARE(m_dialogs->texts(), QStringList({ Question, Question }));
-        QCOMPARE(m_host->count("SaveSettings"), 1);
+        QCOMPARE(m_host->count("saveSettings"), 1);
     }
 
     void closeQuestionAnswer_data()
@@ -238,22 +238,22 @@ private slots:
         makeForm();
         fillAll(*m_form);
         QVERIFY(showForm());
-        QTest::keyClick(child<QLineEdit>("edKlient"), Qt::Key_End);
-        QTest::keyClick(child<QLineEdit>("edKlient"), Qt::Key_X);
+        QTest::keyClick(child<QLineEdit>("senderEdit"), Qt::Key_End);
+        QTest::keyClick(child<QLineEdit>("senderEdit"), Qt::Key_X);
         const QStringList texts = allTexts(*m_form);
-        QVERIFY(m_form->RecordChanged());
+        QVERIFY(m_form->recordChanged());
 
         m_dialogs->answers.push_back(answer);
-        QTest::mouseClick(child<QPushButton>("btnClose"), Qt::LeftButton);
+        QTest::mouseClick(child<QPushButton>("closeButton"), Qt::LeftButton);
 
         QCOMPARE(m_dialogs->texts(), QStringList({ Question }));
         QCOMPARE(m_dialogs->shown.constFirst().buttons,
             QList<kolvar::DialogButton>({ kolvar::DialogButton::Yes, kolvar::DialogButton::No }));
         QCOMPARE(m_form->isVisible(), staysOpen);
-        QCOMPARE(m_form->RecordChanged(), staysOpen);
+        QCOMPARE(m_form->recordChanged(), staysOpen);
         QCOMPARE(allTexts(*m_form), texts);
-        QCOMPARE(m_host->count("SaveSettings"), staysOpen ? 0 : 1);
-        QCOMPARE(m_host->count("Zmiana1Click"), 0);
+        QCOMPARE(m_host->count("saveSettings"), staysOpen ? 0 : 1);
+        QCOMPARE(m_host->count("saveChanges"), 0);
     }
 
     void clearButtonEmptiesEveryFieldAndCountsAsAChange_data()
@@ -271,12 +271,12 @@ private slots:
         if (filled)
             fillAll(*m_form);
         QVERIFY(showForm());
-        QVERIFY(!m_form->RecordChanged());
+        QVERIFY(!m_form->recordChanged());
 
-        QTest::mouseClick(child<QPushButton>("btnWymazuj"), Qt::LeftButton);
+        QTest::mouseClick(child<QPushButton>("clearButton"), Qt::LeftButton);
 
         QCOMPARE(allTexts(*m_form), QStringList({ EmptyDate, "", "", "", "", "", "" }));
-        QCOMPARE(m_form->RecordChanged(), changed);
+        QCOMPARE(m_form->recordChanged(), changed);
         QVERIFY(m_host->log.isEmpty());
 
         m_dialogs->answers.push_back(kolvar::DialogButton::No);
@@ -291,25 +291,25 @@ private slots:
         QTest::addColumn<QString>("control");
         QTest::addColumn<QString>("keys");
         QTest::addColumn<bool>("changed");
-        QTest::newRow("digit in the date") << "Edit4"
+        QTest::newRow("digit in the date") << "dateEdit"
                                            << "^1" << true;
-        QTest::newRow("letter in the sender") << "edKlient"
+        QTest::newRow("letter in the sender") << "senderEdit"
                                               << "a" << true;
-        QTest::newRow("letter in the details") << "Memo2"
+        QTest::newRow("letter in the details") << "detailsMemo"
                                                << "a" << true;
-        QTest::newRow("letter in the annotations") << "Memo3"
+        QTest::newRow("letter in the annotations") << "annotationsMemo"
                                                    << "b" << true;
-        QTest::newRow("letter in the mode of settling") << "edKrypto1"
+        QTest::newRow("letter in the mode of settling") << "settlementCombo"
                                                         << "a" << true;
-        QTest::newRow("letter in the mode of reply") << "edKrypto2"
+        QTest::newRow("letter in the mode of reply") << "replyModeEdit"
                                                      << "a" << true;
-        QTest::newRow("arrows and Home in the subject") << "Edit5"
+        QTest::newRow("arrows and Home in the subject") << "subjectEdit"
                                                         << "<>^" << false;
-        QTest::newRow("shift alone in the details") << "Memo2"
+        QTest::newRow("shift alone in the details") << "detailsMemo"
                                                     << "S" << false;
-        QTest::newRow("a letter typed and taken back in the sender") << "edKlient"
+        QTest::newRow("a letter typed and taken back in the sender") << "senderEdit"
                                                                      << "aB" << false;
-        QTest::newRow("a letter typed and taken back in the mode of reply") << "edKrypto2"
+        QTest::newRow("a letter typed and taken back in the mode of reply") << "replyModeEdit"
                                                                             << "aB" << false;
     }
 
@@ -334,7 +334,7 @@ private slots:
                                           : Qt::Key(Qt::Key_A + (k.unicode() - u'a'));
             QTest::keyClick(target, key);
         }
-        QCOMPARE(m_form->RecordChanged(), changed);
+        QCOMPARE(m_form->recordChanged(), changed);
 
         m_dialogs->answers.push_back(kolvar::DialogButton::No);
         QVERIFY(m_form->close());
@@ -345,11 +345,11 @@ private slots:
     {
         makeForm();
         QVERIFY(showForm());
-        auto* combo = child<QComboBox>("edKrypto1");
+        auto* combo = child<QComboBox>("settlementCombo");
         combo->setCurrentIndex(2);
         QCOMPARE(m_form->fieldText(EditorField::Tryb),
             QStringLiteral("Załatwić w trybie administracyjnym w okresie jednego miesiąca"));
-        QVERIFY(m_form->RecordChanged());
+        QVERIFY(m_form->recordChanged());
         m_dialogs->answers.push_back(kolvar::DialogButton::No);
         QVERIFY(m_form->close());
         QCOMPARE(m_dialogs->texts(), QStringList({ Question }));
@@ -360,12 +360,12 @@ private slots:
         makeForm();
         fillAll(*m_form);
         QVERIFY(activateForm());
-        child<QWidget>("Edit4")->setFocus();
-        QTRY_COMPARE(focusName(), QStringLiteral("Edit4"));
+        child<QWidget>("dateEdit")->setFocus();
+        QTRY_COMPARE(focusName(), QStringLiteral("dateEdit"));
         for (int i = 0; i < 7; ++i)
             QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
-        QCOMPARE(focusName(), QStringLiteral("btnWymazuj"));
-        QVERIFY(!m_form->RecordChanged());
+        QCOMPARE(focusName(), QStringLiteral("clearButton"));
+        QVERIFY(!m_form->recordChanged());
         QVERIFY(m_form->close());
         QVERIFY(m_dialogs->shown.isEmpty());
     }
@@ -376,12 +376,12 @@ private slots:
         makeForm();
         fillAll(*m_form);
         QVERIFY(showForm());
-        QTest::keyClick(child<QLineEdit>("Edit5"), Qt::Key_X);
+        QTest::keyClick(child<QLineEdit>("subjectEdit"), Qt::Key_X);
         m_form->setRecordChanged(false);
-        QVERIFY(!m_form->RecordChanged());
+        QVERIFY(!m_form->recordChanged());
         QVERIFY(m_form->fieldChanged(EditorField::Dotyczy));
-        QTest::keyClick(child<QLineEdit>("Edit5"), Qt::Key_Y);
-        QVERIFY(m_form->RecordChanged());
+        QTest::keyClick(child<QLineEdit>("subjectEdit"), Qt::Key_Y);
+        QVERIFY(m_form->recordChanged());
     }
 
     // A window the user opens gets the focus, in its first field, whatever window had it.
@@ -398,7 +398,7 @@ private slots:
         makeForm();
         if (present) {
             QVERIFY(activateForm());
-            child<QWidget>("Memo3")->setFocus();
+            child<QWidget>("annotationsMemo")->setFocus();
         }
         QLineEdit list;
         list.show();
@@ -411,7 +411,7 @@ private slots:
             m_form->show();
 
         QVERIFY(QTest::qWaitForWindowActive(m_form.get()));
-        QTRY_COMPARE(focusName(), QStringLiteral("Edit4"));
+        QTRY_COMPARE(focusName(), QStringLiteral("dateEdit"));
     }
 
     // A step that shows another case says it to a screen reader, once, without moving the
@@ -422,13 +422,13 @@ private slots:
         QTest::addColumn<QString>("date");
         QTest::addColumn<bool>("shows");
         QTest::addColumn<QStringList>("heard");
-        QTest::newRow("next") << "btnNastepny"
+        QTest::newRow("next") << "nextButton"
                               << "2024.01.29" << true
                               << QStringList({ "Wpłynęło: 2024.01.29. Rekord 3 z 17" });
         QTest::newRow("first, a case without a date")
-            << "btnPierwszy"
+            << "firstButton"
             << "" << true << QStringList({ "Wpłynęło: pusto. Rekord 3 z 17" });
-        QTest::newRow("last, the typing kept") << "btnOstatni"
+        QTest::newRow("last, the typing kept") << "lastButton"
                                                << "" << false << QStringList();
     }
 
@@ -447,7 +447,7 @@ private slots:
             if (!shows)
                 return;
             m_form->setFieldText(EditorField::Termin, date);
-            m_form->Label1()->setText(QStringLiteral("3 z 17"));
+            m_form->positionLabel()->setText(QStringLiteral("3 z 17"));
             m_form->markShown();
         };
         // A reader hears the notification each time it appears, so every appearance counts.
@@ -472,29 +472,32 @@ private slots:
     {
         makeForm();
         QVERIFY(activateForm());
-        child<QWidget>("btnClose")->setFocus();
-        QTRY_COMPARE(focusName(), QStringLiteral("btnClose"));
+        child<QWidget>("closeButton")->setFocus();
+        QTRY_COMPARE(focusName(), QStringLiteral("closeButton"));
         QStringList visited;
         for (int i = 0; i < 16; ++i) {
             QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
             visited << focusName();
         }
         QCOMPARE(visited,
-            QStringList({ "Edit4", "edKlient", "Edit5", "edKrypto1", "Memo2", "Memo3", "edKrypto2",
-                "btnWymazuj", "btnPierwszy", "btnPoprzedni", "btnNastepny", "btnOstatni",
-                "btnDodaj", "btnZniszcz", "btnZmiana", "btnClose" }));
+            QStringList({ "dateEdit", "senderEdit", "subjectEdit", "settlementCombo", "detailsMemo",
+                "annotationsMemo", "replyModeEdit", "clearButton", "firstButton", "previousButton",
+                "nextButton", "lastButton", "addButton", "deleteButton", "saveButton",
+                "closeButton" }));
     }
 
     void everyControlIsNamedForAScreenReader_data()
     {
         QTest::addColumn<QString>("control");
         QTest::addColumn<QString>("name");
-        const QList<std::pair<const char*, const char*>> names { { "Edit4", "Wpłynęło:" },
-            { "edKlient", "Nadawca:" }, { "Edit5", "Dotyczy:" },
-            { "edKrypto1", "Tryb załatwienia kolvar:" }, { "Memo2", "Dane szczegółowe kolvar" },
-            { "Memo3", "Adnotacje urzędowe." }, { "edKrypto2", "Tryb udzielenia odpowiedzi:" },
-            { "btnPierwszy", "Na Pierwszy rekord" },
-            { "btnZmiana", "Zatwierdza zmiany w tekście rekordu" }, { "btnWymazuj", "Czyść" } };
+        const QList<std::pair<const char*, const char*>> names { { "dateEdit", "Wpłynęło:" },
+            { "senderEdit", "Nadawca:" }, { "subjectEdit", "Dotyczy:" },
+            { "settlementCombo", "Tryb załatwienia kolvar:" },
+            { "detailsMemo", "Dane szczegółowe kolvar" },
+            { "annotationsMemo", "Adnotacje urzędowe." },
+            { "replyModeEdit", "Tryb udzielenia odpowiedzi:" },
+            { "firstButton", "Na Pierwszy rekord" },
+            { "saveButton", "Zatwierdza zmiany w tekście rekordu" }, { "clearButton", "Czyść" } };
         for (const auto& [control, name] : names)
             QTest::newRow(control) << QString::fromUtf8(control) << QString::fromUtf8(name);
     }
@@ -511,8 +514,8 @@ private slots:
     void halvesShareTheClientHeight_data()
     {
         QTest::addColumn<int>("clientHeight");
-        QTest::addColumn<int>("pnl1Height");
-        QTest::addColumn<int>("pnl2Height");
+        QTest::addColumn<int>("upperPanelHeight");
+        QTest::addColumn<int>("lowerPanelHeight");
         QTest::newRow("600 gives 222 each") << 600 << 222 << 222;
         QTest::newRow("odd remainder goes to pnl2") << 601 << 222 << 223;
         QTest::newRow("small window") << 400 << 122 << 122;
@@ -521,22 +524,22 @@ private slots:
     void halvesShareTheClientHeight()
     {
         QFETCH(int, clientHeight);
-        QFETCH(int, pnl1Height);
-        QFETCH(int, pnl2Height);
+        QFETCH(int, upperPanelHeight);
+        QFETCH(int, lowerPanelHeight);
         makeForm();
         QVERIFY(showForm());
         resizeClientTo(clientHeight);
         QCOMPARE(m_form->centralWidget()->height(), clientHeight);
 
-        QCOMPARE(child<QWidget>("pnlGorny")->geometry(), QRect(0, 0, m_form->width(), 112));
-        QCOMPARE(child<QWidget>("pnl1")->y(), 112);
-        QCOMPARE(child<QWidget>("pnl1")->height(), pnl1Height);
-        QCOMPARE(child<QWidget>("pnl2")->y(), 112 + pnl1Height);
-        QCOMPARE(child<QWidget>("pnl2")->height(), pnl2Height);
-        QCOMPARE(child<QWidget>("pnlKlawiszy")->y(), clientHeight - 44);
-        QCOMPARE(child<QWidget>("pnl22")->height(), 29);
+        QCOMPARE(child<QWidget>("topPanel")->geometry(), QRect(0, 0, m_form->width(), 112));
+        QCOMPARE(child<QWidget>("upperPanel")->y(), 112);
+        QCOMPARE(child<QWidget>("upperPanel")->height(), upperPanelHeight);
+        QCOMPARE(child<QWidget>("lowerPanel")->y(), 112 + upperPanelHeight);
+        QCOMPARE(child<QWidget>("lowerPanel")->height(), lowerPanelHeight);
+        QCOMPARE(child<QWidget>("buttonPanel")->y(), clientHeight - 44);
+        QCOMPARE(child<QWidget>("annotationsPanel")->height(), 29);
         // The details memo fills what the two strips above it leave inside the bevels.
-        QCOMPARE(child<QWidget>("Memo2")->height(), pnl1Height - 4 - 41 - 29);
+        QCOMPARE(child<QWidget>("detailsMemo")->height(), upperPanelHeight - 4 - 41 - 29);
     }
 
     void controlsFollowTheCaptionWidths_data()
@@ -563,28 +566,29 @@ private slots:
         };
         const auto x = [&](const char* name) { return child<QWidget>(name)->x(); };
         const auto w = [&](const char* name) { return child<QWidget>(name)->width(); };
-        const int gorny = w("pnlGorny");
+        const int gorny = w("topPanel");
         QCOMPARE(gorny, width);
 
-        QCOMPARE(x("lbl12"), 20);
-        QCOMPARE(x("Edit4"), 20 + caption("lbl12") + 10);
-        QCOMPARE(x("lblSprawa"), 20);
-        QCOMPARE(x("Edit5"), 20 + caption("lblSprawa") + 10);
-        QCOMPARE(w("Edit5"), gorny - x("Edit5") - 25);
-        QCOMPARE(x("lblklient"), x("Edit4") + w("Edit4") + 20);
-        QCOMPARE(x("edKlient"), x("lblklient") + caption("lblklient") + 10);
-        QCOMPARE(w("edKlient"), gorny - x("edKlient") - 25);
+        QCOMPARE(x("dateLabel"), 20);
+        QCOMPARE(x("dateEdit"), 20 + caption("dateLabel") + 10);
+        QCOMPARE(x("subjectLabel"), 20);
+        QCOMPARE(x("subjectEdit"), 20 + caption("subjectLabel") + 10);
+        QCOMPARE(w("subjectEdit"), gorny - x("subjectEdit") - 25);
+        QCOMPARE(x("senderLabel"), x("dateEdit") + w("dateEdit") + 20);
+        QCOMPARE(x("senderEdit"), x("senderLabel") + caption("senderLabel") + 10);
+        QCOMPARE(w("senderEdit"), gorny - x("senderEdit") - 25);
         // The strips sit inside their halves' bevels, and the captions keep 20 pixels from the
         // strip's own left edge in the half.
-        QCOMPARE(x("pnlTryb"), 2);
-        QCOMPARE(x("lblTryb"), 22);
-        QCOMPARE(x("edKrypto1"), 22 + caption("lblTryb") + 10);
-        QCOMPARE(w("edKrypto1"), w("pnlTryb") - caption("lblTryb") - 55);
-        QCOMPARE(x("pnlUrzedowy"), 1);
-        QCOMPARE(x("lblOdpowiada"), 21);
-        QCOMPARE(x("edKrypto2"), 21 + caption("lblOdpowiada") + 10);
-        QCOMPARE(w("edKrypto2"), w("pnlUrzedowy") - caption("lblOdpowiada") - 55);
-        for (const char* label : { "lbl12", "lblklient", "lblSprawa", "lblTryb", "lblOdpowiada" })
+        QCOMPARE(x("settlementPanel"), 2);
+        QCOMPARE(x("settlementLabel"), 22);
+        QCOMPARE(x("settlementCombo"), 22 + caption("settlementLabel") + 10);
+        QCOMPARE(w("settlementCombo"), w("settlementPanel") - caption("settlementLabel") - 55);
+        QCOMPARE(x("replyModePanel"), 1);
+        QCOMPARE(x("replyModeLabel"), 21);
+        QCOMPARE(x("replyModeEdit"), 21 + caption("replyModeLabel") + 10);
+        QCOMPARE(w("replyModeEdit"), w("replyModePanel") - caption("replyModeLabel") - 55);
+        for (const char* label :
+            { "dateLabel", "senderLabel", "subjectLabel", "settlementLabel", "replyModeLabel" })
             QCOMPARE(child<QLabel>(label)->width(), caption(label));
     }
 
@@ -593,27 +597,27 @@ private slots:
         QTest::addColumn<QString>("button");
         QTest::addColumn<QString>("hint");
         QTest::addColumn<QString>("command");
-        QTest::newRow("first") << "btnPierwszy"
+        QTest::newRow("first") << "firstButton"
                                << "Na Pierwszy rekord"
-                               << "Pierwszy1Click";
-        QTest::newRow("previous") << "btnPoprzedni"
+                               << "firstCase";
+        QTest::newRow("previous") << "previousButton"
                                   << "Poprzedni rekord"
-                                  << "Poprzedni1Click";
-        QTest::newRow("next") << "btnNastepny"
+                                  << "previousCase";
+        QTest::newRow("next") << "nextButton"
                               << "Następny rekord"
-                              << "Nastepny1Click";
-        QTest::newRow("last") << "btnOstatni"
+                              << "nextCase";
+        QTest::newRow("last") << "lastButton"
                               << "Na ostatni rekord"
-                              << "Ostatni1Click";
-        QTest::newRow("add") << "btnDodaj"
+                              << "lastCase";
+        QTest::newRow("add") << "addButton"
                              << "Dodaje rekord"
-                             << "Dodaj1Click";
-        QTest::newRow("delete") << "btnZniszcz"
+                             << "addNewCase";
+        QTest::newRow("delete") << "deleteButton"
                                 << "Usuwa zaznaczony rekord"
-                                << "Zniszcz1Click";
-        QTest::newRow("save") << "btnZmiana"
+                                << "deleteCurrentCase";
+        QTest::newRow("save") << "saveButton"
                               << "Zatwierdza zmiany w tekście rekordu"
-                              << "Zmiana1Click";
+                              << "saveChanges";
     }
 
     void speedButtonsCallTheirCommand()
@@ -636,7 +640,7 @@ private slots:
         QTest::mouseClick(b, Qt::LeftButton);
         QCOMPARE(m_host->log, QStringList({ command }));
         QCOMPARE(allTexts(*m_form), texts);
-        QVERIFY(!m_form->RecordChanged());
+        QVERIFY(!m_form->recordChanged());
         QVERIFY(m_dialogs->shown.isEmpty());
     }
 
@@ -675,10 +679,11 @@ private slots:
         makeForm();
         m_form->setFieldText(field, given);
         QCOMPARE(m_form->fieldText(field), read);
-        QPlainTextEdit* memo = field == EditorField::Szczegoly ? m_form->Memo2() : m_form->Memo3();
+        QPlainTextEdit* memo
+            = field == EditorField::Szczegoly ? m_form->detailsMemo() : m_form->annotationsMemo();
         QCOMPARE(memo->blockCount(), lines);
         QVERIFY(!memo->toPlainText().contains(QLatin1Char('\r')));
-        QVERIFY(!m_form->RecordChanged());
+        QVERIFY(!m_form->recordChanged());
     }
 
     void typingStopsAtTheMaximumLength_data()
@@ -686,10 +691,10 @@ private slots:
         QTest::addColumn<EditorField>("field");
         QTest::addColumn<QString>("control");
         QTest::addColumn<int>("limit");
-        QTest::newRow("sender 40") << EditorField::Nadawca << "edKlient" << 40;
-        QTest::newRow("subject 120") << EditorField::Dotyczy << "Edit5" << 120;
-        QTest::newRow("mode of settling 120") << EditorField::Tryb << "edKrypto1" << 120;
-        QTest::newRow("mode of reply 120") << EditorField::Odpowiedz << "edKrypto2" << 120;
+        QTest::newRow("sender 40") << EditorField::Nadawca << "senderEdit" << 40;
+        QTest::newRow("subject 120") << EditorField::Dotyczy << "subjectEdit" << 120;
+        QTest::newRow("mode of settling 120") << EditorField::Tryb << "settlementCombo" << 120;
+        QTest::newRow("mode of reply 120") << EditorField::Odpowiedz << "replyModeEdit" << 120;
     }
 
     void typingStopsAtTheMaximumLength()
@@ -729,7 +734,7 @@ private slots:
         m_form->setFieldText(EditorField::Nadawca, stored);
         QCOMPARE(m_form->fieldText(EditorField::Nadawca), stored);
 
-        auto* edit = child<QLineEdit>("edKlient");
+        auto* edit = child<QLineEdit>("senderEdit");
         edit->end(false);
         QTest::keyClick(edit, Qt::Key_Z);
         QCOMPARE(m_form->fieldText(EditorField::Nadawca), stored);
@@ -746,8 +751,8 @@ private slots:
                              "miesiąca, z powiadomieniem strony");
         m_form->setFieldText(EditorField::Tryb, longMode);
         m_form->setFieldText(EditorField::Dotyczy, QString(120, QLatin1Char('d')));
-        QCOMPARE(child<QComboBox>("edKrypto1")->lineEdit()->cursorPosition(), 0);
-        QCOMPARE(child<QLineEdit>("Edit5")->cursorPosition(), 0);
+        QCOMPARE(child<QComboBox>("settlementCombo")->lineEdit()->cursorPosition(), 0);
+        QCOMPARE(child<QLineEdit>("subjectEdit")->cursorPosition(), 0);
     }
 
     void dateFieldKeepsItsSeparatorsAndBlanks()
@@ -762,16 +767,17 @@ private slots:
 
     void appearanceComesFromTheHost()
     {
-        m_host->panelColor = 0x00FF00; // green
-        m_host->editBoxColor = 0xFFFF00; // aqua
-        m_host->labelFontColor = 0x800000; // navy
-        m_host->editFontColor = 0x000080; // maroon
-        m_host->editFontSize = 14;
+        m_host->storedPanelColor = 0x00FF00; // green
+        m_host->storedEditBoxColor = 0xFFFF00; // aqua
+        m_host->storedLabelFontColor = 0x800000; // navy
+        m_host->storedEditFontColor = 0x000080; // maroon
+        m_host->storedEditFontSize = 14;
         makeForm();
 
         for (const QString& name : SevenPanels)
             QCOMPARE(child<QWidget>(name)->palette().color(QPalette::Window), QColor(0, 255, 0));
-        QCOMPARE(child<QWidget>("pnl22")->palette().color(QPalette::Window), QColor(192, 192, 192));
+        QCOMPARE(child<QWidget>("annotationsPanel")->palette().color(QPalette::Window),
+            QColor(192, 192, 192));
 
         for (const QString& name : SevenEdits) {
             QWidget* w = child<QWidget>(name);
@@ -782,11 +788,11 @@ private slots:
             QVERIFY(w->font().bold());
         }
         // Captions take their colour from the panel they sit on.
-        for (const char* label : { "lbl11", "lbl12", "lblTryb", "lblDane", "lblOdpowiada", "lbl113",
-                 "StaticText6", "Label1" })
+        for (const char* label : { "titleLabel", "dateLabel", "settlementLabel", "detailsLabel",
+                 "replyModeLabel", "annotationsLabel", "positionCaptionLabel", "positionLabel" })
             QCOMPARE(
                 child<QWidget>(label)->palette().color(QPalette::WindowText), QColor(0, 0, 128));
-        QCOMPARE(child<QLabel>("lbl11")->font().pixelSize(), 21);
+        QCOMPARE(child<QLabel>("titleLabel")->font().pixelSize(), 21);
         QCOMPARE(m_form->font().pixelSize(), 13);
     }
 
@@ -799,16 +805,17 @@ private slots:
         QTest::addColumn<QString>("setter");
 
         QTest::newRow("panel colour")
-            << "mnuKolorFormy"
+            << "chooseWindowColor"
             << "#c0c0c0" << SevenPanels << int(QPalette::Window) << "setPanelColor";
         QTest::newRow("edit box colour")
-            << "mnuKolorOkien"
+            << "chooseFieldColor"
             << "#fffff0" << SevenEdits << int(QPalette::Base) << "setEditBoxColor";
         QTest::newRow("caption colour")
-            << "mnuFontyOpisu"
+            << "chooseCaptionColor"
             << "#c0c0c0"
-            << QStringList({ "lbl11", "lbl12", "lblklient", "lblSprawa", "lblTryb", "lblDane",
-                   "lbl113", "lblOdpowiada", "StaticText6", "Label1" })
+            << QStringList({ "titleLabel", "dateLabel", "senderLabel", "subjectLabel",
+                   "settlementLabel", "detailsLabel", "annotationsLabel", "replyModeLabel",
+                   "positionCaptionLabel", "positionLabel" })
             << int(QPalette::WindowText) << "setLabelFontColor";
     }
 
@@ -819,7 +826,7 @@ private slots:
         QFETCH(QStringList, widgets);
         QFETCH(int, role);
         QFETCH(QString, setter);
-        m_host->editBoxColor = 0xF0FFFF; // ivory, so the preset shows where it came from
+        m_host->storedEditBoxColor = 0xF0FFFF; // ivory, so the preset shows where it came from
         makeForm();
 
         m_dialogs->colors.push_back(QColor(255, 0, 0));
@@ -833,9 +840,9 @@ private slots:
                 QColor(255, 0, 0));
         QCOMPARE(m_host->log, QStringList({ setter }));
         const kolvar::ColorValue red = 0x0000FF;
-        const kolvar::ColorValue stored = setter == "setPanelColor" ? m_host->panelColor
-            : setter == "setEditBoxColor"                           ? m_host->editBoxColor
-                                                                    : m_host->labelFontColor;
+        const kolvar::ColorValue stored = setter == "setPanelColor" ? m_host->storedPanelColor
+            : setter == "setEditBoxColor"                           ? m_host->storedEditBoxColor
+                                                                    : m_host->storedLabelFontColor;
         QCOMPARE(stored, red);
     }
 
@@ -847,7 +854,7 @@ private slots:
         courier.setItalic(true);
         courier.setUnderline(true);
         m_dialogs->fonts.push_back(kolvar::FontChoice { courier, QColor(0, 0, 255) });
-        child<QAction>("mnuFontyEdycji")->trigger();
+        child<QAction>("chooseFieldFont")->trigger();
 
         QCOMPARE(m_dialogs->shown.size(), 1);
         QFont preset;
@@ -865,12 +872,12 @@ private slots:
             QCOMPARE(w->font().pointSize(), 16);
             QCOMPARE(w->palette().color(QPalette::Text), QColor(0, 0, 255));
         }
-        QCOMPARE(m_host->editFontSize, 16);
-        QCOMPARE(m_host->editFontColor, kolvar::ColorValue(0xFF0000));
+        QCOMPARE(m_host->storedEditFontSize, 16);
+        QCOMPARE(m_host->storedEditFontColor, kolvar::ColorValue(0xFF0000));
         QCOMPARE(m_host->log, QStringList({ "setEditFontColor", "setEditFontSize" }));
 
         // The next time the dialog starts from the size now in force, again in plain style.
-        child<QAction>("mnuFontyEdycji")->trigger();
+        child<QAction>("chooseFieldFont")->trigger();
         QVERIFY(preset.fromString(m_dialogs->shown.last().text));
         QCOMPARE(preset.pointSize(), 16);
         QVERIFY(!preset.italic());
@@ -879,10 +886,10 @@ private slots:
     void cancelledDialogChangesNothing_data()
     {
         QTest::addColumn<QString>("action");
-        QTest::newRow("panel colour") << "mnuKolorFormy";
-        QTest::newRow("edit box colour") << "mnuKolorOkien";
-        QTest::newRow("caption colour") << "mnuFontyOpisu";
-        QTest::newRow("edit font") << "mnuFontyEdycji";
+        QTest::newRow("panel colour") << "chooseWindowColor";
+        QTest::newRow("edit box colour") << "chooseFieldColor";
+        QTest::newRow("caption colour") << "chooseCaptionColor";
+        QTest::newRow("edit font") << "chooseFieldFont";
     }
 
     void cancelledDialogChangesNothing()
@@ -891,7 +898,8 @@ private slots:
         makeForm();
         QList<QPalette> palettes;
         QList<QFont> fonts;
-        const QStringList names = SevenPanels + SevenEdits + QStringList({ "lbl11", "lblTryb" });
+        const QStringList names
+            = SevenPanels + SevenEdits + QStringList({ "titleLabel", "settlementLabel" });
         for (const QString& name : names) {
             palettes << child<QWidget>(name)->palette();
             fonts << child<QWidget>(name)->font();
@@ -945,5 +953,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestEditorWindow)
-#include "tst_editorwindow.moc"
+QTEST_MAIN(TestCaseEditor)
+#include "tst_caseeditor.moc"

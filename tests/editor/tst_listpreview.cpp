@@ -1,7 +1,7 @@
+#include "ListPreview.h"
 #include "RecordingPrinter.h"
 #include "ScriptedDialogs.h"
-#include "UnitPokazuj.h"
-#include "Zarur.h"
+#include "SortableGrid.h"
 
 #include <QAccessible>
 #include <QCheckBox>
@@ -19,13 +19,13 @@
 
 #include <cmath>
 
-using kolvar::grid::TZarur;
+using kolvar::grid::SortableGrid;
 using kolvar::test::Recording;
 using kolvar::test::RecordingPrinter;
 using kolvar::test::ScriptedDialogs;
 using kolvar::test::ScriptedPrinters;
 
-class TestPokazuj : public QObject
+class TestListPreview : public QObject
 {
     Q_OBJECT
 
@@ -33,8 +33,8 @@ private:
     std::unique_ptr<ScriptedDialogs> m_dialogs;
     std::unique_ptr<ScriptedPrinters> m_printers;
     std::unique_ptr<Recording> m_recording;
-    std::unique_ptr<TZarur> m_grid;
-    std::unique_ptr<TPokazuj> m_preview;
+    std::unique_ptr<SortableGrid> m_grid;
+    std::unique_ptr<ListPreview> m_preview;
 
     template <typename T> T* child(const char* name) const
     {
@@ -56,13 +56,13 @@ private:
     // The list's cells on the page numbered, as the preview draws it.
     QStringList previewCells(int number)
     {
-        const int kept = m_grid->PrintOptions().PreviewPage;
-        m_grid->PrintOptions().PreviewPage = number;
+        const int kept = m_grid->printOptions().previewPage;
+        m_grid->printOptions().previewPage = number;
         QImage picture;
-        m_grid->RenderPreviewPage(picture);
-        m_grid->PrintOptions().PreviewPage = kept;
+        m_grid->renderPreviewPage(picture);
+        m_grid->printOptions().previewPage = kept;
         QStringList cells;
-        for (const kolvar::grid::PageItem& item : m_grid->RenderedPage().items)
+        for (const kolvar::grid::PageItem& item : m_grid->renderedPage().items)
             if (item.kind == kolvar::grid::PageItem::Text && item.text.startsWith(u"Sprawa"))
                 cells << item.text;
         return cells;
@@ -87,7 +87,7 @@ private slots:
         m_dialogs = std::make_unique<ScriptedDialogs>();
         m_printers = std::make_unique<ScriptedPrinters>();
         m_recording = std::make_unique<Recording>();
-        m_grid = std::make_unique<TZarur>();
+        m_grid = std::make_unique<SortableGrid>();
         m_grid->setColCount(3);
         m_grid->setRowCount(120);
         for (int c = 0; c < 3; ++c)
@@ -95,10 +95,10 @@ private slots:
         for (int r = 0; r < 120; ++r)
             for (int c = 0; c < 3; ++c)
                 m_grid->setCells(c, r, QStringLiteral("Sprawa %1.%2").arg(r).arg(c));
-        m_preview = std::make_unique<TPokazuj>();
-        m_preview->SetGrid(m_grid.get());
-        m_grid->RenderPreviewPage(m_preview->PrintImage());
-        m_preview->ShowPrintImage();
+        m_preview = std::make_unique<ListPreview>();
+        m_preview->setGrid(m_grid.get());
+        m_grid->renderPreviewPage(m_preview->printImage());
+        m_preview->showPrintImage();
         m_preview->show();
     }
 
@@ -121,42 +121,42 @@ private slots:
     void pageFollowsEditsOnlyWithLiveRefresh()
     {
         QFETCH(bool, live);
-        QCOMPARE(child<QLabel>("lblpages")->text(), QStringLiteral("strona z 3"));
-        child<QCheckBox>("cklive")->setChecked(live);
+        QCOMPARE(child<QLabel>("pageCountLabel")->text(), QStringLiteral("strona z 3"));
+        child<QCheckBox>("liveCheck")->setChecked(live);
         const QImage before = m_preview->shownImage();
-        child<QLineEdit>("Header")->setText(QStringLiteral("Rejestr spraw"));
-        QCOMPARE(m_grid->PrintOptions().PageTitle, QStringLiteral("Rejestr spraw"));
+        child<QLineEdit>("headerEdit")->setText(QStringLiteral("Rejestr spraw"));
+        QCOMPARE(m_grid->printOptions().pageTitle, QStringLiteral("Rejestr spraw"));
         QCOMPARE(m_preview->shownImage() != before, live);
-        child<QCheckBox>("cklive")->setChecked(true);
+        child<QCheckBox>("liveCheck")->setChecked(true);
         QVERIFY(m_preview->shownImage() != before);
 
         // Page 2 of the list, then the frames: each edit shows at once.
         const QImage first = m_preview->shownImage();
-        child<QLineEdit>("EditPage")->setText(QStringLiteral("2"));
-        QCOMPARE(m_grid->PrintOptions().PreviewPage, 2);
+        child<QLineEdit>("pageEdit")->setText(QStringLiteral("2"));
+        QCOMPARE(m_grid->printOptions().previewPage, 2);
         QVERIFY(m_preview->shownImage() != first);
-        child<QListWidget>("Margins")->setCurrentRow(2);
-        child<QLineEdit>("Margin")->setText(QStringLiteral("abc"));
+        child<QListWidget>("marginList")->setCurrentRow(2);
+        child<QLineEdit>("marginEdit")->setText(QStringLiteral("abc"));
         QCOMPARE(m_dialogs->texts(),
             QStringList { QStringLiteral("\"abc\" nie jest poprawną liczbą całkowitą.") });
-        QCOMPARE(m_grid->PrintOptions().MarginLeft, 0);
+        QCOMPARE(m_grid->printOptions().marginLeft, 0);
     }
 
     void everyInputIsNamedForAScreenReader_data()
     {
         QTest::addColumn<QString>("control");
         QTest::addColumn<QString>("name");
-        QTest::newRow("header text") << "Header"
+        QTest::newRow("header text") << "headerEdit"
                                      << "Tekst wybranej pozycji";
-        QTest::newRow("header entries") << "Headers"
+        QTest::newRow("header entries") << "headerList"
                                         << "Teksty strony";
-        QTest::newRow("margin value") << "Margin"
+        QTest::newRow("margin value") << "marginEdit"
                                       << "Aktualna wartosc wybranej niżej pozycji";
-        QTest::newRow("margin entries") << "Margins"
+        QTest::newRow("margin entries") << "marginList"
                                         << "Marginesy i rozmiary";
-        QTest::newRow("page") << "EditPage"
+        QTest::newRow("page") << "pageEdit"
                               << "Aktualnie widoczna strona bazy";
-        QTest::newRow("print button") << "btnprint"
+        QTest::newRow("print button") << "printButton"
                                       << "Druk";
     }
     void everyInputIsNamedForAScreenReader()
@@ -191,18 +191,18 @@ private slots:
 
     void clicksZoomInBySteps()
     {
-        click("btnfull");
-        const int natural = m_preview->PrintImage().width();
+        click("fullWidthButton");
+        const int natural = m_preview->printImage().width();
         QList<int> widths { m_preview->shownImage().width() };
         for (int i = 0; i < 6; ++i) {
-            m_preview->PreviewImageClick();
+            m_preview->zoomPage();
             widths << m_preview->shownImage().width();
         }
         QVERIFY(widths.first() < natural * 0.8);
         for (qsizetype i = 1; widths[i] != natural; ++i)
             QCOMPARE(widths[i], int(std::nearbyint(widths[i - 1] / 0.8)));
         QCOMPARE(widths.last(), natural);
-        QCOMPARE(m_preview->shownImage().height(), m_preview->PrintImage().height());
+        QCOMPARE(m_preview->shownImage().height(), m_preview->printImage().height());
     }
 
     void printsThePageShownUnlessTheDialogChoseOthers_data()
@@ -227,7 +227,7 @@ private slots:
         QFETCH(int, to);
         QFETCH(QList<int>, printed);
         offerRecordingPrinters();
-        child<QLineEdit>("EditPage")->setText(QStringLiteral("2"));
+        child<QLineEdit>("pageEdit")->setText(QStringLiteral("2"));
         m_dialogs->printers.push_back(true);
         m_dialogs->choosePrint = [&](QPrinter& printer) {
             if (range < 0)
@@ -236,7 +236,7 @@ private slots:
             if (range == QPrinter::PageRange)
                 printer.setFromTo(from, to);
         };
-        click("btnprint");
+        click("printButton");
 
         QCOMPARE(m_dialogs->shown.size(), 1);
         const ScriptedDialogs::Shown& dialog = m_dialogs->shown.constFirst();
@@ -272,14 +272,14 @@ private slots:
             = landscape ? QPageLayout::Landscape : QPageLayout::Portrait;
         offerRecordingPrinters();
         m_dialogs->setups.push_back(kolvar::PrinterSetup { queue, chosen, orientation });
-        click("btnsetup");
+        click("printerButton");
 
         // The set-up opened on what the pages were laid out for: A4, upright.
         QCOMPARE(m_dialogs->shown.size(), 1);
         QVERIFY(m_dialogs->shown.constFirst().setup.paper.isEquivalentTo(QPageSize(QPageSize::A4)));
         QCOMPARE(m_dialogs->shown.constFirst().setup.orientation, QPageLayout::Portrait);
         QCOMPARE(m_printers->names.constLast(), queue);
-        QCOMPARE(m_grid->PrintOptions().Orientation,
+        QCOMPARE(m_grid->printOptions().orientation,
             landscape ? kolvar::grid::poLandscape : kolvar::grid::poPortrait);
         // The preview shows the chosen sheet in screen pixels (600 dpi over 96 is 6).
         QSize sheet = chosen.sizePixels(600);
@@ -289,7 +289,7 @@ private slots:
         QCOMPARE(m_preview->shownImage().size(), sheet);
 
         m_dialogs->printers.push_back(true);
-        click("btnprint");
+        click("printButton");
         QCOMPARE(m_dialogs->texts(), QStringList());
         QCOMPARE(m_printers->names.constLast(), queue);
         QVERIFY(m_recording->layout.pageSize().isEquivalentTo(chosen));
@@ -308,11 +308,11 @@ private slots:
     {
         offerRecordingPrinters();
         const QImage before = m_preview->shownImage();
-        click("btnsetup");
-        QCOMPARE(m_grid->PrintOptions().Orientation, kolvar::grid::poPortrait);
+        click("printerButton");
+        QCOMPARE(m_grid->printOptions().orientation, kolvar::grid::poPortrait);
         QCOMPARE(m_preview->shownImage(), before);
         m_dialogs->printers.push_back(true);
-        click("btnprint");
+        click("printButton");
         QCOMPARE(m_printers->names.constLast(), QString());
         QCOMPARE(m_recording->layout.orientation(), QPageLayout::Portrait);
     }
@@ -336,12 +336,12 @@ private slots:
         } else {
             m_preview->resize(size);
         }
-        QCOMPARE(child<QWidget>("ScrollBox1")->geometry(),
+        QCOMPARE(child<QWidget>("scrollArea")->geometry(),
             QRect(162, 0, size.width() - 162, size.height()));
-        QCOMPARE(child<QWidget>("Panel1")->geometry(), QRect(0, 0, 162, size.height()));
-        click("btnfull");
+        QCOMPARE(child<QWidget>("controlPanel")->geometry(), QRect(0, 0, 162, size.height()));
+        click("fullWidthButton");
         QCOMPARE(
-            m_preview->shownImage().width(), child<QScrollArea>("ScrollBox1")->viewport()->width());
+            m_preview->shownImage().width(), child<QScrollArea>("scrollArea")->viewport()->width());
     }
 
     void printingSaysWhatBecameOfTheJob_data()
@@ -373,8 +373,8 @@ private slots:
             return p;
         };
         m_dialogs->printers.push_back(true);
-        child<QLineEdit>("Header")->setText(QStringLiteral("Rejestr spraw"));
-        click("btnprint");
+        child<QLineEdit>("headerEdit")->setText(QStringLiteral("Rejestr spraw"));
+        click("printButton");
         QCOMPARE(m_dialogs->texts(), message.isEmpty() ? QStringList() : QStringList { message });
         if (printer == 1)
             QVERIFY(!recording.drawn.isEmpty());
@@ -394,5 +394,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestPokazuj)
-#include "tst_pokazuj.moc"
+QTEST_MAIN(TestListPreview)
+#include "tst_listpreview.moc"

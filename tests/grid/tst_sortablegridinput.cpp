@@ -2,7 +2,7 @@
 // in-place edit validation, focus and the notifications.
 #include "CellLayout.h"
 #include "SortGlyph.h"
-#include "Zarur.h"
+#include "SortableGrid.h"
 
 #include <QBoxLayout>
 #include <QLineEdit>
@@ -16,14 +16,14 @@ Q_DECLARE_METATYPE(Qt::MouseButton)
 
 namespace {
 
-class Probe : public TZarur
+class Probe : public SortableGrid
 {
 public:
-    using TZarur::CellsModified;
-    using TZarur::click;
-    using TZarur::FocusHeld;
-    using TZarur::inplaceEditor;
-    using TZarur::SortGlyph;
+    using SortableGrid::cellsModified;
+    using SortableGrid::click;
+    using SortableGrid::focusHeld;
+    using SortableGrid::inplaceEditor;
+    using SortableGrid::sortGlyph;
 };
 
 // A window holding the grid and a line edit the focus can move to.
@@ -74,7 +74,7 @@ struct Window
     {
         QList<int> rows;
         for (int r = 0; r < grid->rowCount(); ++r) {
-            if (grid->RowMarked(r))
+            if (grid->rowMarked(r))
                 rows.append(r);
         }
         return rows;
@@ -83,7 +83,7 @@ struct Window
 
 } // namespace
 
-class TestZarurInput : public QObject
+class TestSortableGridInput : public QObject
 {
     Q_OBJECT
 private slots:
@@ -107,29 +107,29 @@ private slots:
         QFETCH(QStringList, senders);
         QFETCH(int, direction);
         Window w;
-        w.grid->SetSortSymbol(sgGlyph);
-        w.grid->SetCaseSensitive(false);
+        w.grid->setSortSymbol(sgGlyph);
+        w.grid->setCaseSensitive(false);
         QList<int> seen;
-        w.grid->OnClickSort = [&](int col, int row, TSortOptions& o) {
-            seen << col << row << int(o.Direction) << int(o.KeyKind) << int(o.MatchCase);
+        w.grid->onClickSort = [&](int col, int row, SortOptions& o) {
+            seen << col << row << int(o.direction) << int(o.keyKind) << int(o.matchCase);
         };
         w.click(1, 0, {}, button);
         QCOMPARE(seen, (QList<int> { 1, 0, direction, int(skDetect), 0 }));
         QCOMPARE(w.column(1), senders);
-        QCOMPARE(w.grid->SortDirection(), TSortDirection(direction));
-        QCOMPARE(w.grid->SortColumn(), 1);
-        QCOMPARE(w.grid->SortGlyph().isNull(), false);
+        QCOMPARE(w.grid->sortDirection(), SortDirection(direction));
+        QCOMPARE(w.grid->sortColumn(), 1);
+        QCOMPARE(w.grid->sortGlyph().isNull(), false);
     }
 
     void rightClickShowsTheDescendingGlyph()
     {
         Window w;
-        w.grid->SetSortSymbol(sgGlyph);
+        w.grid->setSortSymbol(sgGlyph);
         w.click(1, 0, {}, Qt::RightButton);
-        QCOMPARE(w.grid->SortDirection(), sdDescending);
-        QCOMPARE(w.grid->SortGlyph(), loadSortGlyphResource("SORTZA"));
+        QCOMPARE(w.grid->sortDirection(), sdDescending);
+        QCOMPARE(w.grid->sortGlyph(), loadSortGlyphResource("SORTZA"));
         w.click(1, 0);
-        QCOMPARE(w.grid->SortGlyph(), loadSortGlyphResource("SORTAZ"));
+        QCOMPARE(w.grid->sortGlyph(), loadSortGlyphResource("SORTAZ"));
     }
 
     void clickSortsOnlyPlainHeaderClicks_data()
@@ -154,9 +154,9 @@ private slots:
         QFETCH(bool, sortOnClick);
         Window w;
         w.grid->setOptions(w.grid->options() | extraOptions);
-        w.grid->SetSortOnClick(sortOnClick);
+        w.grid->setSortOnClick(sortOnClick);
         int clickSorts = 0;
-        w.grid->OnClickSort = [&](int, int, TSortOptions&) { ++clickSorts; };
+        w.grid->onClickSort = [&](int, int, SortOptions&) { ++clickSorts; };
         const QStringList before = w.column(1);
         w.click(1, row, mods);
         QCOMPARE(clickSorts, 0);
@@ -170,7 +170,7 @@ private slots:
         w.grid->setCurrentCell(3, 2);
         QVERIFY(w.grid->inplaceEditor()->isVisible());
         int clickSorts = 0;
-        w.grid->OnClickSort = [&](int, int, TSortOptions&) { ++clickSorts; };
+        w.grid->onClickSort = [&](int, int, SortOptions&) { ++clickSorts; };
         const QStringList before = w.column(1);
         w.click(1, 0);
         QCOMPARE(clickSorts, 1);
@@ -180,14 +180,14 @@ private slots:
     void clickSortHandlerMayChangeTheOptions()
     {
         Window w;
-        w.grid->OnClickSort = [](int, int, TSortOptions& o) {
-            o.KeyKind = skText;
-            o.Direction = sdDescending;
+        w.grid->onClickSort = [](int, int, SortOptions& o) {
+            o.keyKind = skText;
+            o.direction = sdDescending;
         };
         w.click(2, 0);
         // Amounts 99 .. 93 as text, descending.
         QCOMPARE(w.column(2), (QStringList { "99", "98", "97", "96", "95", "94", "93" }));
-        QCOMPARE(w.grid->SortDirection(), sdDescending);
+        QCOMPARE(w.grid->sortDirection(), sdDescending);
     }
 
     void marksRowsWithTheMouse_data()
@@ -214,12 +214,12 @@ private slots:
         QFETCH(QList<int>, modifiers);
         QFETCH(QList<int>, marked);
         Window w(9);
-        w.grid->SetSortOnClick(false);
+        w.grid->setSortOnClick(false);
         const Qt::KeyboardModifiers mods[] = { {}, Qt::ControlModifier, Qt::ShiftModifier };
         for (int i = 0; i < rows.size(); ++i)
             w.click(2, rows[i], mods[modifiers[i]]);
         QCOMPARE(w.marks(), marked);
-        QCOMPARE(w.grid->MarkedRowCount(), marked.size());
+        QCOMPARE(w.grid->markedRowCount(), marked.size());
     }
 
     void marksAreInactiveWithoutRangeSelection()
@@ -263,11 +263,11 @@ private slots:
         QTest::mousePress(view, Qt::LeftButton, {}, w.centre(2, 2));
         w.grid->setTopRow(w.grid->topRow() + 5);
         const int last = w.grid->topRow() + w.grid->visibleRowCount() - 1;
-        QVERIFY(w.grid->RowMarked(last));
-        QVERIFY(!w.grid->RowMarked(last + 1));
+        QVERIFY(w.grid->rowMarked(last));
+        QVERIFY(!w.grid->rowMarked(last + 1));
         QTest::mouseRelease(view, Qt::LeftButton, {}, w.centre(2, last));
         w.grid->setTopRow(w.grid->topRow() + 5);
-        QVERIFY(!w.grid->RowMarked(w.grid->topRow() + w.grid->visibleRowCount() - 1));
+        QVERIFY(!w.grid->rowMarked(w.grid->topRow() + w.grid->visibleRowCount() - 1));
     }
 
     void extendedKeysInsertAndDelete_data()
@@ -301,7 +301,7 @@ private slots:
         QFETCH(int, rowCount);
         QFETCH(int, colCount);
         Window w(rows);
-        w.grid->SetExtendedKeys(true);
+        w.grid->setExtendedKeys(true);
         w.grid->setCurrentCell(2, 1);
         QTest::keyClick(w.grid, Qt::Key(key), mods);
         QCOMPARE(w.grid->rowCount(), rowCount);
@@ -311,7 +311,7 @@ private slots:
     void ctrlInsertAddsAnEmptyRowAtTheCurrentRow()
     {
         Window w(2);
-        w.grid->SetExtendedKeys(true);
+        w.grid->setExtendedKeys(true);
         QTest::keyClick(w.grid, Qt::Key_Insert, Qt::ControlModifier);
         QCOMPARE(w.column(1), (QStringList { "", "Ewa" }));
         QCOMPARE(w.grid->row(), 1);
@@ -347,9 +347,9 @@ private slots:
         Window w;
         w.grid->setOptions(w.grid->options() | goEditing);
         w.grid->setCurrentCell(1, 4);
-        w.grid->RememberEditCell();
+        w.grid->rememberEditCell();
         QList<QString> validated;
-        w.grid->OnCellValidate = [&](int col, int row, QString& value, bool& ok) {
+        w.grid->onCellValidate = [&](int col, int row, QString& value, bool& ok) {
             validated << QStringLiteral("%1,%2:%3").arg(col).arg(row).arg(value);
             ok = valid;
             if (!replacement.isNull())
@@ -360,13 +360,13 @@ private slots:
         QVERIFY(editor->isVisible());
         editor->selectAll();
         QTest::keyClicks(editor, "Nowy");
-        QVERIFY(w.grid->CellsModified());
+        QVERIFY(w.grid->cellsModified());
         QTest::keyClick(editor, Qt::Key_Return);
         QCOMPARE(validated, QList<QString> { "1,4:Nowy" });
         QCOMPARE(w.grid->cells(1, 4), cell);
-        QCOMPARE(w.grid->CellsModified(), modified);
+        QCOMPARE(w.grid->cellsModified(), modified);
         // The confirmed text is the new starting point: confirming again asks nothing.
-        w.grid->ConfirmEditCell();
+        w.grid->confirmEditCell();
         QCOMPARE(validated.size(), 1);
     }
 
@@ -376,14 +376,14 @@ private slots:
         int clicks = 0;
         w.grid->onClick = [&] { ++clicks; };
         int validations = 0;
-        w.grid->OnCellValidate = [&](int, int, QString&, bool&) { ++validations; };
-        QVERIFY(w.grid->FocusHeld());
+        w.grid->onCellValidate = [&](int, int, QString&, bool&) { ++validations; };
+        QVERIFY(w.grid->focusHeld());
         w.grid->setCells(w.grid->col(), w.grid->row(), "zmieniony");
         w.elsewhere->setFocus();
         QVERIFY(w.elsewhere->hasFocus());
         QCOMPARE(clicks, 1);
         QCOMPARE(validations, 1);
-        QVERIFY(!w.grid->FocusHeld());
+        QVERIFY(!w.grid->focusHeld());
     }
 
     void aFailingClickHandlerStillConfirmsTheEdit()
@@ -391,7 +391,7 @@ private slots:
         Window w;
         w.grid->onClick = [] { throw std::runtime_error("handler"); };
         int validations = 0;
-        w.grid->OnCellValidate = [&](int, int, QString&, bool& ok) {
+        w.grid->onCellValidate = [&](int, int, QString&, bool& ok) {
             ++validations;
             ok = false;
         };
@@ -406,13 +406,13 @@ private slots:
     {
         Window w;
         QList<QString> events;
-        w.grid->OnColumnWidthsChanged = [&] { events << "widths"; };
-        w.grid->OnRowHeightsChanged = [&] { events << "heights"; };
-        w.grid->OnSizeChanged = [&](int cols, int rows) {
+        w.grid->onColumnWidthsChanged = [&] { events << "widths"; };
+        w.grid->onRowHeightsChanged = [&] { events << "heights"; };
+        w.grid->onSizeChanged = [&](int cols, int rows) {
             events << QStringLiteral("size %1 %2").arg(cols).arg(rows);
         };
-        w.grid->OnMouseEnter = [&] { events << "enter"; };
-        w.grid->OnMouseLeave = [&] { events << "leave"; };
+        w.grid->onMouseEnter = [&] { events << "enter"; };
+        w.grid->onMouseLeave = [&] { events << "leave"; };
         w.grid->setColWidth(1, 90);
         w.grid->setRowHeight(2, 30);
         w.grid->setRowCount(12);
@@ -438,11 +438,11 @@ private slots:
         QCOMPARE(bar->pageStep(), expected());
         w.grid->setTopRow(500);
         QCOMPARE(bar->pageStep(), expected());
-        w.grid->SetProportionalScrollBars(false);
+        w.grid->setProportionalScrollBars(false);
         w.grid->setColWidth(1, 80);
         QCOMPARE(bar->pageStep(), 0);
     }
 };
 
-QTEST_MAIN(TestZarurInput)
-#include "tst_zarurinput.moc"
+QTEST_MAIN(TestSortableGridInput)
+#include "tst_sortablegridinput.moc"

@@ -14,13 +14,13 @@ using namespace kolvar::grid;
 namespace {
 
 std::vector<int> sortTexts(
-    const QStringList& texts, TSortKeyKind kind, TSortDirection direction, bool matchCase = false)
+    const QStringList& texts, SortKeyKind kind, SortDirection direction, bool matchCase = false)
 {
     std::vector<QString> keys(texts.begin(), texts.end());
-    TSortOptions options;
-    options.KeyKind = kind;
-    options.Direction = direction;
-    options.MatchCase = matchCase;
+    SortOptions options;
+    options.keyKind = kind;
+    options.direction = direction;
+    options.matchCase = matchCase;
     return sortedKeyOrder(keys, options, KeyFormat());
 }
 
@@ -34,7 +34,7 @@ QStringList inOrder(const QStringList& texts, const std::vector<int>& order)
 
 } // namespace
 
-class TestZarurKeys : public QObject
+class TestSortableGridKeys : public QObject
 {
     Q_OBJECT
 private slots:
@@ -98,11 +98,11 @@ private slots:
 
     void ordersDatesByTheirValue()
     {
-        QCOMPARE(CompareAsDateTime("2.01.2024", "15.12.2023"), 1);
-        QCOMPARE(CompareAsDateTime("15.03.2024 9:00", "15.03.2024 10:00"), -1);
-        QCOMPARE(CompareAsTime("9:05", "10:00"), -1);
-        QCOMPARE(CompareAsNumber("9", "10"), -1);
-        QCOMPARE(CompareAsNumber("abc", "10"), 0);
+        QCOMPARE(compareAsDateTime("2.01.2024", "15.12.2023"), 1);
+        QCOMPARE(compareAsDateTime("15.03.2024 9:00", "15.03.2024 10:00"), -1);
+        QCOMPARE(compareAsTime("9:05", "10:00"), -1);
+        QCOMPARE(compareAsNumber("9", "10"), -1);
+        QCOMPARE(compareAsNumber("abc", "10"), 0);
     }
 
     void detectsTheKeyKindOfAColumn_data()
@@ -122,7 +122,7 @@ private slots:
     {
         QFETCH(QStringList, texts);
         QFETCH(int, kind);
-        const TSortKeyKind guessed = guessKeyKind(
+        const SortKeyKind guessed = guessKeyKind(
             texts.size(), [&](qsizetype i) { return texts[i]; }, KeyFormat());
         QCOMPARE(int(guessed), kind);
     }
@@ -149,7 +149,7 @@ private slots:
         QFETCH(QStringList, texts);
         QFETCH(int, kind);
         QFETCH(QStringList, sorted);
-        const std::vector<int> order = sortTexts(texts, TSortKeyKind(kind), sdAscending);
+        const std::vector<int> order = sortTexts(texts, SortKeyKind(kind), sdAscending);
         QCOMPARE(inOrder(texts, order), sorted);
     }
 
@@ -167,7 +167,7 @@ private slots:
         QFETCH(int, direction);
         QFETCH(QList<int>, expected);
         const QStringList texts { "b", "a", "B", "c", "A" };
-        const std::vector<int> order = sortTexts(texts, skText, TSortDirection(direction));
+        const std::vector<int> order = sortTexts(texts, skText, SortDirection(direction));
         QCOMPARE(QList<int>(order.begin(), order.end()), expected);
     }
 
@@ -183,8 +183,8 @@ private slots:
     void upperCasesKeysWhenCaseDoesNotMatter()
     {
         std::vector<QString> keys { "łódź", "Zażółć" };
-        TSortOptions options;
-        options.KeyKind = skText;
+        SortOptions options;
+        options.keyKind = skText;
         (void)sortedKeyOrder(keys, options, KeyFormat());
         QCOMPARE(keys[0], QStringLiteral("ŁÓDŹ"));
         QCOMPARE(keys[1], QStringLiteral("ZAŻÓŁĆ"));
@@ -272,10 +272,10 @@ private slots:
     void usesTheCallersComparison()
     {
         std::vector<QString> keys { "ccc", "a", "bb", "dd" };
-        TSortOptions options;
-        options.KeyKind = skUserCompare;
-        options.MatchCase = true;
-        options.CompareProc
+        SortOptions options;
+        options.keyKind = skUserCompare;
+        options.matchCase = true;
+        options.compare
             = [](const QString& a, const QString& b) { return int(a.size()) - int(b.size()); };
         const std::vector<int> order = sortedKeyOrder(keys, options, KeyFormat());
         QCOMPARE(QList<int>(order.begin(), order.end()), (QList<int> { 1, 2, 3, 0 }));
@@ -283,26 +283,26 @@ private slots:
 
     void remembersHiddenSizesAcrossInsertAndDelete()
     {
-        TOldRowColValueList sizes;
-        sizes.RememberSize(8, 30, szRow);
-        sizes.RememberSize(6, 80, szCol);
-        sizes.ShiftAfterInsert(3, szRow);
-        QCOMPARE(sizes.RecallSize(9, szRow), 30);
-        QCOMPARE(sizes.RecallSize(8, szRow), -1);
-        sizes.ShiftAfterDelete(2, szCol);
-        QCOMPARE(sizes.RecallSize(5, szCol), 80);
-        QCOMPARE(sizes.RecallSize(5, szRow), -1);
+        HiddenSizeList sizes;
+        sizes.rememberSize(8, 30, szRow);
+        sizes.rememberSize(6, 80, szCol);
+        sizes.shiftAfterInsert(3, szRow);
+        QCOMPARE(sizes.recallSize(9, szRow), 30);
+        QCOMPARE(sizes.recallSize(8, szRow), -1);
+        sizes.shiftAfterDelete(2, szCol);
+        QCOMPARE(sizes.recallSize(5, szCol), 80);
+        QCOMPARE(sizes.recallSize(5, szRow), -1);
     }
 
     void recallsTheFirstAndForgetsTheLastOfTwinEntries()
     {
-        TOldRowColValueList sizes;
-        sizes.RememberSize(4, 50, szCol);
-        sizes.RememberSize(4, 0, szCol);
-        QCOMPARE(sizes.RecallSize(4, szCol), 50);
-        sizes.ForgetSize(4, szCol);
-        QCOMPARE(sizes.Count(), 1);
-        QCOMPARE(sizes.RecallSize(4, szCol), 50);
+        HiddenSizeList sizes;
+        sizes.rememberSize(4, 50, szCol);
+        sizes.rememberSize(4, 0, szCol);
+        QCOMPARE(sizes.recallSize(4, szCol), 50);
+        sizes.forgetSize(4, szCol);
+        QCOMPARE(sizes.count(), 1);
+        QCOMPARE(sizes.recallSize(4, szCol), 50);
     }
 
     void dragMarksFromTheAnchorAndReleasesWhatItLeaves_data()
@@ -373,7 +373,7 @@ private slots:
         QFETCH(int, width);
         QFETCH(int, textWidth);
         QFETCH(int, offset);
-        QCOMPARE(horzTextOffset(TAlignment(align), width, textWidth), offset);
+        QCOMPARE(horzTextOffset(HorzAlignment(align), width, textWidth), offset);
     }
 
     void placesTextVertically()
@@ -453,5 +453,5 @@ private slots:
     }
 };
 
-QTEST_APPLESS_MAIN(TestZarurKeys)
-#include "tst_zarurkeys.moc"
+QTEST_APPLESS_MAIN(TestSortableGridKeys)
+#include "tst_sortablegridkeys.moc"

@@ -1,6 +1,6 @@
 // Rows and columns of the list grid: clearing, inserting, deleting, moving, hiding and showing,
 // splitting texts into cells, delimited files and footer rows.
-#include "Zarur.h"
+#include "SortableGrid.h"
 
 #include <QTemporaryDir>
 #include <QtTest>
@@ -10,7 +10,7 @@ using namespace kolvar::grid;
 namespace {
 
 // A grid of `rows` rows and `cols` columns whose cell (c, r) reads "r.c".
-void fillNumbered(TZarur& grid, int cols, int rows)
+void fillNumbered(SortableGrid& grid, int cols, int rows)
 {
     grid.setColCount(cols);
     grid.setRowCount(rows);
@@ -20,7 +20,7 @@ void fillNumbered(TZarur& grid, int cols, int rows)
     }
 }
 
-QStringList column(const TZarur& grid, int col)
+QStringList column(const SortableGrid& grid, int col)
 {
     QStringList texts;
     for (int r = 0; r < grid.rowCount(); ++r)
@@ -45,16 +45,16 @@ void writeFile(const QString& path, const QByteArray& content)
 
 } // namespace
 
-class TestZarurModel : public QObject
+class TestSortableGridModel : public QObject
 {
     Q_OBJECT
 private slots:
     void clearAllRowsEmptiesEveryTextButKeepsTheShape()
     {
-        TZarur grid;
+        SortableGrid grid;
         fillNumbered(grid, 4, 6);
         grid.setColWidth(2, 111);
-        grid.ClearAllRows();
+        grid.clearAllRows();
         QCOMPARE(grid.rowCount(), 6);
         QCOMPARE(grid.colCount(), 4);
         QCOMPARE(grid.colWidth(2), 111);
@@ -77,114 +77,114 @@ private slots:
         QFETCH(int, first);
         QFETCH(int, last);
         QFETCH(bool, done);
-        TZarur grid;
+        SortableGrid grid;
         fillNumbered(grid, 3, 6);
-        QCOMPARE(grid.ClearRowRange(first, last), done);
+        QCOMPARE(grid.clearRowRange(first, last), done);
         QCOMPARE(grid.cells(1, 2).isEmpty(), done);
-        QCOMPARE(grid.RemoveRowRange(first, last), done);
+        QCOMPARE(grid.removeRowRange(first, last), done);
         QCOMPARE(grid.rowCount(), done ? 3 : 6);
     }
 
     void hiddenColumnsKeepTheirTextsAndGetTheirWidthsBack()
     {
-        TZarur grid;
+        SortableGrid grid;
         fillNumbered(grid, 9, 3);
         grid.setColWidth(5, 50);
         grid.setColWidth(6, 60);
         grid.setColWidth(7, 70);
-        grid.HideColumns(5, 7);
+        grid.hideColumns(5, 7);
         QCOMPARE(grid.colWidth(6), 0);
         QCOMPARE(grid.cells(6, 1), QStringLiteral("1.6"));
-        grid.ShowColumns(5, 7);
+        grid.showColumns(5, 7);
         QCOMPARE(grid.colWidth(5), 50);
         QCOMPARE(grid.colWidth(6), 60);
         QCOMPARE(grid.colWidth(7), 70);
-        QCOMPARE(grid.HiddenSizes().Count(), 0);
+        QCOMPARE(grid.hiddenSizes().count(), 0);
     }
 
     void showingAColumnNeverHiddenChangesNothing()
     {
-        TZarur grid;
+        SortableGrid grid;
         fillNumbered(grid, 5, 3);
         grid.setColWidth(3, 0);
-        grid.ShowColumns(0, 4);
+        grid.showColumns(0, 4);
         QCOMPARE(grid.colWidth(3), 0);
         QCOMPARE(grid.colWidth(1), grid.defaultColWidth());
     }
 
     void hiddenColumnWidthFollowsItsColumnThroughADeletion()
     {
-        TZarur grid;
+        SortableGrid grid;
         fillNumbered(grid, 9, 3);
         grid.setColWidth(6, 66);
-        grid.HideColumns(6, 6);
-        grid.RemoveColumnAt(2);
+        grid.hideColumns(6, 6);
+        grid.removeColumnAt(2);
         QCOMPARE(grid.cells(5, 1), QStringLiteral("1.6"));
-        grid.ShowColumns(5, 5);
+        grid.showColumns(5, 5);
         QCOMPARE(grid.colWidth(5), 66);
     }
 
     void hiddenRowHeightFollowsItsRowThroughAnInsertion()
     {
-        TZarur grid;
+        SortableGrid grid;
         fillNumbered(grid, 3, 12);
         grid.setRowHeight(8, 33);
-        grid.HideRows(8, 8);
-        grid.AddRowAt(3);
-        QCOMPARE(grid.HiddenSizes().RecallSize(9, szRow), 33);
+        grid.hideRows(8, 8);
+        grid.addRowAt(3);
+        QCOMPARE(grid.hiddenSizes().recallSize(9, szRow), 33);
         QCOMPARE(grid.rowHeight(9), 0);
         QCOMPARE(grid.cells(0, 9), QStringLiteral("8.0"));
-        grid.ShowRows(9, 9);
+        grid.showRows(9, 9);
         QCOMPARE(grid.rowHeight(9), 33);
     }
 
     void addRowAtInsertsAnEmptyCurrentRowAndTellsSo()
     {
-        TZarur grid;
+        SortableGrid grid;
         fillNumbered(grid, 3, 5);
         QList<int> inserted;
-        grid.OnRowInsert = [&](int index) { inserted.append(index); };
-        grid.AddRowAt(2);
+        grid.onRowInsert = [&](int index) { inserted.append(index); };
+        grid.addRowAt(2);
         QCOMPARE(grid.rowCount(), 6);
         QCOMPARE(column(grid, 0), (QStringList { "0.0", "1.0", "", "2.0", "3.0", "4.0" }));
         QCOMPARE(grid.row(), 2);
         QCOMPARE(inserted, QList<int> { 2 });
-        QVERIFY(grid.AddRowsAt(1, 2));
+        QVERIFY(grid.addRowsAt(1, 2));
         QCOMPARE(grid.rowCount(), 8);
         QCOMPARE(inserted, (QList<int> { 2, 1, 1 }));
-        QVERIFY(!grid.AddRowsAt(8, 1));
+        QVERIFY(!grid.addRowsAt(8, 1));
     }
 
     void removeRowAtTakesTheMarksBelowAlong()
     {
-        TZarur grid;
+        SortableGrid grid;
         fillNumbered(grid, 3, 8);
-        grid.SetRowMark(3, true);
-        grid.SetRowMark(5, true);
+        grid.setRowMark(3, true);
+        grid.setRowMark(5, true);
         QList<int> deleted;
-        grid.OnRowDelete = [&](int index) { deleted.append(index); };
-        grid.RemoveRowAt(3);
+        grid.onRowDelete = [&](int index) { deleted.append(index); };
+        grid.removeRowAt(3);
         QCOMPARE(deleted, QList<int> { 3 });
-        QVERIFY(!grid.RowMarked(3));
-        QVERIFY(grid.RowMarked(4));
-        QVERIFY(!grid.RowMarked(5));
-        QVERIFY(grid.RowMarked(1));
-        QCOMPARE(grid.MarkedRowCount(), 2);
+        QVERIFY(!grid.rowMarked(3));
+        QVERIFY(grid.rowMarked(4));
+        QVERIFY(!grid.rowMarked(5));
+        QVERIFY(grid.rowMarked(1));
+        QCOMPARE(grid.markedRowCount(), 2);
         QCOMPARE(grid.cells(0, 3), QStringLiteral("4.0"));
     }
 
     void addAndRemoveColumns()
     {
-        TZarur grid;
+        SortableGrid grid;
         fillNumbered(grid, 4, 3);
         QList<int> events;
-        grid.OnColumnInsert = [&](int index) { events.append(index); };
-        grid.OnColumnDelete = [&](int index) { events.append(-index); };
-        grid.AddColumnAt(1);
+        grid.onColumnInsert = [&](int index) { events.append(index); };
+        grid.onColumnDelete = [&](int index) { events.append(-index); };
+        grid.addColumnAt(1);
         QCOMPARE(grid.colCount(), 5);
         QCOMPARE(grid.rowTexts(2).mid(0, 5), (QStringList { "2.0", "", "2.1", "2.2", "2.3" }));
         QCOMPARE(grid.col(), 1);
-        QVERIFY(grid.RemoveColumnRange(1, 2));
+        QVERIFY(grid.removeColumnRange(1, 2));
         QCOMPARE(grid.rowTexts(2).mid(0, 3), (QStringList { "2.0", "2.2", "2.3" }));
         QCOMPARE(events, (QList<int> { 1, -2, -1 }));
     }
@@ -208,10 +208,10 @@ private slots:
         QFETCH(int, a);
         QFETCH(int, b);
         QFETCH(QStringList, after);
-        TZarur grid;
+        SortableGrid grid;
         fillNumbered(grid, 2, 7);
         grid.setRowHeight(std::min(a, b), 40);
-        grid.ExchangeRows(a, b);
+        grid.exchangeRows(a, b);
         QCOMPARE(column(grid, 0), after);
         // Heights travel with their rows, as the toolkit's row moves do.
         if (a != b)
@@ -234,19 +234,19 @@ private slots:
         QFETCH(QString, operation);
         QFETCH(int, a);
         QFETCH(int, b);
-        TZarur grid;
+        SortableGrid grid;
         fillNumbered(grid, 2, 7);
-        grid.SetRowMark(3, true);
+        grid.setRowMark(3, true);
         const QStringList before = column(grid, 0);
         if (operation == "exchange")
-            grid.ExchangeRows(a, b);
+            grid.exchangeRows(a, b);
         else if (operation == "remove")
-            grid.RemoveRowAt(a);
+            grid.removeRowAt(a);
         else
-            grid.AddRowAt(a);
+            grid.addRowAt(a);
         QCOMPARE(column(grid, 0), before);
-        QVERIFY(grid.RowMarked(3));
-        QCOMPARE(grid.MarkedRowCount(), 2);
+        QVERIFY(grid.rowMarked(3));
+        QCOMPARE(grid.markedRowCount(), 2);
     }
 
     void editedCellIsValidatedInTheRowItMovedTo_data()
@@ -262,37 +262,37 @@ private slots:
     {
         QFETCH(QString, operation);
         QFETCH(int, rowAfter);
-        TZarur grid;
+        SortableGrid grid;
         fillNumbered(grid, 2, 6);
         grid.setCurrentCell(1, 4);
-        grid.RememberEditCell();
+        grid.rememberEditCell();
         grid.setCells(1, 4, QStringLiteral("Nowy"));
         QList<int> validatedRows;
-        grid.OnCellValidate = [&](int, int row, QString& value, bool&) {
+        grid.onCellValidate = [&](int, int row, QString& value, bool&) {
             validatedRows.append(row);
             value += QLatin1Char('!');
         };
         if (operation == "insert") {
-            grid.AddRowAt(2);
+            grid.addRowAt(2);
         } else if (operation == "delete") {
-            grid.RemoveRowAt(2);
+            grid.removeRowAt(2);
         } else if (operation == "exchange") {
-            grid.ExchangeRows(2, 4);
+            grid.exchangeRows(2, 4);
         } else {
-            TSortOptions descending;
-            descending.Direction = sdDescending;
-            grid.OrderByColumn(1, descending);
+            SortOptions descending;
+            descending.direction = sdDescending;
+            grid.orderByColumn(1, descending);
         }
-        grid.ConfirmEditCell();
+        grid.confirmEditCell();
         QCOMPARE(validatedRows, QList<int> { rowAfter });
         QCOMPARE(grid.cells(1, rowAfter), QStringLiteral("Nowy!"));
     }
 
     void exchangeColumnsSwapsOnlyTheTwoColumns()
     {
-        TZarur grid;
+        SortableGrid grid;
         fillNumbered(grid, 6, 2);
-        grid.ExchangeColumns(1, 4);
+        grid.exchangeColumns(1, 4);
         QCOMPARE(
             grid.rowTexts(1).mid(0, 6), (QStringList { "1.0", "1.4", "1.2", "1.3", "1.1", "1.5" }));
     }
@@ -321,18 +321,18 @@ private slots:
         QFETCH(QString, separator);
         QFETCH(int, written);
         QFETCH(QStringList, cells);
-        TZarur grid;
+        SortableGrid grid;
         fillNumbered(grid, 5, 3);
-        QCOMPARE(grid.ModifyRow(1, text, separator), written);
+        QCOMPARE(grid.modifyRow(1, text, separator), written);
         QCOMPARE(grid.rowTexts(1).mid(0, 5), cells);
         QCOMPARE(grid.colCount(), 5);
     }
 
     void modifyColWritesDownAColumnAndLeavesTheSize()
     {
-        TZarur grid;
+        SortableGrid grid;
         fillNumbered(grid, 3, 3);
-        QCOMPARE(grid.ModifyCol(2, "p|q|r|s", "|"), 4);
+        QCOMPARE(grid.modifyCol(2, "p|q|r|s", "|"), 4);
         QCOMPARE(column(grid, 2), (QStringList { "p", "q", "r" }));
         QCOMPARE(grid.rowCount(), 3);
     }
@@ -361,9 +361,9 @@ private slots:
         QTemporaryDir dir;
         const QString path = dir.filePath("list.csv");
         writeFile(path, content);
-        TZarur grid;
+        SortableGrid grid;
         fillNumbered(grid, 7, 9);
-        grid.ReadDelimitedFile(path, u',');
+        grid.readDelimitedFile(path, u',');
         QCOMPARE(grid.rowCount(), rows);
         QCOMPARE(grid.colCount(), cols);
         QCOMPARE(grid.rowTexts(rows - 1).mid(0, cols), lastRow);
@@ -375,50 +375,50 @@ private slots:
         const QString in = dir.filePath("in.txt");
         const QString out = dir.filePath("out.txt");
         writeFile(in, "Lp.;Nadawca;Uwagi\n1;Łukasz;\n2;Urząd Skarbowy w Śremie;pilne\n");
-        TZarur grid;
-        grid.ReadDelimitedFile(in, u';');
-        grid.WriteDelimitedFile(out, u';');
+        SortableGrid grid;
+        grid.readDelimitedFile(in, u';');
+        grid.writeDelimitedFile(out, u';');
         QCOMPARE(readFile(out), readFile(in));
     }
 
     void fileErrorsReachTheCaller()
     {
-        TZarur grid;
+        SortableGrid grid;
         QVERIFY_THROWS_EXCEPTION(std::runtime_error,
-            grid.ReadDelimitedFile(QStringLiteral("/nonexistent/list.csv"), u','));
+            grid.readDelimitedFile(QStringLiteral("/nonexistent/list.csv"), u','));
     }
 
     void locateTextSearchesColumnByColumnIgnoringCase()
     {
-        TZarur grid;
+        SortableGrid grid;
         fillNumbered(grid, 3, 4);
         grid.setCells(2, 1, "Żółw");
         grid.setCells(1, 3, "żÓŁW");
         int col = -1;
         int row = -1;
-        QVERIFY(grid.LocateText("ŻÓŁW", col, row));
+        QVERIFY(grid.locateText("ŻÓŁW", col, row));
         QCOMPARE(col, 1);
         QCOMPARE(row, 3);
         col = row = 7;
-        QVERIFY(!grid.LocateText("zolw", col, row));
+        QVERIFY(!grid.locateText("zolw", col, row));
         QCOMPARE(col, 7);
         QCOMPARE(row, 7);
     }
 
     void footerRowsShrinkWithTheDataRows()
     {
-        TZarur grid;
+        SortableGrid grid;
         fillNumbered(grid, 2, 6);
-        grid.SetFooterRows(3);
-        QCOMPARE(grid.FooterRows(), 3);
-        grid.SetFooterRows(6); // more than the data rows: ignored
-        QCOMPARE(grid.FooterRows(), 3);
-        grid.RemoveRowAt(1);
-        grid.RemoveRowAt(1);
-        QCOMPARE(grid.FooterRows(), 3);
-        grid.RemoveRowAt(1);
+        grid.setFooterRows(3);
+        QCOMPARE(grid.footerRows(), 3);
+        grid.setFooterRows(6); // more than the data rows: ignored
+        QCOMPARE(grid.footerRows(), 3);
+        grid.removeRowAt(1);
+        grid.removeRowAt(1);
+        QCOMPARE(grid.footerRows(), 3);
+        grid.removeRowAt(1);
         QCOMPARE(grid.rowCount(), 3);
-        QCOMPARE(grid.FooterRows(), 2);
+        QCOMPARE(grid.footerRows(), 2);
     }
 
     void sortColumnIgnoresColumnsOutsideTheGrid_data()
@@ -434,21 +434,21 @@ private slots:
     {
         QFETCH(int, value);
         QFETCH(int, stored);
-        TZarur grid;
+        SortableGrid grid;
         fillNumbered(grid, 5, 3);
-        grid.SetSortColumn(value);
-        QCOMPARE(grid.SortColumn(), stored);
+        grid.setSortColumn(value);
+        QCOMPARE(grid.sortColumn(), stored);
     }
 
     void savedFixedCountsReadAsTheCurrentOnes()
     {
-        TZarur grid;
-        grid.SetSavedFixedRows(3);
+        SortableGrid grid;
+        grid.setSavedFixedRows(3);
         grid.setFixedCols(2);
-        QCOMPARE(grid.SavedFixedRows(), grid.fixedRows());
-        QCOMPARE(grid.SavedFixedCols(), 2);
+        QCOMPARE(grid.savedFixedRows(), grid.fixedRows());
+        QCOMPARE(grid.savedFixedCols(), 2);
     }
 };
 
-QTEST_MAIN(TestZarurModel)
-#include "tst_zarurmodel.moc"
+QTEST_MAIN(TestSortableGridModel)
+#include "tst_sortablegridmodel.moc"

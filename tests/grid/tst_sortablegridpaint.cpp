@@ -1,7 +1,7 @@
 // What the list grid paints: where a text lands in its cell, bevel edges, the sort glyph, footer
 // and marked rows, and what format handlers can change. Pixels are read from a grab of the grid.
 #include "ColorValue.h"
-#include "Zarur.h"
+#include "SortableGrid.h"
 
 #include <QPainter>
 #include <QtTest>
@@ -19,7 +19,7 @@ QColor rgb(const QColor& colour)
     return QColor::fromRgb(colour.rgb());
 }
 
-QImage grabGrid(TZarur& grid)
+QImage grabGrid(SortableGrid& grid)
 {
     return grid.viewport()->grab().toImage().convertToFormat(QImage::Format_RGB32);
 }
@@ -68,7 +68,7 @@ bool hasColour(const QImage& image, const QRect& rect, const QColor& colour)
 struct Shown
 {
     QWidget window;
-    TZarur* grid = new TZarur(&window);
+    SortableGrid* grid = new SortableGrid(&window);
 
     Shown()
     {
@@ -77,7 +77,7 @@ struct Shown
         grid->setOptions(plainLines);
         grid->setColCount(4);
         grid->setRowCount(6);
-        grid->SetRowMark(1, false);
+        grid->setRowMark(1, false);
         grid->setCurrentCell(3, 5);
         window.show();
         QVERIFY(QTest::qWaitForWindowExposed(&window));
@@ -86,7 +86,7 @@ struct Shown
 
 } // namespace
 
-class TestZarurPaint : public QObject
+class TestSortableGridPaint : public QObject
 {
     Q_OBJECT
 private slots:
@@ -117,14 +117,14 @@ private slots:
         QFETCH(int, dx);
         QFETCH(int, dy);
         Shown shown;
-        TZarur& grid = *shown.grid;
+        SortableGrid& grid = *shown.grid;
         const QString text = QStringLiteral("Żółw 42");
         const QFontMetrics metrics(grid.font());
         grid.setCells(2, 2, text);
         grid.setColWidth(2, metrics.horizontalAdvance(text) + spareWidth);
         grid.setRowHeight(2, metrics.height() + spareHeight);
-        grid.SetAlignmentHorz(TAlignment(horz));
-        grid.SetAlignmentVert(TVertAlignment(vert));
+        grid.setAlignmentHorz(HorzAlignment(horz));
+        grid.setAlignmentVert(VertAlignment(vert));
 
         const QRect cell = grid.cellRect(2, 2);
         const QImage image = grabGrid(grid);
@@ -135,14 +135,14 @@ private slots:
     void aHandlerMayRealignOrSuppressACell()
     {
         Shown shown;
-        TZarur& grid = *shown.grid;
+        SortableGrid& grid = *shown.grid;
         grid.setCells(1, 2, "lewo");
         grid.setCells(2, 2, "ukryty");
-        grid.OnGetCellFormat = [](int col, int row, GridDrawState, TFormatOptions& f) {
+        grid.onGetCellFormat = [](int col, int row, GridDrawState, CellFormat& f) {
             if (row == 2 && col == 1)
-                f.HorzAlign = taRightJustify;
+                f.horzAlign = taRightJustify;
             if (row == 2 && col == 2)
-                f.SuppressText = true;
+                f.suppressText = true;
         };
         const QImage image = grabGrid(grid);
         const QRect cell = grid.cellRect(1, 2);
@@ -173,11 +173,13 @@ private slots:
         QFETCH(bool, vertical);
         QFETCH(bool, horizontal);
         Shown shown;
-        TZarur& grid = *shown.grid;
+        SortableGrid& grid = *shown.grid;
         grid.setOptions(options);
-        grid.SetBevelStyle(TCellBevelStyle(style));
-        const QColor light = rgb(toQColor(style == cbRaised ? colors::BtnHighlight : colors::BtnShadow));
-        const QColor dark = rgb(toQColor(style == cbRaised ? colors::BtnShadow : colors::BtnHighlight));
+        grid.setBevelStyle(CellBevelStyle(style));
+        const QColor light
+            = rgb(toQColor(style == cbRaised ? colors::BtnHighlight : colors::BtnShadow));
+        const QColor dark
+            = rgb(toQColor(style == cbRaised ? colors::BtnShadow : colors::BtnHighlight));
         QVERIFY(light != dark);
         const QColor plain = rgb(grid.color());
 
@@ -218,15 +220,15 @@ private slots:
         QFETCH(int, fixedRows);
         QFETCH(bool, drawn);
         Shown shown;
-        TZarur& grid = *shown.grid;
+        SortableGrid& grid = *shown.grid;
         grid.setFixedRows(fixedRows);
         grid.setRowTexts(0, { "", "Termin", "Nadawca", "Dotyczy" });
         grid.setRowTexts(1, { "", "x", "Nadawca", "y" });
         grid.setColWidth(2, 150);
-        grid.SetSortColumn(2);
-        grid.SetSortSpacingHor(5);
-        grid.SetSortSpacingVert(1);
-        grid.SetSortSymbol(TSortSymbol(symbol));
+        grid.setSortColumn(2);
+        grid.setSortSpacingHor(5);
+        grid.setSortSpacingVert(1);
+        grid.setSortSymbol(SortSymbol(symbol));
 
         const QImage image = grabGrid(grid);
         const QColor navy = toQColor(colors::Navy);
@@ -249,12 +251,12 @@ private slots:
     void footerRowsKeepTheirColourWhenMarked()
     {
         Shown shown;
-        TZarur& grid = *shown.grid;
+        SortableGrid& grid = *shown.grid;
         grid.setOptions(plainLines | goRangeSelect);
-        grid.SetFooterRows(1);
-        grid.SetFooterColor(colors::Maroon);
-        grid.SetRowMark(5, true);
-        grid.SetRowMark(3, true);
+        grid.setFooterRows(1);
+        grid.setFooterColor(colors::Maroon);
+        grid.setRowMark(5, true);
+        grid.setRowMark(3, true);
 
         const QImage image = grabGrid(grid);
         const auto background = [&](int col, int row) {
@@ -270,8 +272,8 @@ private slots:
     void marksAreNotPaintedWithoutRangeSelection()
     {
         Shown shown;
-        TZarur& grid = *shown.grid;
-        grid.SetRowMark(3, true);
+        SortableGrid& grid = *shown.grid;
+        grid.setRowMark(3, true);
         const QImage image = grabGrid(grid);
         QCOMPARE(image.pixelColor(grid.cellRect(2, 3).center()), rgb(grid.color()));
     }
@@ -279,16 +281,16 @@ private slots:
     void formatHandlerPaintsWithTheCanvasBrushAndFont()
     {
         Shown shown;
-        TZarur& grid = *shown.grid;
+        SortableGrid& grid = *shown.grid;
         grid.setCells(2, 2, "IIIIII");
         QFont big = grid.font();
         big.setPixelSize(30);
         grid.setRowHeight(2, 60);
-        grid.OnGetCellFormat = [&](int col, int row, GridDrawState, TFormatOptions& f) {
+        grid.onGetCellFormat = [&](int col, int row, GridDrawState, CellFormat& f) {
             if (col == 2 && row == 2) {
-                f.CellBrush->setColor(Qt::green);
-                *f.CellFont = big;
-                *f.CellFontColor = Qt::red;
+                f.cellBrush->setColor(Qt::green);
+                *f.cellFont = big;
+                *f.cellFontColor = Qt::red;
             }
         };
         const QImage image = grabGrid(grid);
@@ -301,13 +303,13 @@ private slots:
     void drawCellHandlersSeeMarksAsTheSelection()
     {
         Shown shown;
-        TZarur& grid = *shown.grid;
+        SortableGrid& grid = *shown.grid;
         grid.setOptions(plainLines | goRangeSelect);
         grid.setSelection({ 1, 2, 3, 2 });
-        grid.SetRowMark(4, true);
+        grid.setRowMark(4, true);
         QHash<QPoint, GridDrawState> formatStates;
         QHash<QPoint, GridDrawState> drawStates;
-        grid.OnGetCellFormat = [&](int c, int r, GridDrawState s, TFormatOptions&) {
+        grid.onGetCellFormat = [&](int c, int r, GridDrawState s, CellFormat&) {
             formatStates[{ c, r }] = s;
         };
         grid.onDrawCell = [&](int c, int r, const QRect&, GridDrawState s) {
@@ -323,7 +325,7 @@ private slots:
     void withoutDefaultDrawingOnlyTheHandlerPaints()
     {
         Shown shown;
-        TZarur& grid = *shown.grid;
+        SortableGrid& grid = *shown.grid;
         grid.setCells(2, 2, "tekst");
         grid.setDefaultDrawing(false);
         int calls = 0;
@@ -336,36 +338,36 @@ private slots:
 
     void fitColumnWidthTakesTheWidestTextPlusAnX()
     {
-        TZarur grid;
+        SortableGrid grid;
         grid.setColCount(3);
         grid.setRowCount(4);
         grid.setCells(1, 0, "Nadawca");
         grid.setCells(1, 2, "Urząd Skarbowy w Śremie");
         grid.setCells(1, 3, "Ala");
         const QFontMetrics metrics(grid.font());
-        grid.FitColumnWidth(1);
+        grid.fitColumnWidth(1);
         QCOMPARE(grid.colWidth(1),
             metrics.horizontalAdvance("Urząd Skarbowy w Śremie") + metrics.horizontalAdvance("x"));
     }
 
     void fitColumnWidthMeasuresInTheFontsOfTheFormat()
     {
-        TZarur grid;
+        SortableGrid grid;
         grid.setColCount(3);
         grid.setRowCount(4);
         grid.setCells(1, 1, "krótki");
         grid.setCells(1, 3, "dłuższy tekst");
         QFont footer = grid.font();
         footer.setPixelSize(30);
-        grid.SetFooterFont(footer);
-        grid.SetFooterRows(1);
+        grid.setFooterFont(footer);
+        grid.setFooterRows(1);
         QFont handled = grid.font();
         handled.setPixelSize(40);
-        grid.OnGetCellFormat = [&](int, int row, GridDrawState, TFormatOptions& f) {
+        grid.onGetCellFormat = [&](int, int row, GridDrawState, CellFormat& f) {
             if (row == 1)
-                *f.CellFont = handled;
+                *f.cellFont = handled;
         };
-        grid.FitColumnWidth(1);
+        grid.fitColumnWidth(1);
         const int wide = std::max(QFontMetrics(handled).horizontalAdvance("krótki"),
             QFontMetrics(footer).horizontalAdvance("dłuższy tekst"));
         QCOMPARE(grid.colWidth(1), wide + QFontMetrics(footer).horizontalAdvance("x"));
@@ -373,17 +375,17 @@ private slots:
 
     void fitAllColumnsAddsTheExtraAndMayLeaveFixedColumns()
     {
-        TZarur grid;
+        SortableGrid grid;
         grid.setColCount(3);
         grid.setRowCount(2);
         grid.setRowTexts(1, { "Lp.", "Termin", "Nadawca" });
         grid.setColWidth(0, 7);
         const QFontMetrics metrics(grid.font());
-        grid.FitAllColumns(false, 10);
+        grid.fitAllColumns(false, 10);
         QCOMPARE(grid.colWidth(0), 7);
         QCOMPARE(grid.colWidth(2),
             metrics.horizontalAdvance("Nadawca") + metrics.horizontalAdvance("x") + 10);
-        grid.FitAllColumns(true, 0);
+        grid.fitAllColumns(true, 0);
         QCOMPARE(
             grid.colWidth(0), metrics.horizontalAdvance("Lp.") + metrics.horizontalAdvance("x"));
     }
@@ -391,24 +393,24 @@ private slots:
     void fitRowHeightWrapsTextsAndKeepsHiddenRowsHidden()
     {
         Shown shown;
-        TZarur& grid = *shown.grid;
+        SortableGrid& grid = *shown.grid;
         grid.setColWidth(2, 60);
         grid.setCells(2, 2, "jeden dwa trzy cztery pięć sześć");
-        grid.FitRowHeight(2);
+        grid.fitRowHeight(2);
         const QFontMetrics metrics(grid.font());
         QVERIFY(grid.rowHeight(2) >= 3 * metrics.lineSpacing());
         QCOMPARE(grid.rowHeight(3), grid.defaultRowHeight());
-        grid.FitRowHeight(3);
+        grid.fitRowHeight(3);
         QCOMPARE(grid.rowHeight(3), grid.defaultRowHeight());
 
         grid.setCells(2, 4, grid.cells(2, 2));
-        grid.HideRows(4, 4);
-        grid.FitHiddenRowHeights(1, 5);
+        grid.hideRows(4, 4);
+        grid.fitHiddenRowHeights(1, 5);
         QCOMPARE(grid.rowHeight(4), 0);
-        grid.ShowRows(4, 4);
+        grid.showRows(4, 4);
         QCOMPARE(grid.rowHeight(4), grid.rowHeight(2));
     }
 };
 
-QTEST_MAIN(TestZarurPaint)
-#include "tst_zarurpaint.moc"
+QTEST_MAIN(TestSortableGridPaint)
+#include "tst_sortablegridpaint.moc"

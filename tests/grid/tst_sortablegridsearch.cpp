@@ -1,7 +1,7 @@
 // Searching the list grid for a phrase: what counts as a match, the order cells are visited in,
-// the range a search covers, and how FindNext goes on and ends.
+// the range a search covers, and how findNext goes on and ends.
 #include "CellSearch.h"
-#include "Zarur.h"
+#include "SortableGrid.h"
 
 #include <QtTest>
 
@@ -13,7 +13,7 @@ using Cell = QPair<int, int>; // col, row
 using Cells = QList<Cell>;
 
 // A grid whose rows are the given lists of texts; the column count is the longest list's.
-void fill(TZarur& grid, const QList<QStringList>& rows, int fixedRows = 0, int fixedCols = 0)
+void fill(SortableGrid& grid, const QList<QStringList>& rows, int fixedRows = 0, int fixedCols = 0)
 {
     qsizetype cols = 1;
     for (const QStringList& r : rows)
@@ -26,16 +26,16 @@ void fill(TZarur& grid, const QList<QStringList>& rows, int fixedRows = 0, int f
         grid.setRowTexts(r, rows[r]);
 }
 
-// Every hit of a search, FindFirst's and then FindNext's until it answers false.
-Cells allHits(TZarur& grid, const QString& text, bool byRows)
+// Every hit of a search, findFirst's and then findNext's until it answers false.
+Cells allHits(SortableGrid& grid, const QString& text, bool byRows)
 {
     Cells hits;
     int col = 0;
     int row = 0;
-    bool found = grid.FindFirst(text, byRows, col, row);
+    bool found = grid.findFirst(text, byRows, col, row);
     while (found && hits.size() < 1000) {
         hits.append({ col, row });
-        found = grid.FindNext(col, row);
+        found = grid.findNext(col, row);
     }
     return hits;
 }
@@ -71,7 +71,7 @@ QString decode(QByteArrayView bytes)
 
 } // namespace
 
-class TestZarurSearch : public QObject
+class TestSortableGridSearch : public QObject
 {
     Q_OBJECT
 private slots:
@@ -263,28 +263,28 @@ private slots:
     {
         QFETCH(int, useFixed);
         QFETCH(Cells, hits);
-        TZarur grid;
+        SortableGrid grid;
         fill(grid, { { "x", "x", "x" }, { "x", "x", "x" }, { "x", "x", "x" } }, 1, 2);
-        grid.SetSearchSubstring(true);
-        grid.SetUseFixed(HandleFixed(useFixed));
+        grid.setSearchSubstring(true);
+        grid.setUseFixed(HandleFixed(useFixed));
         QCOMPARE(allHits(grid, "x", true), hits);
     }
 
     void substringSearchGoesOnAfterEachMatchAndEnds()
     {
-        TZarur grid;
+        SortableGrid grid;
         fill(grid, { { "Lp.", "Nadawca", "Dotyczy" }, { "1", "xABCx", "abc" } }, 1, 1);
-        grid.SetSearchSubstring(true);
+        grid.setSearchSubstring(true);
         int col = 0;
         int row = 0;
-        QVERIFY(grid.FindFirst("abc", true, col, row));
+        QVERIFY(grid.findFirst("abc", true, col, row));
         QCOMPARE(Cell(col, row), Cell(1, 1));
-        QVERIFY(grid.FindNext(col, row));
+        QVERIFY(grid.findNext(col, row));
         QCOMPARE(Cell(col, row), Cell(2, 1));
-        QVERIFY(!grid.FindNext(col, row));
+        QVERIFY(!grid.findNext(col, row));
         QCOMPARE(Cell(col, row), Cell(-1, -1));
         col = row = 5;
-        QVERIFY(!grid.FindNext(col, row));
+        QVERIFY(!grid.findNext(col, row));
         QCOMPARE(Cell(col, row), Cell(-1, -1));
     }
 
@@ -300,9 +300,9 @@ private slots:
     {
         QFETCH(bool, byRows);
         QFETCH(Cells, hits);
-        TZarur grid;
+        SortableGrid grid;
         fill(grid, { { "", "", "" }, { "", "Łódź", "łódź" }, { "", "ŁÓDŹ", "x łódź x" } }, 1, 1);
-        grid.SetSearchSubstring(true);
+        grid.setSearchSubstring(true);
         QCOMPARE(allHits(grid, "Łódź", byRows), hits);
     }
 
@@ -327,32 +327,32 @@ private slots:
         QFETCH(int, index);
         QFETCH(int, useFixed);
         QFETCH(Cells, hits);
-        TZarur grid;
+        SortableGrid grid;
         fill(grid, { { "k", "k", "k" }, { "k", "k", "k" }, { "k", "k", "k" } }, 1, 1);
-        grid.SetSearchSubstring(true);
-        grid.SetUseFixed(HandleFixed(useFixed));
+        grid.setSearchSubstring(true);
+        grid.setUseFixed(HandleFixed(useFixed));
         Cells found;
         int col = 0;
         int row = 0;
-        bool hit = inRow ? grid.FindFirstInRow("K", index, col, row)
-                         : grid.FindFirstInCol("K", index, col, row);
+        bool hit = inRow ? grid.findFirstInRow("K", index, col, row)
+                         : grid.findFirstInCol("K", index, col, row);
         while (hit && found.size() < 20) {
             found.append({ col, row });
-            hit = grid.FindNext(col, row);
+            hit = grid.findNext(col, row);
         }
         QCOMPARE(found, hits);
     }
 
     void hiddenCellsAreSearchedButTextsBeyondTheColumnsAreNot()
     {
-        TZarur grid;
+        SortableGrid grid;
         fill(grid,
             { { "Lp.", "Nadawca", "ID" }, { "1", "Nowak", "17" }, { "2", "Kowalski", "18" } }, 1,
             1);
         grid.setCells(3, 1, "Nowak w adnotacji"); // kept beyond colCount, as the list does
-        grid.HideColumns(2, 2);
-        grid.HideRows(2, 2);
-        grid.SetSearchSubstring(true);
+        grid.hideColumns(2, 2);
+        grid.hideRows(2, 2);
+        grid.setSearchSubstring(true);
         QCOMPARE(allHits(grid, "nowak", true), (Cells { { 1, 1 } }));
         QCOMPARE(allHits(grid, "18", true), (Cells { { 2, 2 } }));
         QCOMPARE(allHits(grid, "kowalski", false), (Cells { { 1, 2 } }));
@@ -381,12 +381,12 @@ private slots:
         QFETCH(int, keyLen);
         QFETCH(QString, phrase);
         QFETCH(Cells, hits);
-        TZarur grid;
+        SortableGrid grid;
         fill(grid, { { "ABCDEF", "abcxyz" }, { "ŚRÓDMIEŚCIE", "" } });
-        grid.SetUseFixed(hfYes);
-        grid.SetKeyType(TMSortType(keyType));
-        grid.SetKeyPos(keyPos);
-        grid.SetKeyLen(keyLen);
+        grid.setUseFixed(hfYes);
+        grid.setKeyType(SearchKeyType(keyType));
+        grid.setKeyPos(keyPos);
+        grid.setKeyLen(keyLen);
         QCOMPARE(allHits(grid, phrase, true), hits);
     }
 
@@ -399,64 +399,64 @@ private slots:
     void compactAndWideRowsAreSearchedAlike()
     {
         QFETCH(bool, codec);
-        TZarur grid;
+        SortableGrid grid;
         if (codec)
             grid.setCompactCodec(encode, decode, canEncode);
         fill(grid,
             { { "Lp.", "Nadawca" }, { "1", "Zakład w Łodzi" }, { "2", "ZAKŁAD W ŁODZI" },
                 { "3", "Café Łódź €" }, { "4", "zaklad" } },
             1, 1);
-        grid.SetSearchSubstring(true);
+        grid.setSearchSubstring(true);
         QCOMPARE(allHits(grid, "zakład w łodzi", true), (Cells { { 1, 1 }, { 1, 2 } }));
         QCOMPARE(allHits(grid, "ŁÓDŹ €", true), (Cells { { 1, 3 } }));
     }
 
     void settingsChangedBetweenCallsApplyToTheRest()
     {
-        TZarur grid;
+        SortableGrid grid;
         fill(grid, { { "abc" }, { "ABC" }, { "abc" }, { "ABC" } });
-        grid.SetUseFixed(hfYes);
-        grid.SetSearchSubstring(true);
+        grid.setUseFixed(hfYes);
+        grid.setSearchSubstring(true);
         int col = 0;
         int row = 0;
-        QVERIFY(grid.FindFirst("abc", true, col, row));
+        QVERIFY(grid.findFirst("abc", true, col, row));
         QCOMPARE(row, 0);
         // The phrase was upper-cased for the case-blind search; with case it now finds capitals.
-        grid.SetKeyType(soStringCaseSensitive);
-        QVERIFY(grid.FindNext(col, row));
+        grid.setKeyType(soStringCaseSensitive);
+        QVERIFY(grid.findNext(col, row));
         QCOMPARE(row, 1);
-        QVERIFY(grid.FindNext(col, row));
+        QVERIFY(grid.findNext(col, row));
         QCOMPARE(row, 3);
     }
 
     void aShrunkGridIsNotSearchedBeyondItsEnd()
     {
-        TZarur grid;
+        SortableGrid grid;
         fill(grid, { { "", "" }, { "", "" }, { "", "" } });
-        grid.SetUseFixed(hfYes);
+        grid.setUseFixed(hfYes);
         int col = 0;
         int row = 0;
-        QVERIFY(grid.FindFirst("", false, col, row));
+        QVERIFY(grid.findFirst("", false, col, row));
         QCOMPARE(Cell(col, row), Cell(0, 0));
         grid.setRowCount(1);
         grid.setColCount(1);
-        QVERIFY(!grid.FindNext(col, row));
+        QVERIFY(!grid.findNext(col, row));
         QCOMPARE(Cell(col, row), Cell(-1, -1));
     }
 
     void searchExistsFromTheFirstStartEvenWithoutAHit()
     {
-        TZarur grid;
+        SortableGrid grid;
         fill(grid, { { "Lp." }, { "1" } }, 1);
         int col = 7;
         int row = 7;
-        QVERIFY(!grid.SearchExists());
-        QVERIFY(!grid.FindNext(col, row));
+        QVERIFY(!grid.searchExists());
+        QVERIFY(!grid.findNext(col, row));
         QCOMPARE(Cell(col, row), Cell(-1, -1));
-        QVERIFY(!grid.FindFirstInCol("Lp.", 0, col, row));
-        QVERIFY(grid.SearchExists());
+        QVERIFY(!grid.findFirstInCol("Lp.", 0, col, row));
+        QVERIFY(grid.searchExists());
     }
 };
 
-QTEST_MAIN(TestZarurSearch)
-#include "tst_zarursearch.moc"
+QTEST_MAIN(TestSortableGridSearch)
+#include "tst_sortablegridsearch.moc"

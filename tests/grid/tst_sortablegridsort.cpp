@@ -1,7 +1,7 @@
 // Sorting the rows of the list grid on request: key detection, stability, footer rows, the
 // current row, undoing a sort, and what stays with the row positions.
 #include "SortGlyph.h"
-#include "Zarur.h"
+#include "SortableGrid.h"
 
 #include <QtTest>
 
@@ -11,7 +11,7 @@ namespace {
 
 // One title row, then one row per key: column 0 holds the row's original position, column 1 the
 // key, column 5 (beyond the shown columns) a hidden identifier that must travel with the row.
-void fillKeys(TZarur& grid, const QStringList& keys)
+void fillKeys(SortableGrid& grid, const QStringList& keys)
 {
     grid.setColCount(3);
     grid.setRowCount(int(keys.size()) + 1);
@@ -22,7 +22,7 @@ void fillKeys(TZarur& grid, const QStringList& keys)
     }
 }
 
-QStringList column(const TZarur& grid, int col, int first = 1)
+QStringList column(const SortableGrid& grid, int col, int first = 1)
 {
     QStringList texts;
     for (int r = first; r < grid.rowCount(); ++r)
@@ -30,26 +30,26 @@ QStringList column(const TZarur& grid, int col, int first = 1)
     return texts;
 }
 
-TSortOptions options(
-    TSortDirection direction = sdAscending, TSortKeyKind kind = skDetect, bool matchCase = false)
+SortOptions options(
+    SortDirection direction = sdAscending, SortKeyKind kind = skDetect, bool matchCase = false)
 {
-    TSortOptions o;
-    o.KeyKind = kind;
-    o.Direction = direction;
-    o.MatchCase = matchCase;
+    SortOptions o;
+    o.keyKind = kind;
+    o.direction = direction;
+    o.matchCase = matchCase;
     return o;
 }
 
-class GlyphProbe : public TZarur
+class GlyphProbe : public SortableGrid
 {
 public:
-    using TZarur::RowsSorted;
-    using TZarur::SortGlyph;
+    using SortableGrid::rowsSorted;
+    using SortableGrid::sortGlyph;
 };
 
 } // namespace
 
-class TestZarurSort : public QObject
+class TestSortableGridSort : public QObject
 {
     Q_OBJECT
 private slots:
@@ -74,9 +74,9 @@ private slots:
     {
         QFETCH(QStringList, keys);
         QFETCH(QStringList, sorted);
-        TZarur grid;
+        SortableGrid grid;
         fillKeys(grid, keys);
-        grid.OrderByColumn(1, options());
+        grid.orderByColumn(1, options());
         QCOMPARE(column(grid, 1), sorted);
         QCOMPARE(grid.cells(1, 0), QStringLiteral("Klucz"));
     }
@@ -95,41 +95,41 @@ private slots:
     {
         QFETCH(int, direction);
         QFETCH(QStringList, rows);
-        TZarur grid;
+        SortableGrid grid;
         fillKeys(grid, { "b", "a", "B", "c", "A", "b" });
-        grid.OrderByColumn(1, options(TSortDirection(direction)));
+        grid.orderByColumn(1, options(SortDirection(direction)));
         QCOMPARE(column(grid, 0), rows);
-        QCOMPARE(grid.SortDirection(), TSortDirection(direction));
+        QCOMPARE(grid.sortDirection(), SortDirection(direction));
     }
 
     void matchingCaseSeparatesSmallFromCapitalLetters()
     {
-        TZarur grid;
+        SortableGrid grid;
         fillKeys(grid, { "ABC", "abc", "ABC" });
-        grid.OrderByColumn(1, options(sdAscending, skText, false));
+        grid.orderByColumn(1, options(sdAscending, skText, false));
         QCOMPARE(column(grid, 0), (QStringList { "1", "2", "3" }));
-        grid.OrderByColumn(1, options(sdAscending, skText, true));
+        grid.orderByColumn(1, options(sdAscending, skText, true));
         QCOMPARE(column(grid, 1), (QStringList { "abc", "ABC", "ABC" }));
     }
 
     void wholeRowsMoveAlsoTheirHiddenTexts()
     {
-        TZarur grid;
+        SortableGrid grid;
         fillKeys(grid, { "c", "a", "b" });
-        grid.OrderByColumn(1, options());
+        grid.orderByColumn(1, options());
         QCOMPARE(column(grid, 5), (QStringList { "id2", "id3", "id1" }));
     }
 
     void heightsAndMarksStayWithThePositions()
     {
-        TZarur grid;
+        SortableGrid grid;
         fillKeys(grid, { "c", "a", "b" });
         grid.setRowHeight(3, 0);
-        grid.SetRowMark(2, true);
-        grid.OrderByColumn(1, options());
+        grid.setRowMark(2, true);
+        grid.orderByColumn(1, options());
         QCOMPARE(grid.rowHeight(3), 0);
         QCOMPARE(grid.cells(1, 3), QStringLiteral("c"));
-        QVERIFY(grid.RowMarked(2));
+        QVERIFY(grid.rowMarked(2));
     }
 
     void footerRowsStayUnlessTheyAreSorted_data()
@@ -144,68 +144,68 @@ private slots:
     {
         QFETCH(bool, sortFooter);
         QFETCH(QStringList, sorted);
-        TZarur grid;
+        SortableGrid grid;
         fillKeys(grid, { "d", "c", "a", "Razem", "b" });
-        grid.SetFooterRows(2);
-        grid.SetSortFooter(sortFooter);
-        grid.OrderByColumn(1, options());
+        grid.setFooterRows(2);
+        grid.setSortFooter(sortFooter);
+        grid.orderByColumn(1, options());
         QCOMPARE(column(grid, 1), sorted);
     }
 
     void aGridWithOneDataRowIsNotSorted()
     {
-        TZarur grid;
+        SortableGrid grid;
         fillKeys(grid, { "x" });
         int events = 0;
-        grid.OnBeginSort = [&](int, TSortOptions&) { ++events; };
-        grid.OnEndSort = [&](int) { ++events; };
-        grid.OrderByColumn(1, options(sdDescending));
+        grid.onBeginSort = [&](int, SortOptions&) { ++events; };
+        grid.onEndSort = [&](int) { ++events; };
+        grid.orderByColumn(1, options(sdDescending));
         QCOMPARE(events, 0);
-        QCOMPARE(grid.SortDirection(), sdAscending);
-        QVERIFY(!grid.PreSortOrderKnown());
+        QCOMPARE(grid.sortDirection(), sdAscending);
+        QVERIFY(!grid.preSortOrderKnown());
     }
 
     void handlersSeeTheDetectedKindAndMayChangeIt()
     {
-        TZarur grid;
+        SortableGrid grid;
         fillKeys(grid, { "10", "9", "100" });
-        TSortKeyKind seen = skDetect;
-        grid.OnBeginSort = [&](int col, TSortOptions& o) {
+        SortKeyKind seen = skDetect;
+        grid.onBeginSort = [&](int col, SortOptions& o) {
             QCOMPARE(col, 1);
-            seen = o.KeyKind;
-            o.KeyKind = skText;
+            seen = o.keyKind;
+            o.keyKind = skText;
         };
         int ended = -1;
-        grid.OnEndSort = [&](int col) { ended = col; };
-        const TSortOptions mine = options();
-        grid.OrderByColumn(1, mine);
+        grid.onEndSort = [&](int col) { ended = col; };
+        const SortOptions mine = options();
+        grid.orderByColumn(1, mine);
         QCOMPARE(seen, skNumber);
         QCOMPARE(ended, 1);
-        QCOMPARE(mine.KeyKind, skDetect);
+        QCOMPARE(mine.keyKind, skDetect);
         QCOMPARE(column(grid, 1), (QStringList { "10", "100", "9" }));
-        QCOMPARE(grid.SortColumn(), 1);
+        QCOMPARE(grid.sortColumn(), 1);
     }
 
     void callersComparisonDecides()
     {
-        TZarur grid;
+        SortableGrid grid;
         fillKeys(grid, { "ccc", "a", "bb" });
-        TSortOptions o = options(sdDescending, skUserCompare, true);
-        o.CompareProc = [](const QString& a, const QString& b) { return int(a.size() - b.size()); };
-        grid.OrderByColumn(1, o);
+        SortOptions o = options(sdDescending, skUserCompare, true);
+        o.compare = [](const QString& a, const QString& b) { return int(a.size() - b.size()); };
+        grid.orderByColumn(1, o);
         QCOMPARE(column(grid, 1), (QStringList { "ccc", "bb", "a" }));
     }
 
     void theCurrentRowFollowsItsData()
     {
-        TZarur grid;
+        SortableGrid grid;
         fillKeys(grid, { "d", "b", "a", "c" });
         grid.setCurrentCell(2, 1); // "d"
-        grid.OrderByColumn(1, options());
+        grid.orderByColumn(1, options());
         QCOMPARE(grid.row(), 4);
         QCOMPARE(grid.col(), 2);
         QCOMPARE(grid.cells(1, grid.row()), QStringLiteral("d"));
-        grid.RestorePreSortOrder();
+        grid.restorePreSortOrder();
         QCOMPARE(grid.row(), 1);
     }
 
@@ -214,16 +214,16 @@ private slots:
         GlyphProbe grid;
         const QStringList keys { "d", "b", "a", "c", "b" };
         fillKeys(grid, keys);
-        grid.OrderByColumn(1, options(sdDescending));
-        QVERIFY(grid.RowsSorted());
-        QVERIFY(grid.PreSortOrderKnown());
-        QCOMPARE(grid.SortEntries().Count(), 5);
-        QCOMPARE(grid.SortEntries().EntryAt(0).SourceRow, 1);
-        grid.RestorePreSortOrder();
+        grid.orderByColumn(1, options(sdDescending));
+        QVERIFY(grid.rowsSorted());
+        QVERIFY(grid.preSortOrderKnown());
+        QCOMPARE(grid.sortEntries().count(), 5);
+        QCOMPARE(grid.sortEntries().entryAt(0).sourceRow, 1);
+        grid.restorePreSortOrder();
         QCOMPARE(column(grid, 1), keys);
         QCOMPARE(column(grid, 5), (QStringList { "id1", "id2", "id3", "id4", "id5" }));
-        QVERIFY(!grid.RowsSorted());
-        QCOMPARE(grid.SortEntries().Count(), 0);
+        QVERIFY(!grid.rowsSorted());
+        QCOMPARE(grid.sortEntries().count(), 0);
     }
 
     void aChangedRowCountForgetsTheOrderBeforeTheSort_data()
@@ -237,16 +237,16 @@ private slots:
     {
         QFETCH(bool, addRow);
         QFETCH(int, footerRows);
-        TZarur grid;
+        SortableGrid grid;
         fillKeys(grid, { "d", "b", "a", "c" });
-        grid.SetFooterRows(footerRows);
-        grid.OrderByColumn(1, options());
+        grid.setFooterRows(footerRows);
+        grid.orderByColumn(1, options());
         if (addRow)
-            grid.AddRowAt(2);
+            grid.addRowAt(2);
         const QStringList before = column(grid, 1);
-        QVERIFY(!grid.PreSortOrderKnown());
-        QCOMPARE(grid.SortEntries().Count(), 0);
-        grid.RestorePreSortOrder();
+        QVERIFY(!grid.preSortOrderKnown());
+        QCOMPARE(grid.sortEntries().count(), 0);
+        grid.restorePreSortOrder();
         QCOMPARE(column(grid, 1), before);
     }
 
@@ -268,9 +268,9 @@ private slots:
         QFETCH(QString, resource);
         GlyphProbe grid;
         fillKeys(grid, { "b", "a" });
-        grid.SetSortSymbol(TSortSymbol(symbol));
-        grid.OrderByColumn(1, options(TSortDirection(direction)));
-        QCOMPARE(grid.SortGlyph(), loadSortGlyphResource(resource));
+        grid.setSortSymbol(SortSymbol(symbol));
+        grid.orderByColumn(1, options(SortDirection(direction)));
+        QCOMPARE(grid.sortGlyph(), loadSortGlyphResource(resource));
     }
 
     void customGlyphsComeFromTheBitmaps()
@@ -280,30 +280,30 @@ private slots:
         up.fill(Qt::green);
         QImage down(6, 6, QImage::Format_RGB32);
         down.fill(Qt::blue);
-        grid.SetSortBitMapA(up);
-        grid.SetSortBitMapD(down);
-        grid.SetSortSymbol(sgCustom);
-        QCOMPARE(grid.SortGlyph(), up);
-        grid.SetSortDirection(sdDescending);
-        QCOMPARE(grid.SortGlyph(), down);
+        grid.setSortBitMapA(up);
+        grid.setSortBitMapD(down);
+        grid.setSortSymbol(sgCustom);
+        QCOMPARE(grid.sortGlyph(), up);
+        grid.setSortDirection(sdDescending);
+        QCOMPARE(grid.sortGlyph(), down);
     }
 
     void clearingRowsResetsTheDirectionButNotTheGlyph()
     {
         GlyphProbe grid;
         fillKeys(grid, { "b", "a" });
-        grid.SetSortSymbol(sgGlyph);
-        grid.OrderByColumn(1, options(sdDescending));
-        grid.ClearAllRows();
-        QCOMPARE(grid.SortDirection(), sdAscending);
-        QCOMPARE(grid.SortGlyph(), loadSortGlyphResource("SORTZA"));
+        grid.setSortSymbol(sgGlyph);
+        grid.orderByColumn(1, options(sdDescending));
+        grid.clearAllRows();
+        QCOMPARE(grid.sortDirection(), sdAscending);
+        QCOMPARE(grid.sortGlyph(), loadSortGlyphResource("SORTZA"));
     }
 
     void aLargeListSortsLikeTheCollator()
     {
         // Many rows with many repeats: the ranks, the counting sort and the row permutation
         // must agree with a plain stable sort by the collator.
-        TZarur grid;
+        SortableGrid grid;
         const QStringList names { "Łukasz Żółtowski", "łukasz żółtowski", "Urząd Skarbowy w Śremie",
             "Anna Nowak", "anna nowak", "Émile Zola", "Zając", "Ząbek" };
         QStringList keys;
@@ -311,7 +311,7 @@ private slots:
         for (int i = 0; i < 3000; ++i)
             keys.append(names[int(random.bounded(quint32(names.size())))]);
         fillKeys(grid, keys);
-        grid.OrderByColumn(1, options(sdDescending));
+        grid.orderByColumn(1, options(sdDescending));
 
         QList<int> expected;
         for (int i = 0; i < keys.size(); ++i)
@@ -328,5 +328,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestZarurSort)
-#include "tst_zarursort.moc"
+QTEST_MAIN(TestSortableGridSort)
+#include "tst_sortablegridsort.moc"

@@ -1,8 +1,8 @@
 #include "BevelPanel.h"
 #include "ColorValue.h"
 #include "DocumentProbe.h"
+#include "HintsWindow.h"
 #include "ScriptedDialogs.h"
-#include "help.h"
 
 #include <QApplication>
 #include <QDir>
@@ -50,7 +50,7 @@ enum class Closing { EscapeInText, EscapeOnWindow, CloseBox, Reject };
 
 } // namespace
 
-class tst_Fhelp : public QObject
+class tst_HintsWindow : public QObject
 {
     Q_OBJECT
 private:
@@ -58,7 +58,7 @@ private:
     std::unique_ptr<QTemporaryDir> m_user;
     std::unique_ptr<QTemporaryDir> m_working;
     std::unique_ptr<ScriptedDialogs> m_dialogs;
-    std::unique_ptr<TFhelp> m_window;
+    std::unique_ptr<HintsWindow> m_window;
     QString m_startFolder;
 
     [[nodiscard]] QString hintsPath() const
@@ -79,10 +79,10 @@ private:
         QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
         QCOMPARE(file.write(bytes), bytes.size());
     }
-    TFhelp& window()
+    HintsWindow& window()
     {
         if (!m_window)
-            m_window = std::make_unique<TFhelp>(m_program->path(), m_user->path(), nullptr);
+            m_window = std::make_unique<HintsWindow>(m_program->path(), m_user->path(), nullptr);
         return *m_window;
     }
     void showWindow()
@@ -90,7 +90,7 @@ private:
         window().show();
         QVERIFY(QTest::qWaitForWindowExposed(&window()));
     }
-    [[nodiscard]] QString shownText() { return textOf(*window().RichEdit1()->document()); }
+    [[nodiscard]] QString shownText() { return textOf(*window().textView()->document()); }
 
 private slots:
     void initTestCase() { m_startFolder = QDir::currentPath(); }
@@ -115,18 +115,18 @@ private slots:
     void isLaidOutAsDesigned()
     {
         showWindow();
-        TFhelp& w = window();
+        HintsWindow& w = window();
         QCOMPARE(w.windowTitle(), QStringLiteral("Plik pomocy"));
         QCOMPARE(w.size(), QSize(795, 415));
         QCOMPARE(w.palette().color(QPalette::Window), kolvar::toQColor(kolvar::colors::BtnShadow));
         // The panel fills the window, its two lowered bevels of 2 pixels frame the text.
-        QCOMPARE(w.Panel1()->geometry(), w.rect());
-        QCOMPARE(w.RichEdit1()->geometry(), w.Panel1()->rect().adjusted(4, 4, -4, -4));
-        QVERIFY(w.RichEdit1()->isReadOnly());
-        QVERIFY(w.RichEdit1()->verticalScrollBar()->isVisible());
-        QCOMPARE(w.RichEdit1()->font().pixelSize(), 16);
-        QVERIFY(!w.RichEdit1()->font().bold());
-        QCOMPARE(w.RichEdit1()->lineWrapMode(), QTextEdit::WidgetWidth);
+        QCOMPARE(w.textPanel()->geometry(), w.rect());
+        QCOMPARE(w.textView()->geometry(), w.textPanel()->rect().adjusted(4, 4, -4, -4));
+        QVERIFY(w.textView()->isReadOnly());
+        QVERIFY(w.textView()->verticalScrollBar()->isVisible());
+        QCOMPARE(w.textView()->font().pixelSize(), 16);
+        QVERIFY(!w.textView()->font().bold());
+        QCOMPARE(w.textView()->lineWrapMode(), QTextEdit::WidgetWidth);
     }
 
     void showsBuiltInGuideWithoutHintsFileBesideProgram_data()
@@ -178,7 +178,7 @@ private slots:
     void builtInGuideNamesTheProgramsFilesCommandsAndKeys()
     {
         QFETCH(QString, phrase);
-        QVERIFY(window().RichEdit1()->toPlainText().contains(phrase));
+        QVERIFY(window().textView()->toPlainText().contains(phrase));
     }
 
     void showsHintsFileBesideProgram_data()
@@ -258,7 +258,7 @@ private slots:
         writeHints(RichHints);
         showWindow();
         QCOMPARE(
-            kolvar::test::propertyAt(*window().RichEdit1()->document(), word, property), expected);
+            kolvar::test::propertyAt(*window().textView()->document(), word, property), expected);
     }
 
     void firstParagraphIndents_data()
@@ -282,8 +282,8 @@ private slots:
         if (withFile)
             writeHints(file);
         showWindow();
-        const double pixelsPerPoint = window().RichEdit1()->logicalDpiX() / 72.0;
-        const QTextBlockFormat first = window().RichEdit1()->document()->begin().blockFormat();
+        const double pixelsPerPoint = window().textView()->logicalDpiX() / 72.0;
+        const QTextBlockFormat first = window().textView()->document()->begin().blockFormat();
         QVERIFY(qAbs(first.leftMargin() + first.textIndent() - firstLinePoints * pixelsPerPoint)
             < 1e-6);
         QVERIFY(qAbs(first.leftMargin() - otherLinesPoints * pixelsPerPoint) < 1e-6);
@@ -294,7 +294,7 @@ private slots:
         const QByteArray lines = numberedLines(300);
         writeHints(lines);
         showWindow();
-        QScrollBar* bar = window().RichEdit1()->verticalScrollBar();
+        QScrollBar* bar = window().textView()->verticalScrollBar();
         QVERIFY(bar->maximum() > 0);
         bar->setValue(bar->maximum());
 
@@ -302,7 +302,7 @@ private slots:
         window().resize(700, 380);
         QTRY_VERIFY(shownText().startsWith(QStringLiteral("nowy początek\nwiersz 1\n")));
         QCOMPARE(bar->value(), 0);
-        QCOMPARE(window().RichEdit1()->textCursor().position(), 0);
+        QCOMPARE(window().textView()->textCursor().position(), 0);
     }
 
     void heightOnlyResizeKeepsTheReadersPlace()
@@ -310,7 +310,7 @@ private slots:
         const QByteArray lines = numberedLines(300);
         writeHints(lines);
         showWindow();
-        QScrollBar* bar = window().RichEdit1()->verticalScrollBar();
+        QScrollBar* bar = window().textView()->verticalScrollBar();
         bar->setValue(bar->maximum() / 2);
         const int place = bar->value();
 
@@ -324,7 +324,7 @@ private slots:
     void resizeAfterAClickLeavesTheParagraphItsWidth()
     {
         showWindow();
-        QTextEdit* text = window().RichEdit1();
+        QTextEdit* text = window().textView();
         const QTextBlock block = text->document()->findBlockByNumber(25);
         QVERIFY(block.text().count(QLatin1Char(' ')) >= 8);
         QTextCursor click(block);
@@ -345,12 +345,12 @@ private slots:
     void closesWithAccepted()
     {
         QFETCH(Closing, closing);
-        TFhelp& w = window();
+        HintsWindow& w = window();
         QTimer::singleShot(0, &w, [&w, closing] {
             switch (closing) {
             case Closing::EscapeInText:
-                w.RichEdit1()->setFocus();
-                QTest::keyClick(w.RichEdit1(), Qt::Key_Escape);
+                w.textView()->setFocus();
+                QTest::keyClick(w.textView(), Qt::Key_Escape);
                 break;
             case Closing::EscapeOnWindow:
                 QTest::keyClick(&w, Qt::Key_Escape);
@@ -372,7 +372,7 @@ private slots:
     void otherKeysStayWithTheText()
     {
         showWindow();
-        QTextEdit* text = window().RichEdit1();
+        QTextEdit* text = window().textView();
         text->setFocus();
         QTest::keyClick(text, Qt::Key_End, Qt::ControlModifier);
         QVERIFY(window().isVisible());
@@ -388,13 +388,13 @@ private slots:
         QCOMPARE(m_dialogs->shown[0].icon, kolvar::MessageIcon::Error);
         QVERIFY2(
             m_dialogs->shown[0].text.contains(hintsPath()), qPrintable(m_dialogs->shown[0].text));
-        QCOMPARE(window().RichEdit1()->toPlainText(), QString());
+        QCOMPARE(window().textView()->toPlainText(), QString());
     }
 
     void hintShowsOverTheText()
     {
         showWindow();
-        QWidget* viewport = window().RichEdit1()->viewport();
+        QWidget* viewport = window().textView()->viewport();
         const QPoint at(20, 20);
         QHelpEvent help(QEvent::ToolTip, at, viewport->mapToGlobal(at));
         QApplication::sendEvent(viewport, &help);
@@ -404,5 +404,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(tst_Fhelp)
-#include "tst_fhelp.moc"
+QTEST_MAIN(tst_HintsWindow)
+#include "tst_hintswindow.moc"

@@ -2,7 +2,7 @@
 // descending), Ctrl/Shift-click and drag to mark rows, Ctrl+Insert and Ctrl+Delete to add and
 // remove rows, F2 to edit a cell (an empty date is refused), drag the title lines to size and
 // move columns. The last two rows are footer rows.
-#include "Zarur.h"
+#include "SortableGrid.h"
 
 #include <QApplication>
 #include <QBoxLayout>
@@ -22,7 +22,7 @@ const QStringList senders { "Łukasz Żółtowski", "Urząd Skarbowy w Śremie",
 const QStringList subjects { "Wezwanie do zapłaty", "Zawiadomienie o wszczęciu postępowania",
     "Decyzja w sprawie podatku", "Prośba o informację", "Skarga na bezczynność", "Odwołanie" };
 
-void fill(TZarur& grid, int rows)
+void fill(SortableGrid& grid, int rows)
 {
     QRandomGenerator random(7);
     grid.setColCount(6);
@@ -42,12 +42,13 @@ void fill(TZarur& grid, int rows)
                     .arg(1 + random.bounded(28), 2, 10, QLatin1Char('0')),
                 pick(senders), pick(subjects),
                 QLocale().toString(random.bounded(100000) / 100.0, 'f', 2),
-                QStringLiteral("%1:%2").arg(random.bounded(24)).arg(random.bounded(60), 2, 10,
-                                                                    QLatin1Char('0')) });
+                QStringLiteral("%1:%2")
+                    .arg(random.bounded(24))
+                    .arg(random.bounded(60), 2, 10, QLatin1Char('0')) });
     }
     grid.setRowTexts(rows + 1, { "", "", "Razem", "", "", "" });
     grid.setRowTexts(rows + 2, { "", "", "Stopka", "", "", "" });
-    grid.SetFooterRows(2);
+    grid.setFooterRows(2);
 }
 
 } // namespace
@@ -56,13 +57,13 @@ int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
     QWidget window;
-    window.setWindowTitle(QStringLiteral("TZarur — próba ręczna"));
+    window.setWindowTitle(QStringLiteral("SortableGrid — próba ręczna"));
     auto* layout = new QVBoxLayout(&window);
     auto* bar = new QHBoxLayout;
     layout->addLayout(bar);
 
-    auto* grid = new TZarur(&window);
-    grid->setObjectName(QStringLiteral("G1"));
+    auto* grid = new SortableGrid(&window);
+    grid->setObjectName(QStringLiteral("caseGrid"));
     layout->addWidget(grid, 1);
     auto* status = new QLabel(&window);
     layout->addWidget(status);
@@ -75,50 +76,51 @@ int main(int argc, char** argv)
     grid->setFixedColor(QColor(192, 192, 192));
     grid->setGridLineWidth(2);
     grid->setOptions(goFixedVertLine | goFixedHorzLine | goVertLine | goHorzLine | goRangeSelect
-                     | goRowSizing | goColSizing | goColMoving | goEditing);
+        | goRowSizing | goColSizing | goColMoving | goEditing);
     fill(*grid, 3000);
     grid->setColWidth(0, 60);
-    grid->FitAllColumns(false, 16);
-    grid->SetAlignmentHorz(taCenter);
-    grid->SetAlignmentVert(taMiddle);
-    grid->SetSortSymbol(sgGlyph);
-    grid->SetSortColumn(2);
-    grid->SetBevelStyle(cbRaised);
-    grid->SetFooterColor(kolvar::colors::Maroon);
-    grid->SetFooterFontColor(kolvar::colors::White);
-    grid->SetExtendedKeys(true);
+    grid->fitAllColumns(false, 16);
+    grid->setAlignmentHorz(taCenter);
+    grid->setAlignmentVert(taMiddle);
+    grid->setSortSymbol(sgGlyph);
+    grid->setSortColumn(2);
+    grid->setBevelStyle(cbRaised);
+    grid->setFooterColor(kolvar::colors::Maroon);
+    grid->setFooterFontColor(kolvar::colors::White);
+    grid->setExtendedKeys(true);
 
-    grid->OnCellValidate = [](int col, int, QString& value, bool& valid) {
+    grid->onCellValidate = [](int col, int, QString& value, bool& valid) {
         if (col == 1 && value.trimmed().isEmpty())
             valid = false;
     };
-    grid->OnEndSort = [grid, status](int col) {
+    grid->onEndSort = [grid, status](int col) {
         status->setText(QStringLiteral("Posortowano kolumnę %1 %2")
                             .arg(col)
-                            .arg(grid->SortDirection() == sdAscending ? "rosnąco" : "malejąco"));
+                            .arg(grid->sortDirection() == sdAscending ? "rosnąco" : "malejąco"));
     };
     grid->onClick = [grid, status] {
         status->setText(QStringLiteral("Wiersz %1, zaznaczonych %2")
                             .arg(grid->row())
-                            .arg(grid->MarkedRowCount()));
+                            .arg(grid->markedRowCount()));
     };
 
     auto* symbol = new QComboBox(&window);
     symbol->addItems({ "sgNone", "sgArrow", "sgGlyph" });
     symbol->setCurrentIndex(2);
     QObject::connect(symbol, &QComboBox::currentIndexChanged, grid,
-                     [grid](int i) { grid->SetSortSymbol(TSortSymbol(i)); });
+        [grid](int i) { grid->setSortSymbol(SortSymbol(i)); });
     bar->addWidget(new QLabel(QStringLiteral("Znak sortowania:"), &window));
     bar->addWidget(symbol);
     auto* bevel = new QComboBox(&window);
     bevel->addItems({ "cbNone", "cbRaised", "cbLowered" });
     bevel->setCurrentIndex(1);
     QObject::connect(bevel, &QComboBox::currentIndexChanged, grid,
-                     [grid](int i) { grid->SetBevelStyle(TCellBevelStyle(i)); });
+        [grid](int i) { grid->setBevelStyle(CellBevelStyle(i)); });
     bar->addWidget(new QLabel(QStringLiteral("Obramowanie:"), &window));
     bar->addWidget(bevel);
     auto* footer = new QCheckBox(QStringLiteral("Sortuj stopkę"), &window);
-    QObject::connect(footer, &QCheckBox::toggled, grid, [grid](bool on) { grid->SetSortFooter(on); });
+    QObject::connect(
+        footer, &QCheckBox::toggled, grid, [grid](bool on) { grid->setSortFooter(on); });
     bar->addWidget(footer);
     bar->addStretch();
 
