@@ -34,28 +34,27 @@ kolvar::ColorValue chosenValue(const QColor& chosen, kolvar::ColorValue before)
 
 } // namespace
 
-void MainWindow::drawCaseGridCell(
-    int ACol, int ARow, const QRect& Rect, kolvar::grid::GridDrawState)
+void MainWindow::drawCaseGridCell(int col, int row, const QRect& rect, kolvar::grid::GridDrawState)
 {
     kolvar::grid::GridCanvas& canvas = m_caseGrid->canvas();
     if (!canvas.painter)
         return;
     // Senders stand out in every row, the selected one too.
-    if (ACol == 3) {
+    if (col == 3) {
         canvas.brush.setColor(kolvar::toQColor(colors::Aqua));
         canvas.fontColor = kolvar::toQColor(colors::Black);
     }
-    if (ACol < 1 || ARow < 1)
+    if (col < 1 || row < 1)
         return;
     QPainter& painter = *canvas.painter;
     painter.save();
-    painter.setClipRect(Rect, Qt::IntersectClip);
-    painter.fillRect(Rect, canvas.brush);
+    painter.setClipRect(rect, Qt::IntersectClip);
+    painter.fillRect(rect, canvas.brush);
     painter.setFont(canvas.font);
     painter.setPen(canvas.fontColor);
     const QFontMetrics metrics(canvas.font, painter.device());
-    painter.drawText(QPoint(Rect.left(), Rect.top() + metrics.ascent()),
-        m_caseGrid->shownText(ACol, ARow, Rect.width()));
+    painter.drawText(QPoint(rect.left(), rect.top() + metrics.ascent()),
+        m_caseGrid->shownText(col, row, rect.width()));
     painter.restore();
 }
 

@@ -154,7 +154,7 @@ public slots:
     void caseGridClicked();
     void caseGridDoubleClicked();
     void idEditChanged();
-    void drawCaseGridCell(int ACol, int ARow, const QRect& Rect, kolvar::grid::GridDrawState State);
+    void drawCaseGridCell(int col, int row, const QRect& rect, kolvar::grid::GridDrawState state);
 
 protected:
     void closeEvent(QCloseEvent* event) override;

@@ -75,11 +75,11 @@ PageLayouter::PageLayouter(
     , m_now(now)
 { }
 
-PageLayout PageLayouter::render(int number, int FirstRow, int LastRow)
+PageLayout PageLayouter::render(int number, int firstRow, int lastRow)
 {
     PageLayout drawn;
     bool found = false;
-    renderPages({ number }, FirstRow, LastRow, [&drawn, &found](int, const PageLayout& page) {
+    renderPages({ number }, firstRow, lastRow, [&drawn, &found](int, const PageLayout& page) {
         drawn = page;
         found = true;
         return true;
@@ -90,28 +90,28 @@ PageLayout PageLayouter::render(int number, int FirstRow, int LastRow)
 }
 
 void PageLayouter::renderPages(
-    const QList<int>& numbers, int FirstRow, int LastRow, const PageSink& onPage)
+    const QList<int>& numbers, int firstRow, int lastRow, const PageSink& onPage)
 {
     m_render = true;
     m_wanted = numbers;
     m_nextWanted = 0;
     m_onPage = &onPage;
-    layOutPages(FirstRow, LastRow);
+    layOutPages(firstRow, lastRow);
     m_onPage = nullptr;
 }
 
-int PageLayouter::countAsRendered(int FirstRow, int LastRow)
+int PageLayouter::countAsRendered(int firstRow, int lastRow)
 {
-    renderPages({ INT_MAX }, FirstRow, LastRow, {});
+    renderPages({ INT_MAX }, firstRow, lastRow, {});
     return m_pagesLaidOut;
 }
 
-int PageLayouter::count(int FirstRow, int LastRow)
+int PageLayouter::count(int firstRow, int lastRow)
 {
     m_render = false;
     m_wanted.clear();
     m_nextWanted = 0;
-    layOutPages(FirstRow, LastRow);
+    layOutPages(firstRow, lastRow);
     return m_pagesLaidOut;
 }
 
@@ -184,7 +184,7 @@ void PageLayouter::loadLogo()
     m_logo = onPaper(image);
 }
 
-void PageLayouter::layOutPages(int FirstRow, int LastRow)
+void PageLayouter::layOutPages(int firstRow, int lastRow)
 {
     m_pagesLaidOut = 0;
     m_pw = m_page.size.width();
@@ -219,7 +219,7 @@ void PageLayouter::layOutPages(int FirstRow, int LastRow)
         beginPage();
         int limit = m_ph - scaleY(m_options.marginBottom + FooterGap + m_footerHeight);
         bool rowOnPage = false;
-        for (int r = FirstRow; r <= LastRow;) {
+        for (int r = firstRow; r <= lastRow;) {
             const int height = m_source.rowHeight(r);
             if (height == 0) {
                 ++r;
@@ -331,15 +331,15 @@ void PageLayouter::putPageFrame()
     putRow(0);
 }
 
-void PageLayouter::putRow(int Row)
+void PageLayouter::putRow(int row)
 {
-    const int height = scaleY(m_source.rowHeight(Row));
+    const int height = scaleY(m_source.rowHeight(row));
     if (m_drawing) {
         int x = scaleX(m_options.marginLeft);
         for (int c = m_sliceFirst; c <= m_sliceLast; ++c) {
             const int width = m_source.colWidth(c);
             if (width != 0) {
-                const PrintedCell cell = m_source.cell(c, Row);
+                const PrintedCell cell = m_source.cell(c, row);
                 const int right = x + scaleX(width);
                 const int bottom = std::min(m_y + height, m_clipBottom);
                 const QRect area(
@@ -348,7 +348,7 @@ void PageLayouter::putRow(int Row)
                 if (m_options.borderStyle == bsSingle)
                     m_layout.items.append({ PageItem::Frame, area, Qt::black, {}, {}, 0, {} });
                 const bool corner
-                    = m_source.wordWrap() && c < m_source.fixedCols() && Row < m_source.fixedRows();
+                    = m_source.wordWrap() && c < m_source.fixedCols() && row < m_source.fixedRows();
                 const int flags = corner
                     ? horzFlag(cell.horzAlign) | vertFlag(cell.vertAlign) | Qt::TextSingleLine
                     : horzFlag(cell.horzAlign) | Qt::AlignTop | Qt::TextWordWrap;

@@ -92,28 +92,28 @@ public:
         const QDateTime& now);
 
     // Draws page number (1-based); a page beyond the last leaves the layout empty but sized.
-    [[nodiscard]] PageLayout render(int number, int FirstRow, int LastRow);
+    [[nodiscard]] PageLayout render(int number, int firstRow, int lastRow);
     // Draws the pages numbered in ascending order in one walk, handing each to onPage as soon as
     // it is complete; stops after the last of them, or when onPage returns false. Numbers beyond
     // the last page get nothing. A printout of thousands of pages thus costs one walk, and only
     // one page is held at a time.
     using PageSink = std::function<bool(int number, const PageLayout& page)>;
-    void renderPages(const QList<int>& numbers, int FirstRow, int LastRow, const PageSink& onPage);
+    void renderPages(const QList<int>& numbers, int firstRow, int lastRow, const PageSink& onPage);
     // Walks all pages without drawing and gives their number.
-    [[nodiscard]] int count(int FirstRow, int LastRow);
+    [[nodiscard]] int count(int firstRow, int lastRow);
     // The number of pages as rendering breaks them, which is what the preview pages through and
     // what printing prints; counting in printer pixels may round a break differently.
-    [[nodiscard]] int countAsRendered(int FirstRow, int LastRow);
+    [[nodiscard]] int countAsRendered(int firstRow, int lastRow);
 
     [[nodiscard]] int pagesLaidOut() const { return m_pagesLaidOut; }
 
 private:
-    void layOutPages(int FirstRow, int LastRow);
+    void layOutPages(int firstRow, int lastRow);
     void beginPage();
     // Ends the current page; true when the run is over.
     [[nodiscard]] bool endPage();
     void putPageFrame();
-    void putRow(int Row);
+    void putRow(int row);
     void loadLogo();
     [[nodiscard]] int scaleX(int v) const;
     [[nodiscard]] int scaleY(int v) const;

@@ -277,12 +277,12 @@ void SortableGrid::suspendAlwaysShowEditor(bool suspend)
     }
 }
 
-void SortableGrid::focusCell(int Col, int Row)
+void SortableGrid::focusCell(int col, int row)
 {
-    Col = std::max(Col, fixedCols());
-    Row = std::max(Row, fixedRows());
-    if (selectCell(Col, Row))
-        setCurrentCell(Col, Row);
+    col = std::max(col, fixedCols());
+    row = std::max(row, fixedRows());
+    if (selectCell(col, row))
+        setCurrentCell(col, row);
 }
 
 void SortableGrid::clearAllRows()
@@ -290,31 +290,31 @@ void SortableGrid::clearAllRows()
     clearRowRange(0, rowCount() - 1);
 }
 
-void SortableGrid::clearRowsFrom(int Row)
+void SortableGrid::clearRowsFrom(int row)
 {
-    clearRowRange(Row, rowCount() - 1);
+    clearRowRange(row, rowCount() - 1);
 }
 
-bool SortableGrid::clearRowRange(int First, int Last)
+bool SortableGrid::clearRowRange(int first, int last)
 {
-    if (!rangeValid(First, Last, true))
+    if (!rangeValid(first, last, true))
         return false;
-    for (int r = First; r <= Last; ++r)
+    for (int r = first; r <= last; ++r)
         clearRow(r);
     m_cellsModified = false;
     m_sortDirection = sdAscending; // the glyph stays until the next sort reloads it
     m_rowsSorted = false;
     // Emptied by the program, not edited by the user.
-    if (m_entryRow >= First && m_entryRow <= Last)
+    if (m_entryRow >= first && m_entryRow <= last)
         rememberEditCell();
     return true;
 }
 
-bool SortableGrid::clearColumnRange(int First, int Last)
+bool SortableGrid::clearColumnRange(int first, int last)
 {
-    if (!rangeValid(First, Last, false))
+    if (!rangeValid(first, last, false))
         return false;
-    for (int c = First; c <= Last; ++c)
+    for (int c = first; c <= last; ++c)
         setColumnEmpty(c);
     return true;
 }
@@ -327,156 +327,156 @@ void SortableGrid::setColumnEmpty(int col)
     }
 }
 
-void SortableGrid::shiftRow(int From, int To)
+void SortableGrid::shiftRow(int from, int to)
 {
     suspendAlwaysShowEditor(true);
     const detail::AtScopeEnd resume([this] { suspendAlwaysShowEditor(false); });
-    moveRow(From, To);
+    moveRow(from, to);
     m_rowsSorted = false;
 }
 
-void SortableGrid::shiftColumn(int From, int To)
+void SortableGrid::shiftColumn(int from, int to)
 {
     suspendAlwaysShowEditor(true);
     const detail::AtScopeEnd resume([this] { suspendAlwaysShowEditor(false); });
-    moveColumn(From, To);
+    moveColumn(from, to);
 }
 
-void SortableGrid::exchangeRows(int A, int B)
+void SortableGrid::exchangeRows(int a, int b)
 {
-    if (!rangeValid(A, A, true) || !rangeValid(B, B, true))
+    if (!rangeValid(a, a, true) || !rangeValid(b, b, true))
         return;
-    if (A < B) {
-        shiftRow(B, A);
-        shiftRow(A + 1, B);
-    } else if (B < A) {
-        shiftRow(A, B);
-        shiftRow(B + 1, A);
+    if (a < b) {
+        shiftRow(b, a);
+        shiftRow(a + 1, b);
+    } else if (b < a) {
+        shiftRow(a, b);
+        shiftRow(b + 1, a);
     }
 }
 
-void SortableGrid::exchangeColumns(int A, int B)
+void SortableGrid::exchangeColumns(int a, int b)
 {
-    if (!rangeValid(A, A, false) || !rangeValid(B, B, false))
+    if (!rangeValid(a, a, false) || !rangeValid(b, b, false))
         return;
-    if (A < B) {
-        shiftColumn(B, A);
-        shiftColumn(A + 1, B);
-    } else if (B < A) {
-        shiftColumn(A, B);
-        shiftColumn(B + 1, A);
+    if (a < b) {
+        shiftColumn(b, a);
+        shiftColumn(a + 1, b);
+    } else if (b < a) {
+        shiftColumn(a, b);
+        shiftColumn(b + 1, a);
     }
 }
 
-void SortableGrid::addRowAt(int Row)
+void SortableGrid::addRowAt(int row)
 {
-    if (Row < 0 || Row > rowCount())
+    if (row < 0 || row > rowCount())
         return;
     setRowCount(rowCount() + 1);
-    m_hiddenSizes.shiftAfterInsert(Row, szRow);
-    shiftRow(rowCount() - 1, Row);
-    clearRow(Row);
-    setRow(Row);
+    m_hiddenSizes.shiftAfterInsert(row, szRow);
+    shiftRow(rowCount() - 1, row);
+    clearRow(row);
+    setRow(row);
     m_rowsSorted = false;
     if (onRowInsert)
-        onRowInsert(Row);
+        onRowInsert(row);
 }
 
-bool SortableGrid::addRowsAt(int Row, int Count)
+bool SortableGrid::addRowsAt(int row, int count)
 {
-    if (!rangeValid(Row, Row, true))
+    if (!rangeValid(row, row, true))
         return false;
-    for (int k = 0; k < Count; ++k) {
+    for (int k = 0; k < count; ++k) {
         setRowCount(rowCount() + 1);
-        m_hiddenSizes.shiftAfterInsert(Row + k, szRow);
-        shiftRow(rowCount() - 1, Row);
-        clearRow(Row);
-        setRow(Row);
+        m_hiddenSizes.shiftAfterInsert(row + k, szRow);
+        shiftRow(rowCount() - 1, row);
+        clearRow(row);
+        setRow(row);
         if (onRowInsert)
-            onRowInsert(Row);
+            onRowInsert(row);
     }
     return true;
 }
 
-void SortableGrid::addColumnAt(int Col)
+void SortableGrid::addColumnAt(int col)
 {
-    if (Col < 0 || Col > colCount())
+    if (col < 0 || col > colCount())
         return;
     setColCount(colCount() + 1);
-    m_hiddenSizes.shiftAfterInsert(Col, szCol);
-    shiftColumn(colCount() - 1, Col);
-    setColumnEmpty(Col);
-    setCol(Col);
+    m_hiddenSizes.shiftAfterInsert(col, szCol);
+    shiftColumn(colCount() - 1, col);
+    setColumnEmpty(col);
+    setCol(col);
     if (onColumnInsert)
-        onColumnInsert(Col);
+        onColumnInsert(col);
 }
 
-bool SortableGrid::addColumnsAt(int Col, int Count)
+bool SortableGrid::addColumnsAt(int col, int count)
 {
-    if (!rangeValid(Col, Col, false))
+    if (!rangeValid(col, col, false))
         return false;
-    for (int k = 0; k < Count; ++k) {
+    for (int k = 0; k < count; ++k) {
         setColCount(colCount() + 1);
-        m_hiddenSizes.shiftAfterInsert(Col + k, szCol);
-        shiftColumn(colCount() - 1, Col);
-        setColumnEmpty(Col);
-        setCol(Col);
+        m_hiddenSizes.shiftAfterInsert(col + k, szCol);
+        shiftColumn(colCount() - 1, col);
+        setColumnEmpty(col);
+        setCol(col);
         if (onColumnInsert)
-            onColumnInsert(Col);
+            onColumnInsert(col);
     }
     return true;
 }
 
-void SortableGrid::removeRowAt(int Row)
+void SortableGrid::removeRowAt(int row)
 {
     // The last row is never deleted, so it is not emptied either.
-    if (!rangeValid(Row, Row, true) || rowCount() == 1)
+    if (!rangeValid(row, row, true) || rowCount() == 1)
         return;
-    m_markedRows.removeRow(Row);
-    clearRow(Row);
-    m_hiddenSizes.forgetSize(Row, szRow);
-    m_hiddenSizes.shiftAfterDelete(Row, szRow);
+    m_markedRows.removeRow(row);
+    clearRow(row);
+    m_hiddenSizes.forgetSize(row, szRow);
+    m_hiddenSizes.shiftAfterDelete(row, szRow);
     {
         suspendAlwaysShowEditor(true);
         const detail::AtScopeEnd resume([this] { suspendAlwaysShowEditor(false); });
-        deleteRow(Row);
+        deleteRow(row);
     }
     if (onRowDelete)
-        onRowDelete(Row);
+        onRowDelete(row);
     if (rowCount() - fixedRows() < m_footerRows)
         setFooterRows(rowCount() - fixedRows());
 }
 
-bool SortableGrid::removeRowRange(int First, int Last)
+bool SortableGrid::removeRowRange(int first, int last)
 {
-    if (!rangeValid(First, Last, true))
+    if (!rangeValid(first, last, true))
         return false;
-    for (int r = Last; r >= First; --r)
+    for (int r = last; r >= first; --r)
         removeRowAt(r);
     return true;
 }
 
-void SortableGrid::removeColumnAt(int Col)
+void SortableGrid::removeColumnAt(int col)
 {
-    if (!rangeValid(Col, Col, false) || colCount() == 1)
+    if (!rangeValid(col, col, false) || colCount() == 1)
         return;
-    setColumnEmpty(Col);
-    m_hiddenSizes.forgetSize(Col, szCol);
-    m_hiddenSizes.shiftAfterDelete(Col, szCol);
+    setColumnEmpty(col);
+    m_hiddenSizes.forgetSize(col, szCol);
+    m_hiddenSizes.shiftAfterDelete(col, szCol);
     {
         suspendAlwaysShowEditor(true);
         const detail::AtScopeEnd resume([this] { suspendAlwaysShowEditor(false); });
-        deleteColumn(Col);
+        deleteColumn(col);
     }
     if (onColumnDelete)
-        onColumnDelete(Col);
+        onColumnDelete(col);
 }
 
-bool SortableGrid::removeColumnRange(int First, int Last)
+bool SortableGrid::removeColumnRange(int first, int last)
 {
-    if (!rangeValid(First, Last, false))
+    if (!rangeValid(first, last, false))
         return false;
-    for (int c = Last; c >= First; --c)
+    for (int c = last; c >= first; --c)
         removeColumnAt(c);
     return true;
 }
@@ -512,37 +512,37 @@ void SortableGrid::showHidden(int first, int last, int kind)
     }
 }
 
-void SortableGrid::hideRows(int First, int Last)
+void SortableGrid::hideRows(int first, int last)
 {
-    rememberHiddenAndZero(First, Last, szRow);
+    rememberHiddenAndZero(first, last, szRow);
 }
 
-void SortableGrid::showRows(int First, int Last)
+void SortableGrid::showRows(int first, int last)
 {
-    showHidden(First, Last, szRow);
+    showHidden(first, last, szRow);
 }
 
-void SortableGrid::hideColumns(int First, int Last)
+void SortableGrid::hideColumns(int first, int last)
 {
-    rememberHiddenAndZero(First, Last, szCol);
+    rememberHiddenAndZero(first, last, szCol);
 }
 
-void SortableGrid::showColumns(int First, int Last)
+void SortableGrid::showColumns(int first, int last)
 {
-    showHidden(First, Last, szCol);
+    showHidden(first, last, szCol);
 }
 
 // ---- Texts ------------------------------------------------------------------------------------
 
-bool SortableGrid::locateText(const QString& Value, int& Col, int& Row)
+bool SortableGrid::locateText(const QString& value, int& col, int& row)
 {
     QCollator collator { QLocale() };
     collator.setCaseSensitivity(Qt::CaseInsensitive);
     for (int c = 0; c < colCount(); ++c) {
         for (int r = 0; r < rowCount(); ++r) {
-            if (collator.compare(cells(c, r), Value) == 0) {
-                Col = c;
-                Row = r;
+            if (collator.compare(cells(c, r), value) == 0) {
+                col = c;
+                row = r;
                 return true;
             }
         }
@@ -550,10 +550,10 @@ bool SortableGrid::locateText(const QString& Value, int& Col, int& Row)
     return false;
 }
 
-void SortableGrid::readDelimitedFile(const QString& FileName, QChar Delimiter)
+void SortableGrid::readDelimitedFile(const QString& fileName, QChar delimiter)
 {
     clearAllRows();
-    QFile file(FileName);
+    QFile file(fileName);
     if (!file.open(QIODevice::ReadOnly))
         throw fileError(QStringLiteral("Cannot open file"), file);
     const QStringList lines = fileLines(QString::fromUtf8(file.readAll()));
@@ -561,16 +561,16 @@ void SortableGrid::readDelimitedFile(const QString& FileName, QChar Delimiter)
     setRowCount(count);
     setColCount(fixedCols() + 1);
     for (int i = 0; i < count; ++i) {
-        const QStringList pieces = lines[i].split(Delimiter, Qt::KeepEmptyParts);
+        const QStringList pieces = lines[i].split(delimiter, Qt::KeepEmptyParts);
         if (pieces.size() > colCount())
             setColCount(int(pieces.size()));
         setRowTexts(i, pieces);
     }
 }
 
-void SortableGrid::writeDelimitedFile(const QString& FileName, QChar Delimiter)
+void SortableGrid::writeDelimitedFile(const QString& fileName, QChar delimiter)
 {
-    QFile file(FileName);
+    QFile file(fileName);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
         throw fileError(QStringLiteral("Cannot create file"), file);
     QByteArray out;
@@ -579,63 +579,63 @@ void SortableGrid::writeDelimitedFile(const QString& FileName, QChar Delimiter)
         texts.reserve(colCount());
         for (int c = 0; c < colCount(); ++c)
             texts.append(cells(c, r));
-        out += texts.join(Delimiter).toUtf8();
+        out += texts.join(delimiter).toUtf8();
         out += '\n';
     }
     if (file.write(out) != out.size())
         throw fileError(QStringLiteral("Cannot write file"), file);
 }
 
-int SortableGrid::modifyRow(int Row, const QString& Text, const QString& Separator)
+int SortableGrid::modifyRow(int row, const QString& text, const QString& separator)
 {
-    if (Separator.isEmpty()) {
-        setCells(0, Row, Text);
+    if (separator.isEmpty()) {
+        setCells(0, row, text);
         return 1;
     }
     int written = 0;
     qsizetype start = 0;
-    for (qsizetype at = Text.indexOf(Separator); at >= 0; at = Text.indexOf(Separator, start)) {
-        setCells(written++, Row, Text.mid(start, at - start));
-        start = at + Separator.size();
+    for (qsizetype at = text.indexOf(separator); at >= 0; at = text.indexOf(separator, start)) {
+        setCells(written++, row, text.mid(start, at - start));
+        start = at + separator.size();
     }
-    setCells(written++, Row, Text.mid(start));
+    setCells(written++, row, text.mid(start));
     return written;
 }
 
-int SortableGrid::modifyCol(int Col, const QString& Text, const QString& Separator)
+int SortableGrid::modifyCol(int col, const QString& text, const QString& separator)
 {
-    if (Separator.isEmpty()) {
-        setCells(Col, 0, Text);
+    if (separator.isEmpty()) {
+        setCells(col, 0, text);
         return 1;
     }
     int written = 0;
     qsizetype start = 0;
-    for (qsizetype at = Text.indexOf(Separator); at >= 0; at = Text.indexOf(Separator, start)) {
-        setCells(Col, written++, Text.mid(start, at - start));
-        start = at + Separator.size();
+    for (qsizetype at = text.indexOf(separator); at >= 0; at = text.indexOf(separator, start)) {
+        setCells(col, written++, text.mid(start, at - start));
+        start = at + separator.size();
     }
-    setCells(Col, written++, Text.mid(start));
+    setCells(col, written++, text.mid(start));
     return written;
 }
 
 // ---- Row marking ------------------------------------------------------------------------------
 
-void SortableGrid::toggleRowMark(int Row)
+void SortableGrid::toggleRowMark(int row)
 {
-    m_markedRows.toggle(Row);
-    repaintRow(Row);
+    m_markedRows.toggle(row);
+    repaintRow(row);
 }
 
-void SortableGrid::setRowMark(int Row, bool Marked)
+void SortableGrid::setRowMark(int row, bool marked)
 {
-    if (m_markedRows.set(Row, Marked))
-        repaintRow(Row);
+    if (m_markedRows.set(row, marked))
+        repaintRow(row);
 }
 
-void SortableGrid::setRowMarkRange(int A, int B, bool Marked)
+void SortableGrid::setRowMarkRange(int a, int b, bool marked)
 {
-    for (int r = std::min(A, B); r <= std::max(A, B); ++r)
-        setRowMark(r, Marked);
+    for (int r = std::min(a, b); r <= std::max(a, b); ++r)
+        setRowMark(r, marked);
 }
 
 // ---- Notifications ----------------------------------------------------------------------------

@@ -45,14 +45,14 @@ struct CellFormat
 };
 
 using CellFormatEvent
-    = std::function<void(int Col, int Row, GridDrawState State, CellFormat& FormatOptions)>;
-using ClickSortEvent = std::function<void(int Col, int Row, SortOptions& SortOptions)>;
-using IndexEvent = std::function<void(int Index)>;
+    = std::function<void(int col, int row, GridDrawState state, CellFormat& format)>;
+using ClickSortEvent = std::function<void(int col, int row, SortOptions& sortOptions)>;
+using IndexEvent = std::function<void(int index)>;
 using NotifyEvent = std::function<void()>;
-using SizeChangedEvent = std::function<void(int OldColCount, int OldRowCount)>;
-using BeginSortEvent = std::function<void(int Col, SortOptions& SortOptions)>;
-using EndSortEvent = std::function<void(int Col)>;
-using CellValidateEvent = std::function<void(int Col, int Row, QString& Value, bool& Valid)>;
+using SizeChangedEvent = std::function<void(int oldColCount, int oldRowCount)>;
+using BeginSortEvent = std::function<void(int col, SortOptions& sortOptions)>;
+using EndSortEvent = std::function<void(int col)>;
+using CellValidateEvent = std::function<void(int col, int row, QString& value, bool& valid)>;
 
 // The program's list grid: a string grid that sorts its rows by a column (by click or on
 // request, stable, undoable), paints cells with alignment, bevels, footer rows and a sort glyph,
@@ -154,9 +154,9 @@ public:
 
     // Sorting. orderByColumn reads the caller's options and never changes them; it does nothing
     // while the in-place editor is shown or with fewer than two data rows.
-    virtual void rearrangeRows(int Col, const SortOptions& Options);
-    [[nodiscard]] virtual SortKeyKind guessColumnKeyKind(int Col);
-    virtual void orderByColumn(int Col, const SortOptions& Options);
+    virtual void rearrangeRows(int col, const SortOptions& options);
+    [[nodiscard]] virtual SortKeyKind guessColumnKeyKind(int col);
+    virtual void orderByColumn(int col, const SortOptions& options);
     [[nodiscard]] virtual bool preSortOrderKnown(); // releases the entries when it says no
     virtual void restorePreSortOrder();
     void loadSortGlyph();
@@ -166,39 +166,39 @@ public:
     virtual void adjustScrollThumbs();
     virtual void rememberEditCell();
     virtual void confirmEditCell();
-    virtual void focusCell(int Col, int Row);
+    virtual void focusCell(int col, int row);
 
     // Rows and columns. Range operations answer false for an invalid range and change nothing.
     virtual void clearAllRows();
-    virtual void clearRowsFrom(int Row);
-    virtual void addRowAt(int Row);
-    virtual void addColumnAt(int Col);
-    virtual void removeRowAt(int Row);
-    virtual void removeColumnAt(int Col);
-    virtual void shiftRow(int From, int To);
-    virtual void shiftColumn(int From, int To);
-    virtual void exchangeRows(int A, int B);
-    virtual void exchangeColumns(int A, int B);
-    virtual bool addRowsAt(int Row, int Count);
-    virtual bool addColumnsAt(int Col, int Count);
-    virtual bool clearRowRange(int First, int Last);
-    virtual bool removeRowRange(int First, int Last);
-    virtual bool removeColumnRange(int First, int Last);
-    virtual bool clearColumnRange(int First, int Last);
+    virtual void clearRowsFrom(int row);
+    virtual void addRowAt(int row);
+    virtual void addColumnAt(int col);
+    virtual void removeRowAt(int row);
+    virtual void removeColumnAt(int col);
+    virtual void shiftRow(int from, int to);
+    virtual void shiftColumn(int from, int to);
+    virtual void exchangeRows(int a, int b);
+    virtual void exchangeColumns(int a, int b);
+    virtual bool addRowsAt(int row, int count);
+    virtual bool addColumnsAt(int col, int count);
+    virtual bool clearRowRange(int first, int last);
+    virtual bool removeRowRange(int first, int last);
+    virtual bool removeColumnRange(int first, int last);
+    virtual bool clearColumnRange(int first, int last);
     // Hidden rows and columns keep their texts; showing gives back the remembered sizes.
-    virtual void showRows(int First, int Last);
-    virtual void hideRows(int First, int Last);
-    virtual void showColumns(int First, int Last);
-    virtual void hideColumns(int First, int Last);
+    virtual void showRows(int first, int last);
+    virtual void hideRows(int first, int last);
+    virtual void showColumns(int first, int last);
+    virtual void hideColumns(int first, int last);
     [[nodiscard]] const HiddenSizeList& hiddenSizes() const { return m_hiddenSizes; }
 
     // Sizes from the texts.
-    virtual void fitColumnWidth(int Col);
-    virtual void fitAllColumns(bool IncludeFixed, int Extra);
-    virtual void fitRowHeight(int Row);
-    virtual void fitRowHeights(int First, int Last);
-    virtual void fitShownRowHeights(int First, int Last);
-    virtual void fitHiddenRowHeights(int First, int Last);
+    virtual void fitColumnWidth(int col);
+    virtual void fitAllColumns(bool includeFixed, int extra);
+    virtual void fitRowHeight(int row);
+    virtual void fitRowHeights(int first, int last);
+    virtual void fitShownRowHeights(int first, int last);
+    virtual void fitHiddenRowHeights(int first, int last);
 
     // Cell search. A search covers the grid (findFirst, along rows or down columns), one row or
     // one column, from after the fixed rows and columns unless useFixed is hfYes; findNext goes on
@@ -206,28 +206,28 @@ public:
     // findNext after it until a new search starts. Hidden rows and columns are searched; texts
     // kept beyond colCount() are not, nor cells the grid has lost since the search started.
     // Matching follows keyType, searchSubstring, keyPos and keyLen as they are at each call.
-    bool findFirst(const QString& Text, bool ByRows, int& Col, int& Row);
-    bool findFirstInRow(const QString& Text, int ARow, int& Col, int& Row);
-    bool findFirstInCol(const QString& Text, int ACol, int& Col, int& Row);
-    bool findNext(int& Col, int& Row);
+    bool findFirst(const QString& text, bool byRows, int& col, int& row);
+    bool findFirstInRow(const QString& text, int inRow, int& col, int& row);
+    bool findFirstInCol(const QString& text, int inCol, int& col, int& row);
+    bool findNext(int& col, int& row);
 
-    // Texts. locateText finds the first cell, column by column, equal to Value ignoring case.
-    [[nodiscard]] virtual bool locateText(const QString& Value, int& Col, int& Row);
+    // Texts. locateText finds the first cell, column by column, equal to value ignoring case.
+    [[nodiscard]] virtual bool locateText(const QString& value, int& col, int& row);
     // Delimited files are UTF-8 text, one row per line. Errors opening a file throw
     // std::runtime_error.
-    virtual void readDelimitedFile(const QString& FileName, QChar Delimiter);
-    virtual void writeDelimitedFile(const QString& FileName, QChar Delimiter);
-    // Split Text at every Separator into the row's (column's) cells from column (row) 0 on;
+    virtual void readDelimitedFile(const QString& fileName, QChar delimiter);
+    virtual void writeDelimitedFile(const QString& fileName, QChar delimiter);
+    // Split text at every separator into the row's (column's) cells from column (row) 0 on;
     // answer the number of cells written. The grid's size stays.
-    int modifyRow(int Row, const QString& Text, const QString& Separator);
-    int modifyCol(int Col, const QString& Text, const QString& Separator);
+    int modifyRow(int row, const QString& text, const QString& separator);
+    int modifyCol(int col, const QString& text, const QString& separator);
 
     // Painting. The canvas is the owner's to paint on in onDrawCell, as the grid left it.
     using CustomGrid::canvas;
-    void prepareCellFormat(int Col, int Row, CellFormat& Format);
-    void repaintRow(int Row);
+    void prepareCellFormat(int col, int row, CellFormat& format);
+    void repaintRow(int row);
     // The flags a cell would be painted with, for handlers outside painting.
-    [[nodiscard]] GridDrawState cellDrawState(int Col, int Row) const;
+    [[nodiscard]] GridDrawState cellDrawState(int col, int row) const;
 
     // The printout (SortableGridPrinting.cpp). The options are the grid's own; the preview edits
     // them in place. previewPrintout opens the preview window the program installed
@@ -237,7 +237,7 @@ public:
     // preview lays it out.
     [[nodiscard]] PrintOptions& printOptions() { return m_printOptions; }
     void previewPrintout();
-    void renderPreviewPage(QImage& Canvas);
+    void renderPreviewPage(QImage& canvas);
     [[nodiscard]] int countPrintPages();
     void printPreviewPage();
     [[nodiscard]] int pagesLaidOut() const { return m_pagesLaidOut; }
@@ -250,17 +250,17 @@ public:
     // reach the print job. False when the user cancelled it.
     bool setUpPrinter(QWidget* parent);
     [[nodiscard]] const PrinterSetup& printerSetup() const { return m_printerSetup; }
-    static void resampleBitmap(QImage& Source, QImage& Target);
+    static void resampleBitmap(QImage& source, QImage& target);
 
     // Row marking (active with goRangeSelect).
-    [[nodiscard]] bool rowMarked(int Row) const { return m_markedRows.contains(Row); }
+    [[nodiscard]] bool rowMarked(int row) const { return m_markedRows.contains(row); }
     [[nodiscard]] int markedRowCount() const { return m_markedRows.count(); }
-    void toggleRowMark(int Row);
-    void setRowMark(int Row, bool Marked);
-    void setRowMarkRange(int A, int B, bool Marked);
+    void toggleRowMark(int row);
+    void setRowMark(int row, bool marked);
+    void setRowMarkRange(int a, int b, bool marked);
 
 protected:
-    void paintSortGlyph(int X, int Y);
+    void paintSortGlyph(int x, int y);
     [[nodiscard]] const QImage& sortGlyph() const { return m_sortGlyph; }
     [[nodiscard]] bool rowsSorted() const { return m_rowsSorted; }
     [[nodiscard]] bool sortRunning() const { return m_sortRunning; }
@@ -301,7 +301,7 @@ protected:
 private:
     friend class GridPrintSource;
 
-    PageLayout layOutPages(bool Render, int FirstRow, int LastRow);
+    PageLayout layOutPages(bool render, int firstRow, int lastRow);
     [[nodiscard]] PageLayouter layouterFor(PrintSource& source, const QPrinter* printer) const;
     [[nodiscard]] QList<int> chosenPages(const QPrinter& printer, int current, int last) const;
     [[nodiscard]] bool rangeValid(int first, int last, bool forRows) const;

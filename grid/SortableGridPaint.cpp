@@ -16,15 +16,15 @@ namespace kolvar::grid {
 
 // ---- Painting ---------------------------------------------------------------------------------
 
-void SortableGrid::repaintRow(int Row)
+void SortableGrid::repaintRow(int row)
 {
     for (int c = fixedCols(); c < colCount(); ++c)
-        invalidateCell(c, Row);
+        invalidateCell(c, row);
 }
 
-void SortableGrid::prepareCellFormat(int Col, int Row, CellFormat& Format)
+void SortableGrid::prepareCellFormat(int col, int row, CellFormat& format)
 {
-    prepareCellFormat(m_painting ? canvas() : m_measureCanvas, Col, Row, Format);
+    prepareCellFormat(m_painting ? canvas() : m_measureCanvas, col, row, format);
 }
 
 void SortableGrid::prepareCellFormat(GridCanvas& canvas, int col, int row, CellFormat& format)
@@ -60,11 +60,11 @@ void SortableGrid::prepareCellFormat(GridCanvas& canvas, int col, int row, CellF
     }
 }
 
-void SortableGrid::paintSortGlyph(int X, int Y)
+void SortableGrid::paintSortGlyph(int x, int y)
 {
     if (m_sortGlyphMasked.isNull() || !m_painting)
         return;
-    canvas().painter->drawImage(QPoint(X, Y), m_sortGlyphMasked);
+    canvas().painter->drawImage(QPoint(x, y), m_sortGlyphMasked);
 }
 
 void SortableGrid::drawCell(int col, int row, const QRect& rect, GridDrawState state)
@@ -145,44 +145,44 @@ void SortableGrid::drawCell(int col, int row, const QRect& rect, GridDrawState s
         onDrawCell(col, row, rect, shown);
 }
 
-GridDrawState SortableGrid::cellDrawState(int Col, int Row) const
+GridDrawState SortableGrid::cellDrawState(int col, int row) const
 {
     GridDrawState state = 0;
-    if (Row < fixedRows() && Col < fixedCols())
+    if (row < fixedRows() && col < fixedCols())
         state |= gdFixed;
     const QLineEdit* editor = inplaceEditor();
     const bool focused = hasFocus() || (editor && editor->hasFocus());
-    if (focused && Col == col() && Row == row())
+    if (focused && col == this->col() && row == this->row())
         state |= gdFocused;
     const GridRect sel = selection();
-    if (Col >= sel.left && Col <= sel.right && Row >= sel.top && Row <= sel.bottom)
+    if (col >= sel.left && col <= sel.right && row >= sel.top && row <= sel.bottom)
         state |= gdSelected;
     return state;
 }
 
-void SortableGrid::fitColumnWidth(int Col)
+void SortableGrid::fitColumnWidth(int col)
 {
     GridCanvas& cv = m_measureCanvas;
     cv.font = font();
     int widest = 0;
     for (int r = 0; r < rowCount(); ++r) {
         CellFormat format;
-        prepareCellFormat(cv, Col, r, format);
+        prepareCellFormat(cv, col, r, format);
         if (onGetCellFormat)
-            onGetCellFormat(Col, r, cellDrawState(Col, r), format);
-        widest = std::max(widest, QFontMetrics(cv.font).horizontalAdvance(cells(Col, r)));
+            onGetCellFormat(col, r, cellDrawState(col, r), format);
+        widest = std::max(widest, QFontMetrics(cv.font).horizontalAdvance(cells(col, r)));
     }
-    setColWidth(Col, widest + QFontMetrics(cv.font).horizontalAdvance(QStringLiteral("x")));
+    setColWidth(col, widest + QFontMetrics(cv.font).horizontalAdvance(QStringLiteral("x")));
 }
 
-void SortableGrid::fitAllColumns(bool IncludeFixed, int Extra)
+void SortableGrid::fitAllColumns(bool includeFixed, int extra)
 {
-    const auto fit = [this, Extra](int c) {
+    const auto fit = [this, extra](int c) {
         fitColumnWidth(c);
-        if (Extra != 0)
-            setColWidth(c, colWidth(c) + Extra);
+        if (extra != 0)
+            setColWidth(c, colWidth(c) + extra);
     };
-    if (IncludeFixed) {
+    if (includeFixed) {
         for (int c = 0; c < fixedCols(); ++c)
             fit(c);
     }
@@ -190,26 +190,26 @@ void SortableGrid::fitAllColumns(bool IncludeFixed, int Extra)
         fit(c);
 }
 
-void SortableGrid::fitRowHeight(int Row)
+void SortableGrid::fitRowHeight(int row)
 {
     const QFontMetrics metrics(font());
     int height = defaultRowHeight();
     for (int c = 0; c < colCount(); ++c) {
-        const QString text = cells(c, Row);
+        const QString text = cells(c, row);
         if (text.isEmpty())
             continue;
         // Cells scrolled out of view have no screen rectangle; their column width stands in.
-        const QRect cell = cellRect(c, Row);
+        const QRect cell = cellRect(c, row);
         const int width = std::max(1, cell.isEmpty() ? colWidth(c) : cell.width());
         const QRect bounds
             = metrics.boundingRect(QRect(0, 0, width, INT_MAX / 2), Qt::TextWordWrap, text);
         height = std::max(height, bounds.height() + 1);
     }
-    if (m_hiddenSizes.recallSize(Row, szRow) != -1) {
-        m_hiddenSizes.forgetSize(Row, szRow);
-        m_hiddenSizes.rememberSize(Row, height, szRow);
+    if (m_hiddenSizes.recallSize(row, szRow) != -1) {
+        m_hiddenSizes.forgetSize(row, szRow);
+        m_hiddenSizes.rememberSize(row, height, szRow);
     } else {
-        setRowHeight(Row, height);
+        setRowHeight(row, height);
     }
 }
 
@@ -221,19 +221,19 @@ void SortableGrid::fitRowsWhere(int first, int last, const std::function<bool(in
     }
 }
 
-void SortableGrid::fitRowHeights(int First, int Last)
+void SortableGrid::fitRowHeights(int first, int last)
 {
-    fitRowsWhere(First, Last, [](int) { return true; });
+    fitRowsWhere(first, last, [](int) { return true; });
 }
 
-void SortableGrid::fitShownRowHeights(int First, int Last)
+void SortableGrid::fitShownRowHeights(int first, int last)
 {
-    fitRowsWhere(First, Last, [](int height) { return height != 0; });
+    fitRowsWhere(first, last, [](int height) { return height != 0; });
 }
 
-void SortableGrid::fitHiddenRowHeights(int First, int Last)
+void SortableGrid::fitHiddenRowHeights(int first, int last)
 {
-    fitRowsWhere(First, Last, [](int height) { return height == 0; });
+    fitRowsWhere(first, last, [](int height) { return height == 0; });
 }
 
 void SortableGrid::adjustScrollThumbs()

@@ -98,11 +98,11 @@ void SortableGrid::previewPrintout()
     preview->showModal();
 }
 
-void SortableGrid::renderPreviewPage(QImage& Canvas)
+void SortableGrid::renderPreviewPage(QImage& canvas)
 {
     m_renderedPage = layOutPages(true, 1, rowCount() - 1);
-    Canvas = QImage(m_renderedPage.size, QImage::Format_RGB32);
-    QPainter painter(&Canvas);
+    canvas = QImage(m_renderedPage.size, QImage::Format_RGB32);
+    QPainter painter(&canvas);
     paintPage(painter, m_renderedPage, QRectF(QPointF(0, 0), m_renderedPage.size));
 }
 
@@ -255,25 +255,25 @@ PageLayouter SortableGrid::layouterFor(PrintSource& source, const QPrinter* prin
         QDateTime::currentDateTime());
 }
 
-PageLayout SortableGrid::layOutPages(bool Render, int FirstRow, int LastRow)
+PageLayout SortableGrid::layOutPages(bool render, int firstRow, int lastRow)
 {
     QPrinter& printer = layoutPrinter();
     printer.setPageOrientation(
         m_printOptions.orientation == poLandscape ? QPageLayout::Landscape : QPageLayout::Portrait);
     GridPrintSource source(*this);
     PageLayouter layouter = layouterFor(source, m_realPrinter ? &printer : nullptr);
-    if (!Render) {
-        m_pagesLaidOut = layouter.count(FirstRow, LastRow);
+    if (!render) {
+        m_pagesLaidOut = layouter.count(firstRow, lastRow);
         return {};
     }
-    PageLayout page = layouter.render(m_printOptions.previewPage, FirstRow, LastRow);
+    PageLayout page = layouter.render(m_printOptions.previewPage, firstRow, lastRow);
     m_pagesLaidOut = layouter.pagesLaidOut();
     return page;
 }
 
-void SortableGrid::resampleBitmap(QImage& Source, QImage& Target)
+void SortableGrid::resampleBitmap(QImage& source, QImage& target)
 {
-    grid::resampleBitmap(Source, Target);
+    grid::resampleBitmap(source, target);
 }
 
 } // namespace kolvar::grid

@@ -10,25 +10,25 @@ namespace kolvar::grid {
 
 // ---- Search ----------------------------------------------------------------------------------
 
-bool SortableGrid::findFirst(const QString& Text, bool ByRows, int& Col, int& Row)
+bool SortableGrid::findFirst(const QString& text, bool byRows, int& col, int& row)
 {
     const bool all = m_useFixed == hfYes;
-    return startSearch(Text,
+    return startSearch(text,
         { all ? 0 : savedFixedCols(), all ? 0 : savedFixedRows(), colCount() - 1, rowCount() - 1,
-            ByRows },
-        Col, Row);
+            byRows },
+        col, row);
 }
 
-bool SortableGrid::findFirstInRow(const QString& Text, int ARow, int& Col, int& Row)
+bool SortableGrid::findFirstInRow(const QString& text, int inRow, int& col, int& row)
 {
     const int firstCol = m_useFixed == hfYes ? 0 : savedFixedCols();
-    return startSearch(Text, { firstCol, ARow, colCount() - 1, ARow, true }, Col, Row);
+    return startSearch(text, { firstCol, inRow, colCount() - 1, inRow, true }, col, row);
 }
 
-bool SortableGrid::findFirstInCol(const QString& Text, int ACol, int& Col, int& Row)
+bool SortableGrid::findFirstInCol(const QString& text, int inCol, int& col, int& row)
 {
     const int firstRow = m_useFixed == hfYes ? 0 : savedFixedRows();
-    return startSearch(Text, { ACol, firstRow, ACol, rowCount() - 1, false }, Col, Row);
+    return startSearch(text, { inCol, firstRow, inCol, rowCount() - 1, false }, col, row);
 }
 
 bool SortableGrid::startSearch(const QString& text, const CellRange& range, int& col, int& row)
@@ -45,7 +45,7 @@ bool SortableGrid::startSearch(const QString& text, const CellRange& range, int&
     return findNext(col, row);
 }
 
-bool SortableGrid::findNext(int& Col, int& Row)
+bool SortableGrid::findNext(int& foundCol, int& foundRow)
 {
     if (m_keyType == soString && m_searchSubstring)
         m_searchText = foldCase(m_searchText);
@@ -75,13 +75,13 @@ bool SortableGrid::findNext(int& Col, int& Row)
         if (!mayBeCut || !useWholeCell(col, row, [&](QByteArrayView whole) { hit = test(whole); }))
             hit = test(cellBytes(col, row));
         if (hit) {
-            Col = col;
-            Row = row;
+            foundCol = col;
+            foundRow = row;
             return true;
         }
     }
-    Col = -1;
-    Row = -1;
+    foundCol = -1;
+    foundRow = -1;
     return false;
 }
 

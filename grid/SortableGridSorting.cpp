@@ -14,29 +14,29 @@ namespace kolvar::grid {
 
 // ---- Sorting ----------------------------------------------------------------------------------
 
-SortKeyKind SortableGrid::guessColumnKeyKind(int Col)
+SortKeyKind SortableGrid::guessColumnKeyKind(int col)
 {
     const int first = fixedRows();
     const int count = std::max(0, lastSortableRow() - first + 1);
     return guessKeyKind(
-        count, [&](qsizetype i) { return cells(Col, first + int(i)); }, KeyFormat());
+        count, [&](qsizetype i) { return cells(col, first + int(i)); }, KeyFormat());
 }
 
-void SortableGrid::orderByColumn(int Col, const SortOptions& Options)
+void SortableGrid::orderByColumn(int col, const SortOptions& requested)
 {
     if (editorShown() || rowCount() <= fixedRows() + 1)
         return;
-    SortOptions options = Options;
+    SortOptions options = requested;
     if (options.keyKind == skDetect)
-        options.keyKind = guessColumnKeyKind(Col);
+        options.keyKind = guessColumnKeyKind(col);
     if (onBeginSort)
-        onBeginSort(Col, options);
-    rearrangeRows(Col, options);
+        onBeginSort(col, options);
+    rearrangeRows(col, options);
     if (onEndSort)
-        onEndSort(Col);
+        onEndSort(col);
 }
 
-void SortableGrid::rearrangeRows(int Col, const SortOptions& Options)
+void SortableGrid::rearrangeRows(int col, const SortOptions& options)
 {
     m_sortRunning = true;
     const detail::AtScopeEnd finish([this] {
@@ -44,15 +44,15 @@ void SortableGrid::rearrangeRows(int Col, const SortOptions& Options)
         m_rowsSorted = true;
     });
     m_sortEntries.releaseEntries();
-    setSortDirection(Options.direction);
-    m_sortColumn = Col;
+    setSortDirection(options.direction);
+    m_sortColumn = col;
 
     const int first = fixedRows();
     const int count = std::max(0, lastSortableRow() - first + 1);
     std::vector<QString> keys(static_cast<std::size_t>(count));
     for (int i = 0; i < count; ++i)
-        keys[std::size_t(i)] = cells(Col, first + i);
-    const std::vector<int> order = sortedKeyOrder(keys, Options, KeyFormat());
+        keys[std::size_t(i)] = cells(col, first + i);
+    const std::vector<int> order = sortedKeyOrder(keys, options, KeyFormat());
 
     m_sortEntries.reserve(count);
     std::vector<int> sourceOfRow(order.size());
@@ -66,7 +66,7 @@ void SortableGrid::rearrangeRows(int Col, const SortOptions& Options)
     const int current = row();
     if (current >= first && current < first + count) {
         const auto at = std::find(sourceOfRow.begin(), sourceOfRow.end(), current);
-        focusCell(col(), first + int(at - sourceOfRow.begin()));
+        focusCell(this->col(), first + int(at - sourceOfRow.begin()));
     }
     // The glyph may have moved to another column even when the direction stayed.
     repaintRow(0);
