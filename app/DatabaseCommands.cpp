@@ -1,16 +1,16 @@
-#include "Unit1.h"
+#include "MainWindow.h"
 
 #include "MainWindowShared.h"
 
-#include "CalBrows.h"
+#include "CalendarWindow.h"
+#include "CaseEditor.h"
 #include "CaseTable.h"
 #include "CsvExport.h"
 #include "Program.h"
 #include "RegisterBackup.h"
 #include "ServerStore.h"
-#include "Unit2.h"
+#include "SortableGrid.h"
 #include "UserDialogs.h"
-#include "Zarur.h"
 
 #include <QDate>
 #include <QDir>
@@ -27,10 +27,10 @@
 using kolvar::EditorField;
 using kolvar::MessageIcon;
 using kolvar::userDialogs;
-using kolvar::grid::TZarur;
+using kolvar::grid::SortableGrid;
 namespace storage = kolvar::storage;
 namespace CaseTable = kolvar::storage::CaseTable;
-using namespace kolvar::form1;
+using namespace kolvar::mainwindow;
 
 namespace {
 
@@ -49,71 +49,71 @@ QString baseNameOf(const QString& registerPath)
 // ---------------------------------------------------------------------------------------------
 // Database file commands
 
-void TForm1::attachEditor(std::function<TForm2*()> make)
+void MainWindow::attachEditor(std::function<CaseEditor*()> make)
 {
     m_makeEditor = std::move(make);
     if (!m_makeEditor)
-        m_form2 = nullptr;
+        m_caseEditor = nullptr;
 }
 
-void TForm1::attachCalendar(std::function<TCalendarBrowser*()> make)
+void MainWindow::attachCalendar(std::function<CalendarWindow*()> make)
 {
     m_makeCalendar = std::move(make);
     if (!m_makeCalendar)
         m_calendar = nullptr;
 }
 
-TForm2* TForm1::editor()
+CaseEditor* MainWindow::editor()
 {
-    if (!m_form2 && m_makeEditor) {
-        m_form2 = m_makeEditor();
+    if (!m_caseEditor && m_makeEditor) {
+        m_caseEditor = m_makeEditor();
         updateEditorPosition();
     }
-    return m_form2;
+    return m_caseEditor;
 }
 
-TCalendarBrowser* TForm1::calendar()
+CalendarWindow* MainWindow::calendar()
 {
     if (!m_calendar && m_makeCalendar)
         m_calendar = m_makeCalendar();
     return m_calendar;
 }
 
-void TForm1::updateEditorPosition()
+void MainWindow::updateEditorPosition()
 {
-    if (!m_form2)
+    if (!m_caseEditor)
         return;
     // An open editor names the row of the case it shows: a single click only makes another row
     // current, and the case stays in the editor until it is asked for.
-    const int shown = editorVisible() && m_CurrentId != 0 ? shownCaseRow() : 0;
-    const QString row = shown > 0 ? QString::number(shown) : m_Label1->text();
-    m_form2->Label1()->setText(row + QStringLiteral(" z ") + m_LabelCount->text());
+    const int shown = editorVisible() && m_currentId != 0 ? shownCaseRow() : 0;
+    const QString row = shown > 0 ? QString::number(shown) : m_rowLabel->text();
+    m_caseEditor->positionLabel()->setText(row + QStringLiteral(" z ") + m_countLabel->text());
 }
 
-int TForm1::shownCaseRow()
+int MainWindow::shownCaseRow()
 {
     // Clicks seldom move the shown case: its row is looked at before the list is walked.
-    const bool stillThere = m_shownCaseRow >= 1 && m_shownCaseRow < m_G1->rowCount()
-        && m_G1->cells(1, m_shownCaseRow) == QString::number(m_CurrentId);
+    const bool stillThere = m_shownCaseRow >= 1 && m_shownCaseRow < m_caseGrid->rowCount()
+        && m_caseGrid->cells(1, m_shownCaseRow) == QString::number(m_currentId);
     if (!stillThere)
-        m_shownCaseRow = m_caseList->rowOfCase(m_CurrentId);
+        m_shownCaseRow = m_caseList->rowOfCase(m_currentId);
     return m_shownCaseRow;
 }
 
-bool TForm1::editorVisible() const
+bool MainWindow::editorVisible() const
 {
-    return m_form2 && m_form2->isVisible();
+    return m_caseEditor && m_caseEditor->isVisible();
 }
 
-bool TForm1::refusedWithUnsavedChanges(const QString& message)
+bool MainWindow::refusedWithUnsavedChanges(const QString& message)
 {
-    if (!editorVisible() || !m_form2->RecordChanged())
+    if (!editorVisible() || !m_caseEditor->recordChanged())
         return false;
     userDialogs().message(this, message);
     return true;
 }
 
-bool TForm1::refusedWhileEditing(const QString& message, bool information)
+bool MainWindow::refusedWhileEditing(const QString& message, bool information)
 {
     if (!editorVisible())
         return false;
@@ -122,25 +122,25 @@ bool TForm1::refusedWhileEditing(const QString& message, bool information)
     return true;
 }
 
-void TForm1::useDatabaseFile(const QString& path)
+void MainWindow::useDatabaseFile(const QString& path)
 {
-    useRegister(rememberedName(path, m_ProgramFolder), QFileInfo(path).fileName(),
+    useRegister(rememberedName(path, m_programFolder), QFileInfo(path).fileName(),
         QFileInfo(path).absoluteFilePath());
 }
 
-void TForm1::useRegister(
+void MainWindow::useRegister(
     const QString& remembered, const QString& shownName, const QString& location)
 {
     m_databaseName = remembered;
-    showCaptioned(m_Label2, m_StaticText1, shownName);
-    m_Label2->adjustSize();
-    m_DatabasePath = location;
+    showCaptioned(m_fileLabel, m_fileCaptionLabel, shownName);
+    m_fileLabel->adjustSize();
+    m_databasePath = location;
     m_dateSeparator.reset();
     clearEditor();
-    LoadList();
+    loadList();
 }
 
-void TForm1::Nowa1Click()
+void MainWindow::newRegister()
 {
     commandOnRegister(
         QStringLiteral("Tworzę nowe bazy tylko przy zamkniętym oknie Edycja i druk \n\r"
@@ -148,11 +148,11 @@ void TForm1::Nowa1Click()
         [this] { createDatabase(); });
 }
 
-void TForm1::createDatabase()
+void MainWindow::createDatabase()
 {
     kolvar::FileDialogRequest request;
     request.caption = QStringLiteral("Nowa Baza");
-    request.folder = kolvar::registerFolder(m_ProgramFolder);
+    request.folder = kolvar::registerFolder(m_programFolder);
     request.fileName = QStringLiteral("zerowa.db");
     request.filter = DatabaseFilter;
     request.defaultSuffix = QStringLiteral("db3");
@@ -165,7 +165,8 @@ void TForm1::createDatabase()
             QStringLiteral("Plik taki już istnieje - proszę podaj inną nazwę!"),
             MessageIcon::Information);
     } else {
-        const QString termin = m_form2 ? m_form2->fieldText(EditorField::Termin) : QString();
+        const QString termin
+            = m_caseEditor ? m_caseEditor->fieldText(EditorField::Termin) : QString();
         try {
             const auto db = storage::OpenDatabase(path, storage::OpenMode::Create);
             CaseTable::CreateTable(*db);
@@ -179,18 +180,18 @@ void TForm1::createDatabase()
     useDatabaseFile(path);
 }
 
-void TForm1::OtwieramDB1Click()
+void MainWindow::openRegister()
 {
     commandOnRegister(QStringLiteral("Otwieram bazy tylko przy zamkniętym oknie Edycja i druk \n\r"
                                      "              Proszę uprzednio zamknij to okno. "),
         [this] { openDatabase(); });
 }
 
-void TForm1::openDatabase()
+void MainWindow::openDatabase()
 {
     kolvar::FileDialogRequest request;
     request.caption = QStringLiteral("Otwórz bazę");
-    request.folder = kolvar::registerFolder(m_ProgramFolder);
+    request.folder = kolvar::registerFolder(m_programFolder);
     request.fileName = m_lastOpenedFile;
     request.filter = DatabaseFilter;
     const auto chosen = userDialogs().openFile(this, request);
@@ -200,7 +201,7 @@ void TForm1::openDatabase()
     useDatabaseFile(*chosen);
 }
 
-void TForm1::Regeneruj1Click()
+void MainWindow::regenerateRegister()
 {
     if (refusedWhileEditing(
             QStringLiteral("Bazy regeneruję tylko przy zamkniętym oknie Edycja i druk \n\r"
@@ -209,7 +210,7 @@ void TForm1::Regeneruj1Click()
     guarded([this] { regenerate(); }, QStringLiteral("Baza nie została zregenerowana."));
 }
 
-void TForm1::regenerate()
+void MainWindow::regenerate()
 {
     if (refusedReadOnly())
         return;
@@ -218,7 +219,7 @@ void TForm1::regenerate()
     userDialogs().message(this, done);
 }
 
-void TForm1::EksportCsv1Click()
+void MainWindow::exportToCsv()
 {
     if (refusedWithUnsavedChanges(QStringLiteral(
             "Eksportuję bazę tylko bez niezapisanych zmian w oknie Edycja i druk \n\r"
@@ -227,24 +228,24 @@ void TForm1::EksportCsv1Click()
     guarded([this] { exportCsv(); });
 }
 
-std::optional<kolvar::ChosenFile> TForm1::chooseFileBesideRegister(
+std::optional<kolvar::ChosenFile> MainWindow::chooseFileBesideRegister(
     kolvar::FileDialogRequest request, const QString& registerRefusal)
 {
     (void)store(); // nothing to read without an open register: it says so
-    request.folder = isServerRegister() ? kolvar::registerFolder(m_ProgramFolder)
-                                        : QFileInfo(m_DatabasePath).absolutePath();
+    request.folder = isServerRegister() ? kolvar::registerFolder(m_programFolder)
+                                        : QFileInfo(m_databasePath).absolutePath();
     const auto chosen = userDialogs().saveFileOfType(this, request);
     if (!chosen)
         return std::nullopt;
     // Compared as files, not names: a link, a hard link or ".." reach the register too.
-    if (!isServerRegister() && storage::SameFile(chosen->path, m_DatabasePath))
+    if (!isServerRegister() && storage::SameFile(chosen->path, m_databasePath))
         throw CommandError(registerRefusal.arg(QDir::toNativeSeparators(chosen->path)));
     if (!replaceConfirmed(chosen->path))
         return std::nullopt;
     return chosen;
 }
 
-bool TForm1::replaceConfirmed(const QString& path)
+bool MainWindow::replaceConfirmed(const QString& path)
 {
     const QFileInfo file(path);
     if (!file.exists() && !file.isSymLink())
@@ -256,11 +257,11 @@ bool TForm1::replaceConfirmed(const QString& path)
         == kolvar::DialogButton::Yes;
 }
 
-void TForm1::exportCsv()
+void MainWindow::exportCsv()
 {
     kolvar::FileDialogRequest request;
     request.caption = QStringLiteral("Eksport do CSV");
-    request.fileName = baseNameOf(m_DatabasePath) + QStringLiteral(".csv");
+    request.fileName = baseNameOf(m_databasePath) + QStringLiteral(".csv");
     // The type chosen sets the separator: semicolons for a Polish spreadsheet, whose decimal sign
     // is the comma, unless the user picks commas.
     request.filter = QStringLiteral("Pliki CSV rozdzielane średnikami (*.csv)|*.csv|"
@@ -276,7 +277,7 @@ void TForm1::exportCsv()
     catchUp();
     // The eight fields in the order the list shows its columns, whatever the user moved; the
     // running number is the list's, not the register's. The last field lies beyond the columns.
-    const TZarur& g = *m_G1;
+    const SortableGrid& g = *m_caseGrid;
     std::vector<int> columns;
     for (int c = 0; c <= ListColumns; ++c) {
         if (g.cells(c, 0) != QLatin1String("Nr"))
@@ -296,7 +297,7 @@ void TForm1::exportCsv()
             .arg(cases));
 }
 
-void TForm1::KopiaZapasowa1Click()
+void MainWindow::backUpRegister()
 {
     if (refusedWithUnsavedChanges(QStringLiteral(
             "Kopię zapasową robię tylko bez niezapisanych zmian w oknie Edycja i druk \n\r"
@@ -305,12 +306,12 @@ void TForm1::KopiaZapasowa1Click()
     guarded([this] { backUp(); });
 }
 
-void TForm1::backUp()
+void MainWindow::backUp()
 {
     kolvar::FileDialogRequest request;
     request.caption = QStringLiteral("Kopia zapasowa");
     request.fileName = QStringLiteral("%1-kopia-%2.db")
-                           .arg(baseNameOf(m_DatabasePath),
+                           .arg(baseNameOf(m_databasePath),
                                QDate::currentDate().toString(QStringLiteral("yyyy-MM-dd")));
     request.filter = DatabaseFilter;
     request.defaultSuffix = QStringLiteral("db");
@@ -335,22 +336,22 @@ void TForm1::backUp()
             .arg(cases));
 }
 
-void TForm1::mnuSortuj2Click()
+void MainWindow::sortByDate()
 {
     sortBy(2);
 }
 
-void TForm1::mnuSortuj3Click()
+void MainWindow::sortBySender()
 {
     sortBy(3);
 }
 
-void TForm1::mnuSortuj4Click()
+void MainWindow::sortBySubject()
 {
     sortBy(4);
 }
 
-void TForm1::sortBy(int mode)
+void MainWindow::sortBy(int mode)
 {
     if (refusedWhileEditing(QStringLiteral("Sortuję tylko przy zamkniętym oknie Edycja i druk \n\r"
                                            "           Proszę uprzednio zamknij to okno. "),
@@ -362,19 +363,19 @@ void TForm1::sortBy(int mode)
         // The list already holds every case: ordering it anew needs no reading of the register.
         // The case the user was on stays current, at its new place.
         catchUp();
-        const QString currentId = m_G1->cells(1, m_G1->row());
+        const QString currentId = m_caseGrid->cells(1, m_caseGrid->row());
         const bool laidOut = m_store && columnsAsLaidOut();
-        m_SortMode = mode;
+        m_sortMode = mode;
         if (laidOut && m_caseList->reorder(store(), mode)) {
-            m_G1->SetSortColumn(m_SortMode);
-            m_G1->invalidateGrid();
-            G1Click();
+            m_caseGrid->setSortColumn(m_sortMode);
+            m_caseGrid->invalidateGrid();
+            caseGridClicked();
         } else {
-            m_G1->SetSortDirection(kolvar::grid::sdAscending);
-            LoadList();
+            m_caseGrid->setSortDirection(kolvar::grid::sdAscending);
+            loadList();
             selectCase(currentId);
-            G1Click();
+            caseGridClicked();
         }
-        ApplyRowHeights();
+        applyRowHeight();
     });
 }

@@ -1,8 +1,8 @@
-#include "Unit1.h"
+#include "MainWindow.h"
 
 #include "ColorValue.h"
+#include "SortableGrid.h"
 #include "UserDialogs.h"
-#include "Zarur.h"
 
 #include <QFontMetrics>
 #include <QPainter>
@@ -34,42 +34,42 @@ kolvar::ColorValue chosenValue(const QColor& chosen, kolvar::ColorValue before)
 
 } // namespace
 
-void TForm1::G1DrawCell(int ACol, int ARow, const QRect& Rect, kolvar::grid::GridDrawState)
+void MainWindow::drawCaseGridCell(int col, int row, const QRect& rect, kolvar::grid::GridDrawState)
 {
-    kolvar::grid::GridCanvas& canvas = m_G1->canvas();
+    kolvar::grid::GridCanvas& canvas = m_caseGrid->canvas();
     if (!canvas.painter)
         return;
     // Senders stand out in every row, the selected one too.
-    if (ACol == 3) {
+    if (col == 3) {
         canvas.brush.setColor(kolvar::toQColor(colors::Aqua));
         canvas.fontColor = kolvar::toQColor(colors::Black);
     }
-    if (ACol < 1 || ARow < 1)
+    if (col < 1 || row < 1)
         return;
     QPainter& painter = *canvas.painter;
     painter.save();
-    painter.setClipRect(Rect, Qt::IntersectClip);
-    painter.fillRect(Rect, canvas.brush);
+    painter.setClipRect(rect, Qt::IntersectClip);
+    painter.fillRect(rect, canvas.brush);
     painter.setFont(canvas.font);
     painter.setPen(canvas.fontColor);
     const QFontMetrics metrics(canvas.font, painter.device());
-    painter.drawText(QPoint(Rect.left(), Rect.top() + metrics.ascent()),
-        m_G1->shownText(ACol, ARow, Rect.width()));
+    painter.drawText(QPoint(rect.left(), rect.top() + metrics.ascent()),
+        m_caseGrid->shownText(col, row, rect.width()));
     painter.restore();
 }
 
-void TForm1::mnuFixedClick()
+void MainWindow::chooseTitleColor()
 {
-    const auto chosen = userDialogs().chooseColor(this, m_G1->fixedColor());
+    const auto chosen = userDialogs().chooseColor(this, m_caseGrid->fixedColor());
     if (!chosen)
         return;
     setListFixedColor(chosenValue(*chosen, m_listFixedColor));
 }
 
-void TForm1::mnuFontyClick()
+void MainWindow::chooseListFont()
 {
     const auto chosen
-        = userDialogs().chooseFont(this, { m_G1->font(), kolvar::toQColor(m_listFontColor) });
+        = userDialogs().chooseFont(this, { m_caseGrid->font(), kolvar::toQColor(m_listFontColor) });
     if (!chosen)
         return;
     QFont font = chosen->font;
@@ -77,13 +77,13 @@ void TForm1::mnuFontyClick()
     // from the window's bold font.
     font.setResolveMask(QFont::AllPropertiesResolved);
     setListFont(font, chosenValue(chosen->color, m_listFontColor));
-    m_RowHeight = pointsOf(font) + 12;
-    if (m_G1->rowCount() > 1)
-        m_G1->setRowHeight(1, m_RowHeight);
-    FormShow();
+    m_rowHeight = pointsOf(font) + 12;
+    if (m_caseGrid->rowCount() > 1)
+        m_caseGrid->setRowHeight(1, m_rowHeight);
+    prepareShowing();
 }
 
-void TForm1::mnuAuthorClick()
+void MainWindow::showAuthor()
 {
     userDialogs().message(this,
         QStringLiteral("Kolvar wer.1.3\nRejestr spraw przychodzących\n\n"

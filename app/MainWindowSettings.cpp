@@ -1,4 +1,4 @@
-#include "Unit1.h"
+#include "MainWindow.h"
 
 #include "MainWindowShared.h"
 
@@ -8,7 +8,7 @@
 #include "IniFile.h"
 #include "Panel.h"
 #include "Program.h"
-#include "Zarur.h"
+#include "SortableGrid.h"
 
 #include <QFileInfo>
 #include <QFontMetrics>
@@ -23,7 +23,7 @@
 #include <string_view>
 #include <vector>
 
-using namespace kolvar::form1;
+using namespace kolvar::mainwindow;
 
 namespace {
 
@@ -59,13 +59,13 @@ QFont fontFrom(const QString& name, int points, int style)
 // ---------------------------------------------------------------------------------------------
 // Settings
 
-void TForm1::LoadSettings()
+void MainWindow::loadSettings()
 {
-    const QString path = kolvar::SettingsFile::readPath({ m_ProgramFolder, m_presetFolder });
+    const QString path = kolvar::SettingsFile::readPath({ m_programFolder, m_presetFolder });
     guarded([&] {
         const auto ini = kolvar::IniFile::load(path);
         if (!ini) {
-            m_databaseName = m_Label2->text();
+            m_databaseName = m_fileLabel->text();
             return;
         }
         QList<QRect> screens;
@@ -79,125 +79,125 @@ void TForm1::LoadSettings()
     });
 }
 
-kolvar::AppSettings TForm1::currentSettings() const
+kolvar::AppSettings MainWindow::currentSettings() const
 {
     kolvar::AppSettings s;
     s.mainBounds = QRect(x(), y(), width(), height());
-    s.editorLeft = m_lblLewa->text();
-    s.editorTop = m_lblTop->text();
-    s.editorWidth = m_lblSzer->text();
-    s.editorHeight = m_lblWys->text();
-    s.panelColor = m_PanelColor;
-    s.editBoxColor = m_EditBoxColor;
-    s.labelFontColor = m_LabelFontColor;
-    s.editFontColor = m_EditFontColor;
+    s.editorLeft = m_editorLeftLabel->text();
+    s.editorTop = m_editorTopLabel->text();
+    s.editorWidth = m_editorWidthLabel->text();
+    s.editorHeight = m_editorHeightLabel->text();
+    s.panelColor = m_panelColor;
+    s.editBoxColor = m_editBoxColor;
+    s.labelFontColor = m_labelFontColor;
+    s.editFontColor = m_editFontColor;
     s.fixedColor = m_listFixedColor;
-    s.editFontSize = m_EditFontSize;
+    s.editFontSize = m_editFontSize;
     s.databaseName = m_databaseName;
-    s.sortMode = m_SortMode;
-    const QFont font = m_G1->font();
+    s.sortMode = m_sortMode;
+    const QFont font = m_caseGrid->font();
     s.listFontName = font.family();
     s.listFontSize = pointSizeOf(font);
     s.listFontColor = m_listFontColor;
     s.listFontStyle = styleBits(font);
-    s.terminWidth = m_G1->colWidth(2);
-    s.nadawcaWidth = m_G1->colWidth(3);
-    s.dotyczyWidth = m_G1->colWidth(4);
-    s.rowHeight = m_RowHeight;
+    s.terminWidth = m_caseGrid->colWidth(2);
+    s.nadawcaWidth = m_caseGrid->colWidth(3);
+    s.dotyczyWidth = m_caseGrid->colWidth(4);
+    s.rowHeight = m_rowHeight;
     return s;
 }
 
-void TForm1::applySettings(const kolvar::AppSettings& s)
+void MainWindow::applySettings(const kolvar::AppSettings& s)
 {
     move(s.mainBounds.topLeft());
     resize(s.mainBounds.size());
-    m_lblLewa->setText(s.editorLeft);
-    m_lblTop->setText(s.editorTop);
-    m_lblSzer->setText(s.editorWidth);
-    m_lblWys->setText(s.editorHeight);
-    m_PanelColor = s.panelColor;
-    m_EditBoxColor = s.editBoxColor;
-    m_LabelFontColor = s.labelFontColor;
-    m_EditFontColor = s.editFontColor;
+    m_editorLeftLabel->setText(s.editorLeft);
+    m_editorTopLabel->setText(s.editorTop);
+    m_editorWidthLabel->setText(s.editorWidth);
+    m_editorHeightLabel->setText(s.editorHeight);
+    m_panelColor = s.panelColor;
+    m_editBoxColor = s.editBoxColor;
+    m_labelFontColor = s.labelFontColor;
+    m_editFontColor = s.editFontColor;
     setListFixedColor(s.fixedColor);
-    m_EditFontSize = s.editFontSize;
+    m_editFontSize = s.editFontSize;
     m_databaseName = s.databaseName;
     // A server register is remembered by its connection URI and named database@host.
     const auto server = kolvar::storage::ServerAddress::fromUri(s.databaseName);
-    showCaptioned(m_Label2, m_StaticText1,
+    showCaptioned(m_fileLabel, m_fileCaptionLabel,
         server ? server->displayName() : QFileInfo(s.databaseName).fileName());
-    m_Label2->adjustSize();
-    m_SortMode = s.sortMode;
+    m_fileLabel->adjustSize();
+    m_sortMode = s.sortMode;
     setListFont(fontFrom(s.listFontName, s.listFontSize, s.listFontStyle), s.listFontColor);
     // A width of 0 in the file would hide the column for good: no edge left to drag it back by.
-    m_TerminWidth = std::max(s.terminWidth, titleWidth(QStringLiteral(" Termin ")));
-    m_NadawcaWidth = std::max(s.nadawcaWidth, titleWidth(QStringLiteral("  Nadawca   ")));
-    m_DotyczyWidth = std::max(s.dotyczyWidth, titleWidth(QStringLiteral("   Dotyczy    ")));
-    m_RowHeight = s.rowHeight;
+    m_terminWidth = std::max(s.terminWidth, titleWidth(QStringLiteral(" Termin ")));
+    m_nadawcaWidth = std::max(s.nadawcaWidth, titleWidth(QStringLiteral("  Nadawca   ")));
+    m_dotyczyWidth = std::max(s.dotyczyWidth, titleWidth(QStringLiteral("   Dotyczy    ")));
+    m_rowHeight = s.rowHeight;
 }
 
-int TForm1::titleWidth(const QString& title) const
+int MainWindow::titleWidth(const QString& title) const
 {
     // The cell's text margins on both sides.
     constexpr int Margins = 4;
-    return QFontMetrics(m_G1->font()).horizontalAdvance(title) + Margins;
+    return QFontMetrics(m_caseGrid->font()).horizontalAdvance(title) + Margins;
 }
 
-void TForm1::SaveSettings()
+void MainWindow::saveSettings()
 {
-    const kolvar::SettingsFile::Folders where { m_ProgramFolder, m_presetFolder };
+    const kolvar::SettingsFile::Folders where { m_programFolder, m_presetFolder };
     guarded([&] { kolvar::SettingsFile::save(where, currentSettings()); });
 }
 
-void TForm1::setListFixedColor(kolvar::ColorValue color)
+void MainWindow::setListFixedColor(kolvar::ColorValue color)
 {
     m_listFixedColor = color;
-    m_G1->setFixedColor(kolvar::toQColor(color));
+    m_caseGrid->setFixedColor(kolvar::toQColor(color));
 }
 
-void TForm1::setListFont(const QFont& font, kolvar::ColorValue color)
+void MainWindow::setListFont(const QFont& font, kolvar::ColorValue color)
 {
     m_listFontColor = color;
-    m_G1->setFont(font);
-    m_G1->setFontColor(kolvar::toQColor(color));
+    m_caseGrid->setFont(font);
+    m_caseGrid->setFontColor(kolvar::toQColor(color));
 }
 
-QString TForm1::lblLewaCaption() const
+QString MainWindow::editorLeftCaption() const
 {
-    return m_lblLewa->text();
+    return m_editorLeftLabel->text();
 }
 
-void TForm1::setLblLewaCaption(const QString& caption)
+void MainWindow::setEditorLeftCaption(const QString& caption)
 {
-    m_lblLewa->setText(caption);
+    m_editorLeftLabel->setText(caption);
 }
 
-QString TForm1::lblTopCaption() const
+QString MainWindow::editorTopCaption() const
 {
-    return m_lblTop->text();
+    return m_editorTopLabel->text();
 }
 
-void TForm1::setLblTopCaption(const QString& caption)
+void MainWindow::setEditorTopCaption(const QString& caption)
 {
-    m_lblTop->setText(caption);
+    m_editorTopLabel->setText(caption);
 }
 
-QString TForm1::lblSzerCaption() const
+QString MainWindow::editorWidthCaption() const
 {
-    return m_lblSzer->text();
+    return m_editorWidthLabel->text();
 }
 
-void TForm1::setLblSzerCaption(const QString& caption)
+void MainWindow::setEditorWidthCaption(const QString& caption)
 {
-    m_lblSzer->setText(caption);
+    m_editorWidthLabel->setText(caption);
 }
 
-QString TForm1::lblWysCaption() const
+QString MainWindow::editorHeightCaption() const
 {
-    return m_lblWys->text();
+    return m_editorHeightLabel->text();
 }
 
-void TForm1::setLblWysCaption(const QString& caption)
+void MainWindow::setEditorHeightCaption(const QString& caption)
 {
-    m_lblWys->setText(caption);
+    m_editorHeightLabel->setText(caption);
 }

@@ -1,15 +1,15 @@
 #pragma once
 
-// What the main window's own files (Unit1.cpp, MainWindowSettings.cpp, DatabaseCommands.cpp,
+// What the main window's own files (MainWindow.cpp, MainWindowSettings.cpp, DatabaseCommands.cpp,
 // RecordCommands.cpp) share: the few helpers and the command templates more than one of them uses.
 
 #include "CaseList.h"
 #include "CsvExport.h"
 #include "IniFile.h"
+#include "MainWindow.h"
+#include "SortableGrid.h"
 #include "StorageFailure.h"
-#include "Unit1.h"
 #include "UserDialogs.h"
-#include "Zarur.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -18,7 +18,7 @@
 
 #include <stdexcept>
 
-namespace kolvar::form1 {
+namespace kolvar::mainwindow {
 
 inline constexpr int ListColumns = 8; // 0 .. 7 shown or hidden; the ninth text is kept beyond them
 
@@ -63,9 +63,9 @@ private:
     QString m_message;
 };
 
-} // namespace kolvar::form1
+} // namespace kolvar::mainwindow
 
-template <typename Command> void TForm1::guarded(Command&& command, const QString& refused)
+template <typename Command> void MainWindow::guarded(Command&& command, const QString& refused)
 {
     // Another desk's announcements wait for the command and every dialog it shows.
     const bool outermost = !m_commandRunning;
@@ -79,7 +79,7 @@ template <typename Command> void TForm1::guarded(Command&& command, const QStrin
         kolvar::userDialogs().message(this, e.message(), kolvar::MessageIcon::Error);
     } catch (const kolvar::CsvExportError& e) {
         kolvar::userDialogs().message(this, e.message(), kolvar::MessageIcon::Error);
-    } catch (const kolvar::form1::CommandError& e) {
+    } catch (const kolvar::mainwindow::CommandError& e) {
         kolvar::userDialogs().message(this, e.message(), kolvar::MessageIcon::Error);
     } catch (const std::exception& e) {
         kolvar::userDialogs().message(
@@ -94,28 +94,28 @@ template <typename Command> void TForm1::guarded(Command&& command, const QStrin
     afterCommand();
 }
 
-template <typename Change> void TForm1::refreshList(Change&& change)
+template <typename Change> void MainWindow::refreshList(Change&& change)
 {
     // Where the list holds the register as a load left it, only the rows that change are
     // touched; anything else (another program's writes, rows the user dragged) takes a load.
     if (m_store && columnsAsLaidOut() && change(*m_caseList)) {
-        kolvar::form1::showCaptioned(
-            m_LabelCount, m_StaticText2, QString::number(m_caseList->count()));
-        m_LabelCount->adjustSize();
-        m_LoadRow = m_caseList->count() + 1;
-        updateRegenerujEnabled();
-        m_G1->invalidateGrid();
-        G1Click();
+        kolvar::mainwindow::showCaptioned(
+            m_countLabel, m_countCaptionLabel, QString::number(m_caseList->count()));
+        m_countLabel->adjustSize();
+        m_loadRow = m_caseList->count() + 1;
+        updateRegenerateEnabled();
+        m_caseGrid->invalidateGrid();
+        caseGridClicked();
     } else {
-        ReloadList();
+        reloadList();
     }
 }
 
 template <typename Command>
-void TForm1::commandOnRegister(const QString& refusal, Command&& command)
+void MainWindow::commandOnRegister(const QString& refusal, Command&& command)
 {
     if (refusedWhileEditing(refusal))
         return;
     guarded(std::forward<Command>(command));
-    updateRegenerujEnabled();
+    updateRegenerateEnabled();
 }

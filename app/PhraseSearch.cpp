@@ -1,10 +1,10 @@
-#include "Unit1.h"
+#include "MainWindow.h"
 
 #include "MainWindowShared.h"
 
+#include "FindDialog.h"
+#include "SortableGrid.h"
 #include "UserDialogs.h"
-#include "Zarur.h"
-#include "asfind.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -14,25 +14,25 @@
 
 using kolvar::MessageIcon;
 using kolvar::userDialogs;
-using kolvar::grid::TZarur;
+using kolvar::grid::SortableGrid;
 
 namespace {
 // Tryb, Odpowiedz, Szczegoly: searched with the rest of the case, never shown in the list.
 constexpr int FirstExtraField = 5;
 } // namespace
 
-QAction* TForm1::FindujNast() const
+QAction* MainWindow::findNextAction() const
 {
-    return findChild<QAction*>(QStringLiteral("FindujNast"));
+    return findChild<QAction*>(QStringLiteral("findNextPhrase"));
 }
 
-void TForm1::Finduj1Click()
+void MainWindow::findPhrase()
 {
     // The search looks through the list: it first takes in what others wrote.
     guarded([this] { catchUp(); });
     {
         // A fresh dialog every time: the one made at start-up keeps nothing between searches.
-        Tfinddlg dialog(this);
+        FindDialog dialog(this);
         try {
             if (dialog.exec() == QDialog::Accepted)
                 findFirstPhrase(dialog);
@@ -43,44 +43,44 @@ void TForm1::Finduj1Click()
     hideExtraFields();
 }
 
-void TForm1::findFirstPhrase(const Tfinddlg& dialog)
+void MainWindow::findFirstPhrase(const FindDialog& dialog)
 {
-    TZarur& g = *m_G1;
-    g.SetKeyType(dialog.chkLitery()->isChecked() ? kolvar::grid::soStringCaseSensitive
-                                                 : kolvar::grid::soString);
+    SortableGrid& g = *m_caseGrid;
+    g.setKeyType(dialog.matchCaseCheck()->isChecked() ? kolvar::grid::soStringCaseSensitive
+                                                      : kolvar::grid::soString);
     // Ticked, the phrase must be the whole text of a cell.
-    g.SetSearchSubstring(!dialog.chkSlowa()->isChecked());
-    m_SearchByRows = dialog.ItemIndex() != 1;
-    const QString phrase = dialog.Search()->text();
+    g.setSearchSubstring(!dialog.wholeWordsCheck()->isChecked());
+    m_searchByRows = dialog.orderIndex() != 1;
+    const QString phrase = dialog.phraseEdit()->text();
     int col = -1;
     int row = -1;
-    if (g.FindFirst(phrase, m_SearchByRows, col, row)) {
+    if (g.findFirst(phrase, m_searchByRows, col, row)) {
         showFoundCell(col, row);
         g.setFocus();
-        if (QAction* next = FindujNast())
+        if (QAction* next = findNextAction())
             next->setEnabled(true);
         return;
     }
-    if (QAction* next = FindujNast())
+    if (QAction* next = findNextAction())
         next->setEnabled(false);
     g.setFocus();
     userDialogs().message(
         this, QStringLiteral("Frazy   \"") + phrase + QStringLiteral("\"   nie znalazłem"));
 }
 
-void TForm1::FindujNastClick()
+void MainWindow::findNextPhrase()
 {
     guarded([this] { catchUp(); });
-    TZarur& g = *m_G1;
+    SortableGrid& g = *m_caseGrid;
     try {
         int col = -1;
         int row = -1;
-        if (g.FindNext(col, row)) {
+        if (g.findNext(col, row)) {
             showFoundCell(col, row);
             g.setFocus();
             return;
         }
-        if (QAction* next = FindujNast())
+        if (QAction* next = findNextAction())
             next->setEnabled(false);
         g.setFocus();
         userDialogs().message(this, QStringLiteral("Takiej frazy już nie znalazłem"));
@@ -90,26 +90,26 @@ void TForm1::FindujNastClick()
     hideExtraFields();
 }
 
-void TForm1::showFoundCell(int col, int row)
+void MainWindow::showFoundCell(int col, int row)
 {
-    TZarur& g = *m_G1;
+    SortableGrid& g = *m_caseGrid;
     const bool alreadyCurrent = g.col() == col && g.row() == row;
-    // Making the cell current runs G1Click, which makes its row the current case; a match in the
-    // cell that already is current changes no cell, so the click is made here.
+    // Making the cell current runs caseGridClicked, which makes its row the current case; a match
+    // in the cell that already is current changes no cell, so the click is made here.
     g.setCurrentCell(col, row);
     if (alreadyCurrent)
-        G1Click();
+        caseGridClicked();
     // The list may have been scrolled away from a current cell since it became current.
     if (row < g.topRow() || row >= g.topRow() + std::max(1, g.visibleRowCount()))
         g.setTopRow(row);
 }
 
-void TForm1::hideExtraFields()
+void MainWindow::hideExtraFields()
 {
-    m_G1->HideColumns(FirstExtraField, m_G1->colCount() - 1);
+    m_caseGrid->hideColumns(FirstExtraField, m_caseGrid->colCount() - 1);
 }
 
-void TForm1::showCommandFailure(const std::exception& failure)
+void MainWindow::showCommandFailure(const std::exception& failure)
 {
     userDialogs().message(this, QString::fromLocal8Bit(failure.what()), MessageIcon::Error);
 }

@@ -1,12 +1,12 @@
 #include "Program.h"
 
-#include "CalBrows.h"
+#include "CalendarWindow.h"
+#include "CaseEditor.h"
+#include "FindDialog.h"
+#include "HintsWindow.h"
+#include "MainWindow.h"
 #include "ServerStore.h"
 #include "SettingsFile.h"
-#include "Unit1.h"
-#include "Unit2.h"
-#include "asfind.h"
-#include "help.h"
 
 #include <QApplication>
 #include <QDir>
@@ -32,46 +32,46 @@ namespace kolvar {
 Program::Program(
     const QString& programFolder, const QString& startRegister, const QString& presetFolder)
     : m_programFolder(programFolder)
-    , m_form1(std::make_unique<TForm1>(programFolder, startRegister, presetFolder))
+    , m_mainWindow(std::make_unique<MainWindow>(programFolder, startRegister, presetFolder))
 {
-    m_form1->attachEditor([this] {
-        m_form2 = std::make_unique<TForm2>(*m_form1);
-        return m_form2.get();
+    m_mainWindow->attachEditor([this] {
+        m_caseEditor = std::make_unique<CaseEditor>(*m_mainWindow);
+        return m_caseEditor.get();
     });
-    m_form1->attachCalendar([this] {
-        m_calendarBrowser = std::make_unique<TCalendarBrowser>();
-        return m_calendarBrowser.get();
+    m_mainWindow->attachCalendar([this] {
+        m_calendarWindow = std::make_unique<CalendarWindow>();
+        return m_calendarWindow.get();
     });
 }
 
 Program::~Program()
 {
-    m_form1->attachEditor({});
-    m_form1->attachCalendar({});
+    m_mainWindow->attachEditor({});
+    m_mainWindow->attachCalendar({});
 }
 
-TForm2& Program::form2() const
+CaseEditor& Program::caseEditor() const
 {
-    return *m_form1->editor();
+    return *m_mainWindow->editor();
 }
 
-Tfinddlg& Program::finddlg() const
+FindDialog& Program::findDialog() const
 {
-    if (!m_finddlg)
-        m_finddlg = std::make_unique<Tfinddlg>();
-    return *m_finddlg;
+    if (!m_findDialog)
+        m_findDialog = std::make_unique<FindDialog>();
+    return *m_findDialog;
 }
 
-TCalendarBrowser& Program::calendarBrowser() const
+CalendarWindow& Program::calendarWindow() const
 {
-    return *m_form1->calendar();
+    return *m_mainWindow->calendar();
 }
 
-TFhelp& Program::fhelp() const
+HintsWindow& Program::hintsWindow() const
 {
-    if (!m_fhelp)
-        m_fhelp = std::make_unique<TFhelp>(hintsFolder(m_programFolder));
-    return *m_fhelp;
+    if (!m_hintsWindow)
+        m_hintsWindow = std::make_unique<HintsWindow>(hintsFolder(m_programFolder));
+    return *m_hintsWindow;
 }
 
 QString installedDataFolder()
@@ -168,9 +168,9 @@ int runProgram(QApplication& app)
                                                   : QFileInfo(named).absoluteFilePath();
     Program program(where.work, startRegister, where.preset);
     // Closing the main window ends the program even while the calendar is still open.
-    QObject::connect(
-        &program.form1(), &TForm1::formClosed, &app, &QApplication::quit, Qt::QueuedConnection);
-    program.form1().show();
+    QObject::connect(&program.mainWindow(), &MainWindow::windowClosed, &app, &QApplication::quit,
+        Qt::QueuedConnection);
+    program.mainWindow().show();
     return app.exec();
 }
 

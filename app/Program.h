@@ -8,11 +8,11 @@
 #include <memory>
 
 class QApplication;
-class TForm1;
-class TForm2;
-class Tfinddlg;
-class TCalendarBrowser;
-class TFhelp;
+class MainWindow;
+class CaseEditor;
+class FindDialog;
+class CalendarWindow;
+class HintsWindow;
 
 namespace kolvar {
 
@@ -24,7 +24,7 @@ class Program
 {
 public:
     // startRegister, when given, is opened instead of the remembered register, as "Otwórz bazę"
-    // would open it; presetFolder: see TForm1.
+    // would open it; presetFolder: see MainWindow.
     explicit Program(const QString& programFolder, const QString& startRegister = {},
         const QString& presetFolder = {});
     ~Program();
@@ -32,19 +32,19 @@ public:
     Program& operator=(const Program&) = delete;
 
     // The windows other than the main one are made on first need, here or by the main window.
-    [[nodiscard]] TForm1& form1() const { return *m_form1; }
-    [[nodiscard]] TForm2& form2() const;
-    [[nodiscard]] Tfinddlg& finddlg() const;
-    [[nodiscard]] TCalendarBrowser& calendarBrowser() const;
-    [[nodiscard]] TFhelp& fhelp() const;
+    [[nodiscard]] MainWindow& mainWindow() const { return *m_mainWindow; }
+    [[nodiscard]] CaseEditor& caseEditor() const;
+    [[nodiscard]] FindDialog& findDialog() const;
+    [[nodiscard]] CalendarWindow& calendarWindow() const;
+    [[nodiscard]] HintsWindow& hintsWindow() const;
 
 private:
     QString m_programFolder;
-    std::unique_ptr<TForm1> m_form1;
-    mutable std::unique_ptr<TForm2> m_form2;
-    mutable std::unique_ptr<Tfinddlg> m_finddlg;
-    mutable std::unique_ptr<TCalendarBrowser> m_calendarBrowser;
-    mutable std::unique_ptr<TFhelp> m_fhelp;
+    std::unique_ptr<MainWindow> m_mainWindow;
+    mutable std::unique_ptr<CaseEditor> m_caseEditor;
+    mutable std::unique_ptr<FindDialog> m_findDialog;
+    mutable std::unique_ptr<CalendarWindow> m_calendarWindow;
+    mutable std::unique_ptr<HintsWindow> m_hintsWindow;
 };
 
 // What an installed program ships beside itself to read only: <prefix>/share/kolvar for a program

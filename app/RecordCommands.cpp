@@ -1,15 +1,15 @@
-#include "Unit1.h"
+#include "MainWindow.h"
 
 #include "MainWindowShared.h"
 
+#include "CaseEditor.h"
 #include "CaseList.h"
 #include "CaseTable.h"
 #include "Cp1250.h"
 #include "MaskedDateEdit.h"
 #include "Program.h"
-#include "Unit2.h"
+#include "SortableGrid.h"
 #include "UserDialogs.h"
-#include "Zarur.h"
 
 #include <QCloseEvent>
 
@@ -27,7 +27,7 @@ using kolvar::MessageIcon;
 using kolvar::userDialogs;
 namespace storage = kolvar::storage;
 namespace CaseTable = kolvar::storage::CaseTable;
-using namespace kolvar::form1;
+using namespace kolvar::mainwindow;
 
 namespace {
 
@@ -52,52 +52,52 @@ bool isDate(QByteArrayView text)
 // ---------------------------------------------------------------------------------------------
 // Record commands
 
-void TForm1::G1Click()
+void MainWindow::caseGridClicked()
 {
-    m_CurrentListRow = m_G1->row();
-    m_IDEdit->setText(m_G1->cells(1, m_CurrentListRow));
-    m_Label1->setText(QString::number(m_CurrentListRow));
+    m_currentListRow = m_caseGrid->row();
+    m_idEdit->setText(m_caseGrid->cells(1, m_currentListRow));
+    m_rowLabel->setText(QString::number(m_currentListRow));
     updateEditorPosition();
 }
 
-void TForm1::G1DblClick()
+void MainWindow::caseGridDoubleClicked()
 {
-    PokazRekordu1Click();
+    editCurrentCase();
 }
 
-void TForm1::IDEditChange()
+void MainWindow::idEditChanged()
 {
-    m_G1->invalidateGrid();
+    m_caseGrid->invalidateGrid();
     updateEditorPosition();
 }
 
-void TForm1::SelectCurrentRow()
+void MainWindow::selectCurrentRow()
 {
-    m_Label1->setText(QString::number(m_CurrentListRow));
-    m_G1->setSelection({ 2, m_CurrentListRow, 5, m_CurrentListRow });
-    G1Click();
+    m_rowLabel->setText(QString::number(m_currentListRow));
+    m_caseGrid->setSelection({ 2, m_currentListRow, 5, m_currentListRow });
+    caseGridClicked();
 }
 
-void TForm1::showCaseInEditor(const storage::CaseRecord& record)
+void MainWindow::showCaseInEditor(const storage::CaseRecord& record)
 {
     m_shownCase = record;
-    m_CurrentId = record.id;
-    m_IDEdit->setText(QString::number(m_CurrentId));
+    m_currentId = record.id;
+    m_idEdit->setText(QString::number(m_currentId));
     if (!editor())
         return;
-    m_form2->Edit4()->setSeparator(dateSeparator());
-    m_form2->setFieldText(EditorField::Termin, record.termin);
-    m_form2->setFieldText(EditorField::Nadawca, record.nadawca);
-    m_form2->setFieldText(EditorField::Dotyczy, record.dotyczy);
-    m_form2->setFieldText(EditorField::Tryb, record.tryb);
-    m_form2->setFieldText(EditorField::Odpowiedz, record.odpowiedz);
-    m_form2->setFieldText(EditorField::Szczegoly, record.szczegoly);
-    m_form2->setFieldText(EditorField::Adnotacje, record.adnotacje);
-    m_form2->markShown();
+    m_caseEditor->dateEdit()->setSeparator(dateSeparator());
+    m_caseEditor->setFieldText(EditorField::Termin, record.termin);
+    m_caseEditor->setFieldText(EditorField::Nadawca, record.nadawca);
+    m_caseEditor->setFieldText(EditorField::Dotyczy, record.dotyczy);
+    m_caseEditor->setFieldText(EditorField::Tryb, record.tryb);
+    m_caseEditor->setFieldText(EditorField::Odpowiedz, record.odpowiedz);
+    m_caseEditor->setFieldText(EditorField::Szczegoly, record.szczegoly);
+    m_caseEditor->setFieldText(EditorField::Adnotacje, record.adnotacje);
+    m_caseEditor->markShown();
     updateEditorPosition();
 }
 
-QChar TForm1::dateSeparator()
+QChar MainWindow::dateSeparator()
 {
     // Read from the list, which holds every date already: asking the engine would read the whole
     // file again, seconds for a large register.
@@ -107,9 +107,10 @@ QChar TForm1::dateSeparator()
     std::array<int, 256> counts {};
     int most = 0;
     int mostRow = 0;
-    for (int r = 1; r < m_G1->rowCount(); ++r) {
-        const std::optional<QByteArrayView> bytes = m_G1->cellBytes(2, r);
-        const QByteArray decoded = bytes ? QByteArray() : storage::toCp1250(m_G1->cells(2, r));
+    for (int r = 1; r < m_caseGrid->rowCount(); ++r) {
+        const std::optional<QByteArrayView> bytes = m_caseGrid->cellBytes(2, r);
+        const QByteArray decoded
+            = bytes ? QByteArray() : storage::toCp1250(m_caseGrid->cells(2, r));
         const QByteArrayView termin = bytes ? *bytes : QByteArrayView(decoded);
         if (!isDate(termin))
             continue;
@@ -121,34 +122,34 @@ QChar TForm1::dateSeparator()
         }
     }
     if (mostRow > 0)
-        m_dateSeparator = m_G1->cells(2, mostRow).at(4);
+        m_dateSeparator = m_caseGrid->cells(2, mostRow).at(4);
     return *m_dateSeparator;
 }
 
-void TForm1::clearEditor()
+void MainWindow::clearEditor()
 {
-    m_CurrentId = 0;
-    if (!m_form2)
+    m_currentId = 0;
+    if (!m_caseEditor)
         return;
     for (const EditorField field : kolvar::AllEditorFields)
-        m_form2->setFieldText(field, QString());
-    m_form2->setRecordChanged(false);
-    m_form2->markShown();
+        m_caseEditor->setFieldText(field, QString());
+    m_caseEditor->setRecordChanged(false);
+    m_caseEditor->markShown();
 }
 
-bool TForm1::typingKept()
+bool MainWindow::typingKept()
 {
-    if (!m_form2 || !m_form2->RecordChanged())
+    if (!m_caseEditor || !m_caseEditor->recordChanged())
         return false;
     const DialogButton answer
         = userDialogs().ask(this, ChangedQuestion, { DialogButton::Yes, DialogButton::No });
     if (answer == DialogButton::Yes)
         return true; // the editor keeps the typing so that the user can save it
-    m_form2->setRecordChanged(false);
+    m_caseEditor->setRecordChanged(false);
     return false;
 }
 
-void TForm1::PokazRekordu1Click()
+void MainWindow::editCurrentCase()
 {
     guarded([this] {
         if (typingKept())
@@ -157,119 +158,119 @@ void TForm1::PokazRekordu1Click()
         // Opened to work in: in front, with the focus in its first field, also when it was open
         // behind the list already (a step from the editor's own buttons leaves the focus be).
         if (editorVisible())
-            m_form2->present();
+            m_caseEditor->present();
     });
 }
 
-void TForm1::showCurrentCase()
+void MainWindow::showCurrentCase()
 {
-    G1Click();
+    caseGridClicked();
     bool isNumber = false;
-    const std::int64_t id = m_IDEdit->text().toLongLong(&isNumber);
-    if (!isNumber && m_store && m_LabelCount->text() == QStringLiteral("0")) {
+    const std::int64_t id = m_idEdit->text().toLongLong(&isNumber);
+    if (!isNumber && m_store && m_countLabel->text() == QStringLiteral("0")) {
         // A register without a case (another program emptied the table): an empty editor, so
         // that the first case can be added.
         if (!editor())
             return;
-        m_form2->Edit4()->setSeparator(dateSeparator());
+        m_caseEditor->dateEdit()->setSeparator(dateSeparator());
         clearEditor();
-        m_form2->show();
+        m_caseEditor->show();
         return;
     }
     if (!isNumber)
         throw CommandError(QStringLiteral("W tym wierszu listy nie ma rekordu."));
-    m_CurrentId = id;
-    const std::optional<storage::CaseRecord> stored = store().readCase(m_CurrentId);
+    m_currentId = id;
+    const std::optional<storage::CaseRecord> stored = store().readCase(m_currentId);
     if (!stored)
         throw CommandError(
             QStringLiteral("Rekordu nie ma już w bazie: usunął go inny program. Lista zostanie "
                            "odświeżona przy następnym wczytaniu."));
     showCaseInEditor(*stored);
-    if (m_form2) {
-        m_form2->show();
+    if (m_caseEditor) {
+        m_caseEditor->show();
         updateEditorPosition();
     }
 
     // The shown case becomes the last visible row when it lies below the first screenful.
-    const int visible = m_G1->visibleRowCount();
-    if (visible < m_CurrentListRow)
-        m_G1->setTopRow(m_CurrentListRow - visible + 1);
+    const int visible = m_caseGrid->visibleRowCount();
+    if (visible < m_currentListRow)
+        m_caseGrid->setTopRow(m_currentListRow - visible + 1);
     else
-        m_G1->setTopRow(1);
+        m_caseGrid->setTopRow(1);
 }
 
-void TForm1::Pierwszy1Click()
+void MainWindow::firstCase()
 {
     guarded([this] { navigate(Step::First); });
 }
 
-void TForm1::Poprzedni1Click()
+void MainWindow::previousCase()
 {
     guarded([this] { navigate(Step::Previous); });
 }
 
-void TForm1::Nastepny1Click()
+void MainWindow::nextCase()
 {
     guarded([this] { navigate(Step::Next); });
 }
 
-void TForm1::Ostatni1Click()
+void MainWindow::lastCase()
 {
     guarded([this] { navigate(Step::Last); });
 }
 
-void TForm1::navigate(Step step)
+void MainWindow::navigate(Step step)
 {
     if (typingKept())
         return;
-    const int lastCase = m_G1->rowCount() - 1;
+    const int lastCase = m_caseGrid->rowCount() - 1;
     switch (step) {
     case Step::First:
-        m_CurrentListRow = 1;
+        m_currentListRow = 1;
         break;
     case Step::Previous:
-        m_CurrentListRow = m_Label1->text().toInt();
-        if (m_CurrentListRow <= 1)
+        m_currentListRow = m_rowLabel->text().toInt();
+        if (m_currentListRow <= 1)
             return;
-        --m_CurrentListRow;
+        --m_currentListRow;
         break;
     case Step::Next:
-        m_CurrentListRow = m_Label1->text().toInt();
-        if (m_CurrentListRow >= lastCase)
+        m_currentListRow = m_rowLabel->text().toInt();
+        if (m_currentListRow >= lastCase)
             return;
-        ++m_CurrentListRow;
+        ++m_currentListRow;
         break;
     case Step::Last:
-        m_CurrentListRow = lastCase;
+        m_currentListRow = lastCase;
         break;
     }
-    m_Label1->setText(QString::number(m_CurrentListRow));
-    SelectCurrentRow();
-    m_IDEdit->setText(m_G1->cells(1, m_CurrentListRow));
+    m_rowLabel->setText(QString::number(m_currentListRow));
+    selectCurrentRow();
+    m_idEdit->setText(m_caseGrid->cells(1, m_currentListRow));
     showCurrentCase();
 }
 
-kolvar::storage::CaseRecord TForm1::caseFromEditor() const
+kolvar::storage::CaseRecord MainWindow::caseFromEditor() const
 {
     storage::CaseRecord record;
-    if (!m_form2)
+    if (!m_caseEditor)
         return record;
-    record.termin = m_form2->fieldText(EditorField::Termin);
-    record.nadawca = m_form2->fieldText(EditorField::Nadawca);
-    record.dotyczy = m_form2->fieldText(EditorField::Dotyczy);
-    record.tryb = m_form2->fieldText(EditorField::Tryb);
-    record.odpowiedz = m_form2->fieldText(EditorField::Odpowiedz);
-    record.szczegoly = m_form2->fieldText(EditorField::Szczegoly);
-    record.adnotacje = m_form2->fieldText(EditorField::Adnotacje);
+    record.termin = m_caseEditor->fieldText(EditorField::Termin);
+    record.nadawca = m_caseEditor->fieldText(EditorField::Nadawca);
+    record.dotyczy = m_caseEditor->fieldText(EditorField::Dotyczy);
+    record.tryb = m_caseEditor->fieldText(EditorField::Tryb);
+    record.odpowiedz = m_caseEditor->fieldText(EditorField::Odpowiedz);
+    record.szczegoly = m_caseEditor->fieldText(EditorField::Szczegoly);
+    record.adnotacje = m_caseEditor->fieldText(EditorField::Adnotacje);
     return record;
 }
 
-bool TForm1::editorTextsStorable()
+bool MainWindow::editorTextsStorable()
 {
-    if (!m_form2)
+    if (!m_caseEditor)
         return true;
     for (const EditorField field : kolvar::AllEditorFields) {
-        const QString text = m_form2->fieldText(field);
+        const QString text = m_caseEditor->fieldText(field);
         qsizetype bad = 0;
         if (storage::canEncodeCp1250(text, &bad))
             continue;
@@ -284,20 +285,20 @@ bool TForm1::editorTextsStorable()
     return true;
 }
 
-void TForm1::closeEditorWithoutQuestion()
+void MainWindow::closeEditorWithoutQuestion()
 {
-    if (!m_form2)
+    if (!m_caseEditor)
         return;
-    m_form2->setRecordChanged(false);
-    m_form2->close();
+    m_caseEditor->setRecordChanged(false);
+    m_caseEditor->close();
 }
 
-void TForm1::Dodaj1Click()
+void MainWindow::addNewCase()
 {
     guarded([this] { addCase(); }, QStringLiteral("Rekord nie został dodany."));
 }
 
-void TForm1::addCase()
+void MainWindow::addCase()
 {
     if (!editorVisible()) {
         userDialogs().message(this,
@@ -308,21 +309,21 @@ void TForm1::addCase()
     }
     if (refusedReadOnly() || !editorTextsStorable())
         return;
-    m_CurrentId = store().addCase(caseFromEditor());
-    const std::int64_t added = m_CurrentId;
+    m_currentId = store().addCase(caseFromEditor());
+    const std::int64_t added = m_currentId;
     refreshList([&](kolvar::CaseList& list) { return list.refreshCase(store(), added); });
     userDialogs().message(this, QStringLiteral("Rekord dodany do bazy. "));
     closeEditorWithoutQuestion();
 }
 
-void TForm1::Zmiana1Click()
+void MainWindow::saveChanges()
 {
     guarded([this] { saveCase(); }, QStringLiteral("Zmiany w rekordzie nie zostały zapisane."));
 }
 
-void TForm1::saveCase()
+void MainWindow::saveCase()
 {
-    if (m_CurrentId == 0) {
+    if (m_currentId == 0) {
         userDialogs().message(this,
             QStringLiteral("Rekord nie został zapisany: nie wybrano żadnego rekordu."),
             MessageIcon::Warning);
@@ -342,39 +343,39 @@ void TForm1::saveCase()
         return;
     storage::CaseFields changed {};
     for (const EditorField field : kolvar::AllEditorFields)
-        changed[std::size_t(field)] = m_form2->fieldChanged(field);
+        changed[std::size_t(field)] = m_caseEditor->fieldChanged(field);
     const storage::CaseRecord mine = caseFromEditor();
-    const std::int64_t id = m_CurrentId;
+    const std::int64_t id = m_currentId;
     if (!writeAsking(
             [&](const storage::CaseRecord& shown) { store().saveCase(id, shown, mine, changed); },
             false))
         return;
     // The row of the case saved: the user may have clicked another row since it was shown.
-    const int savedRow = m_caseList->rowOfCase(m_CurrentId);
+    const int savedRow = m_caseList->rowOfCase(m_currentId);
     userDialogs().message(this,
         QStringLiteral("Zmiany w rekordzie ")
-            + QString::number(savedRow > 0 ? savedRow : m_G1->row())
+            + QString::number(savedRow > 0 ? savedRow : m_caseGrid->row())
             + QStringLiteral(" zostały zapisane."));
-    const std::int64_t saved = m_CurrentId;
+    const std::int64_t saved = m_currentId;
     refreshList([&](kolvar::CaseList& list) { return list.refreshCase(store(), saved); });
     closeEditorWithoutQuestion();
 }
 
-void TForm1::Zniszcz1Click()
+void MainWindow::deleteCurrentCase()
 {
     guarded([this] { deleteCase(); }, QStringLiteral("Rekord nie został usunięty."));
 }
 
-void TForm1::deleteCase()
+void MainWindow::deleteCase()
 {
-    if (refusedReadOnly() || m_LabelCount->text().toInt() <= 1)
+    if (refusedReadOnly() || m_countLabel->text().toInt() <= 1)
         return; // the last case of a register stays
     if (!editorVisible())
         showCurrentCase();
 
     // The question names the case the editor shows, which is the one deleted, even when the
     // user has clicked another row of the list meanwhile.
-    const std::optional<storage::CaseRecord> stored = store().readCase(m_CurrentId);
+    const std::optional<storage::CaseRecord> stored = store().readCase(m_currentId);
     if (!stored) {
         userDialogs().message(this,
             QStringLiteral("Rekord nie został usunięty: nie ma go już w bazie."),
@@ -385,7 +386,7 @@ void TForm1::deleteCase()
             QStringLiteral("Zniszczyć rekord ") + nadawca + QStringLiteral("  jesteś tego pewny ?"),
             { DialogButton::Yes, DialogButton::No, DialogButton::Cancel });
         if (answer == DialogButton::Yes) {
-            const std::int64_t deleted = m_CurrentId;
+            const std::int64_t deleted = m_currentId;
             if (writeAsking(
                     [&](const storage::CaseRecord& shown) { store().deleteCase(deleted, shown); },
                     true)) {
@@ -398,16 +399,16 @@ void TForm1::deleteCase()
             }
         }
     }
-    ReloadList();
+    reloadList();
     closeEditorWithoutQuestion();
 }
 
-void TForm1::Koniec1Click()
+void MainWindow::quitProgram()
 {
     close();
 }
 
-bool TForm1::FormCloseQuery()
+bool MainWindow::mayClose()
 {
     if (!editorVisible())
         return true;
@@ -417,20 +418,20 @@ bool TForm1::FormCloseQuery()
     return false;
 }
 
-void TForm1::FormClose()
+void MainWindow::finishClosing()
 {
     if (editorVisible())
-        m_form2->close();
-    SaveSettings();
-    emit formClosed();
+        m_caseEditor->close();
+    saveSettings();
+    emit windowClosed();
 }
 
-void TForm1::closeEvent(QCloseEvent* event)
+void MainWindow::closeEvent(QCloseEvent* event)
 {
-    if (!FormCloseQuery()) {
+    if (!mayClose()) {
         event->ignore();
         return;
     }
-    FormClose();
+    finishClosing();
     event->accept();
 }

@@ -10,8 +10,8 @@
 namespace kolvar::SettingsFile {
 
 namespace {
-const QString Form1 = QStringLiteral("Form1");
-const QString Form2 = QStringLiteral("Form2");
+const QString MainWindowSection = QStringLiteral("Form1");
+const QString EditorSection = QStringLiteral("Form2");
 const QString Kolor = QStringLiteral("Kolor");
 const QString Fonty = QStringLiteral("Fonty");
 const QString Plik = QStringLiteral("Plik");
@@ -89,7 +89,8 @@ private:
 // Whether a file with some text in it is one this program or an older version wrote.
 [[nodiscard]] bool holdsOurSections(const IniFile& ini)
 {
-    for (const QString* section : { &Form1, &Form2, &Kolor, &Fonty, &Plik, &Kolumny }) {
+    for (const QString* section :
+        { &MainWindowSection, &EditorSection, &Kolor, &Fonty, &Plik, &Kolumny }) {
         if (ini.hasSection(*section))
             return true;
     }
@@ -122,16 +123,16 @@ AppSettings read(const IniFile& ini, const AppSettings& current, const QList<QRe
 {
     const ScreenArea area(screens);
     AppSettings s = current;
-    s.mainBounds
-        = area.fitWindow(ini.readInteger(Form1, QStringLiteral("Left"), current.mainBounds.x()),
-            ini.readInteger(Form1, QStringLiteral("Top"), current.mainBounds.y()),
-            ini.readInteger(Form1, QStringLiteral("Width"), current.mainBounds.width()),
-            ini.readInteger(Form1, QStringLiteral("Height"), current.mainBounds.height()));
+    s.mainBounds = area.fitWindow(
+        ini.readInteger(MainWindowSection, QStringLiteral("Left"), current.mainBounds.x()),
+        ini.readInteger(MainWindowSection, QStringLiteral("Top"), current.mainBounds.y()),
+        ini.readInteger(MainWindowSection, QStringLiteral("Width"), current.mainBounds.width()),
+        ini.readInteger(MainWindowSection, QStringLiteral("Height"), current.mainBounds.height()));
 
-    const QRect editor = area.fitWindow(ini.readInteger(Form2, QStringLiteral("Left"), 10),
-        ini.readInteger(Form2, QStringLiteral("Top"), 10),
-        ini.readInteger(Form2, QStringLiteral("Width"), 454),
-        ini.readInteger(Form2, QStringLiteral("Height"), 714));
+    const QRect editor = area.fitWindow(ini.readInteger(EditorSection, QStringLiteral("Left"), 10),
+        ini.readInteger(EditorSection, QStringLiteral("Top"), 10),
+        ini.readInteger(EditorSection, QStringLiteral("Width"), 454),
+        ini.readInteger(EditorSection, QStringLiteral("Height"), 714));
     s.editorLeft = QString::number(editor.x());
     s.editorTop = QString::number(editor.y());
     s.editorWidth = QString::number(editor.width());
@@ -165,7 +166,7 @@ AppSettings read(const IniFile& ini, const AppSettings& current, const QList<QRe
     s.nadawcaWidth = columnWidth("Nadawca", 156);
     s.dotyczyWidth = columnWidth("Dotyczy", 480);
     s.rowHeight = ScreenArea::fit(
-        ini.readInteger(Form1, QStringLiteral("WysRow"), 22), 1, area.maxHeight());
+        ini.readInteger(MainWindowSection, QStringLiteral("WysRow"), 22), 1, area.maxHeight());
     return s;
 }
 
@@ -193,17 +194,17 @@ void save(const Folders& where, const AppSettings& settings)
 
 void write(IniFile& ini, const AppSettings& s)
 {
-    ini.writeInteger(Form1, QStringLiteral("Left"), s.mainBounds.x());
-    ini.writeInteger(Form1, QStringLiteral("Top"), s.mainBounds.y());
-    ini.writeInteger(Form1, QStringLiteral("Width"), s.mainBounds.width());
-    ini.writeInteger(Form1, QStringLiteral("Height"), s.mainBounds.height());
+    ini.writeInteger(MainWindowSection, QStringLiteral("Left"), s.mainBounds.x());
+    ini.writeInteger(MainWindowSection, QStringLiteral("Top"), s.mainBounds.y());
+    ini.writeInteger(MainWindowSection, QStringLiteral("Width"), s.mainBounds.width());
+    ini.writeInteger(MainWindowSection, QStringLiteral("Height"), s.mainBounds.height());
 
     // The labels only ever hold integers the program wrote; anything else is taken as 0 rather
     // than leaving the file half-written.
-    ini.writeInteger(Form2, QStringLiteral("Left"), s.editorLeft.toInt());
-    ini.writeInteger(Form2, QStringLiteral("Top"), s.editorTop.toInt());
-    ini.writeInteger(Form2, QStringLiteral("Width"), s.editorWidth.toInt());
-    ini.writeInteger(Form2, QStringLiteral("Height"), s.editorHeight.toInt());
+    ini.writeInteger(EditorSection, QStringLiteral("Left"), s.editorLeft.toInt());
+    ini.writeInteger(EditorSection, QStringLiteral("Top"), s.editorTop.toInt());
+    ini.writeInteger(EditorSection, QStringLiteral("Width"), s.editorWidth.toInt());
+    ini.writeInteger(EditorSection, QStringLiteral("Height"), s.editorHeight.toInt());
 
     ini.writeInteger(Kolor, QStringLiteral("Planszy"), s.panelColor);
     ini.writeInteger(Kolor, QStringLiteral("Okien"), s.editBoxColor);
@@ -223,7 +224,7 @@ void write(IniFile& ini, const AppSettings& s)
     ini.writeInteger(Kolumny, QStringLiteral("Termin"), s.terminWidth);
     ini.writeInteger(Kolumny, QStringLiteral("Nadawca"), s.nadawcaWidth);
     ini.writeInteger(Kolumny, QStringLiteral("Dotyczy"), s.dotyczyWidth);
-    ini.writeInteger(Form1, QStringLiteral("WysRow"), s.rowHeight);
+    ini.writeInteger(MainWindowSection, QStringLiteral("WysRow"), s.rowHeight);
 }
 
 } // namespace kolvar::SettingsFile

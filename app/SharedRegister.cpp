@@ -4,10 +4,10 @@
 
 #include "MainWindowShared.h"
 
+#include "CaseEditor.h"
 #include "CaseList.h"
 #include "CaseStore.h"
 #include "ServerStore.h"
-#include "Unit2.h"
 
 #include <QAction>
 #include <QLabel>
@@ -17,7 +17,7 @@ using kolvar::DialogButton;
 using kolvar::EditorField;
 using kolvar::MessageIcon;
 using kolvar::userDialogs;
-using kolvar::form1::CommandError;
+using kolvar::mainwindow::CommandError;
 namespace storage = kolvar::storage;
 
 namespace {
@@ -51,12 +51,12 @@ storage::ServerAddress addressOf(const kolvar::ServerChoice& choice)
 
 } // namespace
 
-bool TForm1::isServerRegister() const
+bool MainWindow::isServerRegister() const
 {
-    return storage::isServerUri(m_DatabasePath);
+    return storage::isServerUri(m_databasePath);
 }
 
-template <typename Connect> auto TForm1::withPassword(const QString& uri, Connect&& connect)
+template <typename Connect> auto MainWindow::withPassword(const QString& uri, Connect&& connect)
 {
     try {
         return connect(m_serverPassword);
@@ -77,16 +77,16 @@ template <typename Connect> auto TForm1::withPassword(const QString& uri, Connec
     }
 }
 
-storage::CaseStorePtr TForm1::openServerStore(const QString& uri)
+storage::CaseStorePtr MainWindow::openServerStore(const QString& uri)
 {
     return withPassword(
         uri, [&](const QString& password) { return storage::OpenServerStore(uri, password); });
 }
 
-std::optional<QString> TForm1::chooseServer(const QString& caption)
+std::optional<QString> MainWindow::chooseServer(const QString& caption)
 {
     kolvar::ServerChoice initial;
-    if (const auto current = storage::ServerAddress::fromUri(m_DatabasePath))
+    if (const auto current = storage::ServerAddress::fromUri(m_databasePath))
         initial = choiceOf(*current);
     else
         initial.user = qEnvironmentVariable("USER");
@@ -99,14 +99,14 @@ std::optional<QString> TForm1::chooseServer(const QString& caption)
     return addressOf(*chosen).uri();
 }
 
-void TForm1::useServerRegister(const QString& uri)
+void MainWindow::useServerRegister(const QString& uri)
 {
     const storage::ServerAddress address
         = storage::ServerAddress::fromUri(uri).value_or(storage::ServerAddress {});
     useRegister(uri, address.displayName(), uri);
 }
 
-void TForm1::OtworzSerwer1Click()
+void MainWindow::openServerRegister()
 {
     commandOnRegister(QStringLiteral("Otwieram bazy tylko przy zamkniętym oknie Edycja i druk \n\r"
                                      "              Proszę uprzednio zamknij to okno. "),
@@ -116,7 +116,7 @@ void TForm1::OtworzSerwer1Click()
         });
 }
 
-void TForm1::NowySerwer1Click()
+void MainWindow::newServerRegister()
 {
     commandOnRegister(
         QStringLiteral("Tworzę nowe bazy tylko przy zamkniętym oknie Edycja i druk \n\r"
@@ -125,7 +125,8 @@ void TForm1::NowySerwer1Click()
             const auto uri = chooseServer(QStringLiteral("Nowy rejestr na serwerze"));
             if (!uri)
                 return;
-            const QString termin = m_form2 ? m_form2->fieldText(EditorField::Termin) : QString();
+            const QString termin
+                = m_caseEditor ? m_caseEditor->fieldText(EditorField::Termin) : QString();
             withPassword(*uri, [&](const QString& password) {
                 storage::CreateServerRegister(*uri, password, termin);
                 return true;
@@ -134,7 +135,7 @@ void TForm1::NowySerwer1Click()
         });
 }
 
-void TForm1::PrzeniesNaSerwer1Click()
+void MainWindow::moveToServer()
 {
     commandOnRegister(QStringLiteral("Przenoszę bazy tylko przy zamkniętym oknie Edycja i druk \n\r"
                                      "              Proszę uprzednio zamknij to okno. "),
@@ -146,21 +147,21 @@ void TForm1::PrzeniesNaSerwer1Click()
             if (!uri)
                 return;
             const std::int64_t moved = withPassword(*uri, [&](const QString& password) {
-                return storage::MoveToServer(m_DatabasePath, *uri, password);
+                return storage::MoveToServer(m_databasePath, *uri, password);
             });
-            const QString from = m_Label2->text();
+            const QString from = m_fileLabel->text();
             useServerRegister(*uri);
             userDialogs().message(this,
                 QStringLiteral(
                     "Rejestr %1 przeniesiono na serwer jako %2.\nRekordów: %3; liczba "
                     "rekordów i suma kontrolna wszystkich tekstów zgadzają się z plikiem.")
-                    .arg(from, m_Label2->text())
+                    .arg(from, m_fileLabel->text())
                     .arg(moved),
                 MessageIcon::Information);
         });
 }
 
-bool TForm1::refusedReadOnly()
+bool MainWindow::refusedReadOnly()
 {
     if (!m_store || !m_store->readOnly())
         return false;
@@ -168,26 +169,26 @@ bool TForm1::refusedReadOnly()
         ? QStringLiteral(
             "Rejestr %1 jest otwarty tylko do odczytu: ten użytkownik serwera nie może "
             "go zmieniać.")
-              .arg(m_Label2->text())
-        : kolvar::form1::readOnlyFileSentence();
+              .arg(m_fileLabel->text())
+        : kolvar::mainwindow::readOnlyFileSentence();
     userDialogs().message(
         this, why + QStringLiteral(" Nic nie zostało zapisane."), MessageIcon::Warning);
     return true;
 }
 
-void TForm1::showWriteRights()
+void MainWindow::showWriteRights()
 {
     const bool readOnly = m_store && m_store->readOnly();
-    m_lblTylkoOdczyt->move(m_LabelCount->x() + m_LabelCount->width() + 16, m_LabelCount->y());
-    m_lblTylkoOdczyt->setVisible(readOnly);
-    for (const char* name : { "Nowa1", "Dodaj1", "Zmiana1", "Zniszcz1" }) {
+    m_readOnlyLabel->move(m_countLabel->x() + m_countLabel->width() + 16, m_countLabel->y());
+    m_readOnlyLabel->setVisible(readOnly);
+    for (const char* name : { "newRegister", "addNewCase", "saveChanges", "deleteCurrentCase" }) {
         if (auto* action = findChild<QAction*>(QLatin1String(name)))
-            action->setEnabled(!readOnly || qstrcmp(name, "Nowa1") == 0);
+            action->setEnabled(!readOnly || qstrcmp(name, "newRegister") == 0);
     }
-    m_PrzeniesNaSerwer1->setEnabled(m_store && !isServerRegister());
+    m_moveToServerAction->setEnabled(m_store && !isServerRegister());
 }
 
-bool TForm1::writeAsking(
+bool MainWindow::writeAsking(
     const std::function<void(const storage::CaseRecord& shown)>& write, bool deleting)
 {
     storage::CaseRecord shown = m_shownCase.value_or(storage::CaseRecord {});
@@ -203,7 +204,7 @@ bool TForm1::writeAsking(
                              : QStringLiteral("Rekord nie został zapisany: nie ma go już w bazie."),
                     MessageIcon::Warning);
                 if (!deleting)
-                    ReloadList();
+                    reloadList();
                 return false;
             }
             const QString question = QStringLiteral("Inny program zmienił ten rekord, odkąd "
@@ -225,7 +226,7 @@ bool TForm1::writeAsking(
     }
 }
 
-void TForm1::watchChanges()
+void MainWindow::watchChanges()
 {
     const int socket = m_store ? m_store->changeSocket() : -1;
     if (m_changeNotifier && int(m_changeNotifier->socket()) == socket)
@@ -245,7 +246,7 @@ void TForm1::watchChanges()
     });
 }
 
-void TForm1::followChanges()
+void MainWindow::followChanges()
 {
     if (!m_store)
         return;
@@ -253,18 +254,18 @@ void TForm1::followChanges()
     if (changes.empty() && !m_caseList->staleFor(*m_store))
         return;
     if (!changes.empty() && columnsAsLaidOut() && m_caseList->follow(*m_store, changes)) {
-        kolvar::form1::showCaptioned(
-            m_LabelCount, m_StaticText2, QString::number(m_caseList->count()));
-        m_LabelCount->adjustSize();
-        m_LoadRow = m_caseList->count() + 1;
-        m_G1->invalidateGrid();
-        G1Click();
+        kolvar::mainwindow::showCaptioned(
+            m_countLabel, m_countCaptionLabel, QString::number(m_caseList->count()));
+        m_countLabel->adjustSize();
+        m_loadRow = m_caseList->count() + 1;
+        m_caseGrid->invalidateGrid();
+        caseGridClicked();
         return;
     }
     reloadKeepingCurrentCase();
 }
 
-void TForm1::catchUp()
+void MainWindow::catchUp()
 {
     if (!m_store)
         return;
@@ -277,27 +278,27 @@ void TForm1::catchUp()
         reloadKeepingCurrentCase();
 }
 
-void TForm1::selectCase(const QString& id)
+void MainWindow::selectCase(const QString& id)
 {
     bool isNumber = false;
     const std::int64_t number = id.toLongLong(&isNumber);
     const int row = isNumber ? m_caseList->rowOfCase(number) : 0;
     if (row > 0)
-        m_G1->setRow(row);
+        m_caseGrid->setRow(row);
 }
 
-void TForm1::reloadKeepingCurrentCase()
+void MainWindow::reloadKeepingCurrentCase()
 {
-    const int top = m_G1->topRow();
-    const QString currentId = m_G1->cells(1, m_G1->row());
-    LoadList();
+    const int top = m_caseGrid->topRow();
+    const QString currentId = m_caseGrid->cells(1, m_caseGrid->row());
+    loadList();
     selectCase(currentId);
-    if (top < m_G1->rowCount())
-        m_G1->setTopRow(top);
-    G1Click();
+    if (top < m_caseGrid->rowCount())
+        m_caseGrid->setTopRow(top);
+    caseGridClicked();
 }
 
-void TForm1::afterCommand()
+void MainWindow::afterCommand()
 {
     watchChanges();
     if (!m_changeNotifier)

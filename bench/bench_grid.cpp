@@ -5,7 +5,7 @@
 #include "PrinterAccess.h"
 #include "PrinterTextStream.h"
 #include "RecordPrintout.h"
-#include "Zarur.h"
+#include "SortableGrid.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -18,11 +18,11 @@
 #include <cstdio>
 #include <vector>
 
+using kolvar::grid::SearchKeyType;
+using kolvar::grid::SortableGrid;
+using kolvar::grid::SortOptions;
 using kolvar::grid::soString;
 using kolvar::grid::soStringCaseSensitive;
-using kolvar::grid::TMSortType;
-using kolvar::grid::TSortOptions;
-using kolvar::grid::TZarur;
 
 namespace {
 
@@ -74,7 +74,7 @@ QString details(QRandomGenerator& random, int minLength)
     return text;
 }
 
-void fill(TZarur& grid, int rows, bool uniqueSenders, int detailLength)
+void fill(SortableGrid& grid, int rows, bool uniqueSenders, int detailLength)
 {
     QRandomGenerator random(1234);
     grid.setColCount(8);
@@ -99,17 +99,17 @@ void fill(TZarur& grid, int rows, bool uniqueSenders, int detailLength)
 // The median of several sorts of the same shuffled rows; each run starts from the loaded order.
 double sortSeconds(bool uniqueSenders, int column = 2)
 {
-    TZarur grid;
+    SortableGrid grid;
     grid.resize(1200, 800);
     fill(grid, 100000, uniqueSenders, 300);
-    const TSortOptions options; // detected key kind, ascending, case-insensitive
+    const SortOptions options; // detected key kind, ascending, case-insensitive
     std::vector<double> runs;
     for (int run = 0; run < 7; ++run) {
         QElapsedTimer timer;
         timer.start();
-        grid.OrderByColumn(column, options);
+        grid.orderByColumn(column, options);
         runs.push_back(double(timer.nsecsElapsed()) / 1e9);
-        grid.RestorePreSortOrder();
+        grid.restorePreSortOrder();
     }
     std::sort(runs.begin(), runs.end());
     return runs[runs.size() / 2];
@@ -117,18 +117,18 @@ double sortSeconds(bool uniqueSenders, int column = 2)
 
 double clearMilliseconds(int rows)
 {
-    TZarur grid;
+    SortableGrid grid;
     grid.resize(1200, 800);
     fill(grid, rows, false, 40);
     QElapsedTimer timer;
     timer.start();
-    grid.ClearAllRows();
+    grid.clearAllRows();
     return double(timer.nsecsElapsed()) / 1e6;
 }
 
 double paintMilliseconds(int rows)
 {
-    TZarur grid;
+    SortableGrid grid;
     grid.resize(1200, 800);
     fill(grid, rows, false, 40);
     grid.setTopRow(rows / 2);
@@ -155,11 +155,11 @@ public:
 
 double countPagesMilliseconds(int rows)
 {
-    TZarur grid;
+    SortableGrid grid;
     fill(grid, rows, false, 40);
     QElapsedTimer timer;
     timer.start();
-    const int pages = grid.CountPrintPages();
+    const int pages = grid.countPrintPages();
     const double ms = double(timer.nsecsElapsed()) / 1e6;
     std::printf("count the printed pages of %d rows (%d pages): %.1f ms\n", rows, pages, ms);
     return ms;
@@ -167,13 +167,13 @@ double countPagesMilliseconds(int rows)
 
 double lastPageMilliseconds(int rows)
 {
-    TZarur grid;
+    SortableGrid grid;
     fill(grid, rows, false, 40);
-    grid.PrintOptions().PreviewPage = grid.CountPrintPages();
+    grid.printOptions().previewPage = grid.countPrintPages();
     QImage page;
     QElapsedTimer timer;
     timer.start();
-    grid.RenderPreviewPage(page);
+    grid.renderPreviewPage(page);
     return double(timer.nsecsElapsed()) / 1e6;
 }
 
@@ -191,7 +191,7 @@ double longMemoMilliseconds()
 
 // The main window keeps its rows in Windows-1250, one byte a character; the search reads them
 // back through the codec. A table codec as fast as the program's own, made from ICU's once.
-void installCp1250(TZarur& grid)
+void installCp1250(SortableGrid& grid)
 {
     static const QString table = [] {
         QByteArray bytes(256, '\0');
@@ -220,17 +220,17 @@ void installCp1250(TZarur& grid)
 
 // A phrase search as the main window runs one, for a phrase no case holds, so every cell of the
 // grid is read: the median of several.
-double searchSeconds(TZarur& grid, TMSortType keyType, bool byRows)
+double searchSeconds(SortableGrid& grid, SearchKeyType keyType, bool byRows)
 {
-    grid.SetKeyType(keyType);
-    grid.SetSearchSubstring(true);
+    grid.setKeyType(keyType);
+    grid.setSearchSubstring(true);
     std::vector<double> runs;
     for (int run = 0; run < 5; ++run) {
         int col = 0;
         int row = 0;
         QElapsedTimer timer;
         timer.start();
-        const bool found = grid.FindFirst(QStringLiteral("Łowicz"), byRows, col, row);
+        const bool found = grid.findFirst(QStringLiteral("Łowicz"), byRows, col, row);
         runs.push_back(double(timer.nsecsElapsed()) / 1e9);
         if (found)
             std::printf("unexpected hit at %d, %d\n", col, row);
@@ -255,7 +255,7 @@ int main(int argc, char** argv)
     std::printf("sort 100000 rows by date (detected as dates), median of 7: %.3f s\n",
         sortSeconds(false, 1));
     {
-        TZarur grid;
+        SortableGrid grid;
         installCp1250(grid);
         fill(grid, 100000, false, 400);
         std::printf("search 100000 rows for an absent phrase, ignoring case, along rows: %.3f s\n",

@@ -1,8 +1,8 @@
 // Times the hints window on a long rich-text file: reading it alone, the first showing (read and
 // lay out) and a resize that keeps the width. Processor time, so a busy machine does not count.
 // Usage: bench_hints [KILOBYTES] (default 1024).
+#include "HintsWindow.h"
 #include "RtfReader.h"
-#include "help.h"
 
 #include <QApplication>
 #include <QFile>
@@ -54,7 +54,7 @@ int main(int argc, char** argv)
     kolvar::hints::readRichOrPlainText(rtf, apart);
     const long long read = lap();
 
-    TFhelp help(folder.path(), folder.path(), nullptr);
+    HintsWindow help(folder.path(), folder.path(), nullptr);
     help.show();
     QApplication::processEvents();
     const long long shown = lap();
@@ -65,6 +65,6 @@ int main(int argc, char** argv)
     std::printf("hints file %lld KB, %lld paragraphs: read alone in %lld ms, shown in %lld ms, "
                 "resized (same width) in %lld ms\n",
         static_cast<long long>(rtf.size() / 1024),
-        static_cast<long long>(help.RichEdit1()->document()->blockCount()), read, shown, resized);
+        static_cast<long long>(help.textView()->document()->blockCount()), read, shown, resized);
     return 0;
 }

@@ -5,13 +5,13 @@
 // bench_load [N ...]   runs each size in a process of its own, so that each peak is its own.
 // bench_load --size N  one size, in this process.
 #include "BenchSupport.h"
+#include "CaseEditor.h"
 #include "CaseTable.h"
+#include "MainWindow.h"
 #include "Program.h"
 #include "ScriptedDialogs.h"
+#include "SortableGrid.h"
 #include "SqliteInterfaces.h"
-#include "Unit1.h"
-#include "Unit2.h"
-#include "Zarur.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -88,17 +88,17 @@ void expectNoMessage(const test::ScriptedDialogs& dialogs, const char* during)
 
 // One hash per list row over every text it holds, then the current row: enough to tell whether two
 // lists show the same, without holding a million rows' texts twice.
-std::vector<std::size_t> listFingerprint(const grid::TZarur& g1)
+std::vector<std::size_t> listFingerprint(const grid::SortableGrid& caseGrid)
 {
     std::vector<std::size_t> hashes;
-    hashes.reserve(std::size_t(g1.rowCount()) + 1);
-    for (int r = 0; r < g1.rowCount(); ++r) {
+    hashes.reserve(std::size_t(caseGrid.rowCount()) + 1);
+    for (int r = 0; r < caseGrid.rowCount(); ++r) {
         std::size_t h = 0;
-        for (int c = 0; c <= g1.colCount(); ++c)
-            h = qHashMulti(h, g1.cells(c, r));
+        for (int c = 0; c <= caseGrid.colCount(); ++c)
+            h = qHashMulti(h, caseGrid.cells(c, r));
         hashes.push_back(h);
     }
-    hashes.push_back(std::size_t(g1.row()));
+    hashes.push_back(std::size_t(caseGrid.row()));
     return hashes;
 }
 
@@ -117,11 +117,11 @@ int runOneSize(int cases)
     auto program = std::make_unique<Program>(folder.path());
     const double startSeconds = seconds(startTimer);
     const qint64 peak = bench::peakResidentBytes();
-    TForm1& form1 = program->form1();
+    MainWindow& mainWindow = program->mainWindow();
     expectNoMessage(dialogs, "start-up");
-    if (form1.LabelCount()->text().toInt() != cases)
+    if (mainWindow.countLabel()->text().toInt() != cases)
         fail(QStringLiteral("the list shows %1 cases, not %2")
-                 .arg(form1.LabelCount()->text())
+                 .arg(mainWindow.countLabel()->text())
                  .arg(cases));
     Samples start;
     start.add(startSeconds);
@@ -141,31 +141,31 @@ int runOneSize(int cases)
     }
 
     // "Otwórz bazę" on the same register: the list load alone, as the window does it.
-    const auto loadList = [&form1, &dialogs, &path] {
+    const auto loadList = [&mainWindow, &dialogs, &path] {
         dialogs.files.push_back(path);
-        form1.OtwieramDB1Click();
+        mainWindow.openRegister();
     };
     report(cases, "list load (Otwórz bazę: query, fill, count)", timed(repeats, {}, loadList));
     expectNoMessage(dialogs, "the list load");
 
-    grid::TZarur& g1 = *form1.G1();
-    const grid::TSortOptions noOptions; // the main window never fills its sort settings
+    grid::SortableGrid& caseGrid = *mainWindow.caseGrid();
+    const grid::SortOptions noOptions; // the main window never fills its sort settings
     report(cases, "grid sort by Nadawca (from Termin order)",
         timed(
-            repeats, [&] { g1.OrderByColumn(2, noOptions); },
-            [&] { g1.OrderByColumn(3, noOptions); }));
+            repeats, [&] { caseGrid.orderByColumn(2, noOptions); },
+            [&] { caseGrid.orderByColumn(3, noOptions); }));
     loadList();
 
     // A case in the middle of the list, opened in the editor and saved as the user would.
-    TForm2& form2 = program->form2();
+    CaseEditor& caseEditor = program->caseEditor();
     int round = 0;
     const auto openMiddleCase = [&] {
-        g1.setRow(cases / 2);
-        form1.PokazRekordu1Click();
+        caseGrid.setRow(cases / 2);
+        mainWindow.editCurrentCase();
         expectNoMessage(dialogs, "showing a case");
     };
     const auto save = [&] {
-        form1.Zmiana1Click();
+        mainWindow.saveChanges();
         const QStringList shown = dialogs.texts();
         if (shown.size() != 1 || !shown.first().endsWith(QStringLiteral(" zostały zapisane.")))
             fail(QStringLiteral("saving showed: %1").arg(shown.join(u'|')));
@@ -176,7 +176,7 @@ int runOneSize(int cases)
             repeats,
             [&] {
                 openMiddleCase();
-                form2.setFieldText(
+                caseEditor.setFieldText(
                     EditorField::Adnotacje, QStringLiteral("Poprawka %1").arg(++round));
             },
             save));
@@ -185,29 +185,29 @@ int runOneSize(int cases)
             repeats,
             [&] {
                 openMiddleCase();
-                form2.setFieldText(EditorField::Nadawca,
+                caseEditor.setFieldText(EditorField::Nadawca,
                     ++round % 2 ? QStringLiteral("Ćwik Łucja") : QStringLiteral("Adamczyk Żaneta"));
             },
             save));
 
     // The saves above refreshed the list without reading the register again: it must show what a
     // full load shows.
-    const std::vector<std::size_t> refreshed = listFingerprint(g1);
+    const std::vector<std::size_t> refreshed = listFingerprint(caseGrid);
     loadList();
-    if (listFingerprint(g1) != refreshed)
+    if (listFingerprint(caseGrid) != refreshed)
         fail(QStringLiteral("after a save the list differs from a full load"));
 
-    form1.resize(1200, 800);
-    g1.setTopRow(cases / 2);
-    QImage frame(g1.viewport()->size(), QImage::Format_ARGB32_Premultiplied);
-    g1.viewport()->render(&frame); // fonts and glyphs cached before the clock starts
+    mainWindow.resize(1200, 800);
+    caseGrid.setTopRow(cases / 2);
+    QImage frame(caseGrid.viewport()->size(), QImage::Format_ARGB32_Premultiplied);
+    caseGrid.viewport()->render(&frame); // fonts and glyphs cached before the clock starts
     const int frames = 20;
     Samples perFrame;
     for (int r = 0; r < repeats; ++r) {
         QElapsedTimer timer;
         timer.start();
         for (int i = 0; i < frames; ++i)
-            g1.viewport()->render(&frame);
+            caseGrid.viewport()->render(&frame);
         perFrame.add(seconds(timer) / frames);
     }
     report(cases, "one paint of the visible list", perFrame, 1000.0, "ms");

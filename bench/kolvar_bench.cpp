@@ -17,14 +17,14 @@
 // found" box or the case found, and the repainted list; "found-row" then tells the row, 0 for
 // none) or regen (Regeneruj).
 #include "BenchSupport.h"
+#include "CaseEditor.h"
+#include "FindDialog.h"
 #include "FirstFrame.h"
+#include "MainWindow.h"
 #include "Program.h"
 #include "ScriptedDialogs.h"
 #include "ServerKeys.h"
-#include "Unit1.h"
-#include "Unit2.h"
-#include "Zarur.h"
-#include "asfind.h"
+#include "SortableGrid.h"
 
 #include <QAction>
 #include <QApplication>
@@ -61,12 +61,12 @@ double monotonicSeconds()
 // keyboard presses them where the program draws on one: the figure then holds the key's way to
 // the shortcut, as the window's does. Elsewhere the command is called. False when the keys
 // brought nothing within half a minute.
-bool byKeys(TForm1& form1, const char* name, std::initializer_list<const char*> keys,
-    void (TForm1::*command)())
+bool byKeys(MainWindow& mainWindow, const char* name, std::initializer_list<const char*> keys,
+    void (MainWindow::*command)())
 {
-    auto* action = form1.findChild<QAction*>(QString::fromLatin1(name));
+    auto* action = mainWindow.findChild<QAction*>(QString::fromLatin1(name));
     if (!action || !kolvar::bench::serverKeysUsable()) {
-        (form1.*command)();
+        (mainWindow.*command)();
         return true;
     }
     bool done = false;
@@ -105,30 +105,30 @@ const QStringList Commands { QStringLiteral("sort2"), QStringLiteral("sort3"),
 // columns hidden again and the list repainted. The phrase is KOLVAR_BENCH_PHRASE, else one that
 // is nowhere in a generated register. The row found (0 for none) goes to foundRow; false when
 // the dialog never came or the window showed any other box.
-bool search(
-    TForm1& form1, kolvar::test::ScriptedDialogs& dialogs, QElapsedTimer& timer, int& foundRow)
+bool search(MainWindow& mainWindow, kolvar::test::ScriptedDialogs& dialogs, QElapsedTimer& timer,
+    int& foundRow)
 {
     const QString phrase = qEnvironmentVariableIsSet("KOLVAR_BENCH_PHRASE")
         ? qEnvironmentVariable("KOLVAR_BENCH_PHRASE")
         : QStringLiteral("żółw xyzzy");
     bool answered = false;
-    QTimer::singleShot(0, &form1, [&] {
-        auto* dialog = qobject_cast<Tfinddlg*>(QApplication::activeModalWidget());
+    QTimer::singleShot(0, &mainWindow, [&] {
+        auto* dialog = qobject_cast<FindDialog*>(QApplication::activeModalWidget());
         if (!dialog)
             return;
-        dialog->Search()->setText(phrase);
+        dialog->phraseEdit()->setText(phrase);
         answered = true;
         timer.start();
         dialog->accept();
     });
     dialogs.clear();
-    form1.Finduj1Click();
+    mainWindow.findPhrase();
     kolvar::bench::finishDrawing(); // the repainted list
     const QString notFound
         = QStringLiteral("Frazy   \"") + phrase + QStringLiteral("\"   nie znalazłem");
     const QStringList shown = dialogs.texts();
     dialogs.clear();
-    foundRow = shown.isEmpty() ? form1.G1()->row() : 0;
+    foundRow = shown.isEmpty() ? mainWindow.caseGrid()->row() : 0;
     return answered && (shown.isEmpty() || shown == QStringList { notFound });
 }
 
@@ -214,29 +214,32 @@ void showPainted(kolvar::UserDialogs& real, const kolvar::test::ScriptedDialogs:
 
 // Runs command on the started program; false when it is not one. The clock runs from timer's
 // start, which the command may set later, where the user's wait begins.
-bool runCommand(const QString& command, TForm1& form1, kolvar::test::ScriptedDialogs& dialogs,
-    QElapsedTimer& timer, int& foundRow)
+bool runCommand(const QString& command, MainWindow& mainWindow,
+    kolvar::test::ScriptedDialogs& dialogs, QElapsedTimer& timer, int& foundRow)
 {
     bool ran = true;
     if (command.startsWith(QLatin1String("sort"))) {
         const int mode = command.back().digitValue();
         if (mode == 2)
-            ran = byKeys(form1, "mnuSortuj2", { "Shift_L", "F1" }, &TForm1::mnuSortuj2Click);
+            ran = byKeys(mainWindow, "sortByDate", { "Shift_L", "F1" }, &MainWindow::sortByDate);
         else if (mode == 3)
-            ran = byKeys(form1, "mnuSortuj3", { "Shift_L", "F2" }, &TForm1::mnuSortuj3Click);
+            ran = byKeys(
+                mainWindow, "sortBySender", { "Shift_L", "F2" }, &MainWindow::sortBySender);
         else
-            ran = byKeys(form1, "mnuSortuj4", { "Shift_L", "F3" }, &TForm1::mnuSortuj4Click);
+            ran = byKeys(
+                mainWindow, "sortBySubject", { "Shift_L", "F3" }, &MainWindow::sortBySubject);
     } else if (command == QLatin1String("save")) {
-        ran = byKeys(form1, "Zmiana1", { "Insert" }, &TForm1::Zmiana1Click);
+        ran = byKeys(mainWindow, "saveChanges", { "Insert" }, &MainWindow::saveChanges);
     } else if (command == QLatin1String("add")) {
-        ran = byKeys(form1, "Dodaj1", { "Control_L", "d" }, &TForm1::Dodaj1Click);
+        ran = byKeys(mainWindow, "addNewCase", { "Control_L", "d" }, &MainWindow::addNewCase);
     } else if (command == QLatin1String("delete")) {
         dialogs.answers.push_back(kolvar::DialogButton::Yes);
-        ran = byKeys(form1, "Zniszcz1", { "Control_L", "Delete" }, &TForm1::Zniszcz1Click);
+        ran = byKeys(mainWindow, "deleteCurrentCase", { "Control_L", "Delete" },
+            &MainWindow::deleteCurrentCase);
     } else if (command == QLatin1String("search")) {
-        return search(form1, dialogs, timer, foundRow);
+        return search(mainWindow, dialogs, timer, foundRow);
     } else if (command == QLatin1String("regen")) {
-        form1.Regeneruj1Click();
+        mainWindow.regenerateRegister();
     } else {
         return false;
     }
@@ -277,8 +280,8 @@ int main(int argc, char* argv[])
     {
         kolvar::prepareApplication(app);
         kolvar::Program program(folder.path());
-        kolvar::bench::showAndWaitForFirstFrame(program.form1()); // the list as first painted
-        cases = program.form1().LabelCount()->text().toInt();
+        kolvar::bench::showAndWaitForFirstFrame(program.mainWindow()); // the list as first painted
+        cases = program.mainWindow().countLabel()->text().toInt();
         // Given the monotonic clock's reading when this process was started, a load tells how
         // long the user waited for the list, without the ending that nobody waits for.
         if (command == QLatin1String("load") && qEnvironmentVariableIsSet("KOLVAR_BENCH_EXEC")) {
@@ -298,43 +301,45 @@ int main(int argc, char* argv[])
             if (resort >= 2 && resort <= 4) {
                 int ignored = 0;
                 QElapsedTimer unused;
-                (void)runCommand(QStringLiteral("sort%1").arg(resort), program.form1(), dialogs,
-                    unused, ignored);
+                (void)runCommand(QStringLiteral("sort%1").arg(resort), program.mainWindow(),
+                    dialogs, unused, ignored);
             }
-            const kolvar::grid::TZarur& g1 = *program.form1().G1();
-            for (int r = 0; r < g1.rowCount(); ++r) {
+            const kolvar::grid::SortableGrid& caseGrid = *program.mainWindow().caseGrid();
+            for (int r = 0; r < caseGrid.rowCount(); ++r) {
                 QStringList texts;
-                for (int c = 0; c <= g1.colCount(); ++c)
-                    texts.append(g1.cells(c, r).replace(u'\n', u'|').replace(u'\r', u'|'));
+                for (int c = 0; c <= caseGrid.colCount(); ++c)
+                    texts.append(caseGrid.cells(c, r).replace(u'\n', u'|').replace(u'\r', u'|'));
                 std::printf("%s\n", texts.join(u'\t').toUtf8().constData());
             }
             std::printf("count %s current row %d\n",
-                qPrintable(program.form1().LabelCount()->text()), g1.row());
+                qPrintable(program.mainWindow().countLabel()->text()), caseGrid.row());
         }
         if (Commands.contains(command)) {
-            TForm1& form1 = program.form1();
+            MainWindow& mainWindow = program.mainWindow();
             // A desktop gives the new window the keyboard, as a click does: the boxes of the
             // commands then take the focus from it, and the list repaints as inactive behind
             // them.
-            form1.activateWindow();
-            kolvar::bench::runEventsUntil([&form1] { return form1.isActiveWindow(); }, 5000);
+            mainWindow.activateWindow();
+            kolvar::bench::runEventsUntil(
+                [&mainWindow] { return mainWindow.isActiveWindow(); }, 5000);
             kolvar::bench::finishDrawing();
             if (command == QLatin1String("save") || command == QLatin1String("add")
                 || command == QLatin1String("delete")) {
-                form1.G1()->setRow(cases / 2);
+                mainWindow.caseGrid()->setRow(cases / 2);
                 // Opened by F2 through the server, as the user opens it: an editor opened by a
                 // call made the add that followed 1 to 2 ms slower than the window's.
-                (void)byKeys(form1, "PokazRekordu1", { "F2" }, &TForm1::PokazRekordu1Click);
+                (void)byKeys(mainWindow, "editCurrentCase", { "F2" }, &MainWindow::editCurrentCase);
                 // Typed into the editor before the key that saves it, as the user types it. The
                 // editor is made only here: a list the user never opened a case of has none,
                 // and making it inside a sort command's time added 3-5 ms to it.
                 if (command == QLatin1String("save"))
-                    program.form2().setFieldText(
+                    program.caseEditor().setFieldText(
                         kolvar::EditorField::Nadawca, QStringLiteral("Ćwik Łucja"));
                 kolvar::bench::finishDrawing();
                 // The user clicks the main window again, whose keys the commands are.
-                form1.activateWindow();
-                kolvar::bench::runEventsUntil([&form1] { return form1.isActiveWindow(); }, 5000);
+                mainWindow.activateWindow();
+                kolvar::bench::runEventsUntil(
+                    [&mainWindow] { return mainWindow.isActiveWindow(); }, 5000);
                 kolvar::bench::finishDrawing();
             }
             QElapsedTimer timer;
@@ -354,7 +359,7 @@ int main(int argc, char* argv[])
             const double cpuBefore = processorSeconds();
             timer.start();
             int foundRow = 0;
-            if (!runCommand(command, form1, dialogs, timer, foundRow)) {
+            if (!runCommand(command, mainWindow, dialogs, timer, foundRow)) {
                 std::fprintf(stderr, "kolvar-bench: %s failed\n", argv[1]);
                 return 1;
             }

@@ -11,7 +11,7 @@ class QLocale;
 // How a month is laid out on the calendar's 7×7 grid: row 0 holds the day names, rows 1 to 6 the
 // weeks. Everything here is arithmetic on dates and cells, so it is tested without a window.
 //
-// Weekdays count 0 = Sunday to 6 = Saturday, as the calendar's StartOfWeek does (QDate's own
+// Weekdays count 0 = Sunday to 6 = Saturday, as the calendar's startOfWeek does (QDate's own
 // dayOfWeek counts 1 = Monday to 7 = Sunday).
 namespace kolvar::calendar {
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Unit2.h"
+#include "CaseEditor.h"
 
 #include <QString>
 

@@ -5,7 +5,7 @@
 
 namespace kolvar::grid {
 
-int horzTextOffset(TAlignment align, int cellWidth, int textWidth)
+int horzTextOffset(HorzAlignment align, int cellWidth, int textWidth)
 {
     switch (align) {
     case taRightJustify:
@@ -17,7 +17,7 @@ int horzTextOffset(TAlignment align, int cellWidth, int textWidth)
     }
 }
 
-int vertTextOffset(TVertAlignment align, int cellHeight, int textHeight)
+int vertTextOffset(VertAlignment align, int cellHeight, int textHeight)
 {
     switch (align) {
     case taBottomJustify:

@@ -4,51 +4,51 @@
 
 namespace kolvar::grid {
 
-const TSortedListEntry& TSortedList::EntryAt(int index) const
+const SortedRowEntry& SortedRowList::entryAt(int index) const
 {
     return m_entries.at(std::size_t(index));
 }
 
-void TSortedList::ReleaseEntries()
+void SortedRowList::releaseEntries()
 {
     m_entries.clear();
     m_entries.shrink_to_fit();
 }
 
-void TOldRowColValueList::RememberSize(int index, int size, int kind)
+void HiddenSizeList::rememberSize(int index, int size, int kind)
 {
     m_sizes.push_back({ kind, index, size });
 }
 
-int TOldRowColValueList::RecallSize(int index, int kind) const
+int HiddenSizeList::recallSize(int index, int kind) const
 {
     const auto it = std::find_if(m_sizes.begin(), m_sizes.end(),
-        [&](const TSavedSize& s) { return s.SizeKind == kind && s.SizeIndex == index; });
-    return it == m_sizes.end() ? -1 : it->SavedSize;
+        [&](const SavedSize& s) { return s.kind == kind && s.index == index; });
+    return it == m_sizes.end() ? -1 : it->size;
 }
 
-void TOldRowColValueList::ForgetSize(int index, int kind)
+void HiddenSizeList::forgetSize(int index, int kind)
 {
     // From the back: a row hidden twice is remembered twice, and the later entry goes first.
     const auto it = std::find_if(m_sizes.rbegin(), m_sizes.rend(),
-        [&](const TSavedSize& s) { return s.SizeKind == kind && s.SizeIndex == index; });
+        [&](const SavedSize& s) { return s.kind == kind && s.index == index; });
     if (it != m_sizes.rend())
         m_sizes.erase(std::next(it).base());
 }
 
-void TOldRowColValueList::ShiftAfterInsert(int at, int kind)
+void HiddenSizeList::shiftAfterInsert(int at, int kind)
 {
-    for (TSavedSize& s : m_sizes) {
-        if (s.SizeKind == kind && s.SizeIndex >= at)
-            ++s.SizeIndex;
+    for (SavedSize& s : m_sizes) {
+        if (s.kind == kind && s.index >= at)
+            ++s.index;
     }
 }
 
-void TOldRowColValueList::ShiftAfterDelete(int at, int kind)
+void HiddenSizeList::shiftAfterDelete(int at, int kind)
 {
-    for (TSavedSize& s : m_sizes) {
-        if (s.SizeKind == kind && s.SizeIndex > at)
-            --s.SizeIndex;
+    for (SavedSize& s : m_sizes) {
+        if (s.kind == kind && s.index > at)
+            --s.index;
     }
 }
 

@@ -6,53 +6,53 @@
 
 namespace kolvar::grid {
 
-struct TSortedListEntry
+struct SortedRowEntry
 {
-    QString KeyText; // the key as compared: upper-cased unless the sort matched case
-    int SourceRow = 0;
+    QString keyText; // the key as compared: upper-cased unless the sort matched case
+    int sourceRow = 0;
 };
 
 // The rows of the last sort in sorted order, kept so that the sort can be undone.
-class TSortedList
+class SortedRowList
 {
 public:
-    [[nodiscard]] int Count() const { return int(m_entries.size()); }
-    [[nodiscard]] const TSortedListEntry& EntryAt(int index) const;
-    void Add(TSortedListEntry entry) { m_entries.push_back(std::move(entry)); }
-    void Reserve(int count) { m_entries.reserve(std::size_t(count)); }
-    void ReleaseEntries();
+    [[nodiscard]] int count() const { return int(m_entries.size()); }
+    [[nodiscard]] const SortedRowEntry& entryAt(int index) const;
+    void add(SortedRowEntry entry) { m_entries.push_back(std::move(entry)); }
+    void reserve(int count) { m_entries.reserve(std::size_t(count)); }
+    void releaseEntries();
 
 private:
-    std::vector<TSortedListEntry> m_entries;
+    std::vector<SortedRowEntry> m_entries;
 };
 
-// The SizeKind of an entry.
-enum TSizeKind { szRow = 1, szCol = 2 };
+// The kind of an entry.
+enum SizeKind { szRow = 1, szCol = 2 };
 
-struct TSavedSize
+struct SavedSize
 {
-    int SizeKind = szRow;
-    int SizeIndex = 0;
-    int SavedSize = 0;
+    int kind = szRow;
+    int index = 0;
+    int size = 0;
 };
 
 // The sizes hidden rows and columns had, so that showing them gives the sizes back. Entries
 // follow their rows and columns through insertions and deletions.
-class TOldRowColValueList
+class HiddenSizeList
 {
 public:
-    void RememberSize(int index, int size, int kind);
-    [[nodiscard]] int RecallSize(int index, int kind) const; // -1 when nothing is remembered
-    void ForgetSize(int index, int kind);
-    void ShiftAfterInsert(int at, int kind);
-    void ShiftAfterDelete(int at, int kind);
-    void ReleaseSizes() { m_sizes.clear(); }
+    void rememberSize(int index, int size, int kind);
+    [[nodiscard]] int recallSize(int index, int kind) const; // -1 when nothing is remembered
+    void forgetSize(int index, int kind);
+    void shiftAfterInsert(int at, int kind);
+    void shiftAfterDelete(int at, int kind);
+    void releaseSizes() { m_sizes.clear(); }
 
-    [[nodiscard]] int Count() const { return int(m_sizes.size()); }
-    [[nodiscard]] const TSavedSize& At(int i) const { return m_sizes[std::size_t(i)]; }
+    [[nodiscard]] int count() const { return int(m_sizes.size()); }
+    [[nodiscard]] const SavedSize& at(int i) const { return m_sizes[std::size_t(i)]; }
 
 private:
-    std::vector<TSavedSize> m_sizes;
+    std::vector<SavedSize> m_sizes;
 };
 
 } // namespace kolvar::grid

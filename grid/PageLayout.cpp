@@ -19,7 +19,7 @@ constexpr int FooterGap = 20;
 // A logo this many pixels or more is no logo; its header alone may claim gigabytes.
 constexpr qint64 MaxLogoPixels = 20'000'000;
 
-int horzFlag(TAlignment align)
+int horzFlag(HorzAlignment align)
 {
     switch (align) {
     case taRightJustify:
@@ -32,7 +32,7 @@ int horzFlag(TAlignment align)
     return Qt::AlignLeft;
 }
 
-int vertFlag(TVertAlignment align)
+int vertFlag(VertAlignment align)
 {
     switch (align) {
     case taBottomJustify:
@@ -68,18 +68,18 @@ QImage onPaper(const QImage& image)
 } // namespace
 
 PageLayouter::PageLayouter(
-    PrintSource& source, const TPrintOptions& options, const PrintPage& page, const QDateTime& now)
+    PrintSource& source, const PrintOptions& options, const PrintPage& page, const QDateTime& now)
     : m_source(source)
     , m_options(options)
     , m_page(page)
     , m_now(now)
 { }
 
-PageLayout PageLayouter::Render(int number, int FirstRow, int LastRow)
+PageLayout PageLayouter::render(int number, int firstRow, int lastRow)
 {
     PageLayout drawn;
     bool found = false;
-    RenderPages({ number }, FirstRow, LastRow, [&drawn, &found](int, const PageLayout& page) {
+    renderPages({ number }, firstRow, lastRow, [&drawn, &found](int, const PageLayout& page) {
         drawn = page;
         found = true;
         return true;
@@ -89,40 +89,40 @@ PageLayout PageLayouter::Render(int number, int FirstRow, int LastRow)
     return drawn;
 }
 
-void PageLayouter::RenderPages(
-    const QList<int>& numbers, int FirstRow, int LastRow, const PageSink& onPage)
+void PageLayouter::renderPages(
+    const QList<int>& numbers, int firstRow, int lastRow, const PageSink& onPage)
 {
     m_render = true;
     m_wanted = numbers;
     m_nextWanted = 0;
     m_onPage = &onPage;
-    LayOutPages(FirstRow, LastRow);
+    layOutPages(firstRow, lastRow);
     m_onPage = nullptr;
 }
 
-int PageLayouter::CountAsRendered(int FirstRow, int LastRow)
+int PageLayouter::countAsRendered(int firstRow, int lastRow)
 {
-    RenderPages({ INT_MAX }, FirstRow, LastRow, {});
+    renderPages({ INT_MAX }, firstRow, lastRow, {});
     return m_pagesLaidOut;
 }
 
-int PageLayouter::Count(int FirstRow, int LastRow)
+int PageLayouter::count(int firstRow, int lastRow)
 {
     m_render = false;
     m_wanted.clear();
     m_nextWanted = 0;
-    LayOutPages(FirstRow, LastRow);
+    layOutPages(firstRow, lastRow);
     return m_pagesLaidOut;
 }
 
-int PageLayouter::ScaleX(int v) const
+int PageLayouter::scaleX(int v) const
 {
     if (m_render)
         return v;
     return int(std::nearbyint(double(v) * m_page.dpiX / m_page.screenDpiX));
 }
 
-int PageLayouter::ScaleY(int v) const
+int PageLayouter::scaleY(int v) const
 {
     if (m_render)
         return v;
@@ -157,7 +157,7 @@ void PageLayouter::loadLogo()
 {
     m_logo = QImage();
     m_notes.clear();
-    const QString& file = m_options.Logo;
+    const QString& file = m_options.logo;
     if (file.isEmpty())
         return;
     const auto leftOut = [this, &file](const QString& why) {
@@ -184,7 +184,7 @@ void PageLayouter::loadLogo()
     m_logo = onPaper(image);
 }
 
-void PageLayouter::LayOutPages(int FirstRow, int LastRow)
+void PageLayouter::layOutPages(int firstRow, int lastRow)
 {
     m_pagesLaidOut = 0;
     m_pw = m_page.size.width();
@@ -201,14 +201,14 @@ void PageLayouter::LayOutPages(int FirstRow, int LastRow)
         return;
 
     const int cols = m_source.colCount();
-    const int right = m_pw - m_options.MarginRight;
+    const int right = m_pw - m_options.marginRight;
     m_slice = 0;
     for (int s = 0; s < cols;) {
         int e = s;
-        int width = m_options.MarginLeft + ScaleX(m_source.colWidth(s) + 1);
-        while (e + 1 < cols && width + ScaleX(m_source.colWidth(e + 1) + 1) <= right) {
+        int width = m_options.marginLeft + scaleX(m_source.colWidth(s) + 1);
+        while (e + 1 < cols && width + scaleX(m_source.colWidth(e + 1) + 1) <= right) {
             ++e;
-            width += ScaleX(m_source.colWidth(e) + 1);
+            width += scaleX(m_source.colWidth(e) + 1);
         }
         m_sliceFirst = s;
         m_sliceLast = e;
@@ -217,18 +217,18 @@ void PageLayouter::LayOutPages(int FirstRow, int LastRow)
 
         m_pageInSlice = 1;
         beginPage();
-        int limit = m_ph - ScaleY(m_options.MarginBottom + FooterGap + m_footerHeight);
+        int limit = m_ph - scaleY(m_options.marginBottom + FooterGap + m_footerHeight);
         bool rowOnPage = false;
-        for (int r = FirstRow; r <= LastRow;) {
+        for (int r = firstRow; r <= lastRow;) {
             const int height = m_source.rowHeight(r);
             if (height == 0) {
                 ++r;
                 continue;
             }
-            if (m_y + ScaleY(height) <= limit || !rowOnPage) {
+            if (m_y + scaleY(height) <= limit || !rowOnPage) {
                 // A row taller than a whole page gets a page of its own and is cut at its foot.
                 m_clipBottom = rowOnPage ? INT_MAX : limit;
-                PutRow(r);
+                putRow(r);
                 m_clipBottom = INT_MAX;
                 rowOnPage = true;
                 ++r;
@@ -238,7 +238,7 @@ void PageLayouter::LayOutPages(int FirstRow, int LastRow)
                 return;
             ++m_pageInSlice;
             beginPage();
-            limit = m_ph - ScaleY(m_options.MarginBottom + FooterGap + m_footerHeight);
+            limit = m_ph - scaleY(m_options.marginBottom + FooterGap + m_footerHeight);
             rowOnPage = false;
         }
         if (endPage())
@@ -256,7 +256,7 @@ void PageLayouter::beginPage()
         = m_render && m_nextWanted < m_wanted.size() && m_wanted.at(m_nextWanted) == m_pagesLaidOut;
     if (m_drawing)
         m_layout = { QSize(m_pw, m_ph), m_source.color(), {}, m_notes };
-    PutPageFrame();
+    putPageFrame();
 }
 
 bool PageLayouter::endPage()
@@ -274,40 +274,40 @@ bool PageLayouter::endPage()
     return m_nextWanted >= m_wanted.size();
 }
 
-void PageLayouter::PutPageFrame()
+void PageLayouter::putPageFrame()
 {
-    m_y = ScaleY(m_options.MarginTop);
+    m_y = scaleY(m_options.marginTop);
 
-    const QFont header = sizedFont(m_options.HeaderSize);
+    const QFont header = sizedFont(m_options.headerSize);
     const QFontMetrics headerMetrics(header);
-    int titleHeight = m_options.PageTitle.isEmpty() ? 0 : headerMetrics.height();
+    int titleHeight = m_options.pageTitle.isEmpty() ? 0 : headerMetrics.height();
     if (!m_logo.isNull())
         titleHeight = std::max(titleHeight, m_logo.height());
     if (m_drawing) {
         if (!m_logo.isNull())
             m_layout.items.append(
-                { PageItem::Image, QRect(QPoint(ScaleX(m_options.MarginLeft), m_y), m_logo.size()),
+                { PageItem::Image, QRect(QPoint(scaleX(m_options.marginLeft), m_y), m_logo.size()),
                     {}, {}, {}, 0, m_logo });
-        if (!m_options.PageTitle.isEmpty()) {
-            const int width = headerMetrics.horizontalAdvance(m_options.PageTitle);
-            const int x = m_pw / 2 - ScaleX(width / 2);
+        if (!m_options.pageTitle.isEmpty()) {
+            const int width = headerMetrics.horizontalAdvance(m_options.pageTitle);
+            const int x = m_pw / 2 - scaleX(width / 2);
             m_layout.items.append(
-                { PageItem::Text, QRect(x, m_y, ScaleX(width), ScaleY(headerMetrics.height())),
-                    Qt::black, m_options.PageTitle, header,
+                { PageItem::Text, QRect(x, m_y, scaleX(width), scaleY(headerMetrics.height())),
+                    Qt::black, m_options.pageTitle, header,
                     Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine | Qt::TextDontClip, {} });
         }
     }
-    m_y += ScaleY(titleHeight);
+    m_y += scaleY(titleHeight);
 
-    const QFont footer = sizedFont(m_options.FooterSize);
+    const QFont footer = sizedFont(m_options.footerSize);
     const QFontMetrics footerMetrics(footer);
-    m_footerHeight = m_options.PageFooter.isEmpty() ? 0 : footerMetrics.height();
-    if (!m_options.PageFooter.isEmpty() && m_drawing) {
-        QStringList parts = m_options.PageFooter.split(QLatin1Char('|'));
+    m_footerHeight = m_options.pageFooter.isEmpty() ? 0 : footerMetrics.height();
+    if (!m_options.pageFooter.isEmpty() && m_drawing) {
+        QStringList parts = m_options.pageFooter.split(QLatin1Char('|'));
         while (parts.size() < 3)
             parts << QString();
-        const QString date = formatDateTimePattern(m_options.DateFormat, m_now);
-        const QString time = formatDateTimePattern(m_options.TimeFormat, m_now);
+        const QString date = formatDateTimePattern(m_options.dateFormat, m_now);
+        const QString time = formatDateTimePattern(m_options.timeFormat, m_now);
         const QString label = pageLabel();
         for (int i = 0; i < 3; ++i) {
             const QString t
@@ -318,47 +318,47 @@ void PageLayouter::PutPageFrame()
                 continue;
             const int width = footerMetrics.horizontalAdvance(t);
             const int height = footerMetrics.height();
-            const int y = m_ph - ScaleY(height + m_options.MarginBottom);
-            const int x = i == 0 ? ScaleX(m_options.MarginLeft)
-                : i == 1         ? m_pw / 2 - ScaleX(width) / 2
-                                 : m_pw - ScaleX(width + m_options.MarginRight + 10);
+            const int y = m_ph - scaleY(height + m_options.marginBottom);
+            const int x = i == 0 ? scaleX(m_options.marginLeft)
+                : i == 1         ? m_pw / 2 - scaleX(width) / 2
+                                 : m_pw - scaleX(width + m_options.marginRight + 10);
             m_layout.items.append(
-                { PageItem::Text, QRect(x, y, ScaleX(width), ScaleY(height)), Qt::black, t, footer,
+                { PageItem::Text, QRect(x, y, scaleX(width), scaleY(height)), Qt::black, t, footer,
                     Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine | Qt::TextDontClip, {} });
         }
     }
-    m_y += ScaleY(m_options.PageTitleMargin);
-    PutRow(0);
+    m_y += scaleY(m_options.pageTitleMargin);
+    putRow(0);
 }
 
-void PageLayouter::PutRow(int Row)
+void PageLayouter::putRow(int row)
 {
-    const int height = ScaleY(m_source.rowHeight(Row));
+    const int height = scaleY(m_source.rowHeight(row));
     if (m_drawing) {
-        int x = ScaleX(m_options.MarginLeft);
+        int x = scaleX(m_options.marginLeft);
         for (int c = m_sliceFirst; c <= m_sliceLast; ++c) {
             const int width = m_source.colWidth(c);
             if (width != 0) {
-                const PrintedCell cell = m_source.cell(c, Row);
-                const int right = x + ScaleX(width);
+                const PrintedCell cell = m_source.cell(c, row);
+                const int right = x + scaleX(width);
                 const int bottom = std::min(m_y + height, m_clipBottom);
                 const QRect area(
-                    QPoint(x, m_y), QPoint(right + ScaleX(2) - 1, bottom + ScaleY(1) - 1));
+                    QPoint(x, m_y), QPoint(right + scaleX(2) - 1, bottom + scaleY(1) - 1));
                 m_layout.items.append({ PageItem::Fill, area, cell.brush, {}, {}, 0, {} });
-                if (m_options.BorderStyle == bsSingle)
+                if (m_options.borderStyle == bsSingle)
                     m_layout.items.append({ PageItem::Frame, area, Qt::black, {}, {}, 0, {} });
                 const bool corner
-                    = m_source.wordWrap() && c < m_source.fixedCols() && Row < m_source.fixedRows();
+                    = m_source.wordWrap() && c < m_source.fixedCols() && row < m_source.fixedRows();
                 const int flags = corner
                     ? horzFlag(cell.horzAlign) | vertFlag(cell.vertAlign) | Qt::TextSingleLine
                     : horzFlag(cell.horzAlign) | Qt::AlignTop | Qt::TextWordWrap;
                 const QRect textRect(
-                    QPoint(x + ScaleX(m_options.Leftpadding), m_y), QPoint(right - 1, bottom - 1));
+                    QPoint(x + scaleX(m_options.leftPadding), m_y), QPoint(right - 1, bottom - 1));
                 if (!cell.text.isEmpty() && textRect.isValid())
                     m_layout.items.append({ PageItem::Text, textRect, cell.fontColor, cell.text,
                         inPixels(cell.font), flags, {} });
             }
-            x += ScaleX(width + 1);
+            x += scaleX(width + 1);
         }
     }
     m_y += height;

@@ -49,8 +49,8 @@ struct PrintedCell
     QFont font;
     QColor fontColor;
     QColor brush;
-    TAlignment horzAlign = taLeftJustify;
-    TVertAlignment vertAlign = taTopJustify;
+    HorzAlignment horzAlign = taLeftJustify;
+    VertAlignment vertAlign = taTopJustify;
 };
 
 // What the layout reads from a grid. Cells are asked for only on the page that is drawn.
@@ -88,41 +88,41 @@ struct PrintPage
 class PageLayouter
 {
 public:
-    PageLayouter(PrintSource& source, const TPrintOptions& options, const PrintPage& page,
+    PageLayouter(PrintSource& source, const PrintOptions& options, const PrintPage& page,
         const QDateTime& now);
 
     // Draws page number (1-based); a page beyond the last leaves the layout empty but sized.
-    [[nodiscard]] PageLayout Render(int number, int FirstRow, int LastRow);
+    [[nodiscard]] PageLayout render(int number, int firstRow, int lastRow);
     // Draws the pages numbered in ascending order in one walk, handing each to onPage as soon as
     // it is complete; stops after the last of them, or when onPage returns false. Numbers beyond
     // the last page get nothing. A printout of thousands of pages thus costs one walk, and only
     // one page is held at a time.
     using PageSink = std::function<bool(int number, const PageLayout& page)>;
-    void RenderPages(const QList<int>& numbers, int FirstRow, int LastRow, const PageSink& onPage);
+    void renderPages(const QList<int>& numbers, int firstRow, int lastRow, const PageSink& onPage);
     // Walks all pages without drawing and gives their number.
-    [[nodiscard]] int Count(int FirstRow, int LastRow);
+    [[nodiscard]] int count(int firstRow, int lastRow);
     // The number of pages as rendering breaks them, which is what the preview pages through and
     // what printing prints; counting in printer pixels may round a break differently.
-    [[nodiscard]] int CountAsRendered(int FirstRow, int LastRow);
+    [[nodiscard]] int countAsRendered(int firstRow, int lastRow);
 
-    [[nodiscard]] int PagesLaidOut() const { return m_pagesLaidOut; }
+    [[nodiscard]] int pagesLaidOut() const { return m_pagesLaidOut; }
 
 private:
-    void LayOutPages(int FirstRow, int LastRow);
+    void layOutPages(int firstRow, int lastRow);
     void beginPage();
     // Ends the current page; true when the run is over.
     [[nodiscard]] bool endPage();
-    void PutPageFrame();
-    void PutRow(int Row);
+    void putPageFrame();
+    void putRow(int row);
     void loadLogo();
-    [[nodiscard]] int ScaleX(int v) const;
-    [[nodiscard]] int ScaleY(int v) const;
+    [[nodiscard]] int scaleX(int v) const;
+    [[nodiscard]] int scaleY(int v) const;
     [[nodiscard]] QFont sizedFont(int points) const;
     [[nodiscard]] QFont inPixels(QFont font) const;
     [[nodiscard]] QString pageLabel() const;
 
     PrintSource& m_source;
-    const TPrintOptions& m_options;
+    const PrintOptions& m_options;
     PrintPage m_page;
     QDateTime m_now;
     bool m_render = false;

@@ -5,16 +5,16 @@
 
 namespace kolvar::grid {
 
-void ResampleBitmap(QImage& Source, QImage& Target)
+void resampleBitmap(QImage& source, QImage& target)
 {
-    if (Source.format() != QImage::Format_RGB888)
-        Source = Source.convertToFormat(QImage::Format_RGB888);
-    if (Target.format() != QImage::Format_RGB888)
-        Target = Target.convertToFormat(QImage::Format_RGB888);
-    const int sw = Source.width();
-    const int sh = Source.height();
-    const int tw = Target.width();
-    const int th = Target.height();
+    if (source.format() != QImage::Format_RGB888)
+        source = source.convertToFormat(QImage::Format_RGB888);
+    if (target.format() != QImage::Format_RGB888)
+        target = target.convertToFormat(QImage::Format_RGB888);
+    const int sw = source.width();
+    const int sh = source.height();
+    const int tw = target.width();
+    const int th = target.height();
     if (sw <= 0 || sh <= 0 || tw <= 0 || th <= 0)
         return;
     constexpr int64_t One = 0x8000;
@@ -23,12 +23,12 @@ void ResampleBitmap(QImage& Source, QImage& Target)
     for (int j = 0; j < th; ++j) {
         const int64_t sy = j * stepY;
         const int y0 = int(sy >> 15);
-        const uchar* upper = Source.constScanLine(y0);
+        const uchar* upper = source.constScanLine(y0);
         // A source one pixel high or wide has no neighbour; its weight is 0 there anyway.
-        const uchar* lower = Source.constScanLine(std::min(y0 + 1, sh - 1));
+        const uchar* lower = source.constScanLine(std::min(y0 + 1, sh - 1));
         const int64_t fy = sy & 0x7FFF;
         const int64_t gy = One - fy;
-        uchar* out = Target.scanLine(j);
+        uchar* out = target.scanLine(j);
         for (int i = 0; i < tw; ++i) {
             const int64_t sx = i * stepX;
             const int x0 = int(sx >> 15);

@@ -368,7 +368,7 @@ bool KeyFormat::tryDateTime(QStringView text, long double& value) const
     return true;
 }
 
-int CompareAsText(const QString& first, const QString& second)
+int compareAsText(const QString& first, const QString& second)
 {
     QCollator collator { QLocale() };
     collator.setCaseSensitivity(Qt::CaseSensitive);
@@ -376,25 +376,25 @@ int CompareAsText(const QString& first, const QString& second)
     return (r > 0) - (r < 0);
 }
 
-int CompareAsNumber(const QString& first, const QString& second)
+int compareAsNumber(const QString& first, const QString& second)
 {
     return compareConverted(first, second,
         [](const KeyFormat& f, const QString& t, long double& v) { return f.tryNumber(t, v); });
 }
 
-int CompareAsDateTime(const QString& first, const QString& second)
+int compareAsDateTime(const QString& first, const QString& second)
 {
     return compareConverted(first, second,
         [](const KeyFormat& f, const QString& t, long double& v) { return f.tryDateTime(t, v); });
 }
 
-int CompareAsTime(const QString& first, const QString& second)
+int compareAsTime(const QString& first, const QString& second)
 {
     return compareConverted(first, second,
         [](const KeyFormat& f, const QString& t, long double& v) { return f.tryTime(t, v); });
 }
 
-TSortKeyKind guessKeyKind(
+SortKeyKind guessKeyKind(
     qsizetype count, const std::function<QString(qsizetype)>& textAt, const KeyFormat& format)
 {
     bool allNumbers = true;
@@ -420,7 +420,7 @@ TSortKeyKind guessKeyKind(
 }
 
 std::vector<int> sortedKeyOrder(
-    std::vector<QString>& keys, const TSortOptions& options, const KeyFormat& format)
+    std::vector<QString>& keys, const SortOptions& options, const KeyFormat& format)
 {
     // Registers repeat senders and subjects a lot: convert every distinct text once.
     QHash<QString, int> distinctIndex;
@@ -435,7 +435,7 @@ std::vector<int> sortedKeyOrder(
         }
         keyToDistinct[i] = it.value();
     }
-    if (!options.MatchCase) {
+    if (!options.matchCase) {
         const QLocale locale;
         const AlphabetCollation& table = AlphabetCollation::forDefaultLocale();
         QString upper;
@@ -449,15 +449,15 @@ std::vector<int> sortedKeyOrder(
             keys[i] = distinct[std::size_t(keyToDistinct[i])];
     }
 
-    const bool descending = options.Direction == sdDescending;
+    const bool descending = options.direction == sdDescending;
     std::vector<int> order(keys.size());
     std::iota(order.begin(), order.end(), 0);
 
-    if (options.KeyKind == skUserCompare && options.CompareProc) {
+    if (options.keyKind == skUserCompare && options.compare) {
         // A caller's comparison may not be a consistent order; a merge sort stays within bounds
         // whatever it answers.
         std::stable_sort(order.begin(), order.end(), [&](int a, int b) {
-            const int r = options.CompareProc(keys[std::size_t(a)], keys[std::size_t(b)]);
+            const int r = options.compare(keys[std::size_t(a)], keys[std::size_t(b)]);
             if (r == 0)
                 return a < b;
             return descending ? r > 0 : r < 0;
@@ -466,7 +466,7 @@ std::vector<int> sortedKeyOrder(
     }
 
     std::vector<int> distinctRank;
-    switch (options.KeyKind) {
+    switch (options.keyKind) {
     case skNumber:
         distinctRank = convertedRanks(distinct,
             [&format](const QString& t, long double& v) { return format.tryNumber(t, v); });

@@ -11,7 +11,7 @@
 namespace kolvar::grid {
 
 // How the texts of a column are compared when the grid sorts by it.
-enum TSortKeyKind : std::uint8_t {
+enum SortKeyKind : std::uint8_t {
     skDetect = 0,
     skText = 1,
     skNumber = 2,
@@ -20,16 +20,16 @@ enum TSortKeyKind : std::uint8_t {
     skUserCompare = 5,
 };
 
-enum TSortDirection { sdAscending, sdDescending };
+enum SortDirection { sdAscending, sdDescending };
 
-using TCompareProc = std::function<int(const QString& first, const QString& second)>;
+using CompareFunction = std::function<int(const QString& first, const QString& second)>;
 
-struct TSortOptions
+struct SortOptions
 {
-    TSortKeyKind KeyKind = skDetect;
-    TSortDirection Direction = sdAscending;
-    bool MatchCase = false;
-    TCompareProc CompareProc;
+    SortKeyKind keyKind = skDetect;
+    SortDirection direction = sdAscending;
+    bool matchCase = false;
+    CompareFunction compare;
 };
 
 // The locale's way of writing numbers, dates and times, read once per sort rather than once per
@@ -68,22 +68,22 @@ private:
 };
 
 // Each returns -1, 0 or 1. A key that does not convert makes the pair equal.
-[[nodiscard]] int CompareAsText(const QString& first, const QString& second);
-[[nodiscard]] int CompareAsNumber(const QString& first, const QString& second);
-[[nodiscard]] int CompareAsDateTime(const QString& first, const QString& second);
-[[nodiscard]] int CompareAsTime(const QString& first, const QString& second);
+[[nodiscard]] int compareAsText(const QString& first, const QString& second);
+[[nodiscard]] int compareAsNumber(const QString& first, const QString& second);
+[[nodiscard]] int compareAsDateTime(const QString& first, const QString& second);
+[[nodiscard]] int compareAsTime(const QString& first, const QString& second);
 
 // The key kind every one of count texts converts to: numbers before date-times before times,
 // text when neither; numbers when there are no texts at all.
-[[nodiscard]] TSortKeyKind guessKeyKind(
+[[nodiscard]] SortKeyKind guessKeyKind(
     qsizetype count, const std::function<QString(qsizetype)>& textAt, const KeyFormat& format);
 
 // Sorts keys (upper-cased in place first when the options do not match case) and returns the
 // indices of the keys in their sorted order. Equal keys keep their index order in both
 // directions. Text keys are compared through collation keys computed once per distinct text,
 // so a sort costs one collation key per distinct text plus integer comparisons.
-// skDetect sorts as text; skUserCompare needs a CompareProc.
+// skDetect sorts as text; skUserCompare needs a compare.
 [[nodiscard]] std::vector<int> sortedKeyOrder(
-    std::vector<QString>& keys, const TSortOptions& options, const KeyFormat& format);
+    std::vector<QString>& keys, const SortOptions& options, const KeyFormat& format);
 
 } // namespace kolvar::grid

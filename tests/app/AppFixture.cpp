@@ -1,10 +1,10 @@
 #include "AppFixture.h"
 
+#include "CaseEditor.h"
+#include "MainWindow.h"
 #include "SettingsFile.h"
+#include "SortableGrid.h"
 #include "SqliteInterfaces.h"
-#include "Unit1.h"
-#include "Unit2.h"
-#include "Zarur.h"
 
 #include <QFile>
 
@@ -70,20 +70,20 @@ void AppFixture::start(const QString& startRegister)
     m_program = std::make_unique<Program>(folder(), startRegister);
 }
 
-TForm1& AppFixture::form1() const
+MainWindow& AppFixture::mainWindow() const
 {
-    return m_program->form1();
+    return m_program->mainWindow();
 }
 
-TForm2& AppFixture::form2() const
+CaseEditor& AppFixture::caseEditor() const
 {
-    return m_program->form2();
+    return m_program->caseEditor();
 }
 
 QStringList AppFixture::column(int col) const
 {
     QStringList texts;
-    const grid::TZarur& g = *form1().G1();
+    const grid::SortableGrid& g = *mainWindow().caseGrid();
     for (int row = 1; row < g.rowCount(); ++row)
         texts << g.cells(col, row);
     return texts;
@@ -91,8 +91,8 @@ QStringList AppFixture::column(int col) const
 
 void AppFixture::clickRow(int row) const
 {
-    form1().G1()->setRow(row);
-    form1().G1Click();
+    mainWindow().caseGrid()->setRow(row);
+    mainWindow().caseGridClicked();
 }
 
 } // namespace kolvar::test

@@ -13,8 +13,8 @@
 
 #include <memory>
 
-class TForm1;
-class TForm2;
+class MainWindow;
+class CaseEditor;
 
 namespace kolvar::test {
 
@@ -53,8 +53,8 @@ public:
     void start(const QString& startRegister = {});
     void stop() { m_program.reset(); }
     [[nodiscard]] Program& program() const { return *m_program; }
-    [[nodiscard]] TForm1& form1() const;
-    [[nodiscard]] TForm2& form2() const;
+    [[nodiscard]] MainWindow& mainWindow() const;
+    [[nodiscard]] CaseEditor& caseEditor() const;
 
     // The texts of a list column in row order, data rows only.
     [[nodiscard]] QStringList column(int col) const;

@@ -1,9 +1,9 @@
 #include "CaseList.h"
 #include "CaseTable.h"
 #include "Cp1250.h"
+#include "SortableGrid.h"
 #include "SqliteInterfaces.h"
 #include "StringGrid.h"
-#include "Zarur.h"
 
 #include <QTemporaryDir>
 #include <QtTest>
@@ -32,7 +32,7 @@ struct Lists
     storage::ISQLiteDatabasePtr db;
     // The list reads the register through its store, on the same connection as db.
     storage::CaseStorePtr store;
-    grid::TZarur grid;
+    grid::SortableGrid grid;
     CaseList list;
 
     // Texts longer than kept bytes are cut in the list. distinct: most sort values differ from
@@ -234,13 +234,13 @@ private slots:
             l.grid.setColCount(8);
             l.grid.setFixedCols(2);
             (void)l.list.load(*l.store, 4);
-            l.grid.SetSearchSubstring(true);
-            l.grid.SetKeyType(caseSensitive ? grid::soStringCaseSensitive : grid::soString);
+            l.grid.setSearchSubstring(true);
+            l.grid.setKeyType(caseSensitive ? grid::soStringCaseSensitive : grid::soString);
             QStringList found;
             int col = -1;
             int row = -1;
-            for (bool hit = l.grid.FindFirst(phrase, byRows, col, row); hit;
-                 hit = l.grid.FindNext(col, row))
+            for (bool hit = l.grid.findFirst(phrase, byRows, col, row); hit;
+                 hit = l.grid.findNext(col, row))
                 found.append(QStringLiteral("%1,%2").arg(col).arg(row));
             return found;
         };

@@ -1,9 +1,9 @@
 #include "AppFixture.h"
 
+#include "CaseEditor.h"
+#include "MainWindow.h"
 #include "MaskedDateEdit.h"
-#include "Unit1.h"
-#include "Unit2.h"
-#include "Zarur.h"
+#include "SortableGrid.h"
 
 #include <QAccessible>
 #include <QAction>
@@ -18,7 +18,7 @@ using storage::CaseRecord;
 
 namespace {
 
-using Command = void (TForm1::*)();
+using Command = void (MainWindow::*)();
 
 int casesIn(const QString& path)
 {
@@ -42,24 +42,24 @@ private slots:
         QTest::addColumn<QString>("message");
         QTest::addColumn<MessageIcon>("icon");
         const QString tail = " \n\r              Proszę uprzednio zamknij to okno. ";
-        QTest::newRow("new") << &TForm1::Nowa1Click
+        QTest::newRow("new") << &MainWindow::newRegister
                              << "Tworzę nowe bazy tylko przy zamkniętym oknie Edycja i druk" + tail
                              << MessageIcon::None;
-        QTest::newRow("open") << &TForm1::OtwieramDB1Click
+        QTest::newRow("open") << &MainWindow::openRegister
                               << "Otwieram bazy tylko przy zamkniętym oknie Edycja i druk" + tail
                               << MessageIcon::None;
         QTest::newRow("regenerate")
-            << &TForm1::Regeneruj1Click
+            << &MainWindow::regenerateRegister
             << "Bazy regeneruję tylko przy zamkniętym oknie Edycja i druk" + tail
             << MessageIcon::None;
         const QString sort = "Sortuję tylko przy zamkniętym oknie Edycja i druk \n\r"
                              "           Proszę uprzednio zamknij to okno. ";
         QTest::newRow("sort by date")
-            << &TForm1::mnuSortuj2Click << sort << MessageIcon::Information;
+            << &MainWindow::sortByDate << sort << MessageIcon::Information;
         QTest::newRow("sort by sender")
-            << &TForm1::mnuSortuj3Click << sort << MessageIcon::Information;
+            << &MainWindow::sortBySender << sort << MessageIcon::Information;
         QTest::newRow("sort by subject")
-            << &TForm1::mnuSortuj4Click << sort << MessageIcon::Information;
+            << &MainWindow::sortBySubject << sort << MessageIcon::Information;
     }
     void commandsRefuseWhileTheEditorIsOpen()
     {
@@ -71,27 +71,27 @@ private slots:
         f.rememberRegister("rejestr.db");
         f.start();
         f.clickRow(2);
-        f.form1().PokazRekordu1Click();
-        QVERIFY(f.form2().isVisible());
+        f.mainWindow().editCurrentCase();
+        QVERIFY(f.caseEditor().isVisible());
         const QStringList before = f.column(3);
-        const int sortMode = f.form1().SortMode();
+        const int sortMode = f.mainWindow().sortMode();
         f.dialogs.clear();
 
-        (f.form1().*command)();
+        (f.mainWindow().*command)();
 
         QCOMPARE(f.dialogs.shown.size(), 1); // no file dialog after the message
         QCOMPARE(f.dialogs.shown.first().text, message);
         QCOMPARE(f.dialogs.shown.first().icon, icon);
         QCOMPARE(f.column(3), before);
-        QCOMPARE(f.form1().SortMode(), sortMode);
-        QCOMPARE(f.form1().Label2()->text(), QString("rejestr.db"));
+        QCOMPARE(f.mainWindow().sortMode(), sortMode);
+        QCOMPARE(f.mainWindow().fileLabel()->text(), QString("rejestr.db"));
     }
 
     void newDatabaseOffersZerowaInTheProgramFolder()
     {
         AppFixture f;
         f.start();
-        f.form1().Nowa1Click();
+        f.mainWindow().newRegister();
         QCOMPARE(f.dialogs.shown.size(), 1);
         const FileDialogRequest& r = f.dialogs.shown.first().file;
         QCOMPARE(f.dialogs.shown.first().kind, ScriptedDialogs::Shown::SaveFile);
@@ -101,8 +101,8 @@ private slots:
         QCOMPARE(r.defaultSuffix, QString("db3"));
         // Cancelled: nothing is made and nothing changes.
         QVERIFY(!QFile::exists(f.path("zerowa.db")));
-        QCOMPARE(f.form1().Label2()->text(), QString("brak"));
-        QVERIFY(!f.form1().Regeneruj1()->isEnabled());
+        QCOMPARE(f.mainWindow().fileLabel()->text(), QString("brak"));
+        QVERIFY(!f.mainWindow().regenerateAction()->isEnabled());
     }
 
     void newDatabaseIsCreatedWithTheSeedCaseWhereverChosen_data()
@@ -118,21 +118,21 @@ private slots:
         QTemporaryDir other;
         const QString path = elsewhere ? other.filePath("rejestr.db") : f.path("rejestr.db");
         f.start();
-        f.form2().setFieldText(EditorField::Termin, "2024.05.17");
+        f.caseEditor().setFieldText(EditorField::Termin, "2024.05.17");
         f.dialogs.files.push_back(path);
 
-        f.form1().Nowa1Click();
+        f.mainWindow().newRegister();
 
         QCOMPARE(f.dialogs.texts(), QStringList());
         QVERIFY(QFile::exists(path));
         QVERIFY(!QFile::exists(elsewhere ? f.path("rejestr.db") : other.filePath("rejestr.db")));
         QCOMPARE(casesIn(path), 1);
-        QCOMPARE(f.form1().Label2()->text(), QString("rejestr.db"));
-        QCOMPARE(f.form1().LabelCount()->text(), QString("1"));
+        QCOMPARE(f.mainWindow().fileLabel()->text(), QString("rejestr.db"));
+        QCOMPARE(f.mainWindow().countLabel()->text(), QString("1"));
         QCOMPARE(f.column(3), QStringList { "Pusty" });
         QCOMPARE(f.column(2), QStringList { "2024.05.17" });
-        QVERIFY(f.form1().Regeneruj1()->isEnabled());
-        QVERIFY(f.form1().close());
+        QVERIFY(f.mainWindow().regenerateAction()->isEnabled());
+        QVERIFY(f.mainWindow().close());
         QCOMPARE(
             f.readIni().readString("Plik", "Nazwa", {}), elsewhere ? path : QString("rejestr.db"));
     }
@@ -143,13 +143,13 @@ private slots:
         f.makeRegister("stary.db", threeCases());
         f.start();
         f.dialogs.files.push_back(f.path("stary.db"));
-        f.form1().Nowa1Click();
+        f.mainWindow().newRegister();
         QCOMPARE(
             f.dialogs.texts(), QStringList { "Plik taki już istnieje - proszę podaj inną nazwę!" });
         QCOMPARE(f.dialogs.shown.last().icon, MessageIcon::Information);
         QCOMPARE(casesIn(f.path("stary.db")), 3);
         QCOMPARE(f.column(3), (QStringList { "Adam", "Beata", "Cezary" }));
-        QCOMPARE(f.form1().Label2()->text(), QString("stary.db"));
+        QCOMPARE(f.mainWindow().fileLabel()->text(), QString("stary.db"));
     }
 
     void newDatabaseThatCannotBeMadeLeavesEverythingAsItWas()
@@ -159,10 +159,10 @@ private slots:
         f.rememberRegister("rejestr.db");
         f.start();
         f.dialogs.files.push_back(f.path("brak-folderu/nowy.db"));
-        f.form1().Nowa1Click();
+        f.mainWindow().newRegister();
         QCOMPARE(f.dialogs.shown.last().icon, MessageIcon::Error);
-        QCOMPARE(f.form1().Label2()->text(), QString("rejestr.db"));
-        QCOMPARE(f.form1().LabelCount()->text(), QString("3"));
+        QCOMPARE(f.mainWindow().fileLabel()->text(), QString("rejestr.db"));
+        QCOMPARE(f.mainWindow().countLabel()->text(), QString("3"));
     }
 
     void openListsTheChosenFileEvenInAnotherFolder()
@@ -180,19 +180,19 @@ private slots:
         f.rememberRegister("rejestr.db");
         f.start();
         f.dialogs.files.push_back(other.filePath("drugi.db"));
-        f.form1().OtwieramDB1Click();
+        f.mainWindow().openRegister();
         const FileDialogRequest& r = f.dialogs.shown.first().file;
         QCOMPARE(r.folder, f.folder());
         QCOMPARE(r.filter, DatabaseFilter);
         QCOMPARE(f.column(3), QStringList { "Daleki" });
-        QCOMPARE(f.form1().Label2()->text(), QString("drugi.db"));
+        QCOMPARE(f.mainWindow().fileLabel()->text(), QString("drugi.db"));
 
         // The dialog offers the file chosen last; cancelling keeps the list.
         f.dialogs.clear();
-        f.form1().OtwieramDB1Click();
+        f.mainWindow().openRegister();
         QCOMPARE(f.dialogs.shown.first().file.fileName, other.filePath("drugi.db"));
         QCOMPARE(f.column(3), QStringList { "Daleki" });
-        QVERIFY(f.form1().Regeneruj1()->isEnabled());
+        QVERIFY(f.mainWindow().regenerateAction()->isEnabled());
     }
 
     void openingAFileThatIsNoRegisterWarnsAndKeepsIt()
@@ -206,11 +206,11 @@ private slots:
         notes.close();
         f.start();
         f.dialogs.files.push_back(f.path("notatki.txt"));
-        f.form1().OtwieramDB1Click();
+        f.mainWindow().openRegister();
         QCOMPARE(f.dialogs.texts(),
             QStringList { "Błąd podczas odczytu bazy danych!\n"
                           "Ten plik nie jest rejestrem programu Kolvar." });
-        QCOMPARE(f.form1().Label2()->text(), QString("notatki.txt"));
+        QCOMPARE(f.mainWindow().fileLabel()->text(), QString("notatki.txt"));
     }
 
     void registerNamedAtStartReplacesTheRememberedOneOnlyWhenItIsARegister_data()
@@ -263,12 +263,13 @@ private slots:
                        + '\n' + cause });
         QCOMPARE(f.column(3), senders);
         // A screen reader hears the name the window shows.
-        QCOMPARE(f.form1().Label2()->text(), opened ? name : QString("rejestr.db"));
-        QCOMPARE(QAccessible::queryAccessibleInterface(f.form1().Label2())->text(QAccessible::Name),
-            "Otwarty plik: " + f.form1().Label2()->text());
+        QCOMPARE(f.mainWindow().fileLabel()->text(), opened ? name : QString("rejestr.db"));
+        QCOMPARE(QAccessible::queryAccessibleInterface(f.mainWindow().fileLabel())
+                     ->text(QAccessible::Name),
+            "Otwarty plik: " + f.mainWindow().fileLabel()->text());
         QCOMPARE(notes.size(), qint64(14));
         QVERIFY(!QFile::exists(other.filePath("brak.db")));
-        QVERIFY(f.form1().close());
+        QVERIFY(f.mainWindow().close());
         QCOMPARE(f.readIni().readString("Plik", "Nazwa", {}),
             opened ? other.filePath(name) : QString("rejestr.db"));
     }
@@ -280,13 +281,13 @@ private slots:
         f.rememberRegister("rejestr.db");
         f.start();
         f.dialogs.clear();
-        f.form1().Regeneruj1Click();
+        f.mainWindow().regenerateRegister();
         QCOMPARE(
             f.dialogs.texts(), QStringList { "Plik bazowy  rejestr.db  został zregenerowany." });
         QCOMPARE(f.dialogs.shown.first().icon, MessageIcon::None);
-        QCOMPARE(f.form1().CurrentId(), std::int64_t(0));
-        QCOMPARE(f.form2().fieldText(EditorField::Nadawca), QString());
-        QVERIFY(!f.form2().isVisible());
+        QCOMPARE(f.mainWindow().currentId(), std::int64_t(0));
+        QCOMPARE(f.caseEditor().fieldText(EditorField::Nadawca), QString());
+        QVERIFY(!f.caseEditor().isVisible());
         QCOMPARE(casesIn(f.path("rejestr.db")), 3);
     }
 
@@ -294,7 +295,7 @@ private slots:
     {
         AppFixture f;
         f.start();
-        f.form1().Regeneruj1Click();
+        f.mainWindow().regenerateRegister();
         QCOMPARE(f.dialogs.shown.size(), 1);
         QCOMPARE(f.dialogs.shown.first().icon, MessageIcon::Error);
     }
@@ -309,13 +310,13 @@ private slots:
         QTest::addColumn<int>("followedRow");
         // Adam (ID 3), Beata (ID 2) and Cezary (ID 1) stand in a different order by each field.
         QTest::newRow("by date, Adam moves from 1 to 2")
-            << &TForm1::mnuSortuj2Click << 2
+            << &MainWindow::sortByDate << 2
             << QStringList { "2024.01.05", "2024.02.10", "2024.03.01" } << 3 << 1 << 2;
         QTest::newRow("by sender, Beata moves from 1 to 2")
-            << &TForm1::mnuSortuj3Click << 3 << QStringList { "Adam", "Beata", "Cezary" } << 2 << 1
+            << &MainWindow::sortBySender << 3 << QStringList { "Adam", "Beata", "Cezary" } << 2 << 1
             << 2;
         QTest::newRow("by subject, Adam moves from 2 to 1")
-            << &TForm1::mnuSortuj4Click << 4 << QStringList { "odwołanie", "skarga", "wniosek" }
+            << &MainWindow::sortBySubject << 4 << QStringList { "odwołanie", "skarga", "wniosek" }
             << 2 << 2 << 1;
     }
     void sortCommandsReorderAndRenumberTheList()
@@ -334,35 +335,35 @@ private slots:
         f.rememberRegister("rejestr.db", startMode);
         f.start();
         f.clickRow(clickedRow);
-        const QString currentId = f.form1().IDEdit()->text();
+        const QString currentId = f.mainWindow().idEdit()->text();
 
-        (f.form1().*command)();
+        (f.mainWindow().*command)();
 
         QCOMPARE(f.column(column), expected);
         QCOMPARE(f.column(0), (QStringList { "1", "2", "3" }));
-        QCOMPARE(f.form1().SortMode(), column);
-        QCOMPARE(f.form1().G1()->SortColumn(), column);
-        QCOMPARE(f.form1().G1()->SortDirection(), grid::sdAscending);
+        QCOMPARE(f.mainWindow().sortMode(), column);
+        QCOMPARE(f.mainWindow().caseGrid()->sortColumn(), column);
+        QCOMPARE(f.mainWindow().caseGrid()->sortDirection(), grid::sdAscending);
         // The current case is carried to its place in the new order, which the reload keeps.
-        QCOMPARE(f.form1().G1()->row(), followedRow);
-        QCOMPARE(f.form1().CurrentListRow(), followedRow);
-        QCOMPARE(f.form1().IDEdit()->text(), currentId);
+        QCOMPARE(f.mainWindow().caseGrid()->row(), followedRow);
+        QCOMPARE(f.mainWindow().currentListRow(), followedRow);
+        QCOMPARE(f.mainWindow().idEdit()->text(), currentId);
         QVERIFY(f.dialogs.shown.isEmpty());
     }
 
     void sortingWithNoRegisterOpenDoesNothing_data()
     {
         QTest::addColumn<Command>("command");
-        QTest::newRow("by date") << &TForm1::mnuSortuj2Click;
-        QTest::newRow("by sender") << &TForm1::mnuSortuj3Click;
-        QTest::newRow("by subject") << &TForm1::mnuSortuj4Click;
+        QTest::newRow("by date") << &MainWindow::sortByDate;
+        QTest::newRow("by sender") << &MainWindow::sortBySender;
+        QTest::newRow("by subject") << &MainWindow::sortBySubject;
     }
     void sortingWithNoRegisterOpenDoesNothing()
     {
         QFETCH(Command, command);
         AppFixture f;
         f.start();
-        (f.form1().*command)();
+        (f.mainWindow().*command)();
         QCOMPARE(f.dialogs.texts(), QStringList());
     }
 

@@ -1,7 +1,7 @@
 #include "AppFixture.h"
 
-#include "Unit1.h"
-#include "Unit2.h"
+#include "CaseEditor.h"
+#include "MainWindow.h"
 
 #include <QDir>
 #include <QFile>
@@ -19,7 +19,7 @@ using storage::CaseRecord;
 
 namespace {
 
-using Command = void (TForm1::*)();
+using Command = void (MainWindow::*)();
 
 // Cells of an RFC 4180 text, line by line; a bare line feed ends a line too.
 QList<QStringList> parseCsv(const QString& text, QChar separator = u';')
@@ -102,7 +102,7 @@ private slots:
         const QString csv = f.path("eksport.csv");
         f.dialogs.files.push_back(csv);
         f.dialogs.fileTypes.push_back(fileType);
-        f.form1().EksportCsv1Click();
+        f.mainWindow().exportToCsv();
         QCOMPARE(f.dialogs.shown.first().file.fileName, QString("rejestr.csv"));
         QCOMPARE(f.dialogs.shown.first().file.filter,
             QString("Pliki CSV rozdzielane średnikami (*.csv)|*.csv|"
@@ -151,7 +151,7 @@ private slots:
         QTemporaryDir other;
         const QString copy = other.filePath("kopia.db");
         f.dialogs.files.push_back(copy);
-        f.form1().KopiaZapasowa1Click();
+        f.mainWindow().backUpRegister();
         QVERIFY(f.dialogs.shown.first().file.fileName.startsWith("rejestr-kopia-"));
         QCOMPARE(f.dialogs.texts().last(),
             "Kopia zapasowa bazy zapisana w pliku\n" + copy + "\nRekordów w kopii: 4");
@@ -161,7 +161,7 @@ private slots:
         // Never over the register itself, by whatever name it is reached.
         QVERIFY(QFile::link(f.path("rejestr.db"), other.filePath("dowiazanie.db")));
         f.dialogs.files.push_back(other.filePath("dowiazanie.db"));
-        f.form1().KopiaZapasowa1Click();
+        f.mainWindow().backUpRegister();
         QVERIFY(f.dialogs.texts().last().endsWith("kopia nie może zastąpić otwartej bazy."));
         QCOMPARE(casesOf(f.path("rejestr.db")).size(), 4);
     }
@@ -173,8 +173,8 @@ private slots:
         const QString tail
             = " bez niezapisanych zmian w oknie Edycja i druk \n\r              Proszę "
               "uprzednio zapisz zmiany lub zamknij to okno. ";
-        QTest::newRow("export") << &TForm1::EksportCsv1Click << "Eksportuję bazę tylko" + tail;
-        QTest::newRow("backup") << &TForm1::KopiaZapasowa1Click
+        QTest::newRow("export") << &MainWindow::exportToCsv << "Eksportuję bazę tylko" + tail;
+        QTest::newRow("backup") << &MainWindow::backUpRegister
                                 << "Kopię zapasową robię tylko" + tail;
     }
     void bothRefuseOnlyWhileTheEditorHoldsUnsavedChanges()
@@ -185,12 +185,12 @@ private slots:
         f.makeRegister("rejestr.db", threeCases());
         f.rememberRegister("rejestr.db");
         f.start();
-        f.form1().PokazRekordu1Click();
-        (f.form1().*command)();
+        f.mainWindow().editCurrentCase();
+        (f.mainWindow().*command)();
         QCOMPARE(f.dialogs.shown.first().kind, ScriptedDialogs::Shown::SaveFile);
         f.dialogs.clear();
-        f.form2().setRecordChanged(true);
-        (f.form1().*command)();
+        f.caseEditor().setRecordChanged(true);
+        (f.mainWindow().*command)();
         QCOMPARE(f.dialogs.texts(), QStringList { message });
         QCOMPARE(f.dialogs.shown.size(), 1);
     }
@@ -203,9 +203,9 @@ private slots:
         for (const bool readOnly : { true, false }) {
             const char* why = readOnly ? "read-only folder" : "file size limit";
             QTest::addRow("export, %s", why)
-                << &TForm1::EksportCsv1Click << "Nie udało się zapisać pliku " << readOnly;
+                << &MainWindow::exportToCsv << "Nie udało się zapisać pliku " << readOnly;
             QTest::addRow("backup, %s", why)
-                << &TForm1::KopiaZapasowa1Click << "Nie udało się zapisać kopii zapasowej "
+                << &MainWindow::backUpRegister << "Nie udało się zapisać kopii zapasowej "
                 << readOnly;
         }
     }
@@ -233,7 +233,7 @@ private slots:
             limit.rlim_cur = 4096;
             setrlimit(RLIMIT_FSIZE, &limit);
         }
-        (f.form1().*command)();
+        (f.mainWindow().*command)();
         setrlimit(RLIMIT_FSIZE, &saved);
         QFile::setPermissions(
             target.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
@@ -250,9 +250,9 @@ private slots:
         for (const DialogButton answer : { DialogButton::No, DialogButton::Yes }) {
             const char* said = answer == DialogButton::Yes ? "Tak" : "Nie";
             QTest::addRow("export over another file, %s", said)
-                << &TForm1::EksportCsv1Click << answer;
+                << &MainWindow::exportToCsv << answer;
             QTest::addRow("backup over the day's first backup, %s", said)
-                << &TForm1::KopiaZapasowa1Click << answer;
+                << &MainWindow::backUpRegister << answer;
         }
     }
 
@@ -264,13 +264,13 @@ private slots:
         f.makeRegister("rejestr.db", threeCases());
         f.rememberRegister("rejestr.db");
         f.start();
-        const bool backup = command == &TForm1::KopiaZapasowa1Click;
+        const bool backup = command == &MainWindow::backUpRegister;
         const QString target = f.path(backup ? "rejestr-kopia.db" : "arkusz.csv");
         if (backup) {
             f.dialogs.files.push_back(target);
-            f.form1().KopiaZapasowa1Click();
-            f.form1().PokazRekordu1Click();
-            f.form1().Dodaj1Click();
+            f.mainWindow().backUpRegister();
+            f.mainWindow().editCurrentCase();
+            f.mainWindow().addNewCase();
             f.dialogs.clear();
         } else {
             QFile sheet(target);
@@ -283,7 +283,7 @@ private slots:
 
         f.dialogs.files.push_back(target);
         f.dialogs.answers.push_back(answer);
-        (f.form1().*command)();
+        (f.mainWindow().*command)();
         QCOMPARE(f.dialogs.shown.at(1).kind, ScriptedDialogs::Shown::Question);
         QCOMPARE(f.dialogs.texts().first(),
             "Plik " + target + " już istnieje.\nCzy chcesz go zastąpić?");
@@ -332,7 +332,7 @@ private slots:
         }
         f.dialogs.files.push_back(chosen);
         f.dialogs.answers.push_back(DialogButton::Yes);
-        f.form1().EksportCsv1Click();
+        f.mainWindow().exportToCsv();
         QCOMPARE(f.dialogs.texts(),
             QStringList { "Nie udało się zapisać pliku " + chosen
                 + ": eksport nie może zastąpić otwartej bazy." });

@@ -1,9 +1,9 @@
 #include "AppFixture.h"
 
 #include "ColorValue.h"
-#include "Unit1.h"
-#include "Zarur.h"
-#include "asfind.h"
+#include "FindDialog.h"
+#include "MainWindow.h"
+#include "SortableGrid.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -32,26 +32,26 @@ struct FindAnswer
 // Opens the find dialog through Ctrl+F's handler and answers it from inside its own event loop.
 // False when no dialog came up to be answered; one left open is closed after a while, so a
 // broken dialog fails the test instead of hanging it.
-bool searchWith(TForm1& form, const FindAnswer& answer)
+bool searchWith(MainWindow& form, const FindAnswer& answer)
 {
     bool answered = false;
     QObject scope;
     QTimer::singleShot(0, &scope, [&] {
-        auto* dialog = form.findChild<Tfinddlg*>();
+        auto* dialog = form.findChild<FindDialog*>();
         if (!dialog || !dialog->isVisible())
             return;
-        dialog->Search()->setText(answer.phrase);
-        dialog->chkLitery()->setChecked(answer.matchCase);
-        dialog->chkSlowa()->setChecked(answer.wholeCells);
-        dialog->setItemIndex(answer.byColumns ? 1 : 0);
+        dialog->phraseEdit()->setText(answer.phrase);
+        dialog->matchCaseCheck()->setChecked(answer.matchCase);
+        dialog->wholeWordsCheck()->setChecked(answer.wholeCells);
+        dialog->setOrderIndex(answer.byColumns ? 1 : 0);
         answered = true;
-        (answer.ok ? dialog->Button1() : dialog->Button2())->click();
+        (answer.ok ? dialog->okButton() : dialog->cancelButton())->click();
     });
     QTimer::singleShot(5000, &scope, [&] {
-        if (auto* dialog = form.findChild<Tfinddlg*>())
+        if (auto* dialog = form.findChild<FindDialog*>())
             dialog->reject();
     });
-    form.Finduj1Click();
+    form.findPhrase();
     return answered;
 }
 
@@ -110,7 +110,7 @@ class TestFindAppearance : public QObject
         f->start();
     }
 
-    [[nodiscard]] grid::TZarur& grid() const { return *f->form1().G1(); }
+    [[nodiscard]] grid::SortableGrid& grid() const { return *f->mainWindow().caseGrid(); }
 
     void verifyExtraFieldsHidden() const
     {
@@ -123,14 +123,14 @@ private slots:
 
     void dialogStartsUntickedSearchingByRows()
     {
-        Tfinddlg dialog;
+        FindDialog dialog;
         QCOMPARE(dialog.windowTitle(), QString("Szukanie"));
-        QVERIFY(dialog.Search()->text().isEmpty());
-        QVERIFY(!dialog.chkLitery()->isChecked());
-        QVERIFY(!dialog.chkSlowa()->isChecked());
-        QCOMPARE(dialog.ItemIndex(), 0);
+        QVERIFY(dialog.phraseEdit()->text().isEmpty());
+        QVERIFY(!dialog.matchCaseCheck()->isChecked());
+        QVERIFY(!dialog.wholeWordsCheck()->isChecked());
+        QCOMPARE(dialog.orderIndex(), 0);
         QCOMPARE(dialog.size(), QSize(376, 252));
-        QCOMPARE(dialog.Button2()->text(), QString("Anuluj"));
+        QCOMPARE(dialog.cancelButton()->text(), QString("Anuluj"));
     }
 
     void searchFindsTheFirstMatch_data()
@@ -178,44 +178,44 @@ private slots:
         QFETCH(int, col);
         QFETCH(int, row);
         startWith(cases());
-        TForm1& form = f->form1();
+        MainWindow& form = f->mainWindow();
         QVERIFY(searchWith(form, { phrase, matchCase, wholeCells, byColumns }));
 
-        QCOMPARE(form.SearchByRows(), !byColumns);
+        QCOMPARE(form.searchByRows(), !byColumns);
         verifyExtraFieldsHidden();
         if (col < 0) {
             QCOMPARE(f->dialogs.texts(),
                 QStringList {
                     QStringLiteral("Frazy   \"") + phrase + QStringLiteral("\"   nie znalazłem") });
-            QVERIFY(!form.FindujNast()->isEnabled());
+            QVERIFY(!form.findNextAction()->isEnabled());
             return;
         }
         QVERIFY(f->dialogs.texts().isEmpty());
         QCOMPARE(grid().col(), col);
         QCOMPARE(grid().row(), row);
-        QCOMPARE(form.CurrentListRow(), row);
-        QCOMPARE(form.IDEdit()->text(), grid().cells(1, row));
-        QVERIFY(form.FindujNast()->isEnabled());
+        QCOMPARE(form.currentListRow(), row);
+        QCOMPARE(form.idEdit()->text(), grid().cells(1, row));
+        QVERIFY(form.findNextAction()->isEnabled());
     }
 
     void findNextWalksTheMatchesThenSaysNoMore()
     {
         startWith(cases());
-        TForm1& form = f->form1();
+        MainWindow& form = f->mainWindow();
         QVERIFY(searchWith(form, { "kowal" }));
         QCOMPARE(QPoint(grid().col(), grid().row()), QPoint(4, 1));
         const QList<QPoint> next { { 3, 2 }, { 3, 3 } };
         for (const QPoint& cell : next) {
-            form.FindujNastClick();
+            form.findNextPhrase();
             QCOMPARE(QPoint(grid().col(), grid().row()), cell);
-            QCOMPARE(form.CurrentListRow(), cell.y());
-            QVERIFY(form.FindujNast()->isEnabled());
+            QCOMPARE(form.currentListRow(), cell.y());
+            QVERIFY(form.findNextAction()->isEnabled());
         }
         QVERIFY(f->dialogs.texts().isEmpty());
 
-        form.FindujNastClick();
+        form.findNextPhrase();
         QCOMPARE(f->dialogs.texts(), QStringList { "Takiej frazy już nie znalazłem" });
-        QVERIFY(!form.FindujNast()->isEnabled());
+        QVERIFY(!form.findNextAction()->isEnabled());
         QCOMPARE(grid().row(), 3);
         verifyExtraFieldsHidden();
     }
@@ -223,64 +223,64 @@ private slots:
     void findNextDownColumnsFinishesAColumnFirst()
     {
         startWith(cases());
-        TForm1& form = f->form1();
+        MainWindow& form = f->mainWindow();
         QVERIFY(searchWith(form, { "a", false, false, true }));
         // Termin holds no letter a; Nadawca holds it in every row.
         QCOMPARE(QPoint(grid().col(), grid().row()), QPoint(3, 1));
-        form.FindujNastClick();
+        form.findNextPhrase();
         QCOMPARE(QPoint(grid().col(), grid().row()), QPoint(3, 2));
-        form.FindujNastClick();
+        form.findNextPhrase();
         QCOMPARE(QPoint(grid().col(), grid().row()), QPoint(3, 3));
-        form.FindujNastClick();
+        form.findNextPhrase();
         QCOMPARE(QPoint(grid().col(), grid().row()), QPoint(4, 1));
     }
 
     void findNextBeforeAnySearchFindsNothing()
     {
         startWith(cases());
-        TForm1& form = f->form1();
-        QVERIFY(form.FindujNast()->isEnabled());
-        form.FindujNastClick();
+        MainWindow& form = f->mainWindow();
+        QVERIFY(form.findNextAction()->isEnabled());
+        form.findNextPhrase();
         QCOMPARE(f->dialogs.texts(), QStringList { "Takiej frazy już nie znalazłem" });
-        QVERIFY(!form.FindujNast()->isEnabled());
+        QVERIFY(!form.findNextAction()->isEnabled());
     }
 
     void cancelChangesNothing()
     {
         startWith(cases());
-        TForm1& form = f->form1();
+        MainWindow& form = f->mainWindow();
         QVERIFY(searchWith(form, { "Kowal", true, false, true }));
         QCOMPARE(QPoint(grid().col(), grid().row()), QPoint(3, 2));
 
         QVERIFY(searchWith(form, { "nic", false, true, false, false }));
         QVERIFY(f->dialogs.texts().isEmpty());
-        QCOMPARE(grid().KeyType(), grid::soStringCaseSensitive);
-        QVERIFY(grid().SearchSubstring());
-        QVERIFY(!form.SearchByRows());
-        QVERIFY(form.FindujNast()->isEnabled());
+        QCOMPARE(grid().keyType(), grid::soStringCaseSensitive);
+        QVERIFY(grid().searchSubstring());
+        QVERIFY(!form.searchByRows());
+        QVERIFY(form.findNextAction()->isEnabled());
         QCOMPARE(QPoint(grid().col(), grid().row()), QPoint(3, 2));
         // The earlier search goes on where it stopped.
-        form.FindujNastClick();
+        form.findNextPhrase();
         QCOMPARE(QPoint(grid().col(), grid().row()), QPoint(3, 3));
 
-        form.FindujNastClick();
-        QVERIFY(!form.FindujNast()->isEnabled());
+        form.findNextPhrase();
+        QVERIFY(!form.findNextAction()->isEnabled());
         QVERIFY(searchWith(form, { "kowal", false, false, false, false }));
-        QVERIFY(!form.FindujNast()->isEnabled());
+        QVERIFY(!form.findNextAction()->isEnabled());
     }
 
     void aMatchInTheCurrentCellMakesItsRowTheCase()
     {
         startWith(cases());
-        TForm1& form = f->form1();
+        MainWindow& form = f->mainWindow();
         f->clickRow(1);
         // The cell becomes current without the click that makes its row the case.
         grid().setSelection({ 2, 2, 2, 2 });
-        QCOMPARE(form.CurrentListRow(), 1);
+        QCOMPARE(form.currentListRow(), 1);
         QVERIFY(searchWith(form, { "2024.02.10" }));
         QCOMPARE(QPoint(grid().col(), grid().row()), QPoint(2, 2));
-        QCOMPARE(form.CurrentListRow(), 2);
-        QCOMPARE(form.IDEdit()->text(), QString("1"));
+        QCOMPARE(form.currentListRow(), 2);
+        QCOMPARE(form.idEdit()->text(), QString("1"));
     }
 
     void theMatchIsScrolledIntoView()
@@ -289,9 +289,9 @@ private slots:
         for (int i = 0; i < 60; ++i)
             many << listCase("2024.01.01", QString("Nadawca %1").arg(i, 2, 10, QChar('0')), "x");
         startWith(many);
-        TForm1& form = f->form1();
+        MainWindow& form = f->mainWindow();
         form.show();
-        grid::TZarur& g = grid();
+        grid::SortableGrid& g = grid();
         QVERIFY(g.visibleRowCount() > 1 && g.visibleRowCount() < 40);
         QVERIFY(searchWith(form, { "Nadawca 49" }));
         QCOMPARE(g.row(), 50);
@@ -307,11 +307,11 @@ private slots:
     void listCellsArePaintedFlushTopLeftWithSendersOnAqua()
     {
         startWith(cases());
-        TForm1& form = f->form1();
+        MainWindow& form = f->mainWindow();
         form.resize(900, 400);
         form.show();
         f->clickRow(1);
-        grid::TZarur& g = grid();
+        grid::SortableGrid& g = grid();
         const QImage image = g.viewport()->grab().toImage();
         const QColor aqua = toQColor(colors::Aqua);
 
@@ -361,11 +361,11 @@ private slots:
         f->start();
         QCOMPARE(f->dialogs.shown.size(), 0);
         f->dialogs.colors.push_back(answer.isValid() ? std::optional(answer) : std::nullopt);
-        f->form1().mnuFixedClick();
+        f->mainWindow().chooseTitleColor();
         QCOMPARE(f->dialogs.shown.size(), 1);
         QCOMPARE(f->dialogs.shown.front().text, toQColor(colors::BtnFace).name());
         QCOMPARE(grid().fixedColor(), toQColor(stored));
-        f->form1().close();
+        f->mainWindow().close();
         QCOMPARE(f->readIni().readInteger("Kolor", "FixedColor", 0), stored);
     }
 
@@ -390,15 +390,15 @@ private slots:
         QFETCH(int, rowHeight);
         startWith(cases());
         f->dialogs.fonts.push_back(FontChoice { font, QColor(0, 0, 0x80) });
-        f->form1().mnuFontyClick();
+        f->mainWindow().chooseListFont();
         QCOMPARE(grid().font().family(), font.family());
         QVERIFY(grid().font().italic() == font.italic());
         QCOMPARE(grid().fontColor(), QColor(0, 0, 0x80));
-        QCOMPARE(f->form1().RowHeight(), rowHeight);
+        QCOMPARE(f->mainWindow().rowHeight(), rowHeight);
         for (int r = 0; r < grid().rowCount(); ++r)
             QCOMPARE(grid().rowHeight(r), rowHeight);
 
-        f->form1().close();
+        f->mainWindow().close();
         const IniFile ini = f->readIni();
         QCOMPARE(ini.readInteger("Fonty", "Size", 0), points);
         QCOMPARE(ini.readInteger("Fonty", "Kolor", 0), int(colors::Navy));
@@ -411,15 +411,15 @@ private slots:
         startWith(cases());
         const QFont before = grid().font();
         const QList<int> heights { grid().rowHeight(0), grid().rowHeight(1) };
-        f->form1().mnuFontyClick();
+        f->mainWindow().chooseListFont();
         QCOMPARE(grid().font(), before);
         QCOMPARE(QList<int>({ grid().rowHeight(0), grid().rowHeight(1) }), heights);
-        QCOMPARE(f->form1().RowHeight(), 22);
+        QCOMPARE(f->mainWindow().rowHeight(), 22);
 
         // The colour shown, kept: the desktop's text colour stays a desktop colour.
         f->dialogs.fonts.push_back(FontChoice { before, grid().fontColor() });
-        f->form1().mnuFontyClick();
-        f->form1().close();
+        f->mainWindow().chooseListFont();
+        f->mainWindow().close();
         QCOMPARE(f->readIni().readInteger("Fonty", "Kolor", 0), int(colors::WindowText));
     }
 };

@@ -1,8 +1,8 @@
 #include "AppFixture.h"
 
+#include "MainWindow.h"
+#include "SortableGrid.h"
 #include "SqliteInterfaces.h"
-#include "Unit1.h"
-#include "Zarur.h"
 
 #include <QCollator>
 #include <QLabel>
@@ -180,8 +180,8 @@ private slots:
         makeRegister(f.path("rejestr.db"), textType, rows, values, mostlyDistinct);
         f.rememberRegister("rejestr.db", sortMode);
         f.start();
-        QCOMPARE(f.form1().LabelCount()->text(), QString::number(rows));
-        const QLabel* count = f.form1().LabelCount();
+        QCOMPARE(f.mainWindow().countLabel()->text(), QString::number(rows));
+        const QLabel* count = f.mainWindow().countLabel();
         QVERIFY(count->width() >= count->fontMetrics().horizontalAdvance(count->text()));
         QCOMPARE(f.column(1), expectedIds(f.path("rejestr.db"), sortMode));
         QStringList numbers;
@@ -216,17 +216,17 @@ private slots:
         f.rememberRegister("rejestr.db", from);
         f.start();
         f.clickRow(123);
-        const QString id = f.form1().IDEdit()->text();
+        const QString id = f.mainWindow().idEdit()->text();
         if (to == 2)
-            f.form1().mnuSortuj2Click();
+            f.mainWindow().sortByDate();
         else if (to == 3)
-            f.form1().mnuSortuj3Click();
+            f.mainWindow().sortBySender();
         else
-            f.form1().mnuSortuj4Click();
+            f.mainWindow().sortBySubject();
         QVERIFY(f.dialogs.shown.isEmpty());
         QCOMPARE(f.column(1), expectedIds(f.path("rejestr.db"), to));
-        QCOMPARE(f.form1().IDEdit()->text(), id);
-        QCOMPARE(f.column(1).at(f.form1().G1()->row() - 1), id);
+        QCOMPARE(f.mainWindow().idEdit()->text(), id);
+        QCOMPARE(f.column(1).at(f.mainWindow().caseGrid()->row() - 1), id);
         QCOMPARE(f.column(0).first(), QStringLiteral("1"));
         QCOMPARE(f.column(0).last(), QString::number(rows));
     }

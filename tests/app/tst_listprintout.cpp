@@ -1,7 +1,7 @@
 #include "AppFixture.h"
+#include "MainWindow.h"
 #include "RecordingPrinter.h"
-#include "Unit1.h"
-#include "Zarur.h"
+#include "SortableGrid.h"
 
 #include <QAction>
 #include <QTest>
@@ -18,12 +18,12 @@ public:
     explicit PreviewProbe(QStringList& texts)
         : m_texts(texts)
     { }
-    void SetGrid(grid::TZarur* grid) override { m_grid = grid; }
-    QImage& PrintImage() override { return m_image; }
-    void ShowPrintImage() override { }
-    void ShowModal() override
+    void setGrid(grid::SortableGrid* grid) override { m_grid = grid; }
+    QImage& printImage() override { return m_image; }
+    void showPrintImage() override { }
+    void showModal() override
     {
-        for (const grid::PageItem& item : m_grid->RenderedPage().items)
+        for (const grid::PageItem& item : m_grid->renderedPage().items)
             if (item.kind == grid::PageItem::Text)
                 m_texts << item.text;
         m_texts << QStringLiteral("%1x%2").arg(m_image.width()).arg(m_image.height());
@@ -31,7 +31,7 @@ public:
 
 private:
     QStringList& m_texts;
-    grid::TZarur* m_grid = nullptr;
+    grid::SortableGrid* m_grid = nullptr;
     QImage m_image;
 };
 
@@ -55,7 +55,7 @@ private slots:
         QStringList shown;
         const grid::PreviewWindowFactory previous = grid::setPreviewWindowFactory(
             [&shown](QWidget*) { return std::make_unique<PreviewProbe>(shown); });
-        f.form1().findChild<QAction*>(QStringLiteral("Drukowanie1"))->trigger();
+        f.mainWindow().findChild<QAction*>(QStringLiteral("printList"))->trigger();
         grid::setPreviewWindowFactory(previous);
 
         // An A4 page at 600 dpi, in pixels of the 96 dpi screen.
@@ -64,10 +64,10 @@ private slots:
             QVERIFY2(shown.contains(QLatin1String(text)), qPrintable(shown.join(u'|')));
         QVERIFY(!shown.contains(QStringLiteral("szczegóły sprawy")));
         QVERIFY(!shown.contains(QStringLiteral("tajna adnotacja")));
-        const grid::TPrintOptions& options = f.form1().G1()->PrintOptions();
-        QCOMPARE(options.HeaderSize, 10);
-        QCOMPARE(options.FooterSize, 7);
-        QCOMPARE(options.PageFooter, QStringLiteral("date|time|page"));
+        const grid::PrintOptions& options = f.mainWindow().caseGrid()->printOptions();
+        QCOMPARE(options.headerSize, 10);
+        QCOMPARE(options.footerSize, 7);
+        QCOMPARE(options.pageFooter, QStringLiteral("date|time|page"));
     }
 };
 

@@ -1,9 +1,9 @@
 #include "AppFixture.h"
 
+#include "CaseEditor.h"
+#include "MainWindow.h"
+#include "SortableGrid.h"
 #include "SqliteInterfaces.h"
-#include "Unit1.h"
-#include "Unit2.h"
-#include "Zarur.h"
 
 #include <QLabel>
 #include <QLineEdit>
@@ -38,9 +38,9 @@ QList<CaseRecord> register8()
 
 // Everything the list shows and holds: every text (the titles, the hidden columns and the one
 // beyond them included), the widths, the count and the current row.
-QStringList listState(const TForm1& form1)
+QStringList listState(const MainWindow& mainWindow)
 {
-    const grid::TZarur& g = *form1.G1();
+    const grid::SortableGrid& g = *mainWindow.caseGrid();
     QStringList state;
     for (int r = 0; r < g.rowCount(); ++r) {
         QStringList texts;
@@ -52,10 +52,10 @@ QStringList listState(const TForm1& form1)
     for (int c = 0; c < g.colCount(); ++c)
         widths.append(QString::number(g.colWidth(c)));
     state.append(QStringLiteral("widths ") + widths.join(u' '));
-    state.append(QStringLiteral("count %1, current row %2, Label1 %3, IDEdit %4")
-                     .arg(form1.LabelCount()->text())
+    state.append(QStringLiteral("count %1, current row %2, rowLabel %3, idEdit %4")
+                     .arg(mainWindow.countLabel()->text())
                      .arg(g.row())
-                     .arg(form1.Label1()->text(), form1.IDEdit()->text()));
+                     .arg(mainWindow.rowLabel()->text(), mainWindow.idEdit()->text()));
     return state;
 }
 
@@ -83,16 +83,16 @@ class TestListRefresh : public QObject
         other.rememberRegister("rejestr.db", sortMode);
         other.start();
         other.clickRow(currentRow);
-        return listState(other.form1());
+        return listState(other.mainWindow());
     }
 
     void saveRowWith(int row, EditorField field, const QString& text)
     {
         f->clickRow(row);
-        f->form1().PokazRekordu1Click();
-        f->form2().setFieldText(field, text);
+        f->mainWindow().editCurrentCase();
+        f->caseEditor().setFieldText(field, text);
         f->dialogs.clear();
-        f->form1().Zmiana1Click();
+        f->mainWindow().saveChanges();
         QCOMPARE(f->dialogs.texts().size(), 1);
         QVERIFY(f->dialogs.texts().first().endsWith(QStringLiteral(" zostały zapisane.")));
     }
@@ -127,23 +127,23 @@ private slots:
         QFETCH(QString, text);
         startWith(sortMode);
         saveRowWith(row, field, text);
-        QCOMPARE(listState(f->form1()), reloadedState(sortMode, row));
+        QCOMPARE(listState(f->mainWindow()), reloadedState(sortMode, row));
     }
 
     void rowsMovedByTheUserAreOrderedAgain()
     {
         startWith(3);
-        f->form1().G1()->moveRow(2, 6);
+        f->mainWindow().caseGrid()->moveRow(2, 6);
         saveRowWith(4, EditorField::Adnotacje, "Nowa");
-        QCOMPARE(listState(f->form1()), reloadedState(3, 4));
+        QCOMPARE(listState(f->mainWindow()), reloadedState(3, 4));
     }
 
     void columnWidenedWithoutTheMouseIsLaidOutAgain()
     {
         startWith(3);
-        f->form1().G1()->setColWidth(4, 77);
+        f->mainWindow().caseGrid()->setColWidth(4, 77);
         saveRowWith(2, EditorField::Adnotacje, "Nowa");
-        QCOMPARE(listState(f->form1()), reloadedState(3, 2));
+        QCOMPARE(listState(f->mainWindow()), reloadedState(3, 2));
     }
 
     void caseAddedByAnotherProgramShowsAfterTheSave()
@@ -154,8 +154,8 @@ private slots:
             (void)storage::CaseTable::InsertCase(*db, listCase("2024.06.06", "Beata", "inny"));
         }
         saveRowWith(2, EditorField::Adnotacje, "Nowa");
-        QCOMPARE(f->form1().LabelCount()->text(), QStringLiteral("9"));
-        QCOMPARE(listState(f->form1()), reloadedState(3, 2));
+        QCOMPARE(f->mainWindow().countLabel()->text(), QStringLiteral("9"));
+        QCOMPARE(listState(f->mainWindow()), reloadedState(3, 2));
     }
 };
 

@@ -1,11 +1,11 @@
 #include "AppFixture.h"
 
-#include "CalBrows.h"
-#include "Unit1.h"
-#include "Unit2.h"
-#include "Zarur.h"
-#include "asfind.h"
-#include "help.h"
+#include "CalendarWindow.h"
+#include "CaseEditor.h"
+#include "FindDialog.h"
+#include "HintsWindow.h"
+#include "MainWindow.h"
+#include "SortableGrid.h"
 
 #include <QAction>
 #include <QFile>
@@ -49,14 +49,14 @@ private slots:
     {
         AppFixture f;
         f.start();
-        TForm1& w = f.form1();
+        MainWindow& w = f.mainWindow();
         QCOMPARE(QRect(w.x(), w.y(), w.width(), w.height()), QRect(429, 551, 688, 309));
-        QCOMPARE(w.Label2()->text(), QString("brak"));
-        QCOMPARE(w.LabelCount()->text(), QString("00"));
-        QCOMPARE(w.G1()->colWidth(2), 86);
-        QCOMPARE(w.G1()->colWidth(3), 166);
-        QCOMPARE(w.G1()->colWidth(4), 520);
-        QVERIFY(!w.Regeneruj1()->isEnabled());
+        QCOMPARE(w.fileLabel()->text(), QString("brak"));
+        QCOMPARE(w.countLabel()->text(), QString("00"));
+        QCOMPARE(w.caseGrid()->colWidth(2), 86);
+        QCOMPARE(w.caseGrid()->colWidth(3), 166);
+        QCOMPARE(w.caseGrid()->colWidth(4), 520);
+        QVERIFY(!w.regenerateAction()->isEnabled());
         QVERIFY(f.dialogs.shown.isEmpty());
         QVERIFY(!f.iniExists());
     }
@@ -65,7 +65,7 @@ private slots:
     {
         AppFixture f;
         f.start();
-        QVERIFY(f.form1().close());
+        QVERIFY(f.mainWindow().close());
         const QString text = f.readIni().toText();
         QCOMPARE(text.count(QLatin1Char('[')), 6);
         QCOMPARE(text.count(QLatin1Char('=')), 24);
@@ -85,18 +85,18 @@ private slots:
         f.makeRegister("rejestr.db", numberedCases(3));
         f.writeIni("[Plik]\r\nNazwa=rejestr.db\r\n");
         f.start();
-        TForm1& w = f.form1();
-        QCOMPARE(w.G1()->colWidth(2), 76);
-        QCOMPARE(w.G1()->colWidth(3), 156);
-        QCOMPARE(w.G1()->colWidth(4), 480);
-        QCOMPARE(w.G1()->font().family(), QString("Arial"));
-        QCOMPARE(w.G1()->font().pointSize(), 10);
-        QVERIFY(!w.G1()->font().bold());
-        QCOMPARE(w.ListFixedColor(), colors::BtnFace);
-        QCOMPARE(w.LabelCount()->text(), QString("3"));
-        QCOMPARE(w.Label2()->text(), QString("rejestr.db"));
-        QCOMPARE(f.form2().width(), 454);
-        QCOMPARE(f.form2().height(), 714);
+        MainWindow& w = f.mainWindow();
+        QCOMPARE(w.caseGrid()->colWidth(2), 76);
+        QCOMPARE(w.caseGrid()->colWidth(3), 156);
+        QCOMPARE(w.caseGrid()->colWidth(4), 480);
+        QCOMPARE(w.caseGrid()->font().family(), QString("Arial"));
+        QCOMPARE(w.caseGrid()->font().pointSize(), 10);
+        QVERIFY(!w.caseGrid()->font().bold());
+        QCOMPARE(w.listFixedColor(), colors::BtnFace);
+        QCOMPARE(w.countLabel()->text(), QString("3"));
+        QCOMPARE(w.fileLabel()->text(), QString("rejestr.db"));
+        QCOMPARE(f.caseEditor().width(), 454);
+        QCOMPARE(f.caseEditor().height(), 714);
     }
 
     void rewriteKeepsEntriesThisProgramDoesNotKnow()
@@ -104,7 +104,7 @@ private slots:
         AppFixture f;
         f.writeIni("[Drukarka]\r\nNazwa=HP LaserJet\r\n[Plik]\r\nNazwa=brak\r\nUlubiony=tak\r\n");
         f.start();
-        QVERIFY(f.form1().close());
+        QVERIFY(f.mainWindow().close());
         const IniFile ini = f.readIni();
         QCOMPARE(ini.readString("Drukarka", "Nazwa", {}), QString("HP LaserJet"));
         QCOMPARE(ini.readString("Plik", "Ulubiony", {}), QString("tak"));
@@ -117,11 +117,11 @@ private slots:
         f.makeRegister("rejestr.db", numberedCases(4));
         f.rememberRegister("rejestr.db");
         f.start();
-        TForm1& w = f.form1();
-        w.G1()->setColWidth(3, 200);
-        QTest::mouseRelease(w.G1()->viewport(), Qt::LeftButton, {}, QPoint(5, 5));
-        w.mnuSortuj2Click();
-        QCOMPARE(w.G1()->colWidth(3), 200);
+        MainWindow& w = f.mainWindow();
+        w.caseGrid()->setColWidth(3, 200);
+        QTest::mouseRelease(w.caseGrid()->viewport(), Qt::LeftButton, {}, QPoint(5, 5));
+        w.sortByDate();
+        QCOMPARE(w.caseGrid()->colWidth(3), 200);
         QVERIFY(w.close());
         QCOMPARE(f.readIni().readInteger("Kolumny", "Nadawca", 0), 200);
         QCOMPARE(f.readIni().readInteger("Plik", "Sort", 0), 2);
@@ -133,11 +133,11 @@ private slots:
         f.makeRegister("rejestr.db", numberedCases(17));
         f.rememberRegister("rejestr.db");
         f.start();
-        TForm1& w = f.form1();
-        QCOMPARE(w.LabelCount()->text(), QString("17"));
-        QCOMPARE(w.G1()->rowCount(), 18);
+        MainWindow& w = f.mainWindow();
+        QCOMPARE(w.countLabel()->text(), QString("17"));
+        QCOMPARE(w.caseGrid()->rowCount(), 18);
         QCOMPARE(f.column(0), numbers(17));
-        QVERIFY(w.Regeneruj1()->isEnabled());
+        QVERIFY(w.regenerateAction()->isEnabled());
         QVERIFY(f.dialogs.shown.isEmpty());
     }
 
@@ -152,7 +152,7 @@ private slots:
         f.makeRegister("rejestr.db", { c, listCase("2024.02.03", "Ola", "Skarga") });
         f.rememberRegister("rejestr.db");
         f.start();
-        const grid::TZarur& g = *f.form1().G1();
+        const grid::SortableGrid& g = *f.mainWindow().caseGrid();
         QCOMPARE(g.colCount(), 8);
         QCOMPARE(g.cells(8, 1), QString("tajna adnotacja"));
         QCOMPARE(g.cells(8, 0), QString("Adnotacje"));
@@ -170,11 +170,11 @@ private slots:
         f.start();
         QVERIFY(f.dialogs.shown.isEmpty());
         QVERIFY(!QFile::exists(f.path("zaginiony.db")));
-        QVERIFY(!f.form1().Regeneruj1()->isEnabled());
-        QCOMPARE(f.form1().Label2()->text(), QString("zaginiony.db"));
+        QVERIFY(!f.mainWindow().regenerateAction()->isEnabled());
+        QCOMPARE(f.mainWindow().fileLabel()->text(), QString("zaginiony.db"));
         // As for an empty register; "00" is the design's placeholder of a first run.
-        QCOMPARE(f.form1().LabelCount()->text(), QString("0"));
-        QCOMPARE(f.form1().LabelCount()->accessibleName(), QString("Rekordów: 0"));
+        QCOMPARE(f.mainWindow().countLabel()->text(), QString("0"));
+        QCOMPARE(f.mainWindow().countLabel()->accessibleName(), QString("Rekordów: 0"));
     }
 
     void fileThatIsNoRegisterGivesTheReadWarning_data()
@@ -218,7 +218,7 @@ private slots:
         QCOMPARE(f.dialogs.texts(), QStringList { "Błąd podczas odczytu bazy danych!\n" + cause });
         QCOMPARE(f.dialogs.shown.first().icon, MessageIcon::Warning);
         QCOMPARE(f.column(2).join(QString()), QString());
-        QVERIFY(f.form1().Regeneruj1()->isEnabled());
+        QVERIFY(f.mainWindow().regenerateAction()->isEnabled());
     }
 
     void storedSortOrderOrdersTheList_data()
@@ -247,7 +247,7 @@ private slots:
         f.start();
         QCOMPARE(f.column(column), expected);
         QCOMPARE(f.column(0), numbers(3));
-        QCOMPARE(f.form1().G1()->SortColumn(), column);
+        QCOMPARE(f.mainWindow().caseGrid()->sortColumn(), column);
     }
 
     void senderListFollowsThePolishAlphabet()
@@ -288,9 +288,9 @@ private slots:
         }
         f.rememberRegister(other);
         f.start();
-        QCOMPARE(f.form1().Label2()->text(), QString("inny.db"));
+        QCOMPARE(f.mainWindow().fileLabel()->text(), QString("inny.db"));
         QCOMPARE(f.column(3), QStringList { "Daleki" });
-        QVERIFY(f.form1().close());
+        QVERIFY(f.mainWindow().close());
         QCOMPARE(f.readIni().readString("Plik", "Nazwa", {}), other);
     }
 
@@ -298,14 +298,15 @@ private slots:
     {
         AppFixture f;
         f.start();
-        f.form1().show();
-        QVERIFY(f.form1().isVisible());
-        QVERIFY(!f.form2().isVisible());
-        QVERIFY(!f.program().finddlg().isVisible());
-        QVERIFY(!f.program().calendarBrowser().isVisible());
-        QVERIFY(!f.program().fhelp().isVisible());
+        f.mainWindow().show();
+        QVERIFY(f.mainWindow().isVisible());
+        QVERIFY(!f.caseEditor().isVisible());
+        QVERIFY(!f.program().findDialog().isVisible());
+        QVERIFY(!f.program().calendarWindow().isVisible());
+        QVERIFY(!f.program().hintsWindow().isVisible());
         // The editor took its place from the main window's labels, read before it existed.
-        QCOMPARE(QRect(f.form2().x(), f.form2().y(), f.form2().width(), f.form2().height()),
+        QCOMPARE(QRect(f.caseEditor().x(), f.caseEditor().y(), f.caseEditor().width(),
+                     f.caseEditor().height()),
             QRect(10, 10, 602, 673));
     }
 
@@ -313,20 +314,20 @@ private slots:
     {
         AppFixture f;
         f.start();
-        f.form1().show();
-        f.form1().nmuKalendarzClick();
-        QVERIFY(f.program().calendarBrowser().isVisible());
+        f.mainWindow().show();
+        f.mainWindow().showCalendar();
+        QVERIFY(f.program().calendarWindow().isVisible());
 
         // The hints window is modal and made anew for each look, beside the program.
         QString shownFolder;
         QTimer::singleShot(0, [&] {
-            if (auto* help = qobject_cast<TFhelp*>(QApplication::activeModalWidget())) {
+            if (auto* help = qobject_cast<HintsWindow*>(QApplication::activeModalWidget())) {
                 shownFolder = QFileInfo(help->hintsFilePath()).absolutePath();
                 help->close();
             }
         });
-        f.form1().mnuFAQClick();
-        QCOMPARE(shownFolder, QFileInfo(f.form1().ProgramFolder() + "/x").absolutePath());
+        f.mainWindow().showHints();
+        QCOMPARE(shownFolder, QFileInfo(f.mainWindow().programFolder() + "/x").absolutePath());
         QVERIFY(QApplication::activeModalWidget() == nullptr);
     }
 
@@ -339,9 +340,9 @@ private slots:
         ini.writeInteger("Form1", "WysRow", 31);
         ini.save(f.path("kolvar.ini"));
         f.start();
-        f.form1().show();
-        for (int row = 0; row < f.form1().G1()->rowCount(); ++row)
-            QCOMPARE(f.form1().G1()->rowHeight(row), 31);
+        f.mainWindow().show();
+        for (int row = 0; row < f.mainWindow().caseGrid()->rowCount(); ++row)
+            QCOMPARE(f.mainWindow().caseGrid()->rowHeight(row), 31);
     }
 
     void columnWidthsInTheSettingsNeverHideATitle_data()
@@ -364,14 +365,14 @@ private slots:
                            "Dotyczy=%1\r\n")
                        .arg(stored));
         f.start();
-        const TForm1& w = f.form1();
-        const QFontMetrics metrics(w.G1()->font());
+        const MainWindow& w = f.mainWindow();
+        const QFontMetrics metrics(w.caseGrid()->font());
         for (int col = 2; col <= 4; ++col) {
-            const QString title = w.G1()->cells(col, 0);
-            QVERIFY2(w.G1()->colWidth(col) > metrics.horizontalAdvance(title),
-                qPrintable(QString("%1: %2").arg(title).arg(w.G1()->colWidth(col))));
+            const QString title = w.caseGrid()->cells(col, 0);
+            QVERIFY2(w.caseGrid()->colWidth(col) > metrics.horizontalAdvance(title),
+                qPrintable(QString("%1: %2").arg(title).arg(w.caseGrid()->colWidth(col))));
             if (kept)
-                QCOMPARE(w.G1()->colWidth(col), stored);
+                QCOMPARE(w.caseGrid()->colWidth(col), stored);
         }
     }
 };

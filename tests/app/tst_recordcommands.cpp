@@ -3,9 +3,9 @@
 #include "MaskedDateEdit.h"
 #include "SmallDisk.h"
 
-#include "Unit1.h"
-#include "Unit2.h"
-#include "Zarur.h"
+#include "CaseEditor.h"
+#include "MainWindow.h"
+#include "SortableGrid.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -23,7 +23,7 @@ using storage::CaseRecord;
 
 namespace {
 
-using Command = void (TForm1::*)();
+using Command = void (MainWindow::*)();
 
 CaseRecord storedCase(const QString& path, std::int64_t id)
 {
@@ -34,7 +34,7 @@ CaseRecord storedCase(const QString& path, std::int64_t id)
     return storage::CaseTable::ReadCase(*result);
 }
 
-CaseRecord editorCase(const TForm2& editor)
+CaseRecord editorCase(const CaseEditor& editor)
 {
     CaseRecord c;
     c.termin = editor.fieldText(EditorField::Termin);
@@ -47,7 +47,7 @@ CaseRecord editorCase(const TForm2& editor)
     return c;
 }
 
-void fillEditor(TForm2& editor, const CaseRecord& c)
+void fillEditor(CaseEditor& editor, const CaseRecord& c)
 {
     editor.setFieldText(EditorField::Termin, c.termin);
     editor.setFieldText(EditorField::Nadawca, c.nadawca);
@@ -136,24 +136,24 @@ private slots:
     {
         startWith(threeCases());
         f->clickRow(2);
-        QCOMPARE(f->form1().CurrentListRow(), 2);
-        QCOMPARE(f->form1().IDEdit()->text(), QString("3"));
-        QCOMPARE(f->form1().Label1()->text(), QString("2"));
-        QCOMPARE(f->form2().Label1()->text(), QString("2 z 3"));
-        QCOMPARE(f->form1().CurrentId(), std::int64_t(0));
-        QVERIFY(!f->form2().isVisible());
+        QCOMPARE(f->mainWindow().currentListRow(), 2);
+        QCOMPARE(f->mainWindow().idEdit()->text(), QString("3"));
+        QCOMPARE(f->mainWindow().rowLabel()->text(), QString("2"));
+        QCOMPARE(f->caseEditor().positionLabel()->text(), QString("2 z 3"));
+        QCOMPARE(f->mainWindow().currentId(), std::int64_t(0));
+        QVERIFY(!f->caseEditor().isVisible());
     }
 
     void showPutsTheCurrentRowsCaseInTheEditor()
     {
         startWith(threeCases());
         f->clickRow(3);
-        f->form1().PokazRekordu1Click();
-        QVERIFY(f->form2().isVisible());
-        QCOMPARE(f->form1().CurrentId(), std::int64_t(1));
-        QCOMPARE(f->form2().fieldText(EditorField::Nadawca), QString("Cezary"));
-        QCOMPARE(f->form2().fieldText(EditorField::Termin), QString("2024.03.01"));
-        QCOMPARE(f->form2().Label1()->text(), QString("3 z 3"));
+        f->mainWindow().editCurrentCase();
+        QVERIFY(f->caseEditor().isVisible());
+        QCOMPARE(f->mainWindow().currentId(), std::int64_t(1));
+        QCOMPARE(f->caseEditor().fieldText(EditorField::Nadawca), QString("Cezary"));
+        QCOMPARE(f->caseEditor().fieldText(EditorField::Termin), QString("2024.03.01"));
+        QCOMPARE(f->caseEditor().positionLabel()->text(), QString("3 z 3"));
     }
 
     void openEditorNamesTheRowOfTheCaseItShows_data()
@@ -176,17 +176,18 @@ private slots:
         QFETCH(QString, label);
         startWith(threeCases());
         f->clickRow(shownRow);
-        f->form1().PokazRekordu1Click();
+        f->mainWindow().editCurrentCase();
         if (then == 1)
-            f->form1().Nastepny1Click();
-        const QString shown = f->form2().fieldText(EditorField::Nadawca);
+            f->mainWindow().nextCase();
+        const QString shown = f->caseEditor().fieldText(EditorField::Nadawca);
         f->clickRow(clickedRow);
         if (then == 2)
-            f->form1().PokazRekordu1Click();
-        QCOMPARE(f->form2().Label1()->text(), label);
+            f->mainWindow().editCurrentCase();
+        QCOMPARE(f->caseEditor().positionLabel()->text(), label);
         const int row = label.section(u' ', 0, 0).toInt();
-        QCOMPARE(f->form1().G1()->cells(3, row), f->form2().fieldText(EditorField::Nadawca));
-        QCOMPARE(f->form2().fieldText(EditorField::Nadawca) == shown, then != 2);
+        QCOMPARE(f->mainWindow().caseGrid()->cells(3, row),
+            f->caseEditor().fieldText(EditorField::Nadawca));
+        QCOMPARE(f->caseEditor().fieldText(EditorField::Nadawca) == shown, then != 2);
     }
 
     void showScrollsTheCaseToTheLastVisibleRow()
@@ -195,16 +196,16 @@ private slots:
         for (int i = 0; i < 60; ++i)
             cases << listCase("2024.01.01", QString("Nadawca %1").arg(i, 2, 10, QChar('0')), "x");
         startWith(cases);
-        f->form1().show();
-        grid::TZarur& g = *f->form1().G1();
+        f->mainWindow().show();
+        grid::SortableGrid& g = *f->mainWindow().caseGrid();
         const int visible = g.visibleRowCount();
         QVERIFY(visible > 1 && visible < 40);
         f->clickRow(40);
-        f->form1().PokazRekordu1Click();
+        f->mainWindow().editCurrentCase();
         QCOMPARE(g.topRow(), 40 - visible + 1);
-        f->form2().hide();
+        f->caseEditor().hide();
         f->clickRow(1);
-        f->form1().PokazRekordu1Click();
+        f->mainWindow().editCurrentCase();
         QCOMPARE(g.topRow(), 1);
     }
 
@@ -214,10 +215,10 @@ private slots:
         QTest::addColumn<int>("startRow");
         QTest::addColumn<int>("endRow");
         QTest::addColumn<QString>("nadawca");
-        QTest::newRow("first") << &TForm1::Pierwszy1Click << 3 << 1 << "Adam";
-        QTest::newRow("previous") << &TForm1::Poprzedni1Click << 3 << 2 << "Beata";
-        QTest::newRow("next") << &TForm1::Nastepny1Click << 1 << 2 << "Beata";
-        QTest::newRow("last") << &TForm1::Ostatni1Click << 1 << 3 << "Cezary";
+        QTest::newRow("first") << &MainWindow::firstCase << 3 << 1 << "Adam";
+        QTest::newRow("previous") << &MainWindow::previousCase << 3 << 2 << "Beata";
+        QTest::newRow("next") << &MainWindow::nextCase << 1 << 2 << "Beata";
+        QTest::newRow("last") << &MainWindow::lastCase << 1 << 3 << "Cezary";
     }
     void navigationShowsTheNeighbouringCase()
     {
@@ -227,12 +228,12 @@ private slots:
         QFETCH(QString, nadawca);
         startWith(threeCases());
         f->clickRow(startRow);
-        (f->form1().*command)();
-        QCOMPARE(f->form1().G1()->row(), endRow);
-        QCOMPARE(f->form1().CurrentListRow(), endRow);
-        QVERIFY(f->form2().isVisible());
-        QCOMPARE(f->form2().fieldText(EditorField::Nadawca), nadawca);
-        QCOMPARE(f->form2().Label1()->text(), QString("%1 z 3").arg(endRow));
+        (f->mainWindow().*command)();
+        QCOMPARE(f->mainWindow().caseGrid()->row(), endRow);
+        QCOMPARE(f->mainWindow().currentListRow(), endRow);
+        QVERIFY(f->caseEditor().isVisible());
+        QCOMPARE(f->caseEditor().fieldText(EditorField::Nadawca), nadawca);
+        QCOMPARE(f->caseEditor().positionLabel()->text(), QString("%1 z 3").arg(endRow));
         QVERIFY(f->dialogs.shown.isEmpty());
     }
 
@@ -240,8 +241,8 @@ private slots:
     {
         QTest::addColumn<Command>("command");
         QTest::addColumn<int>("row");
-        QTest::newRow("previous on row 1") << &TForm1::Poprzedni1Click << 1;
-        QTest::newRow("next on the last row") << &TForm1::Nastepny1Click << 3;
+        QTest::newRow("previous on row 1") << &MainWindow::previousCase << 1;
+        QTest::newRow("next on the last row") << &MainWindow::nextCase << 3;
     }
     void steppingPastEitherEndDoesNothing()
     {
@@ -249,31 +250,31 @@ private slots:
         QFETCH(int, row);
         startWith(threeCases());
         f->clickRow(row);
-        (f->form1().*command)();
-        QVERIFY(!f->form2().isVisible());
-        QCOMPARE(f->form1().G1()->row(), row);
-        QCOMPARE(f->form1().CurrentId(), std::int64_t(0));
+        (f->mainWindow().*command)();
+        QVERIFY(!f->caseEditor().isVisible());
+        QCOMPARE(f->mainWindow().caseGrid()->row(), row);
+        QCOMPARE(f->mainWindow().currentId(), std::int64_t(0));
     }
 
     void changedRecordQuestionYesKeepsEverything()
     {
         startWith(threeCases());
         f->clickRow(1);
-        f->form1().PokazRekordu1Click();
-        f->form2().setFieldText(EditorField::Nadawca, "Adam poprawiony");
-        f->form2().setRecordChanged(true);
+        f->mainWindow().editCurrentCase();
+        f->caseEditor().setFieldText(EditorField::Nadawca, "Adam poprawiony");
+        f->caseEditor().setRecordChanged(true);
         f->dialogs.answers.push_back(DialogButton::Yes);
 
-        f->form1().Nastepny1Click();
+        f->mainWindow().nextCase();
 
         QCOMPARE(f->dialogs.texts(),
             QStringList { "W rekordzie dokonano zmian. Czy chcesz je zapisać? " });
         QCOMPARE(f->dialogs.shown.first().buttons,
             (QList<DialogButton> { DialogButton::Yes, DialogButton::No }));
-        QCOMPARE(f->form2().fieldText(EditorField::Nadawca), QString("Adam poprawiony"));
-        QVERIFY(f->form2().RecordChanged());
-        QCOMPARE(f->form1().G1()->row(), 1);
-        QCOMPARE(f->form1().CurrentId(), std::int64_t(2));
+        QCOMPARE(f->caseEditor().fieldText(EditorField::Nadawca), QString("Adam poprawiony"));
+        QVERIFY(f->caseEditor().recordChanged());
+        QCOMPARE(f->mainWindow().caseGrid()->row(), 1);
+        QCOMPARE(f->mainWindow().currentId(), std::int64_t(2));
     }
 
     // Typing in any field of the editor is asked about before another case is shown; reading
@@ -300,23 +301,24 @@ private slots:
         QFETCH(bool, asked);
         startWith(threeCases());
         f->clickRow(1);
-        f->form1().PokazRekordu1Click();
-        TForm2& editor = f->form2();
-        QWidget* const controls[] = { editor.Edit4(), editor.edKlient(), editor.Edit5(),
-            editor.edKrypto1()->lineEdit(), editor.edKrypto2(), editor.Memo2(), editor.Memo3() };
+        f->mainWindow().editCurrentCase();
+        CaseEditor& editor = f->caseEditor();
+        QWidget* const controls[] = { editor.dateEdit(), editor.senderEdit(), editor.subjectEdit(),
+            editor.settlementCombo()->lineEdit(), editor.replyModeEdit(), editor.detailsMemo(),
+            editor.annotationsMemo() };
         QWidget* control = controls[int(field)];
         QTest::keyClick(control, Qt::Key_End);
         QTest::keyClick(control, Qt::Key_Home);
         QTest::keyClicks(control, typed);
         f->dialogs.answers.push_back(DialogButton::No);
 
-        f->form1().Nastepny1Click();
+        f->mainWindow().nextCase();
 
         QCOMPARE(f->dialogs.texts(),
             asked ? QStringList { "W rekordzie dokonano zmian. Czy chcesz je zapisać? " }
                   : QStringList());
-        QCOMPARE(f->form1().CurrentId(), std::int64_t(3));
-        QVERIFY(!editor.RecordChanged());
+        QCOMPARE(f->mainWindow().currentId(), std::int64_t(3));
+        QVERIFY(!editor.recordChanged());
     }
 
     // F2 or a double click brings the editor to the front with the focus in its first field,
@@ -332,106 +334,107 @@ private slots:
     {
         QFETCH(bool, openBefore);
         startWith(threeCases());
-        TForm1& list = f->form1();
+        MainWindow& list = f->mainWindow();
         list.show();
         if (openBefore) {
-            list.PokazRekordu1Click();
-            QVERIFY(QTest::qWaitForWindowActive(&f->form2()));
+            list.editCurrentCase();
+            QVERIFY(QTest::qWaitForWindowActive(&f->caseEditor()));
         }
         list.activateWindow();
-        list.G1()->setFocus();
+        list.caseGrid()->setFocus();
         QVERIFY(QTest::qWaitForWindowActive(&list));
 
-        list.PokazRekordu1Click();
+        list.editCurrentCase();
 
-        QVERIFY(QTest::qWaitForWindowActive(&f->form2()));
-        QTRY_COMPARE(QApplication::focusWidget(), static_cast<QWidget*>(f->form2().Edit4()));
+        QVERIFY(QTest::qWaitForWindowActive(&f->caseEditor()));
+        QTRY_COMPARE(
+            QApplication::focusWidget(), static_cast<QWidget*>(f->caseEditor().dateEdit()));
     }
 
     void changedRecordQuestionNoDropsTheTypingAndMoves()
     {
         startWith(threeCases());
         f->clickRow(1);
-        f->form1().PokazRekordu1Click();
-        f->form2().setFieldText(EditorField::Nadawca, "Adam poprawiony");
-        f->form2().setRecordChanged(true);
+        f->mainWindow().editCurrentCase();
+        f->caseEditor().setFieldText(EditorField::Nadawca, "Adam poprawiony");
+        f->caseEditor().setRecordChanged(true);
         f->dialogs.answers.push_back(DialogButton::No);
-        f->form1().Nastepny1Click();
-        QVERIFY(!f->form2().RecordChanged());
-        QCOMPARE(f->form2().fieldText(EditorField::Nadawca), QString("Beata"));
+        f->mainWindow().nextCase();
+        QVERIFY(!f->caseEditor().recordChanged());
+        QCOMPARE(f->caseEditor().fieldText(EditorField::Nadawca), QString("Beata"));
         QCOMPARE(storedCase(f->path("rejestr.db"), 2).nadawca, QString("Adam"));
     }
 
     void addNeedsTheEditorOpen()
     {
         startWith(threeCases());
-        f->form1().Dodaj1Click();
+        f->mainWindow().addNewCase();
         QCOMPARE(f->dialogs.texts(),
             QStringList { "Dodaję rekordy tylko przy otwartym oknie Podglądu i edycji "
                           "rekordu\n\r\n\r       Proszę otwórz to okno i powtórz operację "
                           "dodawania" });
-        QVERIFY(!f->form2().isVisible());
-        QCOMPARE(f->form1().LabelCount()->text(), QString("3"));
+        QVERIFY(!f->caseEditor().isVisible());
+        QCOMPARE(f->mainWindow().countLabel()->text(), QString("3"));
     }
 
     void awkwardCaseSurvivesAddSaveAndShow()
     {
         startWith(threeCases());
         f->clickRow(1);
-        f->form1().PokazRekordu1Click();
+        f->mainWindow().editCurrentCase();
         const CaseRecord typed = awkwardCase();
-        fillEditor(f->form2(), typed);
-        f->form1().Dodaj1Click();
+        fillEditor(f->caseEditor(), typed);
+        f->mainWindow().addNewCase();
 
         QCOMPARE(f->dialogs.texts(), QStringList { "Rekord dodany do bazy. " });
-        QVERIFY(!f->form2().isVisible());
-        QCOMPARE(f->form1().LabelCount()->text(), QString("4"));
-        QCOMPARE(f->form1().CurrentId(), std::int64_t(4));
+        QVERIFY(!f->caseEditor().isVisible());
+        QCOMPARE(f->mainWindow().countLabel()->text(), QString("4"));
+        QCOMPARE(f->mainWindow().currentId(), std::int64_t(4));
         CaseRecord expected = typed;
         expected.id = 4;
         QCOMPARE(storedCase(f->path("rejestr.db"), 4), expected);
 
         // Listed by sender, the new case comes last; show it, change it, save it.
         f->dialogs.clear();
-        f->form1().Ostatni1Click();
-        QCOMPARE(editorCase(f->form2()), typed);
+        f->mainWindow().lastCase();
+        QCOMPARE(editorCase(f->caseEditor()), typed);
         CaseRecord changed = typed;
         changed.dotyczy = "Dotyczy\", \"Termin\"=\"";
         changed.szczegoly += "\r\nDopisany wiersz";
-        fillEditor(f->form2(), changed);
-        f->form1().Zmiana1Click();
+        fillEditor(f->caseEditor(), changed);
+        f->mainWindow().saveChanges();
         QCOMPARE(f->dialogs.texts(), QStringList { "Zmiany w rekordzie 4 zostały zapisane." });
-        QVERIFY(!f->form2().isVisible());
-        QCOMPARE(editorCase(f->form2()), changed); // saved as typed, shown as typed
+        QVERIFY(!f->caseEditor().isVisible());
+        QCOMPARE(editorCase(f->caseEditor()), changed); // saved as typed, shown as typed
         changed.id = 4;
         QCOMPARE(storedCase(f->path("rejestr.db"), 4), changed);
 
-        f->form1().PokazRekordu1Click();
+        f->mainWindow().editCurrentCase();
         changed.id = 0;
-        QCOMPARE(editorCase(f->form2()), changed);
+        QCOMPARE(editorCase(f->caseEditor()), changed);
     }
 
     void saveOfACaseRemovedMeanwhileSaysNothingWasSaved()
     {
         startWith(threeCases());
         f->clickRow(2);
-        f->form1().PokazRekordu1Click();
+        f->mainWindow().editCurrentCase();
         {
             const auto other = storage::OpenDatabase(f->path("rejestr.db"));
             other->RunStatement("DELETE FROM kolvar WHERE ID=3");
         }
-        f->form2().setFieldText(EditorField::Dotyczy, "nowa treść");
-        f->form1().Zmiana1Click();
+        f->caseEditor().setFieldText(EditorField::Dotyczy, "nowa treść");
+        f->mainWindow().saveChanges();
         QCOMPARE(f->dialogs.texts(),
             QStringList { "Rekord nie został zapisany: nie ma go już w bazie." });
-        QCOMPARE(f->form1().LabelCount()->text(), QString("2"));
-        QVERIFY(f->form2().isVisible()); // the typing can still be added as a new case
+        QCOMPARE(f->mainWindow().countLabel()->text(), QString("2"));
+        QVERIFY(f->caseEditor().isVisible()); // the typing can still be added as a new case
     }
 
     void saveBeforeAnyCaseWasShownSaysNothingWasSaved()
     {
         startWith(threeCases());
-        f->form1().Zmiana1Click();
+        f->mainWindow().saveChanges();
         QCOMPARE(f->dialogs.texts(),
             QStringList { "Rekord nie został zapisany: nie wybrano żadnego rekordu." });
         QCOMPARE(storedCase(f->path("rejestr.db"), 1).nadawca, QString("Cezary"));
@@ -444,10 +447,10 @@ private slots:
         QTest::addColumn<QString>("text");
         QTest::addColumn<QString>("named");
         QTest::newRow("emoji in the sender, add")
-            << &TForm1::Dodaj1Click << int(EditorField::Nadawca) << "Jan 😀 Kowalski"
+            << &MainWindow::addNewCase << int(EditorField::Nadawca) << "Jan 😀 Kowalski"
             << "Nadawca";
         QTest::newRow("Cyrillic in the annotations, save")
-            << &TForm1::Zmiana1Click << int(EditorField::Adnotacje) << "Юрий"
+            << &MainWindow::saveChanges << int(EditorField::Adnotacje) << "Юрий"
             << "Adnotacje urzędowe";
     }
     void textTheRegisterCannotHoldIsRefusedNamingTheField()
@@ -458,14 +461,14 @@ private slots:
         QFETCH(QString, named);
         startWith(threeCases());
         f->clickRow(1);
-        f->form1().PokazRekordu1Click();
-        f->form2().setFieldText(EditorField(field), text);
-        (f->form1().*command)();
+        f->mainWindow().editCurrentCase();
+        f->caseEditor().setFieldText(EditorField(field), text);
+        (f->mainWindow().*command)();
         QCOMPARE(f->dialogs.shown.size(), 1);
         const QString message = f->dialogs.shown.first().text;
         QVERIFY2(message.contains("„" + named + "”"), qPrintable(message));
-        QVERIFY(f->form2().isVisible());
-        QCOMPARE(f->form1().LabelCount()->text(), QString("3"));
+        QVERIFY(f->caseEditor().isVisible());
+        QCOMPARE(f->mainWindow().countLabel()->text(), QString("3"));
         QCOMPARE(storedCase(f->path("rejestr.db"), 2), ([] {
             CaseRecord c = listCase("2024.01.05", "Adam", "skarga");
             c.id = 2;
@@ -477,24 +480,24 @@ private slots:
     {
         startWith(threeCases());
         f->clickRow(1);
-        f->form1().PokazRekordu1Click();
-        f->form2().setFieldText(EditorField::Dotyczy, "po blokadzie");
+        f->mainWindow().editCurrentCase();
+        f->caseEditor().setFieldText(EditorField::Dotyczy, "po blokadzie");
         {
             const auto other = storage::OpenDatabase(f->path("rejestr.db"));
             other->RunStatement("BEGIN EXCLUSIVE");
-            f->form1().Zmiana1Click();
+            f->mainWindow().saveChanges();
             QCOMPARE(f->dialogs.shown.size(), 1);
             QCOMPARE(f->dialogs.shown.first().icon, MessageIcon::Error);
             QVERIFY2(
                 f->dialogs.texts().first().startsWith(
                     "Rejestr jest używany przez inny program; spróbuj ponownie za chwilę.\n\n"),
                 qPrintable(f->dialogs.texts().first()));
-            QVERIFY(f->form2().isVisible());
-            QCOMPARE(f->form2().fieldText(EditorField::Dotyczy), QString("po blokadzie"));
+            QVERIFY(f->caseEditor().isVisible());
+            QCOMPARE(f->caseEditor().fieldText(EditorField::Dotyczy), QString("po blokadzie"));
             other->RunStatement("ROLLBACK");
         }
         f->dialogs.clear();
-        f->form1().Zmiana1Click();
+        f->mainWindow().saveChanges();
         QCOMPARE(f->dialogs.texts(), QStringList { "Zmiany w rekordzie 1 zostały zapisane." });
         QCOMPARE(storedCase(f->path("rejestr.db"), 2).dotyczy, QString("po blokadzie"));
     }
@@ -543,13 +546,13 @@ private slots:
         if (fault == "full")
             disk.fill();
         f->clickRow(1);
-        f->form1().PokazRekordu1Click();
-        f->form2().setFieldText(EditorField::Szczegoly, QString(20000, u'ż'));
-        f->form1().Zmiana1Click();
+        f->mainWindow().editCurrentCase();
+        f->caseEditor().setFieldText(EditorField::Szczegoly, QString(20000, u'ż'));
+        f->mainWindow().saveChanges();
         QCOMPARE(f->dialogs.texts().size(), 1);
         QVERIFY2(f->dialogs.texts().first().startsWith(cause + "\n\n"),
             qPrintable(f->dialogs.texts().first()));
-        QVERIFY(f->form2().isVisible());
+        QVERIFY(f->caseEditor().isVisible());
         QFile file(path);
         QVERIFY(file.open(QIODevice::ReadOnly));
         QCOMPARE(file.readAll(), before);
@@ -559,10 +562,10 @@ private slots:
     {
         startWith({ listCase("2024.01.01", "Jedyny", "x") });
         f->clickRow(1);
-        f->form1().Zniszcz1Click();
+        f->mainWindow().deleteCurrentCase();
         QVERIFY(f->dialogs.shown.isEmpty());
-        QVERIFY(!f->form2().isVisible());
-        QCOMPARE(f->form1().LabelCount()->text(), QString("1"));
+        QVERIFY(!f->caseEditor().isVisible());
+        QCOMPARE(f->mainWindow().countLabel()->text(), QString("1"));
     }
 
     void deleteYesRemovesTheCaseShownFirst()
@@ -571,27 +574,27 @@ private slots:
             { listCase("2024.01.01", "Pierwszy", "x"), listCase("2024.01.02", "Drugi", "y") });
         f->clickRow(2);
         f->dialogs.onShow = [this](const ScriptedDialogs::Shown&) {
-            QVERIFY(f->form2().isVisible()); // the case is in view while the question is asked
+            QVERIFY(f->caseEditor().isVisible()); // the case is in view while the question is asked
         };
         f->dialogs.answers.push_back(DialogButton::Yes);
-        f->form1().Zniszcz1Click();
+        f->mainWindow().deleteCurrentCase();
         QCOMPARE(
             f->dialogs.texts(), QStringList { "Zniszczyć rekord Pierwszy  jesteś tego pewny ?" });
         QCOMPARE(f->dialogs.shown.first().buttons,
             (QList<DialogButton> { DialogButton::Yes, DialogButton::No, DialogButton::Cancel }));
-        QCOMPARE(f->form1().LabelCount()->text(), QString("1"));
+        QCOMPARE(f->mainWindow().countLabel()->text(), QString("1"));
         QCOMPARE(f->column(3), QStringList { "Drugi" });
-        QVERIFY(!f->form2().isVisible());
+        QVERIFY(!f->caseEditor().isVisible());
     }
 
     void deleteNamesTheEditorsCaseEvenAfterAnotherRowWasClicked()
     {
         startWith(threeCases());
         f->clickRow(1);
-        f->form1().PokazRekordu1Click();
+        f->mainWindow().editCurrentCase();
         f->clickRow(3);
         f->dialogs.answers.push_back(DialogButton::Yes);
-        f->form1().Zniszcz1Click();
+        f->mainWindow().deleteCurrentCase();
         QCOMPARE(f->dialogs.texts(), QStringList { "Zniszczyć rekord Adam  jesteś tego pewny ?" });
         QCOMPARE(f->column(3), (QStringList { "Beata", "Cezary" }));
     }
@@ -607,33 +610,33 @@ private slots:
         QFETCH(DialogButton, answer);
         startWith(threeCases());
         f->clickRow(2);
-        f->form1().PokazRekordu1Click();
+        f->mainWindow().editCurrentCase();
         {
             // Another program adds a case meanwhile; the reload shows it.
             const auto other = storage::OpenDatabase(f->path("rejestr.db"));
             (void)storage::CaseTable::InsertCase(*other, listCase("2024.04.04", "Dorota", "z"));
         }
-        f->form2().setRecordChanged(true);
+        f->caseEditor().setRecordChanged(true);
         f->dialogs.answers.push_back(answer);
-        f->form1().Zniszcz1Click();
+        f->mainWindow().deleteCurrentCase();
         QCOMPARE(f->dialogs.shown.size(), 1); // no question about the typing when closing
-        QCOMPARE(f->form1().LabelCount()->text(), QString("4"));
-        QVERIFY(!f->form2().isVisible());
-        QVERIFY(!f->form2().RecordChanged());
+        QCOMPARE(f->mainWindow().countLabel()->text(), QString("4"));
+        QVERIFY(!f->caseEditor().isVisible());
+        QVERIFY(!f->caseEditor().recordChanged());
     }
 
     void endingWithTheEditorOpenIsRefused()
     {
         startWith(threeCases());
         QFile::remove(f->path("kolvar.ini"));
-        f->form1().show();
+        f->mainWindow().show();
         f->clickRow(1);
-        f->form1().PokazRekordu1Click();
-        f->form1().Koniec1Click();
+        f->mainWindow().editCurrentCase();
+        f->mainWindow().quitProgram();
         QCOMPARE(f->dialogs.texts(),
             QStringList { "Przed końcem pracy należy uprzednio zamknąć to "
                           "okno \n\r      Okno Edycji i druku." });
-        QVERIFY(f->form1().isVisible());
+        QVERIFY(f->mainWindow().isVisible());
         QVERIFY(!f->iniExists());
     }
 
@@ -641,16 +644,16 @@ private slots:
     {
         startWith(threeCases());
         QFile::remove(f->path("kolvar.ini"));
-        f->form1().show();
+        f->mainWindow().show();
         f->clickRow(1);
-        f->form1().PokazRekordu1Click();
-        f->form2().move(33, 44);
-        QVERIFY(f->form2().close());
+        f->mainWindow().editCurrentCase();
+        f->caseEditor().move(33, 44);
+        QVERIFY(f->caseEditor().close());
         QVERIFY(f->iniExists());
         QCOMPARE(f->readIni().readInteger("Form2", "Left", 0), 33);
         QVERIFY(QFile::remove(f->path("kolvar.ini")));
-        QSignalSpy closed(&f->form1(), &TForm1::formClosed);
-        f->form1().Koniec1Click();
+        QSignalSpy closed(&f->mainWindow(), &MainWindow::windowClosed);
+        f->mainWindow().quitProgram();
         QCOMPARE(closed.size(), 1);
         QVERIFY(f->iniExists());
         QCOMPARE(f->readIni().readInteger("Form2", "Top", 0), 44);
@@ -661,11 +664,11 @@ private slots:
     {
         startWith(threeCases());
         f->clickRow(1);
-        f->form1().PokazRekordu1Click();
-        f->form2().btnNastepnyClick();
-        QCOMPARE(f->form2().fieldText(EditorField::Nadawca), QString("Beata"));
-        f->form2().btnOstatniClick();
-        QCOMPARE(f->form2().fieldText(EditorField::Nadawca), QString("Cezary"));
+        f->mainWindow().editCurrentCase();
+        f->caseEditor().nextCase();
+        QCOMPARE(f->caseEditor().fieldText(EditorField::Nadawca), QString("Beata"));
+        f->caseEditor().lastCase();
+        QCOMPARE(f->caseEditor().fieldText(EditorField::Nadawca), QString("Cezary"));
     }
 
     void saveWritesOnlyWhatTheVisibleEditorShows_data()
@@ -688,21 +691,21 @@ private slots:
         startWith(threeCases());
         f->makeRegister("inny.db", threeCases());
         f->clickRow(1);
-        f->form1().PokazRekordu1Click();
-        f->form2().setFieldText(EditorField::Nadawca, "obcy tekst");
+        f->mainWindow().editCurrentCase();
+        f->caseEditor().setFieldText(EditorField::Nadawca, "obcy tekst");
         if (way == 2)
-            f->form2().btnWymazujClick();
-        f->form2().setRecordChanged(way == 1);
+            f->caseEditor().clearFields();
+        f->caseEditor().setRecordChanged(way == 1);
         f->dialogs.answers.push_back(DialogButton::No);
-        f->form2().close();
+        f->caseEditor().close();
         if (way == 0) {
             f->dialogs.files.push_back(f->path("inny.db"));
-            f->form1().OtwieramDB1Click();
+            f->mainWindow().openRegister();
         }
         if (way == 2)
             f->clickRow(2);
         f->dialogs.clear();
-        f->form1().Zmiana1Click();
+        f->mainWindow().saveChanges();
         QCOMPARE(f->dialogs.texts(), QStringList { refusal });
         for (const char* name : { "rejestr.db", "inny.db" })
             QCOMPARE(storedCase(f->path(name), 2).nadawca, QString("Adam"));
@@ -744,12 +747,12 @@ private slots:
         f->rememberRegister("rejestr.db");
         f->start();
         f->clickRow(1);
-        f->form1().PokazRekordu1Click();
-        f->form2().setFieldText(EditorField::Nadawca, "Adam Nowak");
-        f->form2().Edit4()->selectAll();
-        QTest::keyClicks(f->form2().Edit4(), typed);
+        f->mainWindow().editCurrentCase();
+        f->caseEditor().setFieldText(EditorField::Nadawca, "Adam Nowak");
+        f->caseEditor().dateEdit()->selectAll();
+        QTest::keyClicks(f->caseEditor().dateEdit(), typed);
         f->clickRow(3);
-        f->form1().Zmiana1Click();
+        f->mainWindow().saveChanges();
         QCOMPARE(db->QueryText(probe), before);
         QCOMPARE(storedCase(f->path("rejestr.db"), 2).termin, termin);
         // The message names the row of the case saved, not the row clicked since.
@@ -760,16 +763,16 @@ private slots:
     {
         startWith(threeCases());
         f->clickRow(1);
-        f->form1().PokazRekordu1Click();
-        f->form2().setFieldText(EditorField::Nadawca, "Adam poprawiony");
-        f->form2().setRecordChanged(true);
+        f->mainWindow().editCurrentCase();
+        f->caseEditor().setFieldText(EditorField::Nadawca, "Adam poprawiony");
+        f->caseEditor().setRecordChanged(true);
         f->dialogs.answers = { DialogButton::Yes, DialogButton::No };
         f->clickRow(2);
-        f->form1().G1DblClick(); // Yes: the typing stays to be saved
-        QCOMPARE(f->form2().fieldText(EditorField::Nadawca), QString("Adam poprawiony"));
-        f->form1().PokazRekordu1Click(); // No: the other case, and nothing left to ask about
-        QCOMPARE(f->form2().fieldText(EditorField::Nadawca), QString("Beata"));
-        QVERIFY(!f->form2().RecordChanged());
+        f->mainWindow().caseGridDoubleClicked(); // Yes: the typing stays to be saved
+        QCOMPARE(f->caseEditor().fieldText(EditorField::Nadawca), QString("Adam poprawiony"));
+        f->mainWindow().editCurrentCase(); // No: the other case, and nothing left to ask about
+        QCOMPARE(f->caseEditor().fieldText(EditorField::Nadawca), QString("Beata"));
+        QVERIFY(!f->caseEditor().recordChanged());
         QCOMPARE(f->dialogs.texts(),
             QStringList(2, "W rekordzie dokonano zmian. Czy chcesz je zapisać? "));
     }
@@ -777,10 +780,10 @@ private slots:
     void emptyRegisterOpensAnEmptyEditorToAddTheFirstCase()
     {
         startWith({});
-        f->form1().PokazRekordu1Click();
-        QVERIFY(f->form2().isVisible());
-        f->form2().setFieldText(EditorField::Nadawca, "Pierwszy");
-        f->form1().Dodaj1Click();
+        f->mainWindow().editCurrentCase();
+        QVERIFY(f->caseEditor().isVisible());
+        f->caseEditor().setFieldText(EditorField::Nadawca, "Pierwszy");
+        f->mainWindow().addNewCase();
         QCOMPARE(f->dialogs.texts(), QStringList { "Rekord dodany do bazy. " });
         QCOMPARE(storedCase(f->path("rejestr.db"), 1).nadawca, QString("Pierwszy"));
     }
@@ -791,20 +794,21 @@ private slots:
         QTest::addColumn<Command>("command");
         QTest::addColumn<QString>("refused");
         const QString save = "Zmiany w rekordzie nie zostały zapisane.";
-        QTest::newRow("a check with a function the program lacks") << ForeignTable
+        QTest::newRow("a check with a function the program lacks")
+            << ForeignTable
                 + withSchemaEdit("Adnotacje BLOB)", "Adnotacje BLOB, CHECK (nieznana(Dotyczy)))")
-                                                                   << &TForm1::Zmiana1Click << save;
+            << &MainWindow::saveChanges << save;
         QTest::newRow("load_extension in the schema") << ForeignTable
                 + withSchemaEdit(
                     "Adnotacje BLOB)", "Adnotacje BLOB, CHECK (load_extension(''x'') IS NULL))")
-                                                      << &TForm1::Zmiana1Click << save;
+                                                      << &MainWindow::saveChanges << save;
         QTest::newRow("a check the new text breaks")
             << QString(ForeignTable).replace("Dotyczy,", "Dotyczy CHECK (length(Dotyczy) < 12),")
-            << &TForm1::Zmiana1Click << save;
+            << &MainWindow::saveChanges << save;
         QTest::newRow("an extra column that must not be empty")
             << QString(ForeignTable).replace("Adnotacje BLOB)", "Adnotacje BLOB, Inne DEFAULT 'x')")
                 + withSchemaEdit("DEFAULT ''x''", "NOT NULL")
-            << &TForm1::Dodaj1Click << "Rekord nie został dodany.";
+            << &MainWindow::addNewCase << "Rekord nie został dodany.";
     }
     void writeTheTableRefusesIsExplainedInPolish()
     {
@@ -820,9 +824,9 @@ private slots:
         f->start();
         QCOMPARE(f->dialogs.texts(), QStringList());
         f->clickRow(1);
-        f->form1().PokazRekordu1Click();
-        f->form2().setFieldText(EditorField::Dotyczy, "treść dłuższa niż dotąd");
-        (f->form1().*command)();
+        f->mainWindow().editCurrentCase();
+        f->caseEditor().setFieldText(EditorField::Dotyczy, "treść dłuższa niż dotąd");
+        (f->mainWindow().*command)();
         QCOMPARE(f->dialogs.texts().size(), 1);
         QVERIFY2(f->dialogs.texts().first().startsWith(
                      "Tabela tego rejestru jest zbudowana inaczej niż tabele, które tworzy "
@@ -830,7 +834,7 @@ private slots:
                      + refused + "\n\n"),
             qPrintable(f->dialogs.texts().first()));
         QCOMPARE(f->dialogs.shown.first().icon, MessageIcon::Error);
-        QVERIFY(f->form2().isVisible());
+        QVERIFY(f->caseEditor().isVisible());
         QCOMPARE(shellDump(f->path("rejestr.db")), before);
     }
 
@@ -843,8 +847,9 @@ private slots:
         {
             const char* name;
             Command command;
-        } commands[] = { { "Zmiana1", &TForm1::Zmiana1Click }, { "Dodaj1", &TForm1::Dodaj1Click },
-            { "Zniszcz1", &TForm1::Zniszcz1Click } };
+        } commands[] = { { "saveChanges", &MainWindow::saveChanges },
+            { "addNewCase", &MainWindow::addNewCase },
+            { "deleteCurrentCase", &MainWindow::deleteCurrentCase } };
         for (const char* id : { "ID INTEGER", "ID TEXT", "ID" }) {
             for (const auto& c : commands)
                 QTest::addRow("%s, %s", id, c.name) << QString(id) << c.command << QString(c.name);
@@ -871,14 +876,14 @@ private slots:
         QCOMPARE(f->column(3), QStringList({ "Adam", "Beata", "Cezary" }));
         f->dialogs.clear();
         f->clickRow(2);
-        f->form1().PokazRekordu1Click();
-        QCOMPARE(f->form2().fieldText(EditorField::Nadawca), QString("Beata"));
-        f->form2().setFieldText(EditorField::Dotyczy, "zmieniona");
+        f->mainWindow().editCurrentCase();
+        QCOMPARE(f->caseEditor().fieldText(EditorField::Nadawca), QString("Beata"));
+        f->caseEditor().setFieldText(EditorField::Dotyczy, "zmieniona");
         f->dialogs.answers.push_back(DialogButton::Yes);
-        (f->form1().*command)();
+        (f->mainWindow().*command)();
         QCOMPARE(
             f->dialogs.texts(), QStringList { ReadOnlyRegister + " Nic nie zostało zapisane." });
-        QVERIFY(!f->form1().findChild<QAction*>(name)->isEnabled());
+        QVERIFY(!f->mainWindow().findChild<QAction*>(name)->isEnabled());
         QCOMPARE(f->dialogs.shown.first().icon, MessageIcon::Warning);
         QCOMPARE(shellDump(f->path("rejestr.db")), before);
     }
@@ -900,18 +905,18 @@ private slots:
                           "zapisane w nim przez inny program. Kolvar ich nie uruchamia: zapis "
                           "zmienia tylko to, co widać w oknie Edycja i druk." });
         // Told once for the register, not at every load.
-        f->form1().mnuSortuj2Click();
+        f->mainWindow().sortByDate();
         QCOMPARE(f->dialogs.texts().size(), 1);
         f->dialogs.clear();
         f->clickRow(1);
-        f->form1().PokazRekordu1Click();
-        f->form2().setFieldText(EditorField::Dotyczy, "po zmianie");
-        f->form1().Zmiana1Click();
+        f->mainWindow().editCurrentCase();
+        f->caseEditor().setFieldText(EditorField::Dotyczy, "po zmianie");
+        f->mainWindow().saveChanges();
         QCOMPARE(f->dialogs.texts(), QStringList { "Zmiany w rekordzie 1 zostały zapisane." });
-        QCOMPARE(f->form1().LabelCount()->text(), QString("3"));
-        f->form1().PokazRekordu1Click();
-        f->form1().Dodaj1Click();
-        QCOMPARE(f->form1().LabelCount()->text(), QString("4"));
+        QCOMPARE(f->mainWindow().countLabel()->text(), QString("3"));
+        f->mainWindow().editCurrentCase();
+        f->mainWindow().addNewCase();
+        QCOMPARE(f->mainWindow().countLabel()->text(), QString("4"));
     }
 
     void saveIntoARegisterDeletedOrMovedSaysItIsGone_data()
@@ -926,19 +931,19 @@ private slots:
         QFETCH(bool, moved);
         startWith(threeCases());
         f->clickRow(1);
-        f->form1().PokazRekordu1Click();
+        f->mainWindow().editCurrentCase();
         if (moved)
             QVERIFY(QFile::rename(f->path("rejestr.db"), f->path("archiwum.db")));
         else
             QVERIFY(QFile::remove(f->path("rejestr.db")));
-        f->form2().setFieldText(EditorField::Dotyczy, "nowa treść");
-        f->form1().Zmiana1Click();
+        f->caseEditor().setFieldText(EditorField::Dotyczy, "nowa treść");
+        f->mainWindow().saveChanges();
         QCOMPARE(f->dialogs.texts().size(), 1);
         QVERIFY2(f->dialogs.texts().first().startsWith(
                      "Pliku rejestru już nie ma w jego folderze: został usunięty albo "
                      "przeniesiony, gdy był otwarty.\n\n"),
             qPrintable(f->dialogs.texts().first()));
-        QVERIFY(f->form2().isVisible());
+        QVERIFY(f->caseEditor().isVisible());
     }
 };
 

@@ -1,12 +1,12 @@
 #include "AppFixture.h"
 
+#include "CaseEditor.h"
 #include "CaseStore.h"
 #include "Cp1250.h"
+#include "MainWindow.h"
 #include "PgTestServer.h"
 #include "ServerStore.h"
-#include "Unit1.h"
-#include "Unit2.h"
-#include "Zarur.h"
+#include "SortableGrid.h"
 
 #include <QAction>
 #include <QFile>
@@ -61,8 +61,8 @@ namespace {
 void typeSender(AppFixture& f, const QString& sender)
 {
     f.clickRow(1);
-    f.form1().PokazRekordu1Click();
-    f.form2().setFieldText(EditorField::Nadawca, sender);
+    f.mainWindow().editCurrentCase();
+    f.caseEditor().setFieldText(EditorField::Nadawca, sender);
 }
 
 // A case holding what a register's texts may: Polish letters of both cases, line breaks, a tab,
@@ -163,13 +163,13 @@ void TestSharedRegister::secondSaveAsksWithWhatTheFirstStored()
     b.start(where);
     typeSender(a, QStringLiteral("Tekst A"));
     typeSender(b, QStringLiteral("Tekst B"));
-    const std::int64_t id = b.form1().CurrentId();
-    a.form1().Zmiana1Click();
+    const std::int64_t id = b.mainWindow().currentId();
+    a.mainWindow().saveChanges();
 
     // Both fixtures' dialogs are B's now: the last one made stands in for every dialog.
     b.dialogs.clear();
     b.dialogs.answers.push_back(answer);
-    b.form1().Zmiana1Click();
+    b.mainWindow().saveChanges();
     QVERIFY(!b.dialogs.shown.isEmpty());
     const ScriptedDialogs::Shown question = b.dialogs.shown.first();
     QCOMPARE(question.kind, ScriptedDialogs::Shown::Question);
@@ -177,11 +177,12 @@ void TestSharedRegister::secondSaveAsksWithWhatTheFirstStored()
     const std::optional<CaseRecord> now = onServer ? storage::OpenServerStore(where)->readCase(id)
                                                    : storage::OpenFileStore(where)->readCase(id);
     QCOMPARE(now->nadawca, stored);
-    if (b.form2().isVisible())
-        QCOMPARE(b.form2().fieldText(EditorField::Nadawca), editorShows);
-    QVERIFY(b.form1().G1()->cells(3, b.form1().G1()->row()) == stored
-        || b.form1().G1()->cells(3, 1) == stored || b.form1().G1()->cells(3, 2) == stored
-        || b.form1().G1()->cells(3, 3) == stored);
+    if (b.caseEditor().isVisible())
+        QCOMPARE(b.caseEditor().fieldText(EditorField::Nadawca), editorShows);
+    QVERIFY(b.mainWindow().caseGrid()->cells(3, b.mainWindow().caseGrid()->row()) == stored
+        || b.mainWindow().caseGrid()->cells(3, 1) == stored
+        || b.mainWindow().caseGrid()->cells(3, 2) == stored
+        || b.mainWindow().caseGrid()->cells(3, 3) == stored);
 }
 
 void TestSharedRegister::deleteOfACaseChangedElsewhereAsks_data()
@@ -204,8 +205,8 @@ void TestSharedRegister::deleteOfACaseChangedElsewhereAsks()
     const QString where = a.path(QStringLiteral("rejestr.db"));
     a.start(where);
     a.clickRow(1);
-    a.form1().PokazRekordu1Click();
-    const std::int64_t id = a.form1().CurrentId();
+    a.mainWindow().editCurrentCase();
+    const std::int64_t id = a.mainWindow().currentId();
     {
         const storage::CaseStorePtr other = storage::OpenFileStore(where);
         const CaseRecord shown = *other->readCase(id);
@@ -219,9 +220,9 @@ void TestSharedRegister::deleteOfACaseChangedElsewhereAsks()
     }
     a.dialogs.clear();
     a.dialogs.answers = { DialogButton::Yes, answer };
-    a.form1().Zniszcz1Click();
+    a.mainWindow().deleteCurrentCase();
     QCOMPARE(storage::OpenFileStore(where)->count(), casesLeft);
-    QCOMPARE(a.form1().LabelCount()->text(), QString::number(casesLeft));
+    QCOMPARE(a.mainWindow().countLabel()->text(), QString::number(casesLeft));
     const QString said = a.dialogs.texts().join(u'\n');
     QVERIFY2(theyDelete ? said.contains(QStringLiteral("nie ma go już w bazie"))
                         : said.contains(QStringLiteral("Nadawca: Zmieniony")),
@@ -244,27 +245,27 @@ void TestSharedRegister::commandsSeeCasesAnotherProgramAdded()
     const QString where = a.path(QStringLiteral("rejestr.db"));
     a.start(where);
     a.clickRow(2);
-    const QString currentId = a.form1().IDEdit()->text();
+    const QString currentId = a.mainWindow().idEdit()->text();
     (void)storage::OpenFileStore(where)->addCase(
         listCase(QStringLiteral("2024.06.01"), QStringLiteral("Dorota"), QStringLiteral("nowa")));
 
     if (command == QLatin1String("export")) {
         a.dialogs.files.push_back(a.path(QStringLiteral("eksport.csv")));
-        a.form1().EksportCsv1Click();
+        a.mainWindow().exportToCsv();
         QVERIFY2(a.dialogs.texts().last().endsWith(QStringLiteral("Rekordów: 4")),
             qPrintable(a.dialogs.texts().join(u'\n')));
         QFile csv(a.path(QStringLiteral("eksport.csv")));
         QVERIFY(csv.open(QIODevice::ReadOnly));
         QVERIFY(csv.readAll().contains("Dorota"));
     } else if (command == QLatin1String("sort")) {
-        a.form1().mnuSortuj2Click();
+        a.mainWindow().sortByDate();
     } else {
-        a.form1().FindujNastClick();
+        a.mainWindow().findNextPhrase();
     }
-    QCOMPARE(a.form1().LabelCount()->text(), QStringLiteral("4"));
+    QCOMPARE(a.mainWindow().countLabel()->text(), QStringLiteral("4"));
     QVERIFY(a.column(3).contains(QStringLiteral("Dorota")));
     // The case the user was on stays current.
-    QCOMPARE(a.form1().IDEdit()->text(), currentId);
+    QCOMPARE(a.mainWindow().idEdit()->text(), currentId);
 }
 
 void TestSharedRegister::serverListsShowEachOthersChanges()
@@ -276,24 +277,25 @@ void TestSharedRegister::serverListsShowEachOthersChanges()
     a.start(uri);
     AppFixture b;
     b.start(uri);
-    QCOMPARE(a.form1().Label2()->text(), QStringLiteral("wspolny%1@127.0.0.1").arg(m_databases));
+    QCOMPARE(
+        a.mainWindow().fileLabel()->text(), QStringLiteral("wspolny%1@127.0.0.1").arg(m_databases));
     b.clickRow(3);
-    const QString bCurrent = b.form1().IDEdit()->text();
+    const QString bCurrent = b.mainWindow().idEdit()->text();
 
     a.clickRow(1);
-    a.form1().PokazRekordu1Click();
-    a.form2().setFieldText(EditorField::Nadawca, QStringLiteral("Aaron"));
-    a.form1().Dodaj1Click();
-    QTRY_COMPARE_WITH_TIMEOUT(b.form1().LabelCount()->text(), QStringLiteral("4"), 1000);
+    a.mainWindow().editCurrentCase();
+    a.caseEditor().setFieldText(EditorField::Nadawca, QStringLiteral("Aaron"));
+    a.mainWindow().addNewCase();
+    QTRY_COMPARE_WITH_TIMEOUT(b.mainWindow().countLabel()->text(), QStringLiteral("4"), 1000);
     QCOMPARE(b.column(3).first(), QStringLiteral("Aaron"));
     // B's current case stays current, now one row further down.
-    QCOMPARE(b.form1().G1()->cells(1, b.form1().G1()->row()), bCurrent);
+    QCOMPARE(b.mainWindow().caseGrid()->cells(1, b.mainWindow().caseGrid()->row()), bCurrent);
 
     b.clickRow(1);
-    b.form1().PokazRekordu1Click();
+    b.mainWindow().editCurrentCase();
     b.dialogs.answers.push_back(DialogButton::Yes);
-    b.form1().Zniszcz1Click();
-    QTRY_COMPARE_WITH_TIMEOUT(a.form1().LabelCount()->text(), QStringLiteral("3"), 1000);
+    b.mainWindow().deleteCurrentCase();
+    QTRY_COMPARE_WITH_TIMEOUT(a.mainWindow().countLabel()->text(), QStringLiteral("3"), 1000);
     QVERIFY(!a.column(3).contains(QStringLiteral("Aaron")));
 }
 
@@ -309,15 +311,16 @@ void TestSharedRegister::readerRoleOpensReadOnly()
     AppFixture a;
     a.dialogs.passwords.push_back(QStringLiteral("tajne"));
     a.start(m_server->uri(QStringLiteral("wspolny%1").arg(m_databases), reader));
-    QCOMPARE(a.form1().LabelCount()->text(), QStringLiteral("3"));
-    const auto* readOnly = a.form1().findChild<QLabel*>(QStringLiteral("lblTylkoOdczyt"));
+    QCOMPARE(a.mainWindow().countLabel()->text(), QStringLiteral("3"));
+    const auto* readOnly = a.mainWindow().findChild<QLabel*>(QStringLiteral("readOnlyLabel"));
     QVERIFY(readOnly && !readOnly->isHidden());
     QCOMPARE(readOnly->text(), QStringLiteral("tylko do odczytu"));
-    for (const char* name : { "Dodaj1", "Zmiana1", "Zniszcz1", "Regeneruj1" })
-        QVERIFY2(!a.form1().findChild<QAction*>(QLatin1String(name))->isEnabled(), name);
+    for (const char* name :
+        { "addNewCase", "saveChanges", "deleteCurrentCase", "regenerateRegister" })
+        QVERIFY2(!a.mainWindow().findChild<QAction*>(QLatin1String(name))->isEnabled(), name);
     // The editor's buttons reach the commands all the same: nothing is written.
     typeSender(a, QStringLiteral("Nie wolno"));
-    a.form1().Zmiana1Click();
+    a.mainWindow().saveChanges();
     QCOMPARE(m_server->psql(QStringLiteral("wspolny%1").arg(m_databases),
                  QStringLiteral("SELECT count(*) FROM kolvar WHERE nadawca = 'Nie wolno'")),
         QStringLiteral("0"));
@@ -330,11 +333,11 @@ void TestSharedRegister::serverRegisterIsRememberedWithoutPassword()
         QSKIP(qPrintable(m_server->failure()));
     AppFixture a;
     a.start(uri);
-    QVERIFY(a.form1().close());
+    QVERIFY(a.mainWindow().close());
     a.stop();
     QCOMPARE(a.readIni().readString(QStringLiteral("Plik"), QStringLiteral("Nazwa"), {}), uri);
     a.start();
-    QCOMPARE(a.form1().LabelCount()->text(), QStringLiteral("3"));
+    QCOMPARE(a.mainWindow().countLabel()->text(), QStringLiteral("3"));
 }
 
 void TestSharedRegister::lostConnectionKeepsTheTypingAndTheNextSaveReconnects()
@@ -347,14 +350,15 @@ void TestSharedRegister::lostConnectionKeepsTheTypingAndTheNextSaveReconnects()
     typeSender(a, QStringLiteral("Pisane w czasie awarii"));
     m_server->stop();
     a.dialogs.clear();
-    a.form1().Zmiana1Click();
+    a.mainWindow().saveChanges();
     m_server->start();
     const QString said = a.dialogs.texts().join(u'\n');
     QVERIFY2(said.contains(QStringLiteral("nic nie zostało zapisane")), qPrintable(said));
-    QVERIFY(a.form2().isVisible());
-    QCOMPARE(a.form2().fieldText(EditorField::Nadawca), QStringLiteral("Pisane w czasie awarii"));
+    QVERIFY(a.caseEditor().isVisible());
+    QCOMPARE(
+        a.caseEditor().fieldText(EditorField::Nadawca), QStringLiteral("Pisane w czasie awarii"));
     // The server is back: the next save connects again and writes.
-    a.form1().Zmiana1Click();
+    a.mainWindow().saveChanges();
     QCOMPARE(m_server->psql(uri.section(u'/', -1),
                  QStringLiteral("SELECT count(*) FROM kolvar WHERE nadawca = 'Pisane w czasie "
                                 "awarii'")),
@@ -398,7 +402,7 @@ void TestSharedRegister::serverFaultsAtStartAreSaidInPolish()
     const bool warned = said.startsWith(QStringLiteral("Błąd podczas odczytu bazy danych!"));
     QVERIFY2(warned && said.contains(named), qPrintable(said));
     QVERIFY2(said.contains(sentence), qPrintable(said));
-    QVERIFY(a.form1().G1()->cells(3, 1).isEmpty());
+    QVERIFY(a.mainWindow().caseGrid()->cells(3, 1).isEmpty());
     if (fault != QLatin1String("down"))
         QCOMPARE(m_server->psql(uri.section(u'/', -1),
                      QStringLiteral("SELECT count(*) FROM "
@@ -436,17 +440,17 @@ void TestSharedRegister::reloadKeepsTheServerConnectionWhileItLives()
         (void)m_server->psql(
             database, QStringLiteral("SELECT pg_terminate_backend(%1)").arg(before));
     // Ordering by another column from a list it cannot reorder in place loads it anew.
-    a.form1().G1()->setCells(2, 0, QStringLiteral("zmieniony tytuł"));
+    a.mainWindow().caseGrid()->setCells(2, 0, QStringLiteral("zmieniony tytuł"));
     a.dialogs.clear();
-    a.form1().mnuSortuj2Click();
+    a.mainWindow().sortByDate();
     QCOMPARE(a.dialogs.texts(), QStringList());
-    QCOMPARE(a.form1().LabelCount()->text(), QStringLiteral("3"));
+    QCOMPARE(a.mainWindow().countLabel()->text(), QStringLiteral("3"));
     const QString after = backendOf(database);
     QVERIFY2(!after.isEmpty() && !after.contains(u' '), qPrintable(after));
     QCOMPARE(after == before, !serverEndsIt);
     // The connection the list reloaded on still hears the other desks.
     (void)storage::OpenServerStore(uri)->addCase(listCase("2024.04.04", "Dorota", "wezwanie"));
-    QTRY_COMPARE_WITH_TIMEOUT(a.form1().LabelCount()->text(), QStringLiteral("4"), 1000);
+    QTRY_COMPARE_WITH_TIMEOUT(a.mainWindow().countLabel()->text(), QStringLiteral("4"), 1000);
 }
 
 void TestSharedRegister::moveToServerCopiesAllOrNothing_data()
@@ -489,7 +493,7 @@ void TestSharedRegister::moveToServerCopiesAllOrNothing()
     a.start(a.path(QStringLiteral("rejestr.db")));
     a.dialogs.clear();
     a.dialogs.servers.push_back(choiceFor(uri));
-    a.form1().PrzeniesNaSerwer1Click();
+    a.mainWindow().moveToServer();
 
     const QString told = a.dialogs.texts().join(u'\n');
     QVERIFY2(told.contains(said), qPrintable(told));
@@ -505,11 +509,11 @@ void TestSharedRegister::moveToServerCopiesAllOrNothing()
             QStringLiteral("Rejestr rejestr.db przeniesiono na serwer jako %1@127.0.0.1.")
                 .arg(database));
         // The window works on the server's register now, which holds the file's cases exactly.
-        QCOMPARE(a.form1().Label2()->text(), database + QStringLiteral("@127.0.0.1"));
+        QCOMPARE(a.mainWindow().fileLabel()->text(), database + QStringLiteral("@127.0.0.1"));
         QCOMPARE(casesAsStored(*storage::OpenServerStore(uri)), casesAsStored(*file));
     } else {
-        QCOMPARE(a.form1().Label2()->text(), QStringLiteral("rejestr.db"));
-        QCOMPARE(a.form1().LabelCount()->text(), QStringLiteral("4"));
+        QCOMPARE(a.mainWindow().fileLabel()->text(), QStringLiteral("rejestr.db"));
+        QCOMPARE(a.mainWindow().countLabel()->text(), QStringLiteral("4"));
     }
 }
 
@@ -527,7 +531,7 @@ void TestSharedRegister::backupOfAServerRegisterIsARegisterFile()
     const QString copy = other.filePath(QStringLiteral("kopia.db"));
     a.dialogs.clear();
     a.dialogs.files.push_back(copy);
-    a.form1().KopiaZapasowa1Click();
+    a.mainWindow().backUpRegister();
     QCOMPARE(a.dialogs.texts().last(),
         QStringLiteral("Kopia zapasowa bazy zapisana w pliku\n%1\nRekordów w kopii: 4").arg(copy));
     const QList<QByteArrayList> onServer = casesAsStored(*storage::OpenServerStore(uri));

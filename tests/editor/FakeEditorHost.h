@@ -20,11 +20,11 @@ public:
     QString szer = QStringLiteral("602");
     QString wys = QStringLiteral("673");
 
-    ColorValue panelColor = colors::Silver;
-    ColorValue editBoxColor = colors::Window;
-    ColorValue labelFontColor = colors::Black;
-    ColorValue editFontColor = colors::Black;
-    int editFontSize = 10;
+    ColorValue storedPanelColor = colors::Silver;
+    ColorValue storedEditBoxColor = colors::Window;
+    ColorValue storedLabelFontColor = colors::Black;
+    ColorValue storedEditFontColor = colors::Black;
+    int storedEditFontSize = 10;
 
     // Runs after a record command is logged, as the main window's work on the editor would.
     std::function<void(const QString&)> onCommand;
@@ -38,56 +38,56 @@ public:
             onCommand(name);
     }
 
-    void Pierwszy1Click() override { command(QStringLiteral("Pierwszy1Click")); }
-    void Poprzedni1Click() override { command(QStringLiteral("Poprzedni1Click")); }
-    void Nastepny1Click() override { command(QStringLiteral("Nastepny1Click")); }
-    void Ostatni1Click() override { command(QStringLiteral("Ostatni1Click")); }
-    void Dodaj1Click() override { command(QStringLiteral("Dodaj1Click")); }
-    void Zniszcz1Click() override { command(QStringLiteral("Zniszcz1Click")); }
-    void Zmiana1Click() override { command(QStringLiteral("Zmiana1Click")); }
+    void firstCase() override { command(QStringLiteral("firstCase")); }
+    void previousCase() override { command(QStringLiteral("previousCase")); }
+    void nextCase() override { command(QStringLiteral("nextCase")); }
+    void lastCase() override { command(QStringLiteral("lastCase")); }
+    void addNewCase() override { command(QStringLiteral("addNewCase")); }
+    void deleteCurrentCase() override { command(QStringLiteral("deleteCurrentCase")); }
+    void saveChanges() override { command(QStringLiteral("saveChanges")); }
 
-    QString lblLewaCaption() const override { return lewa; }
-    void setLblLewaCaption(const QString& c) override { lewa = c; }
-    QString lblTopCaption() const override { return top; }
-    void setLblTopCaption(const QString& c) override { top = c; }
-    QString lblSzerCaption() const override { return szer; }
-    void setLblSzerCaption(const QString& c) override { szer = c; }
-    QString lblWysCaption() const override { return wys; }
-    void setLblWysCaption(const QString& c) override { wys = c; }
+    QString editorLeftCaption() const override { return lewa; }
+    void setEditorLeftCaption(const QString& c) override { lewa = c; }
+    QString editorTopCaption() const override { return top; }
+    void setEditorTopCaption(const QString& c) override { top = c; }
+    QString editorWidthCaption() const override { return szer; }
+    void setEditorWidthCaption(const QString& c) override { szer = c; }
+    QString editorHeightCaption() const override { return wys; }
+    void setEditorHeightCaption(const QString& c) override { wys = c; }
 
-    ColorValue PanelColor() const override { return panelColor; }
+    ColorValue panelColor() const override { return storedPanelColor; }
     void setPanelColor(ColorValue c) override
     {
-        panelColor = c;
+        storedPanelColor = c;
         log << QStringLiteral("setPanelColor");
     }
-    ColorValue EditBoxColor() const override { return editBoxColor; }
+    ColorValue editBoxColor() const override { return storedEditBoxColor; }
     void setEditBoxColor(ColorValue c) override
     {
-        editBoxColor = c;
+        storedEditBoxColor = c;
         log << QStringLiteral("setEditBoxColor");
     }
-    ColorValue LabelFontColor() const override { return labelFontColor; }
+    ColorValue labelFontColor() const override { return storedLabelFontColor; }
     void setLabelFontColor(ColorValue c) override
     {
-        labelFontColor = c;
+        storedLabelFontColor = c;
         log << QStringLiteral("setLabelFontColor");
     }
-    ColorValue EditFontColor() const override { return editFontColor; }
+    ColorValue editFontColor() const override { return storedEditFontColor; }
     void setEditFontColor(ColorValue c) override
     {
-        editFontColor = c;
+        storedEditFontColor = c;
         log << QStringLiteral("setEditFontColor");
     }
-    int EditFontSize() const override { return editFontSize; }
+    int editFontSize() const override { return storedEditFontSize; }
     void setEditFontSize(int points) override
     {
-        editFontSize = points;
+        storedEditFontSize = points;
         log << QStringLiteral("setEditFontSize");
     }
 
-    void EnableRegeneruj() override { log << QStringLiteral("EnableRegeneruj"); }
-    void SaveSettings() override { log << QStringLiteral("SaveSettings"); }
+    void enableRegenerate() override { log << QStringLiteral("enableRegenerate"); }
+    void saveSettings() override { log << QStringLiteral("saveSettings"); }
 };
 
 } // namespace kolvar::test

@@ -1,9 +1,9 @@
+#include "CaseEditor.h"
 #include "FakeEditorHost.h"
 #include "PrinterTextStream.h"
 #include "RecordPrintout.h"
 #include "RecordingPrinter.h"
 #include "ScriptedDialogs.h"
-#include "Unit2.h"
 
 #include <QAction>
 #include <QFile>
@@ -152,7 +152,7 @@ private:
     std::unique_ptr<FakeEditorHost> m_host;
     std::unique_ptr<ScriptedDialogs> m_dialogs;
     std::unique_ptr<ScriptedPrinters> m_printers;
-    std::unique_ptr<TForm2> m_form;
+    std::unique_ptr<CaseEditor> m_form;
     Recording m_printer;
     bool m_noPrinter = false;
 
@@ -178,7 +178,7 @@ private:
         return lines;
     }
 
-    void print() { m_form->findChild<QAction*>(QStringLiteral("mnuDruk22"))->trigger(); }
+    void print() { m_form->findChild<QAction*>(QStringLiteral("printCase"))->trigger(); }
 
 private slots:
     void init()
@@ -187,7 +187,7 @@ private slots:
         m_noPrinter = false;
         m_host = std::make_unique<FakeEditorHost>();
         m_dialogs = std::make_unique<ScriptedDialogs>();
-        m_form = std::make_unique<TForm2>(*m_host);
+        m_form = std::make_unique<CaseEditor>(*m_host);
         m_printers = std::make_unique<ScriptedPrinters>();
         m_printers->printer = [this]() -> std::unique_ptr<QPrinter> {
             ++m_printer.jobs;
@@ -437,12 +437,12 @@ private slots:
     {
         fill({ { EditorField::Dotyczy, QStringLiteral("Wniosek") } });
         m_form->setRecordChanged(false);
-        QLineEdit* subject = m_form->Edit5();
+        QLineEdit* subject = m_form->subjectEdit();
         subject->setFocus();
         subject->end(false);
         QTest::keyClicks(subject, QStringLiteral(" pilny"));
-        m_form->Memo2()->setPlainText(QStringLiteral("raz\ndwa"));
-        const bool changed = m_form->RecordChanged();
+        m_form->detailsMemo()->setPlainText(QStringLiteral("raz\ndwa"));
+        const bool changed = m_form->recordChanged();
         print();
 
         QVERIFY(m_dialogs->shown.isEmpty());
@@ -453,7 +453,7 @@ private slots:
         QCOMPARE(lines[8].text, QStringLiteral("      raz"));
         QCOMPARE(lines[9].text, QStringLiteral("dwa"));
         QCOMPARE(m_host->log, QStringList());
-        QCOMPARE(m_form->RecordChanged(), changed);
+        QCOMPARE(m_form->recordChanged(), changed);
     }
 
     void paintsWhereTheStreamPlacesInBlack()
@@ -481,8 +481,8 @@ private slots:
     {
         QFont courier(QStringLiteral("Courier New"), 22);
         m_dialogs->fonts.push_back(kolvar::FontChoice { courier, QColor(255, 0, 0) });
-        m_form->findChild<QAction*>(QStringLiteral("mnuFontyEdycji"))->trigger();
-        QCOMPARE(m_host->editFontSize, 22);
+        m_form->findChild<QAction*>(QStringLiteral("chooseFieldFont"))->trigger();
+        QCOMPARE(m_host->storedEditFontSize, 22);
         fill({ { EditorField::Dotyczy, QStringLiteral("Wniosek") } });
         print();
 
@@ -534,7 +534,7 @@ private slots:
         QCOMPARE(m_dialogs->shown.first().icon, kolvar::MessageIcon::Error);
         QCOMPARE(m_printer.drawn.isEmpty(), !failsAtTheEnd);
         QCOMPARE(m_printer.page, 0);
-        QVERIFY(m_form->RecordChanged());
+        QVERIFY(m_form->recordChanged());
         QCOMPARE(m_form->fieldText(EditorField::Nadawca), fields[EditorField::Nadawca]);
         QCOMPARE(m_form->fieldText(EditorField::Szczegoly), fields[EditorField::Szczegoly]);
         QCOMPARE(m_host->log, QStringList());

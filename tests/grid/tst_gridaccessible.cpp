@@ -1,6 +1,6 @@
 // What a screen reader finds in the list grid: a table of the shown columns, cells named by
 // their texts, headers from the title row and the number column, the current cell focused.
-#include "Zarur.h"
+#include "SortableGrid.h"
 
 #include <QAccessible>
 #include <QtTest>
@@ -11,7 +11,7 @@ namespace {
 
 // The main window's shape: "Nr" and a hidden "ID" as fixed columns, three shown columns and a
 // hidden one after them.
-void fillList(TZarur& grid, int cases)
+void fillList(SortableGrid& grid, int cases)
 {
     grid.setColCount(6);
     grid.setRowCount(cases + 1);
@@ -22,7 +22,7 @@ void fillList(TZarur& grid, int cases)
             { QString::number(r), QString::number(100 + r), QStringLiteral("2026-01-0%1").arg(r),
                 QStringLiteral("Nadawca %1").arg(r), QStringLiteral("Sprawa %1").arg(r), "x" });
     grid.setColWidth(1, 0);
-    grid.HideColumns(5, 5);
+    grid.hideColumns(5, 5);
 }
 
 } // namespace
@@ -55,7 +55,7 @@ private slots:
         QFETCH(int, row);
         QFETCH(int, column);
         QFETCH(QString, expected);
-        TZarur grid;
+        SortableGrid grid;
         fillList(grid, 4);
         QAccessibleInterface* iface = QAccessible::queryAccessibleInterface(&grid);
         QVERIFY(iface);
@@ -64,9 +64,9 @@ private slots:
         QVERIFY(table);
         QString got;
         if (probe == "sorted") {
-            TSortOptions descending;
-            descending.Direction = sdDescending;
-            grid.OrderByColumn(3, descending);
+            SortOptions descending;
+            descending.direction = sdDescending;
+            grid.orderByColumn(3, descending);
             probe = "cell";
         }
         if (probe == "cell") {
@@ -98,7 +98,7 @@ private slots:
 
     void currentCellIsFocusedAndSelected()
     {
-        TZarur grid;
+        SortableGrid grid;
         fillList(grid, 4);
         grid.show();
         grid.activateWindow();
@@ -129,9 +129,9 @@ private slots:
         QFETCH(int, hidden);
         QFETCH(int, current);
         QFETCH(int, told);
-        TZarur grid;
+        SortableGrid grid;
         fillList(grid, 4);
-        grid.ShowColumns(5, 5);
+        grid.showColumns(5, 5);
         grid.setColWidth(5, 40);
         grid.setColWidth(hidden, 0);
         grid.setCurrentCell(current, 2);
@@ -148,7 +148,7 @@ private slots:
 
     void aMillionRowsAreReadOnlyWhereAsked()
     {
-        TZarur grid;
+        SortableGrid grid;
         grid.setColCount(3);
         grid.setRowCount(1'000'001);
         grid.setCells(2, 1'000'000, QStringLiteral("ostatnia"));

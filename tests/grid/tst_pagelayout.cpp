@@ -87,12 +87,12 @@ private slots:
         QFETCH(QList<int>, widths);
         QFETCH(QStringList, labels);
         FakeSource source = tenRows(widths);
-        TPrintOptions options;
-        options.PageFooter = QStringLiteral("page");
+        PrintOptions options;
+        options.pageFooter = QStringLiteral("page");
         PageLayouter layouter(source, options, Page, Now);
-        QCOMPARE(layouter.Count(1, 10), labels.size());
+        QCOMPARE(layouter.count(1, 10), labels.size());
         for (int p = 1; p <= labels.size(); ++p) {
-            const PageLayout page = PageLayouter(source, options, Page, Now).Render(p, 1, 10);
+            const PageLayout page = PageLayouter(source, options, Page, Now).render(p, 1, 10);
             QVERIFY2(textItem(page, labels[p - 1]), qPrintable(texts(page).join(u',')));
             // Row 0 heads every page, and the data go on where the page before stopped.
             QVERIFY(texts(page).contains(QStringLiteral("c%1r0").arg(p <= 2 ? 0 : 2)));
@@ -119,13 +119,13 @@ private slots:
         QFETCH(QString, footer);
         QFETCH(QStringList, parts);
         FakeSource source = tenRows({ 200 });
-        TPrintOptions options;
-        options.PageFooter = footer;
-        options.FooterSize = 9;
-        options.MarginLeft = 30;
-        options.MarginRight = 40;
-        options.MarginBottom = 50;
-        const PageLayout page = PageLayouter(source, options, Page, Now).Render(1, 1, 10);
+        PrintOptions options;
+        options.pageFooter = footer;
+        options.footerSize = 9;
+        options.marginLeft = 30;
+        options.marginRight = 40;
+        options.marginBottom = 50;
+        const PageLayout page = PageLayouter(source, options, Page, Now).render(1, 1, 10);
         for (int i = 0; i < 3; ++i) {
             if (parts[i].isEmpty())
                 continue;
@@ -142,9 +142,9 @@ private slots:
     {
         FakeSource source = tenRows({ 50, 0, 70 });
         source.heights[3] = 0;
-        TPrintOptions options;
-        options.Leftpadding = 0;
-        const PageLayout page = PageLayouter(source, options, Page, Now).Render(1, 1, 10);
+        PrintOptions options;
+        options.leftPadding = 0;
+        const PageLayout page = PageLayouter(source, options, Page, Now).render(1, 1, 10);
         const QStringList shown = texts(page);
         QVERIFY(!shown.contains(QStringLiteral("c0r3")));
         QVERIFY(!shown.contains(QStringLiteral("c1r2")));
@@ -173,15 +173,15 @@ private slots:
         FakeSource source;
         source.widths = widths;
         source.heights = rows > 0 ? QList<int>(rows, 100) : QList<int> { 100, 50, 5000, 50 };
-        TPrintOptions options;
+        PrintOptions options;
         const int last = int(source.heights.size()) - 1;
-        QCOMPARE(PageLayouter(source, options, Page, Now).Count(1, last), pages);
+        QCOMPARE(PageLayouter(source, options, Page, Now).count(1, last), pages);
         const PageLayout beyond
-            = PageLayouter(source, options, Page, Now).Render(pages + 1, 1, last);
+            = PageLayouter(source, options, Page, Now).render(pages + 1, 1, last);
         QCOMPARE(beyond.size, QSize(800, 1000));
         QVERIFY(beyond.items.isEmpty());
         if (rows < 0) {
-            const PageLayout tall = PageLayouter(source, options, Page, Now).Render(2, 1, last);
+            const PageLayout tall = PageLayouter(source, options, Page, Now).render(2, 1, last);
             const PageItem* cell = textItem(tall, QStringLiteral("c0r2"));
             QVERIFY(cell);
             QVERIFY(cell->rect.bottom() < 1000);
@@ -205,11 +205,11 @@ private slots:
         QFETCH(QList<int>, given);
         // Two slices of two pages each.
         FakeSource source = tenRows({ 300, 300, 300 });
-        TPrintOptions options;
+        PrintOptions options;
         QList<int> numbers;
         QList<QStringList> drawn;
         PageLayouter(source, options, Page, Now)
-            .RenderPages(asked, 1, 10, [&](int number, const PageLayout& page) {
+            .renderPages(asked, 1, 10, [&](int number, const PageLayout& page) {
                 numbers << number;
                 drawn << texts(page);
                 return true;
@@ -217,8 +217,8 @@ private slots:
         QCOMPARE(numbers, given);
         for (qsizetype i = 0; i < numbers.size(); ++i)
             QCOMPARE(drawn[i],
-                texts(PageLayouter(source, options, Page, Now).Render(numbers[i], 1, 10)));
-        QCOMPARE(PageLayouter(source, options, Page, Now).CountAsRendered(1, 10), 4);
+                texts(PageLayouter(source, options, Page, Now).render(numbers[i], 1, 10)));
+        QCOMPARE(PageLayouter(source, options, Page, Now).countAsRendered(1, 10), 4);
     }
 
     void logoFilesThatAreNoPicturesAreLeftOutWithANote_data()
@@ -258,9 +258,9 @@ private slots:
         file.write(content);
         file.close();
         FakeSource source = tenRows({ 200 });
-        TPrintOptions options;
-        options.Logo = file.fileName();
-        const PageLayout page = PageLayouter(source, options, Page, Now).Render(1, 1, 10);
+        PrintOptions options;
+        options.logo = file.fileName();
+        const PageLayout page = PageLayouter(source, options, Page, Now).render(1, 1, 10);
         const bool hasImage = std::any_of(page.items.cbegin(), page.items.cend(),
             [](const PageItem& i) { return i.kind == PageItem::Image; });
         QCOMPARE(hasImage, drawn);
@@ -275,7 +275,7 @@ private slots:
             for (int x = 0; x < 2; ++x)
                 source.setPixel(x, y, qRgb(values[y][x], values[y][x], 255 - values[y][x]));
         QImage target(2, 2, QImage::Format_RGB888);
-        ResampleBitmap(source, target);
+        resampleBitmap(source, target);
         // Steps of half a pixel: the second column halves the first row's pair, the second row
         // weighs all four alike.
         QCOMPARE(qRed(target.pixel(0, 0)), 0);
@@ -287,7 +287,7 @@ private slots:
         QImage line(1, 1, QImage::Format_RGB888);
         line.fill(Qt::blue);
         QImage wide(5, 3, QImage::Format_RGB888);
-        ResampleBitmap(line, wide);
+        resampleBitmap(line, wide);
         QCOMPARE(wide.pixel(4, 2), qRgb(0, 0, 255));
     }
 };
