@@ -14,6 +14,9 @@ namespace kolvar::test {
 namespace {
 
 const QString Superuser = QStringLiteral("kolvar");
+// The superuser comes in freely, whatever rules a test sets for the other roles.
+constexpr const char* SuperuserRules = "local all all trust\n"
+                                       "host all kolvar 127.0.0.1/32 trust\n";
 
 // The folder of initdb and pg_ctl: Debian keeps them out of PATH, one folder per version.
 QString serverPrograms()
@@ -87,11 +90,45 @@ PgTestServer::PgTestServer()
         m_failure = QStringLiteral("cannot write pg_hba.conf");
         return;
     }
-    hba.write("local all all trust\n"
-              "host all kolvar 127.0.0.1/32 trust\n"
-              "host all all 127.0.0.1/32 scram-sha-256\n");
+    hba.write(SuperuserRules);
+    hba.write("host all all 127.0.0.1/32 scram-sha-256\n");
     hba.close();
     start();
+}
+
+void PgTestServer::setHostRules(const QByteArray& hostRules) const
+{
+    QFile hba(m_dir->filePath(QStringLiteral("data/pg_hba.conf")));
+    if (!hba.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        return;
+    hba.write(SuperuserRules);
+    hba.write(hostRules);
+    hba.close();
+    (void)psql(QStringLiteral("postgres"), QStringLiteral("SELECT pg_reload_conf()"));
+}
+
+bool PgTestServer::useTls(const QString& certificateFile, const QString& keyFile) const
+{
+    // The server reads its key only when the file is its user's alone.
+    const QString cert = m_dir->filePath(QStringLiteral("server.crt"));
+    const QString key = m_dir->filePath(QStringLiteral("server.key"));
+    if (!QFile::copy(certificateFile, cert) || !QFile::copy(keyFile, key)
+        || !QFile::setPermissions(key, QFileDevice::ReadOwner | QFileDevice::WriteOwner))
+        return false;
+    if (m_asRoot
+        && QProcess::execute(
+               QStringLiteral("chown"), { QStringLiteral("postgres:postgres"), cert, key })
+            != 0)
+        return false;
+    // ALTER SYSTEM runs alone, outside the transaction a statement list would make.
+    const QStringList settings = { QStringLiteral("ssl_cert_file = '%1'").arg(cert),
+        QStringLiteral("ssl_key_file = '%1'").arg(key), QStringLiteral("ssl = on") };
+    for (const QString& setting : settings)
+        if (psql(QStringLiteral("postgres"), QStringLiteral("ALTER SYSTEM SET ") + setting)
+                .startsWith(u'<'))
+            return false;
+    return !psql(QStringLiteral("postgres"), QStringLiteral("SELECT pg_reload_conf()"))
+                .startsWith(u'<');
 }
 
 PgTestServer::~PgTestServer()
@@ -160,12 +197,32 @@ QString PgTestServer::uri(const QString& database, const QString& user) const
 
 QString PgTestServer::psql(const QString& database, const QString& sql) const
 {
+    return runPsql(database, { QStringLiteral("-c"), sql });
+}
+
+QString PgTestServer::psqlFile(
+    const QString& database, const QString& file, const QStringList& variables) const
+{
+    QStringList arguments;
+    for (const QString& variable : variables)
+        arguments << QStringLiteral("-v") << variable;
+    return runPsql(database, arguments << QStringLiteral("-f") << file);
+}
+
+QString PgTestServer::runPsql(const QString& database, const QStringList& arguments) const
+{
     QProcess process;
     process.setProcessChannelMode(QProcess::SeparateChannels);
+    // The superuser's own way in, whatever a test asks of the connections it opens itself.
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.remove(QStringLiteral("PGSSLMODE"));
+    environment.remove(QStringLiteral("PGSSLROOTCERT"));
+    process.setProcessEnvironment(environment);
     process.start(m_bin + QStringLiteral("/psql"),
-        { QStringLiteral("-X"), QStringLiteral("-q"), QStringLiteral("-A"), QStringLiteral("-t"),
-            QStringLiteral("-v"), QStringLiteral("ON_ERROR_STOP=1"), QStringLiteral("-d"),
-            uri(database), QStringLiteral("-c"), sql });
+        QStringList { QStringLiteral("-X"), QStringLiteral("-q"), QStringLiteral("-A"),
+            QStringLiteral("-t"), QStringLiteral("-v"), QStringLiteral("ON_ERROR_STOP=1"),
+            QStringLiteral("-d"), uri(database) }
+            + arguments);
     if (!process.waitForFinished(60000) || process.exitCode() != 0)
         return QStringLiteral("<psql failed: %1>")
             .arg(QString::fromUtf8(process.readAllStandardError()));

@@ -37,6 +37,16 @@ public:
     // A role that logs in with the password "tajne", only from localhost over TCP.
     void createRole(const QString& name) const;
 
+    // Replaces every rule of pg_hba.conf but the test's own superuser's with hostRules, and
+    // has the server read them.
+    void setHostRules(const QByteArray& hostRules) const;
+    // Turns TLS on with this certificate and key (PEM files), as an administrator would.
+    [[nodiscard]] bool useTls(const QString& certificateFile, const QString& keyFile) const;
+    // Runs a script file through psql as the superuser, with psql variables; psql's output, or
+    // a text starting with "<psql failed".
+    QString psqlFile(
+        const QString& database, const QString& file, const QStringList& variables = {}) const;
+
     // For a test of a server that goes away mid-work, and comes back.
     void stop();
     void start();
@@ -44,6 +54,8 @@ public:
 private:
     [[nodiscard]] bool runAsServerUser(
         const QString& program, const QStringList& arguments, QString* output = nullptr) const;
+
+    [[nodiscard]] QString runPsql(const QString& database, const QStringList& arguments) const;
 
     std::unique_ptr<QTemporaryDir> m_dir;
     QString m_bin;
