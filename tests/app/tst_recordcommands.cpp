@@ -759,6 +759,55 @@ private slots:
         QCOMPARE(f->dialogs.texts(), QStringList { "Zmiany w rekordzie 1 zostały zapisane." });
     }
 
+    // Texts longer than a line edit holds (written by another program) were cut to 32,766
+    // characters by End, BackSpace and a save that said it succeeded.
+    void textTooLongForItsFieldSurvivesTypingAndSave_data()
+    {
+        QTest::addColumn<QStringList>("columns");
+        QTest::addColumn<int>("length");
+        QTest::newRow("50 MB in Dotyczy") << QStringList { "Dotyczy" } << 50 * 1024 * 1024;
+        QTest::newRow("40,000 characters in every line field")
+            << QStringList { "Termin", "Nadawca", "Dotyczy", "Tryb", "Odpowiedz" } << 40000;
+    }
+    void textTooLongForItsFieldSurvivesTypingAndSave()
+    {
+        QFETCH(QStringList, columns);
+        QFETCH(int, length);
+        f = std::make_unique<AppFixture>();
+        f->makeRegister("rejestr.db", threeCases());
+        const auto db = storage::OpenDatabase(f->path("rejestr.db"));
+        QStringList probes;
+        for (const QString& column : columns) {
+            db->RunStatement(QString("UPDATE kolvar SET %1 = replace(hex(zeroblob(%2)), '0', "
+                                     "'a') || CAST(X'BFF3B3' AS TEXT) WHERE ID = 2")
+                                 .arg(column)
+                                 .arg(length / 2));
+            probes << QString("length(CAST(%1 AS BLOB)) || ':' || hex(substr(CAST(%1 AS BLOB), "
+                              "-4))")
+                          .arg(column);
+        }
+        const QString probe = "SELECT " + probes.join(" || ' ' || ") + " FROM kolvar WHERE ID = 2";
+        const QString before = db->QueryText(probe);
+        f->rememberRegister("rejestr.db");
+        f->start();
+        const int row = int(f->column(1).indexOf("2")) + 1;
+        f->clickRow(row);
+        f->mainWindow().editCurrentCase();
+        CaseEditor& editor = f->caseEditor();
+        QLineEdit* const edits[] = { editor.dateEdit(), editor.senderEdit(), editor.subjectEdit(),
+            editor.findChild<QComboBox*>("settlementCombo")->lineEdit(), editor.replyModeEdit() };
+        for (QLineEdit* edit : edits) {
+            edit->end(false);
+            QTest::keyClick(edit, Qt::Key_Backspace);
+        }
+        QTest::keyClicks(editor.annotationsMemo(), "dopisek");
+        f->mainWindow().saveChanges();
+        QCOMPARE(f->dialogs.texts(),
+            QStringList { QString("Zmiany w rekordzie %1 zostały zapisane.").arg(row) });
+        QCOMPARE(db->QueryText(probe), before);
+        QCOMPARE(storedCase(f->path("rejestr.db"), 2).adnotacje, QString("dopisek"));
+    }
+
     void showingAnotherCaseAsksAboutUnsavedTyping()
     {
         startWith(threeCases());
