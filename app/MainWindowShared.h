@@ -7,6 +7,7 @@
 #include "CsvExport.h"
 #include "IniFile.h"
 #include "MainWindow.h"
+#include "ServerStore.h"
 #include "SortableGrid.h"
 #include "StorageFailure.h"
 #include "UserDialogs.h"
@@ -72,9 +73,13 @@ template <typename Command> void MainWindow::guarded(Command&& command, const QS
     m_commandRunning = true;
     try {
         command();
-    } catch (const kolvar::storage::ESQLiteException& e) {
+    } catch (const kolvar::storage::EServerException& e) {
         kolvar::userDialogs().message(
             this, kolvar::storageFailureMessage(e, refused), kolvar::MessageIcon::Error);
+    } catch (const kolvar::storage::ESQLiteException& e) {
+        const kolvar::FailureReport report = kolvar::fileFailureReport(e, refused);
+        kolvar::userDialogs().messageWithDetails(
+            this, report.text, report.details, kolvar::MessageIcon::Error);
     } catch (const kolvar::IniFileError& e) {
         kolvar::userDialogs().message(this, e.message(), kolvar::MessageIcon::Error);
     } catch (const kolvar::CsvExportError& e) {
