@@ -42,8 +42,13 @@ inline QString rememberedName(const QString& path, const QString& programFolder)
 }
 
 // Why a register file opens read-only: said when it is opened and when a write is refused.
-inline QString readOnlyFileSentence()
+inline QString readOnlyFileSentence(const storage::CaseTable::TableShape& shape)
 {
+    if (!shape.fileWritable)
+        return QStringLiteral(
+            "Ten rejestr jest otwarty tylko do odczytu: pliku rejestru albo folderu, w którym "
+            "leży, nie można zapisywać (na przykład dysk jest tylko do odczytu), a każdy zapis "
+            "zmienia plik i tworzy obok niego plik pomocniczy.");
     return QStringLiteral(
         "Ten rejestr jest otwarty tylko do odczytu: jego kolumna ID nie jest kluczem wierszy "
         "(INTEGER PRIMARY KEY), jak w rejestrach, które tworzy Kolvar, więc dwa rekordy mogą mieć "

@@ -111,6 +111,11 @@ const QString ReadOnlyRegister
       "(INTEGER PRIMARY KEY), jak w rejestrach, które tworzy Kolvar, więc dwa rekordy mogą mieć "
       "ten sam numer albo żadnego, a zapis mógłby zmienić nie ten rekord.";
 
+const QString ReadOnlyFolder
+    = "Ten rejestr jest otwarty tylko do odczytu: pliku rejestru albo folderu, w którym leży, nie "
+      "można zapisywać (na przykład dysk jest tylko do odczytu), a każdy zapis zmienia plik i "
+      "tworzy obok niego plik pomocniczy.";
+
 } // namespace
 
 Q_DECLARE_METATYPE(Command)
@@ -505,9 +510,10 @@ private slots:
     {
         QTest::addColumn<QString>("fault");
         QTest::addColumn<QStringList>("told");
+        // Opened read-only with the reason, not opened for writing to fail every write.
         QTest::newRow("read-only disk")
             << "read-only"
-            << QStringList { "Rejestru albo folderu, w którym leży, nie można zapisywać." };
+            << QStringList { ReadOnlyFolder, ReadOnlyFolder + " Nic nie zostało zapisane." };
         QTest::newRow("full disk") << "full" << QStringList { "Na dysku zabrakło miejsca." };
         QTest::newRow("page no table owns")
             << "damaged" << QStringList { "Plik rejestru jest uszkodzony." };
