@@ -118,7 +118,15 @@ public:
 
     [[nodiscard]] ISQLiteTablePtr caseRow(std::int64_t id) override
     {
-        return CaseTable::QueryCase(*m_db, id);
+        if (m_idIsRowKey)
+            return CaseTable::QueryCase(*m_db, id);
+        // An ID of another program's table may be stored as text ('5 ', '05'), which the list
+        // shows as the number it reads and which never equals that number in SQL. The register
+        // is read-only, so a second case found this way is only ever shown, never written.
+        return m_db->RunQuery(QStringLiteral("SELECT * FROM kolvar WHERE ID = %1 OR (typeof(ID) = "
+                                             "'text' AND CAST(ID AS INTEGER) = %1 AND "
+                                             "CAST(ID AS NUMERIC) = %1)")
+                                  .arg(id));
     }
 
     [[nodiscard]] ISQLiteTablePtr firstCaseRow() override

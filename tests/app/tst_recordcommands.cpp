@@ -965,6 +965,48 @@ private slots:
         QCOMPARE(shellDump(f->path("rejestr.db")), before);
     }
 
+    void caseOfAnOddIdIsShownOrSaysWhyNot_data()
+    {
+        QTest::addColumn<QString>("idColumn");
+        QTest::addColumn<QString>("beatasId");
+        QTest::addColumn<QString>("told");
+        QTest::newRow("ID held as text with a blank") << "ID TEXT"
+                                                      << "'5 '" << QString();
+        QTest::newRow("ID held as text with a leading zero") << "ID TEXT"
+                                                             << "'05'" << QString();
+        QTest::newRow("ID REAL")
+            << "ID REAL"
+            << "5.5"
+            << "Tego rekordu nie można pokazać: jego numer ID (5,5) nie jest liczbą całkowitą, a "
+               "Kolvar odnajduje rekordy po takim numerze. Rejestr zapisał inny program.";
+    }
+    void caseOfAnOddIdIsShownOrSaysWhyNot()
+    {
+        QFETCH(QString, idColumn);
+        QFETCH(QString, beatasId);
+        QFETCH(QString, told);
+        if (QStandardPaths::findExecutable("sqlite3").isEmpty())
+            QSKIP("the sqlite3 shell is not installed");
+        f = std::make_unique<AppFixture>();
+        QVERIFY(madeByTheShell(f->path("rejestr.db"),
+            QString(ForeignTable).replace("ID INTEGER PRIMARY KEY", idColumn)
+                + "UPDATE kolvar SET ID = 1 WHERE Nadawca = 'Cezary';"
+                  "UPDATE kolvar SET ID = 2 WHERE Nadawca = 'Adam';"
+                  "UPDATE kolvar SET ID = "
+                + beatasId + " WHERE Nadawca = 'Beata';"));
+        f->rememberRegister("rejestr.db");
+        f->start();
+        f->dialogs.clear();
+        f->clickRow(2);
+        f->mainWindow().editCurrentCase();
+        if (told.isEmpty()) {
+            QCOMPARE(f->dialogs.texts(), QStringList());
+            QCOMPARE(f->caseEditor().fieldText(EditorField::Nadawca), QString("Beata"));
+        } else {
+            QCOMPARE(f->dialogs.texts(), QStringList { told });
+        }
+    }
+
     void triggersOfARegisterFromElsewhereNeverRun()
     {
         if (QStandardPaths::findExecutable("sqlite3").isEmpty())
