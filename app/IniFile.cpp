@@ -3,6 +3,7 @@
 #include "Cp1250.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QSaveFile>
 
 #include <bit>
@@ -129,13 +130,34 @@ QString IniFile::toText() const
 
 std::optional<IniFile> IniFile::load(const QString& path)
 {
-    QFile file(path);
-    if (!file.exists())
+    const auto refuse = [&](const QString& why) {
+        return IniFileError(
+            QStringLiteral("Nie mogę odczytać pliku ustawień %1: %2.").arg(path, why));
+    };
+    // Looked at before opening: a FIFO would block the start in open() or read() with no window
+    // shown yet, and a link to /dev/zero would be read until memory runs out.
+    const QFileInfo info(path);
+    if (!info.exists())
         return std::nullopt;
+    if (!info.isFile())
+        throw refuse(QString::fromUtf8(NotASettingsFile));
+    if (info.size() > MaxBytes)
+        throw refuse(tooLargeReason());
+    QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
-        throw IniFileError(QStringLiteral("Nie mogę odczytać pliku ustawień %1: %2")
-                               .arg(path, file.errorString()));
-    return fromBytes(file.readAll());
+        throw refuse(file.errorString());
+    // The file may have grown or been swapped since it was looked at.
+    const QByteArray bytes = file.read(MaxBytes + 1);
+    if (bytes.size() > MaxBytes)
+        throw refuse(tooLargeReason());
+    return fromBytes(bytes);
+}
+
+QString IniFile::tooLargeReason()
+{
+    return QStringLiteral("ma ponad %1 MB, a plik ustawień programu Kolvar mieści się w kilku "
+                          "kilobajtach")
+        .arg(MaxBytes / (1024 * 1024));
 }
 
 IniFile IniFile::fromBytes(const QByteArray& bytes)

@@ -45,7 +45,15 @@ public:
     [[nodiscard]] static IniFile fromBytes(const QByteArray& bytes);
     [[nodiscard]] QString toText() const;
 
-    // Nothing when no file exists at the path; throws IniFileError when it cannot be read.
+    // A settings file holds a few hundred bytes; anything this large is something else.
+    static constexpr qint64 MaxBytes = 4 * 1024 * 1024;
+    // Why a path that is no regular file is neither read nor written as settings.
+    static constexpr const char* NotASettingsFile
+        = "nie jest plikiem ustawień, lecz folderem lub urządzeniem";
+    [[nodiscard]] static QString tooLargeReason();
+
+    // Nothing when no file exists at the path; throws IniFileError when it cannot be read, or
+    // is no regular file, or is larger than MaxBytes.
     [[nodiscard]] static std::optional<IniFile> load(const QString& path);
     // Replaces the file in one step, so that a crash leaves either the old or the new file.
     void save(const QString& path) const;

@@ -609,8 +609,8 @@ void MainWindow::tellAboutTableShape()
         return;
     m_shapeToldFor = m_databasePath;
     QStringList told;
-    if (!m_tableShape.idIsRowKey)
-        told << readOnlyFileSentence();
+    if (!m_tableShape.idIsRowKey || !m_tableShape.fileWritable)
+        told << readOnlyFileSentence(m_tableShape);
     if (m_tableShape.hasTriggers)
         told << QStringLiteral("Ten rejestr ma wyzwalacze (triggery), których Kolvar nie tworzy, "
                                "zapisane w nim przez inny program. Kolvar ich nie uruchamia: "

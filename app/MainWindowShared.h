@@ -7,6 +7,7 @@
 #include "CsvExport.h"
 #include "IniFile.h"
 #include "MainWindow.h"
+#include "ServerStore.h"
 #include "SortableGrid.h"
 #include "StorageFailure.h"
 #include "UserDialogs.h"
@@ -41,8 +42,13 @@ inline QString rememberedName(const QString& path, const QString& programFolder)
 }
 
 // Why a register file opens read-only: said when it is opened and when a write is refused.
-inline QString readOnlyFileSentence()
+inline QString readOnlyFileSentence(const storage::CaseTable::TableShape& shape)
 {
+    if (!shape.fileWritable)
+        return QStringLiteral(
+            "Ten rejestr jest otwarty tylko do odczytu: pliku rejestru albo folderu, w którym "
+            "leży, nie można zapisywać (na przykład dysk jest tylko do odczytu), a każdy zapis "
+            "zmienia plik i tworzy obok niego plik pomocniczy.");
     return QStringLiteral(
         "Ten rejestr jest otwarty tylko do odczytu: jego kolumna ID nie jest kluczem wierszy "
         "(INTEGER PRIMARY KEY), jak w rejestrach, które tworzy Kolvar, więc dwa rekordy mogą mieć "
@@ -72,9 +78,13 @@ template <typename Command> void MainWindow::guarded(Command&& command, const QS
     m_commandRunning = true;
     try {
         command();
-    } catch (const kolvar::storage::ESQLiteException& e) {
+    } catch (const kolvar::storage::EServerException& e) {
         kolvar::userDialogs().message(
             this, kolvar::storageFailureMessage(e, refused), kolvar::MessageIcon::Error);
+    } catch (const kolvar::storage::ESQLiteException& e) {
+        const kolvar::FailureReport report = kolvar::fileFailureReport(e, refused);
+        kolvar::userDialogs().messageWithDetails(
+            this, report.text, report.details, kolvar::MessageIcon::Error);
     } catch (const kolvar::IniFileError& e) {
         kolvar::userDialogs().message(this, e.message(), kolvar::MessageIcon::Error);
     } catch (const kolvar::CsvExportError& e) {

@@ -177,6 +177,12 @@ void MainWindow::showCurrentCase()
         m_caseEditor->show();
         return;
     }
+    if (!isNumber && !m_idEdit->text().trimmed().isEmpty())
+        throw CommandError(
+            QStringLiteral("Tego rekordu nie można pokazać: jego numer ID (%1) nie jest liczbą "
+                           "całkowitą, a Kolvar odnajduje rekordy po takim numerze. Rejestr "
+                           "zapisał inny program.")
+                .arg(m_idEdit->text()));
     if (!isNumber)
         throw CommandError(QStringLiteral("W tym wierszu listy nie ma rekordu."));
     m_currentId = id;

@@ -179,7 +179,10 @@ void save(const Folders& where, const AppSettings& settings)
             QStringLiteral("jest dowiązaniem do pliku %1, a nie plikiem ustawień")
                 .arg(QDir::toNativeSeparators(target.symLinkTarget())));
     if (target.exists() && !target.isFile())
-        refuse(path, QStringLiteral("nie jest plikiem ustawień, lecz folderem lub urządzeniem"));
+        refuse(path, QString::fromUtf8(IniFile::NotASettingsFile));
+    if (target.size() > IniFile::MaxBytes)
+        refuse(
+            path, IniFile::tooLargeReason() + QStringLiteral(" i został pozostawiony bez zmian"));
     if (target.exists() && target.size() > 0) {
         const auto own = IniFile::load(path);
         if (own && !own->toText().trimmed().isEmpty() && !holdsOurSections(*own))

@@ -170,7 +170,7 @@ bool MainWindow::refusedReadOnly()
             "Rejestr %1 jest otwarty tylko do odczytu: ten użytkownik serwera nie może "
             "go zmieniać.")
               .arg(m_fileLabel->text())
-        : kolvar::mainwindow::readOnlyFileSentence();
+        : kolvar::mainwindow::readOnlyFileSentence(m_tableShape);
     userDialogs().message(
         this, why + QStringLiteral(" Nic nie zostało zapisane."), MessageIcon::Warning);
     return true;

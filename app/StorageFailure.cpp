@@ -81,7 +81,9 @@ QString storageFailureCause(const storage::ESQLiteException& failure)
     return storageFailureCause(failure.resultCode());
 }
 
-QString storageFailureMessage(const storage::ESQLiteException& failure, const QString& refused)
+namespace {
+
+QString causeWithRefusal(const storage::ESQLiteException& failure, const QString& refused)
 {
     QString cause = storageFailureCause(failure);
     // The sentences of the other causes say all a user can act on; the table's make does not
@@ -89,9 +91,25 @@ QString storageFailureMessage(const storage::ESQLiteException& failure, const QS
     const bool byTheTable = cause.isEmpty() || cause == builtDifferently();
     if (byTheTable && !refused.isEmpty())
         cause = builtDifferently() + u' ' + refused;
+    return cause;
+}
+
+} // namespace
+
+QString storageFailureMessage(const storage::ESQLiteException& failure, const QString& refused)
+{
+    const QString cause = causeWithRefusal(failure, refused);
     if (cause.isEmpty())
         return failure.message();
     return cause + QStringLiteral("\n\n") + failure.message();
+}
+
+FailureReport fileFailureReport(const storage::ESQLiteException& failure, const QString& refused)
+{
+    QString cause = causeWithRefusal(failure, refused);
+    if (cause.isEmpty())
+        cause = QStringLiteral("Rejestr zgłosił błąd, którego Kolvar nie zna.");
+    return { cause, failure.message() };
 }
 
 } // namespace kolvar

@@ -25,4 +25,14 @@ enum class ServerFailure;
 [[nodiscard]] QString storageFailureMessage(
     const storage::ESQLiteException& failure, const QString& refused = {});
 
+// A file register's failure as a box shows it: the Polish sentence alone as its text, the
+// engine's technical text (in English, quoting the statement) under "Szczegóły".
+struct FailureReport
+{
+    QString text;
+    QString details;
+};
+[[nodiscard]] FailureReport fileFailureReport(
+    const storage::ESQLiteException& failure, const QString& refused = {});
+
 } // namespace kolvar

@@ -478,13 +478,13 @@ QString CaseEditor::fieldText(EditorField field) const
     case EditorField::Termin:
         return m_dateEdit->maskedText();
     case EditorField::Nadawca:
-        return m_senderEdit->text();
+        return kolvar::InputLengthLimit::text(m_senderEdit);
     case EditorField::Dotyczy:
-        return m_subjectEdit->text();
+        return kolvar::InputLengthLimit::text(m_subjectEdit);
     case EditorField::Tryb:
-        return m_settlementCombo->currentText();
+        return kolvar::InputLengthLimit::text(m_settlementCombo->lineEdit());
     case EditorField::Odpowiedz:
-        return m_replyModeEdit->text();
+        return kolvar::InputLengthLimit::text(m_replyModeEdit);
     case EditorField::Szczegoly:
         return memoText(m_detailsMemo);
     case EditorField::Adnotacje:

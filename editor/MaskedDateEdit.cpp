@@ -62,8 +62,10 @@ bool MaskedDateEdit::fitsMask(const QString& text) const
 void MaskedDateEdit::setStoredText(const QString& text)
 {
     if (text.isEmpty() || fitsMask(text)) {
-        if (showsFreeText())
+        if (showsFreeText()) {
+            InputLengthLimit::setText(this, QString()); // lets go of a text too long to show
             applyMask();
+        }
         setMaskedText(text);
         if (!hasFocus())
             setCursorPosition(0);
@@ -152,7 +154,7 @@ void MaskedDateEdit::focusOutEvent(QFocusEvent* event)
 QString MaskedDateEdit::maskedText() const
 {
     if (showsFreeText())
-        return text();
+        return InputLengthLimit::text(this);
     // displayText() holds every position, text() would squeeze the empty ones out.
     QString out = displayText().left(PositionCount);
     for (qsizetype i = 0; i < out.size(); ++i) {

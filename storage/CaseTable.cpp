@@ -1,5 +1,8 @@
 #include "CaseTable.h"
 
+#include <QFile>
+#include <QFileInfo>
+
 #include <sqlite3.h>
 
 #include <algorithm>
@@ -76,6 +79,21 @@ bool idIsRowKey(ISQLiteDatabase& db)
     }
 }
 
+// Whether the main database's file and folder may be written, as the system answers for this
+// user (a read-only disk, or a folder without the right to make files in it).
+bool fileWritable(ISQLiteDatabase& db)
+{
+    const ISQLiteTablePtr list
+        = db.RunQuery(QStringLiteral("SELECT file FROM pragma_database_list WHERE name = 'main'"));
+    if (list->RecordTotal() == 0 || list->CellIsNull(0))
+        return true;
+    const QByteArrayView bytes = list->CellBytes(0);
+    if (bytes.isEmpty())
+        return true; // a database in memory
+    const QFileInfo file(QFile::decodeName(bytes.toByteArray()));
+    return file.isWritable() && QFileInfo(file.absolutePath()).isWritable();
+}
+
 QStringList values(const CaseRecord& record)
 {
     return { record.termin, record.nadawca, record.dotyczy, record.tryb, record.odpowiedz,
@@ -104,6 +122,7 @@ TableShape VerifyTable(ISQLiteDatabase& db)
     }
     TableShape shape;
     shape.idIsRowKey = idIsRowKey(db);
+    shape.fileWritable = fileWritable(db);
     shape.hasTriggers = db.QueryInteger(QStringLiteral(
                             "SELECT count(*) FROM sqlite_master WHERE type = 'trigger'"))
         > 0;

@@ -50,6 +50,10 @@ struct TableShape
     bool idIsRowKey = true;
     // Triggers are never run (see OpenDatabase), which the user is told.
     bool hasTriggers = false;
+    // The file and the folder it lies in take writes. The engine opens a file on a read-only
+    // disk for reading only without a word, and one in a folder it cannot write opens for
+    // writing but fails each write, for the journal beside the file cannot be made.
+    bool fileWritable = true;
 };
 
 // Raises ESQLiteException with SQLITE_NOTADB unless the file holds a table kolvar (not a view)

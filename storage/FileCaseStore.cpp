@@ -96,10 +96,11 @@ private:
 class FileCaseStore final : public ICaseStore
 {
 public:
-    FileCaseStore(ISQLiteDatabasePtr db, QString path, bool readOnly)
+    FileCaseStore(ISQLiteDatabasePtr db, QString path, const CaseTable::TableShape& shape)
         : m_db(std::move(db))
         , m_path(std::move(path))
-        , m_readOnly(readOnly)
+        , m_readOnly(!shape.idIsRowKey || !shape.fileWritable)
+        , m_idIsRowKey(shape.idIsRowKey)
     { }
 
     [[nodiscard]] QString displayName() const override { return QFileInfo(m_path).fileName(); }
@@ -117,7 +118,15 @@ public:
 
     [[nodiscard]] ISQLiteTablePtr caseRow(std::int64_t id) override
     {
-        return CaseTable::QueryCase(*m_db, id);
+        if (m_idIsRowKey)
+            return CaseTable::QueryCase(*m_db, id);
+        // An ID of another program's table may be stored as text ('5 ', '05'), which the list
+        // shows as the number it reads and which never equals that number in SQL. The register
+        // is read-only, so a second case found this way is only ever shown, never written.
+        return m_db->RunQuery(QStringLiteral("SELECT * FROM kolvar WHERE ID = %1 OR (typeof(ID) = "
+                                             "'text' AND CAST(ID AS INTEGER) = %1 AND "
+                                             "CAST(ID AS NUMERIC) = %1)")
+                                  .arg(id));
     }
 
     [[nodiscard]] ISQLiteTablePtr firstCaseRow() override
@@ -189,10 +198,15 @@ public:
 private:
     void refuseWhenReadOnly() const
     {
-        if (m_readOnly)
+        if (!m_idIsRowKey)
             throw ESQLiteException(
                 QStringLiteral("ID of table kolvar is not its row key: the register is read-only"),
                 SQLITE_CONSTRAINT_PRIMARYKEY);
+        if (m_readOnly)
+            throw ESQLiteException(
+                QStringLiteral("The file or its folder cannot be written: the register is "
+                               "read-only"),
+                SQLITE_READONLY);
     }
 
     // The texts compared are the ones the editor was filled from, read the same way: a stored
@@ -206,16 +220,17 @@ private:
 
     ISQLiteDatabasePtr m_db;
     QString m_path;
-    // A table whose ID is not the row key may hold two cases under one ID.
     bool m_readOnly;
+    // A table whose ID is not the row key may hold two cases under one ID.
+    bool m_idIsRowKey;
 };
 
 } // namespace
 
 CaseStorePtr FileStoreOn(ISQLiteDatabasePtr db, const QString& path)
 {
-    const bool readOnly = !CaseTable::VerifyTable(*db).idIsRowKey;
-    return std::make_unique<FileCaseStore>(std::move(db), path, readOnly);
+    const CaseTable::TableShape shape = CaseTable::VerifyTable(*db);
+    return std::make_unique<FileCaseStore>(std::move(db), path, shape);
 }
 
 CaseStorePtr OpenFileStore(const QString& path)

@@ -18,6 +18,7 @@
 #include <QPrinter>
 #include <QPushButton>
 #include <QSpinBox>
+#include <QTranslator>
 
 #include <algorithm>
 
@@ -96,6 +97,24 @@ QString withSuffix(const QString& path, const QString& suffix)
     return path + QLatin1Char('.') + suffix;
 }
 
+// QMessageBox names the button of its detailed text itself and renames it on every press;
+// without Qt's own Polish translations it would say "Show Details...".
+class DetailsButtonCaptions final : public QTranslator
+{
+public:
+    QString translate(const char* context, const char* sourceText, const char*, int) const override
+    {
+        if (qstrcmp(context, "QMessageBox") != 0)
+            return {};
+        if (qstrcmp(sourceText, "Show Details...") == 0)
+            return QStringLiteral("Szczegóły");
+        if (qstrcmp(sourceText, "Hide Details...") == 0)
+            return QStringLiteral("Ukryj szczegóły");
+        return {};
+    }
+    [[nodiscard]] bool isEmpty() const override { return false; }
+};
+
 // Messages quote senders and phrases the user typed; "<b>x</b>" must read as those characters,
 // not as bold x, which Qt's guess of rich text would make of it.
 void showAsTyped(QMessageBox& box)
@@ -111,6 +130,18 @@ public:
         QMessageBox box(toQt(icon), captionFor(icon), text, QMessageBox::Ok, parent);
         showAsTyped(box);
         box.exec();
+    }
+
+    void messageWithDetails(
+        QWidget* parent, const QString& text, const QString& details, MessageIcon icon) override
+    {
+        DetailsButtonCaptions captions;
+        QCoreApplication::installTranslator(&captions);
+        QMessageBox box(toQt(icon), captionFor(icon), text, QMessageBox::Ok, parent);
+        showAsTyped(box);
+        box.setDetailedText(details);
+        box.exec();
+        QCoreApplication::removeTranslator(&captions);
     }
 
     DialogButton ask(QWidget* parent, const QString& text, const QList<DialogButton>& buttons,

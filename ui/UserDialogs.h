@@ -62,6 +62,11 @@ public:
     // warning or error. The error form is what the user sees when a command fails.
     virtual void message(QWidget* parent, const QString& text, MessageIcon icon = MessageIcon::None)
         = 0;
+    // A message whose text is one sentence for the user, with the technical text (the engine's
+    // own words, the statement it refused) kept under "Szczegóły", shown only on request.
+    virtual void messageWithDetails(
+        QWidget* parent, const QString& text, const QString& details, MessageIcon icon)
+        = 0;
     // A question with the given buttons; returns the one pressed (closing the box counts as the
     // last button given, usually No or Cancel).
     virtual DialogButton ask(QWidget* parent, const QString& text,

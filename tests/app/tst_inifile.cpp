@@ -10,6 +10,8 @@
 
 #include <climits>
 
+#include <sys/stat.h>
+
 using namespace kolvar;
 
 namespace {
@@ -191,6 +193,43 @@ private slots:
     {
         QTemporaryDir dir;
         QVERIFY(!IniFile::load(dir.filePath("kolvar.ini")));
+    }
+
+    void readsOnlyARegularFileOfSettingsSize_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<QString>("reason");
+        const QString notAFile = "nie jest plikiem ustawień, lecz folderem lub urządzeniem";
+        QTest::newRow("a folder") << "folder" << notAFile;
+        QTest::newRow("a FIFO nobody writes to") << "fifo" << notAFile;
+        QTest::newRow("a link to /dev/zero") << "zero" << notAFile;
+        QTest::newRow("a file of 5 MB")
+            << "large"
+            << "ma ponad 4 MB, a plik ustawień programu Kolvar mieści się w kilku kilobajtach";
+    }
+    void readsOnlyARegularFileOfSettingsSize()
+    {
+        QFETCH(QString, kind);
+        QFETCH(QString, reason);
+        QTemporaryDir dir;
+        const QString path = dir.filePath("kolvar.ini");
+        if (kind == "folder") {
+            QVERIFY(QDir(dir.path()).mkdir("kolvar.ini"));
+        } else if (kind == "fifo") {
+            QCOMPARE(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+        } else if (kind == "zero") {
+            QVERIFY(QFile::link("/dev/zero", path));
+        } else {
+            QFile f(path);
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            QVERIFY(f.resize(5 * 1024 * 1024));
+        }
+        try {
+            (void)IniFile::load(path);
+            QFAIL("the settings were read");
+        } catch (const IniFileError& e) {
+            QCOMPARE(e.message(), "Nie mogę odczytać pliku ustawień " + path + ": " + reason + '.');
+        }
     }
 
     void failedSaveThrowsAndLeavesNoFile()
@@ -391,6 +430,10 @@ private slots:
             << "nie jest plikiem ustawień programu Kolvar (nie ma w nim żadnej z jego sekcji) i "
                "został pozostawiony bez zmian";
         QTest::newRow("an empty file") << "file" << QByteArray() << QString();
+        QTest::newRow("a file of 5 MB")
+            << "large" << QByteArray()
+            << "ma ponad 4 MB, a plik ustawień programu Kolvar mieści się w kilku kilobajtach i "
+               "został pozostawiony bez zmian";
         QTest::newRow("blank lines only") << "file" << QByteArray("\r\n\r\n") << QString();
         QTest::newRow("one of our sections among others")
             << "file" << QByteArray("[Inny]\r\na=1\r\n[kolumny]\r\nTermin=5\r\n") << QString();
@@ -408,6 +451,10 @@ private slots:
             QVERIFY(QFile::link(other, ini));
         } else if (kind == "folder") {
             QVERIFY(QDir(dir.path()).mkdir("kolvar.ini"));
+        } else if (kind == "large") {
+            QFile f(ini);
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            QVERIFY(f.resize(5 * 1024 * 1024));
         } else {
             writeBytes(ini, bytes);
         }
@@ -425,6 +472,8 @@ private slots:
             QCOMPARE(fileBytes(other), bytes);
         if (kind == "file" && !refusal.isEmpty())
             QCOMPARE(fileBytes(ini), bytes);
+        if (kind == "large")
+            QCOMPARE(fileBytes(ini), QByteArray(5 * 1024 * 1024, '\0'));
     }
 };
 

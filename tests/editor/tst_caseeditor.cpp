@@ -16,6 +16,7 @@
 #include <QPushButton>
 #include <QTest>
 #include <QToolButton>
+#include <QToolTip>
 
 #include <functional>
 #include <memory>
@@ -708,6 +709,8 @@ private slots:
             target = combo->lineEdit();
         QTest::keyClicks(target, QString(limit + 5, QLatin1Char('k')));
         QCOMPARE(m_form->fieldText(field), QString(limit, QLatin1Char('k')));
+        // The key refused is said, not swallowed.
+        QCOMPARE(QToolTip::text(), QString("To pole mieści najwyżej %1 znaków.").arg(limit));
 
         // Room made by deleting a selection is room to type again.
         auto* edit = qobject_cast<QLineEdit*>(target);
@@ -740,6 +743,52 @@ private slots:
         QCOMPARE(m_form->fieldText(EditorField::Nadawca), stored);
         QTest::keyClick(edit, Qt::Key_Backspace);
         QCOMPARE(m_form->fieldText(EditorField::Nadawca), stored.chopped(1));
+    }
+
+    // A line edit holds 32,767 characters and cuts the rest of what it is given: a longer
+    // stored text is shown read-only, kept whole, and typing into it is answered with why.
+    void textLongerThanALineEditHoldsIsKeptWholeAndReadOnly_data()
+    {
+        QTest::addColumn<EditorField>("field");
+        QTest::addColumn<QString>("control");
+        QTest::newRow("date") << EditorField::Termin << "dateEdit";
+        QTest::newRow("sender") << EditorField::Nadawca << "senderEdit";
+        QTest::newRow("subject") << EditorField::Dotyczy << "subjectEdit";
+        QTest::newRow("mode of settling") << EditorField::Tryb << "settlementCombo";
+        QTest::newRow("mode of reply") << EditorField::Odpowiedz << "replyModeEdit";
+    }
+    void textLongerThanALineEditHoldsIsKeptWholeAndReadOnly()
+    {
+        QFETCH(EditorField, field);
+        QFETCH(QString, control);
+        makeForm();
+        QWidget* target = child<QWidget>(control);
+        if (auto* combo = qobject_cast<QComboBox*>(target))
+            target = combo->lineEdit();
+        auto* edit = qobject_cast<QLineEdit*>(target);
+        const QString stored = QString(40000, u'ż') + QStringLiteral("koniec");
+        m_form->setFieldText(field, stored);
+        QCOMPARE(m_form->fieldText(field), stored);
+        QVERIFY(edit->isReadOnly());
+        m_form->markShown();
+        const QLocale polish(QLocale::Polish, QLocale::Poland);
+        const QString note = QString("Tekst jest dłuższy, niż to pole może pokazać; zmień go w "
+                                     "programie, który go zapisał. Pole pokazuje %1 z %2 znaków i "
+                                     "zapis sprawy pozostawi ten tekst w całości.")
+                                 .arg(polish.toString(32767), polish.toString(40006));
+        QCOMPARE(edit->toolTip(), note);
+        edit->end(false);
+        QTest::keyClick(edit, Qt::Key_Backspace);
+        QTest::keyClick(edit, Qt::Key_X);
+        QCOMPARE(m_form->fieldText(field), stored);
+        QVERIFY(!m_form->fieldChanged(field));
+        QCOMPARE(QToolTip::text(), note);
+
+        // The next case's text is the user's to edit again.
+        m_form->setFieldText(field, QStringLiteral("krótki"));
+        QVERIFY(!edit->isReadOnly());
+        QCOMPARE(edit->toolTip(), QString());
+        QCOMPARE(m_form->fieldText(field), QStringLiteral("krótki"));
     }
 
     void shownTextsReadFromTheirFirstLetter()

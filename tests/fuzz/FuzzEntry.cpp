@@ -1,6 +1,8 @@
 #include "FuzzEntry.h"
 
+#include "CaseRowView.h"
 #include "IniFile.h"
+#include "PgConnection.h"
 #include "RtfReader.h"
 #include "SettingsFile.h"
 
@@ -41,6 +43,49 @@ void readSettings(QByteArrayView bytes)
         || !within(again.editFontSize, 6, 72) || !within(again.rowHeight, 1, 1080)
         || !within(again.dotyczyWidth, 0, 1920) || !again.mainBounds.intersects(screens.front()))
         std::abort();
+}
+
+void readCopyLine(QByteArrayView bytes)
+{
+    storage::CaseRowView row;
+    if (!row.setCopyLine(bytes))
+        return;
+    (void)row.CellInt64(0);
+    qsizetype held = 0;
+    for (int col = 0; col < storage::CaseRowView::Columns; ++col) {
+        if (!row.CellIsNull(col))
+            held += row.CellBytes(col).size();
+    }
+    if (held > bytes.size())
+        std::abort();
+}
+
+void roundTripCopyLine(QByteArrayView bytes)
+{
+    constexpr int Texts = storage::CaseRowView::Columns - 1;
+    const QList<QByteArray> pieces = bytes.toByteArray().split('\x01');
+    QByteArray line = "42";
+    for (int col = 0; col < Texts; ++col) {
+        line += '\t';
+        if (col < pieces.size())
+            line += storage::copyEscaped(storage::cp1250ToServer(pieces[col]));
+        else
+            line += "\\N";
+    }
+    line += '\n';
+    storage::CaseRowView row;
+    if (!row.setCopyLine(line) || row.CellInt64(0) != 42)
+        std::abort();
+    for (int col = 0; col < Texts; ++col) {
+        if (col >= pieces.size()) {
+            if (!row.CellIsNull(col + 1))
+                std::abort();
+            continue;
+        }
+        const QByteArray expected = storage::serverToCp1250(storage::cp1250ToServer(pieces[col]));
+        if (row.CellIsNull(col + 1) || row.CellBytes(col + 1) != expected)
+            std::abort();
+    }
 }
 
 } // namespace kolvar::fuzz

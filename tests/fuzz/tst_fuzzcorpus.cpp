@@ -51,6 +51,18 @@ private slots:
         ini("NUL bytes and lone carriage returns",
             QByteArray("[Plik\0]\rNazwa=a\0b\r\r\n=\n[\n]\n", 27));
         ini("100,000 empty sections", QByteArray("[]\n").repeated(100000));
+
+        const auto copy = [](const char* name, const QByteArray& line) {
+            QTest::newRow(name) << "copyline" << line;
+        };
+        copy("a row of the eight columns", "7\ta\\tb\t\\N\tż\t\t\t\t\\N\n");
+        copy("a backslash ending the line", "7\ta\tb\tc\td\te\tf\tg\\");
+        copy("a backslash ending a field", "7\ta\\\tb\tc\td\te\tf\tg\n");
+        copy("a character cut off", "7\t\xC5\t\xE2\x82\t\xF0\x9F\x98\tx\tx\tx\tx");
+        copy("an ID beyond 64 bits", "99999999999999999999\ta\tb\tc\td\te\tf\tg");
+        copy("nine columns", "1\t2\t3\t4\t5\t6\t7\t8\t9");
+        copy("seven texts with every escaped byte",
+            QByteArray("\\\t\n\r\0\x01\xB9\x01\x01\\N\x01\x81\x98\x01\x01", 16));
     }
     void hostileFileIsReadWithoutHarm()
     {
@@ -62,10 +74,14 @@ private slots:
             if (seed.open(QIODevice::WriteOnly))
                 seed.write(bytes);
         }
-        if (target == QLatin1String("hints"))
+        if (target == QLatin1String("hints")) {
             kolvar::fuzz::readHints(bytes);
-        else
+        } else if (target == QLatin1String("copyline")) {
+            kolvar::fuzz::readCopyLine(bytes);
+            kolvar::fuzz::roundTripCopyLine(bytes);
+        } else {
             kolvar::fuzz::readSettings(bytes);
+        }
     }
 };
 

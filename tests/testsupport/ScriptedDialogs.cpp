@@ -41,6 +41,16 @@ void ScriptedDialogs::message(QWidget*, const QString& text, MessageIcon icon)
         onShow(shown.last());
 }
 
+void ScriptedDialogs::messageWithDetails(
+    QWidget*, const QString& text, const QString& details, MessageIcon icon)
+{
+    Shown message { Shown::Message, text, icon, { DialogButton::Ok }, {} };
+    message.details = details;
+    shown.append(message);
+    if (onShow)
+        onShow(shown.last());
+}
+
 DialogButton ScriptedDialogs::ask(
     QWidget*, const QString& text, const QList<DialogButton>& buttons, MessageIcon icon)
 {

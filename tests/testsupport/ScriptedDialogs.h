@@ -43,6 +43,7 @@ public:
         bool pageRange = false;
         int fromPage = 0;
         int toPage = 0;
+        QString details {}; // a message's technical text under "Szczegóły"
         kolvar::PrinterSetup setup {}; // what the printer set-up started with
     };
 
@@ -75,6 +76,8 @@ public:
     void clear() { shown.clear(); }
 
     void message(QWidget* parent, const QString& text, MessageIcon icon) override;
+    void messageWithDetails(
+        QWidget* parent, const QString& text, const QString& details, MessageIcon icon) override;
     DialogButton ask(QWidget* parent, const QString& text, const QList<DialogButton>& buttons,
         MessageIcon icon) override;
     std::optional<QString> openFile(QWidget* parent, const FileDialogRequest& request) override;
