@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QMainWindow>
 #include <QMenuBar>
+#include <QTimer>
 
 int main(int argc, char* argv[])
 {
@@ -15,5 +16,11 @@ int main(int argc, char* argv[])
     QMainWindow window;
     window.menuBar()->addMenu(QStringLiteral("&Baza"))->addAction(QStringLiteral("Nowa Baza"));
     kolvar::bench::showAndWaitForFirstFrame(window);
+    // KOLVAR_BENCH_LINGER=MS keeps it up that long after, for kolvar-window to see it rest and
+    // time the same start from outside.
+    if (const int linger = qEnvironmentVariableIntValue("KOLVAR_BENCH_LINGER"); linger > 0) {
+        QTimer::singleShot(linger, &app, &QApplication::quit);
+        return app.exec();
+    }
     return 0;
 }

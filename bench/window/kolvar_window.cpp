@@ -161,6 +161,9 @@ public:
         double mappedAt = 0;
         int width = 0;
         int height = 0;
+        // Menus, tool tips and drop-down lists bypass the window manager; a main window or a
+        // box never does.
+        bool popup = false;
     };
 
     struct Drawn
@@ -263,14 +266,19 @@ public:
 
     [[nodiscard]] const std::map<Window, Top>& tops() const { return m_tops; }
 
-    // The program's first large window mapped: its main window.
+    // The program's main window: its first window mapped that is no pop-up, however small.
     [[nodiscard]] Window mainWindow(double since) const
     {
+        Window first = None;
+        double firstAt = 0;
         for (const auto& [window, top] : m_tops) {
-            if (top.mapped && top.mappedAt >= since && top.width >= 200 && top.height >= 200)
-                return window;
+            if (top.mapped && top.mappedAt >= since && !top.popup
+                && (first == None || top.mappedAt < firstAt)) {
+                first = window;
+                firstAt = top.mappedAt;
+            }
         }
-        return None;
+        return first;
     }
 
 private:
@@ -302,6 +310,7 @@ private:
                 Top& top = m_tops[e.xcreatewindow.window];
                 top.width = e.xcreatewindow.width;
                 top.height = e.xcreatewindow.height;
+                top.popup = e.xcreatewindow.override_redirect;
                 XFlush(m_display);
             } else if (e.type == ConfigureNotify && m_tops.count(e.xconfigure.window)) {
                 Top& top = m_tops[e.xconfigure.window];
@@ -314,7 +323,7 @@ private:
                 // A desktop's window manager gives a new main window the keyboard as it maps it;
                 // with none, the program makes itself active only about half a second later and
                 // repaints its list then, a drawing no user of a desktop waits for.
-                if (!m_focusGiven && top.width >= 200 && top.height >= 200) {
+                if (!m_focusGiven && !top.popup) {
                     m_focusGiven = true;
                     focus(e.xmap.window);
                 }

@@ -50,7 +50,8 @@ int freePort()
 
 } // namespace
 
-PgTestServer::PgTestServer()
+PgTestServer::PgTestServer(const QStringList& settings)
+    : m_settings(settings)
 {
     m_bin = serverPrograms();
     m_asRoot = ::geteuid() == 0;
@@ -168,8 +169,11 @@ void PgTestServer::start()
                 m_dir->filePath(QStringLiteral("server.log")), QStringLiteral("-w"),
                 QStringLiteral("-o"),
                 QStringLiteral("-p %1 -k %2 -c listen_addresses=127.0.0.1 -c fsync=off")
-                    .arg(m_port)
-                    .arg(m_dir->path()),
+                        .arg(m_port)
+                        .arg(m_dir->path())
+                    + (m_settings.isEmpty()
+                            ? QString()
+                            : QStringLiteral(" -c ") + m_settings.join(QStringLiteral(" -c "))),
                 QStringLiteral("start") },
             &output);
         if (!m_running)

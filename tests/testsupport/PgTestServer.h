@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <QTemporaryDir>
 
 #include <memory>
@@ -14,7 +15,8 @@ namespace kolvar::test {
 class PgTestServer
 {
 public:
-    PgTestServer();
+    // settings ("name=value") are the server's own beyond the test's defaults.
+    explicit PgTestServer(const QStringList& settings = {});
     ~PgTestServer();
     PgTestServer(const PgTestServer&) = delete;
     PgTestServer& operator=(const PgTestServer&) = delete;
@@ -59,6 +61,7 @@ private:
 
     std::unique_ptr<QTemporaryDir> m_dir;
     QString m_bin;
+    QStringList m_settings;
     int m_port = 0;
     bool m_asRoot = false;
     bool m_running = false;
