@@ -85,6 +85,17 @@ class TestCustomGrid : public QObject
 private:
     std::unique_ptr<ProbeGrid> m_grid;
 
+    // Presses Left for each L and Right for each R of keys; returns the clicks they made.
+    static int pressArrows(ProbeGrid& grid, const QString& keys)
+    {
+        int clicks = 0;
+        grid.onClick = [&] { ++clicks; };
+        for (const QChar k : keys)
+            QTest::keyClick(&grid, k == u'R' ? Qt::Key_Right : Qt::Key_Left);
+        grid.onClick = nullptr;
+        return clicks;
+    }
+
     ProbeGrid& shownGrid(int cols = 5, int rows = 5)
     {
         m_grid = std::make_unique<ProbeGrid>();
@@ -394,10 +405,7 @@ private slots:
         for (int c = 1; c < 5; ++c)
             grid.setColWidth(c, width);
         grid.setCurrentCell(1, 3);
-        int clicks = 0;
-        grid.onClick = [&] { ++clicks; };
-        for (const QChar k : keys)
-            QTest::keyClick(&grid, k == u'R' ? Qt::Key_Right : Qt::Key_Left);
+        const int clicks = pressArrows(grid, keys);
         QCOMPARE(QPoint(grid.col(), grid.row()), QPoint(col, 3));
         QCOMPARE(grid.leftCol(), leftCol);
         QCOMPARE(grid.selection(), (GridRect { 1, 3, 4, 3 }));
@@ -460,10 +468,7 @@ private slots:
         QCOMPARE(grid.viewport()->width(), 400);
         grid.setCurrentCell(2, 3);
         grid.setLeftCol(scrolledTo);
-        int clicks = 0;
-        grid.onClick = [&] { ++clicks; };
-        for (const QChar k : keys)
-            QTest::keyClick(&grid, k == u'R' ? Qt::Key_Right : Qt::Key_Left);
+        const int clicks = pressArrows(grid, keys);
         QCOMPARE(QPoint(grid.col(), grid.row()), QPoint(col, 3));
         QCOMPARE(grid.leftCol(), leftCol);
         const QRect field = grid.cellRect(col, 3);
