@@ -153,7 +153,7 @@ private slots:
         const QStringList lines = shownText().split(QLatin1Char('\n'));
         QCOMPARE(lines.value(0), QString());
         QCOMPARE(lines.value(1), Headings[0]);
-        QCOMPARE(lines.size(), 246);
+        QCOMPARE(lines.size(), 247);
         int previous = -1;
         for (const QString& heading : Headings) {
             const int at = int(lines.indexOf(heading));
