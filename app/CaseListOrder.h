@@ -1,32 +1,26 @@
 #pragma once
 
 // How the case list orders its rows: the engine's classes of values, the Polish alphabet over
-// the code page's bytes, and the grouping of equal values. Only the case list includes it.
+// the code page's bytes, and the grouping of equal values. Only the case list includes it. What
+// runs for every row or every comparison stays inline here; the sort itself, the collator and
+// the rare paths are in CaseListOrder.cpp, where the sort's comparisons inline as well.
 
-#include "AlphabetCollation.h"
+#include "BlockList.h"
 #include "CaseTable.h"
 #include "Cp1250.h"
 
 #include <QByteArrayView>
 #include <QCollator>
 #include <QHash>
-#include <QLocale>
 
 #include <algorithm>
 #include <array>
 #include <charconv>
 #include <cstdint>
-#include <cstring>
 #include <functional>
-#include <limits>
-#include <numeric>
 #include <optional>
-#include <span>
 #include <string_view>
-#include <system_error>
-#include <thread>
 #include <unordered_map>
-#include <unordered_set>
 #include <vector>
 
 namespace kolvar::listorder {
@@ -158,128 +152,26 @@ public:
     // marks, and the Polish alphabet no letter of two characters, so what follows cannot undo a
     // difference.
     [[nodiscard]] std::optional<int> compareBeginnings(
-        QByteArrayView a, bool aWhole, QByteArrayView b, bool bWhole) const
-    {
-        const Weights& weights = this->weights();
-        const auto letterAt = [&weights](QByteArrayView text, qsizetype i) {
-            return weights[std::uint8_t(text[i])][0] != 0;
-        };
-        const qsizetype common = std::min(a.size(), b.size());
-        for (qsizetype i = 0; i < common; ++i) {
-            const std::uint8_t x = weights[std::uint8_t(a[i])][0];
-            const std::uint8_t y = weights[std::uint8_t(b[i])][0];
-            if (x == 0 || y == 0)
-                return std::nullopt;
-            if (x != y)
-                return x < y ? -1 : 1;
-        }
-        if (a.size() == common && aWhole && b.size() > common && letterAt(b, common))
-            return -1;
-        if (b.size() == common && bWhole && a.size() > common && letterAt(a, common))
-            return 1;
-        return std::nullopt;
-    }
+        QByteArrayView a, bool aWhole, QByteArrayView b, bool bWhole) const;
 
-    [[nodiscard]] int compare(QByteArrayView a, QByteArrayView b) const
-    {
-        if (known(a) && known(b))
-            return compareKnown(a, b);
-        return compareByCollator(a, b);
-    }
-
-    [[nodiscard]] int compareByCollator(QByteArrayView a, QByteArrayView b) const
-    {
-        return sign(m_collator.compare(storage::fromCp1250(a), storage::fromCp1250(b)));
-    }
+    [[nodiscard]] int compare(QByteArrayView a, QByteArrayView b) const;
+    [[nodiscard]] int compareByCollator(QByteArrayView a, QByteArrayView b) const;
 
 private:
     // First-, second- and third-level weight of each byte; 0 outside the alphabet.
     using Weights = std::array<std::array<std::uint8_t, 3>, 256>;
 
-    PolishCollation()
-        : m_collator(QLocale(QLocale::Polish, QLocale::Poland))
-    {
-        m_collator.setCaseSensitivity(Qt::CaseSensitive);
-    }
+    PolishCollation();
 
+    // Derived once, on first use; read on every comparison.
     static const Weights& weights()
     {
-        static const Weights derived = [] {
-            Weights weights {};
-            const grid::AlphabetCollation table(QLocale(QLocale::Polish, QLocale::Poland));
-            for (int b = 0; b < 256; ++b) {
-                const char byte = char(b);
-                const QString text = storage::fromCp1250(QByteArrayView(&byte, 1));
-                if (text.size() != 1)
-                    continue;
-                const grid::AlphabetCollation::Weights& w = table.weightsOf(text.front());
-                weights[std::size_t(b)] = { w.primary, w.secondary, w.tertiary };
-            }
-            return weights;
-        }();
+        static const Weights derived = deriveWeights();
         return derived;
     }
+    static Weights deriveWeights();
 
     QCollator m_collator;
-};
-
-// A list that grows a block at a time. A vector that doubles holds its old and its new copy at
-// once, which at the end of a long load is a third of the memory the order takes at its peak.
-// Room reserved before the first item is one block of that size, so a list whose length is
-// known is one array as before.
-template <typename T> class BlockList
-{
-public:
-    void reserve(std::size_t items)
-    {
-        if (m_first.empty() && m_blocks.empty())
-            m_first.reserve(items);
-    }
-
-    void push_back(const T& item)
-    {
-        if (m_blocks.empty() && m_first.size() < m_first.capacity()) {
-            m_first.push_back(item);
-        } else {
-            if (m_blocks.empty() || m_blocks.back().size() == BlockItems) {
-                m_blocks.emplace_back();
-                m_blocks.back().reserve(BlockItems);
-            }
-            m_blocks.back().push_back(item);
-        }
-        ++m_size;
-    }
-
-    [[nodiscard]] std::size_t size() const { return m_size; }
-    T& operator[](std::size_t i)
-    {
-        if (i < m_first.size())
-            return m_first[i];
-        i -= m_first.size();
-        return m_blocks[i / BlockItems][i % BlockItems];
-    }
-    const T& operator[](std::size_t i) const { return const_cast<BlockList&>(*this)[i]; }
-
-    // The items as one array, each block given back as soon as it is copied.
-    [[nodiscard]] std::vector<T> take()
-    {
-        std::vector<T> all = std::move(m_first);
-        if (!m_blocks.empty()) {
-            all.reserve(m_size);
-            for (std::vector<T>& block : m_blocks) {
-                all.insert(all.end(), block.begin(), block.end());
-                std::vector<T>().swap(block);
-            }
-        }
-        *this = {};
-        return all;
-    }
-
-private:
-    static constexpr std::size_t BlockItems = std::size_t(1) << 14;
-    std::vector<T> m_first;
-    std::vector<std::vector<T>> m_blocks;
-    std::size_t m_size = 0;
 };
 
 // The order of the rows added: sources[i] is the row (numbered from 0 as added) shown at place i.
@@ -378,11 +270,7 @@ private:
     };
 
     // Two cut texts equal in their beginnings may still differ: never one group.
-    std::uint32_t cutGroup(QByteArrayView text, int rank)
-    {
-        m_cutRows.emplace(std::uint32_t(m_groups.size()), CutRow { std::uint32_t(m_rows), 0 });
-        return newGroup(text, rank, 0, true);
-    }
+    std::uint32_t cutGroup(QByteArrayView text, int rank);
 
     std::uint32_t groupOf(QByteArrayView text, int rank)
     {
@@ -434,12 +322,7 @@ private:
     static constexpr std::size_t TableFrom = 256;
     static constexpr qsizetype LongText = qsizetype(64) * 1024;
 
-    void useTable()
-    {
-        m_tabled = true;
-        for (std::size_t g = 0; g < m_groups.size(); ++g)
-            tabulate(g);
-    }
+    void useTable();
 
     // Whether the table knows the text of group g, and its first key, best taken while the text
     // is at hand: later it lies anywhere in memory.
@@ -458,19 +341,7 @@ private:
         return (std::uint64_t(hash) >> 32 << 32) | std::uint64_t(group + 1);
     }
 
-    void grow()
-    {
-        m_slots.assign(std::max<std::size_t>(64, 2 * m_slots.size()), 0);
-        const std::size_t mask = m_slots.size() - 1;
-        for (std::size_t g = 0; g < m_groups.size(); ++g) {
-            if (m_groups[g].cut)
-                continue;
-            std::size_t slot = m_groups[g].hash & mask;
-            while (m_slots[slot] != 0)
-                slot = (slot + 1) & mask;
-            m_slots[slot] = slotOf(m_groups[g].hash, g);
-        }
-    }
+    void grow();
 
     // Eight first-level weights of a text from some depth on, the text and its group. The text
     // stands beside its key so that going deeper reads only the text, which the next few items
@@ -502,169 +373,35 @@ private:
     }
 
     // The key order, word by word: std::array's own goes through a three-way comparison.
-    static bool keyLess(const Key& a, const Key& b)
-    {
-        for (std::size_t w = 0; w < a.size(); ++w) {
-            if (a[w] != b[w])
-                return a[w] < b[w];
-        }
-        return false;
-    }
+    static bool keyLess(const Key& a, const Key& b);
 
     static QByteArrayView textOf(const Keyed& keyed) { return { keyed.text, keyed.length }; }
 
     // Whether the value of a comes before the value of b.
-    [[nodiscard]] bool before(const Keyed& a, const Keyed& b) const
-    {
-        const PolishCollation& collation = PolishCollation::instance();
-        const Group& x = m_groups[a.group];
-        const Group& y = m_groups[b.group];
-        const QByteArrayView xText = textOf(a);
-        const QByteArrayView yText = textOf(b);
-        if (x.cut || y.cut)
-            return compareCut(a.group, xText, b.group, yText) < 0;
-        // The table agrees with the collator on every text it knows, so the two mix into one
-        // consistent order; a text outside it costs a collator call, others a look-up.
-        // Rows kept apart meet their own value again, which the bytes tell at once.
-        int r = 0;
-        if (xText != yText) {
-            r = x.known && y.known ? collation.compareKnown(xText, yText)
-                                   : collation.compareByCollator(xText, yText);
-        }
-        if (r == 0)
-            r = x.rank != y.rank ? (x.rank < y.rank ? -1 : 1) : compareBytes(xText, yText);
-        if (r == 0 && m_apart)
-            return x.hash < y.hash;
-        return r < 0;
-    }
+    [[nodiscard]] bool before(const Keyed& a, const Keyed& b) const;
 
     // Where the beginnings leave the order open, the whole texts decide, as a load of whole texts
     // would: alphabet, class, bytes, then the sequence.
     [[nodiscard]] int compareCut(
-        std::uint32_t a, QByteArrayView xText, std::uint32_t b, QByteArrayView yText) const
-    {
-        const Group& x = m_groups[a];
-        const Group& y = m_groups[b];
-        const CutRow xCut = x.cut ? m_cutRows.at(a) : CutRow {};
-        const CutRow yCut = y.cut ? m_cutRows.at(b) : CutRow {};
-        const PolishCollation& collation = PolishCollation::instance();
-        if (const std::optional<int> r = collation.compareBeginnings(xText, !x.cut, yText, !y.cut))
-            return *r;
-        const QByteArray xWhole = x.cut ? m_whole(int(xCut.row)) : QByteArray();
-        const QByteArray yWhole = y.cut ? m_whole(int(yCut.row)) : QByteArray();
-        const QByteArrayView xs = x.cut ? QByteArrayView(xWhole) : xText;
-        const QByteArrayView ys = y.cut ? QByteArrayView(yWhole) : yText;
-        int r = collation.compare(xs, ys);
-        if (r == 0)
-            r = x.rank != y.rank ? (x.rank < y.rank ? -1 : 1) : compareBytes(xs, ys);
-        if (r == 0)
-            r = xCut.tie < yCut.tie ? -1 : xCut.tie > yCut.tie ? 1 : 0;
-        return r;
-    }
+        std::uint32_t a, QByteArrayView xText, std::uint32_t b, QByteArrayView yText) const;
 
-    static void fetchAhead(const Keyed& keyed, qsizetype depth)
-    {
-        if (keyed.length > depth) {
-            __builtin_prefetch(keyed.text + depth);
-            __builtin_prefetch(
-                keyed.text + std::min<qsizetype>(keyed.length, depth + KeyedChars) - 1);
-        }
-    }
+    static void fetchAhead(const Keyed& keyed, qsizetype depth);
 
     // Sorts texts equal in their first depth characters' first-level weights by the next ones,
     // and so on: a comparison sort of a million distinct subjects would read two texts scattered
     // over the register's memory at every step, this reads each text once a level.
     void refine(std::vector<Keyed>::iterator first, std::vector<Keyed>::iterator last,
-        qsizetype depth) const
-    {
-        std::sort(
-            first, last, [](const Keyed& a, const Keyed& b) { return keyLess(a.key, b.key); });
-        while (first != last) {
-            auto run = first + 1;
-            while (run != last && run->key == first->key)
-                ++run;
-            if (run - first > 1) {
-                if (first->length < depth + KeyedChars) {
-                    // Equal at the first level to the end: the other levels decide.
-                    std::sort(first, run,
-                        [this](const Keyed& a, const Keyed& b) { return before(a, b); });
-                } else {
-                    const qsizetype deeper = depth + KeyedChars;
-                    for (auto it = first; it != run; ++it) {
-                        if (run - it > FetchAhead)
-                            fetchAhead(*(it + FetchAhead), deeper);
-                        keyAt(*it, deeper);
-                    }
-                    refine(first, run, depth + KeyedChars);
-                }
-            }
-            first = run;
-        }
-    }
+        qsizetype depth) const;
 
     // A long list is split at a value near its middle and the halves ordered on two threads:
     // the rows of one value never straddle the split, so the halves never meet. Only texts the
     // table knows come here, so no collator is shared between the threads.
-    void refineInHalves(std::vector<Keyed>::iterator first, std::vector<Keyed>::iterator last) const
-    {
-        constexpr std::ptrdiff_t Split = 200000;
-        constexpr std::ptrdiff_t Samples = 1024;
-        if (last - first < Split) {
-            refine(first, last, 0);
-            return;
-        }
-        std::vector<Key> sample(static_cast<std::size_t>(Samples));
-        for (std::ptrdiff_t i = 0; i < Samples; ++i)
-            sample[std::size_t(i)] = (first + (last - first) * i / Samples)->key;
-        std::nth_element(sample.begin(), sample.begin() + Samples / 2, sample.end());
-        const Key pivot = sample[std::size_t(Samples / 2)];
-        const auto middle = std::partition(
-            first, last, [&pivot](const Keyed& k) { return keyLess(k.key, pivot); });
-        try {
-            std::thread lower([&] { refine(first, middle, 0); });
-            refine(middle, last, 0);
-            lower.join();
-        } catch (const std::system_error&) {
-            // No thread to be had: one does both.
-            refine(first, middle, 0);
-            refine(middle, last, 0);
-        }
-    }
+    void refineInHalves(
+        std::vector<Keyed>::iterator first, std::vector<Keyed>::iterator last) const;
 
     // Each group's first place in the list. The places take the room of the groups' row counts,
     // so that nothing beside the keys is held while they are sorted.
-    [[nodiscard]] std::vector<std::uint32_t> firstPlaces()
-    {
-        std::uint32_t next = 0;
-        const auto placeGroup = [this, &next](std::uint32_t g) {
-            const std::uint32_t rows = m_groups[g].rows;
-            m_groups[g].rows = next;
-            next += rows;
-        };
-        bool allKnown = m_tabled;
-        for (std::size_t g = 0; allKnown && g < m_groups.size(); ++g)
-            allKnown = m_groups[g].known;
-        if (allKnown) {
-            std::vector<Keyed> keyed = m_keyed.take();
-            refineInHalves(keyed.begin(), keyed.end());
-            for (const Keyed& k : keyed)
-                placeGroup(k.group);
-        } else {
-            // The items still stand in the order of their groups.
-            std::vector<std::uint32_t> sorted(m_groups.size());
-            std::iota(sorted.begin(), sorted.end(), 0);
-            std::sort(sorted.begin(), sorted.end(), [this](std::uint32_t a, std::uint32_t b) {
-                return before(m_keyed[a], m_keyed[b]);
-            });
-            m_keyed = {};
-            for (const std::uint32_t g : sorted)
-                placeGroup(g);
-        }
-        std::vector<std::uint32_t> place(m_groups.size());
-        for (std::size_t g = 0; g < m_groups.size(); ++g)
-            place[g] = m_groups[g].rows;
-        return place;
-    }
+    [[nodiscard]] std::vector<std::uint32_t> firstPlaces();
 
     bool m_tabled = false;
     bool m_apart = false;

@@ -2,6 +2,7 @@
 
 #include "CalendarWindow.h"
 #include "CaseEditor.h"
+#include "CommandLine.h"
 #include "FindDialog.h"
 #include "HintsWindow.h"
 #include "MainWindow.h"
@@ -158,9 +159,12 @@ void prepareApplication(QApplication& app)
 
 int runProgram(QApplication& app)
 {
+    // The toolkit has taken its own options by now; another option is no register to open.
+    const QStringList arguments = QCoreApplication::arguments();
+    if (const auto refusal = refuseUnknownOption(arguments))
+        return deliver(*refusal);
     prepareApplication(app);
     const SettingsFile::Folders where = programFolders();
-    const QStringList arguments = QCoreApplication::arguments();
     // A server register is named by its connection URI, which is no path.
     const QString named = arguments.size() > 1 ? arguments.at(1) : QString();
     const QString startRegister = named.isEmpty() ? exampleRegisterForFirstStart(where.work)

@@ -83,7 +83,7 @@ void prepareApplication(QApplication& app);
 
 // Sets the title and icon, creates the windows and runs the message loop until the main window
 // closes. The one optional argument is the path of a register to open, as a file manager passes
-// it.
+// it, or a server register's address; an option the program does not know ends it with code 2.
 int runProgram(QApplication& app);
 
 } // namespace kolvar

@@ -424,15 +424,29 @@ void CustomGrid::keyDown(int& key, Qt::KeyboardModifiers mods)
         if (!rowSelect)
             break;
         // A row is one whole case: Left and Right go from field to field of it, so that a screen
-        // reader hears each under its column's title. The row stays the same, so nothing is
-        // clicked, and the view scrolls only when a field's start is out of sight: columns in
-        // view are never scrolled away.
-        if (c == d->current.x() || !moveCurrent(c, r, true, false))
+        // reader hears each under its column's title, and nothing is clicked, for the row stays.
+        // A long text cut off at the view's edge would stay out of sight, though: while the
+        // current field runs past the edge, and on the last (first) field, the key scrolls the
+        // view one column instead and the field stays current. A field's own start is never
+        // scrolled away; columns in view are scrolled away only for that.
+        const int here = d->current.x();
+        const int width = viewport()->width();
+        const auto start = d->cols.start(here, d->leftCol, width);
+        const bool runsPast = step > 0
+            ? here > d->leftCol && (!start || *start + d->cols.size(here) > width)
+            : here < d->leftCol;
+        if (runsPast || c == here) {
+            const int left = d->leftCol;
+            setLeftCol(stepShown(d->cols, left, step));
+            if (d->leftCol != left || c == here)
+                return;
+        }
+        if (!moveCurrent(c, r, true, false))
             return;
         if (c < d->leftCol)
             setLeftCol(c);
-        else if (cellRect(c, r).isEmpty())
-            setLeftCol(d->cols.firstShowingAtEnd(c, viewport()->width()));
+        else if (!d->cols.start(c, d->leftCol, width))
+            setLeftCol(d->cols.firstShowingAtEnd(c, width));
         return;
     }
     case Qt::Key_PageUp:

@@ -132,6 +132,10 @@ int GridAxis::firstShowingAtEnd(int last, int length) const
 {
     const int room = length - fixedExtent();
     last = std::clamp(last, m_fixed, count() - 1);
+    // Hidden indexes at the end take no room; counting from one of them would let a last shown
+    // cell wider than the room scroll away, leaving an empty view.
+    while (last > m_fixed && size(last) == 0)
+        --last;
     // The line after the last shown cell may be cut off; the cell itself may not.
     int used = size(last);
     int first = last;

@@ -13,13 +13,26 @@ id=org.kolvar.Kolvar
 
 cmake --install "$build" --prefix "$prefix" >/dev/null
 expected=(bin/kolvar "share/applications/$id.desktop" "share/metainfo/$id.metainfo.xml"
-  "share/icons/hicolor/scalable/apps/$id.svg" share/kolvar/przyklad.db share/kolvar/Ruvarez.rtf)
+  "share/icons/hicolor/scalable/apps/$id.svg" share/kolvar/przyklad.db share/kolvar/Ruvarez.rtf
+  share/man/man1/kolvar.1.gz share/doc/kolvar/copyright share/doc/kolvar/README.md)
 for size in 16 22 24 32 48 64 128 256; do
   expected+=("share/icons/hicolor/${size}x${size}/apps/$id.png")
 done
 for f in "${expected[@]}"; do
   [ -f "$prefix/$f" ] || { echo "not installed: $f"; exit 1; }
 done
+
+# What an administrator reads first: the manual page's name line as whatis and apropos index
+# it, a copyright file in Debian's format, and the version, which needs no display.
+if command -v lexgrog >/dev/null; then
+  lexgrog "$prefix/share/man/man1/kolvar.1.gz" | grep -q 'kolvar - rejestr spraw' ||
+    { echo "the manual page has no name line"; exit 1; }
+fi
+head -1 "$prefix/share/doc/kolvar/copyright" |
+  grep -qx 'Format: https://www.debian.org/doc/packaging-manuals/copyright-format/1.0/' ||
+  { echo "the copyright file is not in Debian's format"; exit 1; }
+version=$(QT_QPA_PLATFORM=brak-ekranu "$prefix/bin/kolvar" --version)
+[[ $version =~ ^Kolvar\ [0-9]+\.[0-9]+ ]] || { echo "kolvar --version said: $version"; exit 1; }
 
 chmod -R a-w "$prefix"
 before=$(cd "$prefix" && find . -print0 | sort -z | xargs -0 ls -ld --time-style=+%s.%N)

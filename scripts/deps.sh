@@ -13,10 +13,11 @@ kolvar_packages=(
 # What test.sh needs on top: a virtual X server, a session bus, the accessibility bus and its
 # Python bindings for the screen-reader tests, a PostgreSQL server the server-register tests
 # start privately, for the test that runs Orca: Orca, its speech server, a window manager and
-# a way to press keys, and Python itself, whose csv module reads back the exported files.
+# a way to press keys, Python itself, whose csv module reads back the exported files, and groff
+# and man-db, which read the manual page as man shows it.
 kolvar_test_packages=(
   xvfb xauth dbus at-spi2-core python3-pyatspi postgresql
-  orca speech-dispatcher openbox xdotool python3
+  orca speech-dispatcher openbox xdotool python3 groff-base man-db
   libx11-dev libxtst-dev libxdamage-dev
 )
 

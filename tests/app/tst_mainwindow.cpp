@@ -12,6 +12,9 @@
 #include <QFontMetrics>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QTextEdit>
 #include <QtTest>
 
 using namespace kolvar;
@@ -329,6 +332,50 @@ private slots:
         f.mainWindow().showHints();
         QCOMPARE(shownFolder, QFileInfo(f.mainWindow().programFolder() + "/x").absolutePath());
         QVERIFY(QApplication::activeModalWidget() == nullptr);
+    }
+
+    // The guide the hints window shows without a hints file names every command of the main
+    // menu in quotes, followed by its shortcut as the menu shows it: a command added to the menu
+    // without its line in the guide fails here.
+    void builtInGuideDescribesEveryMenuCommandWithItsShortcut()
+    {
+        AppFixture f;
+        f.start();
+        QString guide;
+        QTimer::singleShot(0, [&] {
+            if (auto* help = qobject_cast<HintsWindow*>(QApplication::activeModalWidget())) {
+                guide = help->textView()->toPlainText().simplified();
+                help->close();
+            }
+        });
+        f.mainWindow().showHints();
+        QVERIFY(guide.contains(QStringLiteral("I. Wiadomości wstępne")));
+
+        QStringList missing;
+        const auto lookUp = [&](const QAction* action) {
+            const QString quoted = u'"' + QString(action->text()).remove(u'&') + u'"';
+            const QString key = action->shortcut().toString(QKeySequence::NativeText);
+            bool named = false;
+            // The shortcut stands after the caption, before the next quoted name.
+            for (qsizetype at = guide.indexOf(quoted); at >= 0 && !named;
+                 at = guide.indexOf(quoted, at + 1)) {
+                const qsizetype from = at + quoted.size();
+                const qsizetype to = guide.indexOf(u'"', from);
+                named = key.isEmpty() || guide.mid(from, to < 0 ? -1 : to - from).contains(key);
+            }
+            if (!named)
+                missing << (key.isEmpty() ? quoted : quoted + u' ' + key);
+        };
+        for (const QAction* top : f.mainWindow().menuBar()->actions()) {
+            lookUp(top);
+            if (const QMenu* menu = top->menu()) {
+                for (const QAction* action : menu->actions()) {
+                    if (!action->isSeparator())
+                        lookUp(action);
+                }
+            }
+        }
+        QVERIFY2(missing.isEmpty(), qPrintable(missing.join(QStringLiteral(", "))));
     }
 
     void showingTheWindowGivesEveryRowTheRememberedHeight()

@@ -85,6 +85,17 @@ class TestCustomGrid : public QObject
 private:
     std::unique_ptr<ProbeGrid> m_grid;
 
+    // Presses Left for each L and Right for each R of keys; returns the clicks they made.
+    static int pressArrows(ProbeGrid& grid, const QString& keys)
+    {
+        int clicks = 0;
+        grid.onClick = [&] { ++clicks; };
+        for (const QChar k : keys)
+            QTest::keyClick(&grid, k == u'R' ? Qt::Key_Right : Qt::Key_Left);
+        grid.onClick = nullptr;
+        return clicks;
+    }
+
     ProbeGrid& shownGrid(int cols = 5, int rows = 5)
     {
         m_grid = std::make_unique<ProbeGrid>();
@@ -368,7 +379,7 @@ private slots:
     }
 
     // In a grid of whole rows Left and Right go from field to field of the current row, clicking
-    // nothing, and scroll only to bring a field's start into sight: columns in view stay.
+    // nothing; a field cut off at the edge is scrolled one column at a time before Right leaves it.
     void rowSelectArrowsGoFromFieldToField_data()
     {
         QTest::addColumn<int>("width");
@@ -379,8 +390,8 @@ private slots:
         QTest::newRow("past the last field nothing moves") << 60 << "RRRRR" << 4 << 1;
         QTest::newRow("back to the first field") << 60 << "RRLLL" << 1 << 1;
         QTest::newRow("a cut-off field is not scrolled") << 170 << "R" << 2 << 1;
-        QTest::newRow("a field out of sight scrolls in") << 170 << "RR" << 3 << 3;
-        QTest::newRow("and back") << 170 << "RRL" << 2 << 2;
+        QTest::newRow("Right on a cut-off field scrolls one column") << 170 << "RR" << 2 << 2;
+        QTest::newRow("and Left goes back a field, scrolling it in") << 170 << "RRL" << 1 << 1;
     }
 
     void rowSelectArrowsGoFromFieldToField()
@@ -394,14 +405,89 @@ private slots:
         for (int c = 1; c < 5; ++c)
             grid.setColWidth(c, width);
         grid.setCurrentCell(1, 3);
-        int clicks = 0;
-        grid.onClick = [&] { ++clicks; };
-        for (const QChar k : keys)
-            QTest::keyClick(&grid, k == u'R' ? Qt::Key_Right : Qt::Key_Left);
+        const int clicks = pressArrows(grid, keys);
         QCOMPARE(QPoint(grid.col(), grid.row()), QPoint(col, 3));
         QCOMPARE(grid.leftCol(), leftCol);
         QCOMPARE(grid.selection(), (GridRect { 1, 3, 4, 3 }));
         QCOMPARE(clicks, 0);
+    }
+
+    // The list's own layout in a view of 400 pixels: a fixed number column and a hidden ID, then
+    // date, sender and a long subject, then hidden columns. What is in sight after the keys: the
+    // first column scrolled to, and where the current field lies.
+    void rowSelectArrowsScrollACutFieldIntoSight_data()
+    {
+        QTest::addColumn<int>("senderWidth");
+        QTest::addColumn<int>("subjectWidth");
+        QTest::addColumn<int>("scrolledTo");
+        QTest::addColumn<QString>("keys");
+        QTest::addColumn<int>("col");
+        QTest::addColumn<int>("leftCol");
+        QTest::addColumn<int>("fieldX");
+        QTest::newRow("to the sender, nothing scrolls") << 166 << 250 << 2 << "R" << 3 << 2 << 128;
+        QTest::newRow("onto the cut subject, its start in sight")
+            << 166 << 250 << 2 << "RR" << 4 << 2 << 296;
+        QTest::newRow("subject cut: Right scrolls one column, the subject stays")
+            << 166 << 250 << 2 << "RRR" << 4 << 3 << 208;
+        QTest::newRow("and again until its end is in sight")
+            << 166 << 250 << 2 << "RRRR" << 4 << 4 << 40;
+        QTest::newRow("last field wholly in sight: nothing more")
+            << 166 << 250 << 2 << "RRRRR" << 4 << 4 << 40;
+        QTest::newRow("Left goes back to the sender and brings it in")
+            << 166 << 250 << 2 << "RRRRL" << 3 << 3 << 40;
+        QTest::newRow("and to the date") << 166 << 250 << 2 << "RRRRLL" << 2 << 2 << 40;
+        QTest::newRow("subject wider than the view scrolls to its start, no further")
+            << 166 << 500 << 2 << "RRRRRR" << 4 << 4 << 40;
+        QTest::newRow("then Left leaves it") << 166 << 500 << 2 << "RRRRRRL" << 3 << 3 << 40;
+        QTest::newRow("a sender ending at the edge: the subject out of sight scrolls in")
+            << 270 << 250 << 2 << "RR" << 4 << 4 << 40;
+        QTest::newRow("first field scrolled away: Left scrolls one column back")
+            << 166 << 250 << 4 << "L" << 2 << 3 << -1;
+        QTest::newRow("and again until it is in sight") << 166 << 250 << 4 << "LL" << 2 << 2 << 40;
+        QTest::newRow("first field in sight: nothing more")
+            << 166 << 250 << 4 << "LLL" << 2 << 2 << 40;
+    }
+
+    void rowSelectArrowsScrollACutFieldIntoSight()
+    {
+        QFETCH(int, senderWidth);
+        QFETCH(int, subjectWidth);
+        QFETCH(int, scrolledTo);
+        QFETCH(QString, keys);
+        QFETCH(int, col);
+        QFETCH(int, leftCol);
+        QFETCH(int, fieldX);
+        ProbeGrid& grid = shownGrid(6, 6);
+        grid.resize(grid.width() - grid.viewport()->width() + 400, grid.height());
+        grid.setFixedCols(2);
+        grid.setGridLineWidth(2);
+        grid.setOptions(grid.options() | goRowSelect);
+        const int widths[] = { 38, 0, 86, senderWidth, subjectWidth, 0 };
+        for (int c = 0; c < 6; ++c)
+            grid.setColWidth(c, widths[c]);
+        QCOMPARE(grid.viewport()->width(), 400);
+        grid.setCurrentCell(2, 3);
+        grid.setLeftCol(scrolledTo);
+        const int clicks = pressArrows(grid, keys);
+        QCOMPARE(QPoint(grid.col(), grid.row()), QPoint(col, 3));
+        QCOMPARE(grid.leftCol(), leftCol);
+        const QRect field = grid.cellRect(col, 3);
+        QCOMPARE(field.isEmpty() ? -1 : field.x(), fieldX);
+        QCOMPARE(clicks, 0);
+    }
+
+    // However narrow the view, scrolling stops with the last shown column in it.
+    void scrollingStopsAtALastColumnWiderThanTheView()
+    {
+        ProbeGrid& grid = shownGrid(6, 6);
+        grid.setColWidth(3, 900);
+        grid.setColWidth(4, 0);
+        grid.setColWidth(5, 0);
+        grid.setLeftCol(5);
+        QCOMPARE(grid.leftCol(), 3);
+        grid.horizontalScrollBar()->setValue(grid.horizontalScrollBar()->maximum());
+        QCOMPARE(grid.leftCol(), 3);
+        QCOMPARE(grid.cellRect(3, 1).x(), 65);
     }
 
     void arrowsStepOverHiddenRowsAndColumns()
