@@ -253,7 +253,8 @@ bool MainWindow::replaceConfirmed(const QString& path)
     return userDialogs().ask(this,
                QStringLiteral("Plik %1 już istnieje.\nCzy chcesz go zastąpić?")
                    .arg(QDir::toNativeSeparators(path)),
-               { kolvar::DialogButton::Yes, kolvar::DialogButton::No })
+               { kolvar::DialogButton::Yes, kolvar::DialogButton::No },
+               kolvar::MessageIcon::Question, kolvar::DialogButton::No)
         == kolvar::DialogButton::Yes;
 }
 

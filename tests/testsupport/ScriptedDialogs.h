@@ -44,6 +44,9 @@ public:
         int fromPage = 0;
         int toPage = 0;
         kolvar::PrinterSetup setup {}; // what the printer set-up started with
+        // A question's button for Enter, and the window it was shown over.
+        std::optional<DialogButton> enterButton {};
+        QWidget* parent = nullptr;
     };
 
     ScriptedDialogs();
@@ -76,7 +79,7 @@ public:
 
     void message(QWidget* parent, const QString& text, MessageIcon icon) override;
     DialogButton ask(QWidget* parent, const QString& text, const QList<DialogButton>& buttons,
-        MessageIcon icon) override;
+        MessageIcon icon, std::optional<DialogButton> enterButton) override;
     std::optional<QString> openFile(QWidget* parent, const FileDialogRequest& request) override;
     std::optional<QString> saveFile(QWidget* parent, const FileDialogRequest& request) override;
     std::optional<ChosenFile> saveFileOfType(
