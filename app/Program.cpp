@@ -4,6 +4,7 @@
 #include "CaseEditor.h"
 #include "FindDialog.h"
 #include "HintsWindow.h"
+#include "FocusTelling.h"
 #include "MainWindow.h"
 #include "ServerStore.h"
 #include "SettingsFile.h"
@@ -150,6 +151,8 @@ void usePolishLocale(QApplication& app)
 void prepareApplication(QApplication& app)
 {
     usePolishLocale(app);
+    // Every line field, the dialogs' included, is heard when Tab reaches it.
+    tellFocusPlainly();
     QApplication::setApplicationName(QStringLiteral("Kolvar"));
     QApplication::setWindowIcon(programIcon());
     // Lets the desktop match the windows to the installed menu entry and its icon.
