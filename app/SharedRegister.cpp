@@ -193,6 +193,12 @@ void MainWindow::newServerRegister()
                 return true;
             });
             useServerRegister(*uri);
+            // The list of one empty case looks like any other; the user is told what was made.
+            userDialogs().message(this,
+                QStringLiteral("Utworzono nowy rejestr na serwerze: %1.\nRejestr jest otwarty i ma "
+                               "jeden rekord do wypełnienia.")
+                    .arg(m_fileLabel->text()),
+                MessageIcon::Information);
         });
 }
 

@@ -225,7 +225,14 @@ public:
         auto* form = new QFormLayout(&dialog);
         auto* host = new QLineEdit(initial.host, &dialog);
         host->setObjectName(QStringLiteral("serwer"));
-        host->setPlaceholderText(QStringLiteral("np. serwer.urzad.local"));
+        // A reader says a placeholder with the field's text as if both were typed: the example
+        // is shown only while the field is empty.
+        const QString example = QStringLiteral("np. serwer.urzad.local");
+        const auto showExample = [host, example] {
+            host->setPlaceholderText(host->text().isEmpty() ? example : QString());
+        };
+        showExample();
+        QObject::connect(host, &QLineEdit::textChanged, host, showExample);
         auto* port = new QSpinBox(&dialog);
         port->setObjectName(QStringLiteral("port"));
         port->setRange(1, 65535);

@@ -46,6 +46,7 @@ private slots:
     void moveToServerCopiesAllOrNothing_data();
     void moveToServerCopiesAllOrNothing();
     void backupOfAServerRegisterIsARegisterFile();
+    void newServerRegisterIsConfirmed();
 
 private:
     std::unique_ptr<PgTestServer> m_server;
@@ -569,6 +570,28 @@ void TestSharedRegister::backupOfAServerRegisterIsARegisterFile()
     QCOMPARE(onServer.size(), 4);
     QCOMPARE(onServer.last().value(6), "'" + storage::toCp1250(hostileCase().szczegoly) + "'");
     QCOMPARE(casesAsStored(*storage::OpenFileStore(copy)), onServer);
+}
+
+// Made on a server, a register looks like any other with one case: the user is told it was made.
+void TestSharedRegister::newServerRegisterIsConfirmed()
+{
+    if (!m_server->running() && m_server->maySkip())
+        QSKIP(qPrintable(m_server->failure()));
+    const QString name = QStringLiteral("nowy%1").arg(++m_databases);
+    m_server->createDatabase(name);
+    const QString uri = m_server->uri(name);
+    AppFixture a;
+    a.makeRegister(QStringLiteral("rejestr.db"), threeCases());
+    a.start(a.path(QStringLiteral("rejestr.db")));
+    a.dialogs.clear();
+    a.dialogs.servers.push_back(choiceFor(uri));
+    a.mainWindow().newServerRegister();
+    QCOMPARE(a.dialogs.texts(),
+        QStringList(
+            { QStringLiteral("Utworzono nowy rejestr na serwerze: %1.\nRejestr jest otwarty "
+                             "i ma jeden rekord do wypełnienia.")
+                    .arg(a.mainWindow().fileLabel()->text()) }));
+    QCOMPARE(a.mainWindow().countLabel()->text(), QStringLiteral("1"));
 }
 
 QTEST_MAIN(TestSharedRegister)
