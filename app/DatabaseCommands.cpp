@@ -2,6 +2,7 @@
 
 #include "MainWindowShared.h"
 
+#include "Announcer.h"
 #include "CalendarWindow.h"
 #include "CaseEditor.h"
 #include "CaseTable.h"
@@ -35,6 +36,19 @@ using namespace kolvar::mainwindow;
 namespace {
 
 const QString DatabaseFilter = QStringLiteral("Pliki bazowe (*.db)|*.db|Dowolne pliki (*.*)|*.*");
+
+// Said once the list is in its new order: the list itself looks the same to a screen reader.
+QString orderAnnouncement(int sortMode)
+{
+    switch (sortMode) {
+    case 2:
+        return QStringLiteral("Lista uporządkowana według terminu");
+    case 3:
+        return QStringLiteral("Lista uporządkowana według nadawcy");
+    default:
+        return QStringLiteral("Lista uporządkowana według tego, czego dotyczy");
+    }
+}
 
 // What files made from the register are named after: the file's name, or the server's database.
 QString baseNameOf(const QString& registerPath)
@@ -253,7 +267,8 @@ bool MainWindow::replaceConfirmed(const QString& path)
     return userDialogs().ask(this,
                QStringLiteral("Plik %1 już istnieje.\nCzy chcesz go zastąpić?")
                    .arg(QDir::toNativeSeparators(path)),
-               { kolvar::DialogButton::Yes, kolvar::DialogButton::No })
+               { kolvar::DialogButton::Yes, kolvar::DialogButton::No },
+               kolvar::MessageIcon::Question, kolvar::DialogButton::No)
         == kolvar::DialogButton::Yes;
 }
 
@@ -377,5 +392,11 @@ void MainWindow::sortBy(int mode)
             caseGridClicked();
         }
         applyRowHeight();
+        auto* announcer = findChild<kolvar::Announcer*>(QStringLiteral("orderAnnouncer"));
+        if (!announcer) {
+            announcer = new kolvar::Announcer(this);
+            announcer->setObjectName(QStringLiteral("orderAnnouncer"));
+        }
+        announcer->say(orderAnnouncement(mode));
     });
 }

@@ -261,10 +261,15 @@ private:
     // True (after telling the user) when the register may not be written by this user.
     [[nodiscard]] bool refusedReadOnly();
     void showWriteRights();
+    enum class WriteOutcome {
+        Written,
+        Gone, // the case is no longer stored; the user was told
+        Declined, // the user kept the stored case or went back to editing; the editor has the focus
+    };
     // Runs write with the case as the editor showed it; when another program changed it
-    // meanwhile, shows what it stored and asks: write over it (write runs again) or keep it
-    // (the editor shows it). False when nothing was written.
-    [[nodiscard]] bool writeAsking(
+    // meanwhile, names what differs on both sides and asks: write over it (write runs again),
+    // keep it (the editor shows it) or go back to editing (nothing changes).
+    [[nodiscard]] WriteOutcome writeAsking(
         const std::function<void(const kolvar::storage::CaseRecord& shown)>& write, bool deleting);
     // Follows what the store announces on its socket, made anew after a reconnection.
     void watchChanges();

@@ -2,8 +2,10 @@
 
 #include "CalendarWindow.h"
 #include "CaseEditor.h"
+#include "ComboAccessible.h"
 #include "CommandLine.h"
 #include "FindDialog.h"
+#include "FocusTelling.h"
 #include "HintsWindow.h"
 #include "MainWindow.h"
 #include "ServerStore.h"
@@ -151,6 +153,10 @@ void usePolishLocale(QApplication& app)
 void prepareApplication(QApplication& app)
 {
     usePolishLocale(app);
+    // Every line field, the dialogs' included, is heard when Tab reaches it, and every choice box
+    // with its chosen item.
+    tellFocusPlainly();
+    installComboAccessible();
     QApplication::setApplicationName(QStringLiteral("Kolvar"));
     QApplication::setWindowIcon(programIcon());
     // Lets the desktop match the windows to the installed menu entry and its icon.

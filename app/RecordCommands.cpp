@@ -352,9 +352,10 @@ void MainWindow::saveCase()
         changed[std::size_t(field)] = m_caseEditor->fieldChanged(field);
     const storage::CaseRecord mine = caseFromEditor();
     const std::int64_t id = m_currentId;
-    if (!writeAsking(
+    if (writeAsking(
             [&](const storage::CaseRecord& shown) { store().saveCase(id, shown, mine, changed); },
-            false))
+            false)
+        != WriteOutcome::Written)
         return;
     // The row of the case saved: the user may have clicked another row since it was shown.
     const int savedRow = m_caseList->rowOfCase(m_currentId);
@@ -393,9 +394,10 @@ void MainWindow::deleteCase()
             { DialogButton::Yes, DialogButton::No, DialogButton::Cancel });
         if (answer == DialogButton::Yes) {
             const std::int64_t deleted = m_currentId;
-            if (writeAsking(
-                    [&](const storage::CaseRecord& shown) { store().deleteCase(deleted, shown); },
-                    true)) {
+            const WriteOutcome outcome = writeAsking(
+                [&](const storage::CaseRecord& shown) { store().deleteCase(deleted, shown); },
+                true);
+            if (outcome == WriteOutcome::Written) {
                 // Closed first, the editor asks for no row of the case now gone, which the list
                 // would look for through every row.
                 closeEditorWithoutQuestion();
@@ -403,6 +405,8 @@ void MainWindow::deleteCase()
                     [&](kolvar::CaseList& list) { return list.removeCase(store(), deleted); });
                 return;
             }
+            if (outcome == WriteOutcome::Declined)
+                return; // the editor stays, with the case to go on with
         }
     }
     reloadList();

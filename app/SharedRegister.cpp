@@ -12,6 +12,7 @@
 #include <QAction>
 #include <QLabel>
 #include <QSocketNotifier>
+#include <QStringList>
 
 using kolvar::DialogButton;
 using kolvar::EditorField;
@@ -31,12 +32,72 @@ QString quoted(const QString& text)
     return shown.size() > Longest ? shown.left(Longest) + u'…' : shown;
 }
 
-QString describe(const storage::CaseRecord& c)
+const QString& textOf(const storage::CaseRecord& c, EditorField field)
 {
-    return QStringLiteral("Termin: %1\nNadawca: %2\nDotyczy: %3\nTryb: %4\nOdpowiedz: %5\n"
-                          "Szczegoly: %6\nAdnotacje: %7")
-        .arg(quoted(c.termin), quoted(c.nadawca), quoted(c.dotyczy), quoted(c.tryb),
-            quoted(c.odpowiedz), quoted(c.szczegoly), quoted(c.adnotacje));
+    switch (field) {
+    case EditorField::Termin:
+        return c.termin;
+    case EditorField::Nadawca:
+        return c.nadawca;
+    case EditorField::Dotyczy:
+        return c.dotyczy;
+    case EditorField::Tryb:
+        return c.tryb;
+    case EditorField::Odpowiedz:
+        return c.odpowiedz;
+    case EditorField::Szczegoly:
+        return c.szczegoly;
+    case EditorField::Adnotacje:
+        break;
+    }
+    return c.adnotacje;
+}
+
+// The fields picked, one a line under the editor's captions, as the user knows them.
+QString describe(const std::function<std::optional<QString>(EditorField)>& changed)
+{
+    QStringList lines;
+    for (const EditorField field : kolvar::AllEditorFields) {
+        if (const std::optional<QString> text = changed(field))
+            lines << kolvar::editorFieldName(field) + QStringLiteral(": ")
+                    + (text->isEmpty() ? QStringLiteral("(pusto)") : quoted(*text));
+    }
+    return lines.isEmpty() ? QStringLiteral("(te same teksty)") : lines.join(u'\n');
+}
+
+// Asks whether to write over (or delete) the case another program stored meanwhile, naming what
+// differs on both sides; editor is the editor holding the user's typing, null when it is hidden.
+DialogButton askAboutConflict(QWidget* window, CaseEditor* editor, const storage::CaseRecord& shown,
+    const storage::CaseRecord& theirs, bool deleting)
+{
+    const QString others = describe([&](EditorField field) -> std::optional<QString> {
+        if (textOf(theirs, field) == textOf(shown, field))
+            return std::nullopt;
+        return textOf(theirs, field);
+    });
+    QString question = QStringLiteral("Inny program zmienił ten rekord, odkąd został pokazany. "
+                                      "Zmienione tam (teraz w bazie):\n")
+        + others;
+    if (deleting) {
+        question += QStringLiteral("\n\nZniszczyć go mimo to?\nTak – zniszcz go; Nie – zostaw go "
+                                   "(okno edycji pokaże zapisany rekord); Wróć do edycji – nic "
+                                   "nie zmieniaj.");
+    } else {
+        const QString mine = describe([&](EditorField field) -> std::optional<QString> {
+            if (!editor || !editor->fieldChanged(field))
+                return std::nullopt;
+            return editor->fieldText(field);
+        });
+        question += QStringLiteral("\n\nTwoje zmiany:\n") + mine
+            + QStringLiteral("\n\nZapisać Twoje zmiany w miejsce tamtych?\nTak – zapisz moje "
+                             "zmiany; Nie – zostaw zapisane tam (okno edycji je pokaże); Wróć do "
+                             "edycji – nic nie zmieniaj, wpisany tekst zostaje.");
+    }
+    // Asked over the editor, which takes the focus back once the box is gone; Enter and Escape
+    // lose nobody's work.
+    return userDialogs().ask(editor ? static_cast<QWidget*>(editor) : window, question,
+        { DialogButton::Yes, DialogButton::No, DialogButton::BackToEditing }, MessageIcon::Question,
+        DialogButton::No);
 }
 
 kolvar::ServerChoice choiceOf(const storage::ServerAddress& address)
@@ -132,6 +193,12 @@ void MainWindow::newServerRegister()
                 return true;
             });
             useServerRegister(*uri);
+            // The list of one empty case looks like any other; the user is told what was made.
+            userDialogs().message(this,
+                QStringLiteral("Utworzono nowy rejestr na serwerze: %1.\nRejestr jest otwarty i ma "
+                               "jeden rekord do wypełnienia.")
+                    .arg(m_fileLabel->text()),
+                MessageIcon::Information);
         });
 }
 
@@ -188,14 +255,14 @@ void MainWindow::showWriteRights()
     m_moveToServerAction->setEnabled(m_store && !isServerRegister());
 }
 
-bool MainWindow::writeAsking(
+MainWindow::WriteOutcome MainWindow::writeAsking(
     const std::function<void(const storage::CaseRecord& shown)>& write, bool deleting)
 {
     storage::CaseRecord shown = m_shownCase.value_or(storage::CaseRecord {});
     for (;;) {
         try {
             write(shown);
-            return true;
+            return WriteOutcome::Written;
         } catch (const storage::CaseConflict& conflict) {
             if (!conflict.theirs()) {
                 // The typing stays in the editor: it can still be added as a new case.
@@ -205,23 +272,24 @@ bool MainWindow::writeAsking(
                     MessageIcon::Warning);
                 if (!deleting)
                     reloadList();
-                return false;
+                return WriteOutcome::Gone;
             }
-            const QString question = QStringLiteral("Inny program zmienił ten rekord, odkąd "
-                                                    "został pokazany. Teraz w bazie jest:\n\n")
-                + describe(*conflict.theirs())
-                + (deleting ? QStringLiteral("\n\nZniszczyć go mimo to?")
-                            : QStringLiteral("\n\nZapisać Twoje zmiany w miejsce tamtych?\n"
-                                             "Tak – zapisz moje zmiany; Nie – zostaw zapisane "
-                                             "tam (okno edycji je pokaże)."));
-            if (userDialogs().ask(this, question, { DialogButton::Yes, DialogButton::No })
-                != DialogButton::Yes) {
-                showCaseInEditor(*conflict.theirs());
-                const std::int64_t id = conflict.id();
-                refreshList([&](kolvar::CaseList& list) { return list.refreshCase(*m_store, id); });
-                return false;
+            const storage::CaseRecord& theirs = *conflict.theirs();
+            const DialogButton answer = askAboutConflict(
+                this, editorVisible() ? m_caseEditor : nullptr, shown, theirs, deleting);
+            if (answer == DialogButton::Yes) {
+                shown = theirs;
+                continue;
             }
-            shown = *conflict.theirs();
+            // The list shows what is stored, whatever the editor goes on with.
+            if (answer == DialogButton::No)
+                showCaseInEditor(theirs);
+            const std::int64_t id = conflict.id();
+            refreshList([&](kolvar::CaseList& list) { return list.refreshCase(*m_store, id); });
+            // The user goes on in the editor: the case as stored to read, or the typing to finish.
+            if (editorVisible())
+                m_caseEditor->present();
+            return WriteOutcome::Declined;
         }
     }
 }

@@ -145,6 +145,8 @@ QMessageBox::StandardButton standardButton(kolvar::DialogButton button)
         return QMessageBox::No;
     case kolvar::DialogButton::Cancel:
         return QMessageBox::Cancel;
+    case kolvar::DialogButton::BackToEditing:
+        return QMessageBox::NoButton; // no standard button: answered as the box's Escape
     case kolvar::DialogButton::Ok:
         break;
     }
@@ -210,7 +212,7 @@ void showPainted(kolvar::UserDialogs& real, const kolvar::test::ScriptedDialogs:
     QCoreApplication::instance()->installEventFilter(&answerer);
     QWidget* parent = QApplication::activeWindow();
     if (shown.kind == kolvar::test::ScriptedDialogs::Shown::Question)
-        (void)real.ask(parent, shown.text, shown.buttons, shown.icon);
+        (void)real.ask(parent, shown.text, shown.buttons, shown.icon, shown.enterButton);
     else
         real.message(parent, shown.text, shown.icon);
     QCoreApplication::instance()->removeEventFilter(&answerer);

@@ -7,9 +7,11 @@
 
 #include <QGuiApplication>
 #include <QIcon>
+#include <QKeyEvent>
 #include <QLocale>
 #include <QPushButton>
 #include <QScreen>
+#include <QShortcut>
 
 using kolvar::calendar::MonthGrid;
 
@@ -66,6 +68,10 @@ CalendarWindow::CalendarWindow(QWidget* parent)
     m_monthForwardButton = makeButton("monthForwardButton", QStringLiteral("Miesiąc"), 321, true);
     m_yearForwardButton = makeButton("yearForwardButton", QStringLiteral("Rok"), 466, true);
     m_announcer = new kolvar::Announcer(this);
+    m_monthGrid->installEventFilter(this);
+    // Closed as a dialog is, wherever the focus is in it.
+    auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+    connect(escape, &QShortcut::activated, this, &QWidget::close);
 
     connect(m_yearBackButton, &QPushButton::clicked, this, &CalendarWindow::stepYearBack);
     connect(m_monthBackButton, &QPushButton::clicked, this, &CalendarWindow::stepMonthBack);
@@ -133,6 +139,32 @@ void CalendarWindow::stepYearForward()
 {
     m_monthGrid->yearForward();
     sayShownDate();
+}
+
+bool CalendarWindow::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched != m_monthGrid || event->type() != QEvent::KeyPress)
+        return QWidget::eventFilter(watched, event);
+    const auto* key = static_cast<QKeyEvent*>(event);
+    if (key->modifiers() != Qt::NoModifier && key->modifiers() != Qt::KeypadModifier)
+        return false;
+    switch (key->key()) {
+    case Qt::Key_PageUp:
+        stepMonthBack();
+        return true;
+    case Qt::Key_PageDown:
+        stepMonthForward();
+        return true;
+    case Qt::Key_Up:
+    case Qt::Key_Down:
+        // Another week: the day reached is said before the week a reader reads with it.
+        m_monthGrid->sayFirstWhenReached([this](const QString& day) { m_announcer->say(day); });
+        QMetaObject::invokeMethod(
+            this, [this] { m_monthGrid->sayFirstWhenReached({}); }, Qt::QueuedConnection);
+        return false;
+    default:
+        return false;
+    }
 }
 
 void CalendarWindow::sayShownDate()

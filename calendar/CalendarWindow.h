@@ -37,6 +37,10 @@ public slots:
     void stepMonthForward();
     void stepYearForward();
 
+protected:
+    // Page Up and Page Down step a month; Up and Down have the day reached said first.
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
     void initialize();
     QPushButton* makeButton(const char* name, const QString& caption, int x, bool pointsRight);

@@ -7,6 +7,7 @@
 #include <QPainter>
 
 #include <algorithm>
+#include <utility>
 
 namespace kolvar::calendar {
 
@@ -249,6 +250,12 @@ void MonthGrid::click()
     const QString caption = cellCaption(col(), row());
     if (!caption.isEmpty())
         setDay(caption.toInt());
+}
+
+void MonthGrid::aboutToAnnounceCurrent()
+{
+    if (const auto say = std::exchange(m_sayFirst, {}))
+        say(accessibleText(col(), row()));
 }
 
 void MonthGrid::resizeEvent(QResizeEvent* event)

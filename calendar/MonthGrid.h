@@ -75,6 +75,14 @@ public:
     // The full weekday name in row 0 and the full date ("wtorek, 8 grudnia 2026") in the weeks.
     [[nodiscard]] QString accessibleText(int col, int row) const override;
 
+    // Has say called with the full date of the next day reached (see accessibleText) before that
+    // day is told to assistive tools, once; an empty say drops it. A screen reader reads a whole
+    // week when a key moves to another week, and the day reached would be lost in it.
+    void sayFirstWhenReached(std::function<void(const QString& day)> say)
+    {
+        m_sayFirst = std::move(say);
+    }
+
     // The day number column 0 of week row 1 stands for (-5..1).
     [[nodiscard]] int dayShift() const { return m_dayShift; }
 
@@ -85,6 +93,7 @@ protected:
     bool selectCell(int col, int row) override;
     void click() override;
     void resizeEvent(QResizeEvent* event) override;
+    void aboutToAnnounceCurrent() override;
 
 private:
     struct MonthShown
@@ -97,6 +106,7 @@ private:
 
     QDate m_shownDate;
     MonthShown m_monthShown;
+    std::function<void(const QString& day)> m_sayFirst;
     int m_dayShift = 0;
     int m_startOfWeek = 0;
     bool m_readOnly = false;

@@ -528,6 +528,9 @@ void CaseEditor::markShown()
     m_settledTexts = m_shownTexts;
     m_markedChanged = false;
     ++m_shownCount;
+    // What was said of the case before belongs to it alone.
+    m_pendingAnnouncement.clear();
+    m_announcer->clear();
 }
 
 bool CaseEditor::recordChanged() const
@@ -594,13 +597,37 @@ void CaseEditor::lastCase()
     step(&kolvar::EditorHost::lastCase);
 }
 
+namespace {
+
+// Whether the position text ("35 z 35") names the last case, or with first the first one.
+[[nodiscard]] bool atEnd(const QString& position, bool first)
+{
+    const QStringList parts = position.split(QStringLiteral(" z "));
+    bool isNumber = false;
+    bool isCount = false;
+    const int place = parts.value(0).toInt(&isNumber);
+    const int count = parts.value(1).toInt(&isCount);
+    return parts.size() == 2 && isNumber && isCount && place == (first ? 1 : count);
+}
+
+} // namespace
+
 void CaseEditor::step(void (kolvar::EditorHost::*command)())
 {
     const int shownBefore = m_shownCount;
+    const QString placeBefore = m_positionLabel->text();
     (m_host.*command)();
     if (!isVisible())
         return;
-    if (m_shownCount != shownBefore) {
+    const bool backward
+        = command == &kolvar::EditorHost::firstCase || command == &kolvar::EditorHost::previousCase;
+    // At either end the step finds no other case, or shows the same one again: saying it again
+    // would sound like news.
+    if (m_positionLabel->text() == placeBefore && !recordChanged()
+        && atEnd(placeBefore, backward)) {
+        announce(backward ? QStringLiteral("To jest pierwszy rekord.")
+                          : QStringLiteral("To jest ostatni rekord."));
+    } else if (m_shownCount != shownBefore) {
         announceCase();
     } else if (!isActiveWindow()) {
         // The unsaved-changes question or a message took the focus to the main window; the
@@ -624,14 +651,23 @@ QString CaseEditor::caseAnnouncement() const
     const bool empty = m_dateEdit->showsFreeText()
         ? stored.trimmed().isEmpty()
         : std::none_of(stored.begin(), stored.end(), [](QChar c) { return c.isDigit(); });
-    const QString date = empty ? QStringLiteral("pusto") : m_dateEdit->displayText();
-    return QStringLiteral("%1 %2. Rekord %3")
-        .arg(m_dateLabel->text(), date, m_positionLabel->text());
+    const auto said = [](const QString& text) {
+        return text.trimmed().isEmpty() ? QStringLiteral("pusto") : text.trimmed();
+    };
+    return QStringLiteral("%1 %2. %3 %4. %5 %6. Rekord %7")
+        .arg(m_dateLabel->text(), empty ? QStringLiteral("pusto") : m_dateEdit->displayText(),
+            m_senderLabel->text(), said(m_senderEdit->text()), m_subjectLabel->text(),
+            said(m_subjectEdit->text()), m_positionLabel->text());
 }
 
 void CaseEditor::announceCase()
 {
-    m_pendingAnnouncement = caseAnnouncement();
+    announce(caseAnnouncement());
+}
+
+void CaseEditor::announce(const QString& text)
+{
+    m_pendingAnnouncement = text;
     if (isActiveWindow()) {
         speakAnnouncement();
         return;

@@ -99,8 +99,9 @@ public:
     // Shows the window in front with the focus in its first field, where a user of the keyboard
     // or a screen reader expects to go on.
     void present();
-    // Says the case now shown to a screen reader ("Wpłynęło: 2024.01.29. Rekord 3 z 17"), once
-    // the window is in front again if a question took the focus away.
+    // Says the case now shown to a screen reader ("Wpłynęło: 2024.01.29. Nadawca: Urząd Gminy.
+    // Dotyczy: Wniosek. Rekord 3 z 17"), once the window is in front again if a question took the
+    // focus away.
     void announceCase();
     // What announceCase says.
     [[nodiscard]] QString caseAnnouncement() const;
@@ -146,6 +147,8 @@ private:
     void finishClosing();
     // Runs a record command of the host and, when it showed another case, announces it.
     void step(void (kolvar::EditorHost::*command)());
+    // Says text as announceCase says a case.
+    void announce(const QString& text);
     void speakAnnouncement();
     [[nodiscard]] int captionWidth(const QLabel* label) const;
 

@@ -1,5 +1,7 @@
 #include "ListPreview.h"
 
+#include "Announcer.h"
+
 #include "ColorValue.h"
 #include "SortableGrid.h"
 #include "UpDown.h"
@@ -196,6 +198,8 @@ ListPreview::ListPreview(QWidget* owner)
     m_pageView->setAccessibleName(QStringLiteral("Podgląd strony"));
     // The page's scroll area is where the window's focus starts.
     m_scrollArea->setAccessibleName(QStringLiteral("Podgląd strony"));
+    m_announcer = new kolvar::Announcer(panel);
+    m_announcer->setObjectName(QStringLiteral("Announcer"));
 
     connect(m_headerList, &QListWidget::currentRowChanged, this, &ListPreview::headerChosen);
     connect(m_headerEdit, &QLineEdit::textChanged, this, &ListPreview::headerEdited);
@@ -279,12 +283,40 @@ void ListPreview::loadOptions()
     countPages();
     options().previewPage = 1;
     m_pageEdit->setText(QStringLiteral("1"));
+    sayPage();
     m_bordersCheck->setChecked(options().borderStyle == kolvar::grid::bsSingle);
 }
 
 void ListPreview::countPages()
 {
-    m_pageCountLabel->setText(QStringLiteral("strona z %1").arg(m_grid->countPrintPages()));
+    m_pageCount = m_grid->countPrintPages();
+    m_pageCountLabel->setText(QStringLiteral("strona z %1").arg(m_pageCount));
+}
+
+QString ListPreview::pageAnnouncement() const
+{
+    return QStringLiteral("Strona %1 z %2").arg(m_pageEdit->text().trimmed()).arg(m_pageCount);
+}
+
+void ListPreview::sayPage()
+{
+    // The caption beside the page number reads without it, "strona z 3"; a reader that reads
+    // the window's captions hears the whole place.
+    m_pageCountLabel->setAccessibleName(pageAnnouncement());
+    if (!isActiveWindow()) {
+        m_pageToSay = true;
+        return;
+    }
+    m_pageToSay = false;
+    m_announcer->say(pageAnnouncement());
+}
+
+bool ListPreview::event(QEvent* event)
+{
+    const bool handled = QDialog::event(event);
+    if (event->type() == QEvent::WindowActivate && m_pageToSay)
+        QMetaObject::invokeMethod(this, &ListPreview::sayPage, Qt::QueuedConnection);
+    return handled;
 }
 
 void ListPreview::liveRefresh()
@@ -359,6 +391,7 @@ void ListPreview::pageEdited()
         return;
     options().previewPage = *value;
     liveRefresh();
+    sayPage();
 }
 
 void ListPreview::liveToggled()

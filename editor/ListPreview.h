@@ -15,8 +15,9 @@ class QScrollArea;
 class QToolButton;
 
 namespace kolvar {
+class Announcer;
 class UpDown;
-}
+} // namespace kolvar
 
 namespace kolvar::grid {
 class SortableGrid;
@@ -57,7 +58,11 @@ public:
     void printPages();
     void closeWindow();
 
+    // What a screen reader hears of the page shown: "Strona 2 z 3".
+    [[nodiscard]] QString pageAnnouncement() const;
+
 protected:
+    bool event(QEvent* event) override;
     void showEvent(QShowEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -70,6 +75,8 @@ private:
     void showPicture(const QImage& picture);
     void liveRefresh();
     void countPages();
+    // Says the page shown, once the window is active if it is not yet.
+    void sayPage();
     [[nodiscard]] kolvar::grid::PrintOptions& options() const;
     // The number in edit, or nothing after telling the user it is none.
     [[nodiscard]] std::optional<int> typedNumber(QLineEdit* edit);
@@ -98,6 +105,9 @@ private:
     QToolButton* m_printerButton;
     QToolButton* m_printButton;
     QToolButton* m_closeButton;
+    kolvar::Announcer* m_announcer;
+    int m_pageCount = 0;
+    bool m_pageToSay = false;
 };
 
 // Opens ListPreview for every grid's previewPrintout.

@@ -1,6 +1,7 @@
 #include "MaskedDateEdit.h"
 
 #include "InputLengthLimit.h"
+#include "FocusTelling.h"
 
 #include <QFocusEvent>
 #include <QLocale>
@@ -37,6 +38,9 @@ MaskedDateEdit::MaskedDateEdit(QWidget* parent)
 {
     applyMask();
     connect(this, &QLineEdit::textEdited, this, &MaskedDateEdit::takeTypedDate);
+    // The program tells every line field's focus first; the date needs it also in a window of
+    // its own (see focusOutEvent).
+    tellLineFocusFirst(this);
 }
 
 void MaskedDateEdit::applyMask()
@@ -118,28 +122,6 @@ namespace {
 }
 
 } // namespace
-
-void MaskedDateEdit::focusInEvent(QFocusEvent* event)
-{
-    if (!byKey(event->reason()) || showsFreeText()) {
-        QLineEdit::focusInEvent(event);
-        return;
-    }
-    // Reached with a key, a masked line edit moves its cursor to the first position inside its
-    // focus-in handling, before the toolkit tells assistive tools about the focus; a screen
-    // reader then takes the focus as told already and says nothing. The cursor goes there once
-    // the focus has been told, and only if it is elsewhere (see focusOutEvent).
-    QFocusEvent quiet(event->type(), Qt::OtherFocusReason);
-    QLineEdit::focusInEvent(&quiet);
-    if (cursorPosition() != 0 || hasSelectedText())
-        QMetaObject::invokeMethod(
-            this,
-            [this] {
-                if (hasFocus() && !showsFreeText())
-                    setCursorPosition(0);
-            },
-            Qt::QueuedConnection);
-}
 
 void MaskedDateEdit::focusOutEvent(QFocusEvent* event)
 {

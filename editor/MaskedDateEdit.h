@@ -40,7 +40,6 @@ public:
     [[nodiscard]] static QChar localeDateSeparator();
 
 protected:
-    void focusInEvent(QFocusEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;
 
 private:

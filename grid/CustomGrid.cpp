@@ -485,6 +485,7 @@ void CustomGrid::announceCurrent()
     const int child = GridAccessible::childIndex(*this, GridAccessible::spokenColumn(*this), row());
     if (child < 0)
         return;
+    aboutToAnnounceCurrent();
     QAccessibleEvent selection(this, QAccessible::Selection);
     selection.setChild(child);
     QAccessible::updateAccessibility(&selection);

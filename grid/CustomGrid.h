@@ -238,6 +238,9 @@ protected:
     // Tells assistive tools, once the current event is handled, that what the cells hold has
     // changed as a whole (a load, a sort, rows added or taken away). Cheap enough to call per row.
     void announceReset();
+    // Runs just before the current cell is told to assistive tools, so that a subclass can have
+    // something said ahead of it.
+    virtual void aboutToAnnounceCurrent() { }
 
 private:
     void announceCurrent();

@@ -182,6 +182,16 @@ void SortableGrid::setSortColumn(int value)
     repaintRow(0);
 }
 
+QString SortableGrid::accessibleText(int col, int row) const
+{
+    const QString text = StringGrid::accessibleText(col, row);
+    if (row >= fixedRows() || col != m_sortColumn || m_sortSymbol == sgNone)
+        return text;
+    return text.trimmed()
+        + (m_sortDirection == sdDescending ? QStringLiteral(", uporządkowano malejąco")
+                                           : QStringLiteral(", uporządkowano rosnąco"));
+}
+
 void SortableGrid::setSortOnClick(bool value)
 {
     if (value == m_sortOnClick)

@@ -121,6 +121,9 @@ public:
     void setSortColumn(int value); // ignored outside 0 .. colCount()-1
     [[nodiscard]] bool sortOnClick() const { return m_sortOnClick; }
     void setSortOnClick(bool value);
+    // A title cell of the sorted column reads with its order, which the glyph shows on screen:
+    // "Nadawca, uporządkowano rosnąco".
+    [[nodiscard]] QString accessibleText(int col, int row) const override;
     [[nodiscard]] bool sortFooter() const { return m_sortFooter; }
     void setSortFooter(bool value);
 

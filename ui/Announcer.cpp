@@ -1,6 +1,7 @@
 #include "Announcer.h"
 
 #include <QAccessibleWidget>
+#include <QHideEvent>
 
 namespace kolvar {
 
@@ -50,6 +51,21 @@ void Announcer::say(const QString& text)
     // Appearing is what a reader speaks; the same line twice must be heard twice.
     hide();
     show();
+}
+
+void Announcer::hideEvent(QHideEvent* event)
+{
+    QWidget::hideEvent(event);
+    // Hidden with its window, a shown notification would appear again with it, and a reader
+    // would speak its old line as news (a case long left behind). Said once, it is gone.
+    if (!isHidden())
+        clear();
+}
+
+void Announcer::clear()
+{
+    hide();
+    m_text.clear();
 }
 
 } // namespace kolvar

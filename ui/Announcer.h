@@ -16,7 +16,12 @@ public:
     explicit Announcer(QWidget* parent);
 
     void say(const QString& text);
+    // Takes a line said back: nothing of it appears again.
+    void clear();
     [[nodiscard]] QString text() const { return m_text; }
+
+protected:
+    void hideEvent(QHideEvent* event) override;
 
 private:
     QString m_text;

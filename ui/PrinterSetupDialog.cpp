@@ -5,6 +5,7 @@
 #include <QFormLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QLabel>
 #include <QPrinterInfo>
 #include <QPushButton>
 #include <QRadioButton>
@@ -70,6 +71,15 @@ PrinterSetupDialog::PrinterSetupDialog(const PrinterSetup& setup, QWidget* paren
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
 
     auto* layout = new QVBoxLayout(this);
+    if (!m_printer->isEnabled()) {
+        // The disabled printer box is passed over by Tab; a caption of the window is read out
+        // with it when it opens.
+        auto* none = new QLabel(
+            QStringLiteral("W systemie nie ma drukarki: wydruk nie jest możliwy."), this);
+        none->setObjectName(QStringLiteral("noPrinterLabel"));
+        none->setWordWrap(true);
+        layout->addWidget(none);
+    }
     layout->addWidget(printerBox);
     auto* paperRow = new QHBoxLayout;
     paperRow->addWidget(paperBox);

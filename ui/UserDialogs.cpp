@@ -37,8 +37,10 @@ QMessageBox::StandardButton toQt(DialogButton b)
         return QMessageBox::No;
     case DialogButton::Cancel:
         return QMessageBox::Cancel;
+    case DialogButton::BackToEditing:
+        break;
     }
-    return QMessageBox::Ok;
+    return QMessageBox::NoButton;
 }
 
 QString caption(DialogButton b)
@@ -52,6 +54,8 @@ QString caption(DialogButton b)
         return QStringLiteral("&Nie");
     case DialogButton::Cancel:
         return QStringLiteral("Anuluj");
+    case DialogButton::BackToEditing:
+        return QStringLiteral("&Wróć do edycji");
     }
     return {};
 }
@@ -145,20 +149,27 @@ public:
     }
 
     DialogButton ask(QWidget* parent, const QString& text, const QList<DialogButton>& buttons,
-        MessageIcon icon) override
+        MessageIcon icon, std::optional<DialogButton> enterButton) override
     {
         QMessageBox box(toQt(icon), captionFor(icon), text, QMessageBox::NoButton, parent);
         showAsTyped(box);
+        QList<QPushButton*> made;
         // Polish captions whether or not Qt's own translations are installed.
-        for (DialogButton b : buttons)
-            box.addButton(toQt(b))->setText(caption(b));
-        if (!buttons.isEmpty())
-            box.setEscapeButton(toQt(buttons.last()));
-        const int pressed = box.exec();
         for (DialogButton b : buttons) {
-            if (pressed == toQt(b))
-                return b;
+            QPushButton* button = toQt(b) == QMessageBox::NoButton
+                ? box.addButton(caption(b), QMessageBox::RejectRole)
+                : box.addButton(toQt(b));
+            button->setText(caption(b));
+            made << button;
+            if (enterButton == b)
+                box.setDefaultButton(button);
         }
+        if (!made.isEmpty())
+            box.setEscapeButton(made.last());
+        box.exec();
+        const auto pressed = std::find(made.cbegin(), made.cend(), box.clickedButton());
+        if (pressed != made.cend())
+            return buttons.at(pressed - made.cbegin());
         return buttons.isEmpty() ? DialogButton::Ok : buttons.last();
     }
 
@@ -245,7 +256,14 @@ public:
         auto* form = new QFormLayout(&dialog);
         auto* host = new QLineEdit(initial.host, &dialog);
         host->setObjectName(QStringLiteral("serwer"));
-        host->setPlaceholderText(QStringLiteral("np. serwer.urzad.local"));
+        // A reader says a placeholder with the field's text as if both were typed: the example
+        // is shown only while the field is empty.
+        const QString example = QStringLiteral("np. serwer.urzad.local");
+        const auto showExample = [host, example] {
+            host->setPlaceholderText(host->text().isEmpty() ? example : QString());
+        };
+        showExample();
+        QObject::connect(host, &QLineEdit::textChanged, host, showExample);
         auto* port = new QSpinBox(&dialog);
         port->setObjectName(QStringLiteral("port"));
         port->setRange(1, 65535);

@@ -15,7 +15,9 @@ namespace kolvar {
 struct PrinterSetup;
 
 enum class MessageIcon { None, Information, Warning, Error, Question };
-enum class DialogButton { Ok, Yes, No, Cancel };
+// BackToEditing ("Wróć do edycji") answers a question about a save by changing nothing: the user
+// goes on typing where the question came from.
+enum class DialogButton { Ok, Yes, No, Cancel, BackToEditing };
 
 struct FileDialogRequest
 {
@@ -68,9 +70,11 @@ public:
         QWidget* parent, const QString& text, const QString& details, MessageIcon icon)
         = 0;
     // A question with the given buttons; returns the one pressed (closing the box counts as the
-    // last button given, usually No or Cancel).
+    // last button given, usually No or Cancel). Enter presses enterButton, when given: the
+    // answer that loses nothing, where the other one overwrites or destroys.
     virtual DialogButton ask(QWidget* parent, const QString& text,
-        const QList<DialogButton>& buttons, MessageIcon icon = MessageIcon::Question)
+        const QList<DialogButton>& buttons, MessageIcon icon = MessageIcon::Question,
+        std::optional<DialogButton> enterButton = std::nullopt)
         = 0;
 
     // Full path of the chosen file, or nothing when cancelled.

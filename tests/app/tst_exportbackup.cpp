@@ -288,6 +288,8 @@ private slots:
         QCOMPARE(f.dialogs.texts().first(),
             "Plik " + target + " już istnieje.\nCzy chcesz go zastąpić?");
         QCOMPARE(f.dialogs.shown.at(1).buttons, QList({ DialogButton::Yes, DialogButton::No }));
+        // Enter keeps the file, as a desktop program's replace question does.
+        QCOMPARE(f.dialogs.shown.at(1).enterButton, DialogButton::No);
         QFile file(target);
         QVERIFY(file.open(QIODevice::ReadOnly));
         if (answer == DialogButton::No) {

@@ -1,5 +1,7 @@
 #include "AppFixture.h"
 
+#include "Announcer.h"
+
 #include "MainWindow.h"
 #include "SortableGrid.h"
 #include "SqliteInterfaces.h"
@@ -224,6 +226,14 @@ private slots:
         else
             f.mainWindow().sortBySubject();
         QVERIFY(f.dialogs.shown.isEmpty());
+        // The list looks the same to a screen reader in any order: the new one is said.
+        const auto* said = f.mainWindow().findChild<kolvar::Announcer*>("orderAnnouncer");
+        QVERIFY(said);
+        QCOMPARE(said->text(),
+            QStringList(
+                { "Lista uporządkowana według terminu", "Lista uporządkowana według nadawcy",
+                    "Lista uporządkowana według tego, czego dotyczy" })
+                .at(to - 2));
         QCOMPARE(f.column(1), expectedIds(f.path("rejestr.db"), to));
         QCOMPARE(f.mainWindow().idEdit()->text(), id);
         QCOMPARE(f.column(1).at(f.mainWindow().caseGrid()->row() - 1), id);

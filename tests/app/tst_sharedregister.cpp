@@ -46,6 +46,7 @@ private slots:
     void moveToServerCopiesAllOrNothing_data();
     void moveToServerCopiesAllOrNothing();
     void backupOfAServerRegisterIsARegisterFile();
+    void newServerRegisterIsConfirmed();
 
 private:
     std::unique_ptr<PgTestServer> m_server;
@@ -140,6 +141,10 @@ void TestSharedRegister::secondSaveAsksWithWhatTheFirstStored_data()
                                          << "Tekst A";
     QTest::newRow("server, write mine") << true << DialogButton::Yes << "Tekst B"
                                         << "Tekst B";
+    QTest::newRow("file, back to editing") << false << DialogButton::BackToEditing << "Tekst A"
+                                           << "Tekst B";
+    QTest::newRow("server, back to editing") << true << DialogButton::BackToEditing << "Tekst A"
+                                             << "Tekst B";
 }
 
 void TestSharedRegister::secondSaveAsksWithWhatTheFirstStored()
@@ -169,11 +174,26 @@ void TestSharedRegister::secondSaveAsksWithWhatTheFirstStored()
     // Both fixtures' dialogs are B's now: the last one made stands in for every dialog.
     b.dialogs.clear();
     b.dialogs.answers.push_back(answer);
+    // A box hands the focus back to the window it was shown over; the list may have had it.
+    b.dialogs.onShow = [&](const ScriptedDialogs::Shown&) { b.mainWindow().activateWindow(); };
     b.mainWindow().saveChanges();
     QVERIFY(!b.dialogs.shown.isEmpty());
     const ScriptedDialogs::Shown question = b.dialogs.shown.first();
     QCOMPARE(question.kind, ScriptedDialogs::Shown::Question);
-    QVERIFY2(question.text.contains(QStringLiteral("Nadawca: Tekst A")), qPrintable(question.text));
+    // Both sides' changes under the editor's captions; Enter and Escape overwrite nobody's work.
+    QVERIFY2(question.text.contains(QStringLiteral("Zmienione tam (teraz w bazie):\nNadawca: "
+                                                   "Tekst A\n\nTwoje zmiany:\nNadawca: Tekst B\n")),
+        qPrintable(question.text));
+    QCOMPARE(question.buttons,
+        QList({ DialogButton::Yes, DialogButton::No, DialogButton::BackToEditing }));
+    QCOMPARE(question.enterButton, DialogButton::No);
+    QCOMPARE(question.parent, &b.caseEditor());
+    if (answer != DialogButton::Yes) {
+        QVERIFY(b.caseEditor().isVisible());
+        QTRY_VERIFY(b.caseEditor().isActiveWindow());
+        QCOMPARE(b.caseEditor().fieldChanged(EditorField::Nadawca),
+            answer == DialogButton::BackToEditing);
+    }
     const std::optional<CaseRecord> now = onServer ? storage::OpenServerStore(where)->readCase(id)
                                                    : storage::OpenFileStore(where)->readCase(id);
     QCOMPARE(now->nadawca, stored);
@@ -190,9 +210,13 @@ void TestSharedRegister::deleteOfACaseChangedElsewhereAsks_data()
     QTest::addColumn<bool>("theyDelete");
     QTest::addColumn<DialogButton>("answer");
     QTest::addColumn<int>("casesLeft");
-    QTest::newRow("changed, delete anyway") << false << DialogButton::Yes << 2;
-    QTest::newRow("changed, keep it") << false << DialogButton::No << 3;
-    QTest::newRow("deleted already") << true << DialogButton::Yes << 2;
+    // What the editor shows afterwards, with the focus; empty when it closed.
+    QTest::addColumn<QString>("editorShows");
+    QTest::newRow("changed, delete anyway") << false << DialogButton::Yes << 2 << "";
+    QTest::newRow("changed, keep it") << false << DialogButton::No << 3 << "Zmieniony";
+    QTest::newRow("changed, back to editing")
+        << false << DialogButton::BackToEditing << 3 << "Adam";
+    QTest::newRow("deleted already") << true << DialogButton::Yes << 2 << "";
 }
 
 void TestSharedRegister::deleteOfACaseChangedElsewhereAsks()
@@ -200,6 +224,7 @@ void TestSharedRegister::deleteOfACaseChangedElsewhereAsks()
     QFETCH(bool, theyDelete);
     QFETCH(DialogButton, answer);
     QFETCH(int, casesLeft);
+    QFETCH(QString, editorShows);
     AppFixture a;
     a.makeRegister(QStringLiteral("rejestr.db"), threeCases());
     const QString where = a.path(QStringLiteral("rejestr.db"));
@@ -220,8 +245,15 @@ void TestSharedRegister::deleteOfACaseChangedElsewhereAsks()
     }
     a.dialogs.clear();
     a.dialogs.answers = { DialogButton::Yes, answer };
+    a.dialogs.onShow = [&](const ScriptedDialogs::Shown&) { a.mainWindow().activateWindow(); };
     a.mainWindow().deleteCurrentCase();
     QCOMPARE(storage::OpenFileStore(where)->count(), casesLeft);
+    QCOMPARE(a.caseEditor().isVisible(), !editorShows.isEmpty());
+    if (!editorShows.isEmpty()) {
+        QCOMPARE(a.caseEditor().fieldText(EditorField::Nadawca), editorShows);
+        QTRY_VERIFY(a.caseEditor().isActiveWindow());
+        QCOMPARE(a.dialogs.shown.at(1).enterButton, DialogButton::No);
+    }
     QCOMPARE(a.mainWindow().countLabel()->text(), QString::number(casesLeft));
     const QString said = a.dialogs.texts().join(u'\n');
     QVERIFY2(theyDelete ? said.contains(QStringLiteral("nie ma go już w bazie"))
@@ -538,6 +570,28 @@ void TestSharedRegister::backupOfAServerRegisterIsARegisterFile()
     QCOMPARE(onServer.size(), 4);
     QCOMPARE(onServer.last().value(6), "'" + storage::toCp1250(hostileCase().szczegoly) + "'");
     QCOMPARE(casesAsStored(*storage::OpenFileStore(copy)), onServer);
+}
+
+// Made on a server, a register looks like any other with one case: the user is told it was made.
+void TestSharedRegister::newServerRegisterIsConfirmed()
+{
+    if (!m_server->running() && m_server->maySkip())
+        QSKIP(qPrintable(m_server->failure()));
+    const QString name = QStringLiteral("nowy%1").arg(++m_databases);
+    m_server->createDatabase(name);
+    const QString uri = m_server->uri(name);
+    AppFixture a;
+    a.makeRegister(QStringLiteral("rejestr.db"), threeCases());
+    a.start(a.path(QStringLiteral("rejestr.db")));
+    a.dialogs.clear();
+    a.dialogs.servers.push_back(choiceFor(uri));
+    a.mainWindow().newServerRegister();
+    QCOMPARE(a.dialogs.texts(),
+        QStringList(
+            { QStringLiteral("Utworzono nowy rejestr na serwerze: %1.\nRejestr jest otwarty "
+                             "i ma jeden rekord do wypełnienia.")
+                    .arg(a.mainWindow().fileLabel()->text()) }));
+    QCOMPARE(a.mainWindow().countLabel()->text(), QStringLiteral("1"));
 }
 
 QTEST_MAIN(TestSharedRegister)

@@ -137,6 +137,37 @@ private slots:
         QCOMPARE(announcer->text(), heard);
     }
 
+    // From the days themselves: Page Up and Page Down step a month, said in full as the buttons
+    // do; Escape closes the calendar as it closes a dialog, keeping the date.
+    void keysOfTheDaysStepAndClose_data()
+    {
+        QTest::addColumn<int>("key");
+        QTest::addColumn<QString>("title");
+        QTest::addColumn<QString>("heard");
+        QTest::addColumn<bool>("open");
+        QTest::newRow("Page Down") << int(Qt::Key_PageDown) << "styczeń 6, 2027"
+                                   << "środa, 6 stycznia 2027" << true;
+        QTest::newRow("Page Up") << int(Qt::Key_PageUp) << "listopad 6, 2026"
+                                 << "piątek, 6 listopada 2026" << true;
+        QTest::newRow("Escape") << int(Qt::Key_Escape) << "grudzień 6, 2026" << "" << false;
+    }
+    void keysOfTheDaysStepAndClose()
+    {
+        QFETCH(int, key);
+        QFETCH(QString, title);
+        QFETCH(QString, heard);
+        QFETCH(bool, open);
+        m_window->show();
+        m_window->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
+        m_window->monthGrid()->setFocus();
+        QTest::keyClick(m_window->monthGrid(), Qt::Key(key));
+        QCOMPARE(m_window->windowTitle(), title);
+        QCOMPARE(m_window->findChild<kolvar::Announcer*>()->text(), heard);
+        QCOMPARE(m_window->isVisible(), open);
+        QVERIFY(m_window->monthGrid()->hasFocus() || !open);
+    }
+
     void clickedDayReachesTheTitle()
     {
         m_window->show();

@@ -416,31 +416,61 @@ private slots:
     }
 
     // A step that shows another case says it to a screen reader, once, without moving the
-    // focus; one that shows nothing new (the user kept the typing) says nothing.
+    // focus: its date, sender, subject and place. At either end the step says so instead of
+    // the same case again; one that shows nothing new (the user kept the typing) says nothing.
     void steppingAnnouncesTheNewCase_data()
     {
         QTest::addColumn<QString>("button");
         QTest::addColumn<QString>("date");
+        QTest::addColumn<QString>("before");
+        QTest::addColumn<QString>("after");
         QTest::addColumn<bool>("shows");
         QTest::addColumn<QStringList>("heard");
         QTest::newRow("next") << "nextButton"
-                              << "2024.01.29" << true
-                              << QStringList({ "Wpłynęło: 2024.01.29. Rekord 3 z 17" });
+                              << "2024.01.29"
+                              << "2 z 17"
+                              << "3 z 17" << true
+                              << QStringList({ "Wpłynęło: 2024.01.29. Nadawca: Urząd Gminy. "
+                                               "Dotyczy: Wniosek. Rekord 3 z 17" });
         QTest::newRow("first, a case without a date")
             << "firstButton"
-            << "" << true << QStringList({ "Wpłynęło: pusto. Rekord 3 z 17" });
+            << ""
+            << "3 z 17"
+            << "1 z 17" << true
+            << QStringList(
+                   { "Wpłynęło: pusto. Nadawca: Urząd Gminy. Dotyczy: Wniosek. Rekord 1 z 17" });
         QTest::newRow("last, the typing kept") << "lastButton"
-                                               << "" << false << QStringList();
+                                               << ""
+                                               << "00"
+                                               << "00" << false << QStringList();
+        QTest::newRow("last at the last case, shown again")
+            << "lastButton"
+            << "2024.01.29"
+            << "17 z 17"
+            << "17 z 17" << true << QStringList({ "To jest ostatni rekord." });
+        QTest::newRow("next at the last case")
+            << "nextButton"
+            << ""
+            << "17 z 17"
+            << "17 z 17" << false << QStringList({ "To jest ostatni rekord." });
+        QTest::newRow("previous at the first case")
+            << "previousButton"
+            << ""
+            << "1 z 17"
+            << "1 z 17" << false << QStringList({ "To jest pierwszy rekord." });
     }
 
     void steppingAnnouncesTheNewCase()
     {
         QFETCH(QString, button);
         QFETCH(QString, date);
+        QFETCH(QString, before);
+        QFETCH(QString, after);
         QFETCH(bool, shows);
         QFETCH(QStringList, heard);
         makeForm();
         QVERIFY(activateForm());
+        m_form->positionLabel()->setText(before);
         auto* b = child<QToolButton>(button);
         b->setFocus();
         QTRY_VERIFY(b->hasFocus());
@@ -448,7 +478,9 @@ private slots:
             if (!shows)
                 return;
             m_form->setFieldText(EditorField::Termin, date);
-            m_form->positionLabel()->setText(QStringLiteral("3 z 17"));
+            m_form->setFieldText(EditorField::Nadawca, QStringLiteral("Urząd Gminy"));
+            m_form->setFieldText(EditorField::Dotyczy, QStringLiteral("Wniosek"));
+            m_form->positionLabel()->setText(after);
             m_form->markShown();
         };
         // A reader hears the notification each time it appears, so every appearance counts.
@@ -467,6 +499,45 @@ private slots:
         QCOMPARE(iface->role(), QAccessible::Notification);
         QCOMPARE(iface->text(QAccessible::Name), heard.value(0));
         QCOMPARE(announcer->size(), QSize(0, 0));
+    }
+
+    // A line said once is not said again: not when the editor comes back after being closed,
+    // and not after it shows another case.
+    void anAnnouncementIsNotHeardAgain_data()
+    {
+        QTest::addColumn<bool>("reopened");
+        QTest::newRow("editor closed and shown again") << true;
+        QTest::newRow("another case shown") << false;
+    }
+
+    void anAnnouncementIsNotHeardAgain()
+    {
+        QFETCH(bool, reopened);
+        makeForm();
+        QVERIFY(activateForm());
+        m_host->onCommand = [&](const QString&) {
+            m_form->positionLabel()->setText(QStringLiteral("2 z 35"));
+            m_form->markShown();
+        };
+        QTest::keyClick(child<QToolButton>(QStringLiteral("nextButton")), Qt::Key_Space);
+        QCoreApplication::processEvents();
+        auto* announcer = m_form->findChild<kolvar::Announcer*>();
+        QVERIFY(announcer->isVisible());
+        QStringList notices;
+        ShowSpy appearances(announcer, [&] { notices << announcer->text(); });
+
+        if (reopened) {
+            m_form->close();
+        } else {
+            m_form->positionLabel()->setText(QStringLiteral("35 z 35"));
+            m_form->markShown();
+        }
+        QVERIFY(activateForm());
+
+        QCOMPARE(notices, QStringList());
+        QVERIFY(!announcer->isVisible());
+        QAccessibleInterface* iface = QAccessible::queryAccessibleInterface(announcer);
+        QCOMPARE(iface->text(QAccessible::Name), QString());
     }
 
     void tabOrderRunsThroughTheControls()

@@ -1,7 +1,9 @@
+#include "Announcer.h"
 #include "ListPreview.h"
 #include "RecordingPrinter.h"
 #include "ScriptedDialogs.h"
 #include "SortableGrid.h"
+#include "UpDown.h"
 
 #include <QAccessible>
 #include <QCheckBox>
@@ -140,6 +142,40 @@ private slots:
         QCOMPARE(m_dialogs->texts(),
             QStringList { QStringLiteral("\"abc\" nie jest poprawną liczbą całkowitą.") });
         QCOMPARE(m_grid->printOptions().marginLeft, 0);
+    }
+
+    // Every page reached is said with its place, on opening too: "Strona 2 z 3"; the caption
+    // beside the number ("strona z 3") reads with the number to a screen reader.
+    void everyPageReachedIsSaid_data()
+    {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("heard");
+        QTest::newRow("on opening") << ""
+                                    << "Strona 1 z 3";
+        QTest::newRow("the next page") << "2"
+                                       << "Strona 2 z 3";
+        QTest::newRow("the last page") << "3"
+                                       << "Strona 3 z 3";
+    }
+
+    void everyPageReachedIsSaid()
+    {
+        QFETCH(QString, typed);
+        QFETCH(QString, heard);
+        m_preview->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(m_preview.get()));
+        auto* announcer = m_preview->findChild<kolvar::Announcer*>();
+        QVERIFY(announcer);
+        QTRY_COMPARE(announcer->text(), QStringLiteral("Strona 1 z 3"));
+        if (!typed.isEmpty()) {
+            auto* more = child<kolvar::UpDown>("pageUpDown")->findChildren<QToolButton*>().first();
+            QCOMPARE(more->accessibleName(), QStringLiteral("Zwiększ numer strony"));
+            for (int page = 1; page < typed.toInt(); ++page)
+                more->click();
+            QCOMPARE(child<QLineEdit>("pageEdit")->text(), typed);
+        }
+        QCOMPARE(announcer->text(), heard);
+        QCOMPARE(child<QLabel>("pageCountLabel")->accessibleName(), heard);
     }
 
     void everyInputIsNamedForAScreenReader_data()

@@ -96,6 +96,34 @@ private slots:
         QCOMPARE(got, expected);
     }
 
+    // The sort glyph says the order on screen; the sorted column's title says it to a reader.
+    void sortedColumnTitleSaysTheOrder_data()
+    {
+        QTest::addColumn<int>("direction");
+        QTest::addColumn<int>("column");
+        QTest::addColumn<QString>("title");
+        QTest::newRow("ascending") << int(sdAscending) << 1 << "Nadawca, uporządkowano rosnąco";
+        QTest::newRow("descending") << int(sdDescending) << 1 << "Nadawca, uporządkowano malejąco";
+        QTest::newRow("another column") << int(sdAscending) << 0 << "Termin";
+    }
+    void sortedColumnTitleSaysTheOrder()
+    {
+        QFETCH(int, direction);
+        QFETCH(int, column);
+        QFETCH(QString, title);
+        SortableGrid grid;
+        fillList(grid, 4);
+        grid.setSortSymbol(sgGlyph);
+        grid.setSortColumn(3);
+        grid.setSortDirection(SortDirection(direction));
+        QAccessibleTableInterface* table
+            = QAccessible::queryAccessibleInterface(&grid)->tableInterface();
+        const QList<QAccessibleInterface*> headers
+            = table->cellAt(0, column)->tableCellInterface()->columnHeaderCells();
+        QCOMPARE(headers.value(0)->text(QAccessible::Name), title);
+        QCOMPARE(table->columnDescription(column), title);
+    }
+
     void currentCellIsFocusedAndSelected()
     {
         SortableGrid grid;

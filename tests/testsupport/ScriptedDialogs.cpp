@@ -51,10 +51,12 @@ void ScriptedDialogs::messageWithDetails(
         onShow(shown.last());
 }
 
-DialogButton ScriptedDialogs::ask(
-    QWidget*, const QString& text, const QList<DialogButton>& buttons, MessageIcon icon)
+DialogButton ScriptedDialogs::ask(QWidget* parent, const QString& text,
+    const QList<DialogButton>& buttons, MessageIcon icon, std::optional<DialogButton> enterButton)
 {
     shown.append({ Shown::Question, text, icon, buttons, {} });
+    shown.last().enterButton = enterButton;
+    shown.last().parent = parent;
     if (onShow)
         onShow(shown.last());
     return take(answers, buttons.isEmpty() ? DialogButton::Ok : buttons.last());

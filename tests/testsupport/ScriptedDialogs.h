@@ -45,6 +45,9 @@ public:
         int toPage = 0;
         QString details {}; // a message's technical text under "Szczegóły"
         kolvar::PrinterSetup setup {}; // what the printer set-up started with
+        // A question's button for Enter, and the window it was shown over.
+        std::optional<DialogButton> enterButton {};
+        QWidget* parent = nullptr;
     };
 
     ScriptedDialogs();
@@ -79,7 +82,7 @@ public:
     void messageWithDetails(
         QWidget* parent, const QString& text, const QString& details, MessageIcon icon) override;
     DialogButton ask(QWidget* parent, const QString& text, const QList<DialogButton>& buttons,
-        MessageIcon icon) override;
+        MessageIcon icon, std::optional<DialogButton> enterButton) override;
     std::optional<QString> openFile(QWidget* parent, const FileDialogRequest& request) override;
     std::optional<QString> saveFile(QWidget* parent, const FileDialogRequest& request) override;
     std::optional<ChosenFile> saveFileOfType(

@@ -1,6 +1,7 @@
 #include "PrinterSetupDialog.h"
 
 #include <QComboBox>
+#include <QLabel>
 #include <QPrinterInfo>
 #include <QRadioButton>
 #include <QtTest>
@@ -51,6 +52,9 @@ private slots:
         const auto* printer = dialog.findChild<QComboBox*>(QStringLiteral("printer"));
         QCOMPARE(printer->currentText(), QStringLiteral("(brak drukarki w systemie)"));
         QVERIFY(!printer->isEnabled());
+        // Tab passes the disabled box by; the window says there is no printer in words of its own.
+        QCOMPARE(dialog.findChild<QLabel*>(QStringLiteral("noPrinterLabel"))->text(),
+            QStringLiteral("W systemie nie ma drukarki: wydruk nie jest możliwy."));
         QVERIFY(
             dialog.findChild<QComboBox*>(QStringLiteral("paper"))->currentText().startsWith(shown));
         if (turn)
