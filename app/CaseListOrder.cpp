@@ -97,7 +97,7 @@ void RowOrder::grow()
     }
 }
 
-bool RowOrder::keyLess(const Key& a, const Key& b)
+inline bool RowOrder::keyLess(const Key& a, const Key& b)
 {
     for (std::size_t w = 0; w < a.size(); ++w) {
         if (a[w] != b[w])
@@ -106,7 +106,7 @@ bool RowOrder::keyLess(const Key& a, const Key& b)
     return false;
 }
 
-bool RowOrder::before(const Keyed& a, const Keyed& b) const
+inline bool RowOrder::before(const Keyed& a, const Keyed& b) const
 {
     const PolishCollation& collation = PolishCollation::instance();
     const Group& x = m_groups[a.group];
@@ -130,7 +130,7 @@ bool RowOrder::before(const Keyed& a, const Keyed& b) const
     return r < 0;
 }
 
-int RowOrder::compareCut(
+inline int RowOrder::compareCut(
     std::uint32_t a, QByteArrayView xText, std::uint32_t b, QByteArrayView yText) const
 {
     const Group& x = m_groups[a];
@@ -152,7 +152,7 @@ int RowOrder::compareCut(
     return r;
 }
 
-void RowOrder::fetchAhead(const Keyed& keyed, qsizetype depth)
+inline void RowOrder::fetchAhead(const Keyed& keyed, qsizetype depth)
 {
     if (keyed.length > depth) {
         __builtin_prefetch(keyed.text + depth);
@@ -160,7 +160,7 @@ void RowOrder::fetchAhead(const Keyed& keyed, qsizetype depth)
     }
 }
 
-void RowOrder::refine(
+inline void RowOrder::refine(
     std::vector<Keyed>::iterator first, std::vector<Keyed>::iterator last, qsizetype depth) const
 {
     std::sort(first, last, [](const Keyed& a, const Keyed& b) { return keyLess(a.key, b.key); });
@@ -187,7 +187,7 @@ void RowOrder::refine(
     }
 }
 
-void RowOrder::refineInHalves(
+inline void RowOrder::refineInHalves(
     std::vector<Keyed>::iterator first, std::vector<Keyed>::iterator last) const
 {
     constexpr std::ptrdiff_t Split = 200000;

@@ -372,31 +372,35 @@ private:
             keyed.key[w] = collation.prefix(text, depth + qsizetype(8 * w));
     }
 
+    // The sort's own steps, defined in CaseListOrder.cpp and called only there. Declared inline
+    // so that they inline into the sort there: the library is built position-independent, and
+    // the compiler calls a function that may be interposed out of line, a call per comparison.
+
     // The key order, word by word: std::array's own goes through a three-way comparison.
-    static bool keyLess(const Key& a, const Key& b);
+    inline static bool keyLess(const Key& a, const Key& b);
 
     static QByteArrayView textOf(const Keyed& keyed) { return { keyed.text, keyed.length }; }
 
     // Whether the value of a comes before the value of b.
-    [[nodiscard]] bool before(const Keyed& a, const Keyed& b) const;
+    [[nodiscard]] inline bool before(const Keyed& a, const Keyed& b) const;
 
     // Where the beginnings leave the order open, the whole texts decide, as a load of whole texts
     // would: alphabet, class, bytes, then the sequence.
-    [[nodiscard]] int compareCut(
+    [[nodiscard]] inline int compareCut(
         std::uint32_t a, QByteArrayView xText, std::uint32_t b, QByteArrayView yText) const;
 
-    static void fetchAhead(const Keyed& keyed, qsizetype depth);
+    inline static void fetchAhead(const Keyed& keyed, qsizetype depth);
 
     // Sorts texts equal in their first depth characters' first-level weights by the next ones,
     // and so on: a comparison sort of a million distinct subjects would read two texts scattered
     // over the register's memory at every step, this reads each text once a level.
-    void refine(std::vector<Keyed>::iterator first, std::vector<Keyed>::iterator last,
+    inline void refine(std::vector<Keyed>::iterator first, std::vector<Keyed>::iterator last,
         qsizetype depth) const;
 
     // A long list is split at a value near its middle and the halves ordered on two threads:
     // the rows of one value never straddle the split, so the halves never meet. Only texts the
     // table knows come here, so no collator is shared between the threads.
-    void refineInHalves(
+    inline void refineInHalves(
         std::vector<Keyed>::iterator first, std::vector<Keyed>::iterator last) const;
 
     // Each group's first place in the list. The places take the room of the groups' row counts,
