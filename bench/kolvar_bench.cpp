@@ -15,7 +15,9 @@
 // not in S), search (Ctrl+F
 // answered with KOLVAR_BENCH_PHRASE, else a phrase that is nowhere, from its OK to the "not
 // found" box or the case found, and the repainted list; "found-row" then tells the row, 0 for
-// none) or regen (Regeneruj).
+// none), regen (Regeneruj) or edit (F2 from the list, the editor opened on another case before,
+// up to the case shown and drawn). KOLVAR_BENCH_CASE=ID makes the case of that ID the one a
+// save, add, delete or edit works on, instead of the middle row's.
 #include "BenchSupport.h"
 #include "CaseEditor.h"
 #include "FindDialog.h"
@@ -102,7 +104,22 @@ double processorSeconds()
 
 const QStringList Commands { QStringLiteral("sort2"), QStringLiteral("sort3"),
     QStringLiteral("sort4"), QStringLiteral("save"), QStringLiteral("add"),
-    QStringLiteral("delete"), QStringLiteral("search"), QStringLiteral("regen") };
+    QStringLiteral("delete"), QStringLiteral("search"), QStringLiteral("regen"),
+    QStringLiteral("edit") };
+
+// The row a save, add, delete or edit works on: the case KOLVAR_BENCH_CASE names, else the middle
+// row. 0 when no row holds that case.
+int workedRow(const kolvar::grid::SortableGrid& caseGrid, int cases)
+{
+    if (!qEnvironmentVariableIsSet("KOLVAR_BENCH_CASE"))
+        return cases / 2;
+    const QString id = qEnvironmentVariable("KOLVAR_BENCH_CASE");
+    for (int r = 1; r < caseGrid.rowCount(); ++r) {
+        if (caseGrid.cells(1, r) == id)
+            return r;
+    }
+    return 0;
+}
 
 // The phrase search as the window runs it: Ctrl+F's dialog answered with the phrase (the clock
 // starts at its OK), the search, the case found made current or the "not found" box, the extra
@@ -244,6 +261,8 @@ bool runCommand(const QString& command, MainWindow& mainWindow,
             &MainWindow::deleteCurrentCase);
     } else if (command == QLatin1String("search")) {
         return search(mainWindow, dialogs, timer, foundRow);
+    } else if (command == QLatin1String("edit")) {
+        ran = byKeys(mainWindow, "editCurrentCase", { "F2" }, &MainWindow::editCurrentCase);
     } else if (command == QLatin1String("regen")) {
         mainWindow.regenerateRegister();
     } else {
@@ -329,9 +348,18 @@ int main(int argc, char* argv[])
             kolvar::bench::runEventsUntil(
                 [&mainWindow] { return mainWindow.isActiveWindow(); }, 5000);
             kolvar::bench::finishDrawing();
+            const bool edits = command == QLatin1String("edit");
             if (command == QLatin1String("save") || command == QLatin1String("add")
-                || command == QLatin1String("delete")) {
-                mainWindow.caseGrid()->setRow(cases / 2);
+                || command == QLatin1String("delete") || edits) {
+                const int row = workedRow(*mainWindow.caseGrid(), cases);
+                if (row == 0) {
+                    std::fprintf(stderr, "kolvar-bench: no case %s\n",
+                        qPrintable(qEnvironmentVariable("KOLVAR_BENCH_CASE")));
+                    return 1;
+                }
+                // F2 is timed on an editor that exists already, showing another case, as when
+                // the user goes from case to case: its making is not the case's own cost.
+                mainWindow.caseGrid()->setRow(edits ? (row == 1 ? 2 : 1) : row);
                 // Opened by F2 through the server, as the user opens it: an editor opened by a
                 // call made the add that followed 1 to 2 ms slower than the window's.
                 (void)byKeys(mainWindow, "editCurrentCase", { "F2" }, &MainWindow::editCurrentCase);
@@ -347,6 +375,8 @@ int main(int argc, char* argv[])
                 kolvar::bench::runEventsUntil(
                     [&mainWindow] { return mainWindow.isActiveWindow(); }, 5000);
                 kolvar::bench::finishDrawing();
+                if (edits)
+                    mainWindow.caseGrid()->setRow(row);
             }
             QElapsedTimer timer;
             qint64 reading = 0;

@@ -136,9 +136,27 @@ QString memoText(const QPlainTextEdit* memo)
     return text;
 }
 
+// Qt's line breaking looks for a word's end anew for every line a word longer than the line fills,
+// so a run of letters without a blank takes time by the square of its length: a pasted code of a
+// megabyte kept the editor busy for minutes. Such a run is broken anywhere, as Qt breaks it anyway
+// once no word boundary is found; a text of ordinary words keeps its breaks between words.
+[[nodiscard]] bool hasUnbrokenRun(QStringView text)
+{
+    constexpr qsizetype LongestWord = 1000;
+    qsizetype run = 0;
+    for (const QChar c : text) {
+        run = c.isSpace() ? 0 : run + 1;
+        if (run > LongestWord)
+            return true;
+    }
+    return false;
+}
+
 void setMemoText(QPlainTextEdit* memo, QString text)
 {
     text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    memo->setWordWrapMode(hasUnbrokenRun(text) ? QTextOption::WrapAnywhere
+                                               : QTextOption::WrapAtWordBoundaryOrAnywhere);
     memo->setPlainText(text);
 }
 

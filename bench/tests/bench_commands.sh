@@ -19,7 +19,7 @@ for order in 2 3 4; do
   KOLVAR_BENCH_SORT=$order "$bench" load "$dir/r.db" || fail "load by $order"
   count=$(KOLVAR_BENCH_SORT=$order "$bench" dump "$dir/r.db" | tail -n 1)
   [[ $count == "count 300 "* ]] || fail "dump by $order: $count"
-  for command in sort2 sort3 sort4 save search; do
+  for command in sort2 sort3 sort4 save search edit; do
     out=$(KOLVAR_BENCH_SORT=$order "$bench" $command "$dir/r.db") || fail "$command by $order"
     [[ $out == seconds* ]] || fail "$command by $order: $out"
   done
@@ -30,6 +30,10 @@ for command in add delete regen; do
   [[ $out == seconds* ]] || fail "$command: $out"
 done
 [[ $("$bench" dump "$dir/r.db" | tail -n 1) == "count 300 "* ]] || fail "count after add and delete"
+
+# A case named by its ID is the one opened; an ID no case has stops the run.
+[[ $(KOLVAR_BENCH_CASE=7 "$bench" edit "$dir/r.db") == seconds* ]] || fail "edit of case 7"
+KOLVAR_BENCH_CASE=999999 "$bench" edit "$dir/r.db" 2>/dev/null && fail "edit of a case that is not there"
 
 # The generated details name the land register; nothing names a tortoise.
 [[ $(KOLVAR_BENCH_PHRASE="księdze wieczystej" "$bench" search "$dir/r.db") =~ found-row\ [1-9] ]] \

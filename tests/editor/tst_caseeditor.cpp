@@ -15,6 +15,8 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTest>
+#include <QTextBlock>
+#include <QTextLayout>
 #include <QToolButton>
 #include <QToolTip>
 
@@ -756,6 +758,39 @@ private slots:
         QCOMPARE(memo->blockCount(), lines);
         QVERIFY(!memo->toPlainText().contains(QLatin1Char('\r')));
         QVERIFY(!m_form->recordChanged());
+    }
+
+    // A run of letters longer than a line (a pasted code) is broken anywhere, and shown whole;
+    // words are never split. Before, a megabyte without a blank kept the editor busy for minutes.
+    void detailsBreakWordsBetweenAndLongRunsAnywhere_data()
+    {
+        QTest::addColumn<QString>("given");
+        QTest::addColumn<bool>("splitsWords");
+        const QString code = QString(QStringLiteral("0123456789ABCDEF")).repeated(12500);
+        const QString words = QStringLiteral("wniosek o wpis ").repeated(200);
+        QTest::newRow("ordinary words") << words << false;
+        QTest::newRow("200,000 letters without a blank") << code << true;
+        QTest::newRow("words, then a long code") << words + code << true;
+    }
+
+    void detailsBreakWordsBetweenAndLongRunsAnywhere()
+    {
+        QFETCH(QString, given);
+        QFETCH(bool, splitsWords);
+        makeForm();
+        m_form->setFieldText(EditorField::Szczegoly, given);
+        m_form->show();
+        QVERIFY(QTest::qWaitForWindowExposed(m_form.get()));
+        QCOMPARE(m_form->fieldText(EditorField::Szczegoly), given);
+        const QTextLayout* layout = m_form->detailsMemo()->document()->firstBlock().layout();
+        QVERIFY(layout->lineCount() > 1);
+        bool split = false;
+        for (int i = 0; i + 1 < layout->lineCount(); ++i) {
+            const QTextLine line = layout->lineAt(i);
+            const int end = line.textStart() + line.textLength();
+            split = split || (!given.at(end - 1).isSpace() && !given.at(end).isSpace());
+        }
+        QCOMPARE(split, splitsWords);
     }
 
     void typingStopsAtTheMaximumLength_data()
