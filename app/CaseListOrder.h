@@ -4,7 +4,7 @@
 // the code page's bytes, and the grouping of equal values. Only the case list includes it.
 
 #include "AlphabetCollation.h"
-#include "CaseTable.h"
+#include "CaseRow.h"
 #include "Cp1250.h"
 
 #include <QByteArrayView>
@@ -30,8 +30,6 @@
 #include <vector>
 
 namespace kolvar::listorder {
-
-namespace CaseTable = storage::CaseTable;
 
 inline constexpr int ListFields = 8; // ID .. Adnotacje, grid columns 1 .. 8
 inline constexpr int FirstSortColumn = 2; // Termin; Nadawca and Dotyczy follow

@@ -72,7 +72,7 @@ template <typename Command> void MainWindow::guarded(Command&& command, const QS
     m_commandRunning = true;
     try {
         command();
-    } catch (const kolvar::storage::ESQLiteException& e) {
+    } catch (const kolvar::storage::StoreError& e) {
         kolvar::userDialogs().message(
             this, kolvar::storageFailureMessage(e, refused), kolvar::MessageIcon::Error);
     } catch (const kolvar::IniFileError& e) {

@@ -120,9 +120,9 @@ double storeRows(ICaseStore& store, int sortMode)
 {
     QElapsedTimer timer;
     timer.start();
-    (void)store.listRows(sortMode, [&](const ISQLiteTable& row) {
-        for (int col = 0; col < 8; ++col)
-            (void)row.CellBytes(col);
+    (void)store.listRows(sortMode, [&](const CaseRow& row) {
+        for (int col = 0; col < CaseRow::Fields; ++col)
+            (void)row.text(col);
     });
     return since(timer);
 }
@@ -139,9 +139,9 @@ int measureMemory(const QString& uri)
     (void)list.load(*store, 3);
     const qint64 after = bench::peakResidentBytes();
     qint64 texts = 0;
-    (void)store->listRows(0, [&](const ISQLiteTable& row) {
-        for (int col = 0; col < 8; ++col)
-            texts += row.CellBytes(col).size();
+    (void)store->listRows(0, [&](const CaseRow& row) {
+        for (int col = 0; col < CaseRow::Fields; ++col)
+            texts += row.text(col).size();
     });
     out << before << ' ' << after << ' ' << texts << ' ' << qint64(grid.storedTextBytes()) << '\n';
     out.flush();
@@ -226,7 +226,7 @@ void runClient(const QString& uri, int client, double seconds,
                 store->deleteCase(id, *store->readCase(id));
             }
             ++log.transactions;
-        } catch (const ESQLiteException&) {
+        } catch (const StoreError&) {
             ++log.failures;
         }
     }
@@ -296,7 +296,7 @@ bool onServerAlready(const QString& uri, int cases)
 {
     try {
         return OpenServerStore(uri)->count() == cases;
-    } catch (const ESQLiteException&) {
+    } catch (const StoreError&) {
         return false;
     }
 }
@@ -422,8 +422,8 @@ int main(int argc, char** argv)
         const QString uri = freshDatabase();
         CreateServerRegister(uri, {}, QStringLiteral("2024-01-01"));
         loadTest(uri, clients, seconds);
-    } catch (const ESQLiteException& e) {
-        std::fprintf(stderr, "%s\n", qPrintable(e.message()));
+    } catch (const StoreError& e) {
+        std::fprintf(stderr, "%s\n", qPrintable(e.detail()));
         return 1;
     }
     return 0;

@@ -43,7 +43,8 @@ enum class ServerFailure {
 };
 [[nodiscard]] ServerFailure ServerFailureOf(const QByteArray& sqlstate);
 
-class EServerException : public ESQLiteException
+// A server's failure: the store failure its kind stands for, the SQLSTATE kept.
+class EServerException : public StoreError
 {
 public:
     EServerException(const QString& message, ServerFailure kind, QByteArray sqlstate = {});

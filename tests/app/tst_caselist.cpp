@@ -1,6 +1,7 @@
 #include "CaseList.h"
 #include "CaseTable.h"
 #include "Cp1250.h"
+#include "FileCaseStore.h"
 #include "SortableGrid.h"
 #include "SqliteInterfaces.h"
 #include "StringGrid.h"
