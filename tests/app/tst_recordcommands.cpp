@@ -27,11 +27,7 @@ using Command = void (MainWindow::*)();
 
 CaseRecord storedCase(const QString& path, std::int64_t id)
 {
-    const auto db = storage::OpenDatabase(path);
-    const auto result = storage::CaseTable::QueryCase(*db, id);
-    if (!result->GoFirst())
-        return {};
-    return storage::CaseTable::ReadCase(*result);
+    return storage::OpenFileStore(path)->readCase(id).value_or(CaseRecord {});
 }
 
 CaseRecord editorCase(const CaseEditor& editor)
@@ -420,8 +416,7 @@ private slots:
         f->clickRow(2);
         f->mainWindow().editCurrentCase();
         {
-            const auto other = storage::OpenDatabase(f->path("rejestr.db"));
-            other->RunStatement("DELETE FROM kolvar WHERE ID=3");
+            RegisterFile(f->path("rejestr.db")).run("DELETE FROM kolvar WHERE ID=3");
         }
         f->caseEditor().setFieldText(EditorField::Dotyczy, "nowa treść");
         f->mainWindow().saveChanges();
@@ -483,8 +478,8 @@ private slots:
         f->mainWindow().editCurrentCase();
         f->caseEditor().setFieldText(EditorField::Dotyczy, "po blokadzie");
         {
-            const auto other = storage::OpenDatabase(f->path("rejestr.db"));
-            other->RunStatement("BEGIN EXCLUSIVE");
+            RegisterFile other(f->path("rejestr.db"));
+            other.run("BEGIN EXCLUSIVE");
             f->mainWindow().saveChanges();
             QCOMPARE(f->dialogs.shown.size(), 1);
             QCOMPARE(f->dialogs.shown.first().icon, MessageIcon::Error);
@@ -494,7 +489,7 @@ private slots:
                 qPrintable(f->dialogs.texts().first()));
             QVERIFY(f->caseEditor().isVisible());
             QCOMPARE(f->caseEditor().fieldText(EditorField::Dotyczy), QString("po blokadzie"));
-            other->RunStatement("ROLLBACK");
+            other.run("ROLLBACK");
         }
         f->dialogs.clear();
         f->mainWindow().saveChanges();
@@ -613,8 +608,9 @@ private slots:
         f->mainWindow().editCurrentCase();
         {
             // Another program adds a case meanwhile; the reload shows it.
-            const auto other = storage::OpenDatabase(f->path("rejestr.db"));
-            (void)storage::CaseTable::InsertCase(*other, listCase("2024.04.04", "Dorota", "z"));
+            (void)RegisterFile(f->path("rejestr.db"))
+                .store()
+                ->addCase(listCase("2024.04.04", "Dorota", "z"));
         }
         f->caseEditor().setRecordChanged(true);
         f->dialogs.answers.push_back(answer);
@@ -740,10 +736,10 @@ private slots:
         const QString &written = given[0], &kept = given[1], &typed = given[2], &termin = given[3];
         f = std::make_unique<AppFixture>();
         f->makeRegister("rejestr.db", threeCases());
-        const auto db = storage::OpenDatabase(f->path("rejestr.db"));
-        db->RunStatement("UPDATE kolvar SET " + written);
+        RegisterFile other(f->path("rejestr.db"));
+        other.run("UPDATE kolvar SET " + written);
         const QString probe = "SELECT hex(" + kept + ") FROM kolvar WHERE ID=2";
-        const QString before = db->QueryText(probe);
+        const QString before = other.text(probe);
         f->rememberRegister("rejestr.db");
         f->start();
         f->clickRow(1);
@@ -753,7 +749,7 @@ private slots:
         QTest::keyClicks(f->caseEditor().dateEdit(), typed);
         f->clickRow(3);
         f->mainWindow().saveChanges();
-        QCOMPARE(db->QueryText(probe), before);
+        QCOMPARE(other.text(probe), before);
         QCOMPARE(storedCase(f->path("rejestr.db"), 2).termin, termin);
         // The message names the row of the case saved, not the row clicked since.
         QCOMPARE(f->dialogs.texts(), QStringList { "Zmiany w rekordzie 1 zostały zapisane." });
