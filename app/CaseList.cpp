@@ -25,11 +25,9 @@ namespace kolvar {
 namespace {
 
 using namespace listorder;
-namespace CaseTable = storage::CaseTable;
 
-// The nine texts of a case as the list holds them, from the cursor row of a query result: the
-// list number, then the eight columns as the stored bytes. A column the engine holds as numbers
-// (the ID) is read as text instead. The views last until the next read or the end of the row.
+// The nine texts of a case as the list holds them, from a case row: the list number, then the
+// eight fields as the row reads them. The views last until the next read or the end of the row.
 class ListRowTexts
 {
 public:
@@ -39,31 +37,16 @@ public:
     { }
 
     [[nodiscard]] std::span<const QByteArrayView> read(
-        const storage::ISQLiteTable& result, QByteArrayView number)
+        const storage::CaseRow& row, QByteArrayView number)
     {
         if (!m_columnsKnown) {
-            for (int i = 0; i < ListFields; ++i) {
-                const int c = result.ColumnNumber(QString::fromLatin1(CaseTable::ColumnNames[i]));
-                m_column[std::size_t(i)] = c;
-                try {
-                    (void)result.CellBytes(c);
-                    m_asBytes[std::size_t(i)] = true;
-                } catch (const storage::ESQLiteException&) {
-                    m_asBytes[std::size_t(i)] = false;
-                }
-            }
+            for (int i = 0; i < ListFields; ++i)
+                m_asBytes[std::size_t(i)] = row.holdsBytes(i);
             m_columnsKnown = true;
         }
         m_texts[0] = number;
-        for (std::size_t i = 0; i < std::size_t(ListFields); ++i) {
-            const int c = m_column[i];
-            if (m_asBytes[i]) {
-                m_texts[i + 1] = result.CellBytes(c);
-            } else {
-                m_converted[i] = storage::toCp1250(result.CellText(c));
-                m_texts[i + 1] = m_converted[i];
-            }
-        }
+        for (int i = 0; i < ListFields; ++i)
+            m_texts[std::size_t(i) + 1] = row.text(i);
         m_whole = m_texts;
         m_cut = 0;
         if (parseId(m_texts[1])) {
@@ -83,16 +66,8 @@ public:
     [[nodiscard]] QByteArrayView wholeText(int col) const { return m_whole[std::size_t(col)]; }
     // Column col of the list (1 = ID ... 8 = Adnotacje) of the last row read.
     [[nodiscard]] QByteArrayView text(int col) const { return m_texts[std::size_t(col)]; }
-    // The result's column of list column col, once a row is read.
-    [[nodiscard]] int resultColumn(int col) const { return m_column[std::size_t(col - 1)]; }
     // Whether list column col holds the stored bytes, not a number written as text.
     [[nodiscard]] bool readAsBytes(int col) const { return m_asBytes[std::size_t(col - 1)]; }
-    // The result's columns of Termin, Nadawca and Dotyczy.
-    [[nodiscard]] std::array<int, SortColumns> sortResultColumns() const
-    {
-        return { resultColumn(FirstSortColumn), resultColumn(FirstSortColumn + 1),
-            resultColumn(FirstSortColumn + 2) };
-    }
     // Whether every sort column does.
     [[nodiscard]] bool sortColumnsAsBytes() const
     {
@@ -105,10 +80,8 @@ public:
 
 private:
     qsizetype m_keptBytes;
-    std::array<int, ListFields> m_column {};
     std::array<bool, ListFields> m_asBytes {};
     bool m_columnsKnown = false;
-    std::array<QByteArray, ListFields> m_converted;
     std::array<QByteArrayView, ListFields + 1> m_texts;
     std::array<QByteArrayView, ListFields + 1> m_whole;
     std::uint8_t m_cut = 0;
@@ -185,8 +158,8 @@ int CaseList::load(storage::ICaseStore& store, int sortMode)
     bool listOrders = true;
     bool fastPossible = false;
     {
-        const storage::ISQLiteTablePtr first = store.firstCaseRow();
-        if (first->GoFirst()) {
+        const std::unique_ptr<const storage::CaseRow> first = store.firstCaseRow();
+        if (first) {
             ListRowTexts texts(m_keptBytes);
             (void)texts.read(*first, {});
             listOrders = texts.readAsBytes(sortMode);
@@ -202,7 +175,7 @@ int CaseList::load(storage::ICaseStore& store, int sortMode)
     // numbers, which only the order gives; the result itself is never held. A million cases thus
     // stand once in memory, not twice.
     // Where an ID may stand for two cases, a cut text could be read back from the other one.
-    ListRowTexts texts(store.readOnly() ? std::numeric_limits<qsizetype>::max() : m_keptBytes);
+    ListRowTexts texts(store.idsMayRepeat() ? std::numeric_limits<qsizetype>::max() : m_keptBytes);
     RowOrder order;
     order.setWholeTexts([this, sortMode](int i) { return wholeBytes(sortMode, i + 1); });
     // A long list's first rows tell, as a sample, whether its sort values repeat (dates,
@@ -228,7 +201,7 @@ int CaseList::load(storage::ICaseStore& store, int sortMode)
     std::int64_t lastId = 0;
     bool idsRise = true;
     int filled = 0;
-    const auto takeRow = [&](const storage::ISQLiteTable& result) {
+    const auto takeRow = [&](const storage::CaseRow& result) {
         const int gridRow = filled + 1;
         if (gridRow >= g.rowCount())
             g.setRowCount(std::max(2 * g.rowCount(), gridRow + 1));
@@ -237,13 +210,13 @@ int CaseList::load(storage::ICaseStore& store, int sortMode)
         idsRise = idsRise && id && (filled == 0 || *id > lastId);
         lastId = id.value_or(lastId);
         if (fastPossible && id)
-            rememberClasses(*id, result, texts.sortResultColumns(), false);
+            rememberClasses(*id, result, false);
         if (id && texts.cutColumns() != 0)
             m_cut.insert(*id, texts.cutColumns());
         const std::optional<QByteArrayView> key = g.cellBytes(sortMode, gridRow);
         orderable = orderable && key;
         if (orderable) {
-            const int rank = rankOf(result.CellStoredType(texts.resultColumn(sortMode)));
+            const int rank = rankOf(result.storedType(sortMode - 1));
             if (decided) {
                 order.add(*key, rank, filled, isCut(sortMode, gridRow));
             } else {
@@ -319,12 +292,11 @@ int CaseList::classRank(std::int64_t id, int col) const
     return (bits >> (2 * (col - FirstSortColumn))) & 3;
 }
 
-void CaseList::rememberClasses(std::int64_t id, const storage::ISQLiteTable& row,
-    std::span<const int, 3> resultColumns, bool replacing)
+void CaseList::rememberClasses(std::int64_t id, const storage::CaseRow& row, bool replacing)
 {
     std::uint8_t bits = 0;
     for (int i = 0; i < SortColumns; ++i)
-        bits |= std::uint8_t(rankOf(row.CellStoredType(resultColumns[std::size_t(i)])) << (2 * i));
+        bits |= std::uint8_t(rankOf(row.storedType(FirstSortColumn - 1 + i)) << (2 * i));
     if (bits != AllTexts)
         m_otherClasses.insert(id, bits);
     else if (replacing)
@@ -495,15 +467,15 @@ bool CaseList::placeCase(storage::ICaseStore& store, std::int64_t id, bool mayBe
     // An unlisted case below the highest ID is new only when the store said so.
     if (adding && id <= m_maxId && !mayBeNew)
         return false;
-    const storage::ISQLiteTablePtr saved = store.caseRow(id);
-    if (!saved->GoFirst())
+    const std::unique_ptr<const storage::CaseRow> saved = store.caseRow(id);
+    if (!saved)
         return adding || takeOut(id); // deleted again before it was read
     ListRowTexts texts(m_keptBytes);
     (void)texts.read(*saved, {});
     if (!texts.sortColumnsAsBytes())
         return false;
     const QByteArray key = texts.wholeText(m_sortMode).toByteArray();
-    const int rank = rankOf(saved->CellStoredType(texts.resultColumn(m_sortMode)));
+    const int rank = rankOf(saved->storedType(m_sortMode - 1));
 
     // The list without the leaving row is in order: count the rows that come first.
     const int others = adding ? m_count : m_count - 1;
@@ -536,7 +508,7 @@ bool CaseList::placeCase(storage::ICaseStore& store, std::int64_t id, bool mayBe
     }
     m_grid.setRowBytes(target, texts.read(*saved, {}));
     rememberCut(id, texts.cutColumns());
-    rememberClasses(id, *saved, texts.sortResultColumns(), true);
+    rememberClasses(id, *saved, true);
     m_maxId = std::max(m_maxId, id);
     return true;
 }

@@ -1,7 +1,6 @@
 #pragma once
 
 #include "CaseStore.h"
-#include "SqliteInterfaces.h"
 #include "StringGrid.h"
 
 #include <QHash>
@@ -84,8 +83,7 @@ private:
     // The class the engine holds the sort value of a case in, for sort column col.
     [[nodiscard]] int classRank(std::int64_t id, int col) const;
     // replacing: the case may have been remembered before.
-    void rememberClasses(std::int64_t id, const storage::ISQLiteTable& row,
-        std::span<const int, 3> resultColumns, bool replacing);
+    void rememberClasses(std::int64_t id, const storage::CaseRow& row, bool replacing);
     // -1, 0 or 1 as the case of row r comes before or after a case with this key, class and ID.
     [[nodiscard]] int compareRow(int r, QByteArrayView key, int rank, std::int64_t id) const;
     void settle(storage::ICaseStore& store);

@@ -6,7 +6,7 @@
 // the rare paths are in CaseListOrder.cpp, where the sort's comparisons inline as well.
 
 #include "BlockList.h"
-#include "CaseTable.h"
+#include "CaseRow.h"
 #include "Cp1250.h"
 
 #include <QByteArrayView>
@@ -24,8 +24,6 @@
 #include <vector>
 
 namespace kolvar::listorder {
-
-namespace CaseTable = storage::CaseTable;
 
 inline constexpr int ListFields = 8; // ID .. Adnotacje, grid columns 1 .. 8
 inline constexpr int FirstSortColumn = 2; // Termin; Nadawca and Dotyczy follow

@@ -5,7 +5,6 @@
 #include "Announcer.h"
 #include "CalendarWindow.h"
 #include "CaseEditor.h"
-#include "CaseTable.h"
 #include "CsvExport.h"
 #include "Program.h"
 #include "RegisterBackup.h"
@@ -30,7 +29,6 @@ using kolvar::MessageIcon;
 using kolvar::userDialogs;
 using kolvar::grid::SortableGrid;
 namespace storage = kolvar::storage;
-namespace CaseTable = kolvar::storage::CaseTable;
 using namespace kolvar::mainwindow;
 
 namespace {
@@ -181,15 +179,7 @@ void MainWindow::createDatabase()
     } else {
         const QString termin
             = m_caseEditor ? m_caseEditor->fieldText(EditorField::Termin) : QString();
-        try {
-            const auto db = storage::OpenDatabase(path, storage::OpenMode::Create);
-            CaseTable::CreateTable(*db);
-            CaseTable::InsertSeedCase(*db, termin);
-        } catch (...) {
-            // No half-made register is left behind to be opened by mistake later.
-            QFile::remove(path);
-            throw;
-        }
+        storage::CreateFileRegister(path, termin);
     }
     useDatabaseFile(path);
 }
@@ -245,14 +235,15 @@ void MainWindow::exportToCsv()
 std::optional<kolvar::ChosenFile> MainWindow::chooseFileBesideRegister(
     kolvar::FileDialogRequest request, const QString& registerRefusal)
 {
-    (void)store(); // nothing to read without an open register: it says so
-    request.folder = isServerRegister() ? kolvar::registerFolder(m_programFolder)
-                                        : QFileInfo(m_databasePath).absolutePath();
+    // Nothing to read without an open register: store() says so.
+    const QString registerFile = store().filePath();
+    request.folder = registerFile.isEmpty() ? kolvar::registerFolder(m_programFolder)
+                                            : QFileInfo(registerFile).absolutePath();
     const auto chosen = userDialogs().saveFileOfType(this, request);
     if (!chosen)
         return std::nullopt;
     // Compared as files, not names: a link, a hard link or ".." reach the register too.
-    if (!isServerRegister() && storage::SameFile(chosen->path, m_databasePath))
+    if (!registerFile.isEmpty() && storage::SameFile(chosen->path, registerFile))
         throw CommandError(registerRefusal.arg(QDir::toNativeSeparators(chosen->path)));
     if (!replaceConfirmed(chosen->path))
         return std::nullopt;
@@ -335,16 +326,7 @@ void MainWindow::backUp()
             "Nie udało się zapisać kopii zapasowej %1: kopia nie może zastąpić otwartej bazy."));
     if (!chosen)
         return;
-    std::int64_t cases = 0;
-    try {
-        cases = store().backUp(chosen->path);
-    } catch (const storage::EServerException&) {
-        throw; // the server's own sentence is the one to show
-    } catch (const storage::ESQLiteException& e) {
-        // The backup says itself, in the user's words, what stood in the way; the register's
-        // own causes would speak of the register, not of the copy.
-        throw CommandError(e.message());
-    }
+    const std::int64_t cases = store().backUp(chosen->path);
     userDialogs().message(this,
         QStringLiteral("Kopia zapasowa bazy zapisana w pliku\n%1\nRekordów w kopii: %2")
             .arg(QDir::toNativeSeparators(chosen->path))

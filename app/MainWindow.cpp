@@ -5,7 +5,6 @@
 #include "CalendarWindow.h"
 #include "CaseEditor.h"
 #include "CaseList.h"
-#include "CaseTable.h"
 #include "ColorValue.h"
 #include "Cp1250.h"
 #include "CsvExport.h"
@@ -52,14 +51,11 @@ using kolvar::userDialogs;
 using kolvar::grid::SortableGrid;
 namespace colors = kolvar::colors;
 namespace storage = kolvar::storage;
-namespace CaseTable = kolvar::storage::CaseTable;
 using namespace kolvar::mainwindow;
 
 namespace {
 
 const QString ReadError = QStringLiteral("Błąd podczas odczytu bazy danych!");
-
-constexpr qint64 CheckAheadFromBytes = 8 << 20;
 
 // The fifteen subjects the office files its letters under; kept with the window, never read.
 const QString SubjectList = QStringLiteral(
@@ -106,10 +102,10 @@ QString whyNoRegister(const QString& path)
     if (!file.exists())
         return QStringLiteral("Nie ma takiego pliku.");
     try {
-        (void)CaseTable::VerifyTable(*storage::OpenDatabase(path));
-    } catch (const storage::ESQLiteException& e) {
-        const QString cause = kolvar::storageFailureCause(e.resultCode());
-        return cause.isEmpty() ? e.message() : cause;
+        (void)storage::OpenFileStore(path);
+    } catch (const storage::StoreError& e) {
+        const QString cause = kolvar::storageFailureCause(e);
+        return cause.isEmpty() ? e.detail() : cause;
     }
     return QString();
 }
@@ -495,19 +491,19 @@ void MainWindow::loadList()
         m_shownCase.reset();
         // Whatever becomes of the store, the list reads from it again only once loaded anew.
         m_caseList->forgetStore();
-        m_tableShape = {};
-        if (isServerRegister() && m_store && m_storeAddress == m_databasePath)
-            recheckServerStore();
+        if (m_store && m_store->keepsConnection() && m_storeAddress == m_databasePath)
+            recheckStore();
         else
             openStore();
         loadSortedList();
         tellAboutTableShape();
-    } catch (const storage::EServerException& e) {
-        // The server named, the sentence for what happened, and the server's own words.
-        showReadWarning(QStringLiteral("Rejestr na serwerze %1.\n").arg(m_fileLabel->text())
-            + kolvar::storageFailureCause(e) + QStringLiteral("\n\n") + e.message());
-    } catch (const storage::ESQLiteException& e) {
-        showReadWarning(kolvar::storageFailureCause(e.resultCode()));
+    } catch (const storage::StoreError& e) {
+        // A server is named, with the sentence for what happened and the server's own words.
+        if (isServerRegister())
+            showReadWarning(QStringLiteral("Rejestr na serwerze %1.\n").arg(m_fileLabel->text())
+                + kolvar::storageFailureCause(e) + QStringLiteral("\n\n") + e.detail());
+        else
+            showReadWarning(kolvar::storageFailureCause(e));
     } catch (const CommandError& e) {
         showReadWarning(e.message());
     } catch (...) {
@@ -518,7 +514,7 @@ void MainWindow::loadList()
     updateRegenerateEnabled();
 }
 
-void MainWindow::recheckServerStore()
+void MainWindow::recheckStore()
 {
     // The open connection serves the reload: a new one would cost a login (perhaps a password
     // asked again) and a server process, and announcements would go unheard while none listens.
@@ -549,13 +545,7 @@ void MainWindow::openStore()
     if (!isFile(m_databasePath))
         throw CommandError(QStringLiteral("Pliku %1 nie ma: został usunięty albo przeniesiony.")
                                .arg(QDir::toNativeSeparators(m_databasePath)));
-    storage::ISQLiteDatabasePtr db = storage::OpenDatabase(m_databasePath);
-    // The first write checks the whole file, about a millisecond a megabyte: for a register
-    // where that would be felt, the check runs on the other processor while the list loads.
-    if (QFileInfo(m_databasePath).size() >= CheckAheadFromBytes)
-        db->CheckAheadOfWriting();
-    m_tableShape = CaseTable::VerifyTable(*db);
-    m_store = storage::FileStoreOn(std::move(db), m_databasePath);
+    m_store = storage::OpenFileStore(m_databasePath);
 }
 
 void MainWindow::showReadWarning(const QString& cause)
@@ -567,7 +557,7 @@ void MainWindow::showReadWarning(const QString& cause)
 
 void MainWindow::loadSortedList()
 {
-    if (CaseTable::ListQuery(m_sortMode).isEmpty()) {
+    if (!storage::isListOrder(m_sortMode)) {
         m_caseGrid->setSortColumn(m_sortMode);
         throw CommandError(QStringLiteral("Nieznany porządek listy: %1").arg(m_sortMode));
     }
@@ -609,9 +599,12 @@ void MainWindow::tellAboutTableShape()
         return;
     m_shapeToldFor = m_databasePath;
     QStringList told;
-    if (!m_tableShape.idIsRowKey || !m_tableShape.fileWritable)
-        told << readOnlyFileSentence(m_tableShape);
-    if (m_tableShape.hasTriggers)
+    const storage::WriteRefusal refusal
+        = m_store ? m_store->writeRefusal() : storage::WriteRefusal::None;
+    if (refusal == storage::WriteRefusal::IdNotKey
+        || refusal == storage::WriteRefusal::FileNotWritable)
+        told << readOnlyFileSentence(refusal);
+    if (m_store && m_store->hasForeignTriggers())
         told << QStringLiteral("Ten rejestr ma wyzwalacze (triggery), których Kolvar nie tworzy, "
                                "zapisane w nim przez inny program. Kolvar ich nie uruchamia: "
                                "zapis zmienia tylko to, co widać w oknie Edycja i druk.");
@@ -627,13 +620,15 @@ void MainWindow::reloadList()
 
 void MainWindow::updateRegenerateEnabled()
 {
-    m_regenerateAction->setEnabled((isFile(m_databasePath) || (isServerRegister() && m_store))
-        && !(m_store && m_store->readOnly()));
+    // A register file the list could not read may still be compacted.
+    m_regenerateAction->setEnabled(
+        m_store ? m_store->canCompact() && m_store->mayWrite() : isFile(m_databasePath));
 }
 
 void MainWindow::enableRegenerate()
 {
-    m_regenerateAction->setEnabled(true);
+    // The editor closing lifts only its own bar: a register that may not be written stays so.
+    updateRegenerateEnabled();
 }
 
 void MainWindow::rememberColumnWidths()

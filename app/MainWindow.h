@@ -1,12 +1,10 @@
 #pragma once
 
 #include "CaseStore.h"
-#include "CaseTable.h"
 #include "CustomGrid.h"
 #include "EditorHost.h"
 #include "SettingsFile.h"
 #include "SortKeys.h"
-#include "SqliteInterfaces.h"
 
 #include <QMainWindow>
 #include <QString>
@@ -192,7 +190,7 @@ private:
     // The list's warning, with the cause's sentence under it when there is one.
     void showReadWarning(const QString& cause);
     // loadList's two ways to a store: the one open, checked anew, or the register opened.
-    void recheckServerStore();
+    void recheckStore();
     void openStore();
     void applyRowHeight();
     void rememberColumnWidths();
@@ -311,8 +309,6 @@ private:
     kolvar::storage::CaseStorePtr m_store;
     // The server register m_store is connected to; empty for a file.
     QString m_storeAddress;
-    // What the open register file's table is like beside the ones the program makes.
-    kolvar::storage::CaseTable::TableShape m_tableShape;
     // The register whose table the user was last told about.
     QString m_shapeToldFor;
     // The case as the editor was filled with it: what a save expects still to find stored.

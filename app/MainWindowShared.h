@@ -42,9 +42,9 @@ inline QString rememberedName(const QString& path, const QString& programFolder)
 }
 
 // Why a register file opens read-only: said when it is opened and when a write is refused.
-inline QString readOnlyFileSentence(const storage::CaseTable::TableShape& shape)
+inline QString readOnlyFileSentence(storage::WriteRefusal refusal)
 {
-    if (!shape.fileWritable)
+    if (refusal == storage::WriteRefusal::FileNotWritable)
         return QStringLiteral(
             "Ten rejestr jest otwarty tylko do odczytu: pliku rejestru albo folderu, w którym "
             "leży, nie można zapisywać (na przykład dysk jest tylko do odczytu), a każdy zapis "
@@ -78,13 +78,17 @@ template <typename Command> void MainWindow::guarded(Command&& command, const QS
     m_commandRunning = true;
     try {
         command();
-    } catch (const kolvar::storage::EServerException& e) {
-        kolvar::userDialogs().message(
-            this, kolvar::storageFailureMessage(e, refused), kolvar::MessageIcon::Error);
-    } catch (const kolvar::storage::ESQLiteException& e) {
-        const kolvar::FailureReport report = kolvar::fileFailureReport(e, refused);
-        kolvar::userDialogs().messageWithDetails(
-            this, report.text, report.details, kolvar::MessageIcon::Error);
+    } catch (const kolvar::storage::StoreError& e) {
+        // A file register's sentence stands alone, its engine's text under "Szczegóły"; a
+        // server's message still quotes the server.
+        if (e.fromServer()) {
+            kolvar::userDialogs().message(
+                this, kolvar::storageFailureMessage(e, refused), kolvar::MessageIcon::Error);
+        } else {
+            const kolvar::FailureReport report = kolvar::fileFailureReport(e, refused);
+            kolvar::userDialogs().messageWithDetails(
+                this, report.text, report.details, kolvar::MessageIcon::Error);
+        }
     } catch (const kolvar::IniFileError& e) {
         kolvar::userDialogs().message(this, e.message(), kolvar::MessageIcon::Error);
     } catch (const kolvar::CsvExportError& e) {

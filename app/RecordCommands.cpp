@@ -4,7 +4,6 @@
 
 #include "CaseEditor.h"
 #include "CaseList.h"
-#include "CaseTable.h"
 #include "Cp1250.h"
 #include "MaskedDateEdit.h"
 #include "Program.h"
@@ -26,7 +25,6 @@ using kolvar::EditorField;
 using kolvar::MessageIcon;
 using kolvar::userDialogs;
 namespace storage = kolvar::storage;
-namespace CaseTable = kolvar::storage::CaseTable;
 using namespace kolvar::mainwindow;
 
 namespace {

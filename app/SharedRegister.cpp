@@ -121,9 +121,9 @@ template <typename Connect> auto MainWindow::withPassword(const QString& uri, Co
 {
     try {
         return connect(m_serverPassword);
-    } catch (const storage::EServerException& e) {
-        if (e.kind() != storage::ServerFailure::PasswordNeeded
-            && e.kind() != storage::ServerFailure::Login)
+    } catch (const storage::StoreError& e) {
+        if (e.kind() != storage::StoreFailure::PasswordNeeded
+            && e.kind() != storage::StoreFailure::LoginRefused)
             throw;
         const storage::ServerAddress address
             = storage::ServerAddress::fromUri(uri).value_or(storage::ServerAddress {});
@@ -207,7 +207,7 @@ void MainWindow::moveToServer()
     commandOnRegister(QStringLiteral("Przenoszę bazy tylko przy zamkniętym oknie Edycja i druk \n\r"
                                      "              Proszę uprzednio zamknij to okno. "),
         [this] {
-            if (!m_store || isServerRegister())
+            if (!m_store || !m_store->canMoveToServer())
                 throw CommandError(QStringLiteral(
                     "Na serwer przenosi się otwarty plik rejestru; otwórz najpierw plik."));
             const auto uri = chooseServer(QStringLiteral("Przenieś na serwer"));
@@ -230,14 +230,14 @@ void MainWindow::moveToServer()
 
 bool MainWindow::refusedReadOnly()
 {
-    if (!m_store || !m_store->readOnly())
+    if (!m_store || m_store->mayWrite())
         return false;
-    const QString why = isServerRegister()
+    const QString why = m_store->writeRefusal() == storage::WriteRefusal::RoleReadOnly
         ? QStringLiteral(
             "Rejestr %1 jest otwarty tylko do odczytu: ten użytkownik serwera nie może "
             "go zmieniać.")
               .arg(m_fileLabel->text())
-        : kolvar::mainwindow::readOnlyFileSentence(m_tableShape);
+        : kolvar::mainwindow::readOnlyFileSentence(m_store->writeRefusal());
     userDialogs().message(
         this, why + QStringLiteral(" Nic nie zostało zapisane."), MessageIcon::Warning);
     return true;
@@ -245,14 +245,14 @@ bool MainWindow::refusedReadOnly()
 
 void MainWindow::showWriteRights()
 {
-    const bool readOnly = m_store && m_store->readOnly();
+    const bool readOnly = m_store && !m_store->mayWrite();
     m_readOnlyLabel->move(m_countLabel->x() + m_countLabel->width() + 16, m_countLabel->y());
     m_readOnlyLabel->setVisible(readOnly);
     for (const char* name : { "newRegister", "addNewCase", "saveChanges", "deleteCurrentCase" }) {
         if (auto* action = findChild<QAction*>(QLatin1String(name)))
             action->setEnabled(!readOnly || qstrcmp(name, "newRegister") == 0);
     }
-    m_moveToServerAction->setEnabled(m_store && !isServerRegister());
+    m_moveToServerAction->setEnabled(m_store && m_store->canMoveToServer());
 }
 
 MainWindow::WriteOutcome MainWindow::writeAsking(

@@ -1,7 +1,6 @@
 #include "StorageFailure.h"
 
-#include "ServerStore.h"
-#include "SqliteInterfaces.h"
+#include "CaseRow.h"
 
 namespace kolvar {
 
@@ -15,75 +14,63 @@ QString builtDifferently()
 
 } // namespace
 
-QString storageFailureCause(int resultCode)
+QString storageFailureCause(storage::StoreFailure kind)
 {
-    using storage::FailureKind;
-    switch (storage::KindOfFailure(resultCode)) {
-    case FailureKind::InUse:
+    using storage::StoreFailure;
+    switch (kind) {
+    case StoreFailure::InUse:
         return QStringLiteral(
             "Rejestr jest używany przez inny program; spróbuj ponownie za chwilę.");
-    case FailureKind::CannotWrite:
+    case StoreFailure::CannotWrite:
         return QStringLiteral("Rejestru albo folderu, w którym leży, nie można zapisywać.");
-    case FailureKind::DiskFull:
+    case StoreFailure::DiskFull:
         return QStringLiteral("Na dysku zabrakło miejsca.");
-    case FailureKind::NotARegister:
+    case StoreFailure::NotARegister:
         return QStringLiteral("Ten plik nie jest rejestrem programu Kolvar.");
-    case FailureKind::Damaged:
+    case StoreFailure::Damaged:
         return QStringLiteral("Plik rejestru jest uszkodzony.");
-    case FailureKind::Gone:
+    case StoreFailure::Gone:
         return QStringLiteral(
             "Pliku rejestru już nie ma w jego folderze: został usunięty albo przeniesiony, "
             "gdy był otwarty.");
-    case FailureKind::DiskError:
+    case StoreFailure::DiskError:
         return QStringLiteral("Dysk zgłosił błąd odczytu lub zapisu.");
-    case FailureKind::BuiltDifferently:
+    case StoreFailure::BuiltDifferently:
         return builtDifferently();
-    case FailureKind::Other:
-        break;
-    }
-    return QString();
-}
-
-QString serverFailureCause(storage::ServerFailure kind)
-{
-    using storage::ServerFailure;
-    switch (kind) {
-    case ServerFailure::Connection:
+    case StoreFailure::ConnectionLost:
         return QStringLiteral("Nie ma połączenia z serwerem rejestru (serwer nie odpowiada albo "
                               "połączenie zostało przerwane); nic nie zostało zapisane.");
-    case ServerFailure::PasswordNeeded:
+    case StoreFailure::PasswordNeeded:
         return QStringLiteral("Serwer prosi o hasło.");
-    case ServerFailure::Login:
+    case StoreFailure::LoginRefused:
         return QStringLiteral("Serwer nie przyjął tego użytkownika albo hasła.");
-    case ServerFailure::Privilege:
+    case StoreFailure::NoRights:
         return QStringLiteral("Serwer nie pozwala temu użytkownikowi na tę zmianę w rejestrze; "
                               "nic nie zostało zapisane.");
-    case ServerFailure::InUse:
-        return storageFailureCause(5); // the file register's "in use" sentence (SQLITE_BUSY)
-    case ServerFailure::Constraint:
+    case StoreFailure::Rejected:
         return QStringLiteral("Serwer odrzucił zmianę: tekst nie spełnia warunków tabeli rejestru "
                               "(na przykład jest za długi); nic nie zostało zapisane.");
-    case ServerFailure::NotARegister:
+    case StoreFailure::NoRegisterTable:
         return QStringLiteral("Ta baza danych nie zawiera rejestru programu Kolvar w postaci, "
                               "jaką tworzy program; nic w niej nie zmieniono.");
-    case ServerFailure::Occupied:
+    case StoreFailure::Occupied:
         return QStringLiteral("Ta baza danych zawiera już rejestr; nic w niej nie zmieniono.");
-    case ServerFailure::Other:
+    // The copy's own message says in the user's words what stood in the way.
+    case StoreFailure::CopyNotWritten:
+    case StoreFailure::Other:
         break;
     }
     return QString();
 }
 
-QString storageFailureCause(const storage::ESQLiteException& failure)
+QString storageFailureCause(const storage::StoreError& failure)
 {
-    if (const auto* server = dynamic_cast<const storage::EServerException*>(&failure))
-        return serverFailureCause(server->kind());
-    return storageFailureCause(failure.resultCode());
+    return storageFailureCause(failure.kind());
 }
 
 namespace {
 
-QString causeWithRefusal(const storage::ESQLiteException& failure, const QString& refused)
+QString causeWithRefusal(const storage::StoreError& failure, const QString& refused)
 {
     QString cause = storageFailureCause(failure);
     // The sentences of the other causes say all a user can act on; the table's make does not
@@ -96,20 +83,20 @@ QString causeWithRefusal(const storage::ESQLiteException& failure, const QString
 
 } // namespace
 
-QString storageFailureMessage(const storage::ESQLiteException& failure, const QString& refused)
+QString storageFailureMessage(const storage::StoreError& failure, const QString& refused)
 {
     const QString cause = causeWithRefusal(failure, refused);
     if (cause.isEmpty())
-        return failure.message();
-    return cause + QStringLiteral("\n\n") + failure.message();
+        return failure.detail();
+    return cause + QStringLiteral("\n\n") + failure.detail();
 }
 
-FailureReport fileFailureReport(const storage::ESQLiteException& failure, const QString& refused)
+FailureReport fileFailureReport(const storage::StoreError& failure, const QString& refused)
 {
     QString cause = causeWithRefusal(failure, refused);
     if (cause.isEmpty())
         cause = QStringLiteral("Rejestr zgłosił błąd, którego Kolvar nie zna.");
-    return { cause, failure.message() };
+    return { cause, failure.detail() };
 }
 
 } // namespace kolvar

@@ -121,9 +121,9 @@ double storeRows(ICaseStore& store, int sortMode)
 {
     QElapsedTimer timer;
     timer.start();
-    (void)store.listRows(sortMode, [&](const ISQLiteTable& row) {
-        for (int col = 0; col < 8; ++col)
-            (void)row.CellBytes(col);
+    (void)store.listRows(sortMode, [&](const CaseRow& row) {
+        for (int col = 0; col < CaseRow::Fields; ++col)
+            (void)row.text(col);
     });
     return since(timer);
 }
@@ -140,9 +140,9 @@ int measureMemory(const QString& uri)
     (void)list.load(*store, 3);
     const qint64 after = bench::peakResidentBytes();
     qint64 texts = 0;
-    (void)store->listRows(0, [&](const ISQLiteTable& row) {
-        for (int col = 0; col < 8; ++col)
-            texts += row.CellBytes(col).size();
+    (void)store->listRows(0, [&](const CaseRow& row) {
+        for (int col = 0; col < CaseRow::Fields; ++col)
+            texts += row.text(col).size();
     });
     out << before << ' ' << after << ' ' << texts << ' ' << qint64(grid.storedTextBytes()) << '\n';
     out.flush();
@@ -250,9 +250,9 @@ void loadTest(const QString& uri, int clients, double seconds)
 {
     const CaseStorePtr setup = OpenServerStore(uri);
     std::vector<std::int64_t> shared;
-    (void)setup->listRows(0, [&](const ISQLiteTable& row) {
+    (void)setup->listRows(0, [&](const CaseRow& row) {
         if (shared.size() < 50)
-            shared.push_back(row.CellInt64(0));
+            shared.push_back(row.text(0).toLongLong());
     });
     // Each case's version before the clients came: its history counts from there.
     std::map<std::int64_t, std::int64_t> startVersion;
@@ -324,7 +324,7 @@ std::optional<std::int64_t> onServerAlready(const QString& uri)
 {
     try {
         return OpenServerStore(uri)->count();
-    } catch (const ESQLiteException&) {
+    } catch (const StoreError&) {
         return std::nullopt;
     }
 }
@@ -456,8 +456,8 @@ int main(int argc, char** argv)
         if (listOnly)
             return 0;
         loadTest(measured, clients, seconds);
-    } catch (const ESQLiteException& e) {
-        std::fprintf(stderr, "%s\n", qPrintable(e.message()));
+    } catch (const StoreError& e) {
+        std::fprintf(stderr, "%s\n", qPrintable(e.detail()));
         return 1;
     } catch (const std::exception& e) {
         std::fprintf(stderr, "%s\n", e.what());

@@ -31,7 +31,6 @@ void CaseRowView::setRow(std::int64_t id, const std::array<const QByteArray*, Co
 char* CaseRowView::startRow(qsizetype size)
 {
     m_hasRow = false;
-    m_cursor = 0;
     if (m_bytes.size() < size)
         m_bytes.resize(std::max(size, 2 * m_bytes.size()));
     m_starts[0] = 0;
@@ -182,118 +181,31 @@ bool CaseRowView::setCopyLine(QByteArrayView line)
     return in == end && finishRow();
 }
 
-void CaseRowView::check(int col) const
+void CaseRowView::check(int field) const
 {
-    if (AtEnd())
-        throw ESQLiteException(QStringLiteral("No row to read"));
-    if (col < 0 || col >= Columns)
-        throw ESQLiteException(QStringLiteral("Column index out of bounds"));
+    if (!m_hasRow)
+        throw StoreError(StoreFailure::Other, QStringLiteral("No row to read"));
+    if (field < 0 || field >= Columns)
+        throw StoreError(StoreFailure::Other, QStringLiteral("Column index out of bounds"));
 }
 
-QString CaseRowView::CellText(int col) const
+QByteArrayView CaseRowView::text(int field) const
 {
-    check(col);
-    return col == 0 ? QString::number(m_id) : fromCp1250(column(col));
+    check(field);
+    return column(field);
 }
 
-QString CaseRowView::ColumnName(int col) const
+bool CaseRowView::isNull(int field) const
 {
-    if (col < 0 || col >= Columns)
-        throw ESQLiteException(QStringLiteral("Column index out of bounds"));
-    return QString::fromLatin1(CaseTable::ColumnNames[col]).toUpper();
+    check(field);
+    return m_null[std::size_t(field)];
 }
 
-int CaseRowView::ColumnNumber(const QString& name) const
+StoredType CaseRowView::storedType(int field) const
 {
-    for (int col = 0; col < Columns; ++col) {
-        if (name.compare(QLatin1String(CaseTable::ColumnNames[col]), Qt::CaseInsensitive) == 0)
-            return col;
-    }
-    throw ESQLiteException(QStringLiteral("Field not found in dataset: ") + name);
-}
-
-QString CaseRowView::CellTextNamed(const QString& name) const
-{
-    return CellText(ColumnNumber(name));
-}
-
-std::int32_t CaseRowView::CountAnswer() const
-{
-    return std::int32_t(CellInt64(0));
-}
-
-std::int64_t CaseRowView::CellInt64(int col) const
-{
-    check(col);
-    return col == 0 ? m_id : column(col).toLongLong();
-}
-
-TMemoryStream* CaseRowView::CellStream(int col) const
-{
-    if (CellIsNull(col))
-        return nullptr;
-    m_stream = TMemoryStream(CellBytes(col).toByteArray());
-    return &m_stream;
-}
-
-QString CaseRowView::CellBlobText(int col) const
-{
-    return CellTextOrEmpty(col);
-}
-
-bool CaseRowView::CellIsNull(int col) const
-{
-    check(col);
-    return m_null[std::size_t(col)];
-}
-
-QString CaseRowView::CellTextOrEmpty(int col) const
-{
-    return CellIsNull(col) ? QString() : CellText(col);
-}
-
-double CaseRowView::CellDouble(int col) const
-{
-    check(col);
-    return col == 0 ? double(m_id) : column(col).toDouble();
-}
-
-QByteArrayView CaseRowView::CellBytes(int col) const
-{
-    check(col);
-    return column(col);
-}
-
-StoredType CaseRowView::CellStoredType(int col) const
-{
-    if (CellIsNull(col))
+    if (isNull(field))
         return StoredType::Null;
-    return col == 0 ? StoredType::Integer : StoredType::Text;
-}
-
-bool CaseRowView::StepForward()
-{
-    if (!AtEnd())
-        ++m_cursor;
-    return !AtEnd();
-}
-
-bool CaseRowView::StepBack()
-{
-    if (m_cursor > 0)
-        --m_cursor;
-    return !AtEnd();
-}
-
-bool CaseRowView::GoFirst()
-{
-    m_cursor = 0;
-    return !AtEnd();
-}
-
-bool CaseRowView::GoLast()
-{
-    return GoFirst();
+    return field == 0 ? StoredType::Integer : StoredType::Text;
 }
 
 } // namespace kolvar::storage

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "CaseTable.h"
-#include "SqliteInterfaces.h"
+#include "CaseRecord.h"
+#include "CaseRow.h"
 
 #include <QString>
 
@@ -37,9 +37,17 @@ struct CaseChange
     std::int64_t id = 0;
 };
 
+// Why this desk may not write the register.
+enum class WriteRefusal {
+    None,
+    IdNotKey, // a file whose ID is no key: two cases may share one, a write could hit another
+    FileNotWritable, // the file or its folder cannot be written (a read-only disk or folder)
+    RoleReadOnly, // a server role without the right to write
+};
+
 // A register as the program uses it, wherever it is kept: a file, or a table on a database
 // server. Texts cross it as the file register holds them (Windows-1250 bytes in rows, QString
-// in records); every failure is an ESQLiteException, or a CaseConflict for a lost race.
+// in records); every failure is a StoreError, or a CaseConflict for a lost race.
 class ICaseStore
 {
 public:
@@ -47,9 +55,22 @@ public:
 
     // What the window names the register by: the file's name, or database@host.
     [[nodiscard]] virtual QString displayName() const = 0;
-    // The register may be read but not written (a server role without the right to write, a
-    // file whose ID is not the row key); every write raises then.
-    [[nodiscard]] virtual bool readOnly() const = 0;
+    // What stands in the way of writing; every write raises while something does.
+    [[nodiscard]] virtual WriteRefusal writeRefusal() const = 0;
+    [[nodiscard]] bool mayWrite() const { return writeRefusal() == WriteRefusal::None; }
+    // One ID may stand for two cases, or none: a text read again by ID may be another case's.
+    [[nodiscard]] virtual bool idsMayRepeat() const { return false; }
+    // The table carries triggers another program wrote, which the store never runs.
+    [[nodiscard]] virtual bool hasForeignTriggers() const { return false; }
+    [[nodiscard]] virtual bool canCompact() const { return true; }
+    // Its cases can be copied into a new register on a server.
+    [[nodiscard]] virtual bool canMoveToServer() const { return false; }
+    // The register's file, where copies are made beside it and must never replace it; empty for
+    // a register that is no file.
+    [[nodiscard]] virtual QString filePath() const { return {}; }
+    // A reload checks this store anew (recheck) instead of opening the register again: a server
+    // connection costs a login, and announcements go unheard while none listens.
+    [[nodiscard]] virtual bool keepsConnection() const { return false; }
     // Before the list loads again from this store: what opening checked (the table's shape, the
     // right to write) is checked anew, another program may have changed it meanwhile.
     virtual void recheck() { }
@@ -58,13 +79,13 @@ public:
     // (Nadawca) or 4 (Dotyczy), or by ID for mode 0. The row is valid only during the call; no
     // row is held by the store. Returns the number of rows.
     virtual std::uint32_t listRows(
-        int sortMode, const std::function<void(const ISQLiteTable& row)>& onRow)
+        int sortMode, const std::function<void(const CaseRow& row)>& onRow)
         = 0;
-    // Case id, or the case with the lowest ID, as a result of one row (none when missing).
-    [[nodiscard]] virtual ISQLiteTablePtr caseRow(std::int64_t id) = 0;
-    [[nodiscard]] virtual ISQLiteTablePtr firstCaseRow() = 0;
-    [[nodiscard]] virtual std::optional<CaseRecord> readCase(std::int64_t id);
-    // Hands use one text of case id, column as in CaseTable::ColumnNames, as the list reads it:
+    // Case id, or the case with the lowest ID, as the list reads it; null when missing.
+    [[nodiscard]] virtual std::unique_ptr<const CaseRow> caseRow(std::int64_t id) = 0;
+    [[nodiscard]] virtual std::unique_ptr<const CaseRow> firstCaseRow() = 0;
+    [[nodiscard]] virtual std::optional<CaseRecord> readCase(std::int64_t id) = 0;
+    // Hands use one text of case id, column as in CaseFieldNames, as the list reads it:
     // the stored bytes, or a stored number written as text; valid during the call. False, use
     // not called, when the case is missing or the value NULL. Where the list keeps only the
     // beginning of a text of megabytes, the rest comes from here.
@@ -98,9 +119,18 @@ public:
 
 using CaseStorePtr = std::unique_ptr<ICaseStore>;
 
-// The register file at path (OpenDatabase's defences apply), checked to hold the case table.
+// Whether sortMode names one of the list's orders: 2 (Termin), 3 (Nadawca) or 4 (Dotyczy).
+[[nodiscard]] bool isListOrder(int sortMode);
+// Raises StoreError unless sortMode is a list order or 0, the order of IDs.
+void requireListOrder(int sortMode);
+
+// The register file at path, checked to hold the case table; a file of another program is
+// opened defensively (see OpenDatabase). Throws StoreError.
 [[nodiscard]] CaseStorePtr OpenFileStore(const QString& path);
-// A store on an open connection, for the caller that has made it; the table is checked here.
-[[nodiscard]] CaseStorePtr FileStoreOn(ISQLiteDatabasePtr db, const QString& path);
+// Makes a new register file at path, which must not exist, holding the seed case a new register
+// starts with; nothing is left behind when that fails.
+void CreateFileRegister(const QString& path, const QString& seedTermin);
+// The same holding the given cases instead of the seed case.
+void CreateFileRegister(const QString& path, const std::vector<CaseRecord>& cases);
 
 } // namespace kolvar::storage

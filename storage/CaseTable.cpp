@@ -94,6 +94,18 @@ bool fileWritable(ISQLiteDatabase& db)
     return file.isWritable() && QFileInfo(file.absolutePath()).isWritable();
 }
 
+// Whether one unique index (the key's own, or one made with UNIQUE) covers ID alone and every
+// row: then no two cases share an ID.
+bool idHasUniqueIndex(ISQLiteDatabase& db)
+{
+    return db.QueryInteger(
+               QStringLiteral("SELECT count(*) FROM pragma_index_list('kolvar') AS i "
+                              "WHERE i.\"unique\" AND NOT i.partial "
+                              "AND (SELECT count(*) FROM pragma_index_info(i.name)) = 1 "
+                              "AND (SELECT lower(name) FROM pragma_index_info(i.name)) = 'id'"))
+        > 0;
+}
+
 QStringList values(const CaseRecord& record)
 {
     return { record.termin, record.nadawca, record.dotyczy, record.tryb, record.odpowiedz,
@@ -123,6 +135,7 @@ TableShape VerifyTable(ISQLiteDatabase& db)
     TableShape shape;
     shape.idIsRowKey = idIsRowKey(db);
     shape.fileWritable = fileWritable(db);
+    shape.idIsUnique = shape.idIsRowKey || idHasUniqueIndex(db);
     shape.hasTriggers = db.QueryInteger(QStringLiteral(
                             "SELECT count(*) FROM sqlite_master WHERE type = 'trigger'"))
         > 0;
@@ -140,7 +153,7 @@ void CreateTable(ISQLiteDatabase& db)
 void InsertSeedCase(ISQLiteDatabase& db, const QString& termin)
 {
     db.RunStatement(QStringLiteral("INSERT INTO kolvar(ID,Termin,Nadawca) VALUES (NULL,?, ?);"),
-        { termin, QStringLiteral("Pusty") });
+        { termin, QLatin1String(SeedSender) });
 }
 
 QString ListQuery(int sortMode)
@@ -187,6 +200,20 @@ std::int64_t InsertCase(ISQLiteDatabase& db, const CaseRecord& record)
                        "Adnotacje)VALUES (NULL,?, ?, ?,?, ?,?, ?);"),
         values(record));
     const std::int64_t id = db.LastRowKey();
+    transaction.Commit();
+    return id;
+}
+
+std::int64_t InsertNumberedCase(ISQLiteDatabase& db, const CaseRecord& record)
+{
+    TransactionGuard transaction(db);
+    const std::int64_t id = db.QueryInteger(
+        QStringLiteral("SELECT coalesce(max(ID), 0) + 1 FROM kolvar WHERE typeof(ID) = 'integer'"));
+    db.RunStatement(
+        QStringLiteral("INSERT INTO kolvar(ID,Termin,Nadawca,Dotyczy,Tryb,Odpowiedz,Szczegoly,"
+                       "Adnotacje)VALUES (%1,?, ?, ?,?, ?,?, ?);")
+            .arg(id),
+        values(record));
     transaction.Commit();
     return id;
 }

@@ -1,42 +1,19 @@
 #pragma once
 
+#include "CaseRecord.h"
 #include "SqliteInterfaces.h"
 
 #include <QString>
 
-#include <array>
 #include <cstdint>
 
 namespace kolvar::storage {
-
-// One case of the register, as the record editor shows it.
-struct CaseRecord
-{
-    std::int64_t id = 0;
-    QString termin; // date received, "yyyy-mm-dd" with the locale's separator, as typed
-    QString nadawca; // sender
-    QString dotyczy; // subject
-    QString tryb; // mode of settling
-    QString odpowiedz; // mode of reply
-    QString szczegoly; // details, lines joined with "\r\n"
-    QString adnotacje; // official annotations, lines joined with "\r\n"
-    // The server's count of the case's writes, which a save compares instead of the texts; 0 in
-    // a file register.
-    std::int64_t version = 0;
-    friend bool operator==(const CaseRecord&, const CaseRecord&) = default;
-};
-
-// Marks, in column order Termin .. Adnotacje, which of a case's seven texts a save writes.
-using CaseFields = std::array<bool, 7>;
-inline constexpr CaseFields AllCaseFields = { true, true, true, true, true, true, true };
 
 // The table kolvar and every statement the program sends to it. Case values are always bound
 // as parameters: a value is stored exactly as given, whatever quotes or column names it holds.
 namespace CaseTable {
 
-// The list columns, in the order the list shows them.
-inline constexpr const char* ColumnNames[]
-    = { "ID", "Termin", "Nadawca", "Dotyczy", "Tryb", "Odpowiedz", "Szczegoly", "Adnotacje" };
+inline constexpr const auto& ColumnNames = CaseFieldNames;
 
 // A new file: the table, then the seed case with the given date and the sender "Pusty".
 void CreateTable(ISQLiteDatabase& db);
@@ -48,6 +25,9 @@ struct TableShape
     // ID is the table's INTEGER PRIMARY KEY, the row id: one case to an ID, always. Otherwise two
     // rows may share an ID, or have none, and a write by ID could change a case the user never saw.
     bool idIsRowKey = true;
+    // ID is a key of its own though not the row id (INT PRIMARY KEY, UNIQUE): the engine refuses
+    // a second case with an ID, but numbers no new case, so the program does.
+    bool idIsUnique = true;
     // Triggers are never run (see OpenDatabase), which the user is told.
     bool hasTriggers = false;
     // The file and the folder it lies in take writes. The engine opens a file on a read-only
@@ -77,6 +57,9 @@ TableShape VerifyTable(ISQLiteDatabase& db);
 // Each runs in its own transaction, rolled back when the statement fails.
 // Returns the new case's ID.
 std::int64_t InsertCase(ISQLiteDatabase& db, const CaseRecord& record);
+// The same for a table whose ID is not the row id: the new case takes the next number above the
+// highest ID, where the engine would leave a NULL.
+std::int64_t InsertNumberedCase(ISQLiteDatabase& db, const CaseRecord& record);
 // Writes the marked texts of record into case id. An unmarked column is not written at all, so it
 // keeps what it holds to the byte: a NUL inside, lone line feeds, a blob, a number, a NULL, a
 // date in another program's form. Returns the number of cases with that ID: 0 when there is none.

@@ -1,6 +1,7 @@
 #include "ServerStore.h"
 
 #include "CaseRowView.h"
+#include "CaseTable.h"
 #include "Cp1250.h"
 #include "PgConnection.h"
 
@@ -17,11 +18,23 @@ namespace kolvar::storage {
 
 namespace {
 
-// The list columns in the server's spelling, in the file register's order.
-constexpr const char* CaseColumns = "id, termin, nadawca, dotyczy, tryb, odpowiedz, szczegoly, "
-                                    "adnotacje";
-constexpr std::array<const char*, 7> TextColumns
-    = { "termin", "nadawca", "dotyczy", "tryb", "odpowiedz", "szczegoly", "adnotacje" };
+// A list column in the server's spelling: unquoted names fold to lower case there.
+QByteArray serverColumn(int field)
+{
+    return QByteArray(CaseFieldNames[field]).toLower();
+}
+
+// The list columns from field first on, in the list's order, as a select or insert names them.
+QByteArray serverColumns(int first)
+{
+    QByteArray columns;
+    for (int field = first; field < CaseRow::Fields; ++field)
+        columns += (field > first ? ", " : "") + serverColumn(field);
+    return columns;
+}
+
+const QByteArray CaseColumns = serverColumns(0);
+const QByteArray TextColumns = serverColumns(1);
 
 // The texts keep the editor's length limits; the row version is the server's own count of
 // writes, raised by the trigger whoever writes; every change is announced on channel kolvar.
@@ -74,7 +87,8 @@ QByteArray sortColumn(int sortMode)
     case 4:
         return "dotyczy, id";
     default:
-        throw ESQLiteException(QStringLiteral("Unknown list order %1").arg(sortMode));
+        requireListOrder(sortMode);
+        return "id";
     }
 }
 
@@ -141,7 +155,11 @@ public:
     }
 
     [[nodiscard]] QString displayName() const override { return m_name; }
-    [[nodiscard]] bool readOnly() const override { return m_readOnly; }
+    [[nodiscard]] WriteRefusal writeRefusal() const override
+    {
+        return m_readOnly ? WriteRefusal::RoleReadOnly : WriteRefusal::None;
+    }
+    [[nodiscard]] bool keepsConnection() const override { return true; }
 
     void recheck() override
     {
@@ -158,7 +176,7 @@ public:
     }
 
     std::uint32_t listRows(
-        int sortMode, const std::function<void(const ISQLiteTable& row)>& onRow) override
+        int sortMode, const std::function<void(const CaseRow& row)>& onRow) override
     {
         const QByteArray sql = QByteArray("COPY (SELECT ") + CaseColumns + " FROM kolvar ORDER BY "
             + sortColumn(sortMode) + ") TO STDOUT";
@@ -172,29 +190,29 @@ public:
         return rows;
     }
 
-    [[nodiscard]] ISQLiteTablePtr caseRow(std::int64_t id) override
+    [[nodiscard]] std::unique_ptr<const CaseRow> caseRow(std::int64_t id) override
     {
-        auto row = std::make_shared<CaseRowView>();
         const PgResult result = selectCase(id);
-        if (result.rows() == 1) {
-            std::array<QByteArray, 7> texts;
-            std::array<const QByteArray*, 7> present {};
-            for (int i = 0; i < 7; ++i) {
-                if (result.isNull(0, i + 1))
-                    continue;
-                texts[std::size_t(i)] = serverToCp1250(result.text(0, i + 1));
-                present[std::size_t(i)] = &texts[std::size_t(i)];
-            }
-            row->setRow(result.text(0, 0).toLongLong(), present);
+        if (result.rows() != 1)
+            return nullptr;
+        std::array<QByteArray, 7> texts;
+        std::array<const QByteArray*, 7> present {};
+        for (int i = 0; i < 7; ++i) {
+            if (result.isNull(0, i + 1))
+                continue;
+            texts[std::size_t(i)] = serverToCp1250(result.text(0, i + 1));
+            present[std::size_t(i)] = &texts[std::size_t(i)];
         }
+        auto row = std::make_unique<CaseRowView>();
+        row->setRow(result.text(0, 0).toLongLong(), present);
         return row;
     }
 
-    [[nodiscard]] ISQLiteTablePtr firstCaseRow() override
+    [[nodiscard]] std::unique_ptr<const CaseRow> firstCaseRow() override
     {
         const PgResult first = m_connection.exec("SELECT min(id) FROM kolvar");
         if (first.isNull(0, 0))
-            return std::make_shared<CaseRowView>();
+            return nullptr;
         return caseRow(first.text(0, 0).toLongLong());
     }
 
@@ -232,7 +250,7 @@ public:
             if (!fields[i])
                 continue;
             params.push_back(textToServer(*texts[i]));
-            sql += QByteArray(any ? ", " : "") + TextColumns[i] + " = $"
+            sql += QByteArray(any ? ", " : "") + serverColumn(int(i) + 1) + " = $"
                 + QByteArray::number(params.size());
             any = true;
         }
@@ -250,8 +268,8 @@ public:
         for (const QString* text : { &record.termin, &record.nadawca, &record.dotyczy, &record.tryb,
                  &record.odpowiedz, &record.szczegoly, &record.adnotacje })
             params.push_back(textToServer(*text));
-        const PgResult added = m_connection.exec(QByteArray("INSERT INTO kolvar (")
-                + (CaseColumns + 4) + ") VALUES ($1, $2, $3, $4, $5, $6, $7) RETURNING id",
+        const PgResult added = m_connection.exec(QByteArray("INSERT INTO kolvar (") + TextColumns
+                + ") VALUES ($1, $2, $3, $4, $5, $6, $7) RETURNING id",
             params);
         return added.text(0, 0).toLongLong();
     }
@@ -284,7 +302,13 @@ public:
 
     std::int64_t backUp(const QString& targetFile) override
     {
-        return CopyToFile(*this, targetFile);
+        try {
+            return CopyToFile(*this, targetFile);
+        } catch (const ESQLiteException& e) {
+            // The file's failure, said in the user's words; the server's own failures go as they
+            // are.
+            throw StoreError(StoreFailure::CopyNotWritten, e.message());
+        }
     }
 
     [[nodiscard]] std::int64_t changeStamp() override { return m_stamp; }
@@ -387,15 +411,16 @@ std::int64_t ServerCaseStore::CopyToFile(ICaseStore& store, const QString& targe
         const ISQLiteDatabasePtr file = OpenDatabase(partial, OpenMode::Create);
         CaseTable::CreateTable(*file);
         file->StartTransaction();
-        (void)store.listRows(0, [&](const ISQLiteTable& row) {
-            QString sql = QStringLiteral("INSERT INTO kolvar VALUES (") + row.CellText(0);
+        (void)store.listRows(0, [&](const CaseRow& row) {
+            QString sql
+                = QStringLiteral("INSERT INTO kolvar VALUES (") + QLatin1String(row.text(0));
             QStringList values;
-            for (int col = 1; col < 8; ++col) {
-                if (row.CellIsNull(col)) {
+            for (int col = 1; col < CaseRow::Fields; ++col) {
+                if (row.isNull(col)) {
                     sql += QStringLiteral(",NULL");
                 } else {
                     sql += QStringLiteral(",?");
-                    values += fromCp1250(row.CellBytes(col));
+                    values += fromCp1250(row.text(col));
                 }
             }
             file->RunStatement(sql + u')', values);
@@ -487,8 +512,37 @@ ServerFailure ServerFailureOf(const QByteArray& sqlstate)
     return ServerFailure::Other;
 }
 
+namespace {
+
+StoreFailure storeFailureOf(ServerFailure kind)
+{
+    switch (kind) {
+    case ServerFailure::Connection:
+        return StoreFailure::ConnectionLost;
+    case ServerFailure::PasswordNeeded:
+        return StoreFailure::PasswordNeeded;
+    case ServerFailure::Login:
+        return StoreFailure::LoginRefused;
+    case ServerFailure::Privilege:
+        return StoreFailure::NoRights;
+    case ServerFailure::InUse:
+        return StoreFailure::InUse;
+    case ServerFailure::Constraint:
+        return StoreFailure::Rejected;
+    case ServerFailure::NotARegister:
+        return StoreFailure::NoRegisterTable;
+    case ServerFailure::Occupied:
+        return StoreFailure::Occupied;
+    case ServerFailure::Other:
+        break;
+    }
+    return StoreFailure::Other;
+}
+
+} // namespace
+
 EServerException::EServerException(const QString& message, ServerFailure kind, QByteArray sqlstate)
-    : ESQLiteException(message)
+    : StoreError(storeFailureOf(kind), message)
     , m_kind(kind)
     , m_sqlState(std::move(sqlstate))
 { }
@@ -506,8 +560,8 @@ void CreateServerRegister(const QString& uri, const QString& password, const QSt
         throw EServerException(
             QStringLiteral("W tej bazie danych jest już tabela kolvar."), ServerFailure::Occupied);
     (void)connection.exec(CreateTableSql);
-    (void)connection.exec(
-        "INSERT INTO kolvar (termin, nadawca) VALUES ($1, 'Pusty')", { textToServer(seedTermin) });
+    (void)connection.exec("INSERT INTO kolvar (termin, nadawca) VALUES ($1, $2)",
+        { textToServer(seedTermin), QByteArray(SeedSender) });
     transaction.commit();
 }
 
@@ -535,9 +589,9 @@ std::int64_t MoveToServer(const QString& filePath, const QString& uri, const QSt
             QByteArray line
                 = QByteArray::number(row.CellInt64(row.ColumnNumber(QStringLiteral("ID"))));
             sent.addId(line.toLongLong());
-            for (const char* column : TextColumns) {
+            for (int field = 1; field < CaseRow::Fields; ++field) {
                 const std::optional<QByteArray> text
-                    = fileCell(row, row.ColumnNumber(QString::fromLatin1(column)));
+                    = fileCell(row, row.ColumnNumber(QString::fromLatin1(CaseFieldNames[field])));
                 sent.addText(text ? std::optional<QByteArrayView>(*text) : std::nullopt);
                 line += '\t';
                 line += text ? copyEscaped(cp1250ToServer(*text)) : QByteArray("\\N");
@@ -556,10 +610,9 @@ std::int64_t MoveToServer(const QString& filePath, const QString& uri, const QSt
         QByteArray("COPY (SELECT ") + CaseColumns + " FROM kolvar ORDER BY id) TO STDOUT",
         [&](QByteArrayView line) {
             readCopyLine(row, line);
-            received.addId(row.CellInt64(0));
+            received.addId(row.id());
             for (int col = 1; col < CaseRowView::Columns; ++col)
-                received.addText(
-                    row.CellIsNull(col) ? std::nullopt : std::optional(row.CellBytes(col)));
+                received.addText(row.isNull(col) ? std::nullopt : std::optional(row.text(col)));
         });
     if (received.count() != sent.count() || received.result() != sent.result())
         throw EServerException(

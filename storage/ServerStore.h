@@ -43,12 +43,14 @@ enum class ServerFailure {
 };
 [[nodiscard]] ServerFailure ServerFailureOf(const QByteArray& sqlstate);
 
-class EServerException : public ESQLiteException
+// A server's failure: the store failure its kind stands for, the SQLSTATE kept.
+class EServerException : public StoreError
 {
 public:
     EServerException(const QString& message, ServerFailure kind, QByteArray sqlstate = {});
     [[nodiscard]] ServerFailure kind() const { return m_kind; }
     [[nodiscard]] const QByteArray& sqlState() const { return m_sqlState; }
+    [[nodiscard]] bool fromServer() const override { return true; }
 
 private:
     ServerFailure m_kind;

@@ -42,8 +42,7 @@ QList<QByteArray> encodeAll(const QStringList& texts)
 } // namespace
 
 ESQLiteException::ESQLiteException(const QString& message, int resultCode)
-    : std::runtime_error(message.toStdString())
-    , m_message(message)
+    : StoreError(KindOfFailure(resultCode), message)
     , m_resultCode(resultCode)
 { }
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "CaseRow.h"
+
 #include <QByteArray>
 #include <QByteArrayView>
 #include <QString>
@@ -16,37 +18,21 @@ namespace kolvar::storage {
 class ISQLiteTable;
 using ISQLiteTablePtr = std::shared_ptr<ISQLiteTable>;
 
-// The storage classes of SQLite's values, with the library's own codes. A column holds values of
-// any class, whatever it declares.
-enum class StoredType : int { Integer = 1, Float = 2, Text = 3, Blob = 4, Null = 5 };
-
-// The one exception of the storage layer: a message, and the SQLite result code that caused it,
-// extended (SQLITE_IOERR_WRITE rather than SQLITE_IOERR), so the window can tell the user what
-// happened; 0 when the layer found a fault of its own that no code names.
-class ESQLiteException : public std::runtime_error
+// The register file's failure: a store failure whose kind its SQLite result code tells, the
+// code kept, extended (SQLITE_IOERR_WRITE rather than SQLITE_IOERR); 0 when the layer found a
+// fault of its own that no code names.
+class ESQLiteException : public StoreError
 {
 public:
     explicit ESQLiteException(const QString& message, int resultCode = 0);
-    [[nodiscard]] QString message() const { return m_message; }
+    [[nodiscard]] QString message() const { return detail(); }
     [[nodiscard]] int resultCode() const { return m_resultCode; }
 
 private:
-    QString m_message;
     int m_resultCode;
 };
 
-// What a failure means for the user, as its result code tells it.
-enum class FailureKind {
-    Other,
-    InUse, // another program holds the register
-    CannotWrite, // the file or its folder is read-only, or cannot be opened for writing
-    DiskFull,
-    NotARegister, // not a database, or one without the table kolvar as the program makes it
-    Damaged,
-    Gone, // the register file was deleted or moved while open
-    DiskError, // the disk failed to read or write
-    BuiltDifferently, // the table refused a statement the program's own tables take
-};
+using FailureKind = StoreFailure;
 [[nodiscard]] FailureKind KindOfFailure(int resultCode);
 
 // A growable byte buffer with a position: the value of a non-empty blob cell, and what StoreBlob

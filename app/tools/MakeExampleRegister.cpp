@@ -4,11 +4,10 @@
 //   kolvar_makeexample register SOURCE.txt TARGET.db
 //   kolvar_makeexample settings FOLDER REGISTER-NAME   (only when FOLDER has no kolvar.ini yet)
 
-#include "CaseTable.h"
+#include "CaseStore.h"
 #include "Cp1250.h"
 #include "IniFile.h"
 #include "SettingsFile.h"
-#include "SqliteInterfaces.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -94,12 +93,7 @@ int makeRegister(const QString& source, const QString& target)
     // Built beside the target and moved over it, so a failed run never leaves half a register.
     const QString partial = target + QStringLiteral(".part");
     QFile::remove(partial);
-    {
-        const auto db = kolvar::storage::OpenDatabase(partial, kolvar::storage::OpenMode::Create);
-        kolvar::storage::CaseTable::CreateTable(*db);
-        for (const CaseRecord& c : cases)
-            kolvar::storage::CaseTable::InsertCase(*db, c);
-    }
+    kolvar::storage::CreateFileRegister(partial, cases);
     QFile::remove(target);
     if (!QFile::rename(partial, target))
         throw SourceError { QStringLiteral("cannot move %1 to %2").arg(partial, target) };
@@ -136,8 +130,8 @@ int main(int argc, char* argv[])
         return 2;
     } catch (const SourceError& e) {
         std::fprintf(stderr, "kolvar_makeexample: %s\n", qPrintable(e.message));
-    } catch (const kolvar::storage::ESQLiteException& e) {
-        std::fprintf(stderr, "kolvar_makeexample: %s\n", qPrintable(e.message()));
+    } catch (const kolvar::storage::StoreError& e) {
+        std::fprintf(stderr, "kolvar_makeexample: %s\n", qPrintable(e.detail()));
     } catch (const kolvar::IniFileError& e) {
         std::fprintf(stderr, "kolvar_makeexample: %s\n", qPrintable(e.message()));
     }

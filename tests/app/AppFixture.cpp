@@ -4,7 +4,6 @@
 #include "MainWindow.h"
 #include "SettingsFile.h"
 #include "SortableGrid.h"
-#include "SqliteInterfaces.h"
 
 #include <QFile>
 
@@ -34,10 +33,7 @@ AppFixture::~AppFixture()
 
 void AppFixture::makeRegister(const QString& name, const QList<storage::CaseRecord>& cases) const
 {
-    const auto db = storage::OpenDatabase(path(name), storage::OpenMode::Create);
-    storage::CaseTable::CreateTable(*db);
-    for (const storage::CaseRecord& c : cases)
-        (void)storage::CaseTable::InsertCase(*db, c);
+    makeRegisterFile(path(name), cases);
 }
 
 void AppFixture::writeIni(const QString& text) const

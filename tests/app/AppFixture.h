@@ -1,8 +1,9 @@
 #pragma once
 
-#include "CaseTable.h"
+#include "CaseStore.h"
 #include "IniFile.h"
 #include "Program.h"
+#include "RegisterFile.h"
 #include "ScriptedDialogs.h"
 
 #include <QDir>

@@ -1,8 +1,7 @@
 #include "CaseList.h"
-#include "CaseTable.h"
 #include "Cp1250.h"
+#include "RegisterFile.h"
 #include "SortableGrid.h"
-#include "SqliteInterfaces.h"
 #include "StringGrid.h"
 
 #include <QTemporaryDir>
@@ -29,7 +28,7 @@ const QStringList Awkward { QStringLiteral("NULL"), QStringLiteral("''"), QStrin
 struct Lists
 {
     QTemporaryDir dir;
-    storage::ISQLiteDatabasePtr db;
+    std::unique_ptr<test::RegisterFile> db;
     // The list reads the register through its store, on the same connection as db.
     storage::CaseStorePtr store;
     grid::SortableGrid grid;
@@ -46,18 +45,18 @@ struct Lists
         grid.setCompactCodec([](QStringView t) { return storage::toCp1250(t); },
             [](QByteArrayView b) { return storage::fromCp1250(b); },
             [](QStringView t) { return storage::canEncodeCp1250(t); });
-        db = storage::OpenDatabase(
-            dir.filePath(QStringLiteral("rejestr.db")), storage::OpenMode::Create);
-        db->RunStatement(QStringLiteral("PRAGMA synchronous = OFF"));
-        storage::CaseTable::CreateTable(*db);
-        db->StartTransaction();
+        test::makeRegisterFile(dir.filePath(QStringLiteral("rejestr.db")), {});
+        db = std::make_unique<test::RegisterFile>(dir.filePath(QStringLiteral("rejestr.db")));
+        db->run(QStringLiteral("PRAGMA synchronous = OFF"));
+        QStringList insertions;
         for (int i = 0; i < rows; ++i)
-            insert(i);
-        db->ConfirmTransaction();
-        store = storage::FileStoreOn(db, dir.filePath(QStringLiteral("rejestr.db")));
+            insertions << insertion(i);
+        db->runAll(insertions);
+        store = db->store();
     }
     bool distinct = false;
-    void insert(int i)
+    void insert(int i) { db->run(insertion(i)); }
+    [[nodiscard]] QString insertion(int i) const
     {
         // Letters the code page and the alphabet order apart, case, digits, and texts alike
         // for forty letters and more.
@@ -70,9 +69,9 @@ struct Lists
             const int n = i % 8 == 4 ? i - 1 : i;
             return QStringLiteral("'%1 %2'").arg(Words[(n + k) % Words.size()]).arg(n * 7 % 100);
         };
-        db->RunStatement(QStringLiteral("INSERT INTO kolvar VALUES (NULL, %1, %2, %3, 't', NULL, "
-                                        "'szczegóły', NULL)")
-                             .arg(pick(i * 5 + 1), pick(i * 3), pick(i * 7 + 2)));
+        return QStringLiteral("INSERT INTO kolvar VALUES (NULL, %1, %2, %3, 't', NULL, "
+                              "'szczegóły', NULL)")
+            .arg(pick(i * 5 + 1), pick(i * 3), pick(i * 7 + 2));
     }
     // Every text of every row, and the current row.
     [[nodiscard]] QStringList state() const
@@ -149,7 +148,7 @@ private slots:
         QFETCH(Change, change);
         QFETCH(QString, value);
         QFETCH(qsizetype, kept);
-        const char* column = storage::CaseTable::ColumnNames[sortMode - 1];
+        const char* column = storage::CaseFieldNames[sortMode - 1];
         for (const int id : { 1, 9, 20, 40 }) {
             Lists l(40, kept);
             l.grid.setRowCount(2);
@@ -157,17 +156,17 @@ private slots:
             l.grid.setRow(l.list.rowOfCase(20));
             bool done = false;
             if (change == Change::Save) {
-                l.db->RunStatement(QStringLiteral("UPDATE kolvar SET %1 = %2 WHERE ID = %3")
-                                       .arg(QLatin1String(column), value)
-                                       .arg(id));
+                l.db->run(QStringLiteral("UPDATE kolvar SET %1 = %2 WHERE ID = %3")
+                              .arg(QLatin1String(column), value)
+                              .arg(id));
                 done = l.list.refreshCase(*l.store, id);
             } else if (change == Change::Add) {
                 l.insert(id);
-                l.db->RunStatement(QStringLiteral("UPDATE kolvar SET %1 = %2 WHERE ID = 41")
-                                       .arg(QLatin1String(column), value));
+                l.db->run(QStringLiteral("UPDATE kolvar SET %1 = %2 WHERE ID = 41")
+                              .arg(QLatin1String(column), value));
                 done = l.list.refreshCase(*l.store, 41);
             } else {
-                l.db->RunStatement(QStringLiteral("DELETE FROM kolvar WHERE ID = %1").arg(id));
+                l.db->run(QStringLiteral("DELETE FROM kolvar WHERE ID = %1").arg(id));
                 done = l.list.removeCase(*l.store, id);
             }
             QVERIFY(done);
@@ -282,8 +281,8 @@ private slots:
         l.grid.moveRow(2, 5);
         QVERIFY(!l.list.reorder(*l.store, 2));
         (void)l.list.load(*l.store, 3);
-        const auto other = storage::OpenDatabase(l.dir.filePath(QStringLiteral("rejestr.db")));
-        other->RunStatement(QStringLiteral("UPDATE kolvar SET Nadawca = 'Zz' WHERE ID = 2"));
+        test::RegisterFile(l.dir.filePath(QStringLiteral("rejestr.db")))
+            .run(QStringLiteral("UPDATE kolvar SET Nadawca = 'Zz' WHERE ID = 2"));
         QVERIFY(!l.list.refreshCase(*l.store, 3));
     }
 };

@@ -22,8 +22,7 @@ using Command = void (MainWindow::*)();
 
 int casesIn(const QString& path)
 {
-    const auto db = storage::OpenDatabase(path, storage::OpenMode::Create);
-    return int(db->QueryInteger("SELECT COUNT(*) FROM kolvar"));
+    return RegisterFile(path).text("SELECT COUNT(*) FROM kolvar").toInt();
 }
 
 const QString DatabaseFilter = "Pliki bazowe (*.db)|*.db|Dowolne pliki (*.*)|*.*";
@@ -171,12 +170,7 @@ private slots:
         QTemporaryDir other;
         f.makeRegister("rejestr.db", threeCases());
         f.makeRegister("drugi.db", { listCase("2024.01.01", "Tutejszy", "x") });
-        {
-            const auto db
-                = storage::OpenDatabase(other.filePath("drugi.db"), storage::OpenMode::Create);
-            storage::CaseTable::CreateTable(*db);
-            (void)storage::CaseTable::InsertCase(*db, listCase("2024.01.01", "Daleki", "x"));
-        }
+        makeRegisterFile(other.filePath("drugi.db"), { listCase("2024.01.01", "Daleki", "x") });
         f.rememberRegister("rejestr.db");
         f.start();
         f.dialogs.files.push_back(other.filePath("drugi.db"));
@@ -238,22 +232,13 @@ private slots:
         QTemporaryDir other;
         f.makeRegister("rejestr.db", threeCases());
         f.rememberRegister("rejestr.db");
-        {
-            const auto db
-                = storage::OpenDatabase(other.filePath("drugi.db"), storage::OpenMode::Create);
-            storage::CaseTable::CreateTable(*db);
-            (void)storage::CaseTable::InsertCase(*db, listCase("2024.01.01", "Daleki", "x"));
-        }
+        makeRegisterFile(other.filePath("drugi.db"), { listCase("2024.01.01", "Daleki", "x") });
         QFile notes(other.filePath("notatki.txt"));
         QVERIFY(notes.open(QIODevice::WriteOnly) && notes.write("zakupy: mleko\n") > 0);
         notes.close();
 
         QVERIFY(QDir(other.path()).mkdir("teczka"));
-        {
-            const auto db
-                = storage::OpenDatabase(other.filePath("inna.db"), storage::OpenMode::Create);
-            db->RunStatement("CREATE TABLE inna(x)");
-        }
+        RegisterFile(other.filePath("inna.db")).run("CREATE TABLE inna(x)");
 
         f.start(other.filePath(name));
         const bool opened = senders.size() == 1;

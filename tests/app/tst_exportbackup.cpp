@@ -49,15 +49,7 @@ QList<QStringList> parseCsv(const QString& text, QChar separator = u';')
 
 QList<QStringList> casesOf(const QString& path)
 {
-    const auto db = storage::OpenDatabase(path);
-    const auto result = db->RunQuery("SELECT * FROM kolvar ORDER BY ID");
-    QList<QStringList> rows;
-    for (result->GoFirst(); !result->AtEnd(); result->StepForward()) {
-        rows.append(QStringList {});
-        for (int c = 0; c < int(result->ColumnTotal()); ++c)
-            rows.last() << result->CellTextOrEmpty(c);
-    }
-    return rows;
+    return RegisterFile(path).rows("SELECT * FROM kolvar ORDER BY ID");
 }
 
 CaseRecord fullCase()

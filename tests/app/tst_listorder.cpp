@@ -4,7 +4,6 @@
 
 #include "MainWindow.h"
 #include "SortableGrid.h"
-#include "SqliteInterfaces.h"
 
 #include <QCollator>
 #include <QLabel>
@@ -78,14 +77,12 @@ const QStringList Huge { QStringLiteral("NULL"), QStringLiteral("''"), QStringLi
 void makeRegister(const QString& file, const QString& textType, int rows,
     const QStringList& values = Awkward, bool mostlyDistinct = false)
 {
-    const auto db = storage::OpenDatabase(file, storage::OpenMode::Create);
-    db->RunStatement(QStringLiteral("CREATE TABLE kolvar(ID INTEGER PRIMARY KEY, Termin %1, "
-                                    "Nadawca %1, Dotyczy %1, Tryb VARCHAR(20), "
-                                    "Odpowiedz VARCHAR(20), Szczegoly BLOB, Adnotacje BLOB)")
-                         .arg(textType));
+    QStringList statements { QStringLiteral(
+        "CREATE TABLE kolvar(ID INTEGER PRIMARY KEY, Termin %1, Nadawca %1, Dotyczy %1, "
+        "Tryb VARCHAR(20), Odpowiedz VARCHAR(20), Szczegoly BLOB, Adnotacje BLOB)")
+                                 .arg(textType) };
     // IDs out of the order the cases are written in: the engine reads them in ID order.
     QRandomGenerator random(1234);
-    db->StartTransaction();
     for (int i = 0; i < rows; ++i) {
         // Beyond the awkward values, many distinct ones, so the grouping has to grow; past a few
         // hundred values (600 cases) the list orders by a table, below (300) by the collator.
@@ -102,25 +99,24 @@ void makeRegister(const QString& file, const QString& textType, int rows,
         const QString termin = pick();
         const QString nadawca = pick();
         const QString dotyczy = pick();
-        db->RunStatement(QStringLiteral("INSERT INTO kolvar VALUES (%1, %2, %3, %4, 'pisemnie', "
-                                        "NULL, NULL, NULL)")
-                             .arg((i * 7919) % 100003 + 1)
-                             .arg(termin, nadawca, dotyczy));
+        statements << QStringLiteral("INSERT INTO kolvar VALUES (%1, %2, %3, %4, 'pisemnie', "
+                                     "NULL, NULL, NULL)")
+                          .arg((i * 7919) % 100003 + 1)
+                          .arg(termin, nadawca, dotyczy);
     }
-    db->ConfirmTransaction();
+    test::RegisterFile(file).runAll(statements);
 }
 
 // The IDs in the order the list must show them: the engine's ORDER BY, then a stable sort of
 // the texts by the Polish alphabet.
 QStringList expectedIds(const QString& file, int sortMode)
 {
-    const auto db = storage::OpenDatabase(file, storage::OpenMode::Create);
-    const char* column = storage::CaseTable::ColumnNames[sortMode - 1];
-    const auto result = db->RunQuery(QStringLiteral("SELECT ID, %1 FROM kolvar ORDER BY %1, ID")
-                                         .arg(QString::fromLatin1(column)));
+    const char* column = storage::CaseFieldNames[sortMode - 1];
     QList<std::pair<QString, QString>> rows; // text, ID
-    for (bool more = result->GoFirst(); more && !result->AtEnd(); more = result->StepForward())
-        rows.append({ result->CellText(1), result->CellText(0) });
+    for (const QStringList& row :
+        test::RegisterFile(file).rows(QStringLiteral("SELECT ID, %1 FROM kolvar ORDER BY %1, ID")
+                                          .arg(QString::fromLatin1(column))))
+        rows.append({ row[1], row[0] });
     QCollator collator { QLocale() };
     collator.setCaseSensitivity(Qt::CaseSensitive);
     std::stable_sort(rows.begin(), rows.end(),

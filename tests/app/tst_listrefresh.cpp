@@ -3,7 +3,6 @@
 #include "CaseEditor.h"
 #include "MainWindow.h"
 #include "SortableGrid.h"
-#include "SqliteInterfaces.h"
 
 #include <QLabel>
 #include <QLineEdit>
@@ -150,8 +149,9 @@ private slots:
     {
         startWith(3);
         {
-            const auto db = storage::OpenDatabase(f->path("rejestr.db"));
-            (void)storage::CaseTable::InsertCase(*db, listCase("2024.06.06", "Beata", "inny"));
+            (void)RegisterFile(f->path("rejestr.db"))
+                .store()
+                ->addCase(listCase("2024.06.06", "Beata", "inny"));
         }
         saveRowWith(2, EditorField::Adnotacje, "Nowa");
         QCOMPARE(f->mainWindow().countLabel()->text(), QStringLiteral("9"));

@@ -205,9 +205,9 @@ private slots:
         AppFixture f;
         QFile file(f.path("rejestr.db"));
         if (content.startsWith("sql:")) {
-            const auto db = storage::OpenDatabase(f.path("rejestr.db"), storage::OpenMode::Create);
+            RegisterFile made(f.path("rejestr.db"));
             for (const QByteArray& sql : content.mid(4).split(';'))
-                db->RunStatement(QString::fromUtf8(sql));
+                made.run(QString::fromUtf8(sql));
         } else if (content == "truncated") {
             f.makeRegister("rejestr.db", numberedCases(400));
             QVERIFY(file.resize(file.size() / 2));
@@ -284,11 +284,7 @@ private slots:
         AppFixture f;
         QTemporaryDir elsewhere;
         const QString other = elsewhere.filePath("inny.db");
-        {
-            const auto db = storage::OpenDatabase(other, storage::OpenMode::Create);
-            storage::CaseTable::CreateTable(*db);
-            (void)storage::CaseTable::InsertCase(*db, listCase("2024.01.01", "Daleki", "x"));
-        }
+        makeRegisterFile(other, { listCase("2024.01.01", "Daleki", "x") });
         f.rememberRegister(other);
         f.start();
         QCOMPARE(f.mainWindow().fileLabel()->text(), QString("inny.db"));

@@ -83,12 +83,12 @@ CaseRecord hostileCase()
 QList<QByteArrayList> casesAsStored(storage::ICaseStore& store)
 {
     QList<QByteArrayList> cases;
-    (void)store.listRows(0, [&](const storage::ISQLiteTable& row) {
-        QByteArrayList texts { QByteArray::number(row.CellInt64(0)) };
+    (void)store.listRows(0, [&](const storage::CaseRow& row) {
+        QByteArrayList texts { row.text(0).toByteArray() };
         for (int col = 1; col < 8; ++col)
-            texts += row.CellStoredType(col) == storage::StoredType::Null
+            texts += row.storedType(col) == storage::StoredType::Null
                 ? QByteArray("NULL")
-                : "'" + row.CellBytes(col).toByteArray() + "'";
+                : "'" + row.text(col).toByteArray() + "'";
         cases += texts;
     });
     return cases;

@@ -50,11 +50,11 @@ void readCopyLine(QByteArrayView bytes)
     storage::CaseRowView row;
     if (!row.setCopyLine(bytes))
         return;
-    (void)row.CellInt64(0);
+    (void)row.id();
     qsizetype held = 0;
     for (int col = 0; col < storage::CaseRowView::Columns; ++col) {
-        if (!row.CellIsNull(col))
-            held += row.CellBytes(col).size();
+        if (!row.isNull(col))
+            held += row.text(col).size();
     }
     if (held > bytes.size())
         std::abort();
@@ -74,16 +74,16 @@ void roundTripCopyLine(QByteArrayView bytes)
     }
     line += '\n';
     storage::CaseRowView row;
-    if (!row.setCopyLine(line) || row.CellInt64(0) != 42)
+    if (!row.setCopyLine(line) || row.id() != 42)
         std::abort();
     for (int col = 0; col < Texts; ++col) {
         if (col >= pieces.size()) {
-            if (!row.CellIsNull(col + 1))
+            if (!row.isNull(col + 1))
                 std::abort();
             continue;
         }
         const QByteArray expected = storage::serverToCp1250(storage::cp1250ToServer(pieces[col]));
-        if (row.CellIsNull(col + 1) || row.CellBytes(col + 1) != expected)
+        if (row.isNull(col + 1) || row.text(col + 1) != expected)
             std::abort();
     }
 }

@@ -10,14 +10,14 @@
 
 namespace kolvar::test {
 
-// The message of the ESQLiteException the call raises, or a marker the expected text never
+// The technical text of the StoreError the call raises, or a marker the expected text never
 // equals, so QCOMPARE shows both sides.
 template <typename Call> QString storageErrorOf(Call&& call)
 {
     try {
         std::forward<Call>(call)();
-    } catch (const storage::ESQLiteException& e) {
-        return e.message();
+    } catch (const storage::StoreError& e) {
+        return e.detail();
     }
     return QStringLiteral("<no exception>");
 }

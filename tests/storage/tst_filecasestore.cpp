@@ -1,4 +1,5 @@
 #include "CaseStore.h"
+#include "CaseTable.h"
 #include "Cp1250.h"
 #include "StorageTestSupport.h"
 

@@ -204,7 +204,7 @@ void TestServerGuide::eachRoleDoesWhatTheGuideSays()
     const DeskSettings desk("verify-full", m_certificates.filePath(QStringLiteral("root.crt")));
     const CaseStorePtr store = OpenServerStore(uri(user), Password);
     QVERIFY(store->count() >= 1);
-    QCOMPARE(store->readOnly(), !mayWrite);
+    QCOMPARE(store->mayWrite(), mayWrite);
     if (mayWrite) {
         const std::int64_t id = store->addCase(aCase(user));
         const std::optional<CaseRecord> added = store->readCase(id);
@@ -216,12 +216,12 @@ void TestServerGuide::eachRoleDoesWhatTheGuideSays()
         store->deleteCase(id, *saved);
         QVERIFY(!store->readCase(id));
     } else {
-        QVERIFY_THROWS_EXCEPTION(ESQLiteException, store->addCase(aCase(user)));
+        QVERIFY_THROWS_EXCEPTION(StoreError, store->addCase(aCase(user)));
     }
     if (mayCompact)
         QVERIFY(store->compact().contains(QStringLiteral("został uporządkowany")));
     else
-        QVERIFY_THROWS_EXCEPTION(ESQLiteException, store->compact());
+        QVERIFY_THROWS_EXCEPTION(StoreError, store->compact());
 }
 
 void TestServerGuide::connectionsTheGuideShutOutAreRefused_data()
@@ -243,7 +243,7 @@ void TestServerGuide::connectionsTheGuideShutOutAreRefused()
     QFETCH(QString, rootCertificate);
 
     const DeskSettings desk(sslMode, m_certificates.filePath(rootCertificate));
-    QVERIFY_THROWS_EXCEPTION(ESQLiteException, (void)OpenServerStore(uri(user), Password));
+    QVERIFY_THROWS_EXCEPTION(StoreError, (void)OpenServerStore(uri(user), Password));
 }
 
 QTEST_GUILESS_MAIN(TestServerGuide)

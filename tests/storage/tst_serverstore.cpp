@@ -1,4 +1,5 @@
 #include "CaseStore.h"
+#include "CaseTable.h"
 #include "Cp1250.h"
 #include "PgConnection.h"
 #include "PgTestServer.h"
@@ -201,7 +202,7 @@ void TestServerStore::readerRoleOpensReadOnlyAndCannotWrite()
     m_server->psql(m_database, QStringLiteral("GRANT SELECT ON kolvar TO czytelnik"));
     const CaseStorePtr reader
         = OpenServerStore(uri(QStringLiteral("czytelnik")), QStringLiteral("tajne"));
-    QVERIFY(reader->readOnly());
+    QCOMPARE(reader->writeRefusal(), WriteRefusal::RoleReadOnly);
     QCOMPARE(reader->count(), 1);
     const CaseRecord shown = *reader->readCase(1);
     try {
@@ -212,7 +213,7 @@ void TestServerStore::readerRoleOpensReadOnlyAndCannotWrite()
     }
     QCOMPARE(m_server->psql(m_database, QStringLiteral("SELECT nadawca FROM kolvar")),
         QStringLiteral("Pusty"));
-    QVERIFY(!OpenServerStore(uri())->readOnly());
+    QVERIFY(OpenServerStore(uri())->mayWrite());
 }
 
 void TestServerStore::passwordIsAskedOnlyWhenTheServerWantsOne()
@@ -231,7 +232,7 @@ void TestServerStore::passwordIsAskedOnlyWhenTheServerWantsOne()
     } catch (const EServerException& e) {
         QCOMPARE(e.kind(), ServerFailure::Login);
     }
-    QVERIFY(!OpenServerStore(uri(QStringLiteral("urzednik")), QStringLiteral("tajne"))->readOnly());
+    QVERIFY(OpenServerStore(uri(QStringLiteral("urzednik")), QStringLiteral("tajne"))->mayWrite());
     // The superuser's line of pg_hba.conf asks for none.
     QVERIFY(OpenServerStore(uri()));
 }
@@ -401,21 +402,21 @@ void TestServerStore::listedTextsAreWhatTheEditorWouldStore()
     const CaseStorePtr store = OpenServerStore(uri());
     for (const int order : { 0, 2, 3, 4 }) {
         bool seen = false;
-        (void)store->listRows(order, [&](const ISQLiteTable& row) {
-            if (row.CellInt64(0) != 5)
+        (void)store->listRows(order, [&](const CaseRow& row) {
+            if (row.text(0) != QByteArrayView("5"))
                 return;
             seen = true;
-            QCOMPARE(row.CellIsNull(6), text.isNull());
-            QCOMPARE(row.CellBytes(6).toByteArray(), expected);
-            QCOMPARE(row.CellBytes(7).toByteArray(), QByteArray("koniec"));
-            QVERIFY(row.CellIsNull(3));
+            QCOMPARE(row.isNull(6), text.isNull());
+            QCOMPARE(row.text(6).toByteArray(), expected);
+            QCOMPARE(row.text(7).toByteArray(), QByteArray("koniec"));
+            QVERIFY(row.isNull(3));
         });
         QVERIFY2(seen, qPrintable(QStringLiteral("order %1").arg(order)));
     }
-    const ISQLiteTablePtr one = store->caseRow(5);
-    QVERIFY(one->GoFirst());
-    QCOMPARE(one->CellBytes(6).toByteArray(), expected);
-    QCOMPARE(one->CellIsNull(6), text.isNull());
+    const std::unique_ptr<const CaseRow> one = store->caseRow(5);
+    QVERIFY(one);
+    QCOMPARE(one->text(6).toByteArray(), expected);
+    QCOMPARE(one->isNull(6), text.isNull());
 }
 
 void TestServerStore::moveIntoADatabaseWithARegisterCopiesNothing()
