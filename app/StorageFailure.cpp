@@ -93,6 +93,9 @@ QString storageFailureMessage(const storage::StoreError& failure, const QString&
 
 FailureReport fileFailureReport(const storage::StoreError& failure, const QString& refused)
 {
+    // A copy's failure is told in the user's words already, naming the file it could not write.
+    if (failure.kind() == storage::StoreFailure::CopyNotWritten)
+        return { failure.detail(), QString() };
     QString cause = causeWithRefusal(failure, refused);
     if (cause.isEmpty())
         cause = QStringLiteral("Rejestr zgłosił błąd, którego Kolvar nie zna.");

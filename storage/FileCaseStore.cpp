@@ -195,15 +195,7 @@ public:
 
     [[nodiscard]] std::unique_ptr<const CaseRow> caseRow(std::int64_t id) override
     {
-        if (m_shape.idIsUnique)
-            return heldRow(CaseTable::QueryCase(*m_db, id));
-        // An ID of another program's table may be stored as text ('5 ', '05'), which the list
-        // shows as the number it reads and which never equals that number in SQL. The register
-        // is read-only, so a second case found this way is only ever shown, never written.
-        return heldRow(m_db->RunQuery(QStringLiteral("SELECT * FROM kolvar WHERE ID = %1 OR "
-                                                     "(typeof(ID) = 'text' AND CAST(ID AS INTEGER) "
-                                                     "= %1 AND CAST(ID AS NUMERIC) = %1)")
-                                          .arg(id)));
+        return heldRow(queryCase(id));
     }
 
     [[nodiscard]] std::unique_ptr<const CaseRow> firstCaseRow() override
@@ -213,7 +205,7 @@ public:
 
     [[nodiscard]] std::optional<CaseRecord> readCase(std::int64_t id) override
     {
-        const ISQLiteTablePtr row = CaseTable::QueryCase(*m_db, id);
+        const ISQLiteTablePtr row = queryCase(id);
         if (!row->GoFirst())
             return std::nullopt;
         return CaseTable::ReadCase(*row);
@@ -288,6 +280,19 @@ public:
     }
 
 private:
+    [[nodiscard]] ISQLiteTablePtr queryCase(std::int64_t id)
+    {
+        if (m_shape.idIsUnique)
+            return CaseTable::QueryCase(*m_db, id);
+        // An ID of another program's table may be stored as text ('5 ', '05'), which the list
+        // shows as the number it reads and which never equals that number in SQL. The register
+        // is read-only, so a second case found this way is only ever shown, never written.
+        return m_db->RunQuery(QStringLiteral("SELECT * FROM kolvar WHERE ID = %1 OR (typeof(ID) = "
+                                             "'text' AND CAST(ID AS INTEGER) = %1 AND "
+                                             "CAST(ID AS NUMERIC) = %1)")
+                                  .arg(id));
+    }
+
     void refuseWhenReadOnly() const
     {
         if (!m_shape.idIsUnique)
