@@ -13,6 +13,7 @@
 #include "ListPreview.h"
 #include "MaskedDateEdit.h"
 #include "Panel.h"
+#include "PlacedLabel.h"
 #include "Program.h"
 #include "RegisterBackup.h"
 #include "ServerStore.h"
@@ -46,6 +47,7 @@
 
 using kolvar::Align;
 using kolvar::Bevel;
+using kolvar::makeLabel;
 using kolvar::MessageIcon;
 using kolvar::userDialogs;
 using kolvar::grid::SortableGrid;
@@ -75,15 +77,6 @@ void setTextColour(QWidget* widget, kolvar::ColorValue colour)
     QPalette palette = widget->palette();
     palette.setColor(QPalette::WindowText, kolvar::toQColor(colour));
     widget->setPalette(palette);
-}
-
-QLabel* makeLabel(const QString& name, const QString& caption, QWidget* parent, int x, int y)
-{
-    auto* label = new QLabel(caption, parent);
-    label->setObjectName(name);
-    label->move(x, y);
-    label->adjustSize();
-    return label;
 }
 
 // An existing file, not a folder: an empty or odd remembered name must not pass for a register.

@@ -7,6 +7,7 @@
 #include "InputLengthLimit.h"
 #include "MaskedDateEdit.h"
 #include "Panel.h"
+#include "PlacedLabel.h"
 #include "RecordPrintout.h"
 #include "UserDialogs.h"
 
@@ -33,6 +34,7 @@
 using kolvar::Align;
 using kolvar::Bevel;
 using kolvar::EditorField;
+using kolvar::makeLabel;
 using kolvar::Panel;
 
 namespace kolvar {
@@ -94,15 +96,6 @@ void setPointSize(QWidget* widget, int points)
 int pointSizeOf(const QFont& font)
 {
     return font.pointSize() > 0 ? font.pointSize() : QFontInfo(font).pointSize();
-}
-
-QLabel* makeLabel(const QString& name, const QString& caption, QWidget* parent, int x, int y)
-{
-    auto* label = new QLabel(caption, parent);
-    label->setObjectName(name);
-    label->move(x, y);
-    label->adjustSize();
-    return label;
 }
 
 QLineEdit* makeEdit(const QString& name, QWidget* parent, const QRect& geometry)
